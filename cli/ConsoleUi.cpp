@@ -1,0 +1,79 @@
+#include "cli/ConsoleUi.h"
+
+namespace orr {
+namespace {
+
+const char* Label(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Critical: return "error";
+    case MsgIcon::Exclamation: return "warning";
+    case MsgIcon::Question: return "question";
+    case MsgIcon::Information:
+    case MsgIcon::None: return "info";
+    }
+    return "info";
+}
+
+const char* AnswerText(MsgAnswer a)
+{
+    switch (a) {
+    case MsgAnswer::OK: return "ok";
+    case MsgAnswer::Yes: return "yes";
+    case MsgAnswer::No: return "no";
+    case MsgAnswer::Cancel: return "cancel";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string ConsoleUi::OneLine(const std::string& sText)
+{
+    std::string s;
+    bool bBreak = false;
+    for (char c : sText) {
+        if (c == '\r' || c == '\n') {
+            bBreak = true;
+            continue;
+        }
+        if (bBreak && !s.empty())
+            s += ' ';
+        bBreak = false;
+        s += c;
+    }
+    return s;
+}
+
+MsgAnswer ConsoleUi::MsgBox(const std::string& sText, MsgButtons buttons, MsgIcon icon, const std::string&)
+{
+    MsgAnswer answer = MsgAnswer::OK;
+    if (buttons == MsgButtons::YesNo)
+        answer = mAnswer == MsgAnswer::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    else if (buttons == MsgButtons::YesNoCancel)
+        answer = mAnswer.value_or(MsgAnswer::Cancel);
+    const std::string sLine = OneLine(sText);
+    if (buttons == MsgButtons::OK)
+        std::fprintf(mOut, "%s: %s\n", Label(icon), sLine.c_str());
+    else
+        std::fprintf(mOut, "question: %s -> %s\n", sLine.c_str(), AnswerText(answer));
+    return answer;
+}
+
+std::optional<std::string> ConsoleUi::InputBox(const std::string& sPrompt, const std::string&,
+                                               const std::string& sDefault)
+{
+    std::fprintf(mOut, "prompt: %s -> %s\n", OneLine(sPrompt).c_str(), sDefault.c_str());
+    return sDefault;
+}
+
+int ConsoleUi::ChooseFromList(const std::string& sPrompt, const std::string&, const std::vector<std::string>& items,
+                              int nSelected)
+{
+    const bool bValid = nSelected >= 0 && nSelected < int(items.size());
+    std::fprintf(mOut, "choose: %s -> %s\n", OneLine(sPrompt).c_str(),
+                 bValid ? items[std::size_t(nSelected)].c_str() : "(none)");
+    return bValid ? nSelected : -1;
+}
+
+}  // namespace orr

@@ -1,0 +1,212 @@
+#include "schema/clsDefFiles.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <fstream>
+
+#include "app/SettingsStore.h"
+#include "app/UiService.h"
+#include "app/clsConfig.h"
+#include "app/modGlobals.h"
+#include "app/modSystem.h"
+#include "schema/DefContainerFormat.h"
+
+namespace orr {
+
+using namespace defformat;
+
+std::string gfTrim(const std::string& s)
+{
+    const char* ws = " \t";
+    auto first = s.find_first_not_of(ws);
+    if (first == std::string::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(ws) - first + 1);
+}
+
+bool gfSameName(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
+           });
+}
+
+namespace {
+
+bool StartsWithDoc(const std::string& sName) { return sName.size() >= 3 && gfSameName(sName.substr(0, 3), "DOC"); }
+
+std::string DocForm(const DefEntry& e) { return e.sName + "*" + e.sDescription + "*" + e.sType; }
+
+}  // namespace
+
+bool clsDefFiles::RefreshBinFile()
+{
+    mEntries.clear();
+    if (!LoadDirectory(gConfig->DefinitionFile))
+        return false;
+    for (int k = 1; k <= kTemplateSlots; ++k) {
+        std::string sFile = gfTrim(
+            gSettings->Get(gConfig->SettingsApp, gConfig->SectionTemplates, "TP" + std::to_string(k), ""));
+        if (!sFile.empty() && !LoadDirectory(sFile))
+            gfMsgBox("Could not read definition file:" + sFile, MsgIcon::Critical);
+    }
+    return true;
+}
+
+bool clsDefFiles::LoadDirectory(const std::string& sFile)
+{
+    std::ifstream in(sFile, std::ios::binary);
+    if (!in)
+        return false;
+    unsigned char header[kHeaderSize] = {};
+    in.read(reinterpret_cast<char*>(header), kHeaderSize);
+    const auto nRead = std::size_t(in.gcount());
+    if (nRead < 2)
+        return false;
+    if (header[0] != 'O' || header[1] != 'O') {
+        gfMsgBox("Unknown EDI template file format.", MsgIcon::Critical);
+        return false;
+    }
+    if (nRead < kHeaderSize)
+        return false;
+
+    const std::int32_t nCount = ReadInt32(header + kHeaderCountAt);
+    const std::int32_t nDirPos = ReadInt32(header + kHeaderDirAt);
+    if (nCount <= 0 || nDirPos <= 0)
+        return true;
+
+    in.seekg(0, std::ios::end);
+    const std::int64_t nFileSize = in.tellg();
+    // A directory that runs past the end cannot be read; refuse before reading it.
+    if (nDirPos - 1 + std::int64_t(nCount) * std::int64_t(kEntrySize) > nFileSize)
+        return false;
+    in.seekg(nDirPos - 1);
+
+    std::vector<DefEntry> loaded;
+    unsigned char entry[kEntrySize];
+    for (std::int32_t i = 0; i < nCount; ++i) {
+        if (!in.read(reinterpret_cast<char*>(entry), kEntrySize))
+            return false;
+        const std::string sField(reinterpret_cast<char*>(entry + kEntryNameAt), kEntryNameSize);
+        const auto star = sField.find('*');
+        DefEntry e;
+        e.sType.assign(reinterpret_cast<char*>(entry + kEntryTypeAt), 2);
+        e.sName = gfTrim(sField.substr(0, star));
+        e.sDescription = star == std::string::npos ? std::string() : gfTrim(sField.substr(star + 1));
+        e.sContainer = sFile;
+        e.nPosition = ReadInt32(entry + kEntryPositionAt);
+        e.nLength = ReadInt32(entry + kEntryLengthAt);
+        loaded.push_back(std::move(e));
+    }
+    mEntries.insert(mEntries.end(), loaded.begin(), loaded.end());
+    return true;
+}
+
+int clsDefFiles::GetEdiDefFiles(std::vector<std::string>& list) const
+{
+    list.clear();
+    for (const DefEntry& e : mEntries)
+        if (StartsWithDoc(e.sName))
+            list.push_back(DocForm(e));
+    return int(list.size());
+}
+
+int clsDefFiles::GetAllDefFiles(std::vector<std::string>& list) const
+{
+    list.clear();
+    for (const DefEntry& e : mEntries)
+        list.push_back(StartsWithDoc(e.sName) ? DocForm(e) : e.sName);
+    return int(list.size());
+}
+
+const DefEntry* clsDefFiles::Find(const std::string& sName) const
+{
+    const std::string sWanted = gfTrim(sName);
+    for (const DefEntry& e : mEntries)
+        if (gfSameName(e.sName, sWanted))
+            return &e;
+    return nullptr;
+}
+
+int clsDefFiles::OpenDefFile(const std::string& sName)
+{
+    auto free = std::find_if(mSlots.begin(), mSlots.end(), [](const Slot& s) { return !s.bInUse; });
+    if (free == mSlots.end())
+        return 0;
+
+    const DefEntry* e = Find(sName);
+    std::string sContent;
+    if (!e) {
+        gfMsgBox("Could not find template file:" + sName, MsgIcon::Critical);
+    } else {
+        std::ifstream in(e->sContainer, std::ios::binary);
+        if (!in) {
+            gfReportRunTimeError(std::error_code(errno, std::generic_category()));
+            return 0;
+        }
+        in.seekg(0, std::ios::end);
+        const std::int64_t nFileSize = in.tellg();
+        if (e->nPosition < 1 || e->nLength < 0 || e->nPosition - 1 + e->nLength > nFileSize) {
+            gfReportRunTimeError("Input past end of file: " + e->sName + " in " + e->sContainer, 62);
+            return 0;
+        }
+        sContent.resize(std::size_t(e->nLength));
+        in.seekg(e->nPosition - 1);
+        in.read(sContent.data(), e->nLength);
+        for (std::size_t i = 0; i < sContent.size(); ++i)
+            sContent[i] = char(Unscramble((unsigned char)sContent[i], i + 1));
+    }
+    if (sContent.empty())
+        return 0;
+    free->bInUse = true;
+    free->sName = sName;
+    free->sContent = std::move(sContent);
+    free->nReadPos = 0;
+    return int(free - mSlots.begin()) + 1;
+}
+
+clsDefFiles::Slot& clsDefFiles::CheckedSlot(int nHandle, const char* sOperation)
+{
+    if (nHandle < 1 || nHandle > kDefSlots)
+        gfSystemIllogic(std::string(sOperation) + ":" + std::to_string(nHandle));
+    return mSlots[std::size_t(nHandle - 1)];
+}
+
+std::string clsDefFiles::ReadLineFromDefFile(int nHandle)
+{
+    Slot& slot = CheckedSlot(nHandle, "ReadLineFromDefFile");
+    if (!slot.bInUse) {
+        gfMsgBox("ReadLineFromDefFile:File is not opened:" + slot.sName, MsgIcon::Critical);
+        return {};
+    }
+    const std::string& s = slot.sContent;
+    std::size_t pos = s.find_first_not_of("\r\n", slot.nReadPos);
+    if (pos == std::string::npos)
+        pos = s.size();
+    std::size_t end = s.find_first_of("\r\n", pos);
+    if (end == std::string::npos)
+        end = s.size();
+    slot.nReadPos = end;
+    return s.substr(pos, end - pos);
+}
+
+bool clsDefFiles::DefFileAtEof(int nHandle)
+{
+    Slot& slot = CheckedSlot(nHandle, "DefFileAtEof");
+    if (!slot.bInUse) {
+        gfMsgBox("DefFileAtEof:File is not opened:" + slot.sName, MsgIcon::Critical);
+        return true;
+    }
+    return slot.nReadPos >= slot.sContent.size();
+}
+
+void clsDefFiles::CloseDefFile(int nHandle)
+{
+    Slot& slot = CheckedSlot(nHandle, "CloseDefFile");
+    slot.bInUse = false;  // the name stays for "File is not opened:" reports
+    slot.sContent.clear();
+    slot.nReadPos = 0;
+}
+
+}  // namespace orr

@@ -1,0 +1,62 @@
+#pragma once
+// The definition store: directories of the definition container and of the
+// registered template files, and contained DEF files opened for reading
+// line by line.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orr {
+
+struct DefEntry {
+    std::string sType;         // two-character type code
+    std::string sName;         // trimmed
+    std::string sDescription;  // trimmed, "" when absent
+    std::string sContainer;    // the file the entry came from
+    std::int64_t nPosition = 0;  // 1-based position of the first data byte
+    std::int64_t nLength = 0;
+};
+
+inline constexpr int kDefSlots = 8;
+inline constexpr int kTemplateSlots = 8;
+
+class clsDefFiles {
+public:
+    // Reloads every directory; true when the definition container was read.
+    bool RefreshBinFile();
+    // "name*description*type" of each document definition ("DOC..."), in entry order.
+    int GetEdiDefFiles(std::vector<std::string>& list) const;
+    // The same form for document definitions, the bare name for every other entry.
+    int GetAllDefFiles(std::vector<std::string>& list) const;
+
+    // 1 to 8, or 0 when the file cannot be opened.
+    int OpenDefFile(const std::string& sName);
+    std::string ReadLineFromDefFile(int nHandle);
+    bool DefFileAtEof(int nHandle);
+    void CloseDefFile(int nHandle);
+
+    const std::vector<DefEntry>& Entries() const { return mEntries; }
+
+private:
+    struct Slot {
+        bool bInUse = false;
+        std::string sName;
+        std::string sContent;
+        std::size_t nReadPos = 0;  // 0-based here; the content is held whole
+    };
+
+    bool LoadDirectory(const std::string& sFile);
+    const DefEntry* Find(const std::string& sName) const;
+    Slot& CheckedSlot(int nHandle, const char* sOperation);
+
+    std::vector<DefEntry> mEntries;
+    std::array<Slot, kDefSlots> mSlots;
+};
+
+// Trims blanks (and tabs) at both ends.
+std::string gfTrim(const std::string& s);
+// Case-insensitive comparison of 8-bit names.
+bool gfSameName(const std::string& a, const std::string& b);
+
+}  // namespace orr

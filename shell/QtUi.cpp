@@ -1,0 +1,102 @@
+#include "shell/QtUi.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace orr {
+namespace {
+
+QMessageBox::Icon ToQt(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::Critical: return QMessageBox::Critical;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::None: return QMessageBox::NoIcon;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToQt(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::OK: return QMessageBox::Ok;
+    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+}  // namespace
+
+QString QtUi::ToDisplay(const std::string& sText)
+{
+    QString s = QString::fromLatin1(sText.data(), qsizetype(sText.size()));
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+MsgAnswer QtUi::MsgBox(const std::string& sText, MsgButtons buttons, MsgIcon icon, const std::string& sTitle)
+{
+    QMessageBox box(ToQt(icon), ToDisplay(sTitle), ToDisplay(sText), ToQt(buttons), QApplication::activeWindow());
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Cancel: return MsgAnswer::Cancel;
+    default: return buttons == MsgButtons::OK ? MsgAnswer::OK : MsgAnswer::Cancel;
+    }
+}
+
+std::optional<std::string> QtUi::InputBox(const std::string& sPrompt, const std::string& sTitle,
+                                          const std::string& sDefault)
+{
+    bool bOk = false;
+    const QString s = QInputDialog::getText(QApplication::activeWindow(), ToDisplay(sTitle), ToDisplay(sPrompt),
+                                            QLineEdit::Normal, ToDisplay(sDefault), &bOk);
+    if (!bOk)
+        return std::nullopt;
+    return s.toLatin1().toStdString();
+}
+
+int QtUi::ChooseFromList(const std::string& sPrompt, const std::string& sTitle,
+                         const std::vector<std::string>& items, int nSelected)
+{
+    QStringList list;
+    for (const std::string& item : items)
+        list << ToDisplay(item);
+    bool bOk = false;
+    const QString chosen = QInputDialog::getItem(QApplication::activeWindow(), ToDisplay(sTitle), ToDisplay(sPrompt),
+                                                 list, std::max(nSelected, 0), false, &bOk);
+    return bOk ? int(list.indexOf(chosen)) : -1;
+}
+
+void QtUi::ProgressShow()
+{
+    if (!mProgress)
+        mProgress = new frmProgress;
+    mProgress->show();
+}
+
+void QtUi::ProgressStatus(const std::string& sMessage)
+{
+    ProgressShow();
+    mProgress->SetStatus(ToDisplay(sMessage));
+    ProcessEvents();
+}
+
+void QtUi::ProgressRaise()
+{
+    if (mProgress)
+        mProgress->raise();
+}
+
+void QtUi::ProgressHide()
+{
+    delete mProgress.data();
+}
+
+void QtUi::ProcessEvents() { QCoreApplication::processEvents(); }
+
+}  // namespace orr

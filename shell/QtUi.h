@@ -1,0 +1,35 @@
+#pragma once
+#include <QPointer>
+#include <QString>
+
+#include "app/UiService.h"
+#include "shell/frmProgress.h"
+
+namespace orr {
+
+// User interaction through Qt dialogs.
+class QtUi final : public UiService {
+public:
+    MsgAnswer MsgBox(const std::string& sText, MsgButtons buttons, MsgIcon icon,
+                     const std::string& sTitle) override;
+    std::optional<std::string> InputBox(const std::string& sPrompt, const std::string& sTitle,
+                                        const std::string& sDefault) override;
+    int ChooseFromList(const std::string& sPrompt, const std::string& sTitle,
+                       const std::vector<std::string>& items, int nSelected) override;
+
+    void ProgressShow() override;
+    void ProgressStatus(const std::string& sMessage) override;
+    void ProgressRaise() override;
+    void ProgressHide() override;
+    void ProcessEvents() override;
+
+    frmProgress* Progress() const { return mProgress; }
+
+    // Engine text (8-bit, CR LF line breaks) as shown to the user.
+    static QString ToDisplay(const std::string& sText);
+
+private:
+    QPointer<frmProgress> mProgress;
+};
+
+}  // namespace orr

@@ -1,0 +1,22 @@
+#pragma once
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+
+namespace orr {
+
+// Shown while the program starts; closes itself three seconds after start-up.
+class frmSplash : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSplash(QWidget* parent = nullptr);
+    ~frmSplash() override;
+
+    // Brings the window to the front and arms its closing timer.
+    void StartCloseTimer();
+
+    QLabel* lblVersion;
+    QTimer* tmr;
+};
+
+}  // namespace orr

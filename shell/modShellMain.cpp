@@ -1,0 +1,72 @@
+#include "shell/modShellMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <memory>
+
+#include "app/UiService.h"
+#include "app/clsConfig.h"
+#include "app/modGlobals.h"
+#include "app/modMain.h"
+#include "shell/FormRegistry.h"
+#include "shell/QSettingsStore.h"
+#include "shell/QtUi.h"
+#include "shell/Twips.h"
+#include "shell/frmMain.h"
+#include "shell/frmSplash.h"
+
+namespace orr {
+namespace {
+
+std::unique_ptr<clsConfig> gpConfigOwned;
+
+}  // namespace
+
+StartResult Main(const AppPaths& paths)
+{
+    StartResult result;
+    result.pSplash = new frmSplash;
+    result.pSplash->show();
+    result.pSplash->repaint();
+
+    QDir::setCurrent(paths.installDir);
+    const QSize screen = gfScreenTwips(QGuiApplication::primaryScreen());
+    gpConfigOwned = std::make_unique<clsConfig>(paths.installDir.toStdString(), paths.dataDir.toStdString(),
+                                                screen.width(), screen.height());
+    gConfig = gpConfigOwned.get();
+
+    result.bStarted = gfStartCore();
+    if (result.bStarted) {
+        result.pMain = new frmMain;
+        result.pMain->setAttribute(Qt::WA_DeleteOnClose);
+        result.pMain->show();
+    } else {
+        gfMsgBox(kFailedToStart, MsgIcon::Critical);
+    }
+    result.pSplash->StartCloseTimer();
+    return result;
+}
+
+int gfRunMain(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Orrindale"));
+    QApplication::setApplicationName(QStringLiteral("Orrindale"));
+    QApplication::setApplicationVersion(QString::fromStdString(gfVersionText().substr(8)));
+
+    const AppPaths paths = gfResolveAppPaths();
+    QtUi ui;
+    gfSetUi(&ui);
+    QSettingsStore settings(paths.settingsFile);
+    gSettings = &settings;
+    FormRegistry::InstallSystemIllogicHost();
+
+    const StartResult started = Main(paths);
+    const int rc = app.exec();
+    settings.Sync();
+    gfSetUi(nullptr);
+    return started.bStarted ? rc : 1;
+}
+
+}  // namespace orr

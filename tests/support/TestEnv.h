@@ -1,0 +1,51 @@
+#pragma once
+// A private world for one test: temporary directory, in-memory settings,
+// a configuration and a scripted user, all installed as the globals.
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/MemorySettings.h"
+#include "app/clsConfig.h"
+#include "tests/support/ScriptedUi.h"
+
+namespace orr::test {
+
+// Thrown by the recording host instead of ending the program.
+struct ProgramEnded : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+class TestEnv {
+public:
+    TestEnv();
+    ~TestEnv();
+
+    const std::string& Dir() const { return mDir; }
+    std::string Path(const std::string& sName) const { return mDir + "/" + sName; }
+
+    MemorySettings settings;
+    std::unique_ptr<clsConfig> config;
+    ScriptedUi ui;
+
+    // Packs name -> text into a container at the given path.
+    static void WriteContainer(const std::string& sPath, const std::map<std::string, std::string>& files);
+    static void WriteFile(const std::string& sPath, const std::string& sBytes);
+    static std::string ReadFile(const std::string& sPath);
+
+private:
+    std::string mDir;
+};
+
+// gfSystemIllogic's host for tests: the given windows, and an end that throws
+// ProgramEnded. Restores the plain host on destruction.
+class RecordingIllogicHost {
+public:
+    explicit RecordingIllogicHost(std::vector<std::pair<std::string, bool>> forms = {});
+    ~RecordingIllogicHost();
+    std::vector<std::string> unloaded;  // names, in unload order
+};
+
+}  // namespace orr::test
