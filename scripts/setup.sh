@@ -32,6 +32,7 @@ case "$mode" in
     mkdir -p "$home"
     cp "$build/bin/EdiDef.bin" "$home/"
     cp data/examples/*.edi "$home/" 2>/dev/null || true
+    shift || true
     ORRINDALE_HOME="$home" exec "$build/bin/orrindale" "$@"
     ;;
   *)

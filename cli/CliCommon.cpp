@@ -1,0 +1,73 @@
+#include "cli/CliCommon.h"
+
+#include <cstdio>
+
+#include "app/modGlobals.h"
+#include "app/modMain.h"
+
+namespace orr {
+
+std::string CliArgs::Option(const std::string& sName) const
+{
+    auto it = options.find(sName);
+    return it == options.end() ? std::string() : it->second;
+}
+
+void CliArgs::Require(std::size_t nPositional, const std::set<std::string>& allowed) const
+{
+    for (const auto& [name, value] : options)
+        if (!allowed.count(name) && name != "--home")
+            throw UsageError("unknown option " + name);
+    for (const std::string& flag : flags)
+        if (!allowed.count(flag))
+            throw UsageError("unknown option " + flag);
+    if (positional.size() != nPositional)
+        throw UsageError("wrong number of arguments for " + positional.front());
+}
+
+CliArgs gfParseCliArgs(int argc, char** argv)
+{
+    CliArgs args;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a.size() > 1 && a[0] == '-') {
+            if (kCliFlags.count(a)) {
+                args.flags.insert(a);
+            } else {
+                if (i + 1 >= argc)
+                    throw UsageError("option " + a + " needs a value");
+                args.options[a] = argv[++i];
+            }
+        } else {
+            args.positional.push_back(a);
+        }
+    }
+    return args;
+}
+
+CliSession::CliSession(const CliArgs& args)
+    : mPaths(gfResolveAppPaths(QString::fromStdString(args.Option("--home")))),
+      mSettings(mPaths.settingsFile),
+      mConfig(mPaths.installDir.toStdString(), mPaths.dataDir.toStdString())
+{
+    gSettings = &mSettings;
+    gConfig = &mConfig;
+}
+
+CliSession::~CliSession()
+{
+    mSettings.Sync();
+    gConfig = nullptr;
+    gSettings = nullptr;
+    gDefFiles = nullptr;
+}
+
+bool CliSession::Start()
+{
+    if (gfStartCore())
+        return true;
+    std::fprintf(stderr, "error: %s\n", kFailedToStart);
+    return false;
+}
+
+}  // namespace orr

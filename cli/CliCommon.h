@@ -1,0 +1,56 @@
+#pragma once
+// What every orrindale-cli command shares: parsed arguments, usage errors,
+// and a session that starts settings, configuration and definitions the way
+// the desktop program does.
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/clsConfig.h"
+#include "shell/AppPaths.h"
+#include "shell/QSettingsStore.h"
+
+namespace orr {
+
+// Ends the command with exit status 2.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct CliArgs {
+    std::vector<std::string> positional;         // the command name first
+    std::map<std::string, std::string> options;  // "--home" -> "DIR"
+    std::set<std::string> flags;                 // "--yes"
+
+    std::string Option(const std::string& sName) const;
+    bool Flag(const std::string& sName) const { return flags.count(sName) > 0; }
+    // Usage error for any option not in the list (--home is always allowed),
+    // or when the positional count (command included) is not nPositional.
+    void Require(std::size_t nPositional, const std::set<std::string>& allowed) const;
+};
+
+// Options that take no value; every other "-x"/"--x" takes the next argument.
+inline const std::set<std::string> kCliFlags = {"--version", "--help", "--yes", "--crlf", "--empty"};
+
+CliArgs gfParseCliArgs(int argc, char** argv);
+
+class CliSession {
+public:
+    explicit CliSession(const CliArgs& args);
+    ~CliSession();
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+
+    // Start-up without windows; false (reason already on stderr) when the
+    // definitions could not be loaded.
+    bool Start();
+
+private:
+    AppPaths mPaths;
+    QSettingsStore mSettings;
+    clsConfig mConfig;
+};
+
+}  // namespace orr
