@@ -31,7 +31,7 @@ case "$mode" in
     home="$build/example-home"
     mkdir -p "$home"
     cp "$build/bin/EdiDef.bin" "$home/"
-    cp data/examples/*.edi "$home/" 2>/dev/null || true
+    cp examples/*.edi "$home/" 2>/dev/null || true
     shift || true
     ORRINDALE_HOME="$home" exec "$build/bin/orrindale" "$@"
     ;;
