@@ -14,12 +14,13 @@
 namespace orr {
 namespace {
 
-const char* const kUsage = "usage: orrindale-cli [--home DIR] (--version | defs | pack DIR -o FILE)";
+const char* const kUsage = "usage: orrindale-cli [--home DIR] (--version | defs | pack DIR -o FILE | ack IN -o OUT [--delimiter X] [--yes])";
 
 // Add a command here and declare its function in CliCommands.h.
 const std::map<std::string, std::function<int(const CliArgs&)>> kCommands = {
     {"defs", gfCmdDefs},
     {"pack", gfCmdPack},
+    {"ack", gfCmdAck},
 };
 
 int Dispatch(const CliArgs& args)
@@ -51,7 +52,10 @@ int gfCliMain(int argc, char** argv)
     gfSetUi(&ui);
     int rc = 1;
     try {
-        rc = Dispatch(gfParseCliArgs(argc, argv));
+        const CliArgs args = gfParseCliArgs(argc, argv);
+        if (args.Flag("--yes"))
+            ui.SetQuestionAnswer(MsgAnswer::Yes);
+        rc = Dispatch(args);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "error: %s (%s)\n", e.what(), kUsage);
         rc = 2;

@@ -7,5 +7,6 @@ namespace orr {
 
 int gfCmdDefs(const CliArgs& args);
 int gfCmdPack(const CliArgs& args);
+int gfCmdAck(const CliArgs& args);
 
 }  // namespace orr

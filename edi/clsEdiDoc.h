@@ -1,0 +1,50 @@
+#pragma once
+// Envelope segments (ISA, GS, ST, SE, GE, IEA) for documents the program
+// creates, with the counters and control numbers their trailers need. One
+// object describes one interchange.
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+
+#include "app/clsConfig.h"
+
+namespace orr {
+
+class clsEdiDoc {
+public:
+    using LocalClock = std::function<std::tm()>;
+
+    // The clock defaults to the local time of day; tests fix it.
+    explicit clsEdiDoc(LocalClock clock = {});
+
+    std::int32_t IsaControlNumber = 0;
+    void SetDelimiter(SepCode nDelimiter) { mDelimiter = nDelimiter; }
+
+    std::string ISA() const;
+    std::string GS(const std::string& sGsType) const;
+    std::string ST(const std::string& sStType) const;
+    std::string SE();
+    std::string GE();
+    std::string IEA() const;
+    void IncrementSegCount() { ++mSegCount; }
+
+    // "000000042" for 42; the last nine digits of longer numbers.
+    static std::string NineDigits(std::int64_t nNumber);
+    // GS01 for a document type: "INV" -> "IN", "PO", "ASN" -> "AS", "FA"; else "".
+    static std::string FunctionalId(const std::string& sGsType);
+
+private:
+    std::string Join(std::initializer_list<std::string> elements) const;
+    std::tm Now() const;
+
+    LocalClock mClock;
+    SepCode mDelimiter;
+    std::int32_t mGroupControl = 1;
+    std::int32_t mGroupCount = 0;
+    std::int32_t mTransactionControl = 1;
+    std::int32_t mTransactionCount = 0;
+    std::int32_t mSegCount = 0;
+};
+
+}  // namespace orr
