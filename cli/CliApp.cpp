@@ -14,7 +14,7 @@
 namespace orr {
 namespace {
 
-const char* const kUsage = "usage: orrindale-cli [--home DIR] (--version | defs | pack DIR -o FILE | schema TYPE | ack IN -o OUT [--delimiter X] [--yes])";
+const char* const kUsage = "usage: orrindale-cli [--home DIR] (--version | defs | pack DIR -o FILE | schema TYPE | ack IN -o OUT [--delimiter X] [--yes] | detect FILE)";
 
 // Add a command here and declare its function in CliCommands.h.
 const std::map<std::string, std::function<int(const CliArgs&)>> kCommands = {
@@ -22,6 +22,7 @@ const std::map<std::string, std::function<int(const CliArgs&)>> kCommands = {
     {"pack", gfCmdPack},
     {"schema", gfCmdSchema},
     {"ack", gfCmdAck},
+    {"detect", gfCmdDetect},
 };
 
 int Dispatch(const CliArgs& args)

@@ -9,5 +9,6 @@ int gfCmdDefs(const CliArgs& args);
 int gfCmdPack(const CliArgs& args);
 int gfCmdSchema(const CliArgs& args);
 int gfCmdAck(const CliArgs& args);
+int gfCmdDetect(const CliArgs& args);
 
 }  // namespace orr
