@@ -324,15 +324,6 @@ TEST(EdiAsyncParser, TheBufferIsCutAtIeaWhateverTheSwitches)
               (std::vector<std::string>{"ISA+ ISA*1", "ERR 1 Leftover data"}));
 }
 
-TEST(EdiAsyncParser, TwoInterchangesInOneStream)
-{
-    std::string sText = Interchange850() + Interchange850();
-    auto expected = kInterchange850Events;
-    expected.pop_back();
-    expected.insert(expected.end(), kInterchange850Events.begin(), kInterchange850Events.end());
-    EXPECT_EQ(Parse(sText), expected);
-}
-
 TEST(EdiAsyncParser, AfterEndDataNothingIsCutOrReported)
 {
     Recorder r;
@@ -568,15 +559,6 @@ TEST(EdiAsyncParser, NewTerminatorAppliesToTheWaitingTail)
     p.SetSelimiter('\'');
     p.ParseData("'");
     EXPECT_EQ(r.log, (std::vector<std::string>{"SEG N1*A", "SEG N2*B", "SEG N3*C"}));
-}
-
-TEST(EdiAsyncParser, WorksWithoutListener)
-{
-    clsEdiAsyncParser p;
-    p.ParseData(Interchange850());
-    p.ParseData("garbage");
-    p.EndData();
-    SUCCEED();
 }
 
 // ---- the save file -----------------------------------------------------------
