@@ -1,6 +1,5 @@
 #pragma once
-// A node together with its tree: what the engines pass around (the
-// specification's node objects).
+// A node together with its tree: what the engines pass around.
 #include "schema/clsTree.h"
 
 namespace orr {

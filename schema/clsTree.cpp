@@ -366,6 +366,14 @@ void clsTree::Compact()
     }
     mChildIds = std::move(ids);
     mGarbage = 0;
+    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mChildRoom, &mTag})
+        v->shrink_to_fit();
+    mImage.shrink_to_fit();
+    mExpImage.shrink_to_fit();
+    mText.shrink_to_fit();
+    mFlags.shrink_to_fit();
+    mColor.shrink_to_fit();
+    mHead.shrink_to_fit();
 }
 
 // ---- Lazy children -------------------------------------------------------------------
@@ -789,14 +797,15 @@ void clsTree::EndBulk()
             o->Reset();
 }
 
+std::size_t clsTree::NodeBytes() const
+{
+    return mParent.size() * kBytesPerNode + mChildIds.size() * sizeof(Ix);
+}
+
 std::size_t clsTree::MemoryBytes() const
 {
-    const std::size_t nArrays = mParent.capacity() * 4 + mSlot.capacity() * 4 + mChildBegin.capacity() * 4 +
-                                mChildCount.capacity() * 4 + mChildRoom.capacity() * 4 + mTag.capacity() * 4 +
-                                mImage.capacity() * 2 + mExpImage.capacity() * 2 + mText.capacity() * 8 +
-                                mFlags.capacity() + mColor.capacity() + mHead.capacity();
     const std::size_t nKeys = (mByKey.size() + mKeyOf.size()) * 64 + mLongHeads.size() * 32;
-    return nArrays + mChildIds.capacity() * sizeof(Ix) + mArena.Bytes() + mTags.Bytes() + mImages.Bytes() + nKeys;
+    return NodeBytes() + TextBytes() + mTags.Bytes() + mImages.Bytes() + nKeys;
 }
 
 // ---- TreeNode ---------------------------------------------------------------------------------

@@ -1,8 +1,8 @@
 #pragma once
-// The tree store behind the schema tree and the document tree: the
-// specification's "tree node" (key, display text, tag, image key,
-// expanded-image key, expanded flag, background colour), kept compact enough
-// for documents of tens of millions of nodes.
+// The tree store behind the schema tree and the document tree: nodes with a
+// key, display text, tag, image key, expanded-image key, expanded flag and
+// background colour, kept compact enough for documents of tens of millions
+// of nodes.
 //
 // Shape. Struct-of-arrays indexed by the node's index; a NodeId is the index
 // plus a base that grows with every RemoveAll, so ids are never reused while
@@ -41,7 +41,7 @@ namespace orr {
 
 class TreeNode;
 
-// Where Add puts a node relative to another (Part 5.1's relation codes).
+// Where Add puts a node relative to another (the editing engines' relation codes).
 enum class Relation : int {
     Next = 2,      // the new node follows the reference node
     Previous = 3,  // the new node precedes it
@@ -56,16 +56,16 @@ struct TreeError : std::runtime_error {
 
 // Everything a new node carries; the unset parts are empty.
 struct NodeInit {
-    std::string_view sKey;
-    std::string_view sText;
-    std::string_view sTag;
-    ImageId image;
-    ImageId expandedImage;
+    std::string_view sKey = {};
+    std::string_view sText = {};
+    std::string_view sTag = {};
+    ImageId image = {};
+    ImageId expandedImage = {};
     bool bExpanded = false;
     // A payload (a document segment's text) makes the node's children lazy:
     // they come from the materialiser on first access, and the node's text
     // is the payload's first nPayloadHead characters (sText is not used).
-    std::string_view sPayload;
+    std::string_view sPayload = {};
     std::size_t nPayloadHead = 0;
 };
 
@@ -192,9 +192,14 @@ public:
 
     // ---- Statistics ----------------------------------------------------------
     std::size_t NodeCount() const { return mLive; }
-    // Bytes held by the store (arrays, child ids, text arena, pools, keys).
+    // Bytes in use by the per-node arrays and the child-id array (the budget above).
+    std::size_t NodeBytes() const;
+    // Bytes of the text arena's blocks.
+    std::size_t TextBytes() const { return mArena.Bytes(); }
+    // All of it: nodes, texts, interned tags and images, keys.
     std::size_t MemoryBytes() const;
-    // Rebuilds the child-id array without spare room.
+    // Rebuilds the child-id array without spare room and gives unused
+    // capacity of the arrays back.
     void Compact();
 
 private:

@@ -59,7 +59,7 @@ clsTreeS::clsTreeS() = default;
 // nothing to delete here.
 clsTreeS::~clsTreeS() = default;
 
-// ---- Flattening (Part 2.2) --------------------------------------------------------------
+// ---- Flattening ---------------------------------------------------------------------------
 
 std::optional<std::vector<std::string>> clsTreeS::Flatten(const std::string& sFile)
 {
@@ -130,12 +130,17 @@ void clsTreeS::SecondPass(const std::vector<std::string>& in, std::vector<std::s
         if (IsComment(sLine))
             continue;
         const std::vector<std::string_view> f = gfSplitFields(sLine);
+        if (f[0] == "A??") {
+            out.push_back(sLine);  // "A??" alone too: the builder reports it
+            continue;
+        }
         if (f.size() < 2) {
-            // Left to the implementer: reported, and the line yields nothing.
+            // A line of one field has no second field to look at: reported,
+            // and the line yields nothing.
             SubscriptOutOfRange();
             continue;
         }
-        if (f[0] != "A??" && !gfIsNumeric(f[1]))
+        if (!gfIsNumeric(f[1]))
             Expand(f, out);
         else
             out.push_back(sLine);
@@ -225,7 +230,7 @@ void clsTreeS::Trace(const char* sFile, const std::vector<std::string>& lines)
     }
 }
 
-// ---- Building (Part 2.3) -----------------------------------------------------------------------
+// ---- Building ------------------------------------------------------------------------------------
 
 NodeId clsTreeS::Build(clsTree& tree, const std::string& sDocType)
 {
@@ -277,7 +282,7 @@ void clsTreeS::BuildLevels(clsTree& tree, NodeId root, const std::vector<std::st
     const ImageId closedSchema = tree.InternImage("closedschema");
     const ImageId openSchema = tree.InternImage("openschema");
 
-    // The level builder of the Part with its recursion unrolled: one entry
+    // The level builder with its recursion unrolled: one entry
     // per open level, each with its own last segment.
     std::vector<Level> levels;
     EnterLevel(tree, root, levels);

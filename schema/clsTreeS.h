@@ -1,5 +1,5 @@
 #pragma once
-// The schema tree builder (Parts 2.2 and 2.3): flattens a document
+// The schema tree builder: flattens a document
 // definition with its directives and segment references, then builds one
 // tree node per schema line below a root "K00000".
 //
@@ -37,7 +37,7 @@ public:
     std::int16_t ErrorCode() const { return 0; }
     std::string ErrorDescription() const { return {}; }
 
-    // Both passes of Part 2.2 on a definition file of the definition store:
+    // Both flattening passes on a definition file of the definition store:
     // the lines of the flattened result, or nullopt when the file cannot be
     // opened ("Could not open definition file:" has been shown).
     std::optional<std::vector<std::string>> Flatten(const std::string& sFile);
@@ -72,7 +72,7 @@ private:
     std::map<std::string, std::vector<std::string>> mSegmentFiles;  // one flattening's reads
 };
 
-// The image of a data-element node for its requirement code (Part 2.3).
+// The image of a data-element node for its requirement code.
 const char* gfSchemaElementImage(std::string_view sRequirement);
 
 }  // namespace orr

@@ -376,7 +376,7 @@ void gfSnodeGetLoopCount(TreeNode nd, std::int32_t& nR, std::int32_t& nC)
 
 void gfSnodeResetLoopCounts(TreeNode nd)
 {
-    // The recursion of the Part in pre-order with an explicit stack: each
+    // The recursive reset in pre-order with an explicit stack: each
     // child of a system node is reset, then its own children are visited.
     std::vector<TreeNode> stack;
     auto pushChildren = [&](TreeNode parent) {

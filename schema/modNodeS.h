@@ -1,5 +1,5 @@
 #pragma once
-// Schema node tags (Part 2.4): building a tag from a definition line, reading
+// Schema node tags: building a tag from a definition line, reading
 // and changing single attributes, kind, requirement, keys, display text and
 // the use counters of the document builder.
 #include <cstdint>
@@ -15,7 +15,7 @@ namespace orr {
 // ---- Text helpers shared by the definition engine ----------------------------
 // The fields of s between the separators (one field for a text without one).
 std::vector<std::string_view> gfSplitFields(std::string_view s, char cSeparator = '*');
-// Numeric in the sense of the Parts: optional blanks around an optional sign
+// Numeric as the definition engine means it: optional blanks around an optional sign
 // and decimal digits with at most one decimal point ("0", "00", " 12 ", "1.5").
 bool gfIsNumeric(std::string_view s);
 // The value of a numeric text rounded to a whole number (halves to even);
@@ -25,7 +25,7 @@ std::optional<std::int32_t> gfNumericValue(std::string_view s);
 // ---- Tags ---------------------------------------------------------------------
 inline constexpr const char* kUnusableTag = "I???";
 
-// The tag of a definition line (Part 2.4, Algorithms); "I???" after the
+// The tag of a definition line; "I???" after the
 // "Invalid Schema input line:" message, or silently for an unknown "A??" kind.
 // A segment line of fewer than five fields and a data-element line of fewer
 // than seven count as a mismatch: message and "I???".
@@ -37,7 +37,7 @@ std::string gfTagGetAttr(std::string_view sTag, char cLetter);
 // The display text of a tag (what gfSnodeDisplay shows for a node with it).
 std::string gfTagDisplay(std::string_view sTag);
 
-// ---- Node operations (Part 2.4, Interfaces) -------------------------------------
+// ---- Node operations -------------------------------------------------------------
 std::string gfSnodeGetAttr(TreeNode nd, char cLetter);
 // "" gives 0; a value that is not numeric shows "Expecting nuneric data." and gives 0.
 std::int32_t gfSnodeGetAttrNum(TreeNode nd, char cLetter);

@@ -1,0 +1,362 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <random>
+
+#include "schema/TreeNode.h"
+#include "schema/clsTree.h"
+#include "schema/modTreeDump.h"
+
+namespace orr {
+namespace {
+
+// Records every notification; the "about to" half also notes the child count
+// it saw, so tests can check that it came before the change.
+class Recorder final : public TreeObserver {
+public:
+    explicit Recorder(clsTree& tree) : mTree(tree) { tree.AddObserver(this); }
+    ~Recorder() override { mTree.RemoveObserver(this); }
+
+    void AboutToInsert(NodeId p, std::uint32_t a, std::uint32_t b) override { Log("+?", p, a, b); }
+    void Inserted(NodeId p, std::uint32_t a, std::uint32_t b) override { Log("+", p, a, b); }
+    void AboutToRemove(NodeId p, std::uint32_t a, std::uint32_t b) override { Log("-?", p, a, b); }
+    void Removed(NodeId p, std::uint32_t a, std::uint32_t b) override { Log("-", p, a, b); }
+    void AboutToReset() override { events.push_back("reset?"); }
+    void Reset() override { events.push_back("reset"); }
+    void Changed(NodeId n, unsigned what) override
+    {
+        events.push_back("changed " + std::string(mTree.Key(n)) + " " + std::to_string(what));
+    }
+    void ScrollRequested(NodeId n) override { events.push_back("scroll " + std::string(mTree.Key(n))); }
+    void SelectionChanged(NodeId n) override { events.push_back("select " + std::string(mTree.Key(n))); }
+
+    std::vector<std::string> events;
+
+private:
+    void Log(const char* what, NodeId p, std::uint32_t a, std::uint32_t b)
+    {
+        const std::string name = p ? std::string(mTree.Key(p)) : std::string("top");
+        events.push_back(std::string(what) + " " + name + " " + std::to_string(a) + "-" + std::to_string(b) +
+                         " n=" + std::to_string(mTree.ChildCount(p)));
+    }
+    clsTree& mTree;
+};
+
+NodeId AddKey(clsTree& t, NodeId rel, Relation r, const std::string& key)
+{
+    return t.Add(rel, r, key, "text " + key, "closed", "open");
+}
+
+// Every child's row and parent agree with the parent's child list.
+void ExpectConsistent(const clsTree& t, NodeId parent)
+{
+    for (std::uint32_t r = 0; r < t.ChildCount(parent); ++r) {
+        const NodeId c = t.Child(parent, r);
+        ASSERT_EQ(t.Row(c), r);
+        ASSERT_EQ(t.Parent(c), parent);
+        ASSERT_EQ(t.Previous(c), r == 0 ? NodeId{} : t.Child(parent, r - 1));
+        ASSERT_EQ(t.Next(c), t.Child(parent, r + 1));
+        ExpectConsistent(t, c);
+    }
+}
+
+std::vector<std::string> ChildKeys(const clsTree& t, NodeId parent)
+{
+    std::vector<std::string> keys;
+    for (std::uint32_t r = 0; r < t.ChildCount(parent); ++r)
+        keys.emplace_back(t.Key(t.Child(parent, r)));
+    return keys;
+}
+
+TEST(TreeStore, NavigationAndNodeData)
+{
+    clsTree t;
+    const NodeId root = AddKey(t, {}, Relation::Child, "Root");
+    const NodeId a = AddKey(t, root, Relation::Child, "a");
+    const NodeId c = AddKey(t, root, Relation::Child, "c");
+    const NodeId b = AddKey(t, c, Relation::Previous, "b");
+    const NodeId a1 = AddKey(t, a, Relation::Child, "a1");
+    const NodeId other = AddKey(t, {}, Relation::Child, "Other");
+
+    EXPECT_EQ(ChildKeys(t, root), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(ChildKeys(t, {}), (std::vector<std::string>{"Root", "Other"}));
+    EXPECT_EQ(t.Parent(root), NodeId{});
+    EXPECT_EQ(t.Parent(a1), a);
+    EXPECT_EQ(t.FirstChild(root), a);
+    EXPECT_EQ(t.LastChild(root), c);
+    EXPECT_EQ(t.FirstChild(c), NodeId{});
+    EXPECT_EQ(t.Next(a), b);
+    EXPECT_EQ(t.Previous(a), NodeId{});
+    EXPECT_EQ(t.FirstSibling(c), a);
+    EXPECT_EQ(t.LastSibling(a), c);
+    EXPECT_EQ(t.FirstSibling(other), root);  // top-level nodes are siblings
+    EXPECT_EQ(t.Root(a1), root);
+    EXPECT_EQ(t.Root(root), root);
+    EXPECT_EQ(t.Row(c), 2u);
+    EXPECT_EQ(t.FindKey("b"), b);
+    EXPECT_EQ(t.FindKey("zz"), NodeId{});
+
+    EXPECT_EQ(t.Text(b), "text b");
+    EXPECT_EQ(t.Image(b), "closed");
+    EXPECT_EQ(t.ExpandedImage(b), "open");
+    EXPECT_EQ(t.ImageOf(a), t.ImageOf(b));  // interned
+    EXPECT_EQ(t.BackColor(b), kWhite);
+    t.SetTag(a, "SX *00000");
+    t.SetTag(b, "SX *00000");
+    EXPECT_EQ(t.TagIdOf(a), t.TagIdOf(b));
+    t.SetTag(b, "SX *00001");
+    EXPECT_EQ(t.Tag(a), "SX *00000");
+    EXPECT_EQ(t.Tag(b), "SX *00001");
+    t.SetBackColor(b, 0x00FF00);
+    EXPECT_EQ(t.BackColor(b), 0x00FF00u);
+    EXPECT_EQ(t.BackColorIndex(a), 0);
+
+    // The handle view of the same tree.
+    TreeNode nb = t.Node(b);
+    EXPECT_EQ(nb.Parent().Key(), "Root");
+    EXPECT_EQ(nb.Next().Key(), "c");
+    EXPECT_FALSE(nb.Parent().Parent());
+    EXPECT_EQ(nb.Parent().Children(), 3u);
+    EXPECT_EQ(TreeNode().Children(), 0u);
+    EXPECT_EQ(TreeNode().Tag(), "");
+
+    EXPECT_THROW(AddKey(t, root, Relation::Child, "a"), TreeError);  // key taken
+    EXPECT_THROW(AddKey(t, {}, Relation::Next, "x"), TreeError);
+    EXPECT_EQ(t.NodeCount(), 6u);
+    ExpectConsistent(t, {});
+}
+
+TEST(TreeStore, RowsStayRightThroughInsertsAndRemovals)
+{
+    clsTree t;
+    const NodeId p = AddKey(t, {}, Relation::Child, "p");
+    std::vector<NodeId> kids;
+    for (int i = 0; i < 6; ++i)
+        kids.push_back(AddKey(t, p, Relation::Child, "k" + std::to_string(i)));
+    AddKey(t, kids[3], Relation::Previous, "before3");
+    AddKey(t, kids[0], Relation::Next, "after0");
+    AddKey(t, kids[5], Relation::Next, "after5");
+    EXPECT_EQ(ChildKeys(t, p),
+              (std::vector<std::string>{"k0", "after0", "k1", "k2", "before3", "k3", "k4", "k5", "after5"}));
+    EXPECT_EQ(t.Row(kids[3]), 5u);
+    ExpectConsistent(t, {});
+
+    AddKey(t, kids[2], Relation::Child, "k2child");
+    t.Remove(kids[2]);  // with its subtree
+    t.RemoveChildren(p, 0, 2);
+    EXPECT_EQ(ChildKeys(t, p), (std::vector<std::string>{"k1", "before3", "k3", "k4", "k5", "after5"}));
+    EXPECT_EQ(t.Row(kids[5]), 4u);
+    EXPECT_FALSE(t.IsValid(kids[2]));
+    EXPECT_EQ(t.FindKey("k2child"), NodeId{});
+    EXPECT_EQ(t.Text(kids[2]), "");
+    EXPECT_THROW(t.SetText(kids[2], "x"), TreeError);
+    ExpectConsistent(t, {});
+
+    // A freed key can be used again, by a node with a new id.
+    const NodeId again = AddKey(t, p, Relation::Child, "k2");
+    EXPECT_NE(again, kids[2]);
+    EXPECT_EQ(t.FindKey("k2"), again);
+
+    // RemoveAll: ids handed out before never come back.
+    const NodeId lastBefore = again;
+    t.RemoveAll();
+    EXPECT_EQ(t.NodeCount(), 0u);
+    EXPECT_FALSE(t.IsValid(lastBefore));
+    const NodeId fresh = AddKey(t, {}, Relation::Child, "p");
+    EXPECT_GT(fresh.value, lastBefore.value);
+    EXPECT_FALSE(t.IsValid(p));
+}
+
+TEST(TreeStore, NotificationsComeInPairsAroundTheChange)
+{
+    clsTree t;
+    const NodeId root = AddKey(t, {}, Relation::Child, "R");
+    const NodeId a = AddKey(t, root, Relation::Child, "a");
+    Recorder rec(t);
+
+    const NodeId b = AddKey(t, a, Relation::Next, "b");
+    AddKey(t, b, Relation::Child, "b1");
+    t.SetText(b, "new");
+    t.SetText(b, "new");  // data changes are reported every time they are made
+    t.SetExpanded(b, true);
+    t.SetExpanded(b, true);  // unchanged: nothing
+    t.SetImage(b, "open");
+    t.SetBackColor(b, 0xFFFF00);
+    t.SetSelected(b);
+    t.ScrollIntoView(b);
+    t.Remove(b);  // one pair for the subtree; the selection goes with it
+    EXPECT_EQ(rec.events, (std::vector<std::string>{
+                              "+? R 1-1 n=1", "+ R 1-1 n=2",      // about-to sees the old count
+                              "+? b 0-0 n=0", "+ b 0-0 n=1",
+                              "changed b 1", "changed b 1", "changed b 8", "changed b 4", "changed b 16",
+                              "select b", "scroll b",
+                              "-? R 1-1 n=2", "- R 1-1 n=1", "select ",
+                          }));
+
+    rec.events.clear();
+    t.BeginBulk();
+    for (int i = 0; i < 3; ++i)
+        AddKey(t, root, Relation::Child, "bulk" + std::to_string(i));
+    t.SetText(a, "quiet");
+    t.EndBulk();
+    t.RemoveAll();
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"reset?", "reset", "reset?", "reset"}));
+
+    // A subtree built detached arrives with one pair, for its top node.
+    rec.events.clear();
+    const NodeId top = AddKey(t, {}, Relation::Child, "T");
+    rec.events.clear();
+    NodeInit init;
+    init.sKey = "loop";
+    const NodeId loop = t.AddDetached(init);
+    for (int i = 0; i < 3; ++i)
+        AddKey(t, loop, Relation::Child, "seg" + std::to_string(i));
+    t.SetText(t.FirstChild(loop), "silent");
+    EXPECT_TRUE(rec.events.empty());
+    EXPECT_EQ(t.Parent(loop), NodeId{});
+    t.Attach(loop, top, Relation::Child);
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"+? T 0-0 n=0", "+ T 0-0 n=1"}));
+    EXPECT_EQ(t.Root(t.LastChild(loop)), top);
+    EXPECT_THROW(t.Attach(loop, top, Relation::Child), TreeError);  // no longer detached
+    ExpectConsistent(t, {});
+}
+
+// Segment text "ID*e1*e2": elements split at '*', tags E01, E02, ...
+void SplitElements(clsTree& t, NodeId seg, std::string_view s)
+{
+    const ImageId image = t.InternImage("dde");
+    std::size_t start = s.find('*');
+    for (int n = 1; start != std::string_view::npos; ++n) {
+        const std::size_t end = s.find('*', start + 1);
+        const std::size_t len = (end == std::string_view::npos ? s.size() : end) - start - 1;
+        const std::string tag = (n < 10 ? "E0" : "E") + std::to_string(n);
+        t.AddPayloadChild(seg, start + 1, len, tag, image);
+        start = end;
+    }
+}
+
+TEST(TreeStore, ElementChildrenAreMadeOnFirstAccess)
+{
+    clsTree t;
+    int calls = 0;
+    t.SetMaterialiser([&](clsTree& tree, NodeId seg, std::string_view payload) {
+        ++calls;
+        SplitElements(tree, seg, payload);
+    });
+    const NodeId root = AddKey(t, {}, Relation::Child, "Root");
+    NodeInit init;
+    init.sTag = "SN1 *00000";
+    init.sPayload = "N1*BT*Acme**92";
+    init.nPayloadHead = 2;
+    const NodeId seg = t.Add(root, Relation::Child, init);
+    Recorder rec(t);
+
+    EXPECT_EQ(t.Text(seg), "N1");
+    EXPECT_TRUE(t.ChildrenPending(seg));
+    EXPECT_TRUE(t.HasChildren(seg));
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(t.NodeCount(), 2u);
+
+    EXPECT_EQ(t.ChildCount(seg), 4u);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(rec.events.empty());  // they always existed, as far as anyone knows
+    const NodeId e2 = t.Child(seg, 1);
+    EXPECT_EQ(t.Text(e2), "Acme");
+    EXPECT_EQ(t.Tag(e2), "E02");
+    EXPECT_EQ(t.Text(t.Next(e2)), "");
+    EXPECT_EQ(t.Text(t.LastChild(seg)), "92");
+    EXPECT_EQ(t.Row(t.LastChild(seg)), 3u);
+    EXPECT_EQ(t.Payload(seg), std::optional<std::string_view>("N1*BT*Acme**92"));
+    EXPECT_EQ(gfDumpTreeText(t, seg), "0\t\tSN1 *00000\tN1\t\t\n1\t\tE01\tBT\tdde\t\n1\t\tE02\tAcme\tdde\t\n"
+                                      "1\t\tE03\t\tdde\t\n1\t\tE04\t92\tdde\t\n");
+
+    // Changing an element: the payload is no longer the truth; the text stays.
+    t.SetText(e2, "Zenith");
+    EXPECT_EQ(t.Payload(seg), std::nullopt);
+    EXPECT_EQ(t.Text(seg), "N1");
+    EXPECT_EQ(t.Text(t.Child(seg, 0)), "BT");
+    EXPECT_EQ(calls, 1);
+
+    // Any first access works: a new last child goes after the made ones; a
+    // pending segment can be removed untouched.
+    init.sPayload = "REF*ZZ*1";
+    init.nPayloadHead = 3;
+    const NodeId ref = t.Add(root, Relation::Child, init);
+    NodeInit extra;
+    extra.sTag = "E03";
+    t.Add(ref, Relation::Child, extra);
+    EXPECT_EQ(t.ChildCount(ref), 3u);
+    EXPECT_EQ(t.Tag(t.LastChild(ref)), "E03");
+    EXPECT_EQ(t.Payload(ref), std::nullopt);
+    init.sPayload = "DTM*1";
+    const NodeId dtm = t.Add(root, Relation::Child, init);
+    t.Remove(dtm);
+    EXPECT_EQ(calls, 2);
+    EXPECT_THROW(t.AddPayloadChild(root, 0, 1, "E01", {}), TreeError);
+    ExpectConsistent(t, {});
+}
+
+// Random edits against a plain vector-of-vectors model: the contiguous child
+// ranges, relocations and compaction keep the same structure.
+TEST(TreeStore, RandomEditsMatchASimpleModel)
+{
+    clsTree t;
+    std::mt19937 rng(7);
+    std::vector<NodeId> live;
+    std::map<std::uint32_t, std::vector<std::uint32_t>> model;  // parent id -> children ids
+    std::map<std::uint32_t, std::uint32_t> parentOf;
+    auto pick = [&]() { return live[rng() % live.size()]; };
+    for (int step = 0; step < 60000; ++step) {
+        const unsigned op = live.empty() ? 0 : rng() % 10;
+        if (op < 4) {  // child of a random node, or a top-level node
+            const NodeId p = live.empty() || rng() % 50 == 0 ? NodeId{} : pick();
+            const NodeId n = t.Add(p, Relation::Child, {}, "x");
+            model[p.value].push_back(n.value);
+            parentOf[n.value] = p.value;
+            live.push_back(n);
+        } else if (op < 8) {  // sibling before or after
+            const NodeId s = pick();
+            const bool before = op < 6;
+            const NodeId n = t.Add(s, before ? Relation::Previous : Relation::Next, {}, "y");
+            auto& sib = model[parentOf[s.value]];
+            auto at = std::find(sib.begin(), sib.end(), s.value);
+            sib.insert(before ? at : at + 1, n.value);
+            parentOf[n.value] = parentOf[s.value];
+            live.push_back(n);
+        } else if (rng() % 4 == 0) {  // remove a subtree
+            const NodeId victim = pick();
+            auto& sib = model[parentOf[victim.value]];
+            sib.erase(std::find(sib.begin(), sib.end(), victim.value));
+            std::vector<std::uint32_t> stack{victim.value};
+            while (!stack.empty()) {
+                const std::uint32_t v = stack.back();
+                stack.pop_back();
+                for (std::uint32_t c : model[v])
+                    stack.push_back(c);
+                model.erase(v);
+                parentOf.erase(v);
+            }
+            t.Remove(victim);
+            live.erase(std::remove_if(live.begin(), live.end(), [&](NodeId n) { return !t.IsValid(n); }),
+                       live.end());
+        }
+    }
+    ASSERT_GT(t.NodeCount(), 10000u);
+    EXPECT_EQ(t.NodeCount(), live.size());
+    for (const auto& [p, kids] : model) {
+        if (p != 0 && !t.IsValid(NodeId{p}))
+            continue;
+        ASSERT_EQ(t.ChildCount(NodeId{p}), kids.size());
+        for (std::uint32_t r = 0; r < kids.size(); ++r) {
+            ASSERT_EQ(t.Child(NodeId{p}, r).value, kids[r]);
+            ASSERT_EQ(t.Row(NodeId{kids[r]}), r);
+        }
+    }
+    t.Compact();
+    ExpectConsistent(t, {});
+    EXPECT_LT(t.MemoryBytes() / t.NodeCount(), 200u);
+}
+
+}  // namespace
+}  // namespace orr
