@@ -1,13 +1,131 @@
 #include "shell/frmMain.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QScreen>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <tuple>
 
-#include "app/clsConfig.h"
+#include "app/SettingsStore.h"
+#include "app/UiService.h"
 #include "app/modGlobals.h"
+#include "app/modRecent.h"
+#include "app/modSystem.h"
+#include "edi/modGuessEdi.h"
 #include "shell/FormRegistry.h"
+#include "shell/IconCache.h"
 #include "shell/Twips.h"
+#include "shell/frmAbout.h"
+#include "shell/frmFA.h"
+#include "shell/frmOptions.h"
+#include "shell/frmTemplates.h"
+#include "shell/modFrmDocFile.h"
+#include "shell/modHelp.h"
+#include "shell/modRecentMenu.h"
+#include "shell/modShellMain.h"
 
 namespace orr {
+namespace {
+
+frmMain* gpFrame = nullptr;
+
+DocumentWindowHook& Hook()
+{
+    static DocumentWindowHook hook;
+    return hook;
+}
+
+struct ButtonDef {
+    const char* sKey;
+    const char* sToolTip;
+    const char* sImage;
+    const char* sCommand;  // the document window's command; null: the frame's own
+};
+
+const ButtonDef kButtons[] = {
+    {"New", "New Document", "new", nullptr},
+    {"Open", "Open Document", "open", nullptr},
+    {"Save", "Save Document", "save", "EdiFileSave"},
+    {"Print", "Print", "print", "mnuFilePrint_Click"},
+    {"Edit", "Edit Segment", "edit", "mnuEditData_Click"},
+    {"Validate", "Validate Document", "validate", "mnuToolValidate_Click"},
+    {"InsChild", "Insert New Child Node", "insertchild", "mnuEditNewChild_Click"},
+    {"ShowNull", "Show/Hide Empty Nodes", "shownull", "mnuEditShowNull_Click"},
+    {"InsBefore", "Insert Before Sibling", "insertbefore", "mnuEditNewSiblingBefore_Click"},
+    {"InsAfter", "Insert After Sibling", "insertafter", "mnuEditNewSiblingAfter_Click"},
+    {"Cut", "Cut", "cut", "mnuEditCut_Click"},
+    {"Copy", "Copy", "copy", "mnuEditCopy_Click"},
+    {"Paste", "Paste", "paste", "mnuEditPaste_Click"},
+    {"Delete", "Delete", "delete", "mnuEditDelete_Click"},
+    {"Down", "Move Down", "down", "mnuEditMoveDown_Click"},
+    {"Up", "Move Up", "up", "mnuEditMoveUp_Click"},
+    {"Expand", "Expand All", "expand", "mnuViewExpandTree_Click"},
+    {"Collapse", "Collapse All", "collapse", "mnuViewCollpaseTree_Click"},
+    {"DefaultWindow", "Default Window Size", "defaultwindow", nullptr},
+};
+
+const ButtonDef* FindButton(const QString& sKey)
+{
+    for (const ButtonDef& b : kButtons)
+        if (sKey == QLatin1String(b.sKey))
+            return &b;
+    return nullptr;
+}
+
+// Calls a parameterless command of a document window when it has one; a
+// window without it, or no window, does nothing.
+bool Invoke(QWidget* pWindow, const char* sCommand)
+{
+    if (!pWindow || !sCommand)
+        return false;
+    const QByteArray signature = QMetaObject::normalizedSignature((QByteArray(sCommand) + "()").constData());
+    if (pWindow->metaObject()->indexOfMethod(signature.constData()) < 0)
+        return false;
+    return QMetaObject::invokeMethod(pWindow, sCommand, Qt::DirectConnection);
+}
+
+const char* const kGeometryKeys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
+const double kGeometryDefaults[] = {1000, 1000, 6500, 6500};
+constexpr double kMinimumTwips = 4000;
+
+// Stored positions are the text of a single-precision number.
+std::string FloatText(double value)
+{
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, float(value));
+    return std::string(buf, r.ptr);
+}
+
+double ParseTwips(const std::string& sText, double dDefault)
+{
+    float value = 0;
+    const char* first = sText.data();
+    const char* last = first + sText.size();
+    while (first < last && *first == ' ')
+        ++first;
+    const auto r = std::from_chars(first, last, value);
+    return (r.ec == std::errc() && std::isfinite(value)) ? double(value) : dDefault;
+}
+
+}  // namespace
+
+frmMain* frmMain::Instance() { return gpFrame; }
+
+void frmMain::SetDocumentWindowHook(DocumentWindowHook hook)
+{
+    Hook() = std::move(hook);
+    if (gpFrame)
+        gpFrame->UpdateOpenCommands();
+}
+
+bool frmMain::CanOpenDocuments() { return Hook().fnCreate && Hook().fnEdiFileOpen; }
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 {
@@ -16,18 +134,491 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     mMdi = new QMdiArea(this);
     mMdi->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(mMdi);
-    statusBar();
+    gpFrame = this;
 
-    if (gConfig && gConfig->DefaultWidth > 0) {
-        const double dpi = screen() ? screen()->logicalDotsPerInchX() : 96.0;
-        setGeometry(gfTwipsToPixels(gConfig->DefaultLeft, dpi), gfTwipsToPixels(gConfig->DefaultTop, dpi),
-                    gfTwipsToPixels(gConfig->DefaultWidth, dpi), gfTwipsToPixels(gConfig->DefaultHeight, dpi));
-    } else {
-        resize(1024, 720);
-    }
+    CreateMenus();
+    CreateToolbar();
+    CreateStatusBar();
+
+    LoadGeometry();
+    gfSetRecentRefresh(&gfRefreshRecentMenus);
+    UpdateOpenCommands();  // loads the recent-file entries
+    EnableToolbar(false);
+    qApp->installEventFilter(this);
     FormRegistry::Add(this);
 }
 
-frmMain::~frmMain() { FormRegistry::Remove(this); }
+frmMain::~frmMain()
+{
+    qApp->removeEventFilter(this);
+    FormRegistry::Remove(this);
+    if (gpFrame == this) {
+        gpFrame = nullptr;
+        gfSetRecentRefresh({});
+    }
+}
+
+void frmMain::CreateMenus()
+{
+    auto action = [this](QMenu* menu, const char* sName, const char* sCaption, auto slot) {
+        QAction* a = menu->addAction(QString::fromLatin1(sCaption));
+        a->setObjectName(QString::fromLatin1(sName));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    mnuFileNew = action(file, "mnuFileNew", "&New ...", [this] { MainFileNew(); });
+    mnuFileOpen = action(file, "mnuFileOpen", "&Open...", [this] { MainFileOpen(); });
+    mnuFileTemplate = action(file, "mnuFileTemplate", "EDI Templates ...", [this] { MainFileTemplate(); });
+    for (int i = 0; i < int(mnuRecentFile.size()); ++i) {
+        QAction* a = file->addAction(QString());
+        a->setObjectName(QStringLiteral("mnuRecentFile%1").arg(i));
+        if (i == 0)
+            a->setSeparator(true);
+        else
+            connect(a, &QAction::triggered, this, [this, i] { MainOpenRecentFile(i); });
+        a->setVisible(false);
+        mnuRecentFile[std::size_t(i)] = a;
+    }
+    file->addSeparator();
+    mnuFileExit = action(file, "mnuFileExit", "E&xit", [] { gfUnloadAllForms(); });
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("mnuTool"));
+    mnuToolCreateFA = action(tools, "mnuToolCreateFA", "Create Functional Ack ...", [this] { MainToolCreateFA(); });
+    // Mail, browser and server windows are not part of this program yet;
+    // their entries stay out of sight until they are.
+    for (auto [ppAction, sName, sCaption] :
+         {std::tuple{&mnuToolEmail, "mnuToolEmail", "&Send Email ..."},
+          std::tuple{&mnuToolBrowser, "mnuToolBrowser", "&Web Browser"},
+          std::tuple{&mnuToolEdiServer, "mnuToolEdiServer", "Connect to EDI Server ..."},
+          std::tuple{&mnuToolExportSQL, "mnuToolExportSQL", "Post to SQL Server ..."}}) {
+        *ppAction = tools->addAction(QString::fromLatin1(sCaption));
+        (*ppAction)->setObjectName(QString::fromLatin1(sName));
+        (*ppAction)->setVisible(false);
+    }
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    mnuViewToolbar = view->addAction(QStringLiteral("&Toolbar"));
+    mnuViewToolbar->setObjectName(QStringLiteral("mnuViewToolbar"));
+    mnuViewToolbar->setCheckable(true);
+    mnuViewToolbar->setChecked(true);
+    connect(mnuViewToolbar, &QAction::triggered, this, [this] { tbToolBar->setVisible(mnuViewToolbar->isChecked()); });
+    mnuViewStatusBar = view->addAction(QStringLiteral("Status &Bar"));
+    mnuViewStatusBar->setObjectName(QStringLiteral("mnuViewStatusBar"));
+    mnuViewStatusBar->setCheckable(true);
+    mnuViewStatusBar->setChecked(true);
+    connect(mnuViewStatusBar, &QAction::triggered, this,
+            [this] { sbStatusBar->setVisible(mnuViewStatusBar->isChecked()); });
+    mnuViewDefaultSize =
+        action(view, "mnuViewDefaultSize", "Default Main Window Size", [this] { MainViewDefaultSize(); });
+    view->addSeparator();
+    mnuViewOptions = action(view, "mnuViewOptions", "&Options...", [this] { MainViewOptions(); });
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    window->setObjectName(QStringLiteral("mnuWindow"));
+    mnuWindowCascade = action(window, "mnuWindowCascade", "&Cascade", [this] { mMdi->cascadeSubWindows(); });
+    mnuWindowTileHorizontal =
+        action(window, "mnuWindowTileHorizontal", "Tile &Horizontal", [this] { TileHorizontal(); });
+    mnuWindowTileVertical = action(window, "mnuWindowTileVertical", "Tile &Vertical", [this] { TileVertical(); });
+    mnuWindowArrangeIcons = action(window, "mnuWindowArrangeIcons", "&Arrange Icons", [this] { ArrangeIcons(); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelpContents = action(help, "mnuHelpContents", "&Contents", [this] { MainHelpContents(); });
+    mnuHelpAbout = action(help, "mnuHelpAbout", "&About ", [this] { MainHelpAbout(); });
+}
+
+void frmMain::CreateToolbar()
+{
+    tbToolBar = addToolBar(QStringLiteral("Toolbar"));
+    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
+    tbToolBar->setIconSize(QSize(16, 16));
+    const IconCache& icons = IconCache::Instance();
+    for (const ButtonDef& b : kButtons) {
+        const QString sKey = QString::fromLatin1(b.sKey);
+        QAction* a = tbToolBar->addAction(icons.Icon(QString::fromLatin1(b.sImage)), QString::fromLatin1(b.sToolTip));
+        a->setObjectName(sKey);
+        a->setToolTip(QString::fromLatin1(b.sToolTip));
+        a->setData(QString::fromLatin1(b.sImage));
+        connect(a, &QAction::triggered, this, [this, sKey] { TbToolBarButtonClick(sKey); });
+        mButtons.emplace_back(sKey, a);
+    }
+}
+
+void frmMain::CreateStatusBar()
+{
+    sbStatusBar = statusBar();
+    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    auto panel = [this](const char* sName, const QString& sText) {
+        auto* l = new QLabel(sText, this);
+        l->setObjectName(QString::fromLatin1(sName));
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setAlignment(Qt::AlignCenter);
+        return l;
+    };
+    sbText = panel("sbText", {});
+    sbText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    sbStatusBar->addWidget(sbText, 1);
+    sbDate = panel("sbDate", {});
+    sbTime = panel("sbTime", {});
+    sbIns = panel("sbIns", QStringLiteral("INS"));
+    sbCaps = panel("sbCaps", QStringLiteral("CAPS"));
+    sbNum = panel("sbNum", QStringLiteral("NUM"));
+    for (QLabel* l : {sbDate, sbTime, sbIns, sbCaps, sbNum})
+        sbStatusBar->addPermanentWidget(l);
+    mClock = new QTimer(this);
+    connect(mClock, &QTimer::timeout, this, &frmMain::UpdateClock);
+    mClock->start(1000);
+    UpdateClock();
+    UpdateKeyPanels();
+}
+
+void frmMain::UpdateClock()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale;
+    sbDate->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    sbTime->setText(locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+void frmMain::UpdateKeyPanels()
+{
+    // A panel whose key is off is shown greyed out.
+    sbIns->setEnabled(mbIns);
+    sbCaps->setEnabled(mbCaps);
+    sbNum->setEnabled(mbNum);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // Qt tells no lock states, so they are followed from the keys typed.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool bShift = key->modifiers() & Qt::ShiftModifier;
+        const QString sText = key->text();
+        switch (key->key()) {
+        case Qt::Key_Insert: mbIns = !mbIns; break;
+        case Qt::Key_CapsLock: mbCaps = !mbCaps; break;
+        case Qt::Key_NumLock: mbNum = !mbNum; break;
+        default:
+            if (sText.size() == 1 && sText[0].isLetter() && sText[0].toUpper() != sText[0].toLower())
+                mbCaps = sText[0].isUpper() != bShift;
+            else if (key->modifiers() & Qt::KeypadModifier)
+                mbNum = key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9;
+            break;
+        }
+        UpdateKeyPanels();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::SetStatusText(const QString& sText) { sbText->setText(sText); }
+
+void frmMain::LoadGeometry()
+{
+    const double dpiX = screen() ? screen()->logicalDotsPerInchX() : 96.0;
+    const double dpiY = screen() ? screen()->logicalDotsPerInchY() : 96.0;
+    setMinimumSize(gfTwipsToPixels(kMinimumTwips, dpiX), gfTwipsToPixels(kMinimumTwips, dpiY));
+    for (int i = 0; i < 4; ++i) {
+        std::string sText;
+        if (gSettings && gConfig)
+            sText = gSettings->Get(gConfig->SettingsApp, gConfig->SectionSystem, kGeometryKeys[i],
+                                   FloatText(kGeometryDefaults[i]));
+        mLoadedTwips[std::size_t(i)] = ParseTwips(sText, kGeometryDefaults[i]);
+        mLoadedPixels[std::size_t(i)] = gfTwipsToPixels(mLoadedTwips[std::size_t(i)], i % 2 ? dpiY : dpiX);
+    }
+    move(mLoadedPixels[0], mLoadedPixels[1]);
+    resize(std::max(mLoadedPixels[2], minimumWidth()), std::max(mLoadedPixels[3], minimumHeight()));
+}
+
+void frmMain::SaveGeometry()
+{
+    if (isMinimized() || !gSettings || !gConfig)
+        return;
+    const double dpiX = screen() ? screen()->logicalDotsPerInchX() : 96.0;
+    const double dpiY = screen() ? screen()->logicalDotsPerInchY() : 96.0;
+    const int pixels[4] = {x(), y(), width(), height()};
+    for (int i = 0; i < 4; ++i) {
+        const double twips = pixels[i] == mLoadedPixels[std::size_t(i)]
+                                 ? mLoadedTwips[std::size_t(i)]
+                                 : gfPixelsToTwips(pixels[i], i % 2 ? dpiY : dpiX);
+        gSettings->Save(gConfig->SettingsApp, gConfig->SectionSystem, kGeometryKeys[i], FloatText(twips));
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    // Document windows may refuse to close (unsaved changes).
+    mMdi->closeAllSubWindows();
+    if (!mMdi->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    SaveGeometry();
+    QMainWindow::closeEvent(event);
+}
+
+void frmMain::UpdateOpenCommands()
+{
+    const bool bCanOpen = CanOpenDocuments();
+    mnuFileNew->setVisible(bCanOpen);
+    mnuFileOpen->setVisible(bCanOpen);
+    ToolbarButton(QStringLiteral("New"))->setVisible(bCanOpen);
+    ToolbarButton(QStringLiteral("Open"))->setVisible(bCanOpen);
+    gfLoadRecentMenu();
+}
+
+QAction* frmMain::ToolbarButton(const QString& sKey) const
+{
+    for (const auto& [key, action] : mButtons)
+        if (key == sKey)
+            return action;
+    return nullptr;
+}
+
+void frmMain::EnableToolbar(bool bEnable)
+{
+    for (const auto& [key, action] : mButtons) {
+        const QString sImage = action->data().toString();
+        action->setEnabled(bEnable || sImage == QLatin1String("open") || sImage == QLatin1String("new") ||
+                           sImage == QLatin1String("defaultwindow"));
+    }
+}
+
+void frmMain::TbToolBarButtonClick(const QString& sKey)
+{
+    const ButtonDef* b = FindButton(sKey);
+    if (!b)
+        return;
+    if (sKey == QLatin1String("New"))
+        MainFileNew();
+    else if (sKey == QLatin1String("Open"))
+        MainFileOpen();
+    else if (sKey == QLatin1String("DefaultWindow"))
+        MainViewDefaultSize();
+    else
+        Invoke(ActiveDocument(), b->sCommand);
+}
+
+QWidget* frmMain::ActiveDocument() const
+{
+    QMdiSubWindow* sub = mMdi->currentSubWindow();
+    if (!sub)
+        return nullptr;
+    for (const auto& [key, window] : mcolChildForms)
+        if (window && window == sub->widget())
+            return window;
+    return nullptr;
+}
+
+QString frmMain::NewChildKey() { return QStringLiteral("Document %1").arg(++mnChildCounter); }
+
+void frmMain::RemoveChild(const QString& sKey)
+{
+    const auto it = std::find_if(mcolChildForms.begin(), mcolChildForms.end(),
+                                 [&](const auto& child) { return child.first == sKey; });
+    if (it == mcolChildForms.end()) {
+        gfReportRunTimeError("Invalid procedure call or argument", 5);
+        return;
+    }
+    mcolChildForms.erase(it);
+    if (mcolChildForms.empty())
+        EnableToolbar(false);
+}
+
+bool frmMain::OpenEdiDocument(const std::string& sFileName)
+{
+    if (!CanOpenDocuments())
+        return false;
+    SeparatorPair separators{gConfig->Delimiter, gConfig->Selimiter};
+    if (!sFileName.empty()) {
+        SeparatorPair detected;
+        if (!gfGuessEdi(sFileName, detected.nDelimiter, detected.nSelimiter))
+            return false;
+        const std::optional<SeparatorPair> chosen = gfChooseSeparators(detected, *gConfig);
+        if (!chosen)
+            return false;
+        separators = *chosen;
+    }
+    std::string sType;
+    std::int16_t nOption = 1;
+    gfChooseDocType(sFileName, sType, nOption);
+    if (sType.empty())
+        return false;
+
+    EnableToolbar(true);
+    const QString sKey = NewChildKey();
+    QWidget* pWindow = Hook().fnCreate(sKey);
+    if (!pWindow) {
+        if (mcolChildForms.empty())
+            EnableToolbar(false);
+        return false;
+    }
+    mcolChildForms.emplace_back(sKey, pWindow);
+    // A window that goes away without saying so still leaves the collection.
+    connect(pWindow, &QObject::destroyed, this, [this, sKey] {
+        const auto it = std::find_if(mcolChildForms.begin(), mcolChildForms.end(),
+                                     [&](const auto& child) { return child.first == sKey; });
+        if (it != mcolChildForms.end())
+            RemoveChild(sKey);
+    });
+    gfCopyRecentMenu(pWindow);
+    const DocumentOpenArgs args{sFileName, separators.nDelimiter, separators.nSelimiter, sType, nOption, sKey};
+    if (Hook().fnEdiFileOpen(pWindow, args)) {
+        QMdiSubWindow* sub = mMdi->addSubWindow(pWindow);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        pWindow->show();
+        sub->show();
+        return true;
+    }
+    delete pWindow;
+    return false;
+}
+
+void frmMain::MainFileNew() { OpenEdiDocument({}); }
+
+void frmMain::MainFileOpen()
+{
+    const std::string sPath = gfOpenFileDialog();
+    if (!sPath.empty() && OpenEdiDocument(sPath))
+        gfAddRecentFile(sPath);
+}
+
+void frmMain::MainOpenRecentFile(int nIndex)
+{
+    if (nIndex < 1 || nIndex >= int(mnuRecentFile.size()))
+        return;
+    const QString sPath = mnuRecentFile[std::size_t(nIndex)]->data().toString();
+    if (QFileInfo(sPath).isFile()) {
+        OpenEdiDocument(sPath.toStdString());
+        return;
+    }
+    gfRemoveRecentFile(sPath.toStdString());
+    gfMsgBox("File " + sPath.toStdString() + " does not exists.", MsgIcon::Information);
+}
+
+void frmMain::SaveAllFiles()
+{
+    // A copy: saving may close or open windows.
+    const ChildList children = mcolChildForms;
+    for (const auto& [key, window] : children)
+        Invoke(window, "EdiFileSave");
+}
+
+void frmMain::MainViewToolBarToggle()
+{
+    mnuViewToolbar->setChecked(!mnuViewToolbar->isChecked());
+    tbToolBar->setVisible(mnuViewToolbar->isChecked());
+}
+
+void frmMain::MainViewStatusBarToggle()
+{
+    mnuViewStatusBar->setChecked(!mnuViewStatusBar->isChecked());
+    sbStatusBar->setVisible(mnuViewStatusBar->isChecked());
+}
+
+void frmMain::MainViewOptions()
+{
+    frmOptions dlg(this);
+    dlg.exec();
+    if (gConfig->bOptionsChanged)
+        Invoke(ActiveDocument(), "RepaintForm");
+}
+
+void frmMain::MainViewDefaultSize()
+{
+    showNormal();
+    const double dpiX = screen() ? screen()->logicalDotsPerInchX() : 96.0;
+    const double dpiY = screen() ? screen()->logicalDotsPerInchY() : 96.0;
+    move(gfTwipsToPixels(gConfig->DefaultLeft, dpiX), gfTwipsToPixels(gConfig->DefaultTop, dpiY));
+    resize(gfTwipsToPixels(gConfig->DefaultWidth, dpiX), gfTwipsToPixels(gConfig->DefaultHeight, dpiY));
+}
+
+void frmMain::MainHelpContents()
+{
+    if (gfHelpFile().isEmpty()) {
+        gfMsgBox("Unable to display Help Contents. There is no Help associated with this project.",
+                 MsgIcon::Information, MsgButtons::OK, windowTitle().toStdString());
+        return;
+    }
+    gfShowHelp(this);
+}
+
+void frmMain::MainHelpAbout()
+{
+    frmAbout dlg(this);
+    dlg.exec();
+}
+
+void frmMain::MainToolCreateFA()
+{
+    frmFA dlg(this);
+    dlg.Delimiter = gConfig->Delimiter;
+    dlg.Selimiter = gConfig->Selimiter;
+    dlg.SetInputFile({});
+    dlg.exec();
+}
+
+void frmMain::MainFileTemplate()
+{
+    frmTemplates dlg(this);
+    dlg.exec();
+}
+
+std::vector<QMdiSubWindow*> frmMain::ArrangeableWindows() const
+{
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* sub : mMdi->subWindowList(QMdiArea::CreationOrder))
+        if (sub->isVisible() && !sub->isMinimized())
+            windows.push_back(sub);
+    return windows;
+}
+
+void frmMain::TileHorizontal()
+{
+    // One above the other, each as wide as the area.
+    const auto windows = ArrangeableWindows();
+    if (windows.empty())
+        return;
+    const QRect area = mMdi->viewport()->rect();
+    const int h = area.height() / int(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->showNormal();
+        windows[i]->setGeometry(0, int(i) * h, area.width(), h);
+    }
+}
+
+void frmMain::TileVertical()
+{
+    // Side by side, each as high as the area.
+    const auto windows = ArrangeableWindows();
+    if (windows.empty())
+        return;
+    const QRect area = mMdi->viewport()->rect();
+    const int w = area.width() / int(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        windows[i]->showNormal();
+        windows[i]->setGeometry(int(i) * w, 0, w, area.height());
+    }
+}
+
+void frmMain::ArrangeIcons()
+{
+    // Minimised windows in a row along the bottom edge.
+    const QRect area = mMdi->viewport()->rect();
+    int x = 0;
+    for (QMdiSubWindow* sub : mMdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isMinimized())
+            continue;
+        const QSize size = sub->size();
+        sub->move(x, area.height() - size.height());
+        x += size.width();
+    }
+}
 
 }  // namespace orr

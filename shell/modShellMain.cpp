@@ -10,6 +10,7 @@
 #include "app/modGlobals.h"
 #include "app/modMain.h"
 #include "shell/FormRegistry.h"
+#include "shell/IconCache.h"
 #include "shell/QSettingsStore.h"
 #include "shell/QtUi.h"
 #include "shell/Twips.h"
@@ -38,6 +39,7 @@ StartResult Main(const AppPaths& paths)
 
     result.bStarted = gfStartCore();
     if (result.bStarted) {
+        IconCache::Instance();  // every image is drawn once, before any window needs it
         result.pMain = new frmMain;
         result.pMain->setAttribute(Qt::WA_DeleteOnClose);
         result.pMain->show();
@@ -46,6 +48,16 @@ StartResult Main(const AppPaths& paths)
     }
     result.pSplash->StartCloseTimer();
     return result;
+}
+
+void gfUnloadAllForms()
+{
+    if (frmMain* frame = frmMain::Instance())
+        if (!frame->close())
+            return;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            window->close();
 }
 
 int gfRunMain(int argc, char** argv)

@@ -21,4 +21,8 @@ StartResult Main(const AppPaths& paths);
 // Builds the application objects, runs Main and the event loop.
 int gfRunMain(int argc, char** argv);
 
+// Closes every window, the frame (with its document windows) first; stops
+// when a document window refuses to close.
+void gfUnloadAllForms();
+
 }  // namespace orr

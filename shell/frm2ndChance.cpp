@@ -1,0 +1,79 @@
+#include "shell/frm2ndChance.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+
+#include "app/modGlobals.h"
+
+namespace orr {
+namespace {
+
+void Fill(QComboBox* box, const SeparatorChoices& choices)
+{
+    for (const std::string& sEntry : choices.entries)
+        box->addItem(QString::fromLatin1(sEntry.data(), qsizetype(sEntry.size())));
+    box->setCurrentIndex(choices.nSelected);
+}
+
+}  // namespace
+
+frm2ndChance::frm2ndChance(QWidget* parent) : QDialog(parent), mChoice(*gConfig)
+{
+    setObjectName(QStringLiteral("frm2ndChance"));
+    setWindowTitle(QString::fromLatin1(k2ndChanceCaption));
+
+    cboSegment = new QComboBox(this);
+    cboSegment->setObjectName(QStringLiteral("cboSegment"));
+    cboDataElement = new QComboBox(this);
+    cboDataElement->setObjectName(QStringLiteral("cboDataElement"));
+    Fill(cboSegment, mChoice.Segment());
+    Fill(cboDataElement, mChoice.DataElement());
+    cmdOk = new QPushButton(QStringLiteral("OK"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    auto* note = new QLabel(QString::fromLatin1(k2ndChanceNote), this);
+    note->setWordWrap(true);
+
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(new QLabel(QString::fromLatin1(k2ndChanceSegmentLabel), this), 0, 0);
+    layout->addWidget(cboSegment, 1, 0);
+    layout->addWidget(new QLabel(QString::fromLatin1(k2ndChanceDataElementLabel), this), 0, 1);
+    layout->addWidget(cboDataElement, 1, 1);
+    layout->addWidget(note, 2, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    layout->addLayout(buttons, 3, 0, 1, 2);
+
+    // OK is offered only while both lists show a separator.
+    auto update = [this] { cmdOk->setEnabled(mChoice.CanOk()); };
+    connect(cboSegment, &QComboBox::currentIndexChanged, this, [this, update](int n) {
+        mChoice.SelectSegment(n);
+        update();
+    });
+    connect(cboDataElement, &QComboBox::currentIndexChanged, this, [this, update](int n) {
+        mChoice.SelectDataElement(n);
+        update();
+    });
+    update();
+    connect(cmdOk, &QPushButton::clicked, this, &frm2ndChance::CmdOkClick);
+    connect(cmdCancel, &QPushButton::clicked, this, &frm2ndChance::reject);
+}
+
+void frm2ndChance::CmdOkClick()
+{
+    if (mChoice.Ok())
+        accept();
+}
+
+void frm2ndChance::reject()
+{
+    mChoice.Cancel();
+    QDialog::reject();
+}
+
+}  // namespace orr

@@ -1,0 +1,33 @@
+#pragma once
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <string>
+
+#include "app/clsConfig.h"
+
+namespace orr {
+
+// Asks for a received EDI file and where to write its 997 functional
+// acknowledgement, then writes it. Stays open while the names are unusable.
+class frmFA : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmFA(QWidget* parent = nullptr);
+
+    // The opener's element separator (and terminator), passed on to the generator.
+    SepCode Delimiter = 42;
+    SepCode Selimiter = 126;
+    void SetInputFile(const std::string& sPath);
+
+    void CmdOkClick();
+
+    QLineEdit* txtInput;
+    QLineEdit* txtOutput;
+    QPushButton* cmdInput;
+    QPushButton* cmdOutput;
+    QPushButton* cmdOk;
+    QPushButton* cmdCancel;
+};
+
+}  // namespace orr

@@ -1,0 +1,281 @@
+#include "shell/frmOptions.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "app/clsConfig.h"
+#include "app/modGlobals.h"
+#include "app/modRegistry.h"
+#include "shell/frmDirPath.h"
+
+namespace orr {
+namespace {
+
+QString L1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+std::string Engine(const QString& s) { return s.trimmed().toLatin1().toStdString(); }
+
+void Fill(QComboBox* box, const SeparatorChoices& choices)
+{
+    box->clear();
+    for (const std::string& sEntry : choices.entries)
+        box->addItem(L1(sEntry));
+    box->setCurrentIndex(choices.nSelected);
+}
+
+// A control number that is not a whole number leaves the stored one as it is.
+void StoreNumber(const QLineEdit* box, std::int32_t& nField)
+{
+    bool bOk = false;
+    const int n = box->text().trimmed().toInt(&bOk);
+    if (bOk)
+        nField = n;
+}
+
+}  // namespace
+
+frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+
+    auto edit = [this](const char* sName) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(sName));
+        return e;
+    };
+    auto check = [this](const char* sName, const char* sCaption) {
+        auto* c = new QCheckBox(QString::fromLatin1(sCaption), this);
+        c->setObjectName(QString::fromLatin1(sName));
+        return c;
+    };
+    auto button = [this](const char* sName, const char* sCaption) {
+        auto* b = new QPushButton(QString::fromLatin1(sCaption), this);
+        b->setObjectName(QString::fromLatin1(sName));
+        return b;
+    };
+
+    tbsOptions = new QTabBar(this);
+    tbsOptions->setObjectName(QStringLiteral("tbsOptions"));
+    tbsOptions->addTab(QStringLiteral("General"));
+    tbsOptions->addTab(QStringLiteral("Transmission"));
+    tbsOptions->addTab(QStringLiteral("Functional Group"));
+
+    // General
+    picOptions[0] = new QGroupBox(QStringLiteral(" Program General Settings "), this);
+    cboDelimiter = new QComboBox(this);
+    cboDelimiter->setObjectName(QStringLiteral("cboDelimiter"));
+    cboSegDelimiter = new QComboBox(this);
+    cboSegDelimiter->setObjectName(QStringLiteral("cboSegDelimiter"));
+    txtIncomingDir = edit("txtIncomingDir");
+    cmdIncoming = button("cmdIncoming", "...");
+    txtOutgoingDir = edit("txtOutgoingDir");
+    cmdOutgoing = button("cmdOutgoing", "...");
+    auto* expansion = new QGroupBox(QStringLiteral(" Open Doc Expansion "), this);
+    chkISA = check("chkISA", "Transmission");
+    chkGS = check("chkGS", "Functional Groups");
+    chkST = check("chkST", "Transactions");
+    auto* expansionLayout = new QVBoxLayout(expansion);
+    for (QCheckBox* c : {chkISA, chkGS, chkST})
+        expansionLayout->addWidget(c);
+    auto withButton = [](QLineEdit* e, QPushButton* b) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(e, 1);
+        row->addWidget(b);
+        return row;
+    };
+    auto* general = new QFormLayout(picOptions[0]);
+    general->addRow(QStringLiteral("Data Element Separator:"), cboDelimiter);
+    general->addRow(QStringLiteral("Segment Separator:"), cboSegDelimiter);
+    general->addRow(QStringLiteral("Incoming Document Directory"), withButton(txtIncomingDir, cmdIncoming));
+    general->addRow(QStringLiteral("Outgoing Document Directory"), withButton(txtOutgoingDir, cmdOutgoing));
+    general->addRow(expansion);
+
+    // Transmission
+    picOptions[1] = new QGroupBox(QStringLiteral(" Transmission Control Header "), this);
+    txtExIdQualifier = edit("txtExIdQualifier");
+    txtExId = edit("txtExId");
+    txtPartnerIxIdQualifier = edit("txtPartnerIxIdQualifier");
+    txtPartnerIxId = edit("txtPartnerIxId");
+    chkAckRequired = check("chkAckRequired", "Acknowledgement Required");
+    chkTest = check("chkTest", "Test Transmission");
+    auto* control = new QGroupBox(QStringLiteral(" Interchange Control "), this);
+    txtIcId = edit("txtIcId");
+    txtIcVersion = edit("txtIcVersion");
+    txtIcNumber = edit("txtIcNumber");
+    auto* controlLayout = new QFormLayout(control);
+    controlLayout->addRow(QStringLiteral("ID:"), txtIcId);
+    controlLayout->addRow(QStringLiteral("Version:"), txtIcVersion);
+    controlLayout->addRow(QStringLiteral("Number:"), txtIcNumber);
+    auto* transmission = new QFormLayout(picOptions[1]);
+    transmission->addRow(QStringLiteral("My Interchange ID Qualifier:"), txtExIdQualifier);
+    transmission->addRow(QStringLiteral("My Interchange ID:"), txtExId);
+    transmission->addRow(QStringLiteral("Partner Interchange ID Qualifier:"), txtPartnerIxIdQualifier);
+    transmission->addRow(QStringLiteral("Partner Interchange ID:"), txtPartnerIxId);
+    transmission->addRow(chkAckRequired);
+    transmission->addRow(chkTest);
+    transmission->addRow(control);
+
+    // Functional Group
+    picOptions[2] = new QGroupBox(QStringLiteral(" Functional Group Control Parameters "), this);
+    txtGSAgencyCode = edit("txtGSAgencyCode");
+    txtGSReleaseID = edit("txtGSReleaseID");
+    txtGSControlNumber = edit("txtGSControlNumber");
+    auto* group = new QFormLayout(picOptions[2]);
+    group->addRow(QStringLiteral("Agency Code:"), txtGSAgencyCode);
+    group->addRow(QStringLiteral("Release ID:"), txtGSReleaseID);
+    group->addRow(QStringLiteral("Control Number:"), txtGSControlNumber);
+
+    cmdOK = button("cmdOK", "OK");
+    cmdOK->setDefault(true);
+    cmdCancel = button("cmdCancel", "Cancel");
+    cmdApply = button("cmdApply", "&Apply");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tbsOptions);
+    for (int i = 0; i < 3; ++i) {
+        picOptions[std::size_t(i)]->setObjectName(QStringLiteral("picOptions%1").arg(i));
+        layout->addWidget(picOptions[std::size_t(i)]);
+    }
+    layout->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* b : {cmdOK, cmdCancel, cmdApply})
+        buttons->addWidget(b);
+    layout->addLayout(buttons);
+    setMinimumSize(460, 420);
+
+    connect(tbsOptions, &QTabBar::currentChanged, this, &frmOptions::ShowSelectedPanel);
+    connect(cmdIncoming, &QPushButton::clicked, this, [this] { PickDirectory(txtIncomingDir); });
+    connect(cmdOutgoing, &QPushButton::clicked, this, [this] { PickDirectory(txtOutgoingDir); });
+    connect(cmdApply, &QPushButton::clicked, this, &frmOptions::CmdApplyClick);
+    connect(cmdOK, &QPushButton::clicked, this, &frmOptions::CmdOkClick);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // A transaction level implies its group and interchange levels.
+    connect(chkST, &QCheckBox::toggled, this, [this](bool bOn) {
+        if (bOn) {
+            chkGS->setChecked(true);
+            chkISA->setChecked(true);
+        }
+    });
+    connect(chkGS, &QCheckBox::toggled, this, [this](bool bOn) {
+        if (bOn)
+            chkISA->setChecked(true);
+        else
+            chkST->setChecked(false);
+    });
+    connect(chkISA, &QCheckBox::toggled, this, [this](bool bOn) {
+        if (!bOn) {
+            chkGS->setChecked(false);
+            chkST->setChecked(false);
+        }
+    });
+
+    Load();
+}
+
+void frmOptions::Load()
+{
+    const clsConfig& c = *gConfig;
+    Fill(cboSegDelimiter, c.PopulateSelimiter());
+    Fill(cboDelimiter, c.PopulateDelimiter());
+    txtIncomingDir->setText(QString::fromStdString(c.DirIncoming));
+    txtOutgoingDir->setText(QString::fromStdString(c.DirOutgoing));
+    txtExIdQualifier->setText(L1(c.MyAddrQualifier));
+    txtExId->setText(L1(c.MyAddr));
+    txtPartnerIxIdQualifier->setText(L1(c.HerAddrQualifier));
+    txtPartnerIxId->setText(L1(c.HerAddr));
+    txtIcId->setText(L1(c.IsaIcId));
+    txtIcVersion->setText(L1(c.IsaIcVersion));
+    txtIcNumber->setText(QString::number(c.IsaIcNumber));
+    txtGSAgencyCode->setText(L1(c.GsAgencyCode));
+    txtGSReleaseID->setText(L1(c.GsReleaseID));
+    txtGSControlNumber->setText(QString::number(c.GsControlNumber));
+    chkAckRequired->setChecked(c.IsaAckRequired);
+    chkTest->setChecked(c.IsaTest);
+    {
+        // The stored switches are shown as they are, even when inconsistent.
+        const QSignalBlocker b1(chkISA), b2(chkGS), b3(chkST);
+        chkISA->setChecked(c.OpenISA);
+        chkGS->setChecked(c.OpenGS);
+        chkST->setChecked(c.OpenST);
+    }
+    mbOpenISA = c.OpenISA;
+    mbOpenGS = c.OpenGS;
+    mbOpenST = c.OpenST;
+    ShowSelectedPanel();
+}
+
+void frmOptions::ShowSelectedPanel()
+{
+    for (int i = 0; i < int(picOptions.size()); ++i) {
+        const bool bSelected = i == tbsOptions->currentIndex();
+        picOptions[std::size_t(i)]->setVisible(bSelected);
+        picOptions[std::size_t(i)]->setEnabled(bSelected);
+    }
+}
+
+void frmOptions::keyPressEvent(QKeyEvent* event)
+{
+    const bool bTab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
+    const Qt::KeyboardModifiers mods = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    const int n = tbsOptions->count();
+    if (bTab && mods == Qt::ControlModifier) {
+        tbsOptions->setCurrentIndex((tbsOptions->currentIndex() + 1) % n);
+        return;
+    }
+    if (bTab && mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        tbsOptions->setCurrentIndex((tbsOptions->currentIndex() + n - 1) % n);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmOptions::PickDirectory(QLineEdit* pBox)
+{
+    gConfig->sReturn1 = pBox->text().toStdString();
+    frmDirPath picker(this);
+    picker.exec();
+    if (!gConfig->sReturn1.empty())
+        pBox->setText(QString::fromStdString(gConfig->sReturn1));
+}
+
+void frmOptions::StoreAndSave()
+{
+    clsConfig& c = *gConfig;
+    c.Delimiter = clsConfig::S2N(cboDelimiter->currentText().toLatin1().toStdString());
+    c.Selimiter = clsConfig::S2N(cboSegDelimiter->currentText().toLatin1().toStdString());
+    c.DirOutgoing = txtOutgoingDir->text().trimmed().toStdString();
+    c.DirIncoming = txtIncomingDir->text().trimmed().toStdString();
+    c.MyAddr = Engine(txtExId->text());
+    c.MyAddrQualifier = Engine(txtExIdQualifier->text());
+    c.HerAddr = Engine(txtPartnerIxId->text());
+    c.HerAddrQualifier = Engine(txtPartnerIxIdQualifier->text());
+    c.IsaIcId = Engine(txtIcId->text());
+    c.IsaIcVersion = Engine(txtIcVersion->text());
+    StoreNumber(txtIcNumber, c.IsaIcNumber);
+    c.IsaAckRequired = chkAckRequired->isChecked();
+    c.IsaTest = chkTest->isChecked();
+    c.GsAgencyCode = Engine(txtGSAgencyCode->text());
+    c.GsReleaseID = Engine(txtGSReleaseID->text());
+    StoreNumber(txtGSControlNumber, c.GsControlNumber);
+    c.OpenDocument = true;
+    c.OpenISA = chkISA->isChecked();
+    c.OpenGS = chkGS->isChecked();
+    c.OpenST = chkST->isChecked();
+    c.bOptionsChanged = c.OpenISA != mbOpenISA || c.OpenGS != mbOpenGS || c.OpenST != mbOpenST;
+    gfSaveRegistry();
+}
+
+void frmOptions::CmdApplyClick() { StoreAndSave(); }
+
+void frmOptions::CmdOkClick()
+{
+    StoreAndSave();
+    accept();
+}
+
+}  // namespace orr

@@ -1,0 +1,83 @@
+#include "shell/modFrmDocFile.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include "app/clsConfig.h"
+#include "app/modGlobals.h"
+#include "shell/frmFileNew.h"
+
+namespace orr {
+namespace {
+
+FileDialogHook& Hook()
+{
+    static FileDialogHook hook;
+    return hook;
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QString StartDirectory() { return gConfig ? Q(gConfig->DirOutgoing) : QString(); }
+
+}  // namespace
+
+void gfSetFileDialogHook(FileDialogHook hook) { Hook() = std::move(hook); }
+
+QString gfRunFileDialog(QWidget* pParent, const FileDialogRequest& request)
+{
+    if (Hook())
+        return Hook()(request);
+    if (!pParent)
+        pParent = QApplication::activeWindow();
+    if (request.kind == FileDialogRequest::Save)
+        return QFileDialog::getSaveFileName(pParent, request.sTitle, request.sDirectory, request.sFilter);
+    return QFileDialog::getOpenFileName(pParent, request.sTitle, request.sDirectory, request.sFilter);
+}
+
+std::string gfOpenFileDialog()
+{
+    const QString sChosen = gfRunFileDialog(
+        nullptr, {FileDialogRequest::Open, QStringLiteral("Open EDI Document"), QString::fromLatin1(kEdiFileFilter),
+                  StartDirectory()});
+    const std::string sPath = sChosen.toStdString();
+    if (!sPath.empty() && gConfig) {
+        const std::string sDir = gfFilePath(sPath);
+        if (!sDir.empty())
+            gConfig->DirOutgoing = sDir;
+    }
+    return sPath;
+}
+
+std::string gfSaveFileDialog()
+{
+    return gfRunFileDialog(nullptr, {FileDialogRequest::Save, QStringLiteral("Save EDI Document File"),
+                                     QString::fromLatin1(kEdiFileFilter), StartDirectory()})
+        .toStdString();
+}
+
+bool gfFileExists(const std::string& sPath)
+{
+    const QFileInfo info(Q(sPath));
+    return !sPath.empty() && info.exists() && !info.isDir();
+}
+
+std::string gfFilePath(const std::string& sPath)
+{
+    const auto n = sPath.find_last_of("/\\");
+    return n == std::string::npos ? std::string() : sPath.substr(0, n);
+}
+
+void gfChooseDocType(const std::string& sFileName, std::string& sTypeName, std::int16_t& nOption)
+{
+    sTypeName.clear();
+    nOption = 1;
+    gConfig->sReturn1.clear();
+    frmFileNew dlg(sFileName.empty(), QApplication::activeWindow());
+    dlg.exec();
+    sTypeName = gConfig->sReturn1;
+    nOption = std::int16_t(gConfig->nChosenIndex);
+}
+
+}  // namespace orr
