@@ -1,0 +1,113 @@
+"""Interchange, group and transaction envelopes, from pyx12's X12 control maps (BSD-3-Clause).
+
+The program's document tree builder (Part 4.2) needs this shape, so every document definition
+gets it: root > loop L0001 (ISA, loop L0002 (GS, loop L0003 (ST, body, SE), GE), IEA).
+The envelope loops repeat (a file may hold several interchanges, groups and transactions).
+"""
+
+import copy
+import xml.etree.ElementTree as ET
+
+from deflib import FREEFORM_MAX, UNBOUNDED, clean
+from pyx12src import convert_segment
+
+ENVELOPE_LOOPS = {
+    "0001": ("ISA", "Interchange"),
+    "0002": ("GS", "Functional group"),
+    "0003": ("ST", "Transaction set"),
+}
+
+# usage in pyx12 maps (R/S) -> requirement vocabulary of a retail (standard) definition (M/O)
+TO_STANDARD = {"R": "M", "S": "O", "N": "N"}
+
+
+def _segments(control_map, dataele):
+    out = {}
+    for seg in ET.parse(control_map).getroot().iter("segment"):
+        if seg.get("xid") in ("ISA", "GS", "GE", "IEA"):
+            out[seg.get("xid")] = convert_segment(seg, dataele)
+    return out
+
+
+def _st_se(any_map, dataele):
+    out = {}
+    for seg in ET.parse(any_map).getroot().iter("segment"):
+        if seg.get("xid") in ("ST", "SE") and seg.get("xid") not in out:
+            out[seg.get("xid")] = convert_segment(seg, dataele)
+    return out
+
+
+def _loop_line(level):
+    trigger, desc = ENVELOPE_LOOPS[level]
+    return "A??*LS*%s*%s*%s*%s" % (level, UNBOUNDED, trigger, desc)
+
+
+class Envelope:
+    """Opening and closing lines of one envelope flavour."""
+
+    def __init__(self, control_map, st_map, dataele, standard_vocabulary, version_label):
+        self.segs = _segments(control_map, dataele)
+        self.segs.update(_st_se(st_map, dataele))
+        self.version_label = version_label
+        for seg in self.segs.values():
+            seg.codes = {}
+            seg.req = "M" if standard_vocabulary else "R"
+            seg.maxuse = "1"
+            for e in seg.elements:
+                if standard_vocabulary:
+                    e.req = TO_STANDARD[e.req]
+        st = self.segs["ST"]
+        # ST03 exists from 00403 on; a 004010 envelope has two ST elements
+        if version_label == "004010":
+            st.elements = [e for e in st.elements if e.pos <= 2]
+        isa = self.segs["ISA"]
+        for e in isa.elements:
+            if e.pos == 11 and e.eid == "I65":
+                e.desc = "Repetition Separator"
+            if e.pos == 11 and e.eid == "I10":
+                e.desc = "Interchange Control Standards Identifier"
+            if e.pos == 16:
+                e.desc = "Component Element Separator"
+        names = {"ISA": "Interchange Control Header", "GS": "Functional Group Header",
+                 "ST": "Transaction Set Header", "SE": "Transaction Set Trailer",
+                 "GE": "Functional Group Trailer", "IEA": "Interchange Control Trailer"}
+        for sid, name in names.items():
+            self.segs[sid].desc = name
+
+    def opening(self):
+        out = [_loop_line("0001")] + self.segs["ISA"].lines()
+        out += [_loop_line("0002")] + self.segs["GS"].lines()
+        out += [_loop_line("0003")] + self.segs["ST"].lines()
+        return out
+
+    def closing(self):
+        out = self.segs["SE"].lines() + ["A??*LE"]
+        out += self.segs["GE"].lines() + ["A??*LE"]
+        out += self.segs["IEA"].lines() + ["A??*LE"]
+        return out
+
+
+def freeform(env5010):
+    """The free-form definition: any interchange, segment by segment (specification Part 5.4).
+
+    Version-neutral element texts; every body segment is matched by the "XXX" line, which
+    matches any segment except the trailers SE, GE and IEA (Part 4.2)."""
+    segs = copy.deepcopy(env5010.segs)
+    for seg in segs.values():
+        seg.req = "M"
+        for e in seg.elements:
+            e.req = TO_STANDARD[e.req]
+    isa11 = [e for e in segs["ISA"].elements if e.pos == 11][0]
+    isa11.eid, isa11.etype = "I65", "AN"
+    isa11.desc = clean("Repetition Separator (00501 on) or Standards Identifier (up to 00401)")
+    st03 = [e for e in segs["ST"].elements if e.pos == 3]
+    for e in st03:
+        e.req = "O"
+    out = [_loop_line("0001")] + segs["ISA"].lines()
+    out += [_loop_line("0002")] + segs["GS"].lines()
+    out += [_loop_line("0003")] + segs["ST"].lines()
+    out += ["XXX*0*O*%s*Any segment" % FREEFORM_MAX]
+    out += segs["SE"].lines() + ["A??*LE"]
+    out += segs["GE"].lines() + ["A??*LE"]
+    out += segs["IEA"].lines() + ["A??*LE"]
+    return out
