@@ -103,7 +103,7 @@ void clsTree::EnsureRoom(Ix parent, std::uint32_t nRoom)
         return;
     }
     if (mGarbage > mChildIds.size() / 2 && mChildIds.size() > kCompactFloor)
-        Compact();
+        CompactChildIds();
     if (std::size_t(mChildIds.size()) + nNew > std::numeric_limits<std::uint32_t>::max())
         throw TreeError("too many nodes");
     const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
@@ -350,6 +350,19 @@ void clsTree::RemoveAll()
 
 void clsTree::Compact()
 {
+    CompactChildIds();
+    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mChildRoom, &mTag})
+        v->shrink_to_fit();
+    mImage.shrink_to_fit();
+    mExpImage.shrink_to_fit();
+    mText.shrink_to_fit();
+    mFlags.shrink_to_fit();
+    mColor.shrink_to_fit();
+    mHead.shrink_to_fit();
+}
+
+void clsTree::CompactChildIds()
+{
     std::vector<Ix> ids;
     ids.reserve(mLive + 1);
     for (Ix ix = 0; ix < mParent.size(); ++ix) {
@@ -366,14 +379,6 @@ void clsTree::Compact()
     }
     mChildIds = std::move(ids);
     mGarbage = 0;
-    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mChildRoom, &mTag})
-        v->shrink_to_fit();
-    mImage.shrink_to_fit();
-    mExpImage.shrink_to_fit();
-    mText.shrink_to_fit();
-    mFlags.shrink_to_fit();
-    mColor.shrink_to_fit();
-    mHead.shrink_to_fit();
 }
 
 // ---- Lazy children -------------------------------------------------------------------
@@ -547,17 +552,9 @@ const std::string& clsTree::ImageText(ImageId image) const
     return image.value < mImages.Count() ? mImages.Text(image.value) : kNoText;
 }
 
-const std::string& clsTree::Image(NodeId node) const
-{
-    const Ix ix = ToIx(node);
-    return ix == kNone ? kNoText : mImages.Text(mImage[ix]);
-}
+const std::string& clsTree::Image(NodeId node) const { return ImageText(ImageOf(node)); }
 
-const std::string& clsTree::ExpandedImage(NodeId node) const
-{
-    const Ix ix = ToIx(node);
-    return ix == kNone ? kNoText : mImages.Text(mExpImage[ix]);
-}
+const std::string& clsTree::ExpandedImage(NodeId node) const { return ImageText(ExpandedImageOf(node)); }
 
 ImageId clsTree::ImageOf(NodeId node) const
 {
@@ -573,23 +570,20 @@ ImageId clsTree::ExpandedImageOf(NodeId node) const
 
 void clsTree::SetImage(NodeId node, std::string_view sImage) { SetImage(node, InternImage(sImage)); }
 
-void clsTree::SetImage(NodeId node, ImageId image)
-{
-    const Ix ix = CheckedIx(node, "SetImage");
-    if (mImage[ix] == image.value)
-        return;
-    mImage[ix] = image.value;
-    NotifyChanged(ix, kChangeImage);
-}
+void clsTree::SetImage(NodeId node, ImageId image) { SetImageOf(mImage, CheckedIx(node, "SetImage"), image); }
 
 void clsTree::SetExpandedImage(NodeId node, std::string_view sImage) { SetExpandedImage(node, InternImage(sImage)); }
 
 void clsTree::SetExpandedImage(NodeId node, ImageId image)
 {
-    const Ix ix = CheckedIx(node, "SetExpandedImage");
-    if (mExpImage[ix] == image.value)
+    SetImageOf(mExpImage, CheckedIx(node, "SetExpandedImage"), image);
+}
+
+void clsTree::SetImageOf(std::vector<std::uint16_t>& images, Ix ix, ImageId image)
+{
+    if (images[ix] == image.value)
         return;
-    mExpImage[ix] = image.value;
+    images[ix] = image.value;
     NotifyChanged(ix, kChangeImage);
 }
 

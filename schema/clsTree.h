@@ -80,7 +80,7 @@ public:
     // 40 bytes in the arrays below: parent, slot, first child slot, child
     // count, child room (5 x 4), tag id 4, image and expanded-image ids 2 + 2,
     // text reference 8, flags, palette index, payload head length (3 x 1),
-    // one spare byte. Plus 4 bytes for the node's entry in the child-id array,
+    // which is 39, counted as 40. Plus 4 bytes for the node's entry in the child-id array,
     // and at most as much again as spare room (compacted when more than half
     // the array is spare). No heap allocation per node: tags and image keys are
     // interned, texts live in an arena (a payload child's text is a slice of
@@ -147,6 +147,7 @@ public:
     std::size_t ImageCount() const { return mImages.Count(); }
 
     // ---- Navigation (a null result: none) ------------------------------------
+    // Asking for the children of a node with a payload makes them first.
     NodeId Parent(NodeId node) const;  // null for top-level and detached nodes
     NodeId FirstChild(NodeId node) const;
     NodeId LastChild(NodeId node) const;
@@ -164,9 +165,13 @@ public:
     TreeNode Node(NodeId node);
 
     // ---- Selection and view requests ------------------------------------------
+    // The selected node (null: none); removing it clears the selection.
     NodeId Selected() const;
     void SetSelected(NodeId node);
+    // Asks the view to show the node; the view expands its ancestors and
+    // reports each expansion back through SetExpanded.
     void ScrollIntoView(NodeId node);
+    // Asks the view to repaint now (long builds call it between pieces of work).
     void RequestRepaint();
 
     // ---- Lazy children ------------------------------------------------------
@@ -234,6 +239,8 @@ private:
     std::string_view TextOf(Ix ix) const;
     bool Quiet() const { return mObservers.empty() || mBulk > 0 || mSilent > 0; }
     void NotifyChanged(Ix ix, unsigned nWhat);
+    void SetImageOf(std::vector<std::uint16_t>& images, Ix ix, ImageId image);
+    void CompactChildIds();
     std::uint8_t PaletteIndex(std::uint32_t nRgb);
 
     // Per node (see the budget above).
