@@ -14,12 +14,13 @@
 namespace orr {
 namespace {
 
-const char* const kUsage = "usage: orrindale-cli [--home DIR] (--version | defs | pack DIR -o FILE | ack IN -o OUT [--delimiter X] [--yes])";
+const char* const kUsage = "usage: orrindale-cli [--home DIR] (--version | defs | pack DIR -o FILE | schema TYPE | ack IN -o OUT [--delimiter X] [--yes])";
 
 // Add a command here and declare its function in CliCommands.h.
 const std::map<std::string, std::function<int(const CliArgs&)>> kCommands = {
     {"defs", gfCmdDefs},
     {"pack", gfCmdPack},
+    {"schema", gfCmdSchema},
     {"ack", gfCmdAck},
 };
 

@@ -7,6 +7,7 @@ namespace orr {
 
 int gfCmdDefs(const CliArgs& args);
 int gfCmdPack(const CliArgs& args);
+int gfCmdSchema(const CliArgs& args);
 int gfCmdAck(const CliArgs& args);
 
 }  // namespace orr

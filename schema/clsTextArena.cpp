@@ -1,0 +1,98 @@
+#include "schema/clsTextArena.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace orr {
+
+namespace {
+constexpr std::uint64_t kMaxOffset = (std::uint64_t(1) << (64 - TextRef::kLengthBits)) - 1;
+}
+
+TextRef clsTextArena::Make(std::uint64_t nOffset, std::size_t nLength)
+{
+    if (nOffset > kMaxOffset)
+        throw std::length_error("text arena full");
+    TextRef r;
+    if (nLength >= TextRef::kLongLength) {
+        mLongLengths[nOffset] = nLength;
+        r.bits = (nOffset << TextRef::kLengthBits) | TextRef::kLongLength;
+    } else {
+        r.bits = (nOffset << TextRef::kLengthBits) | nLength;
+    }
+    return r;
+}
+
+TextRef clsTextArena::Add(std::string_view s)
+{
+    if (s.empty())
+        return {};
+    const std::size_t n = s.size();
+    if (n <= mTailEnd - mTail) {
+        char* p = mBase[mTail >> kBlockBits] + (mTail & (kBlockSize - 1));
+        std::memcpy(p, s.data(), n);
+        TextRef r = Make(mTail, n);
+        mTail += n;
+        return r;
+    }
+    const std::uint64_t nStart = std::uint64_t(mBase.size()) << kBlockBits;
+    if (n > kBlockSize / 4) {
+        // Its own allocation; the current block keeps its free room.
+        auto block = std::make_unique_for_overwrite<char[]>(n);
+        const std::size_t nSlots = (n + kBlockSize - 1) >> kBlockBits;
+        for (std::size_t i = 0; i < nSlots; ++i)
+            mBase.push_back(block.get() + i * kBlockSize);
+        std::memcpy(block.get(), s.data(), n);
+        mBlocks.push_back(std::move(block));
+        mBytes += n;
+        return Make(nStart, n);
+    }
+    auto block = std::make_unique_for_overwrite<char[]>(kBlockSize);
+    mBase.push_back(block.get());
+    mBlocks.push_back(std::move(block));
+    mBytes += kBlockSize;
+    mTail = nStart;
+    mTailEnd = nStart + kBlockSize;
+    return Add(s);
+}
+
+std::size_t clsTextArena::Length(TextRef r) const
+{
+    const std::uint64_t n = r.ShortLength();
+    if (n != TextRef::kLongLength)
+        return std::size_t(n);
+    auto it = mLongLengths.find(r.Offset());
+    return it == mLongLengths.end() ? 0 : std::size_t(it->second);
+}
+
+std::string_view clsTextArena::View(TextRef r) const
+{
+    const std::size_t n = Length(r);
+    if (n == 0)
+        return {};
+    const std::uint64_t nOff = r.Offset();
+    return {mBase[nOff >> kBlockBits] + (nOff & (kBlockSize - 1)), n};
+}
+
+TextRef clsTextArena::Slice(TextRef r, std::size_t nPos, std::size_t nLength)
+{
+    const std::size_t nFull = Length(r);
+    if (nPos > nFull)
+        nPos = nFull;
+    if (nLength > nFull - nPos)
+        nLength = nFull - nPos;
+    if (nLength == 0)
+        return {};
+    return Make(r.Offset() + nPos, nLength);
+}
+
+void clsTextArena::Clear()
+{
+    mBase.clear();
+    mBlocks.clear();
+    mLongLengths.clear();
+    mTail = mTailEnd = 0;
+    mBytes = 0;
+}
+
+}  // namespace orr

@@ -1,0 +1,57 @@
+#pragma once
+// Display texts of tree nodes, packed one after another in large blocks.
+// A text is named by a TextRef (position and length, 8 bytes); texts never
+// move, so views stay valid while the arena lives. A changed text is written
+// anew and its old bytes stay behind until the arena is cleared.
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace orr {
+
+// 40-bit position, 24-bit length; lengths from 0xFFFFFF up live in a side table.
+struct TextRef {
+    std::uint64_t bits = 0;
+
+    static constexpr unsigned kLengthBits = 24;
+    static constexpr std::uint64_t kLongLength = (std::uint64_t(1) << kLengthBits) - 1;
+
+    std::uint64_t Offset() const { return bits >> kLengthBits; }
+    std::uint64_t ShortLength() const { return bits & kLongLength; }
+    bool Empty() const { return ShortLength() == 0; }
+};
+
+class clsTextArena {
+public:
+    static constexpr unsigned kBlockBits = 20;  // 1 MiB blocks
+    static constexpr std::uint64_t kBlockSize = std::uint64_t(1) << kBlockBits;
+
+    clsTextArena() = default;
+    clsTextArena(const clsTextArena&) = delete;
+    clsTextArena& operator=(const clsTextArena&) = delete;
+
+    TextRef Add(std::string_view s);
+    std::string_view View(TextRef r) const;
+    std::size_t Length(TextRef r) const;
+    // A part of a stored text, without copying (nPos + nLength within r).
+    TextRef Slice(TextRef r, std::size_t nPos, std::size_t nLength);
+
+    void Clear();
+    // Bytes allocated for texts.
+    std::size_t Bytes() const { return mBytes; }
+
+private:
+    TextRef Make(std::uint64_t nOffset, std::size_t nLength);
+
+    // mBase[i] holds position i << kBlockBits; a text longer than a quarter
+    // block gets its own allocation spanning as many positions as it needs.
+    std::vector<char*> mBase;
+    std::vector<std::unique_ptr<char[]>> mBlocks;
+    std::uint64_t mTail = 0, mTailEnd = 0;  // free room of the current block
+    std::unordered_map<std::uint64_t, std::uint64_t> mLongLengths;  // by offset
+    std::size_t mBytes = 0;
+};
+
+}  // namespace orr

@@ -1,0 +1,808 @@
+#include "schema/clsTree.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "schema/TreeNode.h"
+
+namespace orr {
+namespace {
+
+const std::string kNoText;
+
+// Compaction pays off only for arrays of some size.
+constexpr std::size_t kCompactFloor = 1u << 16;
+
+}  // namespace
+
+clsTree::clsTree()
+{
+    mPalette.push_back(kWhite);
+    RemoveAll();
+}
+
+clsTree::~clsTree() = default;
+
+// ---- Indices ------------------------------------------------------------------
+
+clsTree::Ix clsTree::ToIx(NodeId node) const
+{
+    if (node.value <= mIdBase)
+        return kNone;
+    const Ix ix = node.value - mIdBase;
+    if (ix >= mParent.size() || (mFlags[ix] & kRemoved))
+        return kNone;
+    return ix;
+}
+
+clsTree::Ix clsTree::CheckedIx(NodeId node, const char* sWhat) const
+{
+    const Ix ix = ToIx(node);
+    if (ix == kNone)
+        throw TreeError(std::string(sWhat) + ": not a node of this tree");
+    return ix;
+}
+
+bool clsTree::IsValid(NodeId node) const { return ToIx(node) != kNone; }
+
+// ---- Adding ---------------------------------------------------------------------
+
+clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
+{
+    if (!init.sKey.empty() && mByKey.find(init.sKey) != mByKey.end())
+        throw TreeError("Key is not unique in collection");
+    const std::size_t n = mParent.size();
+    if (std::uint64_t(mIdBase) + n >= std::numeric_limits<std::uint32_t>::max())
+        throw TreeError("too many nodes");
+    const Ix ix = Ix(n);
+    const bool bPayload = !init.sPayload.empty();
+    mParent.push_back(kNone);
+    mSlot.push_back(0);
+    mChildBegin.push_back(0);
+    mChildCount.push_back(0);
+    mChildRoom.push_back(0);
+    mTag.push_back(mTags.Assign(0, init.sTag));
+    mImage.push_back(init.image.value);
+    mExpImage.push_back(init.expandedImage.value);
+    mText.push_back(mArena.Add(bPayload ? init.sPayload : init.sText));
+    mColor.push_back(0);
+    std::uint8_t nHead = 0;
+    if (bPayload) {
+        nFlags |= kPayload | kPending;
+        const std::size_t nLen = std::min(init.nPayloadHead, init.sPayload.size());
+        if (nLen >= kLongHead) {
+            nHead = kLongHead;
+            mLongHeads[ix] = std::uint32_t(std::min<std::size_t>(nLen, std::numeric_limits<std::uint32_t>::max()));
+        } else {
+            nHead = std::uint8_t(nLen);
+        }
+    }
+    mHead.push_back(nHead);
+    if (init.bExpanded)
+        nFlags |= kExpanded;
+    if (!init.sKey.empty()) {
+        auto [pos, bNew] = mByKey.emplace(std::string(init.sKey), ix);
+        mKeyOf[ix] = &pos->first;
+        nFlags |= kHasKey;
+    }
+    mFlags.push_back(nFlags);
+    ++mLive;
+    return ix;
+}
+
+void clsTree::EnsureRoom(Ix parent, std::uint32_t nRoom)
+{
+    if (nRoom <= mChildRoom[parent])
+        return;
+    const std::uint32_t nOld = mChildRoom[parent];
+    const std::uint32_t nNew = std::max({nRoom, 4u, nOld * 2});
+    if (nOld > 0 && std::size_t(mChildBegin[parent]) + nOld == mChildIds.size()) {
+        // The last range of the array grows where it is.
+        mChildIds.resize(mChildBegin[parent] + std::size_t(nNew));
+        mChildRoom[parent] = nNew;
+        return;
+    }
+    if (mGarbage > mChildIds.size() / 2 && mChildIds.size() > kCompactFloor)
+        Compact();
+    if (std::size_t(mChildIds.size()) + nNew > std::numeric_limits<std::uint32_t>::max())
+        throw TreeError("too many nodes");
+    const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
+    const std::uint32_t nFrom = mChildBegin[parent];
+    mChildIds.resize(std::size_t(nBegin) + nNew);
+    for (std::uint32_t i = 0; i < mChildCount[parent]; ++i) {
+        const Ix child = mChildIds[nFrom + i];
+        mChildIds[nBegin + i] = child;
+        mSlot[child] = nBegin + i;
+    }
+    mGarbage += mChildRoom[parent];
+    mChildBegin[parent] = nBegin;
+    mChildRoom[parent] = nNew;
+}
+
+void clsTree::InsertChild(Ix parent, std::uint32_t nRow, Ix child)
+{
+    EnsureRoom(parent, mChildCount[parent] + 1);
+    const std::uint32_t b = mChildBegin[parent];
+    for (std::uint32_t i = mChildCount[parent]; i > nRow; --i) {
+        const Ix moved = mChildIds[b + i - 1];
+        mChildIds[b + i] = moved;
+        mSlot[moved] = b + i;
+    }
+    mChildIds[b + nRow] = child;
+    mSlot[child] = b + nRow;
+    mParent[child] = parent;
+    ++mChildCount[parent];
+}
+
+void clsTree::Place(Ix rel, Relation relation, Ix child)
+{
+    Ix parent;
+    std::uint32_t nRow;
+    switch (relation) {
+    case Relation::Child:
+        parent = rel;
+        Materialise(parent);  // lazy children come first
+        nRow = mChildCount[parent];
+        break;
+    case Relation::Next:
+    case Relation::Previous:
+        parent = mParent[rel];
+        if (parent == kNone)
+            throw TreeError("Add: a detached node has no siblings");
+        nRow = mSlot[rel] - mChildBegin[parent] + (relation == Relation::Next ? 1 : 0);
+        break;
+    default:
+        throw TreeError("Add: invalid relation");
+    }
+    const bool bDetached = mFlags[parent] & kDetached;
+    const bool bNotify = !Quiet() && !bDetached;
+    if (bNotify)
+        for (TreeObserver* o : mObservers)
+            o->AboutToInsert(ToId(parent), nRow, nRow);
+    InsertChild(parent, nRow, child);
+    if (bDetached)
+        mFlags[child] |= kDetached;
+    else if (mFlags[child] & kDetached)
+        ClearDetached(child);
+    TouchChildOf(parent);
+    if (bNotify)
+        for (TreeObserver* o : mObservers)
+            o->Inserted(ToId(parent), nRow, nRow);
+}
+
+NodeId clsTree::Add(NodeId rel, Relation relation, const NodeInit& init)
+{
+    Ix relIx = 0;
+    if (rel)
+        relIx = CheckedIx(rel, "Add");
+    else if (relation != Relation::Child)
+        throw TreeError("Add: a sibling needs a reference node");
+    if (relation != Relation::Child && relation != Relation::Next && relation != Relation::Previous)
+        throw TreeError("Add: invalid relation");
+    if (relation != Relation::Child && mParent[relIx] == kNone)
+        throw TreeError("Add: a detached node has no siblings");
+    const Ix ix = NewNode(init, 0);
+    Place(relIx, relation, ix);
+    return ToId(ix);
+}
+
+NodeId clsTree::Add(NodeId rel, Relation relation, std::string_view sKey, std::string_view sText,
+                    std::string_view sImage, std::string_view sExpandedImage)
+{
+    NodeInit init;
+    init.sKey = sKey;
+    init.sText = sText;
+    init.image = InternImage(sImage);
+    init.expandedImage = InternImage(sExpandedImage);
+    return Add(rel, relation, init);
+}
+
+NodeId clsTree::AddDetached(const NodeInit& init) { return ToId(NewNode(init, kDetached)); }
+
+void clsTree::ClearDetached(Ix top)
+{
+    std::vector<Ix> stack{top};
+    while (!stack.empty()) {
+        const Ix ix = stack.back();
+        stack.pop_back();
+        mFlags[ix] &= std::uint8_t(~kDetached);
+        for (std::uint32_t i = 0; i < mChildCount[ix]; ++i)
+            stack.push_back(mChildIds[mChildBegin[ix] + i]);
+    }
+}
+
+void clsTree::Attach(NodeId detached, NodeId rel, Relation relation)
+{
+    const Ix ix = CheckedIx(detached, "Attach");
+    if (mParent[ix] != kNone)
+        throw TreeError("Attach: the node is not detached");
+    Ix relIx = 0;
+    if (rel)
+        relIx = CheckedIx(rel, "Attach");
+    else if (relation != Relation::Child)
+        throw TreeError("Attach: a sibling needs a reference node");
+    for (Ix up = relIx; up != kNone && up != 0; up = mParent[up])
+        if (up == ix)
+            throw TreeError("Attach: a node cannot go below itself");
+    Place(relIx, relation, ix);
+}
+
+void clsTree::ReserveChildren(NodeId node, std::uint32_t nCount)
+{
+    const Ix ix = node ? CheckedIx(node, "ReserveChildren") : 0;
+    EnsureRoom(ix, nCount);
+}
+
+// ---- Removing --------------------------------------------------------------------
+
+void clsTree::MarkRemoved(Ix top)
+{
+    std::vector<Ix> stack{top};
+    while (!stack.empty()) {
+        const Ix ix = stack.back();
+        stack.pop_back();
+        for (std::uint32_t i = 0; i < mChildCount[ix]; ++i)
+            stack.push_back(mChildIds[mChildBegin[ix] + i]);
+        mFlags[ix] |= kRemoved;
+        --mLive;
+        if (mFlags[ix] & kHasKey) {
+            auto it = mKeyOf.find(ix);
+            mByKey.erase(mByKey.find(*it->second));
+            mKeyOf.erase(it);
+        }
+        mTags.Release(mTag[ix]);
+        mTag[ix] = 0;
+        if (mHead[ix] == kLongHead)
+            mLongHeads.erase(ix);
+        mGarbage += mChildRoom[ix];
+        if (mSelected == ix)
+            mSelected = 0;
+    }
+}
+
+void clsTree::RemoveChildren(NodeId parentId, std::uint32_t nFirst, std::uint32_t nCount)
+{
+    const Ix parent = parentId ? CheckedIx(parentId, "RemoveChildren") : 0;
+    Materialise(parent);
+    const std::uint32_t nHave = mChildCount[parent];
+    if (nFirst >= nHave || nCount == 0)
+        return;
+    nCount = std::min(nCount, nHave - nFirst);
+    const bool bNotify = !Quiet() && !(mFlags[parent] & kDetached);
+    const Ix selectedBefore = mSelected;
+    if (bNotify)
+        for (TreeObserver* o : mObservers)
+            o->AboutToRemove(ToId(parent), nFirst, nFirst + nCount - 1);
+    const std::uint32_t b = mChildBegin[parent];
+    for (std::uint32_t i = nFirst; i < nFirst + nCount; ++i)
+        MarkRemoved(mChildIds[b + i]);
+    for (std::uint32_t i = nFirst + nCount; i < nHave; ++i) {
+        const Ix moved = mChildIds[b + i];
+        mChildIds[b + i - nCount] = moved;
+        mSlot[moved] = b + i - nCount;
+    }
+    mChildCount[parent] = nHave - nCount;
+    TouchChildOf(parent);
+    if (bNotify) {
+        for (TreeObserver* o : mObservers)
+            o->Removed(ToId(parent), nFirst, nFirst + nCount - 1);
+        if (selectedBefore != mSelected)
+            for (TreeObserver* o : mObservers)
+                o->SelectionChanged(NodeId{});
+    }
+}
+
+void clsTree::Remove(NodeId node)
+{
+    const Ix ix = CheckedIx(node, "Remove");
+    if (mParent[ix] == kNone) {
+        MarkRemoved(ix);  // a detached subtree: nobody saw it
+        return;
+    }
+    const Ix parent = mParent[ix];
+    RemoveChildren(ToId(parent), mSlot[ix] - mChildBegin[parent], 1);
+}
+
+void clsTree::RemoveAll()
+{
+    const bool bNotify = !Quiet();
+    if (bNotify)
+        for (TreeObserver* o : mObservers)
+            o->AboutToReset();
+    // The next ids start above every id given out so far. After some four
+    // billion nodes in one tree's life they start from the bottom again.
+    const std::uint64_t nNext = std::uint64_t(mIdBase) + mParent.size();
+    mIdBase = nNext > 0xF0000000u ? 0 : std::uint32_t(nNext);
+    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mChildRoom, &mTag})
+        v->clear();
+    mImage.clear();
+    mExpImage.clear();
+    mText.clear();
+    mFlags.clear();
+    mColor.clear();
+    mHead.clear();
+    mChildIds.clear();
+    mGarbage = 0;
+    mLive = 0;
+    mSelected = 0;
+    mTags.Clear();
+    mArena.Clear();
+    mByKey.clear();
+    mKeyOf.clear();
+    mLongHeads.clear();
+    // The hidden top node, index 0.
+    mParent.push_back(kNone);
+    mSlot.push_back(0);
+    mChildBegin.push_back(0);
+    mChildCount.push_back(0);
+    mChildRoom.push_back(0);
+    mTag.push_back(0);
+    mImage.push_back(0);
+    mExpImage.push_back(0);
+    mText.push_back({});
+    mFlags.push_back(kExpanded);
+    mColor.push_back(0);
+    mHead.push_back(0);
+    if (bNotify)
+        for (TreeObserver* o : mObservers)
+            o->Reset();
+}
+
+void clsTree::Compact()
+{
+    std::vector<Ix> ids;
+    ids.reserve(mLive + 1);
+    for (Ix ix = 0; ix < mParent.size(); ++ix) {
+        if (mFlags[ix] & kRemoved)
+            continue;
+        const std::uint32_t nBegin = std::uint32_t(ids.size());
+        for (std::uint32_t i = 0; i < mChildCount[ix]; ++i) {
+            const Ix child = mChildIds[mChildBegin[ix] + i];
+            mSlot[child] = nBegin + i;
+            ids.push_back(child);
+        }
+        mChildBegin[ix] = nBegin;
+        mChildRoom[ix] = mChildCount[ix];
+    }
+    mChildIds = std::move(ids);
+    mGarbage = 0;
+}
+
+// ---- Lazy children -------------------------------------------------------------------
+
+void clsTree::Materialise(Ix ix) const
+{
+    if (!(mFlags[ix] & kPending))
+        return;
+    auto* self = const_cast<clsTree*>(this);  // logically const: the children always existed
+    self->mFlags[ix] &= std::uint8_t(~kPending);
+    if (!mMaterialiser)
+        return;
+    ++mSilent;
+    try {
+        mMaterialiser(*self, ToId(ix), mArena.View(mText[ix]));
+    } catch (...) {
+        --mSilent;
+        throw;
+    }
+    --mSilent;
+}
+
+void clsTree::DropPayload(Ix ix)
+{
+    if (!(mFlags[ix] & kPayload))
+        return;
+    Materialise(ix);
+    const std::size_t nHead = mHead[ix] == kLongHead ? mLongHeads[ix] : mHead[ix];
+    mText[ix] = mArena.Slice(mText[ix], 0, nHead);
+    mFlags[ix] &= std::uint8_t(~kPayload);
+    mHead[ix] = 0;
+    mLongHeads.erase(ix);
+}
+
+void clsTree::TouchChildOf(Ix parent)
+{
+    if (mSilent == 0 && parent != kNone && (mFlags[parent] & kPayload))
+        DropPayload(parent);
+}
+
+std::optional<std::string_view> clsTree::Payload(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    if (ix == kNone || !(mFlags[ix] & kPayload))
+        return std::nullopt;
+    return mArena.View(mText[ix]);
+}
+
+bool clsTree::ChildrenPending(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix != kNone && (mFlags[ix] & kPending);
+}
+
+NodeId clsTree::AddPayloadChild(NodeId node, std::size_t nPos, std::size_t nLength, std::string_view sTag,
+                                ImageId image, ImageId expandedImage)
+{
+    const Ix ix = CheckedIx(node, "AddPayloadChild");
+    if (!(mFlags[ix] & kPayload))
+        throw TreeError("AddPayloadChild: the node has no payload");
+    const TextRef r = mArena.Slice(mText[ix], nPos, nLength);
+    NodeInit init;
+    init.sTag = sTag;
+    init.image = image;
+    init.expandedImage = expandedImage;
+    const Ix child = NewNode(init, 0);
+    mText[child] = r;
+    Place(ix, Relation::Child, child);
+    return ToId(child);
+}
+
+// ---- Node data --------------------------------------------------------------------------
+
+void clsTree::NotifyChanged(Ix ix, unsigned nWhat)
+{
+    if (Quiet() || (mFlags[ix] & kDetached))
+        return;
+    for (TreeObserver* o : mObservers)
+        o->Changed(ToId(ix), nWhat);
+}
+
+NodeId clsTree::FindKey(std::string_view sKey) const
+{
+    auto it = mByKey.find(sKey);
+    return it == mByKey.end() ? NodeId{} : ToId(it->second);
+}
+
+std::string_view clsTree::Key(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    if (ix == kNone || !(mFlags[ix] & kHasKey))
+        return {};
+    return *mKeyOf.find(ix)->second;
+}
+
+void clsTree::SetKey(NodeId node, std::string_view sKey)
+{
+    const Ix ix = CheckedIx(node, "SetKey");
+    if (Key(node) == sKey)
+        return;
+    if (!sKey.empty() && mByKey.find(sKey) != mByKey.end())
+        throw TreeError("Key is not unique in collection");
+    if (mFlags[ix] & kHasKey) {
+        auto it = mKeyOf.find(ix);
+        mByKey.erase(mByKey.find(*it->second));
+        mKeyOf.erase(it);
+        mFlags[ix] &= std::uint8_t(~kHasKey);
+    }
+    if (!sKey.empty()) {
+        auto [pos, bNew] = mByKey.emplace(std::string(sKey), ix);
+        mKeyOf[ix] = &pos->first;
+        mFlags[ix] |= kHasKey;
+    }
+    NotifyChanged(ix, kChangeKey);
+}
+
+std::string_view clsTree::TextOf(Ix ix) const
+{
+    const std::string_view s = mArena.View(mText[ix]);
+    if (!(mFlags[ix] & kPayload))
+        return s;
+    const std::size_t nHead = mHead[ix] == kLongHead ? mLongHeads.find(ix)->second : mHead[ix];
+    return s.substr(0, nHead);
+}
+
+std::string_view clsTree::Text(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? std::string_view() : TextOf(ix);
+}
+
+void clsTree::SetText(NodeId node, std::string_view sText)
+{
+    const Ix ix = CheckedIx(node, "SetText");
+    DropPayload(ix);
+    mText[ix] = mArena.Add(sText);
+    TouchChildOf(mParent[ix]);
+    NotifyChanged(ix, kChangeText);
+}
+
+const std::string& clsTree::Tag(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? kNoText : mTags.Text(mTag[ix]);
+}
+
+TagId clsTree::TagIdOf(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? TagId{} : TagId{mTag[ix]};
+}
+
+void clsTree::SetTag(NodeId node, std::string_view sTag)
+{
+    const Ix ix = CheckedIx(node, "SetTag");
+    mTag[ix] = mTags.Assign(mTag[ix], sTag);
+    TouchChildOf(mParent[ix]);
+    NotifyChanged(ix, kChangeTag);
+}
+
+ImageId clsTree::InternImage(std::string_view sImage)
+{
+    const std::uint32_t n = mImages.Intern(sImage);
+    if (n > std::numeric_limits<std::uint16_t>::max())
+        throw TreeError("too many image keys");
+    return ImageId{std::uint16_t(n)};
+}
+
+const std::string& clsTree::ImageText(ImageId image) const
+{
+    return image.value < mImages.Count() ? mImages.Text(image.value) : kNoText;
+}
+
+const std::string& clsTree::Image(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? kNoText : mImages.Text(mImage[ix]);
+}
+
+const std::string& clsTree::ExpandedImage(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? kNoText : mImages.Text(mExpImage[ix]);
+}
+
+ImageId clsTree::ImageOf(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? ImageId{} : ImageId{mImage[ix]};
+}
+
+ImageId clsTree::ExpandedImageOf(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? ImageId{} : ImageId{mExpImage[ix]};
+}
+
+void clsTree::SetImage(NodeId node, std::string_view sImage) { SetImage(node, InternImage(sImage)); }
+
+void clsTree::SetImage(NodeId node, ImageId image)
+{
+    const Ix ix = CheckedIx(node, "SetImage");
+    if (mImage[ix] == image.value)
+        return;
+    mImage[ix] = image.value;
+    NotifyChanged(ix, kChangeImage);
+}
+
+void clsTree::SetExpandedImage(NodeId node, std::string_view sImage) { SetExpandedImage(node, InternImage(sImage)); }
+
+void clsTree::SetExpandedImage(NodeId node, ImageId image)
+{
+    const Ix ix = CheckedIx(node, "SetExpandedImage");
+    if (mExpImage[ix] == image.value)
+        return;
+    mExpImage[ix] = image.value;
+    NotifyChanged(ix, kChangeImage);
+}
+
+bool clsTree::Expanded(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix != kNone && (mFlags[ix] & kExpanded);
+}
+
+void clsTree::SetExpanded(NodeId node, bool bExpanded)
+{
+    const Ix ix = CheckedIx(node, "SetExpanded");
+    if (bool(mFlags[ix] & kExpanded) == bExpanded)
+        return;
+    if (bExpanded)
+        mFlags[ix] |= kExpanded;
+    else
+        mFlags[ix] &= std::uint8_t(~kExpanded);
+    NotifyChanged(ix, kChangeExpanded);
+}
+
+std::uint8_t clsTree::PaletteIndex(std::uint32_t nRgb)
+{
+    nRgb &= 0xFFFFFF;
+    auto it = std::find(mPalette.begin(), mPalette.end(), nRgb);
+    if (it != mPalette.end())
+        return std::uint8_t(it - mPalette.begin());
+    if (mPalette.size() > std::numeric_limits<std::uint8_t>::max())
+        throw TreeError("too many background colours");
+    mPalette.push_back(nRgb);
+    return std::uint8_t(mPalette.size() - 1);
+}
+
+std::uint32_t clsTree::BackColor(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? kWhite : mPalette[mColor[ix]];
+}
+
+std::uint8_t clsTree::BackColorIndex(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? 0 : mColor[ix];
+}
+
+void clsTree::SetBackColor(NodeId node, std::uint32_t nRgb)
+{
+    const Ix ix = CheckedIx(node, "SetBackColor");
+    const std::uint8_t n = PaletteIndex(nRgb);
+    if (mColor[ix] == n)
+        return;
+    mColor[ix] = n;
+    NotifyChanged(ix, kChangeBackColor);
+}
+
+// ---- Navigation ------------------------------------------------------------------------------
+
+NodeId clsTree::Parent(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? NodeId{} : ToId(mParent[ix]);
+}
+
+std::uint32_t clsTree::ChildCount(NodeId node) const
+{
+    const Ix ix = node ? ToIx(node) : 0;
+    if (ix == kNone)
+        return 0;
+    Materialise(ix);
+    return mChildCount[ix];
+}
+
+NodeId clsTree::Child(NodeId node, std::uint32_t nRow) const
+{
+    const Ix ix = node ? ToIx(node) : 0;
+    if (ix == kNone)
+        return {};
+    Materialise(ix);
+    if (nRow >= mChildCount[ix])
+        return {};
+    return ToId(mChildIds[mChildBegin[ix] + nRow]);
+}
+
+NodeId clsTree::FirstChild(NodeId node) const { return node ? Child(node, 0) : NodeId{}; }
+
+NodeId clsTree::LastChild(NodeId node) const
+{
+    const std::uint32_t n = node ? ChildCount(node) : 0;
+    return n == 0 ? NodeId{} : Child(node, n - 1);
+}
+
+bool clsTree::HasChildren(NodeId node) const
+{
+    const Ix ix = node ? ToIx(node) : 0;
+    return ix != kNone && (mChildCount[ix] > 0 || (mFlags[ix] & kPending));
+}
+
+std::uint32_t clsTree::Row(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    if (ix == kNone || mParent[ix] == kNone)
+        return 0;
+    return mSlot[ix] - mChildBegin[mParent[ix]];
+}
+
+NodeId clsTree::Next(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    if (ix == kNone || mParent[ix] == kNone)
+        return {};
+    const Ix p = mParent[ix];
+    return mSlot[ix] + 1 < mChildBegin[p] + mChildCount[p] ? ToId(mChildIds[mSlot[ix] + 1]) : NodeId{};
+}
+
+NodeId clsTree::Previous(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    if (ix == kNone || mParent[ix] == kNone)
+        return {};
+    return mSlot[ix] > mChildBegin[mParent[ix]] ? ToId(mChildIds[mSlot[ix] - 1]) : NodeId{};
+}
+
+NodeId clsTree::FirstSibling(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    if (ix == kNone)
+        return {};
+    const Ix p = mParent[ix];
+    return p == kNone ? node : ToId(mChildIds[mChildBegin[p]]);
+}
+
+NodeId clsTree::LastSibling(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    if (ix == kNone)
+        return {};
+    const Ix p = mParent[ix];
+    return p == kNone ? node : ToId(mChildIds[mChildBegin[p] + mChildCount[p] - 1]);
+}
+
+NodeId clsTree::Root(NodeId node) const
+{
+    Ix ix = ToIx(node);
+    if (ix == kNone)
+        return {};
+    while (mParent[ix] != 0 && mParent[ix] != kNone)
+        ix = mParent[ix];
+    return ToId(ix);
+}
+
+// ---- Selection, view requests, observers ---------------------------------------------------------
+
+NodeId clsTree::Selected() const { return ToId(mSelected); }
+
+void clsTree::SetSelected(NodeId node)
+{
+    const Ix ix = node ? CheckedIx(node, "SetSelected") : 0;
+    if (ix == mSelected)
+        return;
+    mSelected = ix;
+    if (!Quiet())
+        for (TreeObserver* o : mObservers)
+            o->SelectionChanged(node);
+}
+
+void clsTree::ScrollIntoView(NodeId node)
+{
+    const Ix ix = ToIx(node);
+    if (ix == kNone || Quiet() || (mFlags[ix] & kDetached))
+        return;
+    for (TreeObserver* o : mObservers)
+        o->ScrollRequested(node);
+}
+
+void clsTree::RequestRepaint()
+{
+    for (TreeObserver* o : mObservers)
+        o->RepaintRequested();
+}
+
+void clsTree::AddObserver(TreeObserver* pObserver)
+{
+    if (pObserver && std::find(mObservers.begin(), mObservers.end(), pObserver) == mObservers.end())
+        mObservers.push_back(pObserver);
+}
+
+void clsTree::RemoveObserver(TreeObserver* pObserver)
+{
+    mObservers.erase(std::remove(mObservers.begin(), mObservers.end(), pObserver), mObservers.end());
+}
+
+void clsTree::BeginBulk()
+{
+    if (mBulk++ == 0)
+        for (TreeObserver* o : mObservers)
+            o->AboutToReset();
+}
+
+void clsTree::EndBulk()
+{
+    if (mBulk == 0)
+        return;
+    if (--mBulk == 0)
+        for (TreeObserver* o : mObservers)
+            o->Reset();
+}
+
+std::size_t clsTree::MemoryBytes() const
+{
+    const std::size_t nArrays = mParent.capacity() * 4 + mSlot.capacity() * 4 + mChildBegin.capacity() * 4 +
+                                mChildCount.capacity() * 4 + mChildRoom.capacity() * 4 + mTag.capacity() * 4 +
+                                mImage.capacity() * 2 + mExpImage.capacity() * 2 + mText.capacity() * 8 +
+                                mFlags.capacity() + mColor.capacity() + mHead.capacity();
+    const std::size_t nKeys = (mByKey.size() + mKeyOf.size()) * 64 + mLongHeads.size() * 32;
+    return nArrays + mChildIds.capacity() * sizeof(Ix) + mArena.Bytes() + mTags.Bytes() + mImages.Bytes() + nKeys;
+}
+
+// ---- TreeNode ---------------------------------------------------------------------------------
+
+const std::string& TreeNode::Tag() const { return mTree ? mTree->Tag(mId) : kNoText; }
+const std::string& TreeNode::Image() const { return mTree ? mTree->Image(mId) : kNoText; }
+const std::string& TreeNode::ExpandedImage() const { return mTree ? mTree->ExpandedImage(mId) : kNoText; }
+
+}  // namespace orr
