@@ -14,7 +14,24 @@
 namespace orr {
 namespace {
 
-const char* const kUsage = "usage: orrindale-cli [--home DIR] (--version | defs | pack DIR -o FILE | schema TYPE | ack IN -o OUT [--delimiter X] [--yes])";
+const char* const kUsage = "usage: orrindale-cli [--home DIR] COMMAND ...; see orrindale-cli --help";
+
+const char* const kHelp =
+    "usage: orrindale-cli [--home DIR] COMMAND ...\n"
+    "  --version\n"
+    "  defs                                   list the document definitions\n"
+    "  pack DIR -o FILE                       pack the DEF files of DIR into a container\n"
+    "  schema TYPE                            print the schema tree of doc<TYPE>.def\n"
+    "  detect FILE                            print the separators of an EDI file\n"
+    "  tree FILE --type T [--delimiter X --selimiter Y]\n"
+    "                                         print the document tree; exit status: the error code\n"
+    "  validate FILE --type T                 write, re-read and judge the document\n"
+    "  convert FILE --type T --to-delimiter X --to-selimiter Y [--crlf] -o OUT\n"
+    "  export FILE --type T --separator tab|comma -o OUT\n"
+    "  ack IN -o OUT [--delimiter X] [--yes]  write a 997 acknowledgement\n"
+    "Separators are written as in the options: a character, CR, LF or 0x followed by two hex digits.\n"
+    "--home DIR (or ORRINDALE_HOME) keeps definitions, settings and work files in DIR.\n"
+    "--yes answers every question with Yes; otherwise Yes/No questions get No.";
 
 // Add a command here and declare its function in CliCommands.h.
 const std::map<std::string, std::function<int(const CliArgs&)>> kCommands = {
@@ -22,6 +39,10 @@ const std::map<std::string, std::function<int(const CliArgs&)>> kCommands = {
     {"pack", gfCmdPack},
     {"schema", gfCmdSchema},
     {"ack", gfCmdAck},
+    {"tree", gfCmdTree},
+    {"validate", gfCmdValidate},
+    {"convert", gfCmdConvert},
+    {"export", gfCmdExport},
 };
 
 int Dispatch(const CliArgs& args)
@@ -31,7 +52,7 @@ int Dispatch(const CliArgs& args)
         return 0;
     }
     if (args.Flag("--help")) {
-        std::printf("%s\n", kUsage);
+        std::printf("%s\n", kHelp);
         return 0;
     }
     if (args.positional.empty())

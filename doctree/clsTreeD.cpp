@@ -83,7 +83,7 @@ void clsTreeD::InstallElementMaterialiser(clsTree& tree, SepCode nDelimiter)
             const std::size_t end = pos == std::string_view::npos ? sPayload.size() : pos;
             t.AddPayloadChild(node, begin, end - begin, ElementTags()[n % 100], imgDde);
         }
-    });
+    }, nDelimiter > 255 ? '\0' : char(nDelimiter));
 }
 
 TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& schemaTree)

@@ -25,12 +25,18 @@ clsTreeDSave::clsTreeDSave()
 
 bool clsTreeDSave::SaveAs(const std::string& sFile, const TreeNode& ndRoot, bool& bSilent)
 {
-    mbLineMode = false;
-    mbAddLineBreak = false;
     const bool bCrLfConfigured = gConfig && gConfig->IsCrLfSelimiter();
+    bool bLineBreaks = false;
     if (!bSilent && !bCrLfConfigured)
-        mbAddLineBreak = gfMsgBox("Do you want to add a CR and LF at the end of each segment ?", MsgIcon::Question,
-                                  MsgButtons::YesNo, "Save EDI File") == MsgAnswer::Yes;
+        bLineBreaks = gfMsgBox("Do you want to add a CR and LF at the end of each segment ?", MsgIcon::Question,
+                               MsgButtons::YesNo, "Save EDI File") == MsgAnswer::Yes;
+    return WriteX12(sFile, ndRoot, bLineBreaks);
+}
+
+bool clsTreeDSave::WriteX12(const std::string& sFile, const TreeNode& ndRoot, bool bLineBreaks)
+{
+    mbLineMode = false;
+    mbAddLineBreak = bLineBreaks;
     return WriteFile(sFile, ndRoot);
 }
 

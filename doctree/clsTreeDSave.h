@@ -20,6 +20,8 @@ public:
     // Unless bSilent, asks whether to add CR LF after each terminator (only
     // when the configured terminator is not itself a line end).
     bool SaveAs(const std::string& sFile, const TreeNode& ndRoot, bool& bSilent);
+    // X12 text with the given line breaks and no question.
+    bool WriteX12(const std::string& sFile, const TreeNode& ndRoot, bool bLineBreaks);
     // Every segment on its own line, elements joined by sSeparator's first character.
     bool SaveAsText(const std::string& sFile, const TreeNode& ndRoot, const std::string& sSeparator);
     // The same X12 text as SaveAs would write, into a string (no question).

@@ -1,5 +1,6 @@
 #include "doctree/modTree.h"
 
+#include <cctype>
 #include <string>
 #include <vector>
 

@@ -62,9 +62,10 @@ TEST(TreeD, MatchesLoopsKeyedLoopsHierarchyAndKeyedSegments)
     const TreeNode isa = x.FirstChild();
     const TreeNode schemaIsa = d.schema.Node(d.schema.FindKey(gfDnodeSchemaKey(isa)));
     ASSERT_TRUE(schemaIsa);
-    EXPECT_EQ(schemaIsa.Tag().substr(0, 4), "RISA");
-    EXPECT_EQ(gfDnodeSchemaPath(isa).rfind("00000.", 0), 0u);
-    EXPECT_EQ(std::count(gfDnodeSchemaPath(isa).begin(), gfDnodeSchemaPath(isa).end(), '.'), 2);
+    EXPECT_EQ(schemaIsa.Tag().substr(0, 5), "IRISA");
+    const std::string sPath = gfDnodeSchemaPath(isa);
+    EXPECT_EQ(sPath.rfind("00000.", 0), 0u);
+    EXPECT_EQ(std::count(sPath.begin(), sPath.end(), '.'), 2);
 
     // Elements appear on first access, with their values kept as read.
     const TreeNode n1 = x.Child(1).Child(1).Child(4).FirstChild().FirstChild();
@@ -75,10 +76,11 @@ TEST(TreeD, MatchesLoopsKeyedLoopsHierarchyAndKeyedSegments)
     EXPECT_EQ(n1.LastChild().Text(), "Ship Here");
     EXPECT_EQ(n1.LastChild().Image(), "dde");
     const TreeNode beg = x.Child(1).Child(1).Child(1);
-    ASSERT_EQ(beg.Children(), 4u);  // empty elements are nodes too
+    ASSERT_EQ(beg.Children(), 5u);  // empty elements are nodes too
     EXPECT_EQ(beg.Child(2).Text(), "PO1");
-    EXPECT_EQ(beg.Child(3).Text(), "20040305");
-    EXPECT_EQ(beg.Child(2).Tag(), "E03");
+    EXPECT_EQ(beg.Child(3).Text(), "");
+    EXPECT_EQ(beg.Child(4).Text(), "20040305");
+    EXPECT_EQ(beg.Child(4).Tag(), "E05");
 }
 
 TEST(TreeD, DocumentsStartingInsideTheEnvelope)

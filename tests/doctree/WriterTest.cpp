@@ -39,10 +39,11 @@ TEST(TreeDSave, LineBreakQuestionAndTerminators)
     env.ui.QueueAnswer(MsgAnswer::No);
     ASSERT_TRUE(writer.SaveAs(sOut, d.ndRoot, bSilent));
     EXPECT_EQ(TestEnv::ReadFile(sOut), Without(test::kValidT1, '\n'));
-    ASSERT_EQ(env.ui.Calls().size(), 1u);
-    EXPECT_EQ(env.ui.Calls()[0].sText, "Do you want to add a CR and LF at the end of each segment ?");
-    EXPECT_EQ(env.ui.Calls()[0].sTitle, "Save EDI File");
-    EXPECT_EQ(env.ui.Calls()[0].buttons, MsgButtons::YesNo);
+    ASSERT_EQ(env.ui.Messages(), (std::vector<std::string>{"Do you want to add a CR and LF at the end of each segment ?"}));
+    const auto question = std::find_if(env.ui.Calls().begin(), env.ui.Calls().end(),
+                                       [](const test::UiCall& c) { return c.kind == test::UiCall::Message; });
+    EXPECT_EQ(question->sTitle, "Save EDI File");
+    EXPECT_EQ(question->buttons, MsgButtons::YesNo);
 
     env.ui.QueueAnswer(MsgAnswer::Yes);
     ASSERT_TRUE(writer.SaveAs(sOut, d.ndRoot, bSilent));
