@@ -39,6 +39,7 @@ const std::map<std::string, std::function<int(const CliArgs&)>> kCommands = {
     {"pack", gfCmdPack},
     {"schema", gfCmdSchema},
     {"ack", gfCmdAck},
+    {"detect", gfCmdDetect},
     {"tree", gfCmdTree},
     {"validate", gfCmdValidate},
     {"convert", gfCmdConvert},

@@ -9,6 +9,7 @@ int gfCmdDefs(const CliArgs& args);
 int gfCmdPack(const CliArgs& args);
 int gfCmdSchema(const CliArgs& args);
 int gfCmdAck(const CliArgs& args);
+int gfCmdDetect(const CliArgs& args);
 int gfCmdTree(const CliArgs& args);
 int gfCmdValidate(const CliArgs& args);
 int gfCmdConvert(const CliArgs& args);

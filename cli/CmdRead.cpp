@@ -1,0 +1,29 @@
+// Commands that read EDI files: separator detection.
+#include <cstdio>
+
+#include "app/clsConfig.h"
+#include "app/modGlobals.h"
+#include "app/modRegistry.h"
+#include "cli/CliCommands.h"
+#include "edi/modGuessEdi.h"
+
+namespace orr {
+
+int gfCmdDetect(const CliArgs& args)
+{
+    args.Require(2, {});
+    CliSession session(args);
+    // Detection needs no definitions, only the settings that shape the
+    // separator notation; unreadable settings leave the defaults.
+    try {
+        gfReadRegistry();
+    } catch (const std::exception&) {
+    }
+    SepCode nDelimiter = 0, nSelimiter = 0;
+    if (!gfGuessEdi(args.positional[1], nDelimiter, nSelimiter))
+        return 1;  // the reason went to stderr
+    std::printf("delimiter=%s selimiter=%s\n", gConfig->N2S(nDelimiter).c_str(), gConfig->N2S(nSelimiter).c_str());
+    return 0;
+}
+
+}  // namespace orr

@@ -1,0 +1,58 @@
+#include "edi/cls2ndChance.h"
+
+namespace orr {
+
+cls2ndChance::cls2ndChance(clsConfig& config)
+    : mConfig(config), mSegment(config.PopulateSelimiter()), mDataElement(config.PopulateDelimiter())
+{
+    mConfig.sReturn1.clear();
+    mConfig.sReturn2.clear();
+}
+
+void cls2ndChance::Select(SeparatorChoices& list, int nIndex)
+{
+    if (nIndex >= -1 && nIndex < int(list.entries.size()))
+        list.nSelected = nIndex;
+}
+
+std::string cls2ndChance::Shown(const SeparatorChoices& list)
+{
+    if (list.nSelected < 0 || list.nSelected >= int(list.entries.size()))
+        return {};
+    return list.entries[std::size_t(list.nSelected)];
+}
+
+void cls2ndChance::SelectSegment(int nIndex) { Select(mSegment, nIndex); }
+
+void cls2ndChance::SelectDataElement(int nIndex) { Select(mDataElement, nIndex); }
+
+std::string cls2ndChance::SegmentText() const { return Shown(mSegment); }
+
+std::string cls2ndChance::DataElementText() const { return Shown(mDataElement); }
+
+bool cls2ndChance::CanOk() const { return !SegmentText().empty() && !DataElementText().empty(); }
+
+bool cls2ndChance::Ok()
+{
+    // An empty notation would read as separator 0, which is no choice at all.
+    if (!CanOk())
+        return false;
+    mConfig.sReturn1 = SegmentText();
+    mConfig.sReturn2 = DataElementText();
+    return true;
+}
+
+void cls2ndChance::Cancel()
+{
+    mConfig.sReturn1.clear();
+    mConfig.sReturn2.clear();
+}
+
+std::optional<SeparatorPair> gfSeparatorsFromReturn(const clsConfig& config)
+{
+    if (config.sReturn1.empty() || config.sReturn2.empty())
+        return std::nullopt;
+    return SeparatorPair{clsConfig::S2N(config.sReturn2), clsConfig::S2N(config.sReturn1)};
+}
+
+}  // namespace orr

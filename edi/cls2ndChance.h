@@ -1,0 +1,62 @@
+#pragma once
+// What the separator-choice dialog (frm2ndChance) decides, without a window:
+// the dialog shows the two lists this object holds, forwards the user's
+// selections and buttons, and the answer is left in the configuration's
+// sReturn1 (segment separator notation) and sReturn2 (data-element separator
+// notation), both empty when the user cancelled.
+#include <optional>
+#include <string>
+
+#include "app/clsConfig.h"
+#include "edi/modGuessEdi.h"
+
+namespace orr {
+
+inline constexpr const char* k2ndChanceCaption = "Select a different Segment and Data Element Separator";
+inline constexpr const char* k2ndChanceSegmentLabel = "Segement Separator:";
+inline constexpr const char* k2ndChanceDataElementLabel = "Data Element Separator:";
+inline constexpr const char* k2ndChanceNote =
+    "You can change the current session setting in Option dialog box from  the View menu";
+
+class cls2ndChance {
+public:
+    // The dialog's load: empties sReturn1 and sReturn2, fills both lists with
+    // the candidates and preselects the configured separators (no selection
+    // for a configured separator that is not a candidate).
+    explicit cls2ndChance(clsConfig& config);
+
+    const SeparatorChoices& Segment() const { return mSegment; }          // cboSegment
+    const SeparatorChoices& DataElement() const { return mDataElement; }  // cboDataElement
+
+    // The user picks an entry; -1 clears the selection, other indexes
+    // outside the list are ignored.
+    void SelectSegment(int nIndex);
+    void SelectDataElement(int nIndex);
+
+    // The text each list shows: the selected entry, or "" without one.
+    std::string SegmentText() const;
+    std::string DataElementText() const;
+
+    // OK is offered only while both lists show a separator.
+    bool CanOk() const;
+    // cmdOk: stores the two shown texts in sReturn1 and sReturn2 and closes.
+    // Without a selection in both lists nothing is stored and false is
+    // returned: the dialog stays open.
+    bool Ok();
+    // cmdCancel: closes and leaves both results empty.
+    void Cancel();
+
+private:
+    static void Select(SeparatorChoices& list, int nIndex);
+    static std::string Shown(const SeparatorChoices& list);
+
+    clsConfig& mConfig;
+    SeparatorChoices mSegment;
+    SeparatorChoices mDataElement;
+};
+
+// The caller's side: the pair the dialog left in sReturn1/sReturn2, converted
+// with S2N; nothing when the dialog was cancelled (a result left empty).
+std::optional<SeparatorPair> gfSeparatorsFromReturn(const clsConfig& config);
+
+}  // namespace orr

@@ -1,0 +1,129 @@
+#pragma once
+// The segment stream parser: X12 text arriving in pieces of any size is cut
+// into whole segments, each cleaned (line ends removed, blanks trimmed,
+// terminator dropped), sorted into ISA/IEA, GS/GE, ST/SE or other, and
+// announced to a listener. Cutting a text into pieces at any character gives
+// the same events as feeding it whole.
+//
+// Speed: the parser is fed 100 MB files in 512-character pieces. A segment
+// that lies inside one piece is handed over as a slice of that piece, and one
+// that spans pieces as a slice of a carry buffer that keeps its capacity, so
+// nothing is allocated per segment; only a segment with a line break inside
+// its text is copied (into a reused scratch string).
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/clsConfig.h"
+
+namespace orr {
+
+// Receives the parser's events, synchronously, inside ParseData and EndData.
+// sSegment is valid only during the call, with one exception: a segment that
+// lies inside one piece given to ParseData and needed no copy (no line break
+// inside its text) is a slice of that piece, so a caller that keeps the whole
+// text may keep such slices (test with a pointer range check); copy the
+// others. A handler may call EndData (no further segments are then
+// reported) and ParseData (the text is handled after the current piece); it
+// must not destroy the parser. An exception thrown by a handler passes out
+// of ParseData and ends the parser's input as if EndData had been called,
+// without a verdict.
+class EdiParserListener {
+public:
+    virtual ~EdiParserListener() = default;
+    // ISA (bBegin true) and IEA (false) segments, when bIsaTrigger is set.
+    virtual void TriggerIsa(bool bBegin, std::string_view sSegment) {}
+    // GS (true) and GE (false), when bGsTrigger is set.
+    virtual void TriggerGs(bool bBegin, std::string_view sSegment) {}
+    // ST (true) and SE (false), when bStTrigger is set.
+    virtual void TriggerSt(bool bBegin, std::string_view sSegment) {}
+    // Every other segment, when bSegTrigger is set.
+    virtual void TriggerSeg(std::string_view sSegment) {}
+    // EndData found only blank text (CR, LF, space, tab) left.
+    virtual void TriggerEnd() {}
+    // EndData found other text left: nCode 1, sError "Leftover data".
+    virtual void ErrorDetected(std::int16_t nCode, const std::string& sError) {}
+};
+
+inline constexpr const char* kParserLeftover = "Leftover data";
+
+class clsEdiAsyncParser {
+public:
+    // Separators start as the configured ones (gConfig), or "*" and "~"
+    // without a configuration. The listener is not owned; it may be null.
+    explicit clsEdiAsyncParser(EdiParserListener* pListener = nullptr);
+    clsEdiAsyncParser(const clsEdiAsyncParser&) = delete;
+    clsEdiAsyncParser& operator=(const clsEdiAsyncParser&) = delete;
+
+    void SetListener(EdiParserListener* pListener) { mpListener = pListener; }
+
+    // The write-only Delimiter and Selimiter properties (character codes).
+    // A code above 255 never occurs in 8-bit text: such a terminator is
+    // never found, such an element separator never splits.
+    void SetDelimiter(SepCode nCode) { mnDelimiter = nCode; }
+    // 0: a carriage return or a line feed ends a segment.
+    void SetSelimiter(SepCode nCode);
+
+    bool bIsaTrigger = true;
+    bool bGsTrigger = false;
+    bool bStTrigger = false;
+    bool bSegTrigger = false;
+
+    // Appends a piece of text and reports every segment completed by it, in
+    // order, before returning. After EndData nothing is cut or reported.
+    // A UTF-8 byte-order mark at the very start of the input is skipped.
+    void ParseData(std::string_view sData);
+    // The end of input: TriggerEnd when only blank text is left since the
+    // last IEA segment, ErrorDetected(1, "Leftover data") when other text
+    // is, nothing when no text is.
+    void EndData();
+
+    // When set (not empty), every complete interchange (all text received
+    // since the previous IEA, up to and including this IEA's terminator) is
+    // written to this file, before its IEA is reported; an existing file is
+    // first moved aside to a numbered backup. A failure to write is shown as a
+    // run-time error and parsing goes on. Set it before feeding text.
+    void SetSaveFile(const std::string& sFile);
+    const std::string& SaveFile() const { return msSaveFile; }
+
+private:
+    void Feed(std::string_view sData);
+    void Continue(std::string_view sIn);
+    // bNewText: sIn was not seen before (it is kept for the save file).
+    void Process(std::string_view sIn, bool bNewText);
+    // Position of the first terminator (or line end when the terminator is 0), or npos.
+    std::size_t FindStop(std::string_view s) const;
+    void HandleSegment(std::string_view sRaw);
+    void SaveInterchange();
+    bool LeftIsBlank() const;
+
+    EdiParserListener* mpListener;
+    SepCode mnDelimiter;
+    SepCode mnSelimiter = 126;
+    bool mbStopIsBlank = false;  // the terminator is itself blank text (or line ends terminate)
+
+    bool mbRunning = true;
+    bool mbInParse = false;
+
+    // The text since the last IEA is split into what was already cut (only
+    // whether it holds anything and anything non-blank is kept) and what was
+    // not: the incomplete tail of earlier pieces (mTail, never starting with
+    // a line end and never holding a terminator) and the rest of the piece
+    // being worked on (mRest).
+    bool mbCutAny = false;
+    bool mbCutNonBlank = false;
+    std::string mTail;
+    std::string_view mRest;
+    std::string_view mAhead;  // text of this ParseData call not yet given to Process
+    bool mbRescanTail = false;  // the terminator changed while a tail was waiting
+    std::string mSegment;  // a segment that spanned pieces, while it is reported
+    std::string mScratch;  // a segment's text with inner line ends removed
+    std::string mPending;  // text a handler passed to ParseData
+    int mnBomMatched = 0;  // bytes of a byte-order mark seen at the start
+    bool mbBomDone = false;
+
+    std::string msSaveFile;
+    std::string mSaveText;  // everything received since the last IEA, kept only while saving
+};
+
+}  // namespace orr

@@ -1,0 +1,226 @@
+#include "edi/modGuessEdi.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/UiService.h"
+#include "app/modGlobals.h"
+#include "app/modSystem.h"
+
+namespace orr {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kCrLf = "\r\n";
+
+// Detection trims blanks only, as the file's text is read: tabs and line
+// ends stay.
+std::string_view TrimSpaces(std::string_view s)
+{
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool StartsNoCase(std::string_view s, std::string_view sUpper)
+{
+    if (s.size() < sUpper.size())
+        return false;
+    for (std::size_t i = 0; i < sUpper.size(); ++i) {
+        char c = s[i];
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+        if (c != sUpper[i])
+            return false;
+    }
+    return true;
+}
+
+SepCode Code(char c) { return static_cast<unsigned char>(c); }
+
+// The configuration to judge candidates by: the program's, or the built-in
+// lists when none is set up (a library caller without start-up).
+const clsConfig& CurrentConfig()
+{
+    if (gConfig)
+        return *gConfig;
+    static const clsConfig builtIn("", "");
+    return builtIn;
+}
+
+// The first kGuessLength bytes of a file. Throws filesystem_error naming the
+// path when it cannot be read.
+std::string ReadHead(const std::string& sPath)
+{
+    std::error_code ec;
+    if (fs::is_directory(sPath, ec))
+        throw fs::filesystem_error("read", sPath, std::make_error_code(std::errc::is_a_directory));
+    std::FILE* f = std::fopen(sPath.c_str(), "rb");
+    if (!f)
+        throw fs::filesystem_error("open", sPath, std::error_code(errno ? errno : ENOENT, std::generic_category()));
+    std::string sHead(kGuessLength, '\0');
+    errno = 0;
+    const std::size_t n = std::fread(sHead.data(), 1, sHead.size(), f);
+    const bool bFailed = std::ferror(f) != 0;
+    const int nErr = errno;
+    std::fclose(f);
+    if (bFailed)
+        throw fs::filesystem_error("read", sPath, std::error_code(nErr ? nErr : EIO, std::generic_category()));
+    sHead.resize(n);
+    return sHead;
+}
+
+}  // namespace
+
+SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimiter, const clsConfig& config)
+{
+    // Field k lies between the k-th and the (k+1)-th separator.
+    std::size_t nStart = 0;
+    for (std::size_t i = 0; i < k; ++i) {
+        const std::size_t p = nDelimiter < 256 ? sText.find(char(nDelimiter), nStart) : std::string_view::npos;
+        if (p == std::string_view::npos)
+            return 13;  // fewer than k + 1 fields
+        nStart = p + 1;
+    }
+    std::size_t nEnd = nDelimiter < 256 ? sText.find(char(nDelimiter), nStart) : std::string_view::npos;
+    if (nEnd == std::string_view::npos)
+        nEnd = sText.size();
+    const std::string_view sField = TrimSpaces(sText.substr(nStart, nEnd - nStart));
+    for (char c : sField) {
+        if (c == '\r')
+            return 13;
+        if (c == '\n')
+            return 10;
+        if (config.IsSelimiter(Code(c)))
+            return Code(c);
+    }
+    return 13;
+}
+
+SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimiter)
+{
+    return gfGuessSelimiter(sText, k, nDelimiter, CurrentConfig());
+}
+
+GuessResult gfGuessText(std::string_view sHead, const std::string& sPath, const clsConfig& config)
+{
+    GuessResult r;
+    const std::string_view sRead = TrimSpaces(sHead.substr(0, kGuessLength));
+    if (sRead.size() < 10) {
+        r.sMessage = std::string(kGuessTooSmall) + std::string(sRead);
+        return r;
+    }
+
+    // Anything before the first letter (blank lines, a byte-order mark) is dropped.
+    const std::size_t nLook = std::min<std::size_t>(sRead.size(), kGuessLength - 1);
+    std::size_t nFirst = 0;
+    while (nFirst < nLook && !IsLetter(sRead[nFirst]))
+        ++nFirst;
+    const std::string_view sText = sRead.substr(nFirst);
+
+    std::size_t k = 0;
+    std::string_view sRest;
+    if (nFirst < nLook && StartsNoCase(sText, "ISA")) {
+        sRest = sText.substr(3);
+        k = 16;
+    } else if (nFirst < nLook && StartsNoCase(sText, "GS")) {
+        sRest = sText.substr(2);
+        k = 8;
+    } else if (nFirst < nLook && StartsNoCase(sText, "ST")) {
+        sRest = sText.substr(2);
+        k = 2;
+    } else {
+        r.sMessage = std::string(kGuessNoControl) + sPath;
+        return r;
+    }
+
+    sRest = TrimSpaces(sRest);
+    if (sRest.empty()) {
+        // The identifier is the last thing read: no separator to name.
+        r.sMessage = kGuessUnknownDe;
+        return r;
+    }
+    r.nDelimiter = Code(sRest.front());
+    if (!config.IsDelimiter(r.nDelimiter)) {
+        r.sMessage = std::string(kGuessUnknownDe) + std::string(sRest);
+        return r;
+    }
+    r.nSelimiter = gfGuessSelimiter(sText, k, r.nDelimiter, config);
+    if (!config.IsSelimiter(r.nSelimiter)) {
+        r.sMessage = std::string(kGuessUnknownSeg) + config.N2S(r.nSelimiter);
+        return r;
+    }
+    r.bFound = true;
+    return r;
+}
+
+bool gfGuessEdi(const std::string& sPath, SepCode& nDelimiter, SepCode& nSelimiter, const clsConfig& config)
+{
+    nDelimiter = 42;
+    nSelimiter = 13;
+    std::string sHead;
+    try {
+        sHead = ReadHead(sPath);
+    } catch (const std::exception& e) {
+        gfReportRunTimeError(e);
+        return false;
+    }
+    const GuessResult r = gfGuessText(sHead, sPath, config);
+    nDelimiter = r.nDelimiter;
+    nSelimiter = r.nSelimiter;
+    if (!r.bFound) {
+        gfMsgBox(r.sMessage, MsgIcon::Information);
+        return false;
+    }
+    return true;
+}
+
+bool gfGuessEdi(const std::string& sPath, SepCode& nDelimiter, SepCode& nSelimiter)
+{
+    return gfGuessEdi(sPath, nDelimiter, nSelimiter, CurrentConfig());
+}
+
+std::string gfSeparatorQuestionText(const SeparatorPair& detected, const SeparatorPair& configured,
+                                    const clsConfig& config)
+{
+    std::string s;
+    s += std::string("This document seems to be using:") + kCrLf;
+    s += "Data Element separator:" + config.N2S(detected.nDelimiter) +
+         "  and Segment separator:" + config.N2S(detected.nSelimiter) + kCrLf + kCrLf;
+    s += std::string("The current Editor settings are:") + kCrLf;
+    s += "Data Element separator:" + config.N2S(configured.nDelimiter) +
+         "  and Segment separator:" + config.N2S(configured.nSelimiter) + kCrLf + kCrLf;
+    s += std::string("Use detected separators ?") + kCrLf + kCrLf;
+    s += std::string("Click Yes to use the detected separators") + kCrLf;
+    s += std::string("Click No  to use the Editor setting separators") + kCrLf + kCrLf + kCrLf + kCrLf;
+    s += "(You can change the Editor settings by selecting the View/Option menu.)";
+    return s;
+}
+
+std::optional<SeparatorPair> gfChooseSeparators(const SeparatorPair& detected, const SeparatorPair& configured,
+                                                const clsConfig& config)
+{
+    if (detected == configured)
+        return detected;
+    switch (gfMsgBox(gfSeparatorQuestionText(detected, configured, config), MsgIcon::Question,
+                     MsgButtons::YesNoCancel, kSeparatorQuestionTitle)) {
+    case MsgAnswer::Yes: return detected;
+    case MsgAnswer::No: return configured;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<SeparatorPair> gfChooseSeparators(const SeparatorPair& detected, const clsConfig& config)
+{
+    return gfChooseSeparators(detected, SeparatorPair{config.Delimiter, config.Selimiter}, config);
+}
+
+}  // namespace orr

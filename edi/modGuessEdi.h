@@ -1,0 +1,73 @@
+#pragma once
+// Separator detection: which data-element separator and segment terminator a
+// file uses, judged from its first characters, and the question that lets the
+// user choose between the detected and the configured pair.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/clsConfig.h"
+
+namespace orr {
+
+// A document's two separators, as character codes.
+struct SeparatorPair {
+    SepCode nDelimiter = 42;   // data-element separator
+    SepCode nSelimiter = 126;  // segment terminator; 0: line ends terminate segments
+    bool operator==(const SeparatorPair&) const = default;
+};
+
+// How many characters detection reads from the start of a file.
+inline constexpr std::size_t kGuessLength = 512;
+
+// Messages of detection (each followed directly by the detail named).
+inline constexpr const char* kGuessTooSmall = "The file is too small to be an EDI file.";     // + text read
+inline constexpr const char* kGuessNoControl = "Could not find the control segment in file:";  // + path
+inline constexpr const char* kGuessUnknownDe = "Data Element separator is not known:";        // + rest of the text
+inline constexpr const char* kGuessUnknownSeg = "Segement separator is not known:";            // + notation
+
+// The outcome of detection on text already read; sMessage is empty on success.
+struct GuessResult {
+    bool bFound = false;
+    SepCode nDelimiter = 42;
+    SepCode nSelimiter = 13;
+    std::string sMessage;
+};
+
+// Detection on the first characters of a file (at most kGuessLength are
+// looked at); sPath only names the file in a message. Shows nothing.
+GuessResult gfGuessText(std::string_view sHead, const std::string& sPath, const clsConfig& config);
+
+// Reads the first characters of sPath and detects its separators. True when
+// both were found and are candidates; otherwise the reason is shown
+// (information icon, or the run-time error report when the file cannot be
+// read) and false is returned. The file is only read.
+bool gfGuessEdi(const std::string& sPath, SepCode& nDelimiter, SepCode& nSelimiter);
+bool gfGuessEdi(const std::string& sPath, SepCode& nDelimiter, SepCode& nSelimiter, const clsConfig& config);
+
+// The segment terminator that follows field k of sText (the segment
+// identifier is field 0) when fields are split at nDelimiter: a carriage
+// return gives 13, a line feed 10, else the first segment separator
+// candidate; 13 when there is none.
+SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimiter);
+SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimiter, const clsConfig& config);
+
+// ---- choosing between the detected and the configured separators -------------
+
+inline constexpr const char* kSeparatorQuestionTitle = "Select Segment and DE Separators";
+
+// The question's text, notations as clsConfig::N2S gives them.
+std::string gfSeparatorQuestionText(const SeparatorPair& detected, const SeparatorPair& configured,
+                                    const clsConfig& config);
+
+// The pair to open a file with: the detected one when it equals the
+// configured one (nothing is asked); otherwise the user is asked (Yes,
+// No, Cancel with the question icon): Yes the detected pair, No the
+// configured pair, Cancel nothing (the opening is abandoned).
+std::optional<SeparatorPair> gfChooseSeparators(const SeparatorPair& detected, const SeparatorPair& configured,
+                                                const clsConfig& config);
+// The same with the configuration's own Delimiter and Selimiter as the configured pair.
+std::optional<SeparatorPair> gfChooseSeparators(const SeparatorPair& detected, const clsConfig& config);
+
+}  // namespace orr

@@ -1,0 +1,612 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "edi/clsEdiAsyncParser.h"
+#include "tests/support/TestEnv.h"
+
+namespace orr {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestEnv;
+
+// Every event as one line, in order.
+struct Recorder : EdiParserListener {
+    std::vector<std::string> log;
+    void TriggerIsa(bool bBegin, std::string_view s) override { Add(bBegin ? "ISA+ " : "ISA- ", s); }
+    void TriggerGs(bool bBegin, std::string_view s) override { Add(bBegin ? "GS+ " : "GS- ", s); }
+    void TriggerSt(bool bBegin, std::string_view s) override { Add(bBegin ? "ST+ " : "ST- ", s); }
+    void TriggerSeg(std::string_view s) override { Add("SEG ", s); }
+    void TriggerEnd() override { log.push_back("END"); }
+    void ErrorDetected(std::int16_t nCode, const std::string& s) override
+    {
+        log.push_back("ERR " + std::to_string(nCode) + " " + s);
+    }
+    void Add(const char* sWhat, std::string_view s) { log.push_back(sWhat + std::string(s)); }
+};
+
+struct Opts {
+    SepCode nDelimiter = '*';
+    SepCode nSelimiter = '~';
+    bool bIsa = true, bGs = true, bSt = true, bSeg = true;
+};
+
+void Configure(clsEdiAsyncParser& p, const Opts& o)
+{
+    p.SetDelimiter(o.nDelimiter);
+    p.SetSelimiter(o.nSelimiter);
+    p.bIsaTrigger = o.bIsa;
+    p.bGsTrigger = o.bGs;
+    p.bStTrigger = o.bSt;
+    p.bSegTrigger = o.bSeg;
+}
+
+// Feeds the pieces, each from a short-lived copy that is scribbled over
+// afterwards, so that nothing may keep pointing into the caller's text.
+std::vector<std::string> ParsePieces(const std::vector<std::string>& pieces, const Opts& o = {})
+{
+    Recorder r;
+    clsEdiAsyncParser p(&r);
+    Configure(p, o);
+    for (const std::string& piece : pieces) {
+        std::string copy = piece;
+        p.ParseData(copy);
+        std::fill(copy.begin(), copy.end(), '#');
+    }
+    p.EndData();
+    return r.log;
+}
+
+std::vector<std::string> Split(std::string_view sText, std::size_t nPiece)
+{
+    std::vector<std::string> pieces;
+    for (std::size_t i = 0; i < sText.size(); i += nPiece)
+        pieces.emplace_back(sText.substr(i, nPiece));
+    return pieces;
+}
+
+std::vector<std::string> Parse(std::string_view sText, const Opts& o = {})
+{
+    return ParsePieces({std::string(sText)}, o);
+}
+
+// The same events for every piece size from 1 to the whole text, and for
+// every cut of the text into two pieces.
+void ExpectSameInAnyPieces(std::string_view sText, const Opts& o = {})
+{
+    const auto whole = Parse(sText, o);
+    for (std::size_t n = 1; n <= sText.size(); ++n) {
+        const auto log = ParsePieces(Split(sText, n), o);
+        ASSERT_EQ(log, whole) << "piece size " << n;
+    }
+    for (std::size_t cut = 0; cut <= sText.size(); ++cut) {
+        const auto log =
+            ParsePieces({std::string(sText.substr(0, cut)), std::string(sText.substr(cut))}, o);
+        ASSERT_EQ(log, whole) << "cut at " << cut;
+    }
+}
+
+const std::string kIsa =
+    "ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       *230101*1200*U*00401*000000001*0*P*>";
+
+// An interchange with CR LF after every terminator, a name split over two
+// lines, an empty and an all-blank segment.
+std::string Interchange850()
+{
+    return kIsa + "~\r\n"
+                  "GS*PO*SENDER*RECEIVER*20230101*1200*1*X*004010~\r\n"
+                  "ST*850*0001~\r\n"
+                  "BEG*00*SA*PO123**20230101~\r\n"
+                  "N1*ST*ACME\r\n"
+                  " WAREHOUSE~\r\n"
+                  "~\r\n"
+                  "   ~\r\n"
+                  "PO1*1*10*EA*9.99**VP*ABC~\r\n"
+                  "CTT*1~\r\n"
+                  "SE*7*0001~\r\n"
+                  "GE*1*1~\r\n"
+                  "IEA*1*000000001~\r\n";
+}
+
+const std::vector<std::string> kInterchange850Events = {
+    "ISA+ " + kIsa,
+    "GS+ GS*PO*SENDER*RECEIVER*20230101*1200*1*X*004010",
+    "ST+ ST*850*0001",
+    "SEG BEG*00*SA*PO123**20230101",
+    "SEG N1*ST*ACME WAREHOUSE",
+    "SEG PO1*1*10*EA*9.99**VP*ABC",
+    "SEG CTT*1",
+    "ST- SE*7*0001",
+    "GS- GE*1*1",
+    "ISA- IEA*1*000000001",
+    "END",
+};
+
+// ---- segments and their cleaning ---------------------------------------------
+
+TEST(EdiAsyncParser, InterchangeEventsInOrderWithCleanedSegments)
+{
+    EXPECT_EQ(Parse(Interchange850()), kInterchange850Events);
+}
+
+TEST(EdiAsyncParser, PiecesCutAnywhereGiveTheSameEvents)
+{
+    ExpectSameInAnyPieces(Interchange850());
+    // Line ends as terminators, CR LF between the lines.
+    std::string sLines = Interchange850();
+    sLines.erase(std::remove(sLines.begin(), sLines.end(), '~'), sLines.end());
+    ExpectSameInAnyPieces(sLines, Opts{'*', 0});
+    // No line ends at all.
+    std::string sFlat = Interchange850();
+    sFlat.erase(std::remove_if(sFlat.begin(), sFlat.end(), [](char c) { return c == '\r' || c == '\n'; }),
+                sFlat.end());
+    ExpectSameInAnyPieces(sFlat);
+    // Carriage return as the terminator, with CR LF line ends.
+    std::string sCr = Interchange850();
+    sCr.erase(std::remove(sCr.begin(), sCr.end(), '~'), sCr.end());
+    ExpectSameInAnyPieces(sCr, Opts{'*', 13});
+    EXPECT_EQ(Parse(sCr, Opts{'*', 13})[4], "SEG N1*ST*ACME");  // the CR inside the name now ends it
+}
+
+TEST(EdiAsyncParser, LineEndsAsTerminator)
+{
+    const Opts lines{'*', 0};
+    // Each line is a segment, whatever the line end; empty lines give nothing.
+    EXPECT_EQ(Parse("ISA*1\r\n\r\nN2*B\nN3*C\rIEA*1\n\r\n", lines),
+              (std::vector<std::string>{"ISA+ ISA*1", "SEG N2*B", "SEG N3*C", "ISA- IEA*1", "END"}));
+    // A tilde is ordinary text then.
+    EXPECT_EQ(Parse("N1*A~N2*B\r\n", lines), (std::vector<std::string>{"SEG N1*A~N2*B", "ERR 1 Leftover data"}));
+    // The last line without its line end is not reported.
+    EXPECT_EQ(Parse("ISA*1\r\nIEA*1", lines), (std::vector<std::string>{"ISA+ ISA*1", "ERR 1 Leftover data"}));
+}
+
+TEST(EdiAsyncParser, CrOnlyAndMixedLineEndsBetweenSegments)
+{
+    // Without IEA everything cut stays in the buffer: left over at the end.
+    const std::vector<std::string> expected = {"SEG N1*A", "SEG N2*B", "SEG N3*C", "ERR 1 Leftover data"};
+    EXPECT_EQ(Parse("N1*A~\rN2*B~\nN3*C~\r\n\r"), expected);
+    EXPECT_EQ(Parse("\r\n\rN1*A~N2*\rB~N3*C\n~"), expected);
+    ExpectSameInAnyPieces("\r\n\rN1*A~N2*\rB~N3*C\n~\r");
+}
+
+TEST(EdiAsyncParser, BlanksAreTrimmedOnlyAtTheEndsAndTabsStay)
+{
+    EXPECT_EQ(Parse("  N1*A B  ~\tN2*B\t~ \r\n N3*C \r\n ~"),
+              (std::vector<std::string>{"SEG N1*A B", "SEG \tN2*B\t", "SEG N3*C", "ERR 1 Leftover data"}));
+}
+
+TEST(EdiAsyncParser, EmptyAndBlankSegmentsAreSkippedAndCuttingGoesOn)
+{
+    Recorder r;
+    clsEdiAsyncParser p(&r);
+    Configure(p, {});
+    p.ParseData("~~ ~  \r\n ~N1*A~N2*B~");
+    EXPECT_EQ(r.log, (std::vector<std::string>{"SEG N1*A", "SEG N2*B"}));
+}
+
+TEST(EdiAsyncParser, IdentifiersAreExactAndCaseSensitive)
+{
+    EXPECT_EQ(Parse("IEA~isa*00~ISA *00~GSX*1~S*1~ISA*1~"),
+              (std::vector<std::string>{"SEG IEA", "SEG isa*00", "SEG ISA *00", "SEG GSX*1", "SEG S*1",
+                                        "ISA+ ISA*1", "ERR 1 Leftover data"}));
+}
+
+TEST(EdiAsyncParser, SeparatorsTheTextDoesNotUse)
+{
+    // An element separator that never occurs makes every segment "???".
+    EXPECT_EQ(Parse("ISA*1~IEA*1~", Opts{'|', '~'}),
+              (std::vector<std::string>{"SEG ISA*1", "SEG IEA*1", "ERR 1 Leftover data"}));
+    // Codes beyond 8 bits never occur in the text.
+    EXPECT_EQ(Parse("ISA*1~IEA*1~", Opts{0x2A2A, '~'}),
+              (std::vector<std::string>{"SEG ISA*1", "SEG IEA*1", "ERR 1 Leftover data"}));
+    EXPECT_EQ(Parse("ISA*1~IEA*1~", Opts{'*', 0x17E}), (std::vector<std::string>{"ERR 1 Leftover data"}));
+    // A terminator never found: nothing is cut, however long the text.
+    EXPECT_EQ(Parse(Interchange850(), Opts{'*', '\''}), (std::vector<std::string>{"ERR 1 Leftover data"}));
+}
+
+TEST(EdiAsyncParser, UnusualSeparators)
+{
+    const std::string sText = "ISA|00|X|^'\r\nGS|PO'ST|850'BEG|00'SE|3'GE|1'IEA|1'";
+    const std::vector<std::string> expected = {"ISA+ ISA|00|X|^", "GS+ GS|PO", "ST+ ST|850", "SEG BEG|00",
+                                               "ST- SE|3",        "GS- GE|1",  "ISA- IEA|1"};
+    EXPECT_EQ(Parse(sText, Opts{'|', '\''}), expected);
+    std::string sNak = sText;
+    std::replace(sNak.begin(), sNak.end(), '\'', '\x15');
+    std::replace(sNak.begin(), sNak.end(), '|', '+');
+    auto log = Parse(sNak, Opts{'+', 0x15});
+    ASSERT_EQ(log.size(), 7u);
+    EXPECT_EQ(log[3], "SEG BEG+00");
+}
+
+// ---- trigger switches --------------------------------------------------------
+
+TEST(EdiAsyncParser, EachTriggerSwitchAloneReportsItsClass)
+{
+    const std::string sText = Interchange850();
+    Opts o{'*', '~', true, false, false, false};
+    EXPECT_EQ(Parse(sText, o), (std::vector<std::string>{"ISA+ " + kIsa, "ISA- IEA*1*000000001", "END"}));
+    o = {'*', '~', false, true, false, false};
+    EXPECT_EQ(Parse(sText, o),
+              (std::vector<std::string>{"GS+ GS*PO*SENDER*RECEIVER*20230101*1200*1*X*004010", "GS- GE*1*1", "END"}));
+    o = {'*', '~', false, false, true, false};
+    EXPECT_EQ(Parse(sText, o), (std::vector<std::string>{"ST+ ST*850*0001", "ST- SE*7*0001", "END"}));
+    o = {'*', '~', false, false, false, true};
+    EXPECT_EQ(Parse(sText, o),
+              (std::vector<std::string>{"SEG BEG*00*SA*PO123**20230101", "SEG N1*ST*ACME WAREHOUSE",
+                                        "SEG PO1*1*10*EA*9.99**VP*ABC", "SEG CTT*1", "END"}));
+}
+
+TEST(EdiAsyncParser, DefaultSwitchesReportOnlyTheInterchange)
+{
+    Recorder r;
+    clsEdiAsyncParser p(&r);
+    EXPECT_TRUE(p.bIsaTrigger);
+    EXPECT_FALSE(p.bGsTrigger || p.bStTrigger || p.bSegTrigger);
+    p.ParseData(Interchange850());
+    p.EndData();
+    EXPECT_EQ(r.log, (std::vector<std::string>{"ISA+ " + kIsa, "ISA- IEA*1*000000001", "END"}));
+}
+
+TEST(EdiAsyncParser, SeparatorsDefaultToTheConfiguredOnes)
+{
+    TestEnv env;
+    env.config->Delimiter = '|';
+    env.config->Selimiter = 0;
+    Recorder r;
+    clsEdiAsyncParser p(&r);
+    p.bSegTrigger = true;
+    p.ParseData("N1|A\r\nN2*B~C\n");
+    EXPECT_EQ(r.log, (std::vector<std::string>{"SEG N1|A", "SEG N2*B~C"}));
+}
+
+// ---- documents without interchange envelope ----------------------------------
+
+TEST(EdiAsyncParser, GroupAndTransactionStartedTextIsReportedButLeftOver)
+{
+    const std::string sGroup = "GS*PO*A*B*20230101*1200*1*X*004010~\r\nST*850*1~\r\nBEG*00~\r\nSE*3*1~\r\nGE*1*1~\r\n";
+    EXPECT_EQ(Parse(sGroup), (std::vector<std::string>{"GS+ GS*PO*A*B*20230101*1200*1*X*004010", "ST+ ST*850*1",
+                                                       "SEG BEG*00", "ST- SE*3*1", "GS- GE*1*1",
+                                                       "ERR 1 Leftover data"}));
+    ExpectSameInAnyPieces(sGroup);
+    EXPECT_EQ(Parse("ST*850*1~BEG*00~SE*3*1~"),
+              (std::vector<std::string>{"ST+ ST*850*1", "SEG BEG*00", "ST- SE*3*1", "ERR 1 Leftover data"}));
+}
+
+// ---- the cut at IEA and the verdict of EndData --------------------------------
+
+TEST(EdiAsyncParser, EndDataVerdicts)
+{
+    const Opts isaOnly{'*', '~', true, false, false, false};
+    const std::string sIea = "ISA*1~IEA*1~";
+    const std::vector<std::string> pair = {"ISA+ ISA*1", "ISA- IEA*1"};
+    auto with = [&](std::vector<std::string> log, const char* sLast) {
+        log.push_back(sLast);
+        return log;
+    };
+
+    EXPECT_EQ(Parse(sIea, isaOnly), pair);  // ends exactly at the IEA terminator: nothing
+    EXPECT_EQ(Parse(sIea + "\r\n", isaOnly), with(pair, "END"));
+    EXPECT_EQ(Parse(sIea + " \t\r\n\n", isaOnly), with(pair, "END"));
+    EXPECT_EQ(Parse(sIea + "ISA*2", isaOnly), with(pair, "ERR 1 Leftover data"));  // ends inside a segment
+    EXPECT_EQ(Parse(sIea + "N1*A~", isaOnly), with(pair, "ERR 1 Leftover data"));   // a whole segment after IEA
+    // An empty segment after IEA still leaves its terminator behind.
+    EXPECT_EQ(Parse(sIea + "~", isaOnly), with(pair, "ERR 1 Leftover data"));
+    EXPECT_EQ(Parse(sIea + " ~", isaOnly), with(pair, "ERR 1 Leftover data"));
+    // With line ends as terminators an empty line is blank.
+    EXPECT_EQ(Parse("ISA*1\r\nIEA*1\r\n\r\n \r\n", Opts{'*', 0, true, false, false, false}), with(pair, "END"));
+
+    EXPECT_EQ(Parse(""), std::vector<std::string>{});
+    EXPECT_EQ(Parse("\r\n \t"), std::vector<std::string>{"END"});
+    EXPECT_EQ(Parse("\r\n x"), std::vector<std::string>{"ERR 1 Leftover data"});
+    // Text before the ISA counts as much as any other.
+    EXPECT_EQ(Parse("N1*A~" + sIea, isaOnly), pair);
+}
+
+TEST(EdiAsyncParser, TheBufferIsCutAtIeaWhateverTheSwitches)
+{
+    const std::string sText = "ISA*1~GS*1~ST*1~N1*A~SE*1~GE*1~IEA*1~\r\n";
+    for (int nMask = 0; nMask < 16; ++nMask) {
+        const Opts o{'*', '~', bool(nMask & 1), bool(nMask & 2), bool(nMask & 4), bool(nMask & 8)};
+        auto log = Parse(sText + sText, o);
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), "END") << "switches " << nMask;
+        EXPECT_EQ(log.size(), 1 + 2 * (2 * bool(nMask & 1) + 2 * bool(nMask & 2) + 2 * bool(nMask & 4) +
+                                       bool(nMask & 8)));
+    }
+    // "IEA" without an element is no IEA: nothing is cut.
+    EXPECT_EQ(Parse("ISA*1~IEA~\r\n", Opts{'*', '~', true, false, false, false}),
+              (std::vector<std::string>{"ISA+ ISA*1", "ERR 1 Leftover data"}));
+}
+
+TEST(EdiAsyncParser, AfterEndDataNothingIsCutOrReported)
+{
+    Recorder r;
+    clsEdiAsyncParser p(&r);
+    Configure(p, {});
+    p.ParseData("N1*A~N2");
+    p.EndData();
+    p.ParseData("*B~N3*C~");
+    p.EndData();
+    EXPECT_EQ(r.log, (std::vector<std::string>{"SEG N1*A", "ERR 1 Leftover data", "ERR 1 Leftover data"}));
+}
+
+// ---- byte-order mark ---------------------------------------------------------
+
+TEST(EdiAsyncParser, ByteOrderMarkAtTheStartIsSkipped)
+{
+    const std::string sBom = "\xEF\xBB\xBF";
+    EXPECT_EQ(Parse(sBom + Interchange850()), kInterchange850Events);
+    ExpectSameInAnyPieces(sBom + "ISA*1~N1*A~IEA*1~");
+    EXPECT_EQ(Parse(sBom), std::vector<std::string>{});
+    EXPECT_EQ(Parse(sBom + "\r\n"), std::vector<std::string>{"END"});
+    // Only a whole mark at the very start: part of one is text.
+    EXPECT_EQ(Parse("\xEF\xBBISA*1~"), (std::vector<std::string>{"SEG \xEF\xBBISA*1", "ERR 1 Leftover data"}));
+    EXPECT_EQ(ParsePieces({"\xEF", "\xBB"}), std::vector<std::string>{"ERR 1 Leftover data"});
+    EXPECT_EQ(Parse("N1*A~" + sBom + "N2*B~"),
+              (std::vector<std::string>{"SEG N1*A", "SEG " + sBom + "N2*B", "ERR 1 Leftover data"}));
+}
+
+// ---- large input and the slices handed over --------------------------------
+
+TEST(EdiAsyncParser, EnormousSegmentAcrossThousandsOfPieces)
+{
+    const std::string sHuge = "BIN*4000000*" + std::string(4'000'000, 'x');
+    Recorder r;
+    clsEdiAsyncParser p(&r);
+    Configure(p, {});
+    const std::string sText = "N1*A~" + sHuge + "~N2*B~";
+    for (std::size_t i = 0; i < sText.size(); i += 512)
+        p.ParseData(std::string_view(sText).substr(i, 512));
+    p.EndData();
+    ASSERT_EQ(r.log.size(), 4u);
+    EXPECT_EQ(r.log[1].size(), 4u + sHuge.size());
+    EXPECT_EQ(r.log[1].substr(0, 16), "SEG BIN*4000000*");
+    EXPECT_EQ(r.log[2], "SEG N2*B");
+    EXPECT_EQ(r.log[3], "ERR 1 Leftover data");
+}
+
+TEST(EdiAsyncParser, TerminatorNeverFoundInLargeInput)
+{
+    // Wrong separators on a large file: one growing tail, scanned once.
+    Recorder r;
+    clsEdiAsyncParser p(&r);
+    Configure(p, Opts{'*', '\''});
+    std::string sText;
+    while (sText.size() < 8'000'000)
+        sText += Interchange850();
+    for (std::size_t i = 0; i < sText.size(); i += 512)
+        p.ParseData(std::string_view(sText).substr(i, 512));
+    p.EndData();
+    EXPECT_EQ(r.log, std::vector<std::string>{"ERR 1 Leftover data"});
+}
+
+TEST(EdiAsyncParser, SegmentInsideOnePieceIsASliceOfThatPiece)
+{
+    struct Where : EdiParserListener {
+        std::vector<const char*> starts;
+        void TriggerSeg(std::string_view s) override { starts.push_back(s.data()); }
+    } where;
+    clsEdiAsyncParser p(&where);
+    p.SetSelimiter('~');
+    p.bSegTrigger = true;
+    const std::string sPiece = "N1*A~ N2*B \r\n~N3*C\r\nD~";
+    p.ParseData(sPiece);
+    ASSERT_EQ(where.starts.size(), 3u);
+    EXPECT_EQ(where.starts[0], sPiece.data());
+    EXPECT_EQ(where.starts[1], sPiece.data() + 6);
+    // A line break inside the text needs a copy.
+    EXPECT_TRUE(where.starts[2] < sPiece.data() || where.starts[2] >= sPiece.data() + sPiece.size());
+}
+
+// ---- against the algorithm as written, on random text ---------------------
+
+// The parser's algorithm word for word: one growing buffer, a read position,
+// the buffer cut at IEA, and no shortcuts. Slow, and the reference.
+class LiteralParser {
+public:
+    LiteralParser(const Opts& o) : mO(o) {}
+    std::vector<std::string> log;
+
+    void ParseData(std::string_view s)
+    {
+        mBuf += s;
+        while (mbRunning) {
+            while (mPos < mBuf.size() && (mBuf[mPos] == '\r' || mBuf[mPos] == '\n'))
+                ++mPos;
+            std::size_t i = mPos;
+            bool bFound = false;
+            for (; i < mBuf.size(); ++i) {
+                const unsigned char c = static_cast<unsigned char>(mBuf[i]);
+                if (mO.nSelimiter ? c == mO.nSelimiter : (c == '\r' || c == '\n')) {
+                    bFound = true;
+                    break;
+                }
+            }
+            if (!bFound)
+                return;
+            std::string seg = mBuf.substr(mPos, i - mPos);
+            mPos = i + 1;
+            seg.erase(std::remove_if(seg.begin(), seg.end(), [](char c) { return c == '\r' || c == '\n'; }),
+                      seg.end());
+            const auto b = seg.find_first_not_of(' ');
+            if (b == std::string::npos)
+                continue;
+            seg = seg.substr(b, seg.find_last_not_of(' ') - b + 1);
+            const auto d = seg.find(char(mO.nDelimiter));
+            const std::string id = d == std::string::npos ? "???" : seg.substr(0, d);
+            if (id == "ISA" && mO.bIsa)
+                log.push_back("ISA+ " + seg);
+            else if (id == "IEA") {
+                if (mO.bIsa)
+                    log.push_back("ISA- " + seg);
+                mBuf = mBuf.substr(mPos);
+                mPos = 0;
+            } else if ((id == "GS" || id == "GE") && mO.bGs)
+                log.push_back((id == "GS" ? "GS+ " : "GS- ") + seg);
+            else if ((id == "ST" || id == "SE") && mO.bSt)
+                log.push_back((id == "ST" ? "ST+ " : "ST- ") + seg);
+            else if (id != "ISA" && id != "GS" && id != "GE" && id != "ST" && id != "SE" && mO.bSeg)
+                log.push_back("SEG " + seg);
+        }
+    }
+
+    void EndData()
+    {
+        mbRunning = false;
+        if (mBuf.empty())
+            return;
+        if (mBuf.find_first_not_of("\r\n \t") == std::string::npos)
+            log.push_back("END");
+        else
+            log.push_back("ERR 1 Leftover data");
+    }
+
+private:
+    Opts mO;
+    std::string mBuf;
+    std::size_t mPos = 0;
+    bool mbRunning = true;
+};
+
+TEST(EdiAsyncParser, RandomTextInRandomPiecesMatchesTheLiteralAlgorithm)
+{
+    const std::vector<std::string> tokens = {"ISA", "IEA", "GS", "GE", "ST", "SE", "N1", "isa", "*", "*", "*",
+                                             "~",   "~",   "~",  "\r", "\n", "\r\n", " ", "  ", "\t", "x", "\x15"};
+    const std::vector<SepCode> terminators = {'~', 0, '\n', '\r', 0x15, ' '};
+    std::mt19937 rng(20240611);
+    for (int nRound = 0; nRound < 3000; ++nRound) {
+        std::string sText;
+        const int nTokens = int(rng() % 80);
+        for (int i = 0; i < nTokens; ++i)
+            sText += tokens[rng() % tokens.size()];
+        Opts o;
+        o.nSelimiter = terminators[rng() % terminators.size()];
+        o.nDelimiter = rng() % 8 == 0 ? SepCode('~') : SepCode('*');
+        o.bIsa = rng() % 4 != 0;
+        o.bGs = rng() % 2;
+        o.bSt = rng() % 2;
+        o.bSeg = rng() % 4 != 0;
+
+        std::vector<std::string> pieces;
+        for (std::size_t i = 0; i < sText.size();) {
+            const std::size_t n = 1 + rng() % 12;
+            pieces.push_back(sText.substr(i, n));
+            i += n;
+        }
+        LiteralParser literal(o);
+        for (const std::string& piece : pieces)
+            literal.ParseData(piece);
+        literal.EndData();
+        ASSERT_EQ(ParsePieces(pieces, o), literal.log) << "round " << nRound << " text [" << sText << "]";
+    }
+}
+
+// ---- handlers that call back -------------------------------------------------
+
+TEST(EdiAsyncParser, HandlerMayFeedMoreTextOrEndTheInput)
+{
+    struct Feeder : Recorder {
+        clsEdiAsyncParser* p = nullptr;
+        void TriggerSeg(std::string_view s) override
+        {
+            Recorder::TriggerSeg(s);
+            if (s == "N1*A")
+                p->ParseData("N9*Z~");  // handled after the current piece
+            if (s == "N3*C")
+                p->EndData();
+        }
+    } feeder;
+    clsEdiAsyncParser p(&feeder);
+    feeder.p = &p;
+    Configure(p, {});
+    p.ParseData("N1*A~N2*B~");
+    p.ParseData("N3*C~N4*D~");
+    p.ParseData("N5*E~");
+    // EndData inside the handler judged the rest of the piece that was waiting.
+    EXPECT_EQ(feeder.log,
+              (std::vector<std::string>{"SEG N1*A", "SEG N2*B", "SEG N9*Z", "SEG N3*C", "ERR 1 Leftover data"}));
+}
+
+TEST(EdiAsyncParser, ThrowingHandlerEndsTheInput)
+{
+    struct Thrower : Recorder {
+        void TriggerSeg(std::string_view s) override
+        {
+            Recorder::TriggerSeg(s);
+            throw std::runtime_error("handler failed");
+        }
+    } thrower;
+    clsEdiAsyncParser p(&thrower);
+    Configure(p, {});
+    EXPECT_THROW(p.ParseData("N1*A~N2*B~"), std::runtime_error);
+    p.ParseData("N3*C~");
+    p.EndData();
+    EXPECT_EQ(thrower.log, (std::vector<std::string>{"SEG N1*A", "ERR 1 Leftover data"}));
+}
+
+TEST(EdiAsyncParser, NewTerminatorAppliesToTheWaitingTail)
+{
+    Recorder r;
+    clsEdiAsyncParser p(&r);
+    Configure(p, {});
+    p.ParseData("N1*A~N2*B'N3*C");
+    p.SetSelimiter('\'');
+    p.ParseData("'");
+    EXPECT_EQ(r.log, (std::vector<std::string>{"SEG N1*A", "SEG N2*B", "SEG N3*C"}));
+}
+
+// ---- the save file -----------------------------------------------------------
+
+TEST(EdiAsyncParser, SaveFileKeepsEachInterchangeAndBacksUpThePrevious)
+{
+    TestEnv env;
+    const std::string sFile = env.Path("recv.edi");
+    struct Check : Recorder {
+        std::string sFile;
+        std::vector<std::string> seen;  // the save file's text when each IEA is reported
+        void TriggerIsa(bool bBegin, std::string_view s) override
+        {
+            Recorder::TriggerIsa(bBegin, s);
+            if (!bBegin)
+                seen.push_back(TestEnv::ReadFile(sFile));
+        }
+    } r;
+    r.sFile = sFile;
+    clsEdiAsyncParser p(&r);
+    p.SetSaveFile(sFile);
+    EXPECT_EQ(p.SaveFile(), sFile);
+    const std::string sFirst = "\xEF\xBB\xBF\r\nISA*1~N1*A~IEA*1~";
+    const std::string sSecond = "\r\nISA*2~\r\nIEA*2~";
+    const std::string sText = sFirst + sSecond + "\r\nISA*3~";
+    for (std::size_t i = 0; i < sText.size(); i += 5)
+        p.ParseData(sText.substr(i, 5));
+    p.EndData();
+    EXPECT_EQ(r.seen, (std::vector<std::string>{sFirst.substr(3), sSecond}));
+    EXPECT_EQ(TestEnv::ReadFile(sFile), sSecond);
+    EXPECT_EQ(TestEnv::ReadFile(env.Path("recv.000")), sFirst.substr(3));
+    EXPECT_EQ(r.log.back(), "ERR 1 Leftover data");
+}
+
+TEST(EdiAsyncParser, SaveFileThatCannotBeWrittenIsReportedAndParsingGoesOn)
+{
+    TestEnv env;
+    Recorder r;
+    clsEdiAsyncParser p(&r);
+    p.SetSaveFile(env.Path("missing/recv.edi"));
+    p.ParseData("ISA*1~IEA*1~ISA*2~IEA*2~");
+    EXPECT_EQ(r.log, (std::vector<std::string>{"ISA+ ISA*1", "ISA- IEA*1", "ISA+ ISA*2", "ISA- IEA*2"}));
+    const auto messages = env.ui.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].rfind("Error:", 0), 0u) << messages[0];
+    EXPECT_NE(messages[0].find("\r\n\r\nError Code:"), std::string::npos);
+    EXPECT_FALSE(fs::exists(env.Path("missing")));
+}
+
+}  // namespace
+}  // namespace orr
