@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <exception>
 #include <functional>
-#include <map>
 #include <string>
 
 #include "app/modMain.h"
@@ -14,16 +13,54 @@
 namespace orr {
 namespace {
 
-const char* const kUsage = "usage: orrindale-cli [--home DIR] (--version | defs | pack DIR -o FILE | schema TYPE | ack IN -o OUT [--delimiter X] [--yes] | detect FILE)";
+struct Command {
+    const char* sName;
+    const char* sArguments;  // what follows the name in the usage
+    const char* sPurpose;
+    std::function<int(const CliArgs&)> fn;
+};
 
 // Add a command here and declare its function in CliCommands.h.
-const std::map<std::string, std::function<int(const CliArgs&)>> kCommands = {
-    {"defs", gfCmdDefs},
-    {"pack", gfCmdPack},
-    {"schema", gfCmdSchema},
-    {"ack", gfCmdAck},
-    {"detect", gfCmdDetect},
+const Command kCommands[] = {
+    {"defs", "", "list the document definitions", gfCmdDefs},
+    {"pack", "DIR -o FILE", "pack the DEF files of DIR into a definition container", gfCmdPack},
+    {"schema", "TYPE", "print the schema tree of doc<TYPE>.def", gfCmdSchema},
+    {"detect", "FILE", "print the separators of an EDI file", gfCmdDetect},
+    {"tree", "FILE --type T [--delimiter X --selimiter Y]", "print the document tree; exit status: its error code",
+     gfCmdTree},
+    {"validate", "FILE --type T [--delimiter X --selimiter Y]", "write, re-read and judge the document",
+     gfCmdValidate},
+    {"convert", "FILE --type T --to-delimiter X --to-selimiter Y [--crlf] -o OUT", "write with other separators",
+     gfCmdConvert},
+    {"export", "FILE --type T --separator tab|comma -o OUT", "write one delimited line per segment", gfCmdExport},
+    {"ack", "IN -o OUT [--delimiter X] [--yes]", "write a 997 functional acknowledgement", gfCmdAck},
 };
+
+const Command* FindCommand(const std::string& sName)
+{
+    for (const Command& c : kCommands)
+        if (sName == c.sName)
+            return &c;
+    return nullptr;
+}
+
+std::string Usage(const CliArgs& args)
+{
+    const Command* c = args.positional.empty() ? nullptr : FindCommand(args.positional[0]);
+    if (!c)
+        return "usage: orrindale-cli [--home DIR] COMMAND ...; see orrindale-cli --help";
+    return std::string("usage: orrindale-cli [--home DIR] ") + c->sName + " " + c->sArguments;
+}
+
+void PrintHelp()
+{
+    std::printf("usage: orrindale-cli [--home DIR] COMMAND ...\n  --version\n");
+    for (const Command& c : kCommands)
+        std::printf("  %s %s\n      %s\n", c.sName, c.sArguments, c.sPurpose);
+    std::printf("Separators are written as in the options: a character, CR, LF or 0x and two hex digits.\n"
+                "--home DIR (or ORRINDALE_HOME) keeps definitions, settings and work files in DIR.\n"
+                "--yes answers every question with Yes; otherwise Yes/No questions get No.\n");
+}
 
 int Dispatch(const CliArgs& args)
 {
@@ -32,15 +69,15 @@ int Dispatch(const CliArgs& args)
         return 0;
     }
     if (args.Flag("--help")) {
-        std::printf("%s\n", kUsage);
+        PrintHelp();
         return 0;
     }
     if (args.positional.empty())
         throw UsageError("no command given");
-    auto command = kCommands.find(args.positional[0]);
-    if (command == kCommands.end())
+    const Command* command = FindCommand(args.positional[0]);
+    if (!command)
         throw UsageError("unknown command " + args.positional[0]);
-    return command->second(args);
+    return command->fn(args);
 }
 
 }  // namespace
@@ -53,13 +90,14 @@ int gfCliMain(int argc, char** argv)
     ConsoleUi ui;
     gfSetUi(&ui);
     int rc = 1;
+    CliArgs args;
     try {
-        const CliArgs args = gfParseCliArgs(argc, argv);
+        args = gfParseCliArgs(argc, argv);
         if (args.Flag("--yes"))
             ui.SetQuestionAnswer(MsgAnswer::Yes);
         rc = Dispatch(args);
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "error: %s (%s)\n", e.what(), kUsage);
+        std::fprintf(stderr, "error: %s (%s)\n", e.what(), Usage(args).c_str());
         rc = 2;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "error: %s\n", ConsoleUi::OneLine(e.what()).c_str());

@@ -175,7 +175,14 @@ public:
     void RequestRepaint();
 
     // ---- Lazy children ------------------------------------------------------
-    void SetMaterialiser(Materialiser fn) { mMaterialiser = std::move(fn); }
+    // cSeparator is the character that separates the children's texts in a
+    // payload, so that a writer can copy an untouched payload with another one.
+    void SetMaterialiser(Materialiser fn, char cSeparator = '\0')
+    {
+        mMaterialiser = std::move(fn);
+        mcPayloadSeparator = cSeparator;
+    }
+    char PayloadSeparator() const { return mcPayloadSeparator; }
     // The payload while no child has been changed, added or removed and the
     // node's own text is unchanged.
     std::optional<std::string_view> Payload(NodeId node) const;
@@ -282,6 +289,7 @@ private:
     std::unordered_map<Ix, std::uint32_t> mLongHeads;  // payload heads of 255 characters or more
 
     Materialiser mMaterialiser;
+    char mcPayloadSeparator = '\0';
     std::vector<TreeObserver*> mObservers;
     int mBulk = 0;
     mutable int mSilent = 0;  // inside the materialiser

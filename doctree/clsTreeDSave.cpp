@@ -1,0 +1,141 @@
+#include "doctree/clsTreeDSave.h"
+
+#include <cerrno>
+#include <fstream>
+#include <system_error>
+
+#include "app/UiService.h"
+#include "app/modGlobals.h"
+#include "app/modSystem.h"
+#include "doctree/modNodeD.h"
+
+namespace orr {
+namespace {
+
+// Flush the output buffer to the file at this size: large files are written
+// in big blocks without holding the whole text.
+constexpr std::size_t kFlushAt = 1 << 20;
+
+}  // namespace
+
+clsTreeDSave::clsTreeDSave()
+    : mnDelimiter(gConfig ? gConfig->Delimiter : SepCode('*')), mnSelimiter(gConfig ? gConfig->Selimiter : SepCode('~'))
+{
+}
+
+bool clsTreeDSave::SaveAs(const std::string& sFile, const TreeNode& ndRoot, bool& bSilent)
+{
+    const bool bCrLfConfigured = gConfig && gConfig->IsCrLfSelimiter();
+    bool bLineBreaks = false;
+    if (!bSilent && !bCrLfConfigured)
+        bLineBreaks = gfMsgBox("Do you want to add a CR and LF at the end of each segment ?", MsgIcon::Question,
+                               MsgButtons::YesNo, "Save EDI File") == MsgAnswer::Yes;
+    return WriteX12(sFile, ndRoot, bLineBreaks);
+}
+
+bool clsTreeDSave::WriteX12(const std::string& sFile, const TreeNode& ndRoot, bool bLineBreaks)
+{
+    mbLineMode = false;
+    mbAddLineBreak = bLineBreaks;
+    return WriteFile(sFile, ndRoot);
+}
+
+bool clsTreeDSave::SaveAsText(const std::string& sFile, const TreeNode& ndRoot, const std::string& sSeparator)
+{
+    mnDelimiter = sSeparator.empty() ? SepCode(0) : SepCode((unsigned char)sSeparator[0]);
+    mnSelimiter = 0;
+    mbLineMode = true;
+    mbAddLineBreak = true;
+    return WriteFile(sFile, ndRoot);
+}
+
+std::string clsTreeDSave::ToText(const TreeNode& ndRoot, bool bLineBreaks)
+{
+    mbLineMode = false;
+    mbAddLineBreak = bLineBreaks;
+    std::string out;
+    WriteChildren(ndRoot, out);
+    return out;
+}
+
+bool clsTreeDSave::WriteFile(const std::string& sFile, const TreeNode& ndRoot)
+{
+    std::ofstream file(sFile, std::ios::binary | std::ios::trunc);
+    if (file) {
+        std::string out;
+        out.reserve(kFlushAt + 4096);
+        mpFile = &file;
+        WriteChildren(ndRoot, out);
+        mpFile = nullptr;
+        file.write(out.data(), std::streamsize(out.size()));
+        file.close();
+    }
+    if (!file) {
+        const std::error_code ec(errno ? errno : EIO, std::generic_category());
+        msError = ec.message() + ": " + sFile;
+        gfReportRunTimeError(msError, ec.value());
+        return false;
+    }
+    return true;
+}
+
+void clsTreeDSave::WriteChildren(const TreeNode& nd, std::string& out)
+{
+    for (TreeNode child = nd.FirstChild(); child; child = child.Next()) {
+        if (gfDnodeType(child) == 'S')
+            WriteSegment(child, out);
+        else
+            WriteChildren(child, out);
+    }
+}
+
+void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
+{
+    clsTree& tree = *nd.Tree();
+    if (!tree.HasChildren(nd.Id()))
+        return;
+    const char cDelimiter = char(mnDelimiter);
+    if (const auto payload = tree.Payload(nd.Id())) {
+        // Elements never touched: copy the segment text, separators swapped.
+        const std::size_t nStart = out.size();
+        out += *payload;
+        const char cSource = tree.PayloadSeparator();
+        if (cSource != cDelimiter)
+            for (std::size_t i = nStart + nd.Text().size(); i < out.size(); ++i)
+                if (out[i] == cSource)
+                    out[i] = cDelimiter;
+    } else {
+        out += nd.Text();
+        for (TreeNode child = nd.FirstChild(); child; child = child.Next()) {
+            if (gfDnodeType(child) != 'E') {
+                gfMsgBox("Illogic.  Contact Quillmark.", MsgIcon::Critical);
+                continue;
+            }
+            out += cDelimiter;
+            out += child.Text();
+        }
+    }
+    Terminate(out);
+    if (mpFile && out.size() >= kFlushAt) {
+        mpFile->write(out.data(), std::streamsize(out.size()));
+        out.clear();
+    }
+}
+
+void clsTreeDSave::Terminate(std::string& out) const
+{
+    if (mbLineMode) {
+        out += "\r\n";
+    } else if (mnSelimiter == 13) {
+        out += '\r';
+    } else if (mnSelimiter == 10) {
+        out += '\n';
+    } else {
+        if (mnSelimiter != 0)
+            out += char(mnSelimiter);
+        if (mbAddLineBreak)
+            out += "\r\n";
+    }
+}
+
+}  // namespace orr

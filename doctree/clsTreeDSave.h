@@ -1,0 +1,46 @@
+#pragma once
+// Writes a document tree back as X12 text: one segment per segment node, in
+// tree order, or one segment per line with a chosen separator.
+#include <iosfwd>
+#include <string>
+
+#include "app/clsConfig.h"
+#include "schema/TreeNode.h"
+
+namespace orr {
+
+class clsTreeDSave {
+public:
+    clsTreeDSave();
+
+    void SetDelimiter(SepCode nCode) { mnDelimiter = nCode; }
+    // 0: no terminator character.
+    void SetSelimiter(SepCode nCode) { mnSelimiter = nCode; }
+
+    // Unless bSilent, asks whether to add CR LF after each terminator (only
+    // when the configured terminator is not itself a line end).
+    bool SaveAs(const std::string& sFile, const TreeNode& ndRoot, bool& bSilent);
+    // X12 text with the given line breaks and no question.
+    bool WriteX12(const std::string& sFile, const TreeNode& ndRoot, bool bLineBreaks);
+    // Every segment on its own line, elements joined by sSeparator's first character.
+    bool SaveAsText(const std::string& sFile, const TreeNode& ndRoot, const std::string& sSeparator);
+    // The same X12 text as SaveAs would write, into a string (no question).
+    std::string ToText(const TreeNode& ndRoot, bool bLineBreaks);
+
+    const std::string& sError() const { return msError; }
+
+private:
+    bool WriteFile(const std::string& sFile, const TreeNode& ndRoot);
+    void WriteChildren(const TreeNode& nd, std::string& out);
+    void WriteSegment(const TreeNode& nd, std::string& out);
+    void Terminate(std::string& out) const;
+
+    SepCode mnDelimiter;
+    SepCode mnSelimiter;
+    bool mbAddLineBreak = false;
+    bool mbLineMode = false;
+    std::string msError;
+    std::ofstream* mpFile = nullptr;  // while writing a file: flushed in blocks
+};
+
+}  // namespace orr

@@ -1,0 +1,146 @@
+#include "doctree/modNodeD.h"
+
+#include <cctype>
+#include <optional>
+
+#include "app/UiService.h"
+#include "app/modSystem.h"
+#include "schema/modNodeS.h"
+
+namespace orr {
+namespace {
+
+char Upper(char c) { return char(std::toupper((unsigned char)c)); }
+
+// The second "*" field of a tag, or nullopt when the tag has no "*".
+std::optional<std::string_view> LinkOf(std::string_view sTag)
+{
+    const auto star = sTag.find('*');
+    if (star == std::string_view::npos)
+        return std::nullopt;
+    const auto end = sTag.find('*', star + 1);
+    return sTag.substr(star + 1, end == std::string_view::npos ? std::string_view::npos : end - star - 1);
+}
+
+}  // namespace
+
+std::string gfDnodeNewTag(std::string_view sKind, std::string_view sCode, std::string_view sNumber)
+{
+    std::string code = std::string(sCode) + "   ";
+    std::string number = "0000" + std::string(sNumber);
+    return std::string(sKind) + code.substr(0, 3) + "*" + number.substr(number.size() - 5);
+}
+
+std::string gfDnodeElementTag(std::size_t nPosition)
+{
+    const unsigned n = unsigned(nPosition % 100);
+    return {'E', char('0' + n / 10), char('0' + n % 10)};
+}
+
+std::string gfDnodeTagWithLink(std::string_view sTag, std::string_view sLink)
+{
+    const auto star = sTag.find('*');
+    if (star == std::string_view::npos)
+        return std::string(sTag);
+    const auto end = sTag.find('*', star + 1);
+    std::string s(sTag.substr(0, star + 1));
+    s += sLink;
+    if (end != std::string_view::npos)
+        s += sTag.substr(end);
+    return s;
+}
+
+void gfDnodeLinkSchema(const TreeNode& nd, const TreeNode& ndSchema)
+{
+    nd.SetTag(gfDnodeTagWithLink(nd.Tag(), gfSnodeFQN(ndSchema)));
+}
+
+char gfDnodeType(const TreeNode& nd)
+{
+    if (!nd || nd.Tag().empty())
+        gfSystemIllogic("gfDnodeType = 0");
+    return Upper(nd.Tag()[0]);
+}
+
+std::string gfDnodeSegType(const TreeNode& nd)
+{
+    if (!nd || nd.Tag().empty())
+        gfSystemIllogic("gfDnodeSegType = 0");
+    std::string code = nd.Tag().substr(1, 3);
+    for (char& c : code)
+        c = Upper(c);
+    const auto first = code.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return code.substr(first, code.find_last_not_of(' ') - first + 1);
+}
+
+bool gfDnodeIsEnvelope(const TreeNode& nd)
+{
+    const std::string_view s = nd.Text();
+    return s == "ISA" || s == "IEA" || s == "GS" || s == "GE" || s == "ST" || s == "SE";
+}
+
+std::string gfDnodeSchemaPath(const TreeNode& nd)
+{
+    const auto link = nd ? LinkOf(nd.Tag()) : std::nullopt;
+    if (!link) {
+        gfMsgBox("Illogic.", MsgIcon::Critical);
+        return {};
+    }
+    return std::string(*link);
+}
+
+std::string gfDnodeSchemaKey(const TreeNode& nd)
+{
+    const auto link = nd ? LinkOf(nd.Tag()) : std::nullopt;
+    if (!link) {
+        gfMsgBox("Illogic.", MsgIcon::Critical);
+        return "K00000";
+    }
+    const auto dot = link->rfind('.');
+    return "K" + std::string(dot == std::string_view::npos ? *link : link->substr(dot + 1));
+}
+
+int gfDnodeRunCount(const TreeNode& nd)
+{
+    const auto link = LinkOf(nd.Tag());
+    auto same = [&](const TreeNode& n) { return LinkOf(n.Tag()) == link; };
+    int n = 1;
+    for (TreeNode p = nd.Previous(); p && same(p); p = p.Previous())
+        ++n;
+    for (TreeNode p = nd.Next(); p && same(p); p = p.Next())
+        ++n;
+    return n;
+}
+
+int gfDnodeSiblingCount(const TreeNode& nd)
+{
+    const TreeNode parent = nd.Parent();
+    if (!parent)
+        return 0;
+    const char kind = gfDnodeType(nd);
+    int n = 0;
+    if (kind == 'X' || kind == 'F' || kind == 'T') {
+        for (TreeNode c = parent.FirstChild(); c; c = c.Next())
+            n += gfDnodeType(c) == kind;
+        return n;
+    }
+    if (kind != 'Z') {
+        gfIllogic(std::string("Should not count this node-") + kind);
+        return 0;
+    }
+    const std::string code = gfDnodeSegType(nd);
+    if (code == "HLS" || code == "ELS" || code == "ESS")
+        return 0;
+    if (code != "LS") {
+        gfIllogic("Unknown system loop-" + code);
+        return 0;
+    }
+    const auto link = LinkOf(nd.Tag());
+    for (TreeNode c = parent.FirstChild(); c; c = c.Next())
+        n += LinkOf(c.Tag()) == link;
+    return n;
+}
+
+}  // namespace orr

@@ -1,0 +1,31 @@
+#pragma once
+// Document node tags: kind letter, three-character code, "*" and the dotted
+// path of the matched schema node ("S" "N1 " "*" "00000.00003.00012").
+// Element nodes carry "E" and their two-digit position.
+#include <string>
+#include <string_view>
+
+#include "schema/TreeNode.h"
+
+namespace orr {
+
+inline constexpr const char* kUnlinked = "00000";
+
+// kind + first three characters of (code + blanks) + "*" + last five of ("0000" + number).
+std::string gfDnodeNewTag(std::string_view sKind, std::string_view sCode, std::string_view sNumber);
+// "E01", "E02", ...; positions from 100 up keep their last two digits.
+std::string gfDnodeElementTag(std::size_t nPosition);
+// Replaces the tag's link (second "*" field) with the schema node's path.
+void gfDnodeLinkSchema(const TreeNode& nd, const TreeNode& ndSchema);
+// The same with the path already known (the builder caches paths).
+std::string gfDnodeTagWithLink(std::string_view sTag, std::string_view sLink);
+
+char gfDnodeType(const TreeNode& nd);
+std::string gfDnodeSegType(const TreeNode& nd);
+bool gfDnodeIsEnvelope(const TreeNode& nd);
+std::string gfDnodeSchemaPath(const TreeNode& nd);
+std::string gfDnodeSchemaKey(const TreeNode& nd);
+int gfDnodeRunCount(const TreeNode& nd);
+int gfDnodeSiblingCount(const TreeNode& nd);
+
+}  // namespace orr

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/cli/CliRun.h"
+#include "tests/doctree/DocTreeFixture.h"
+
+namespace orr {
+namespace {
+
+using test::RunCli;
+using test::TestEnv;
+
+// A portable home whose container holds the test definitions.
+std::string TestHome(TestEnv& env)
+{
+    const std::string home = env.Path("home");
+    std::filesystem::create_directories(home);
+    TestEnv::WriteContainer(home + "/EdiDef.bin", {{"docT1.def", test::kDocT1}});
+    return home;
+}
+
+TEST(CliDocument, TreeValidateConvertExport)
+{
+    TestEnv env;
+    const std::string home = TestHome(env);
+    const std::string in = env.Path("in.edi");
+    TestEnv::WriteFile(in, test::kValidT1);
+    const std::string pre = "--home " + home + " ";
+
+    auto r = RunCli(pre + "tree " + in + " --type T1");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_EQ(r.sOut.substr(0, r.sOut.find('\n')), "0\tRoot\tD   *00000\t" + in + "\tcloseddata\topendata");
+    EXPECT_NE(r.sOut.find("\n4\t\tSBEG*00000."), std::string::npos);
+    EXPECT_NE(r.sOut.find("\n5\t\tE03\tPO1\tdde\t\n"), std::string::npos) << r.sOut;
+
+    r = RunCli(pre + "validate " + in + " --type T1");
+    EXPECT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_EQ(r.sOut, "Document is valid.\n");
+
+    r = RunCli(pre + "convert " + in + " --type T1 --to-delimiter '|' --to-selimiter 0x15 --crlf -o " +
+               env.Path("out.edi"));
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    std::string expected = test::kValidT1;
+    std::replace(expected.begin(), expected.end(), '*', '|');
+    std::string converted;
+    for (char c : expected)
+        converted += c == '~' ? std::string("\x15") : c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(TestEnv::ReadFile(env.Path("out.edi")), converted);
+
+    r = RunCli(pre + "export " + in + " --type T1 --separator tab -o " + env.Path("out.txt"));
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_NE(TestEnv::ReadFile(env.Path("out.txt")).find("\r\nN1\tST:X\tShip Here\r\n"), std::string::npos);
+
+    // The input is never replaced by an output.
+    r = RunCli(pre + "export " + in + " --type T1 --separator comma -o " + in);
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(TestEnv::ReadFile(in), test::kValidT1);
+}
+
+TEST(CliDocument, FailuresAndUsage)
+{
+    TestEnv env;
+    const std::string home = TestHome(env);
+    const std::string bad = env.Path("bad.edi");
+    std::string text = test::kValidT1;
+    text.replace(text.find("HL*2*1*O"), 8, "HL*2*1*Q");
+    TestEnv::WriteFile(bad, text);
+    const std::string pre = "--home " + home + " ";
+
+    auto r = RunCli(pre + "tree " + bad + " --type T1");
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_NE(r.sErr.find("Segment matching failed.\nFailed segment:HL*2*1*Q\n"), std::string::npos) << r.sErr;
+    EXPECT_NE(r.sOut.find("\terrclosed\terropen\n"), std::string::npos);
+
+    r = RunCli(pre + "validate " + bad + " --type T1");
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(r.sOut, "Document failed validation.\nSegment matching failed.\nFailed segment:HL*2*1*Q\n");
+
+    // Separators given on the command line override detection: wrong ones find nothing.
+    r = RunCli(pre + "tree " + bad + " --type T1 --delimiter '|' --selimiter @");
+    EXPECT_EQ(r.nExit, 2);
+
+    r = RunCli(pre + "tree " + bad + " --type NOPE");
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_NE(r.sErr.find("Could not open definition file:docNOPE.def"), std::string::npos) << r.sErr;
+
+    r = RunCli(pre + "tree " + bad);
+    EXPECT_EQ(r.nExit, 2);
+    EXPECT_NE(r.sErr.find("usage: orrindale-cli [--home DIR] tree FILE --type T"), std::string::npos) << r.sErr;
+    r = RunCli(pre + "export " + bad + " --type T1 --separator semicolon -o x");
+    EXPECT_EQ(r.nExit, 2);
+}
+
+}  // namespace
+}  // namespace orr
