@@ -232,7 +232,7 @@ def check(defs, example_dirs, invalid_dir, verbose=False):
             if not os.path.isfile(path) or fname.lower().endswith((".md", ".txt")):
                 continue
             doctype = example_type(fname)
-            for t in ([doctype] if doctype else []) + ["FreeForm"]:
+            for t in sorted({doctype, "FreeForm"} - {None}):
                 if t not in trees:
                     print("EXAMPLE %s: no definition %s" % (fname, t))
                     ok = False
