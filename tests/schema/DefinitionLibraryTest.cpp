@@ -2,17 +2,21 @@
 // every document definition builds its schema tree without a message and has the shape the
 // document tree builder's matching relies on (specification Part 4.2):
 //   root > loop L "0001" (ISA, loop L "0002" (GS, loop L "0003" (ST, ..., SE), GE), IEA),
-// with repeating envelope loops, and HLS/ELS/ESS groups the matching can key.
+// with repeating envelope loops, and HLS/ELS/ESS groups the matching can key. The bundled
+// examples (examples/) open without error against their own type and the free-form type;
+// the documents of tests/data/invalid/ fail to match.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "doctree/clsTreeD.h"
 #include "schema/clsDefFiles.h"
 #include "schema/clsTree.h"
 #include "schema/clsTreeS.h"
@@ -248,6 +252,73 @@ TEST_F(DefinitionLibrary, EveryTypeHasABundledExample)
     }
     for (const DocEntry& e : docs)
         EXPECT_TRUE(covered.count(e.sDocType)) << "no example for " << e.sDocType;
+}
+
+// The bundled examples open with nError 0 against their own definition and against the
+// free-form definition; the invalid documents fail to match (Part 4.2).
+class DefinitionLibraryDocuments : public DefinitionLibrary {
+protected:
+    // (type, path) of every "<type>-....edi" in a folder of the source tree.
+    static std::vector<std::pair<std::string, std::string>> Documents(const char* sFolder)
+    {
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const auto& item : fs::directory_iterator(fs::path(ORRINDALE_SOURCE_DIR) / sFolder)) {
+            const std::string sName = item.path().filename().string();
+            const auto dash = sName.find('-');
+            if (item.is_regular_file() && dash != std::string::npos && item.path().extension() == ".edi")
+                out.emplace_back(sName.substr(0, dash), item.path().string());
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    std::int16_t Read(const std::string& sType, const std::string& sFile, std::string& sError)
+    {
+        clsTree schema, doc;
+        clsTreeS builder;
+        if (!builder.Build(schema, sType))
+            return -1;
+        clsTreeD reader;
+        reader.SetDelimiter('*');
+        reader.SetSelimiter('~');
+        const TreeNode root = reader.Build(doc, sFile, schema);
+        sError = reader.sError();
+        return root ? reader.nError() : -1;
+    }
+};
+
+TEST_F(DefinitionLibraryDocuments, ExamplesOpenAgainstTheirTypeAndFreeForm)
+{
+    ASSERT_TRUE(loaded);
+    const auto examples = Documents("examples");
+    ASSERT_FALSE(examples.empty());
+    for (const auto& [sType, sFile] : examples) {
+        for (const std::string& sAs : {sType, std::string("FreeForm")}) {
+            SCOPED_TRACE(sFile + " as " + sAs);
+            env.ui.Clear();
+            std::string sError;
+            EXPECT_EQ(Read(sAs, sFile, sError), clsTreeD::kOk) << sError;
+            EXPECT_TRUE(env.ui.Messages().empty()) << env.ui.Messages().front();
+        }
+    }
+}
+
+TEST_F(DefinitionLibraryDocuments, InvalidDocumentsFailToMatch)
+{
+    ASSERT_TRUE(loaded);
+    const auto invalid = Documents("tests/data/invalid");
+    ASSERT_FALSE(invalid.empty());
+    std::set<std::string> types;
+    for (const auto& [sType, sFile] : invalid) {
+        SCOPED_TRACE(sFile);
+        types.insert(sType);
+        std::string sError;
+        EXPECT_EQ(Read(sType, sFile, sError), clsTreeD::kMatchFailed);
+        EXPECT_EQ(sError.rfind("Segment matching failed.\r\nFailed segment:", 0), 0u) << sError;
+    }
+    // at least one per family: retail 004010, 999, HIPAA 005010, free form
+    for (const char* sType : {"850", "999", "837P", "FreeForm"})
+        EXPECT_TRUE(types.count(sType)) << sType;
 }
 
 }  // namespace
