@@ -20,7 +20,6 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-import deflib  # noqa: E402
 import envelope  # noqa: E402
 import pyx12src  # noqa: E402
 import retailsrc  # noqa: E402
