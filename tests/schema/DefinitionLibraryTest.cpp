@@ -1,6 +1,6 @@
 // The shipped definition library (data/definitions, packed into the built EdiDef.bin):
 // every document definition builds its schema tree without a message and has the shape the
-// document tree builder's matching relies on (specification Part 4.2):
+// document tree builder's matching relies on (the builder's matching rules):
 //   root > loop L "0001" (ISA, loop L "0002" (GS, loop L "0003" (ST, ..., SE), GE), IEA),
 // with repeating envelope loops, and HLS/ELS/ESS groups the matching can key. The bundled
 // examples (examples/) open without error against their own type and the free-form type;
@@ -255,7 +255,7 @@ TEST_F(DefinitionLibrary, EveryTypeHasABundledExample)
 }
 
 // The bundled examples open with nError 0 against their own definition and against the
-// free-form definition; the invalid documents fail to match (Part 4.2).
+// free-form definition; the invalid documents fail to match.
 class DefinitionLibraryDocuments : public DefinitionLibrary {
 protected:
     // (type, path) of every "<type>-....edi" in a folder of the source tree.

@@ -1,6 +1,6 @@
 """The in-memory form of a document definition and how it is written as DEF lines.
 
-Line forms (specification Part 2.2 / 2.4):
+Line forms of DEF files and their schema tags:
   A??*LS*loop-id*repeat*key*description      plain loop
   A??*HLS*1*3*description                    hierarchical levels, keyed by HL03
   A??*ELS*1*y*description                    sibling loops told apart by element y of their first segment

@@ -1,6 +1,6 @@
 """Interchange, group and transaction envelopes, from pyx12's X12 control maps (BSD-3-Clause).
 
-The program's document tree builder (Part 4.2) needs this shape, so every document definition
+The program's document tree builder needs this shape, so every document definition
 gets it: root > loop L0001 (ISA, loop L0002 (GS, loop L0003 (ST, body, SE), GE), IEA).
 The envelope loops repeat (a file may hold several interchanges, groups and transactions).
 """
@@ -88,10 +88,10 @@ class Envelope:
 
 
 def freeform(env5010):
-    """The free-form definition: any interchange, segment by segment (specification Part 5.4).
+    """The free-form definition: any interchange, segment by segment .
 
     Version-neutral element texts; every body segment is matched by the "XXX" line, which
-    matches any segment except the trailers SE, GE and IEA (Part 4.2)."""
+    matches any segment except the trailers SE, GE and IEA."""
     segs = copy.deepcopy(env5010.segs)
     for seg in segs.values():
         seg.req = "M"

@@ -7,7 +7,7 @@ Structure:
 Elements: every segment is written as a segment reference; the build's flattening expands it
 from the standard segment file "<SEG>.def" (element number, position, type, lengths, name)
 and the document-specific file "4010-<SEG>.def" (element number, position, requirement), the
-files the PREFIX mechanism of the specification (Part 2.2) names. Both are generated from:
+files the PREFIX directive names. Both are generated from:
   * data/elements-004010.tsv: our compiled 004010 segment dictionary (element numbers per
     position and M/O/X designators; see draft_dictionary.py for how it was compiled);
   * eddy's 004010 element dictionary elements.tsv (MIT): type, minimum and maximum length, name;

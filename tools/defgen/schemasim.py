@@ -1,7 +1,7 @@
 """A small model of how the program reads DEF files, used to check what defgen writes.
 
-It follows the specification's Part 2.2 (flattening), Part 2.3 (schema tree builder),
-Part 2.4 (schema node tags) and Part 4.2 (matching a document against the schema tree),
+It follows the program's flattening, schema tree builder,
+schema node tags and the matching of a document against the schema tree,
 collecting every message the program would show instead of showing it. It is a checking
 aid for the definition library, not a second implementation of the program.
 """
@@ -18,7 +18,7 @@ def _is_numeric(text):
 
 
 class DefStore:
-    """The definition store of Part 2.1, over a folder of DEF text files."""
+    """The definition store, over a folder of DEF text files."""
 
     def __init__(self, folder):
         self.files = {}
@@ -39,7 +39,7 @@ class DefStore:
 
 
 class Flattener:
-    """The two passes of Part 2.2."""
+    """The two flattening passes."""
 
     def __init__(self, store):
         self.store = store
@@ -138,7 +138,7 @@ class SNode:
         self.parent = parent
         self.children = []
 
-    # tag access (Part 2.4)
+    # tag access
     def attr(self, letter):
         for field in self.tag.split("*"):
             if field[:1] == letter:
@@ -230,7 +230,7 @@ def parse_line(line, n, messages):
 
 
 class SchemaTree:
-    """Part 2.3: one node per flattened line."""
+    """The schema tree: one node per flattened line."""
 
     def __init__(self, lines, doctype, messages):
         self.messages = messages
@@ -298,7 +298,7 @@ def build_schema(store, doctype):
 
 
 def envelope_problems(tree):
-    """What Part 4.2 relies on: root > L0001 (ISA, L0002 (GS, L0003 (ST ...)))."""
+    """What the matching relies on: root > L0001 (ISA, L0002 (GS, L0003 (ST ...)))."""
     problems = []
     root = tree.root
 
@@ -369,7 +369,7 @@ def structure_problems(tree):
 
 
 # ---------------------------------------------------------------------------------------------
-# Part 4.2: matching
+# Matching
 
 
 class DNode:
