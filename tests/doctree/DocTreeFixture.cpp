@@ -15,7 +15,12 @@ void LoadTestDefinitions(TestEnv& env)
                              {"docT2.def", "A??*LS*0001*99*ISA*Interchange\nISA*0*M*1*I\nA??*LS*0002*99*GS*Group\n"
                                            "GS*0*M*1*G\nA??*LS*0003*99*ST*Transaction\nST*0*M*1*S\n"
                                            "BEG*0*M*1*B\nSE*0*M*1*E\nA??*LE\nGE*0*M*1*E\nA??*LE\n"
-                                           "IEA*0*M*1*E\nA??*LE\n"}});
+                                           "IEA*0*M*1*E\nA??*LE\n"},
+                             {"docFreeForm.def", "A??*LS*0001*99*ISA*Interchange\nISA*0*M*1*I\n"
+                                                 "A??*LS*0002*99*GS*Group\nGS*0*M*1*G\n"
+                                                 "A??*LS*0003*99*ST*Transaction\nST*0*M*1*S\n"
+                                                 "XXX*0*O*999999*Any\nSE*0*M*1*E\nA??*LE\nGE*0*M*1*E\n"
+                                                 "A??*LE\nIEA*0*M*1*E\nA??*LE\n"}});
     static clsDefFiles files;
     ASSERT_TRUE(files.RefreshBinFile());
     gDefFiles = &files;

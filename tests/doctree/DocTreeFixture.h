@@ -74,7 +74,7 @@ inline constexpr const char* kValidT1 =
     "GE*1*1~\n"
     "IEA*1*000000001~\n";
 
-// Packs T1 and T2 into the environment's container and loads it.
+// Packs T1, T2 and FreeForm into the environment's container and loads it.
 void LoadTestDefinitions(TestEnv& env);
 
 struct BuiltDocument {

@@ -1,0 +1,145 @@
+#include "shell/TreeModel.h"
+
+#include <QColor>
+
+#include "shell/IconCache.h"
+
+namespace orr {
+
+TreeModel::TreeModel(clsTree& tree, QObject* parent) : QAbstractItemModel(parent), mTree(tree)
+{
+    mTree.AddObserver(this);
+}
+
+TreeModel::~TreeModel() { mTree.RemoveObserver(this); }
+
+NodeId TreeModel::NodeOf(const QModelIndex& index) const
+{
+    return index.isValid() ? NodeId(std::uint32_t(index.internalId())) : NodeId{};
+}
+
+QModelIndex TreeModel::IndexOf(NodeId node) const
+{
+    if (!node || !mTree.IsValid(node))
+        return {};
+    return createIndex(int(mTree.Row(node)), 0, quintptr(node.value));
+}
+
+QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (row < 0 || column != 0 || parent.column() > 0)
+        return {};
+    const NodeId p = NodeOf(parent);
+    if (std::uint32_t(row) >= mTree.ChildCount(p))
+        return {};
+    return createIndex(row, 0, quintptr(mTree.Child(p, std::uint32_t(row)).value));
+}
+
+QModelIndex TreeModel::parent(const QModelIndex& child) const
+{
+    const NodeId node = NodeOf(child);
+    return node ? IndexOf(mTree.Parent(node)) : QModelIndex();
+}
+
+int TreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.column() > 0)
+        return 0;
+    return int(mTree.ChildCount(NodeOf(parent)));
+}
+
+bool TreeModel::hasChildren(const QModelIndex& parent) const
+{
+    if (parent.column() > 0)
+        return false;
+    // Without making a segment's elements: they appear when it is expanded.
+    return parent.isValid() ? mTree.HasChildren(NodeOf(parent)) : mTree.ChildCount(NodeId{}) > 0;
+}
+
+Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (!mTree.HasChildren(NodeOf(index)))
+        f |= Qt::ItemNeverHasChildren;
+    return f;
+}
+
+const QIcon& TreeModel::IconOf(ImageId image) const
+{
+    const std::size_t i = image.value;
+    if (i >= mIcons.size()) {
+        mIcons.resize(i + 1);
+        mIconKnown.resize(i + 1, false);
+    }
+    if (!mIconKnown[i]) {
+        mIcons[i] = IconCache::Instance().Icon(QString::fromStdString(mTree.ImageText(image)));
+        mIconKnown[i] = true;
+    }
+    return mIcons[i];
+}
+
+QVariant TreeModel::data(const QModelIndex& index, int role) const
+{
+    const NodeId node = NodeOf(index);
+    if (!node)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: {
+        const std::string_view s = mTree.Text(node);
+        return QString::fromLatin1(s.data(), qsizetype(s.size()));
+    }
+    case Qt::DecorationRole: {
+        const ImageId image = mTree.Expanded(node) && mTree.ExpandedImageOf(node) ? mTree.ExpandedImageOf(node)
+                                                                                   : mTree.ImageOf(node);
+        return image ? QVariant(IconOf(image)) : QVariant();
+    }
+    case Qt::BackgroundRole: {
+        const std::uint8_t n = mTree.BackColorIndex(node);
+        if (n == 0)
+            return {};  // the view's own colour
+        const std::uint32_t rgb = mTree.PaletteColor(n);
+        return QColor(int(rgb >> 16) & 0xFF, int(rgb >> 8) & 0xFF, int(rgb) & 0xFF);
+    }
+    case TagRole:
+        return QString::fromStdString(mTree.Tag(node));
+    case NodeIdRole:
+        return quint32(node.value);
+    default:
+        return {};
+    }
+}
+
+void TreeModel::AboutToInsert(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast)
+{
+    beginInsertRows(IndexOf(parent), int(nFirst), int(nLast));
+}
+
+void TreeModel::AboutToRemove(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast)
+{
+    beginRemoveRows(IndexOf(parent), int(nFirst), int(nLast));
+}
+
+void TreeModel::Changed(NodeId node, unsigned nWhat)
+{
+    const QModelIndex i = IndexOf(node);
+    if (!i.isValid())
+        return;
+    QList<int> roles;
+    if (nWhat & kChangeText)
+        roles << Qt::DisplayRole << Qt::ToolTipRole;
+    if (nWhat & (kChangeImage | kChangeExpanded))
+        roles << Qt::DecorationRole;
+    if (nWhat & kChangeBackColor)
+        roles << Qt::BackgroundRole;
+    if (nWhat & kChangeTag)
+        roles << TagRole;
+    if (!roles.isEmpty())
+        emit dataChanged(i, i, roles);
+    if (nWhat & kChangeExpanded)
+        emit expandRequested(i, mTree.Expanded(node));
+}
+
+}  // namespace orr

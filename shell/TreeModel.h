@@ -1,0 +1,57 @@
+#pragma once
+// A Qt item model over one clsTree: rows, parents and data come straight from
+// the store (O(1) each), texts and icons are made when the view paints, and
+// the store's change notifications become the model's signals. A document of
+// millions of nodes costs no Qt object per node.
+#include <QAbstractItemModel>
+#include <QIcon>
+#include <vector>
+
+#include "schema/clsTree.h"
+
+namespace orr {
+
+class TreeModel final : public QAbstractItemModel, private TreeObserver {
+    Q_OBJECT
+public:
+    enum Role { TagRole = Qt::UserRole + 1, NodeIdRole };
+
+    explicit TreeModel(clsTree& tree, QObject* parent = nullptr);
+    ~TreeModel() override;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override { return 1; }
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    NodeId NodeOf(const QModelIndex& index) const;
+    QModelIndex IndexOf(NodeId node) const;
+    clsTree& Tree() const { return mTree; }
+
+signals:
+    // The store's expanded flag of a node changed: the view follows it.
+    void expandRequested(const QModelIndex& index, bool bExpanded);
+    void scrollRequested(const QModelIndex& index);
+
+private:
+    void AboutToInsert(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast) override;
+    void Inserted(NodeId, std::uint32_t, std::uint32_t) override { endInsertRows(); }
+    void AboutToRemove(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast) override;
+    void Removed(NodeId, std::uint32_t, std::uint32_t) override { endRemoveRows(); }
+    void AboutToReset() override { beginResetModel(); }
+    void Reset() override { endResetModel(); }
+    void Changed(NodeId node, unsigned nWhat) override;
+    void ScrollRequested(NodeId node) override { emit scrollRequested(IndexOf(node)); }
+
+    const QIcon& IconOf(ImageId image) const;
+
+    clsTree& mTree;
+    // Icons by the store's image id, filled as ids first appear.
+    mutable std::vector<QIcon> mIcons;
+    mutable std::vector<bool> mIconKnown;
+};
+
+}  // namespace orr
