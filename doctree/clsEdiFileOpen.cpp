@@ -2,7 +2,10 @@
 
 #include "app/UiService.h"
 #include "app/modGlobals.h"
+#include "app/modSystem.h"
 #include "doctree/clsTreeD.h"
+#include "doctree/clsTreeDNewTree.h"
+#include "doctree/modNodeD.h"
 #include "schema/clsTreeS.h"
 
 namespace orr {
@@ -33,6 +36,28 @@ bool clsEdiFileOpen::BuildSchema(Document& d)
     clsTreeS builder;
     d.ndRootS = d.pSchema->Node(builder.Build(*d.pSchema, d.sSchema));
     return bool(d.ndRootS);
+}
+
+bool clsEdiFileOpen::NewDocument(Document& d, int nOption)
+{
+    d.pDoc->RemoveAll();
+    d.ndRootD = {};
+    if (nOption != 1 && nOption != 2) {
+        gfIllogic("AddNewDocTree-Unknown option:" + std::to_string(nOption));
+        return false;
+    }
+    const std::string sTag = gfDnodeNewTag("D", "", "0");
+    d.ndRootD = d.pDoc->Node(d.pDoc->Add(NodeId{}, Relation::Child, "", "New", "closed", "open"));
+    d.ndRootD.SetTag(sTag);
+    if (nOption == 2)
+        return true;
+    clsTreeDNewTree builder;
+    builder.SetDelimiter(d.nDelimiter);
+    if (builder.Build(*d.pDoc, d.ndRootD, d.ndRootS))
+        return true;
+    d.pDoc->RemoveAll();
+    d.ndRootD = {};
+    return false;
 }
 
 bool clsEdiFileOpen::Parse(Document& d, const std::string& sFile, Mode mode, const ChooseSeparators& fnChoose)

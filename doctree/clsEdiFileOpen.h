@@ -37,6 +37,10 @@ public:
     // mode the document tree is then empty).
     static bool Parse(Document& d, const std::string& sFile, Mode mode, const ChooseSeparators& fnChoose);
 
+    // A new document: a root "New" alone (option 2) or with the schema's
+    // default content (option 1). False after a failure (the tree is empty).
+    static bool NewDocument(Document& d, int nOption);
+
     static constexpr int kMaxAttempts = 3;
 };
 

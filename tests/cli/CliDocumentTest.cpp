@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "tests/cli/CliRun.h"
-#include "tests/doctree/DocTreeFixture.h"
+#include "tests/support/DocTreeFixture.h"
 
 namespace orr {
 namespace {

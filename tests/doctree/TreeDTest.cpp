@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "doctree/modNodeD.h"
-#include "tests/doctree/DocTreeFixture.h"
+#include "tests/support/DocTreeFixture.h"
 
 namespace orr {
 namespace {

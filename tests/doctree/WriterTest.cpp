@@ -7,7 +7,7 @@
 #include "doctree/clsTreeDValid.h"
 #include "doctree/modNodeD.h"
 #include "doctree/modTree.h"
-#include "tests/doctree/DocTreeFixture.h"
+#include "tests/support/DocTreeFixture.h"
 
 namespace orr {
 namespace {

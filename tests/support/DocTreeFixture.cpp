@@ -1,4 +1,4 @@
-#include "tests/doctree/DocTreeFixture.h"
+#include "tests/support/DocTreeFixture.h"
 
 #include <gtest/gtest.h>
 
