@@ -33,6 +33,8 @@ const Command kCommands[] = {
     {"convert", "FILE --type T --to-delimiter X --to-selimiter Y [--crlf] -o OUT", "write with other separators",
      gfCmdConvert},
     {"export", "FILE --type T --separator tab|comma -o OUT", "write one delimited line per segment", gfCmdExport},
+    {"new", "--type T [--empty] -o OUT [--delimiter X --selimiter Y] [--crlf]",
+     "write a new document of type T filled with the schema's defaults, or empty", gfCmdNew},
     {"ack", "IN -o OUT [--delimiter X] [--yes]", "write a 997 functional acknowledgement", gfCmdAck},
 };
 

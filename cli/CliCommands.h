@@ -14,5 +14,6 @@ int gfCmdTree(const CliArgs& args);
 int gfCmdValidate(const CliArgs& args);
 int gfCmdConvert(const CliArgs& args);
 int gfCmdExport(const CliArgs& args);
+int gfCmdNew(const CliArgs& args);
 
 }  // namespace orr

@@ -20,6 +20,8 @@ public:
 
     std::int32_t IsaControlNumber = 0;
     void SetDelimiter(SepCode nDelimiter) { mDelimiter = nDelimiter; }
+    // Where the group control numbers start (1 by default).
+    void SetGroupControlNumber(std::int32_t nNumber) { mGroupControl = nNumber; }
 
     std::string ISA() const;
     std::string GS(const std::string& sGsType) const;
