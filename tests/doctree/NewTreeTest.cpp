@@ -8,7 +8,7 @@
 #include "doctree/modNodeD.h"
 #include "schema/clsDefFiles.h"
 #include "schema/modNodeS.h"
-#include "tests/doctree/DocTreeFixture.h"
+#include "tests/support/DocTreeFixture.h"
 
 namespace orr {
 namespace {
