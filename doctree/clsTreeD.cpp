@@ -1,6 +1,9 @@
 #include "doctree/clsTreeD.h"
 
 #include <array>
+#include <cctype>
+#include <climits>
+#include <memory>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -37,21 +40,39 @@ const std::array<std::string, 100>& ElementTags()
     return tags;
 }
 
-struct SchemaKind {
-    std::string sType, sCode;
-};
+// Reads kept per piece of the file: large enough that few segments span two
+// pieces (those are copied by the parser), small enough to stay in cache.
+constexpr std::size_t kReadSize = std::size_t(1) << 16;
 
-SchemaKind KindOf(const TreeNode& nd)
+// gfSameName without building strings.
+bool SameName(std::string_view a, std::string_view b)
 {
-    SchemaKind k;
-    gfSnodeType(nd, k.sType, k.sCode);
-    return k;
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i]))
+            return false;
+    return true;
 }
 
-bool IsSystem(const TreeNode& nd, const char* sCode)
+// The tag field count and whether one field starts with cLetter, as
+// gfSnodeSetAttr judges whether it can write that letter.
+bool CanSetAttr(std::string_view sTag, char cLetter)
 {
-    const SchemaKind k = KindOf(nd);
-    return k.sType == "S" && k.sCode == sCode;
+    std::size_t nFields = 0;
+    bool bFound = false;
+    std::size_t nStart = 0;
+    for (;;) {
+        const auto nAt = sTag.find('*', nStart);
+        const std::string_view f = sTag.substr(nStart, nAt == std::string_view::npos ? std::string_view::npos : nAt - nStart);
+        ++nFields;
+        if (!f.empty() && f[0] == cLetter)
+            bFound = true;
+        if (nAt == std::string_view::npos)
+            break;
+        nStart = nAt + 1;
+    }
+    return nFields >= 7 && bFound;
 }
 
 }  // namespace
@@ -98,6 +119,7 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     mpDoc = &docTree;
     mpSchema = &schemaTree;
     mndSchemaRoot = schemaTree.Node(schemaTree.Child(NodeId{}, 0));
+    ClearInfos();
     mImgClosedData = docTree.InternImage("closeddata");
     mImgOpenData = docTree.InternImage("opendata");
     mImgClosed = docTree.InternImage("closed");
@@ -106,6 +128,10 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     mImgErrOpen = docTree.InternImage("erropen");
     InstallElementMaterialiser(docTree, mnDelimiter);
 
+    // Room for the nodes a file of this size makes (segments of a dozen
+    // characters, loops included), so the node arrays are not copied as they grow.
+    if (const auto nSize = std::filesystem::file_size(sFile, ec); !ec)
+        docTree.ReserveNodes(std::size_t(nSize / 10) + 16);
     docTree.BeginBulk();
     const std::string sRootTag = gfDnodeNewTag("D", "", "0");
     NodeInit root;
@@ -119,14 +145,19 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     mndParent = mndEnvelope = mndRoot;
     mParser.bIsaTrigger = mParser.bGsTrigger = mParser.bStTrigger = mParser.bSegTrigger = true;
 
+    // The use counters go back into the schema tags however the build ends.
+    struct WriteBack {
+        clsTreeD* p;
+        ~WriteBack() { p->WriteBackCounts(); }
+    } writeBack{this};
     {
         clsProgress progress;
-        char piece[kPieceSize];
+        const std::unique_ptr<char[]> piece(new char[kReadSize]);
         std::uint64_t nTotal = 0;
-        while (in.read(piece, kPieceSize) || in.gcount() > 0) {
-            nTotal += kPieceSize;
+        while (in.read(piece.get(), std::streamsize(kReadSize)) || in.gcount() > 0) {
+            nTotal += kReadSize;
             progress.Status("Reading EDI document. " + std::to_string(nTotal) + " characters read.");
-            mParser.ParseData(std::string_view(piece, std::size_t(in.gcount())));
+            mParser.ParseData(std::string_view(piece.get(), std::size_t(in.gcount())));
         }
         mParser.EndData();
     }
@@ -167,9 +198,244 @@ void clsTreeD::HandleSegment(std::string_view sSegment)
     }
 }
 
+// ---- the schema cache ---------------------------------------------------------------
+
+void clsTreeD::ClearInfos()
+{
+    mInfos.clear();
+    mInfoOf.clear();
+    mDirty.clear();
+    mLive.clear();
+    mnInfoBase = mndSchemaRoot ? mndSchemaRoot.Id().value : 0;
+    NumberResetWalk();
+}
+
+std::uint32_t clsTreeD::InfoIndex(const TreeNode& nd) { return Info(nd).nIndex; }
+
+clsTreeD::SchemaInfo& clsTreeD::Info(const TreeNode& nd)
+{
+    const std::uint32_t nId = nd.Id().value;
+    if (nId < mnInfoBase) {
+        // A node older than the root: move the table up.
+        mInfoOf.insert(mInfoOf.begin(), mnInfoBase - nId, nullptr);
+        mnInfoBase = nId;
+    }
+    const std::uint32_t nAt = nId - mnInfoBase;
+    if (nAt >= mInfoOf.size())
+        mInfoOf.resize(std::size_t(nAt) + 64, nullptr);
+    if (SchemaInfo* p = mInfoOf[nAt])
+        return *p;
+    SchemaInfo& s = mInfos.emplace_back();
+    s.nIndex = std::uint32_t(mInfos.size() - 1);
+    LoadInfo(s, nd);
+    mInfoOf[nAt] = &s;
+    return s;
+}
+
+void clsTreeD::LoadInfo(SchemaInfo& s, const TreeNode& nd)
+{
+    s.id = nd.Id();
+    const std::string& sTag = nd.Tag();
+    const std::string sI = gfTagGetAttr(sTag, 'I');
+    if (!sI.empty()) {
+        s.cType = sI[0];
+        s.sCode = sI.substr(1);
+    }
+    if (s.cType == 'S')
+        s.nSystem = s.sCode == "LS" ? kLs : s.sCode == "HLS" ? kHls : s.sCode == "ELS" ? kEls : s.sCode == "ESS" ? kEss : 0;
+    s.bCodeXxx = s.sCode == "XXX";
+    if (const std::string sR = gfTagGetAttr(sTag, 'R'); !sR.empty()) {
+        const auto n = gfNumericValue(sR);
+        s.bRBad = !n;
+        s.nR = n ? *n : 0;
+    }
+    if (const std::string sC = gfTagGetAttr(sTag, 'C'); !sC.empty()) {
+        const auto n = gfNumericValue(sC);
+        s.bCText = true;
+        s.bCBad = !n;
+        s.nC = n ? *n : 0;
+    }
+    s.bCWritable = CanSetAttr(sTag, 'C');
+    s.sNumber = gfTagGetAttr(sTag, 'N');
+    s.sD = gfTagGetAttr(sTag, 'D');
+    s.sLevel = gfTagGetAttr(sTag, 'L');
+}
+
+void clsTreeD::Message(const std::string& sText)
+{
+    WriteBackCounts();
+    gfMsgBox(sText, MsgIcon::Critical);
+}
+
+std::int32_t clsTreeD::ReadCount(SchemaInfo& s)
+{
+    if (!s.bCText)
+        return 0;
+    if (s.bCBad || s.nC > INT32_MAX || s.nC < INT32_MIN) {
+        Message("Expecting nuneric data.");
+        return 0;
+    }
+    return std::int32_t(s.nC);
+}
+
+void clsTreeD::GetLoopCount(SchemaInfo& s, std::int32_t& nR, std::int32_t& nC)
+{
+    nR = s.nR;
+    if (s.bRBad) {
+        Message("Expecting nuneric data.");
+        nR = 0;
+    }
+    nC = ReadCount(s);
+}
+
+void clsTreeD::IncLoopCount(SchemaInfo& s)
+{
+    const std::int64_t n = std::int64_t(ReadCount(s)) + 1;
+    if (!s.bCWritable)
+        return;
+    s.nC = n;
+    s.bCBad = false;
+    s.bCText = true;
+    const std::uint32_t nIndex = s.nIndex;
+    if (!s.bDirty) {
+        s.bDirty = true;
+        mDirty.push_back(nIndex);
+    }
+    SetLive(nIndex);
+}
+
+void clsTreeD::SetLive(std::uint32_t nIndex)
+{
+    SchemaInfo& s = mInfos[nIndex];
+    const bool bLive = s.bCText && s.bCWritable && (s.nC != 0 || s.bCBad);
+    if (bLive && !s.bLive) {
+        s.bLive = true;
+        mLive.push_back(&s);
+    }
+}
+
+void clsTreeD::NumberResetWalk()
+{
+    // gfSnodeResetLoopCounts' walk from the root, numbered in its order, so
+    // that what a reset of any node on it reaches is a range of numbers.
+    if (!mndSchemaRoot)
+        return;
+    struct Step {
+        TreeNode nd;
+        std::uint32_t nIndex;
+        bool bDone;
+    };
+    std::vector<Step> stack{{mndSchemaRoot, InfoIndex(mndSchemaRoot), false}};
+    std::uint32_t nNext = 0;
+    while (!stack.empty()) {
+        Step& top = stack.back();
+        if (top.bDone) {
+            mInfos[top.nIndex].nEnd = nNext;
+            stack.pop_back();
+            continue;
+        }
+        top.bDone = true;
+        SchemaInfo& s = mInfos[top.nIndex];
+        s.nPre = nNext++;
+        SetLive(top.nIndex);
+        if (s.cType != 'S')
+            continue;
+        const TreeNode nd = top.nd;  // top may move as the stack grows
+        for (TreeNode c = nd.LastChild(); c; c = c.Previous()) {
+            const std::uint32_t n = InfoIndex(c);
+            if (mInfos[n].nPre == kNoPre)
+                stack.push_back({c, n, false});
+        }
+    }
+}
+
+void clsTreeD::ResetLoopCounts(const TreeNode& nd)
+{
+    if (!nd)
+        return;
+    const SchemaInfo& top = Info(nd);
+    if (top.nPre == kNoPre) {
+        // Not on the walk from the root: gfSnodeResetLoopCounts' own walk.
+        std::vector<TreeNode> stack;
+        auto pushChildren = [&](const TreeNode& parent) {
+            if (Info(parent).cType != 'S')
+                return;
+            for (TreeNode c = parent.LastChild(); c; c = c.Previous())
+                stack.push_back(c);
+        };
+        pushChildren(nd);
+        while (!stack.empty()) {
+            const TreeNode child = stack.back();
+            stack.pop_back();
+            SchemaInfo& s = Info(child);
+            if (s.bCText && s.bCWritable) {
+                s.nC = 0;
+                s.bCBad = false;
+                if (!s.bDirty) {
+                    s.bDirty = true;
+                    mDirty.push_back(InfoIndex(child));
+                }
+            }
+            pushChildren(child);
+        }
+        return;
+    }
+    // Only counters that are not 0 can change.
+    const std::uint32_t nPre = top.nPre, nEnd = top.nEnd;
+    for (std::size_t i = 0; i < mLive.size();) {
+        SchemaInfo& s = *mLive[i];
+        if (s.nPre == kNoPre || s.nPre <= nPre || s.nPre >= nEnd) {
+            ++i;
+            continue;
+        }
+        s.nC = 0;
+        s.bCBad = false;
+        s.bLive = false;
+        mLive[i] = mLive.back();
+        mLive.pop_back();
+        if (!s.bDirty) {
+            s.bDirty = true;
+            mDirty.push_back(s.nIndex);
+        }
+    }
+}
+
+void clsTreeD::WriteBackCounts()
+{
+    if (!mpSchema)
+        return;
+    for (const std::uint32_t n : mDirty) {
+        SchemaInfo& s = mInfos[n];
+        s.bDirty = false;
+        const TreeNode nd = mpSchema->Node(s.id);
+        if (!nd)
+            continue;
+        const std::string sValue = std::to_string(s.nC);
+        if (gfTagGetAttr(nd.Tag(), 'C') != sValue)
+            gfSnodeSetAttr(nd, 'C', sValue);
+    }
+    mDirty.clear();
+}
+
+bool clsTreeD::Required(SchemaInfo& s)
+{
+    if (s.nRequired < 0)
+        s.nRequired = gfSnodeRequired(mpSchema->Node(s.id)) ? 1 : 0;
+    return s.nRequired == 1;
+}
+
+const std::string& clsTreeD::Link(SchemaInfo& s)
+{
+    if (s.sLink.empty())
+        s.sLink = gfSnodeFQN(mpSchema->Node(s.id));
+    return s.sLink;
+}
+
+// ---- matching -------------------------------------------------------------------------
+
 void clsTreeD::PlaceAtStart()
 {
-    gfSnodeResetLoopCounts(mndSchemaRoot);
+    ResetLoopCounts(mndSchemaRoot);
     const std::string_view sId = Element(0);
     TreeNode nd = mndSchemaRoot.FirstChild();
     if (sId == "GS" || sId == "ST")
@@ -182,22 +448,20 @@ void clsTreeD::PlaceAtStart()
 clsTreeD::Result clsTreeD::Match()
 {
     Result result = Result::NotHere;
-    SchemaKind tried;
+    const SchemaInfo* tried = nullptr;
     while (mndS && result == Result::NotHere) {
-        tried = KindOf(mndS);
-        if (tried.sType == "S") {
-            if (tried.sCode == "LS")
-                result = MatchLoop();
-            else if (tried.sCode == "HLS")
-                result = MatchKeyedLoop(true);
-            else if (tried.sCode == "ELS")
-                result = MatchKeyedLoop(false);
-            else if (tried.sCode == "ESS")
-                result = MatchKeyedSegment();
-            else
-                result = Result::Failed;
-        } else if (tried.sType == "R") {
-            result = MatchSegment();
+        SchemaInfo& s = Info(mndS);
+        tried = &s;
+        if (s.cType == 'S') {
+            switch (s.nSystem) {
+            case kLs: result = MatchLoop(s); break;
+            case kHls: result = MatchKeyedLoop(s, true); break;
+            case kEls: result = MatchKeyedLoop(s, false); break;
+            case kEss: result = MatchKeyedSegment(s); break;
+            default: result = Result::Failed; break;
+            }
+        } else if (s.cType == 'R') {
+            result = MatchSegment(s);
         } else {
             mnError = kMatchFailed;
             return Result::NotHere;
@@ -205,51 +469,54 @@ clsTreeD::Result clsTreeD::Match()
         if (result == Result::NotHere)
             Advance();
     }
-    if (result != Result::Matched || (tried.sType == "S" && tried.sCode == "ESS"))
+    if (result != Result::Matched || (tried->cType == 'S' && tried->nSystem == kEss))
         return result;
 
+    const bool bSystem = tried->cType == 'S';
     AddSegmentNode(mndParent, mndS);
-    if (tried.sType == "S")
-        gfSnodeResetLoopCounts(mndS.Parent());
-    gfSnodeIncLoopCount(mndS);
+    if (bSystem)
+        ResetLoopCounts(mndS.Parent());
+    SchemaInfo& s = Info(mndS);
+    IncLoopCount(s);
     std::int32_t nR = 0, nC = 0;
-    gfSnodeGetLoopCount(mndS, nR, nC);
+    GetLoopCount(s, nR, nC);
     if (nC >= nR)
         Advance();
     return result;
 }
 
-clsTreeD::Result clsTreeD::MatchSegment()
+clsTreeD::Result clsTreeD::MatchSegment(SchemaInfo& s)
 {
     const std::string_view sId = Element(0);
-    const SchemaKind k = KindOf(mndS);
-    if (k.sCode == sId)
+    if (s.sCode == sId)
         return Result::Matched;
-    if (k.sCode == "XXX")
+    if (s.bCodeXxx)
         return (sId == "SE" || sId == "GE" || sId == "IEA") ? Result::NotHere : Result::Matched;
     std::int32_t nR = 0, nC = 0;
-    gfSnodeGetLoopCount(mndS, nR, nC);
-    return gfSnodeRequired(mndS) && nC < 1 ? Result::Failed : Result::NotHere;
+    GetLoopCount(s, nR, nC);
+    return Required(s) && nC < 1 ? Result::Failed : Result::NotHere;
 }
 
-clsTreeD::Result clsTreeD::MatchLoop()
+clsTreeD::Result clsTreeD::MatchLoop(SchemaInfo& s)
 {
     const TreeNode ndFirst = mndS.FirstChild();
-    const SchemaKind k = KindOf(ndFirst);
-    if (!ndFirst || k.sType != "R")
+    if (!ndFirst)
         return Result::Failed;
-    if (k.sCode != Element(0)) {
+    SchemaInfo& first = Info(ndFirst);
+    if (first.cType != 'R')
+        return Result::Failed;
+    if (first.sCode != Element(0)) {
         std::int32_t nR = 0, nC = 0;
-        gfSnodeGetLoopCount(mndS, nR, nC);
-        return gfSnodeRequired(ndFirst) && nC < 1 ? Result::Failed : Result::NotHere;
+        GetLoopCount(s, nR, nC);
+        return Required(first) && nC < 1 ? Result::Failed : Result::NotHere;
     }
-    gfSnodeIncLoopCount(mndS);
+    IncLoopCount(s);
     AddLoopNode(mndS);
     mndS = ndFirst;
     return Result::Matched;
 }
 
-clsTreeD::Result clsTreeD::MatchKeyedLoop(bool bHl)
+clsTreeD::Result clsTreeD::MatchKeyedLoop(SchemaInfo& s, bool bHl)
 {
     std::size_t nKeyAt = 3;
     if (bHl) {
@@ -257,12 +524,16 @@ clsTreeD::Result clsTreeD::MatchKeyedLoop(bool bHl)
             return Result::NotHere;
     } else {
         const TreeNode ndFirst = mndS.FirstChild().FirstChild();
-        const SchemaKind k = KindOf(ndFirst);
-        if (!ndFirst || k.sType != "R" || k.sCode != Element(0))
+        if (!ndFirst)
             return Result::NotHere;
-        std::int16_t nX = 0, nY = 0;
-        gfSnodeGetKeyPositions(mndS, nX, nY);
-        nKeyAt = std::size_t(std::max<std::int16_t>(nY, 0));
+        const SchemaInfo& first = Info(ndFirst);
+        if (first.cType != 'R' || first.sCode != Element(0))
+            return Result::NotHere;
+        if (!s.bKeyPositions) {
+            gfSnodeGetKeyPositions(mndS, s.nX, s.nY);
+            s.bKeyPositions = true;
+        }
+        nKeyAt = std::size_t(std::max<std::int16_t>(s.nY, 0));
     }
     // A segment shorter than the key position matches no key.
     if (nKeyAt == 0 || nKeyAt >= mElements.size())
@@ -279,7 +550,7 @@ clsTreeD::Result clsTreeD::MatchKeyedLoop(bool bHl)
 void clsTreeD::EnterLoop(const TreeNode& ndLoop, const TreeNode& ndSystem)
 {
     EnterContainer(ndSystem);
-    gfSnodeIncLoopCount(ndLoop);
+    IncLoopCount(Info(ndLoop));
     AddLoopNode(ndLoop);
     mndS = ndLoop.FirstChild();
 }
@@ -287,7 +558,7 @@ void clsTreeD::EnterLoop(const TreeNode& ndLoop, const TreeNode& ndSystem)
 void clsTreeD::EnterContainer(const TreeNode& ndSystem)
 {
     const TreeNode ndLast = mndParent.LastChild();
-    const std::string sNumber = gfSnodeGetNumber(ndSystem);
+    const std::string& sNumber = Info(ndSystem).sNumber;
     if (ndLast) {
         const std::string& sTag = ndLast.Tag();
         const auto star = sTag.find('*');
@@ -305,14 +576,19 @@ void clsTreeD::EnterContainer(const TreeNode& ndSystem)
     AddLoopNode(ndSystem);
 }
 
-clsTreeD::Result clsTreeD::MatchKeyedSegment()
+clsTreeD::Result clsTreeD::MatchKeyedSegment(SchemaInfo& s)
 {
     const TreeNode ndFirst = mndS.FirstChild();
-    const SchemaKind k = KindOf(ndFirst);
-    if (!ndFirst || k.sType != "R" || k.sCode != Element(0))
+    if (!ndFirst)
         return Result::NotHere;
-    std::int16_t nX = 0, nY = 0;
-    gfSnodeGetKeyPositions(mndS, nX, nY);
+    const SchemaInfo& first = Info(ndFirst);
+    if (first.cType != 'R' || first.sCode != Element(0))
+        return Result::NotHere;
+    if (!s.bKeyPositions) {
+        gfSnodeGetKeyPositions(mndS, s.nX, s.nY);
+        s.bKeyPositions = true;
+    }
+    const std::int16_t nY = s.nY;
     if (nY <= 0 || std::size_t(nY) >= mElements.size())
         return Result::NotHere;
     for (TreeNode nd = ndFirst; nd; nd = nd.Next()) {
@@ -320,7 +596,7 @@ clsTreeD::Result clsTreeD::MatchKeyedSegment()
             continue;
         EnterContainer(mndS);
         AddSegmentNode(mndParent, nd);
-        gfSnodeIncLoopCount(nd);
+        IncLoopCount(Info(nd));
         mndParent = mndParent.Parent();
         return Result::Matched;
     }
@@ -333,9 +609,12 @@ void clsTreeD::Advance()
         mndS = ndNext;
     } else {
         mndS = mndS.Parent();
+        const TreeNode ndUp = mndS ? mndS.Parent() : TreeNode();
         if (!mndS) {
+            WriteBackCounts();
             gfMsgBox("Matching code reached root of schema tree", MsgIcon::Information);
-        } else if (const TreeNode ndUp = mndS.Parent(); ndUp && (IsSystem(ndUp, "ELS") || IsSystem(ndUp, "HLS"))) {
+        } else if (ndUp && Info(ndUp).cType == 'S' &&
+                   (Info(ndUp).nSystem == kEls || Info(ndUp).nSystem == kHls)) {
             mndS = ndUp;
             mndParent = mndParent.Parent();
             if (mndParent)
@@ -343,7 +622,7 @@ void clsTreeD::Advance()
         } else {
             mndParent = mndParent.Parent();
             std::int32_t nR = 0, nC = 0;
-            gfSnodeGetLoopCount(mndS, nR, nC);
+            GetLoopCount(Info(mndS), nR, nC);
             if (mndParent && nC >= nR) {
                 Advance();
                 return;
@@ -359,11 +638,16 @@ void clsTreeD::Advance()
 bool clsTreeD::KeyMatch(const TreeNode& ndSchema, std::string_view sValue)
 {
     sValue = sValue.substr(0, sValue.find(':'));
-    const std::string sKey = gfSnodeGetKey(ndSchema);
-    if (sKey.empty())
-        return false;
-    for (std::string_view k : gfSplitFields(sKey, ','))
-        if (gfSameName(std::string(k), std::string(sValue)))
+    SchemaInfo& s = Info(ndSchema);
+    if (!s.bKeys) {
+        const std::string sKey = gfSnodeGetKey(ndSchema);
+        if (!sKey.empty())
+            for (std::string_view k : gfSplitFields(sKey, ','))
+                s.keys.emplace_back(k);
+        s.bKeys = true;
+    }
+    for (const std::string& k : s.keys)
+        if (SameName(k, sValue))
             return true;
     return false;
 }
@@ -371,36 +655,39 @@ bool clsTreeD::KeyMatch(const TreeNode& ndSchema, std::string_view sValue)
 bool clsTreeD::HasRoom(const TreeNode& ndSchema)
 {
     std::int32_t nR = 0, nC = 0;
-    gfSnodeGetLoopCount(ndSchema, nR, nC);
+    GetLoopCount(Info(ndSchema), nR, nC);
     return nC < nR;
-}
-
-const std::string& clsTreeD::Link(const TreeNode& ndSchema)
-{
-    auto [it, bNew] = mLinks.try_emplace(ndSchema.Id().value);
-    if (bNew)
-        it->second = gfSnodeFQN(ndSchema);
-    return it->second;
 }
 
 TreeNode clsTreeD::AddLoopNode(const TreeNode& ndSchema)
 {
-    std::string sText = gfSnodeGetAttr(ndSchema, 'D');
+    SchemaInfo& s = Info(ndSchema);
+    mText = s.sD;
     std::int32_t nR = 0, nC = 0;
-    gfSnodeGetLoopCount(ndSchema, nR, nC);
-    if (nR > 1)
-        sText += " (" + std::to_string(nC) + " of " + std::to_string(nR) + ")";
-    const std::string sLevel = gfSnodeGetAttr(ndSchema, 'L');
-    const bool bEnvelope = sLevel == "0001" || sLevel == "0002" || sLevel == "0003";
-    const char* sKind = sLevel == "0001" ? "X" : sLevel == "0002" ? "F" : sLevel == "0003" ? "T" : "Z";
-    const std::string sTag =
-        gfDnodeTagWithLink(gfDnodeNewTag(sKind, bEnvelope ? "" : KindOf(ndSchema).sCode, "0"), Link(ndSchema));
+    GetLoopCount(s, nR, nC);
+    if (nR > 1) {
+        mText += " (";
+        mText += std::to_string(nC);
+        mText += " of ";
+        mText += std::to_string(nR);
+        mText += ')';
+    }
+    const bool bEnvelope = s.sLevel == "0001" || s.sLevel == "0002" || s.sLevel == "0003";
     NodeInit init;
-    init.sText = sText;
-    init.sTag = sTag;
+    init.sText = mText;
+    std::string sTag;
+    if (s.loopTag) {
+        init.tag = s.loopTag;
+    } else {
+        const char* sKind = s.sLevel == "0001" ? "X" : s.sLevel == "0002" ? "F" : s.sLevel == "0003" ? "T" : "Z";
+        sTag = gfDnodeTagWithLink(gfDnodeNewTag(sKind, bEnvelope ? "" : s.sCode, "0"), Link(s));
+        init.sTag = sTag;
+    }
     init.image = mImgClosedData;
     init.expandedImage = mImgOpenData;
     const TreeNode nd = mpDoc->Node(mpDoc->Add(mndParent.Id(), Relation::Child, init));
+    if (!s.loopTag)
+        s.loopTag = mpDoc->TagIdOf(nd.Id());
     if (bEnvelope)
         mndEnvelope = nd;
     mndParent = nd;
@@ -409,14 +696,32 @@ TreeNode clsTreeD::AddLoopNode(const TreeNode& ndSchema)
 
 TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, const TreeNode& ndSchema)
 {
-    const std::string sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", Element(0), "0"), Link(ndSchema));
+    SchemaInfo& s = Info(ndSchema);
+    // The tag's code part: "S" and the identifier's first three characters, padded.
+    const std::string_view sId = Element(0);
+    char head[4] = {'S', ' ', ' ', ' '};
+    for (std::size_t i = 0; i < 3 && i < sId.size(); ++i)
+        head[i + 1] = sId[i];
+    const std::string_view sHead(head, 4);
     NodeInit init;
-    init.sTag = sTag;
+    std::string sTag;
+    const bool bCached = s.segTag && s.sSegHead == sHead;
+    if (bCached) {
+        init.tag = s.segTag;
+    } else {
+        sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", sId, "0"), Link(s));
+        init.sTag = sTag;
+    }
     init.image = mImgClosed;
     init.expandedImage = mImgOpen;
     init.sPayload = msSegment;
-    init.nPayloadHead = Element(0).size();
-    return mpDoc->Node(mpDoc->Add(ndParent.Id(), Relation::Child, init));
+    init.nPayloadHead = sId.size();
+    const TreeNode nd = mpDoc->Node(mpDoc->Add(ndParent.Id(), Relation::Child, init));
+    if (!bCached) {
+        s.segTag = mpDoc->TagIdOf(nd.Id());
+        s.sSegHead.assign(sHead);
+    }
+    return nd;
 }
 
 void clsTreeD::AddUnmatched()

@@ -4,13 +4,14 @@
 // matching; it and every later segment hang, marked as errors, under the last
 // interchange, group or transaction node.
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "app/clsConfig.h"
 #include "edi/clsEdiAsyncParser.h"
+#include "schema/TreeIds.h"
 #include "schema/TreeNode.h"
 
 namespace orr {
@@ -48,13 +49,51 @@ private:
     void TriggerSt(bool, std::string_view sSegment) override { HandleSegment(sSegment); }
     void TriggerSeg(std::string_view sSegment) override { HandleSegment(sSegment); }
 
+    // What the matching reads from a schema node's tag, read once per build.
+    // The use counter C lives here while a build runs and is written back
+    // to the tag (gfSnodeSetAttr) before any message and when the build
+    // ends, so the tags show the same counts as if every step had written
+    // them; reading a counter or a repeat count that is not numeric shows
+    // "Expecting nuneric data." at the same steps as before.
+    struct SchemaInfo {
+        NodeId id;
+        std::uint32_t nIndex = 0;  // in mInfos
+        char cType = 0;        // first character of the I value; 0 without one
+        std::uint8_t nSystem = 0;  // for type S: kLs, kHls, kEls, kEss, or 0
+        bool bCodeXxx = false;
+        std::string sCode;     // the I value after the type
+        std::int32_t nR = 0;
+        bool bRBad = false;    // R present and not numeric
+        std::int64_t nC = 0;
+        bool bCBad = false;    // C present and not numeric (until written)
+        bool bCText = false;   // the C value is not empty
+        bool bCWritable = false;  // gfSnodeSetAttr(C) would change the tag
+        bool bDirty = false;
+        std::int8_t nRequired = -1;  // gfSnodeRequired, -1 until asked
+        bool bKeyPositions = false;
+        std::int16_t nX = 0, nY = 0;
+        bool bKeys = false;
+        std::vector<std::string> keys;  // the K value split at ","
+        bool bLive = false;      // in mLive
+        // Place in the walk of gfSnodeResetLoopCounts from the schema root
+        // (pre-order, into system nodes only): what a reset of this node
+        // reaches is (nPre, nEnd). kNoPre: not on that walk.
+        std::uint32_t nPre = kNoPre, nEnd = 0;
+        std::string sNumber, sD, sLevel, sLink;
+        TagId loopTag;           // the tag of a document loop node for it (interned in the document)
+        std::string sSegHead;    // the code part ("S" + 3 characters) of the cached segment tag
+        TagId segTag;
+    };
+    enum : std::uint8_t { kLs = 1, kHls = 2, kEls = 3, kEss = 4 };
+    static constexpr std::uint32_t kNoPre = 0xFFFFFFFFu;
+
     void HandleSegment(std::string_view sSegment);
     void PlaceAtStart();
     Result Match();
-    Result MatchSegment();
-    Result MatchLoop();
-    Result MatchKeyedLoop(bool bHl);
-    Result MatchKeyedSegment();
+    Result MatchSegment(SchemaInfo& s);
+    Result MatchLoop(SchemaInfo& s);
+    Result MatchKeyedLoop(SchemaInfo& s, bool bHl);
+    Result MatchKeyedSegment(SchemaInfo& s);
     void EnterLoop(const TreeNode& ndLoop, const TreeNode& ndSystem);
     void EnterContainer(const TreeNode& ndSystem);
     void Advance();
@@ -64,9 +103,24 @@ private:
     void AddUnmatched();
 
     std::string_view Element(std::size_t n) const;
-    const std::string& Link(const TreeNode& ndSchema);
-    static bool KeyMatch(const TreeNode& ndSchema, std::string_view sValue);
-    static bool HasRoom(const TreeNode& ndSchema);
+    bool KeyMatch(const TreeNode& ndSchema, std::string_view sValue);
+    bool HasRoom(const TreeNode& ndSchema);
+
+    // ---- the schema cache ----
+    SchemaInfo& Info(const TreeNode& nd);
+    std::uint32_t InfoIndex(const TreeNode& nd);
+    void LoadInfo(SchemaInfo& s, const TreeNode& nd);
+    void GetLoopCount(SchemaInfo& s, std::int32_t& nR, std::int32_t& nC);
+    std::int32_t ReadCount(SchemaInfo& s);
+    void IncLoopCount(SchemaInfo& s);
+    void ResetLoopCounts(const TreeNode& nd);
+    bool Required(SchemaInfo& s);
+    const std::string& Link(SchemaInfo& s);
+    void Message(const std::string& sText);  // writes the counters back, then shows it
+    void WriteBackCounts();
+    void ClearInfos();
+    void NumberResetWalk();
+    void SetLive(std::uint32_t nIndex);
 
     clsEdiAsyncParser mParser;
     SepCode mnDelimiter;
@@ -84,7 +138,12 @@ private:
 
     std::string_view msSegment;            // the segment being handled
     std::vector<std::string_view> mElements;  // its elements; 0 is the identifier
-    std::unordered_map<std::uint32_t, std::string> mLinks;  // schema node -> path
+    std::deque<SchemaInfo> mInfos;         // stable references while matching adds more
+    std::vector<SchemaInfo*> mInfoOf;      // by schema node id - mnInfoBase
+    std::uint32_t mnInfoBase = 0;
+    std::vector<std::uint32_t> mDirty;     // infos whose counter changed since the last write-back
+    std::vector<SchemaInfo*> mLive;        // infos a reset would change (counter not 0)
+    std::string mText;                     // scratch for node texts
     ImageId mImgClosedData, mImgOpenData, mImgClosed, mImgOpen, mImgErrClosed, mImgErrOpen;
 };
 

@@ -61,10 +61,15 @@ clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
     mChildBegin.push_back(0);
     mChildCount.push_back(0);
     mChildRoom.push_back(0);
-    mTag.push_back(mTags.Assign(0, init.sTag));
+    if (init.sTag.empty() && init.tag) {
+        mTags.AddRef(init.tag.value);
+        mTag.push_back(init.tag.value);
+    } else {
+        mTag.push_back(mTags.Assign(0, init.sTag));
+    }
     mImage.push_back(init.image.value);
     mExpImage.push_back(init.expandedImage.value);
-    mText.push_back(mArena.Add(bPayload ? init.sPayload : init.sText));
+    mText.push_back(bPayload ? mArena.Add(init.sPayload) : SharedText(init.sText));
     mColor.push_back(0);
     std::uint8_t nHead = 0;
     if (bPayload) {
@@ -227,6 +232,31 @@ void clsTree::Attach(NodeId detached, NodeId rel, Relation relation)
     Place(relIx, relation, ix);
 }
 
+TextRef clsTree::SharedText(std::string_view sText)
+{
+    if (sText.empty() || sText.size() > kSharedTextMax)
+        return mArena.Add(sText);
+    if (auto it = mSharedTexts.find(sText); it != mSharedTexts.end())
+        return it->second;
+    const TextRef r = mArena.Add(sText);
+    if (mSharedTexts.size() < kSharedTextsMax)
+        mSharedTexts.emplace(mArena.View(r), r);
+    return r;
+}
+
+void clsTree::ReserveNodes(std::size_t nCount)
+{
+    const std::size_t n = mParent.size() + nCount;
+    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mChildRoom, &mTag})
+        v->reserve(n);
+    mImage.reserve(n);
+    mExpImage.reserve(n);
+    mText.reserve(n);
+    mFlags.reserve(n);
+    mColor.reserve(n);
+    mHead.reserve(n);
+}
+
 void clsTree::ReserveChildren(NodeId node, std::uint32_t nCount)
 {
     const Ix ix = node ? CheckedIx(node, "ReserveChildren") : 0;
@@ -326,6 +356,7 @@ void clsTree::RemoveAll()
     mLive = 0;
     mSelected = 0;
     mTags.Clear();
+    mSharedTexts.clear();
     mArena.Clear();
     mByKey.clear();
     mKeyOf.clear();

@@ -67,6 +67,9 @@ struct NodeInit {
     // is the payload's first nPayloadHead characters (sText is not used).
     std::string_view sPayload = {};
     std::size_t nPayloadHead = 0;
+    // With sTag empty: the tag of an existing node of the same tree
+    // (TagIdOf), taken without looking the text up again.
+    TagId tag = {};
 };
 
 inline constexpr std::uint32_t kWhite = 0xFFFFFF;  // the default background, 0xRRGGBB
@@ -113,6 +116,10 @@ public:
     void RemoveAll();
     // Room for nCount children of node, so that adding them moves nothing.
     void ReserveChildren(NodeId node, std::uint32_t nCount);
+    // Room for nCount more nodes in the per-node arrays, so that a large
+    // build does not copy them as they grow (address space only: pages are
+    // touched as nodes are added).
+    void ReserveNodes(std::size_t nCount);
 
     // ---- Node data ----------------------------------------------------------
     bool IsValid(NodeId node) const;
@@ -243,6 +250,9 @@ private:
     void DropPayload(Ix ix);
     void TouchChildOf(Ix parent);  // a child changed: the payload is no longer the truth
     void SetTextRef(Ix ix, TextRef r);
+    TextRef SharedText(std::string_view sText);
+    static constexpr std::size_t kSharedTextMax = 64;       // longer texts are stored each time
+    static constexpr std::size_t kSharedTextsMax = 1 << 16;  // distinct texts kept for sharing
     std::string_view TextOf(Ix ix) const;
     bool Quiet() const { return mObservers.empty() || mBulk > 0 || mSilent > 0; }
     void NotifyChanged(Ix ix, unsigned nWhat);
@@ -287,6 +297,10 @@ private:
     std::unordered_map<std::string, Ix, KeyHash, KeyEq> mByKey;
     std::unordered_map<Ix, const std::string*> mKeyOf;
     std::unordered_map<Ix, std::uint32_t> mLongHeads;  // payload heads of 255 characters or more
+    // Short texts of nodes without a payload, stored once (loop nodes repeat
+    // "Name (3 of 200)" in their thousands). Arena texts never change, so
+    // nodes may share one.
+    std::unordered_map<std::string_view, TextRef> mSharedTexts;
 
     Materialiser mMaterialiser;
     char mcPayloadSeparator = '\0';

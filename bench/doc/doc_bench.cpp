@@ -1,0 +1,147 @@
+// One measured run over one document, the way the program handles it:
+//   open:     separator detection + schema build + read, parse, match and
+//             build the document tree (segment nodes keep their elements
+//             lazily, as in the program)
+//   validate: clsTreeDValid round trip (write the work file, clear, rebuild)
+//   save:     clsTreeDSave::WriteX12 to a new file (then compared with the input)
+// Prints one line of key=value pairs; bench/run takes medians over runs.
+// The peak RSS after opening (VmHWM) is read before validation starts.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "app/MemorySettings.h"
+#include "app/clsConfig.h"
+#include "app/modGlobals.h"
+#include "doctree/clsTreeD.h"
+#include "doctree/clsTreeDSave.h"
+#include "doctree/clsTreeDValid.h"
+#include "edi/modGuessEdi.h"
+#include "schema/clsDefFiles.h"
+#include "schema/clsTreeS.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace orr;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+
+// A "VmHWM:" / "VmRSS:" line of /proc/self/status in bytes.
+long long StatusBytes(const char* sKey)
+{
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f)
+        return -1;
+    char line[256];
+    long long n = -1;
+    const std::size_t nKey = std::strlen(sKey);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, sKey, nKey) == 0)
+            n = std::atoll(line + nKey) * 1024;
+    std::fclose(f);
+    return n;
+}
+
+bool SameFiles(const std::string& a, const std::string& b)
+{
+    std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
+    return std::equal(std::istreambuf_iterator<char>(fa), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(fb), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: orrindale_bench_doc FILE TYPE [--defs DIR] [--no-validate] [--no-save]\n");
+        return 2;
+    }
+    const std::string sFile = argv[1], sType = argv[2];
+    std::string sDefs = fs::path(argv[0]).parent_path().string();
+    bool bValidate = true, bSave = true;
+    for (int i = 3; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--defs") && i + 1 < argc)
+            sDefs = argv[++i];
+        else if (!std::strcmp(argv[i], "--no-validate"))
+            bValidate = false;
+        else if (!std::strcmp(argv[i], "--no-save"))
+            bSave = false;
+    }
+    const fs::path dir = fs::temp_directory_path() / ("orrindale-bench-doc-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    MemorySettings settings;
+    clsConfig config(sDefs, dir.string());
+    gConfig = &config;
+    gSettings = &settings;
+    clsDefFiles files;
+    gDefFiles = &files;
+    if (!files.RefreshBinFile()) {
+        std::fprintf(stderr, "cannot read %s\n", config.DefinitionFile.c_str());
+        return 1;
+    }
+    const long long nBytes = (long long)fs::file_size(sFile);
+    const long long nRssBefore = StatusBytes("VmRSS:");
+
+    // ---- open ----
+    auto t0 = Clock::now();
+    SepCode nDelimiter = 0, nSelimiter = 0;
+    if (!gfGuessEdi(sFile, nDelimiter, nSelimiter)) {
+        std::fprintf(stderr, "no separators found in %s\n", sFile.c_str());
+        return 1;
+    }
+    clsTree schema, doc;
+    clsTreeS schemaBuilder;
+    if (!schemaBuilder.Build(schema, sType)) {
+        std::fprintf(stderr, "no definition for %s\n", sType.c_str());
+        return 1;
+    }
+    clsTreeD builder;
+    builder.SetDelimiter(nDelimiter);
+    builder.SetSelimiter(nSelimiter);
+    TreeNode root = builder.Build(doc, sFile, schema);
+    const double dOpen = Seconds(t0);
+    const long long nRssOpen = StatusBytes("VmHWM:");
+    std::printf("bytes=%lld open_s=%.6f rss_before=%lld rss_open=%lld nodes=%zu segments=%zu nerror=%d "
+                "tree_bytes=%zu node_bytes=%zu text_bytes=%zu",
+                nBytes, dOpen, nRssBefore, nRssOpen, doc.NodeCount(), builder.SegmentCount(), int(builder.nError()),
+                doc.MemoryBytes(), doc.NodeBytes(), doc.TextBytes());
+    if (builder.nError() != 0)
+        std::fprintf(stderr, "%s\n", builder.sError().c_str());
+
+    // ---- validate ----
+    if (bValidate && root) {
+        t0 = Clock::now();
+        const clsTreeDValid::Verdict v = clsTreeDValid().Validate(doc, root, schema, nDelimiter, nSelimiter);
+        const double dValidate = Seconds(t0);
+        root = v.ndRoot;
+        std::printf(" validate_s=%.6f valid=%d", dValidate, int(v.bValid));
+    }
+
+    // ---- save ----
+    if (bSave && root) {
+        const std::string sOut = (dir / "saved.edi").string();
+        clsTreeDSave writer;
+        writer.SetDelimiter(nDelimiter);
+        writer.SetSelimiter(nSelimiter);
+        t0 = Clock::now();
+        const bool bOk = writer.WriteX12(sOut, root, false);
+        const double dSave = Seconds(t0);
+        std::printf(" save_s=%.6f saved=%d same=%d", dSave, int(bOk), int(bOk && SameFiles(sFile, sOut)));
+    }
+    std::printf(" rss_peak=%lld\n", StatusBytes("VmHWM:"));
+
+    gDefFiles = nullptr;
+    gConfig = nullptr;
+    gSettings = nullptr;
+    fs::remove_all(dir);
+    return 0;
+}
