@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
+#include <QTimer>
 #include <memory>
 
 #include "app/UiService.h"
@@ -14,6 +15,7 @@
 #include "shell/QSettingsStore.h"
 #include "shell/QtUi.h"
 #include "shell/Twips.h"
+#include "shell/frmDocument.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 
@@ -22,10 +24,20 @@ namespace {
 
 std::unique_ptr<clsConfig> gpConfigOwned;
 
+void InstallDocumentWindows()
+{
+    frmMain::SetDocumentWindowHook(
+        {[](const QString& sKey) -> QWidget* { return new frmDocument(sKey); },
+         [](QWidget* pWindow, const DocumentOpenArgs& args) {
+             return static_cast<frmDocument*>(pWindow)->EdiFileOpen(args);
+         }});
+}
+
 }  // namespace
 
 StartResult Main(const AppPaths& paths)
 {
+    InstallDocumentWindows();
     StartResult result;
     result.pSplash = new frmSplash;
     result.pSplash->show();
@@ -74,7 +86,18 @@ int gfRunMain(int argc, char** argv)
     gSettings = &settings;
     FormRegistry::InstallSystemIllogicHost();
 
+    // Files named on the command line open as if chosen in the open dialog
+    // (named from the folder the program was started in).
+    QStringList files;
+    for (const QString& file : QApplication::arguments().mid(1))
+        files << QDir::current().absoluteFilePath(file);
     const StartResult started = Main(paths);
+    if (started.pMain) {
+        QTimer::singleShot(0, started.pMain, [frame = started.pMain, files] {
+            for (const QString& file : files)
+                frame->OpenEdiDocument(file.toStdString());
+        });
+    }
     const int rc = app.exec();
     settings.Sync();
     gfSetUi(nullptr);
