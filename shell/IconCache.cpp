@@ -56,7 +56,8 @@ const QStringList& IconCache::BaseKeys()
 {
     static const QStringList keys = {
         // frame and toolbar
-        QStringLiteral("new"), QStringLiteral("open"), QStringLiteral("save"), QStringLiteral("print"),
+        // "open" is shared with the trees (an open folder) and listed there.
+        QStringLiteral("new"), QStringLiteral("save"), QStringLiteral("print"),
         QStringLiteral("edit"), QStringLiteral("validate"), QStringLiteral("insertchild"),
         QStringLiteral("shownull"), QStringLiteral("insertbefore"), QStringLiteral("insertafter"),
         QStringLiteral("cut"), QStringLiteral("copy"), QStringLiteral("paste"), QStringLiteral("delete"),

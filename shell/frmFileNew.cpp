@@ -155,8 +155,10 @@ void frmFileNew::TbrButtonClick(const QString& sKey)
 
 QString frmFileNew::SelectedType() const
 {
-    const QModelIndexList rows = lvc->selectionModel()->selectedRows(0);
-    return rows.isEmpty() ? QString() : rows.first().data().toString();
+    // The icon looks select the name only, the details look whole rows.
+    for (const QModelIndex& index : lvc->selectionModel()->selectedIndexes())
+        return index.siblingAtColumn(0).data().toString();
+    return {};
 }
 
 void frmFileNew::CmdOkClick()
@@ -164,7 +166,7 @@ void frmFileNew::CmdOkClick()
     if (!cmdOk->isEnabled())
         return;
     const QString sType = SelectedType().trimmed();
-    if (lvc->selectionModel()->selectedRows(0).isEmpty()) {
+    if (!lvc->selectionModel()->hasSelection()) {
         gfMsgBox("You did not select a new document type.", MsgIcon::Information);
         return;
     }

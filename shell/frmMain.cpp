@@ -150,6 +150,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 
 frmMain::~frmMain()
 {
+    // Document windows still open go with the frame's widgets, after its
+    // members: they must not call back into it.
+    for (const auto& [sKey, window] : mcolChildForms)
+        if (window)
+            window->disconnect(this);
     qApp->removeEventFilter(this);
     FormRegistry::Remove(this);
     if (gpFrame == this) {

@@ -1,0 +1,394 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QTest>
+
+#include "app/modRecent.h"
+#include "shell/IconCache.h"
+#include "shell/frmFileNew.h"
+#include "shell/frmHelp.h"
+#include "shell/frmMain.h"
+#include "tests/shell/ShellTestSupport.h"
+
+namespace orr {
+
+// A stand-in for the document window: the commands the frame calls, counted.
+class FakeDocument : public QWidget {
+    Q_OBJECT
+public:
+    FakeDocument()
+    {
+        for (int i = 0; i < 5; ++i) {
+            auto* a = new QAction(this);
+            a->setObjectName(QStringLiteral("mnuRecentFile%1").arg(i));
+            addAction(a);
+        }
+    }
+    QStringList calls;
+    QAction* Recent(int i) const { return findChild<QAction*>(QStringLiteral("mnuRecentFile%1").arg(i)); }
+public slots:
+    void EdiFileSave() { calls << QStringLiteral("EdiFileSave"); }
+    void mnuEditCut_Click() { calls << QStringLiteral("mnuEditCut_Click"); }
+    void mnuViewCollpaseTree_Click() { calls << QStringLiteral("mnuViewCollpaseTree_Click"); }
+};
+
+namespace {
+
+using test::ShellEnv;
+
+const char* const kAllButtons[] = {"New", "Open", "Save", "Print", "Edit", "Validate", "InsChild",
+                                   "ShowNull", "InsBefore", "InsAfter", "Cut", "Copy", "Paste", "Delete",
+                                   "Down", "Up", "Expand", "Collapse", "DefaultWindow"};
+
+// Document windows for the frame; EdiFileOpen answers bOpenOk.
+struct FakeWindows {
+    FakeWindows()
+    {
+        frmMain::SetDocumentWindowHook({[this](const QString&) { return new FakeDocument; },
+                                        [this](QWidget* w, const DocumentOpenArgs& a) {
+                                            opened.push_back(a);
+                                            windows.push_back(static_cast<FakeDocument*>(w));
+                                            return bOpenOk;
+                                        }});
+    }
+    bool bOpenOk = true;
+    std::vector<DocumentOpenArgs> opened;
+    std::vector<QPointer<FakeDocument>> windows;
+};
+
+// Picks a type in the document-type dialog when it comes up.
+void ChooseType(const QString& sType, bool bEmptyDocument = false)
+{
+    test::WhenModal<frmFileNew>([sType, bEmptyDocument](frmFileNew* dlg) {
+        const auto found = dlg->mModel->findItems(sType);
+        ASSERT_EQ(found.size(), 1);
+        dlg->lvc->setCurrentIndex(found.first()->index());
+        if (bEmptyDocument)
+            dlg->optEmptyDocument->setChecked(true);
+        QTest::mouseClick(dlg->cmdOk, Qt::LeftButton);
+    });
+}
+
+TEST(MainFrame, ToolbarWithoutDocumentEnablesOnlyNewOpenAndDefaultSize)
+{
+    ShellEnv env;
+    {
+        // Without document windows nothing offers to open a document; the
+        // windows that do not exist yet have no visible entries.
+        frmMain frame;
+        EXPECT_FALSE(frame.mnuFileNew->isVisible());
+        EXPECT_FALSE(frame.ToolbarButton(QStringLiteral("Open"))->isVisible());
+        EXPECT_TRUE(frame.ToolbarButton(QStringLiteral("DefaultWindow"))->isEnabled());
+        for (QAction* a : {frame.mnuToolEmail, frame.mnuToolBrowser, frame.mnuToolEdiServer, frame.mnuToolExportSQL})
+            EXPECT_FALSE(a->isVisible());
+        EXPECT_TRUE(frame.mnuToolCreateFA->isVisible());
+        // They appear as soon as document windows can be made.
+        FakeWindows docs;
+        EXPECT_TRUE(frame.mnuFileNew->isVisible());
+        EXPECT_TRUE(frame.mnuFileOpen->isVisible());
+        EXPECT_TRUE(frame.ToolbarButton(QStringLiteral("New"))->isVisible());
+    }
+    FakeWindows docs;
+    frmMain frame;
+    const QList<QAction*> actions = frame.tbToolBar->actions();
+    ASSERT_EQ(actions.size(), 19);
+    for (int i = 0; i < 19; ++i) {
+        const QString sKey = QString::fromLatin1(kAllButtons[i]);
+        EXPECT_EQ(actions[i]->objectName(), sKey);
+        EXPECT_FALSE(actions[i]->icon().isNull()) << kAllButtons[i];
+        const bool bAlwaysOn = sKey == QLatin1String("New") || sKey == QLatin1String("Open") ||
+                               sKey == QLatin1String("DefaultWindow");
+        EXPECT_EQ(actions[i]->isEnabled(), bAlwaysOn) << kAllButtons[i];
+    }
+    EXPECT_EQ(frame.ToolbarButton(QStringLiteral("ShowNull"))->toolTip(), QStringLiteral("Show/Hide Empty Nodes"));
+    frame.EnableToolbar(true);
+    for (QAction* a : actions)
+        EXPECT_TRUE(a->isEnabled());
+    frame.EnableToolbar(false);
+    EXPECT_FALSE(frame.ToolbarButton(QStringLiteral("Paste"))->isEnabled());
+    EXPECT_TRUE(frame.ToolbarButton(QStringLiteral("Open"))->isEnabled());
+    frame.TbToolBarButtonClick(QStringLiteral("Nonsense"));  // unknown keys do nothing
+    EXPECT_TRUE(docs.opened.empty());
+}
+
+TEST(MainFrame, GeometryIsKeptInTwips)
+{
+    ShellEnv env;
+    auto stored = [&](const char* key) { return env.settings.Get("Orrindale", "System", key, "<missing>"); };
+    {
+        // Nothing stored: 1000, 1000, 6500, 6500 twips at 96 dots per inch.
+        frmMain frame;
+        EXPECT_EQ(frame.pos(), QPoint(67, 67));
+        EXPECT_EQ(frame.size(), QSize(433, 433));
+        // Never smaller than 4000 twips.
+        frame.resize(100, 100);
+        EXPECT_EQ(frame.size(), QSize(267, 267));
+    }
+    env.settings.Save("Orrindale", "System", "MainLeft", "1500");
+    env.settings.Save("Orrindale", "System", "MainTop", "1200");
+    env.settings.Save("Orrindale", "System", "MainWidth", "9000");
+    env.settings.Save("Orrindale", "System", "MainHeight", "7200.5");
+    {
+        frmMain frame;
+        frame.show();
+        EXPECT_EQ(frame.pos(), QPoint(100, 80));
+        EXPECT_EQ(frame.size(), QSize(600, 480));
+        frame.resize(700, 480);
+        EXPECT_TRUE(frame.close());
+    }
+    // The changed width is converted; untouched sides are saved as read.
+    EXPECT_EQ(stored("MainWidth"), "10500");
+    EXPECT_EQ(stored("MainHeight"), "7200.5");
+    EXPECT_EQ(stored("MainLeft"), "1500");
+    {
+        // Closed while minimised: the stored position stays.
+        frmMain frame;
+        frame.show();
+        frame.resize(800, 600);
+        frame.showMinimized();
+        ASSERT_TRUE(frame.isMinimized());
+        EXPECT_TRUE(frame.close());
+    }
+    EXPECT_EQ(stored("MainWidth"), "10500");
+    // Unreadable numbers fall back to the defaults.
+    env.settings.Save("Orrindale", "System", "MainTop", "high");
+    frmMain frame;
+    EXPECT_EQ(frame.y(), 67);
+    EXPECT_EQ(frame.x(), 100);
+
+    // Default Main Window Size: 10 % and 80 % of a 14400 x 10800 twip screen.
+    frame.show();
+    frame.showMaximized();
+    frame.MainViewDefaultSize();
+    EXPECT_FALSE(frame.isMaximized());
+    EXPECT_EQ(frame.pos(), QPoint(96, 72));
+    EXPECT_EQ(frame.size(), QSize(768, 576));
+}
+
+TEST(MainFrame, DocumentWindowsGetCountingKeysAndDriveTheToolbar)
+{
+    ShellEnv env;
+    frmMain frame;
+    FakeWindows docs;
+
+    ChooseType(QStringLiteral("850"));
+    ASSERT_TRUE(frame.OpenEdiDocument(""));
+    ChooseType(QStringLiteral("810"), true);
+    frame.MainFileNew();
+    ASSERT_EQ(frame.ChildForms().size(), 2u);
+    EXPECT_EQ(frame.ChildForms()[0].first, QStringLiteral("Document 1"));
+    EXPECT_EQ(frame.ChildForms()[1].first, QStringLiteral("Document 2"));
+    ASSERT_EQ(docs.opened.size(), 2u);
+    EXPECT_EQ(docs.opened[0].sDocType, "850");
+    EXPECT_EQ(docs.opened[0].nOption, 1);
+    EXPECT_EQ(docs.opened[1].sDocType, "810");
+    EXPECT_EQ(docs.opened[1].nOption, 2);
+    EXPECT_EQ(docs.opened[1].nDelimiter, '*');  // a new document takes the configured separators
+    EXPECT_EQ(docs.opened[1].nSelimiter, '~');
+    EXPECT_TRUE(frame.ToolbarButton(QStringLiteral("Paste"))->isEnabled());
+    EXPECT_EQ(frame.MdiArea()->subWindowList().size(), 2);
+
+    // The toolbar reaches the active window's commands; Save All reaches all.
+    frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().first());
+    frame.ToolbarButton(QStringLiteral("Cut"))->trigger();
+    frame.TbToolBarButtonClick(QStringLiteral("Collapse"));
+    frame.TbToolBarButtonClick(QStringLiteral("Paste"));  // a command the window lacks is ignored
+    EXPECT_EQ(docs.windows[0]->calls,
+              QStringList({QStringLiteral("mnuEditCut_Click"), QStringLiteral("mnuViewCollpaseTree_Click")}));
+    frame.SaveAllFiles();
+    EXPECT_EQ(docs.windows[1]->calls, QStringList(QStringLiteral("EdiFileSave")));
+
+    // Closing both leaves the collection empty and the toolbar as at start.
+    frame.RemoveChild(QStringLiteral("Document 1"));
+    delete docs.windows[0].data();
+    frame.MdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(docs.windows[1].isNull());
+    EXPECT_TRUE(frame.ChildForms().empty());
+    EXPECT_FALSE(frame.ToolbarButton(QStringLiteral("Paste"))->isEnabled());
+    EXPECT_TRUE(env.ui.Messages().empty());
+
+    // Keys are never reused; a window that fails to open leaves nothing behind.
+    docs.bOpenOk = false;
+    ChooseType(QStringLiteral("850"));
+    EXPECT_FALSE(frame.OpenEdiDocument(""));
+    EXPECT_EQ(docs.opened.back().sKey, QStringLiteral("Document 3"));
+    EXPECT_TRUE(docs.windows.back().isNull());
+    EXPECT_TRUE(frame.ChildForms().empty());
+    EXPECT_FALSE(frame.ToolbarButton(QStringLiteral("Save"))->isEnabled());
+
+    // Cancelling the type dialog opens nothing.
+    test::WhenModal<frmFileNew>([](frmFileNew* dlg) { QTest::mouseClick(dlg->cmdCancel, Qt::LeftButton); });
+    EXPECT_FALSE(frame.OpenEdiDocument(""));
+    EXPECT_EQ(docs.opened.size(), 3u);
+
+    // Removing a key that is not there is reported.
+    frame.RemoveChild(QStringLiteral("Document 9"));
+    ASSERT_EQ(env.ui.Calls().size(), 1u);
+    EXPECT_EQ(env.ui.Calls()[0].icon, MsgIcon::Critical);
+}
+
+TEST(MainFrame, OpeningAFileChecksItsSeparatorsAndRemembersIt)
+{
+    ShellEnv env;
+    frmMain frame;
+    FakeWindows docs;
+    const std::string sPipes = env.Path("pipes.edi");
+    test::TestEnv::WriteFile(sPipes, "ISA|00|          |00|          |ZZ|SENDER         |ZZ|RECEIVER       |"
+                                     "200101|1253|U|00401|000000001|0|T|>\nGS|PO|A|B|20200101|1253|1|X|004010\n");
+
+    // Separators other than the configured ones: Cancel abandons the opening.
+    env.ui.QueueAnswer(MsgAnswer::Cancel);
+    env.answers = {QString::fromStdString(sPipes)};
+    frame.MainFileOpen();
+    EXPECT_TRUE(docs.opened.empty());
+    EXPECT_TRUE(gfRecentFiles().empty());
+    ASSERT_EQ(env.ui.Calls().size(), 1u);
+    EXPECT_EQ(env.ui.Calls()[0].sTitle, "Select Segment and DE Separators");
+    EXPECT_EQ(env.requests.at(0).sTitle, QStringLiteral("Open EDI Document"));
+    EXPECT_EQ(gConfig->DirOutgoing, env.Dir());  // the chosen file's folder
+
+    // Yes: the detected pair; the file joins the recent list once.
+    for (int i = 0; i < 2; ++i) {
+        env.ui.QueueAnswer(MsgAnswer::Yes);
+        env.answers = {QString::fromStdString(sPipes)};
+        ChooseType(QStringLiteral("850"));
+        frame.MainFileOpen();
+    }
+    ASSERT_EQ(docs.opened.size(), 2u);
+    EXPECT_EQ(docs.opened[0].sFileName, sPipes);
+    EXPECT_EQ(docs.opened[0].nDelimiter, '|');
+    EXPECT_EQ(docs.opened[0].nSelimiter, 10);
+    EXPECT_EQ(gfRecentFiles(), std::vector<std::string>{sPipes});
+    // No: the configured pair.
+    env.ui.QueueAnswer(MsgAnswer::No);
+    ChooseType(QStringLiteral("850"));
+    EXPECT_TRUE(frame.OpenEdiDocument(sPipes));
+    EXPECT_EQ(docs.opened.back().nDelimiter, '*');
+    EXPECT_TRUE(env.ui.AllAnswersUsed());
+
+    // A file that is no EDI file fails before any question.
+    const std::string sText = env.Path("notes.edi");
+    test::TestEnv::WriteFile(sText, "just some words in a file\n");
+    env.ui.Clear();
+    EXPECT_FALSE(frame.OpenEdiDocument(sText));
+    ASSERT_EQ(env.ui.Messages().size(), 1u);
+    EXPECT_EQ(env.ui.Messages()[0].rfind("Could not find the control segment in file:", 0), 0u);
+    EXPECT_EQ(docs.opened.size(), 3u);
+}
+
+TEST(MainFrame, RecentEntriesFollowTheStoredListInEveryWindow)
+{
+    ShellEnv env;
+    const std::string sKept = env.Path("kept.edi");
+    test::TestEnv::WriteFile(sKept, "ISA*00*          *00*          *ZZ*A              *ZZ*B              *"
+                                    "200101*1253*U*00401*000000001*0*T*>~");
+    env.settings.Save("Orrindale", "System", "RecentFile1", "/nowhere/gone & lost.edi");
+    env.settings.Save("Orrindale", "System", "RecentFile2", sKept);
+    frmMain frame;
+    // Entries stay hidden while no document window can open them.
+    EXPECT_FALSE(frame.mnuRecentFile[1]->isVisible());
+    FakeWindows docs;
+    EXPECT_TRUE(frame.mnuRecentFile[0]->isVisible());
+    EXPECT_TRUE(frame.mnuRecentFile[0]->isSeparator());
+    EXPECT_EQ(frame.mnuRecentFile[1]->text(), QStringLiteral("/nowhere/gone && lost.edi"));
+    EXPECT_EQ(frame.mnuRecentFile[2]->data().toString(), QString::fromStdString(sKept));
+    EXPECT_FALSE(frame.mnuRecentFile[3]->isVisible());
+
+    // Opening from the list leaves the list as it is.
+    ChooseType(QStringLiteral("850"));
+    frame.MainOpenRecentFile(2);
+    ASSERT_EQ(docs.opened.size(), 1u);
+    EXPECT_EQ(docs.opened[0].sFileName, sKept);
+    FakeDocument* doc = docs.windows[0];
+    EXPECT_TRUE(doc->Recent(2)->isVisible());
+    EXPECT_EQ(doc->Recent(2)->text(), QString::fromStdString(sKept));
+
+    // A file that has gone is taken off the list in every window, then reported.
+    frame.MainOpenRecentFile(1);
+    EXPECT_EQ(env.ui.Messages(), std::vector<std::string>{"File /nowhere/gone & lost.edi does not exists."});
+    EXPECT_EQ(env.ui.Calls()[0].icon, MsgIcon::Information);
+    EXPECT_EQ(gfRecentFiles(), std::vector<std::string>{sKept});
+    EXPECT_EQ(frame.mnuRecentFile[1]->data().toString(), QString::fromStdString(sKept));
+    EXPECT_FALSE(frame.mnuRecentFile[2]->isVisible());
+    EXPECT_EQ(doc->Recent(1)->text(), QString::fromStdString(sKept));
+    EXPECT_FALSE(doc->Recent(2)->isVisible());
+    EXPECT_EQ(docs.opened.size(), 1u);
+}
+
+TEST(MainFrame, ViewTogglesAndHelp)
+{
+    ShellEnv env;
+    frmMain frame;
+    frame.show();
+    frame.MainViewToolBarToggle();
+    EXPECT_FALSE(frame.mnuViewToolbar->isChecked());
+    EXPECT_FALSE(frame.tbToolBar->isVisible());
+    frame.mnuViewToolbar->trigger();
+    EXPECT_TRUE(frame.tbToolBar->isVisible());
+    frame.MainViewStatusBarToggle();
+    EXPECT_FALSE(frame.sbStatusBar->isVisible());
+    frame.MainViewStatusBarToggle();
+    EXPECT_TRUE(frame.sbStatusBar->isVisible());
+    EXPECT_FALSE(frame.sbDate->text().isEmpty());
+    EXPECT_EQ(frame.sbCaps->text(), QStringLiteral("CAPS"));
+    frame.SetStatusText(QStringLiteral("L*0001*1"));
+    EXPECT_EQ(frame.sbText->text(), QStringLiteral("L*0001*1"));
+
+    // The manual ships beside the program and opens in its own window.
+    frame.MainHelpContents();
+    auto* help = frame.findChild<frmHelp*>();
+    ASSERT_NE(help, nullptr) << "help/index.html beside the test program";
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->txtHelp->toPlainText().contains(QStringLiteral("Orrindale")));
+    EXPECT_TRUE(env.ui.Messages().empty());
+    frame.MainHelpContents();  // the same window comes to the front
+    EXPECT_EQ(frame.findChildren<frmHelp*>().size(), 1);
+}
+
+TEST(IconCache, EveryKeyHasItsImageAndClipboardForms)
+{
+    const IconCache& icons = IconCache::Instance();
+    EXPECT_EQ(icons.Count(), IconCache::BaseKeys().size() + 2 * IconCache::TreeKeys().size());
+    for (const QString& key : IconCache::BaseKeys()) {
+        const QImage img = icons.Icon(key).pixmap(16, 16).toImage();
+        ASSERT_FALSE(img.isNull()) << key.toStdString();
+        int nOpaque = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                nOpaque += qAlpha(img.pixel(x, y)) > 128;
+        EXPECT_GT(nOpaque, 10) << key.toStdString() << " draws something";
+    }
+    // A node waiting to be moved is fainter; a copied one carries a badge.
+    const QImage plain = icons.Icon(QStringLiteral("closed")).pixmap(32, 32).toImage();
+    const QImage cut = icons.Icon(QStringLiteral("cutclosed")).pixmap(32, 32).toImage();
+    const QImage cop = icons.Icon(QStringLiteral("copclosed")).pixmap(32, 32).toImage();
+    EXPECT_LT(qAlpha(cut.pixel(4, 20)), qAlpha(plain.pixel(4, 20)));
+    EXPECT_NE(cop.pixel(26, 26), plain.pixel(26, 26));
+    EXPECT_EQ(cop.pixel(4, 10), plain.pixel(4, 10));
+    EXPECT_TRUE(icons.Has(QStringLiteral("copnullsegment")));
+    EXPECT_FALSE(icons.Has(QStringLiteral("cutnew")));  // toolbar images have no clipboard forms
+    EXPECT_TRUE(icons.Icon(QStringLiteral("nosuchkey")).isNull());
+    EXPECT_EQ(icons.IndexOf(QStringLiteral("nosuchkey")), -1);
+    EXPECT_EQ(&icons.At(icons.IndexOf(QStringLiteral("de"))), &icons.At(icons.IndexOf(QStringLiteral("de"))));
+
+    // A sheet of all images for a look by eye: ORRINDALE_ICON_SHEET=file.png
+    const QString sheet = qEnvironmentVariable("ORRINDALE_ICON_SHEET");
+    if (!sheet.isEmpty()) {
+        QImage out(10 * 40, (icons.Count() / 10 + 1) * 40, QImage::Format_ARGB32);
+        out.fill(Qt::white);
+        QPainter p(&out);
+        for (int i = 0; i < icons.Count(); ++i)
+            p.drawPixmap((i % 10) * 40 + 4, (i / 10) * 40 + 4, icons.At(i).pixmap(32, 32));
+        p.end();
+        out.save(sheet);
+    }
+}
+
+}  // namespace
+}  // namespace orr
+
+#include "MainFrameTest.moc"
