@@ -8,7 +8,10 @@
 
 #include "app/modRecent.h"
 #include "shell/IconCache.h"
+#include "shell/frmDirPath.h"
+#include "shell/frmFA.h"
 #include "shell/frmFileNew.h"
+#include "shell/frmOptions.h"
 #include "shell/frmHelp.h"
 #include "shell/frmMain.h"
 #include "tests/shell/ShellTestSupport.h"
@@ -33,6 +36,7 @@ public slots:
     void EdiFileSave() { calls << QStringLiteral("EdiFileSave"); }
     void mnuEditCut_Click() { calls << QStringLiteral("mnuEditCut_Click"); }
     void mnuViewCollpaseTree_Click() { calls << QStringLiteral("mnuViewCollpaseTree_Click"); }
+    void RepaintForm() { calls << QStringLiteral("RepaintForm"); }
 };
 
 namespace {
@@ -317,6 +321,50 @@ TEST(MainFrame, RecentEntriesFollowTheStoredListInEveryWindow)
     EXPECT_EQ(doc->Recent(1)->text(), QString::fromStdString(sKept));
     EXPECT_FALSE(doc->Recent(2)->isVisible());
     EXPECT_EQ(docs.opened.size(), 1u);
+}
+
+TEST(MainFrame, MenuCommandsOpenTheirDialogs)
+{
+    ShellEnv env;
+    frmMain frame;
+    FakeWindows docs;
+    ChooseType(QStringLiteral("850"));
+    frame.MainFileNew();
+    ASSERT_EQ(docs.windows.size(), 1u);
+    frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().first());
+
+    // Options: a changed expansion switch repaints the active document; the
+    // directory buttons go through the directory picker.
+    const std::string sPicked = env.Path("picked");
+    test::WhenModal<frmOptions>([](frmOptions* dlg) {
+        dlg->chkST->click();
+        dlg->cmdIncoming->click();  // answered below, then OK
+        QTest::mouseClick(dlg->cmdOK, Qt::LeftButton);
+    });
+    test::WhenModal<frmDirPath>([sPicked](frmDirPath* dlg) {
+        dlg->txtDirPath->setText(QString::fromStdString(sPicked));
+        QTest::mouseClick(dlg->cmdOk, Qt::LeftButton);
+    });
+    env.ui.QueueAnswer(MsgAnswer::Yes);  // create the picked directory
+    frame.mnuViewOptions->trigger();
+    EXPECT_EQ(gConfig->DirIncoming, sPicked);
+    EXPECT_FALSE(gConfig->OpenST);
+    EXPECT_EQ(docs.windows[0]->calls, QStringList(QStringLiteral("RepaintForm")));
+    // Unchanged switches: no repaint.
+    test::WhenModal<frmOptions>([](frmOptions* dlg) { QTest::mouseClick(dlg->cmdOK, Qt::LeftButton); });
+    frame.MainViewOptions();
+    EXPECT_EQ(docs.windows[0]->calls.size(), 1);
+
+    // The acknowledgement dialog starts empty with the configured separators.
+    gConfig->Delimiter = '|';
+    test::WhenModal<frmFA>([](frmFA* dlg) {
+        EXPECT_EQ(dlg->Delimiter, '|');
+        EXPECT_EQ(dlg->Selimiter, '~');
+        EXPECT_TRUE(dlg->txtInput->text().isEmpty());
+        QTest::mouseClick(dlg->cmdCancel, Qt::LeftButton);
+    });
+    frame.mnuToolCreateFA->trigger();
+    EXPECT_TRUE(env.ui.AllAnswersUsed());
 }
 
 TEST(MainFrame, ViewTogglesAndHelp)
