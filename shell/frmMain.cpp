@@ -360,7 +360,8 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     // Document windows may refuse to close (unsaved changes).
     mMdi->closeAllSubWindows();
-    if (!mMdi->subWindowList().isEmpty()) {
+    const QList<QMdiSubWindow*> left = mMdi->subWindowList();
+    if (std::any_of(left.begin(), left.end(), [](const QMdiSubWindow* sub) { return !sub->isHidden(); })) {
         event->ignore();
         return;
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QPainter>
@@ -37,6 +38,12 @@ public slots:
     void mnuEditCut_Click() { calls << QStringLiteral("mnuEditCut_Click"); }
     void mnuViewCollpaseTree_Click() { calls << QStringLiteral("mnuViewCollpaseTree_Click"); }
     void RepaintForm() { calls << QStringLiteral("RepaintForm"); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override { event->setAccepted(!bRefuseClose); }
+
+public:
+    bool bRefuseClose = false;
 };
 
 namespace {
@@ -365,6 +372,31 @@ TEST(MainFrame, MenuCommandsOpenTheirDialogs)
     });
     frame.mnuToolCreateFA->trigger();
     EXPECT_TRUE(env.ui.AllAnswersUsed());
+}
+
+TEST(MainFrame, ClosingAsksTheDocumentWindowsFirst)
+{
+    ShellEnv env;
+    FakeWindows docs;
+    frmMain frame;
+    frame.show();
+    ChooseType(QStringLiteral("850"));
+    frame.MainFileNew();
+    ASSERT_EQ(docs.windows.size(), 1u);
+
+    // A window that will not close keeps the frame open and its place unsaved.
+    docs.windows[0]->bRefuseClose = true;
+    EXPECT_FALSE(frame.close());
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ(env.settings.Get("Orrindale", "System", "MainLeft", "<missing>"), "<missing>");
+    EXPECT_EQ(frame.ChildForms().size(), 1u);
+
+    docs.windows[0]->bRefuseClose = false;
+    EXPECT_TRUE(frame.close());
+    EXPECT_EQ(env.settings.Get("Orrindale", "System", "MainLeft", "<missing>"), "1000");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(docs.windows[0].isNull());
+    EXPECT_TRUE(frame.ChildForms().empty());
 }
 
 TEST(MainFrame, ViewTogglesAndHelp)
