@@ -49,6 +49,8 @@ bool SameName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
+    if (a == b)
+        return true;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i]))
             return false;
@@ -141,7 +143,7 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     root.image = mImgClosedData;
     root.expandedImage = mImgOpenData;
     mndRoot = docTree.Node(docTree.Add(NodeId{}, Relation::Child, root));
-    mndS = mndSchemaRoot;
+    mpS = mndSchemaRoot ? &Info(mndSchemaRoot) : nullptr;
     mndParent = mndEnvelope = mndRoot;
     mParser.bIsaTrigger = mParser.bGsTrigger = mParser.bStTrigger = mParser.bSegTrigger = true;
 
@@ -171,20 +173,38 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     return mndRoot;
 }
 
-std::string_view clsTreeD::Element(std::size_t n) const { return n < mElements.size() ? mElements[n] : std::string_view(); }
+void clsTreeD::SplitTo(std::size_t n)
+{
+    const bool bSplits = mnDelimiter > 0 && mnDelimiter <= 255;
+    const char d = char(mnDelimiter);
+    while (mElements.size() <= n && mnSplitAt != std::string_view::npos) {
+        const char* const b = msSegment.data() + mnSplitAt;
+        const char* const e = msSegment.data() + msSegment.size();
+        const char* p = b;
+        if (bSplits)
+            while (p != e && *p != d)  // elements are short: a plain loop beats a library search
+                ++p;
+        else
+            p = e;
+        mElements.emplace_back(b, std::size_t(p - b));
+        mnSplitAt = p == e ? std::string_view::npos : std::size_t(p - msSegment.data()) + 1;
+    }
+}
+
+std::string_view clsTreeD::Element(std::size_t n)
+{
+    SplitTo(n);
+    return n < mElements.size() ? mElements[n] : std::string_view();
+}
 
 void clsTreeD::HandleSegment(std::string_view sSegment)
 {
     msSegment = TrimBlanks(sSegment);
     mElements.clear();
-    const char d = mnDelimiter > 255 ? '\0' : char(mnDelimiter);
-    for (std::size_t begin = 0;;) {
-        const std::size_t end = d ? msSegment.find(d, begin) : std::string_view::npos;
-        mElements.push_back(msSegment.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin));
-        if (end == std::string_view::npos)
-            break;
-        begin = end + 1;
-    }
+    // Elements are cut as far as the matching looks (the identifier, a key).
+    mnSplitAt = 0;
+    SplitTo(0);
+    mnId = PackCode(mElements[0]);
     if (mnError != kOk) {
         AddUnmatched();
         return;
@@ -244,6 +264,7 @@ void clsTreeD::LoadInfo(SchemaInfo& s, const TreeNode& nd)
     if (s.cType == 'S')
         s.nSystem = s.sCode == "LS" ? kLs : s.sCode == "HLS" ? kHls : s.sCode == "ELS" ? kEls : s.sCode == "ESS" ? kEss : 0;
     s.bCodeXxx = s.sCode == "XXX";
+    s.nCode = PackCode(s.sCode);
     if (const std::string sR = gfTagGetAttr(sTag, 'R'); !sR.empty()) {
         const auto n = gfNumericValue(sR);
         s.bRBad = !n;
@@ -310,7 +331,7 @@ void clsTreeD::SetLive(std::uint32_t nIndex)
     const bool bLive = s.bCText && s.bCWritable && (s.nC != 0 || s.bCBad);
     if (bLive && !s.bLive) {
         s.bLive = true;
-        mLive.push_back(&s);
+        mLive.push_back({s.nPre, &s});
     }
 }
 
@@ -349,12 +370,13 @@ void clsTreeD::NumberResetWalk()
     }
 }
 
-void clsTreeD::ResetLoopCounts(const TreeNode& nd)
+void clsTreeD::ResetLoopCounts(SchemaInfo* p)
 {
-    if (!nd)
+    if (!p)
         return;
-    const SchemaInfo& top = Info(nd);
+    const SchemaInfo& top = *p;
     if (top.nPre == kNoPre) {
+        const TreeNode nd = Node(top);
         // Not on the walk from the root: gfSnodeResetLoopCounts' own walk.
         std::vector<TreeNode> stack;
         auto pushChildren = [&](const TreeNode& parent) {
@@ -383,11 +405,12 @@ void clsTreeD::ResetLoopCounts(const TreeNode& nd)
     // Only counters that are not 0 can change.
     const std::uint32_t nPre = top.nPre, nEnd = top.nEnd;
     for (std::size_t i = 0; i < mLive.size();) {
-        SchemaInfo& s = *mLive[i];
-        if (s.nPre == kNoPre || s.nPre <= nPre || s.nPre >= nEnd) {
+        const std::uint32_t n = mLive[i].nPre;
+        if (n == kNoPre || n <= nPre || n >= nEnd) {
             ++i;
             continue;
         }
+        SchemaInfo& s = *mLive[i].p;
         s.nC = 0;
         s.bCBad = false;
         s.bLive = false;
@@ -420,37 +443,93 @@ void clsTreeD::WriteBackCounts()
 bool clsTreeD::Required(SchemaInfo& s)
 {
     if (s.nRequired < 0)
-        s.nRequired = gfSnodeRequired(mpSchema->Node(s.id)) ? 1 : 0;
+        s.nRequired = gfSnodeRequired(Node(s)) ? 1 : 0;
     return s.nRequired == 1;
 }
 
 const std::string& clsTreeD::Link(SchemaInfo& s)
 {
-    if (s.sLink.empty())
-        s.sLink = gfSnodeFQN(mpSchema->Node(s.id));
+    // gfSnodeFQN, from the parent's path: the numbers from the top down.
+    if (s.bLink)
+        return s.sLink;
+    std::vector<SchemaInfo*> chain;
+    for (SchemaInfo* p = &s; p && !p->bLink; p = ParentOf(*p))
+        chain.push_back(p);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        SchemaInfo& n = **it;
+        if (const SchemaInfo* up = ParentOf(n)) {
+            n.sLink.reserve(up->sLink.size() + 1 + n.sNumber.size());
+            n.sLink = up->sLink;
+            n.sLink += '.';
+            n.sLink += n.sNumber;
+        } else {
+            n.sLink = n.sNumber;
+        }
+        n.bLink = true;
+    }
     return s.sLink;
 }
 
 // ---- matching -------------------------------------------------------------------------
 
+std::uint64_t clsTreeD::PackCode(std::string_view s)
+{
+    if (s.size() > 7)
+        return kLongCode;
+    std::uint64_t n = std::uint64_t(s.size()) << 56;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        n |= std::uint64_t((unsigned char)s[i]) << (8 * i);
+    return n;
+}
+
+clsTreeD::SchemaInfo* clsTreeD::NextOf(SchemaInfo& s)
+{
+    if (!s.bNext) {
+        const TreeNode n = Node(s).Next();
+        s.pNext = n ? &Info(n) : nullptr;
+        s.bNext = true;
+    }
+    return s.pNext;
+}
+
+clsTreeD::SchemaInfo* clsTreeD::ParentOf(SchemaInfo& s)
+{
+    if (!s.bParent) {
+        const TreeNode n = Node(s).Parent();
+        s.pParent = n ? &Info(n) : nullptr;
+        s.bParent = true;
+    }
+    return s.pParent;
+}
+
+clsTreeD::SchemaInfo* clsTreeD::FirstOf(SchemaInfo& s)
+{
+    if (!s.bFirst) {
+        const TreeNode n = Node(s).FirstChild();
+        s.pFirst = n ? &Info(n) : nullptr;
+        s.bFirst = true;
+    }
+    return s.pFirst;
+}
+
 void clsTreeD::PlaceAtStart()
 {
-    ResetLoopCounts(mndSchemaRoot);
+    ResetLoopCounts(mndSchemaRoot ? &Info(mndSchemaRoot) : nullptr);
     const std::string_view sId = Element(0);
     TreeNode nd = mndSchemaRoot.FirstChild();
     if (sId == "GS" || sId == "ST")
         nd = nd.Child(1);
     if (sId == "ST")
         nd = nd.Child(1);
-    mndS = nd;
+    mpS = nd ? &Info(nd) : nullptr;
 }
 
 clsTreeD::Result clsTreeD::Match()
 {
     Result result = Result::NotHere;
     const SchemaInfo* tried = nullptr;
-    while (mndS && result == Result::NotHere) {
-        SchemaInfo& s = Info(mndS);
+    while (mpS && result == Result::NotHere) {
+        SchemaInfo& s = *mpS;
         tried = &s;
         if (s.cType == 'S') {
             switch (s.nSystem) {
@@ -473,10 +552,10 @@ clsTreeD::Result clsTreeD::Match()
         return result;
 
     const bool bSystem = tried->cType == 'S';
-    AddSegmentNode(mndParent, mndS);
+    SchemaInfo& s = *mpS;
+    AddSegmentNode(mndParent, s);
     if (bSystem)
-        ResetLoopCounts(mndS.Parent());
-    SchemaInfo& s = Info(mndS);
+        ResetLoopCounts(ParentOf(s));
     IncLoopCount(s);
     std::int32_t nR = 0, nC = 0;
     GetLoopCount(s, nR, nC);
@@ -487,11 +566,12 @@ clsTreeD::Result clsTreeD::Match()
 
 clsTreeD::Result clsTreeD::MatchSegment(SchemaInfo& s)
 {
-    const std::string_view sId = Element(0);
-    if (s.sCode == sId)
+    if (IsCode(s))
         return Result::Matched;
-    if (s.bCodeXxx)
+    if (s.bCodeXxx) {
+        const std::string_view sId = Element(0);
         return (sId == "SE" || sId == "GE" || sId == "IEA") ? Result::NotHere : Result::Matched;
+    }
     std::int32_t nR = 0, nC = 0;
     GetLoopCount(s, nR, nC);
     return Required(s) && nC < 1 ? Result::Failed : Result::NotHere;
@@ -499,20 +579,17 @@ clsTreeD::Result clsTreeD::MatchSegment(SchemaInfo& s)
 
 clsTreeD::Result clsTreeD::MatchLoop(SchemaInfo& s)
 {
-    const TreeNode ndFirst = mndS.FirstChild();
-    if (!ndFirst)
+    SchemaInfo* first = FirstOf(s);
+    if (!first || first->cType != 'R')
         return Result::Failed;
-    SchemaInfo& first = Info(ndFirst);
-    if (first.cType != 'R')
-        return Result::Failed;
-    if (first.sCode != Element(0)) {
+    if (!IsCode(*first)) {
         std::int32_t nR = 0, nC = 0;
         GetLoopCount(s, nR, nC);
-        return Required(first) && nC < 1 ? Result::Failed : Result::NotHere;
+        return Required(*first) && nC < 1 ? Result::Failed : Result::NotHere;
     }
     IncLoopCount(s);
-    AddLoopNode(mndS);
-    mndS = ndFirst;
+    AddLoopNode(s);
+    mpS = first;
     return Result::Matched;
 }
 
@@ -523,42 +600,40 @@ clsTreeD::Result clsTreeD::MatchKeyedLoop(SchemaInfo& s, bool bHl)
         if (Element(0) != "HL")
             return Result::NotHere;
     } else {
-        const TreeNode ndFirst = mndS.FirstChild().FirstChild();
-        if (!ndFirst)
-            return Result::NotHere;
-        const SchemaInfo& first = Info(ndFirst);
-        if (first.cType != 'R' || first.sCode != Element(0))
+        SchemaInfo* loop = FirstOf(s);
+        const SchemaInfo* first = loop ? FirstOf(*loop) : nullptr;
+        if (!first || first->cType != 'R' || !IsCode(*first))
             return Result::NotHere;
         if (!s.bKeyPositions) {
-            gfSnodeGetKeyPositions(mndS, s.nX, s.nY);
+            gfSnodeGetKeyPositions(Node(s), s.nX, s.nY);
             s.bKeyPositions = true;
         }
         nKeyAt = std::size_t(std::max<std::int16_t>(s.nY, 0));
     }
     // A segment shorter than the key position matches no key.
-    if (nKeyAt == 0 || nKeyAt >= mElements.size())
+    if (nKeyAt == 0 || !HasElement(nKeyAt))
         return Result::NotHere;
-    for (TreeNode nd = mndS.FirstChild(); nd; nd = nd.Next()) {
-        if (KeyMatch(nd, mElements[nKeyAt]) && HasRoom(nd)) {
-            EnterLoop(nd, mndS);
+    for (SchemaInfo* c = FirstOf(s); c; c = NextOf(*c)) {
+        if (KeyMatch(*c, mElements[nKeyAt]) && HasRoom(*c)) {
+            EnterLoop(*c, s);
             return Result::Matched;
         }
     }
     return Result::NotHere;
 }
 
-void clsTreeD::EnterLoop(const TreeNode& ndLoop, const TreeNode& ndSystem)
+void clsTreeD::EnterLoop(SchemaInfo& loop, SchemaInfo& system)
 {
-    EnterContainer(ndSystem);
-    IncLoopCount(Info(ndLoop));
-    AddLoopNode(ndLoop);
-    mndS = ndLoop.FirstChild();
+    EnterContainer(system);
+    IncLoopCount(loop);
+    AddLoopNode(loop);
+    mpS = FirstOf(loop);
 }
 
-void clsTreeD::EnterContainer(const TreeNode& ndSystem)
+void clsTreeD::EnterContainer(SchemaInfo& system)
 {
     const TreeNode ndLast = mndParent.LastChild();
-    const std::string& sNumber = Info(ndSystem).sNumber;
+    const std::string& sNumber = system.sNumber;
     if (ndLast) {
         const std::string& sTag = ndLast.Tag();
         const auto star = sTag.find('*');
@@ -573,30 +648,27 @@ void clsTreeD::EnterContainer(const TreeNode& ndSystem)
             return;
         }
     }
-    AddLoopNode(ndSystem);
+    AddLoopNode(system);
 }
 
 clsTreeD::Result clsTreeD::MatchKeyedSegment(SchemaInfo& s)
 {
-    const TreeNode ndFirst = mndS.FirstChild();
-    if (!ndFirst)
-        return Result::NotHere;
-    const SchemaInfo& first = Info(ndFirst);
-    if (first.cType != 'R' || first.sCode != Element(0))
+    SchemaInfo* first = FirstOf(s);
+    if (!first || first->cType != 'R' || !IsCode(*first))
         return Result::NotHere;
     if (!s.bKeyPositions) {
-        gfSnodeGetKeyPositions(mndS, s.nX, s.nY);
+        gfSnodeGetKeyPositions(Node(s), s.nX, s.nY);
         s.bKeyPositions = true;
     }
     const std::int16_t nY = s.nY;
-    if (nY <= 0 || std::size_t(nY) >= mElements.size())
+    if (nY <= 0 || !HasElement(std::size_t(nY)))
         return Result::NotHere;
-    for (TreeNode nd = ndFirst; nd; nd = nd.Next()) {
-        if (!KeyMatch(nd, mElements[std::size_t(nY)]) || !HasRoom(nd))
+    for (SchemaInfo* c = first; c; c = NextOf(*c)) {
+        if (!KeyMatch(*c, mElements[std::size_t(nY)]) || !HasRoom(*c))
             continue;
-        EnterContainer(mndS);
-        AddSegmentNode(mndParent, nd);
-        IncLoopCount(Info(nd));
+        EnterContainer(s);
+        AddSegmentNode(mndParent, *c);
+        IncLoopCount(*c);
         mndParent = mndParent.Parent();
         return Result::Matched;
     }
@@ -605,42 +677,44 @@ clsTreeD::Result clsTreeD::MatchKeyedSegment(SchemaInfo& s)
 
 void clsTreeD::Advance()
 {
-    if (const TreeNode ndNext = mndS.Next()) {
-        mndS = ndNext;
-    } else {
-        mndS = mndS.Parent();
-        const TreeNode ndUp = mndS ? mndS.Parent() : TreeNode();
-        if (!mndS) {
-            WriteBackCounts();
-            gfMsgBox("Matching code reached root of schema tree", MsgIcon::Information);
-        } else if (ndUp && Info(ndUp).cType == 'S' &&
-                   (Info(ndUp).nSystem == kEls || Info(ndUp).nSystem == kHls)) {
-            mndS = ndUp;
-            mndParent = mndParent.Parent();
-            if (mndParent)
-                mndParent = mndParent.Parent();
+    // A loop, not a call of itself: a schema nested thousands of loops deep
+    // would overflow the stack (docs/RELIABILITY.md).
+    for (;;) {
+        if (SchemaInfo* next = NextOf(*mpS)) {
+            mpS = next;
         } else {
-            mndParent = mndParent.Parent();
-            std::int32_t nR = 0, nC = 0;
-            GetLoopCount(Info(mndS), nR, nC);
-            if (mndParent && nC >= nR) {
-                Advance();
-                return;
+            mpS = ParentOf(*mpS);
+            SchemaInfo* up = mpS ? ParentOf(*mpS) : nullptr;
+            if (!mpS) {
+                WriteBackCounts();
+                gfMsgBox("Matching code reached root of schema tree", MsgIcon::Information);
+            } else if (up && up->cType == 'S' && (up->nSystem == kEls || up->nSystem == kHls)) {
+                mpS = up;
+                mndParent = mndParent.Parent();
+                if (mndParent)
+                    mndParent = mndParent.Parent();
+            } else {
+                mndParent = mndParent.Parent();
+                std::int32_t nR = 0, nC = 0;
+                GetLoopCount(*mpS, nR, nC);
+                if (mndParent && nC >= nR) {
+                    continue;  // up once more
+                }
             }
         }
+        break;
     }
-    if (!mndS || !mndParent) {
+    if (!mpS || !mndParent) {
         mnError = kRanOut;
         msError = "ndS or mndSystemLoop is nothing.";
     }
 }
 
-bool clsTreeD::KeyMatch(const TreeNode& ndSchema, std::string_view sValue)
+bool clsTreeD::KeyMatch(SchemaInfo& s, std::string_view sValue)
 {
     sValue = sValue.substr(0, sValue.find(':'));
-    SchemaInfo& s = Info(ndSchema);
     if (!s.bKeys) {
-        const std::string sKey = gfSnodeGetKey(ndSchema);
+        const std::string sKey = gfSnodeGetKey(Node(s));
         if (!sKey.empty())
             for (std::string_view k : gfSplitFields(sKey, ','))
                 s.keys.emplace_back(k);
@@ -652,29 +726,35 @@ bool clsTreeD::KeyMatch(const TreeNode& ndSchema, std::string_view sValue)
     return false;
 }
 
-bool clsTreeD::HasRoom(const TreeNode& ndSchema)
+bool clsTreeD::HasRoom(SchemaInfo& s)
 {
     std::int32_t nR = 0, nC = 0;
-    GetLoopCount(Info(ndSchema), nR, nC);
+    GetLoopCount(s, nR, nC);
     return nC < nR;
 }
 
-TreeNode clsTreeD::AddLoopNode(const TreeNode& ndSchema)
+TreeNode clsTreeD::AddLoopNode(SchemaInfo& s)
 {
-    SchemaInfo& s = Info(ndSchema);
-    mText = s.sD;
     std::int32_t nR = 0, nC = 0;
     GetLoopCount(s, nR, nC);
-    if (nR > 1) {
-        mText += " (";
-        mText += std::to_string(nC);
-        mText += " of ";
-        mText += std::to_string(nR);
-        mText += ')';
+    // Loop nodes of one schema node and use count have the same text: share it.
+    const std::size_t nText = nR > 1 ? std::size_t(std::max(nC, 0)) : 0;
+    const bool bShare = (nR <= 1 || nC >= 0) && nText < 1024;
+    NodeInit init;
+    if (bShare && nText < s.loopTexts.size() && s.loopTexts[nText]) {
+        init.textOf = s.loopTexts[nText];
+    } else {
+        mText = s.sD;
+        if (nR > 1) {
+            mText += " (";
+            mText += std::to_string(nC);
+            mText += " of ";
+            mText += std::to_string(nR);
+            mText += ')';
+        }
+        init.sText = mText;
     }
     const bool bEnvelope = s.sLevel == "0001" || s.sLevel == "0002" || s.sLevel == "0003";
-    NodeInit init;
-    init.sText = mText;
     std::string sTag;
     if (s.loopTag) {
         init.tag = s.loopTag;
@@ -688,15 +768,19 @@ TreeNode clsTreeD::AddLoopNode(const TreeNode& ndSchema)
     const TreeNode nd = mpDoc->Node(mpDoc->Add(mndParent.Id(), Relation::Child, init));
     if (!s.loopTag)
         s.loopTag = mpDoc->TagIdOf(nd.Id());
+    if (bShare && !init.textOf) {
+        if (s.loopTexts.size() <= nText)
+            s.loopTexts.resize(nText + 1);
+        s.loopTexts[nText] = nd.Id();
+    }
     if (bEnvelope)
         mndEnvelope = nd;
     mndParent = nd;
     return nd;
 }
 
-TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, const TreeNode& ndSchema)
+TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaInfo& s)
 {
-    SchemaInfo& s = Info(ndSchema);
     // The tag's code part: "S" and the identifier's first three characters, padded.
     const std::string_view sId = Element(0);
     char head[4] = {'S', ' ', ' ', ' '};

@@ -62,6 +62,12 @@ private:
         std::uint8_t nSystem = 0;  // for type S: kLs, kHls, kEls, kEss, or 0
         bool bCodeXxx = false;
         std::string sCode;     // the I value after the type
+        std::uint64_t nCode = 0;  // sCode packed (PackCode)
+        bool bNext = false, bParent = false, bFirst = false;  // the three below are known
+        SchemaInfo* pNext = nullptr;
+        SchemaInfo* pParent = nullptr;
+        SchemaInfo* pFirst = nullptr;
+        std::vector<NodeId> loopTexts;  // a document loop node made for it, by use count
         std::int32_t nR = 0;
         bool bRBad = false;    // R present and not numeric
         std::int64_t nC = 0;
@@ -79,13 +85,16 @@ private:
         // (pre-order, into system nodes only): what a reset of this node
         // reaches is (nPre, nEnd). kNoPre: not on that walk.
         std::uint32_t nPre = kNoPre, nEnd = 0;
-        std::string sNumber, sD, sLevel, sLink;
+        std::string sNumber, sD, sLevel;
+        bool bLink = false;
+        std::string sLink;       // gfSnodeFQN, once bLink
         TagId loopTag;           // the tag of a document loop node for it (interned in the document)
         std::string sSegHead;    // the code part ("S" + 3 characters) of the cached segment tag
         TagId segTag;
     };
     enum : std::uint8_t { kLs = 1, kHls = 2, kEls = 3, kEss = 4 };
     static constexpr std::uint32_t kNoPre = 0xFFFFFFFFu;
+    static constexpr std::uint64_t kLongCode = ~std::uint64_t(0);
 
     void HandleSegment(std::string_view sSegment);
     void PlaceAtStart();
@@ -94,26 +103,42 @@ private:
     Result MatchLoop(SchemaInfo& s);
     Result MatchKeyedLoop(SchemaInfo& s, bool bHl);
     Result MatchKeyedSegment(SchemaInfo& s);
-    void EnterLoop(const TreeNode& ndLoop, const TreeNode& ndSystem);
-    void EnterContainer(const TreeNode& ndSystem);
+    void EnterLoop(SchemaInfo& loop, SchemaInfo& system);
+    void EnterContainer(SchemaInfo& system);
     void Advance();
 
-    TreeNode AddLoopNode(const TreeNode& ndSchema);
-    TreeNode AddSegmentNode(const TreeNode& ndParent, const TreeNode& ndSchema);
+    TreeNode AddLoopNode(SchemaInfo& s);
+    TreeNode AddSegmentNode(const TreeNode& ndParent, SchemaInfo& s);
     void AddUnmatched();
 
-    std::string_view Element(std::size_t n) const;
-    bool KeyMatch(const TreeNode& ndSchema, std::string_view sValue);
-    bool HasRoom(const TreeNode& ndSchema);
+    std::string_view Element(std::size_t n);
+    bool HasElement(std::size_t n)
+    {
+        SplitTo(n);
+        return n < mElements.size();
+    }
+    void SplitTo(std::size_t n);
+    bool KeyMatch(SchemaInfo& s, std::string_view sValue);
+    bool HasRoom(SchemaInfo& s);
+    // Element(0) is the code of s (packed compare).
+    bool IsCode(const SchemaInfo& s) const
+    {
+        return s.nCode != kLongCode && mnId != kLongCode ? s.nCode == mnId : s.sCode == mElements[0];
+    }
+    static std::uint64_t PackCode(std::string_view s);
 
     // ---- the schema cache ----
     SchemaInfo& Info(const TreeNode& nd);
+    TreeNode Node(const SchemaInfo& s) const { return mpSchema->Node(s.id); }
+    SchemaInfo* NextOf(SchemaInfo& s);
+    SchemaInfo* ParentOf(SchemaInfo& s);
+    SchemaInfo* FirstOf(SchemaInfo& s);
     std::uint32_t InfoIndex(const TreeNode& nd);
     void LoadInfo(SchemaInfo& s, const TreeNode& nd);
     void GetLoopCount(SchemaInfo& s, std::int32_t& nR, std::int32_t& nC);
     std::int32_t ReadCount(SchemaInfo& s);
     void IncLoopCount(SchemaInfo& s);
-    void ResetLoopCounts(const TreeNode& nd);
+    void ResetLoopCounts(SchemaInfo* p);
     bool Required(SchemaInfo& s);
     const std::string& Link(SchemaInfo& s);
     void Message(const std::string& sText);  // writes the counters back, then shows it
@@ -132,17 +157,23 @@ private:
     clsTree* mpSchema = nullptr;
     TreeNode mndRoot;       // document root
     TreeNode mndSchemaRoot;
-    TreeNode mndS;          // schema pointer
+    SchemaInfo* mpS = nullptr;  // schema pointer (null: none)
     TreeNode mndParent;     // document parent
     TreeNode mndEnvelope;   // last X, F or T node, or the root
 
     std::string_view msSegment;            // the segment being handled
     std::vector<std::string_view> mElements;  // its elements; 0 is the identifier
+    std::uint64_t mnId = 0;                // Element(0) packed
+    std::size_t mnSplitAt = 0;             // where the next element starts; npos: all cut
     std::deque<SchemaInfo> mInfos;         // stable references while matching adds more
     std::vector<SchemaInfo*> mInfoOf;      // by schema node id - mnInfoBase
     std::uint32_t mnInfoBase = 0;
     std::vector<std::uint32_t> mDirty;     // infos whose counter changed since the last write-back
-    std::vector<SchemaInfo*> mLive;        // infos a reset would change (counter not 0)
+    struct Live {
+        std::uint32_t nPre;
+        SchemaInfo* p;
+    };
+    std::vector<Live> mLive;               // infos a reset would change (counter not 0)
     std::string mText;                     // scratch for node texts
     ImageId mImgClosedData, mImgOpenData, mImgClosed, mImgOpen, mImgErrClosed, mImgErrOpen;
 };

@@ -25,16 +25,6 @@ clsTree::~clsTree() = default;
 
 // ---- Indices ------------------------------------------------------------------
 
-clsTree::Ix clsTree::ToIx(NodeId node) const
-{
-    if (node.value <= mIdBase)
-        return kNone;
-    const Ix ix = node.value - mIdBase;
-    if (ix >= mParent.size() || (mFlags[ix] & kRemoved))
-        return kNone;
-    return ix;
-}
-
 clsTree::Ix clsTree::CheckedIx(NodeId node, const char* sWhat) const
 {
     const Ix ix = ToIx(node);
@@ -43,7 +33,6 @@ clsTree::Ix clsTree::CheckedIx(NodeId node, const char* sWhat) const
     return ix;
 }
 
-bool clsTree::IsValid(NodeId node) const { return ToIx(node) != kNone; }
 
 // ---- Adding ---------------------------------------------------------------------
 
@@ -69,7 +58,14 @@ clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
     }
     mImage.push_back(init.image.value);
     mExpImage.push_back(init.expandedImage.value);
-    mText.push_back(bPayload ? mArena.Add(init.sPayload) : SharedText(init.sText));
+    if (bPayload) {
+        mText.push_back(mArena.Add(init.sPayload));
+    } else if (const Ix from = init.sText.empty() && init.textOf ? ToIx(init.textOf) : kNone;
+               from != kNone && !(mFlags[from] & kPayload)) {
+        mText.push_back(mText[from]);
+    } else {
+        mText.push_back(SharedText(init.sText));
+    }
     mColor.push_back(0);
     std::uint8_t nHead = 0;
     if (bPayload) {
@@ -147,10 +143,18 @@ void clsTree::Place(Ix rel, Relation relation, Ix child)
     case Relation::Child:
         parent = rel;
         Materialise(parent);  // lazy children come first
+        if (mBulk > 0 && !(mFlags[parent] & kDetached) && !(mFlags[child] & kDetached) &&
+            ((mFlags[parent] & kDeferred) || (mChildCount[parent] == 0 && mChildRoom[parent] == 0))) {
+            AppendDeferred(parent, child);
+            TouchChildOf(parent);
+            return;
+        }
+        Settle();
         nRow = mChildCount[parent];
         break;
     case Relation::Next:
     case Relation::Previous:
+        Settle();
         parent = mParent[rel];
         if (parent == kNone)
             throw TreeError("Add: a detached node has no siblings");
@@ -173,6 +177,53 @@ void clsTree::Place(Ix rel, Relation relation, Ix child)
     if (bNotify)
         for (TreeObserver* o : mObservers)
             o->Inserted(ToId(parent), nRow, nRow);
+}
+
+void clsTree::AppendDeferred(Ix parent, Ix child)
+{
+    // The children of a parent filled in a bulk update are chained from the
+    // last one backwards (mChildBegin: the last, mSlot: the one before) and
+    // get their range of the child-id array when first asked for, in one go.
+    if (!(mFlags[parent] & kDeferred)) {
+        mFlags[parent] |= kDeferred;
+        ++mnDeferred;
+        mSlot[child] = kNone;
+    } else {
+        mSlot[child] = mChildBegin[parent];
+    }
+    mChildBegin[parent] = child;
+    mParent[child] = parent;
+    ++mChildCount[parent];
+}
+
+void clsTree::SettleDeferred() const
+{
+    auto* self = const_cast<clsTree*>(this);  // logically const: the ranges always existed
+    std::size_t nTotal = self->mChildIds.size();
+    for (Ix ix = 0; ix < mParent.size(); ++ix)
+        if (mFlags[ix] & kDeferred)
+            nTotal += mChildCount[ix];
+    if (nTotal > std::numeric_limits<std::uint32_t>::max())
+        throw TreeError("too many nodes");
+    self->mChildIds.reserve(nTotal);
+    for (Ix ix = 0; ix < mParent.size(); ++ix) {
+        if (!(mFlags[ix] & kDeferred))
+            continue;
+        const std::uint32_t n = mChildCount[ix];
+        const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
+        self->mChildIds.resize(std::size_t(nBegin) + n);
+        Ix c = mChildBegin[ix];
+        for (std::uint32_t k = n; k-- > 0;) {
+            self->mChildIds[nBegin + k] = c;
+            const Ix before = mSlot[c];
+            self->mSlot[c] = nBegin + k;
+            c = before;
+        }
+        self->mChildBegin[ix] = nBegin;
+        self->mChildRoom[ix] = n;
+        self->mFlags[ix] &= std::uint8_t(~kDeferred);
+    }
+    self->mnDeferred = 0;
 }
 
 NodeId clsTree::Add(NodeId rel, Relation relation, const NodeInit& init)
@@ -259,6 +310,7 @@ void clsTree::ReserveNodes(std::size_t nCount)
 
 void clsTree::ReserveChildren(NodeId node, std::uint32_t nCount)
 {
+    Settle();
     const Ix ix = node ? CheckedIx(node, "ReserveChildren") : 0;
     EnsureRoom(ix, nCount);
 }
@@ -292,6 +344,7 @@ void clsTree::MarkRemoved(Ix top)
 
 void clsTree::RemoveChildren(NodeId parentId, std::uint32_t nFirst, std::uint32_t nCount)
 {
+    Settle();
     const Ix parent = parentId ? CheckedIx(parentId, "RemoveChildren") : 0;
     Materialise(parent);
     const std::uint32_t nHave = mChildCount[parent];
@@ -324,6 +377,7 @@ void clsTree::RemoveChildren(NodeId parentId, std::uint32_t nFirst, std::uint32_
 
 void clsTree::Remove(NodeId node)
 {
+    Settle();
     const Ix ix = CheckedIx(node, "Remove");
     if (mParent[ix] == kNone) {
         MarkRemoved(ix);  // a detached subtree: nobody saw it
@@ -352,6 +406,7 @@ void clsTree::RemoveAll()
     mColor.clear();
     mHead.clear();
     mChildIds.clear();
+    mnDeferred = 0;
     mGarbage = 0;
     mLive = 0;
     mSelected = 0;
@@ -381,6 +436,7 @@ void clsTree::RemoveAll()
 
 void clsTree::Compact()
 {
+    Settle();
     CompactChildIds();
     for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mChildRoom, &mTag})
         v->shrink_to_fit();
@@ -394,6 +450,7 @@ void clsTree::Compact()
 
 void clsTree::CompactChildIds()
 {
+    Settle();
     std::vector<Ix> ids;
     ids.reserve(mLive + 1);
     for (Ix ix = 0; ix < mParent.size(); ++ix) {
@@ -672,12 +729,6 @@ void clsTree::SetBackColor(NodeId node, std::uint32_t nRgb)
 
 // ---- Navigation ------------------------------------------------------------------------------
 
-NodeId clsTree::Parent(NodeId node) const
-{
-    const Ix ix = ToIx(node);
-    return ix == kNone ? NodeId{} : ToId(mParent[ix]);
-}
-
 std::uint32_t clsTree::ChildCount(NodeId node) const
 {
     const Ix ix = node ? ToIx(node) : 0;
@@ -695,6 +746,11 @@ NodeId clsTree::Child(NodeId node, std::uint32_t nRow) const
     Materialise(ix);
     if (nRow >= mChildCount[ix])
         return {};
+    if (mFlags[ix] & kDeferred) {
+        if (nRow + 1 == mChildCount[ix])
+            return ToId(mChildBegin[ix]);  // the last child, without settling
+        Settle();
+    }
     return ToId(mChildIds[mChildBegin[ix] + nRow]);
 }
 
@@ -714,23 +770,16 @@ bool clsTree::HasChildren(NodeId node) const
 
 std::uint32_t clsTree::Row(NodeId node) const
 {
+    Settle();
     const Ix ix = ToIx(node);
     if (ix == kNone || mParent[ix] == kNone)
         return 0;
     return mSlot[ix] - mChildBegin[mParent[ix]];
 }
 
-NodeId clsTree::Next(NodeId node) const
-{
-    const Ix ix = ToIx(node);
-    if (ix == kNone || mParent[ix] == kNone)
-        return {};
-    const Ix p = mParent[ix];
-    return mSlot[ix] + 1 < mChildBegin[p] + mChildCount[p] ? ToId(mChildIds[mSlot[ix] + 1]) : NodeId{};
-}
-
 NodeId clsTree::Previous(NodeId node) const
 {
+    Settle();
     const Ix ix = ToIx(node);
     if (ix == kNone || mParent[ix] == kNone)
         return {};
@@ -739,6 +788,7 @@ NodeId clsTree::Previous(NodeId node) const
 
 NodeId clsTree::FirstSibling(NodeId node) const
 {
+    Settle();
     const Ix ix = ToIx(node);
     if (ix == kNone)
         return {};
@@ -748,6 +798,7 @@ NodeId clsTree::FirstSibling(NodeId node) const
 
 NodeId clsTree::LastSibling(NodeId node) const
 {
+    Settle();
     const Ix ix = ToIx(node);
     if (ix == kNone)
         return {};
@@ -817,9 +868,11 @@ void clsTree::EndBulk()
 {
     if (mBulk == 0)
         return;
-    if (--mBulk == 0)
+    if (--mBulk == 0) {
+        Settle();
         for (TreeObserver* o : mObservers)
             o->Reset();
+    }
 }
 
 std::size_t clsTree::NodeBytes() const

@@ -70,6 +70,9 @@ struct NodeInit {
     // With sTag empty: the tag of an existing node of the same tree
     // (TagIdOf), taken without looking the text up again.
     TagId tag = {};
+    // Without a payload and with sText empty: the text of this node of the
+    // same tree (one without a payload), shared rather than stored again.
+    NodeId textOf = {};
 };
 
 inline constexpr std::uint32_t kWhite = 0xFFFFFF;  // the default background, 0xRRGGBB
@@ -233,6 +236,7 @@ private:
         kDetached = 1u << 3,  // in a subtree built by AddDetached, not yet attached
         kPending = 1u << 4,   // payload children not made yet
         kPayload = 1u << 5,   // mText holds the payload; the text is its head
+        kDeferred = 1u << 6,  // children appended in a bulk update, not in mChildIds yet (AppendDeferred)
     };
     static constexpr std::uint8_t kLongHead = 0xFF;  // head length in mLongHeads
 
@@ -242,6 +246,14 @@ private:
 
     Ix NewNode(const NodeInit& init, std::uint8_t nFlags);
     void InsertChild(Ix parent, std::uint32_t nRow, Ix child);
+    void AppendDeferred(Ix parent, Ix child);
+    // Gives deferred children their ranges; every reader of ranges and slots calls it.
+    void Settle() const
+    {
+        if (mnDeferred)
+            SettleDeferred();
+    }
+    void SettleDeferred() const;
     void EnsureRoom(Ix parent, std::uint32_t nRoom);
     void Place(Ix rel, Relation relation, Ix child);
     void ClearDetached(Ix top);
@@ -276,6 +288,7 @@ private:
 
     std::vector<Ix> mChildIds;
     std::size_t mGarbage = 0;  // child-id entries owned by no range
+    std::size_t mnDeferred = 0;  // parents with kDeferred
 
     std::uint32_t mIdBase = 0;
     std::size_t mLive = 0;
@@ -308,5 +321,35 @@ private:
     int mBulk = 0;
     mutable int mSilent = 0;  // inside the materialiser
 };
+
+// ---- Hot accessors, inline ---------------------------------------------------
+
+inline clsTree::Ix clsTree::ToIx(NodeId node) const
+{
+    if (node.value <= mIdBase)
+        return kNone;
+    const Ix ix = node.value - mIdBase;
+    if (ix >= mParent.size() || (mFlags[ix] & kRemoved))
+        return kNone;
+    return ix;
+}
+
+inline bool clsTree::IsValid(NodeId node) const { return ToIx(node) != kNone; }
+
+inline NodeId clsTree::Parent(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix == kNone ? NodeId{} : ToId(mParent[ix]);
+}
+
+inline NodeId clsTree::Next(NodeId node) const
+{
+    Settle();
+    const Ix ix = ToIx(node);
+    if (ix == kNone || mParent[ix] == kNone)
+        return {};
+    const Ix p = mParent[ix];
+    return mSlot[ix] + 1 < mChildBegin[p] + mChildCount[p] ? ToId(mChildIds[mSlot[ix] + 1]) : NodeId{};
+}
 
 }  // namespace orr
