@@ -81,11 +81,22 @@ bool clsTreeDSave::WriteFile(const std::string& sFile, const TreeNode& ndRoot)
 
 void clsTreeDSave::WriteChildren(const TreeNode& nd, std::string& out)
 {
-    for (TreeNode child = nd.FirstChild(); child; child = child.Next()) {
-        if (gfDnodeType(child) == 'S')
-            WriteSegment(child, out);
-        else
-            WriteChildren(child, out);
+    // Depth-first in tree order without calling itself: a document nested
+    // thousands of loops deep would overflow the stack (docs/RELIABILITY.md).
+    TreeNode cur = nd.FirstChild();
+    while (cur) {
+        if (gfDnodeType(cur) == 'S') {
+            WriteSegment(cur, out);
+        } else if (TreeNode first = cur.FirstChild()) {
+            cur = first;
+            continue;
+        }
+        while (!cur.Next()) {
+            cur = cur.Parent();
+            if (!cur || cur.Id() == nd.Id())
+                return;
+        }
+        cur = cur.Next();
     }
 }
 

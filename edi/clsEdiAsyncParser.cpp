@@ -136,7 +136,7 @@ std::size_t clsEdiAsyncParser::FindStop(std::string_view s) const
                 return i;
         return npos;
     }
-    if (mnSelimiter > 255)
+    if (mnSelimiter > 255 || s.empty())  // memchr must not see the null data of an empty view
         return npos;
     const void* p = std::memchr(s.data(), int(mnSelimiter), s.size());
     return p ? std::size_t(static_cast<const char*>(p) - s.data()) : npos;

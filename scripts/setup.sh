@@ -25,6 +25,19 @@ cmake --build "$build" -j "$(nproc)"
 case "$mode" in
   test)
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+    # Second stage: the core test suite built with AddressSanitizer and
+    # UndefinedBehaviorSanitizer (leaks included), GUI off, in its own build
+    # folder. Any sanitizer report fails its test, and the script with it.
+    # ORRINDALE_SANITIZE_STAGE=0 skips it (docs/RELIABILITY.md).
+    if [ "${ORRINDALE_SANITIZE_STAGE:-1}" != 0 ]; then
+      asan_build=${ORRINDALE_ASAN_BUILD_DIR:-build-asan}
+      cmake -S . -B "$asan_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORRINDALE_BUILD_GUI=OFF \
+        -DORRINDALE_SANITIZE=address,undefined
+      cmake --build "$asan_build" -j "$(nproc)"
+      ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --test-dir "$asan_build" --output-on-failure -j "$(nproc)"
+    fi
     ;;
   run)
     # Portable mode: settings and work files stay inside the build folder.

@@ -1,0 +1,107 @@
+#include "fuzz/FuzzDocuments.h"
+
+#include <map>
+#include <memory>
+
+#include "app/modGlobals.h"
+#include "doctree/modNodeD.h"
+#include "edi/modGuessEdi.h"
+#include "fuzz/FuzzSupport.h"
+#include "schema/clsDefFiles.h"
+#include "schema/clsTreeS.h"
+
+namespace orr::fuzz {
+
+namespace {
+
+clsDefFiles& Library()
+{
+    static clsDefFiles* files = [] {
+        FuzzEnv& env = Env();
+        auto defs = RealDefinitions();
+        defs["docT1.def"] = kDocT1;
+        PackContainer(env.config->DefinitionFile, defs);
+        auto* f = new clsDefFiles;
+        if (!f->RefreshBinFile())
+            std::abort();
+        gDefFiles = f;
+        return f;
+    }();
+    return *files;
+}
+
+}  // namespace
+
+Schema& SchemaFor(std::string_view sText, SepCode nDelimiter)
+{
+    static std::map<std::string, std::unique_ptr<Schema>> cache;
+    clsDefFiles& files = Library();
+    std::string sType = "T1";
+    if (nDelimiter < 256) {
+        const std::string sKey = std::string("ST") + char(nDelimiter);
+        std::size_t pos = sText.find(sKey);
+        if (pos != std::string_view::npos) {
+            pos += sKey.size();
+            std::size_t end = pos;
+            while (end < sText.size() && end - pos < 8 && std::isalnum((unsigned char)sText[end]))
+                ++end;
+            const std::string sCandidate(sText.substr(pos, end - pos));
+            bool bKnown = false;
+            for (const DefEntry& e : files.Entries())
+                if (gfSameName(e.sName, "doc" + sCandidate + ".def"))
+                    bKnown = true;
+            if (!sCandidate.empty() && bKnown)
+                sType = sCandidate;
+        }
+    }
+    auto& slot = cache[sType];
+    if (!slot) {
+        slot = std::make_unique<Schema>();
+        clsTreeS builder;
+        slot->ndRoot = slot->tree.Node(builder.Build(slot->tree, sType));
+        if (!slot->ndRoot)
+            std::abort();
+    }
+    // No reset here: the builder resets the repeat counts at the first
+    // segment of every build (Part 4.2).
+    return *slot;
+}
+
+void Separators(std::string_view sText, SepCode& nDelimiter, SepCode& nSelimiter)
+{
+    const GuessResult r = gfGuessText(sText.substr(0, kGuessLength), "fuzz.edi", *Env().config);
+    if (r.bFound) {
+        nDelimiter = r.nDelimiter;
+        nSelimiter = r.nSelimiter;
+    } else {
+        nDelimiter = '*';
+        nSelimiter = '~';
+    }
+}
+
+namespace {
+
+void DumpInto(const TreeNode& nd, int nDepth, std::string& out, bool& bEmptySegment)
+{
+    for (TreeNode c = nd.FirstChild(); c; c = c.Next()) {
+        out.append(std::size_t(nDepth), ' ');
+        out += std::string(c.Text()) + "|" + c.Tag() + "|" + c.Image() + "\n";
+        if (gfDnodeType(c) == 'S' && !c.FirstChild())
+            bEmptySegment = true;
+        DumpInto(c, nDepth + 1, out, bEmptySegment);
+    }
+}
+
+}  // namespace
+
+std::string Dump(const TreeNode& nd, bool* pEmptySegment)
+{
+    std::string out;
+    bool bEmpty = false;
+    DumpInto(nd, 0, out, bEmpty);
+    if (pEmptySegment)
+        *pEmptySegment = bEmpty;
+    return out;
+}
+
+}  // namespace orr::fuzz

@@ -1,0 +1,32 @@
+#pragma once
+// Fixed schemas for the document harnesses: the real definition library plus
+// the test document T1, packed once; each schema is built once and reused
+// (the document builder resets its repeat counts at the first segment).
+#include <string>
+#include <string_view>
+
+#include "app/clsConfig.h"
+#include "schema/TreeNode.h"
+#include "schema/clsTree.h"
+
+namespace orr::fuzz {
+
+struct Schema {
+    clsTree tree;
+    TreeNode ndRoot;
+};
+
+// The schema for the document type named by the first "ST" segment of the
+// text (ST, the element separator, the type), or T1 when there is none or
+// the library has no such document.
+Schema& SchemaFor(std::string_view sText, SepCode nDelimiter);
+
+// Separators as the program would open the text with: detected when
+// detection succeeds, else "*" and "~".
+void Separators(std::string_view sText, SepCode& nDelimiter, SepCode& nSelimiter);
+
+// Text, tag and image of every node below nd, elements included, one line
+// each. *pEmptySegment tells whether a segment node has no element children.
+std::string Dump(const TreeNode& nd, bool* pEmptySegment = nullptr);
+
+}  // namespace orr::fuzz

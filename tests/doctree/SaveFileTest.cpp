@@ -1,0 +1,233 @@
+// The save path of the document window (Part 7.3, WriteToFile): backup,
+// restore on failure, forced delete of a read-only backup, and the exact
+// messages, with injected failures.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "doctree/modSaveFile.h"
+#include "tests/support/DocTreeFixture.h"
+
+namespace orr {
+namespace {
+
+namespace fs = std::filesystem;
+using test::BuildText;
+using test::BuiltDocument;
+using test::TestEnv;
+
+const char* const kOld = "ISA*OLD CONTENT~\n";
+
+struct SaveFile : ::testing::Test {
+    TestEnv env;
+    BuiltDocument doc;
+    std::string sFile;
+    std::string sText;  // what the writer gives for the document
+
+    void SetUp() override
+    {
+        test::LoadTestDefinitions(env);
+        BuildText(env, doc, test::kValidT1);
+        ASSERT_EQ(doc.nError, 0);
+        sFile = env.Path("order.edi");
+        sText = std::string(test::kValidT1);
+        // The writer joins the segments without line breaks (answer No).
+        std::erase(sText, '\n');
+        env.ui.Clear();
+    }
+
+    bool Save(bool& bChanged, const SaveFileOps& ops = {}, bool bQuestion = true)
+    {
+        if (bQuestion)
+            env.ui.QueueAnswer(MsgAnswer::No);  // "add a CR and LF ...?"
+        return gfWriteToFile(sFile, doc.ndRoot, '*', '~', bChanged, ops);
+    }
+
+    // Messages other than the writer's line-break question.
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> out;
+        for (const auto& c : env.ui.Calls())
+            if (c.kind == test::UiCall::Message && c.buttons == MsgButtons::OK)
+                out.push_back(c.sText);
+        return out;
+    }
+};
+
+TEST_F(SaveFile, NewFileIsWrittenWithoutBackup)
+{
+    bool bChanged = true;
+    EXPECT_TRUE(Save(bChanged));
+    EXPECT_FALSE(bChanged);
+    EXPECT_EQ(TestEnv::ReadFile(sFile), sText);
+    EXPECT_FALSE(fs::exists(sFile + " Backup"));
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(env.ui.AllAnswersUsed());
+}
+
+TEST_F(SaveFile, PreviousContentStaysInTheBackupAndASecondSaveReplacesIt)
+{
+    TestEnv::WriteFile(sFile, kOld);
+    bool bChanged = true;
+    ASSERT_TRUE(Save(bChanged));
+    EXPECT_EQ(gfBackupName(sFile), sFile + " Backup");
+    EXPECT_EQ(TestEnv::ReadFile(sFile), sText);
+    EXPECT_EQ(TestEnv::ReadFile(sFile + " Backup"), kOld);
+
+    bChanged = true;
+    ASSERT_TRUE(Save(bChanged));
+    EXPECT_EQ(TestEnv::ReadFile(sFile + " Backup"), sText);
+    EXPECT_FALSE(bChanged);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(SaveFile, ReadOnlyBackupIsDeletedByForce)
+{
+    TestEnv::WriteFile(sFile, kOld);
+    TestEnv::WriteFile(sFile + " Backup", "older\n");
+    fs::permissions(sFile + " Backup", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    bool bChanged = true;
+    ASSERT_TRUE(Save(bChanged));
+    EXPECT_EQ(TestEnv::ReadFile(sFile + " Backup"), kOld);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(SaveFile, InjectedWriterFailureRestoresThePreviousFile)
+{
+    TestEnv::WriteFile(sFile, kOld);
+    SaveFileOps ops;
+    ops.fnWrite = [](const std::string& sPath, const TreeNode&, SepCode, SepCode, std::string& sError) {
+        TestEnv::WriteFile(sPath, "ISA*PARTIAL");  // a half-written file
+        sError = "No space left on device: " + sPath;
+        return false;
+    };
+    bool bChanged = false;
+    EXPECT_FALSE(Save(bChanged, ops, false));
+    EXPECT_TRUE(bChanged);
+    EXPECT_EQ(TestEnv::ReadFile(sFile), kOld);
+    EXPECT_FALSE(fs::exists(sFile + " Backup"));  // moved back
+    ASSERT_EQ(env.ui.Calls().size(), 1u);
+    EXPECT_EQ(env.ui.Calls()[0].sText, "File save failed.\r\n\r\nError:No space left on device: " + sFile);
+    EXPECT_EQ(env.ui.Calls()[0].icon, MsgIcon::Critical);
+}
+
+TEST_F(SaveFile, InjectedWriterFailureOfANewFileLeavesNoFile)
+{
+    SaveFileOps ops;
+    ops.fnWrite = [](const std::string& sPath, const TreeNode&, SepCode, SepCode, std::string& sError) {
+        TestEnv::WriteFile(sPath, "ISA*PARTIAL");
+        sError = "Input/output error";
+        return false;
+    };
+    bool bChanged = false;
+    EXPECT_FALSE(Save(bChanged, ops, false));
+    EXPECT_TRUE(bChanged);
+    EXPECT_FALSE(fs::exists(sFile));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"File save failed.\r\n\r\nError:Input/output error"}));
+}
+
+TEST_F(SaveFile, VanishedBackupIsReported)
+{
+    TestEnv::WriteFile(sFile, kOld);
+    SaveFileOps ops;
+    ops.fnWrite = [](const std::string& sPath, const TreeNode&, SepCode, SepCode, std::string& sError) {
+        fs::remove(sPath + " Backup");  // someone else removed it meanwhile
+        sError = "disk gone";
+        return false;
+    };
+    bool bChanged = false;
+    EXPECT_FALSE(Save(bChanged, ops, false));
+    EXPECT_TRUE(bChanged);
+    ASSERT_EQ(env.ui.Calls().size(), 2u);
+    EXPECT_EQ(env.ui.Calls()[0].sText, "No backup file can be restore.");
+    EXPECT_EQ(env.ui.Calls()[0].icon, MsgIcon::Information);
+    EXPECT_EQ(env.ui.Calls()[1].sText, "File save failed.\r\n\r\nError:disk gone");
+    EXPECT_EQ(env.ui.Calls()[1].icon, MsgIcon::Critical);
+}
+
+TEST_F(SaveFile, RealWriterFailureIsReportedTwice)
+{
+    sFile = env.Path("no-such-folder/order.edi");  // cannot be created
+    bool bChanged = false;
+    EXPECT_FALSE(Save(bChanged));
+    EXPECT_TRUE(bChanged);
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].rfind("Error:No such file or directory: " + sFile, 0), 0u);  // the writer's report
+    EXPECT_EQ(messages[1], "File save failed.\r\n\r\nError:No such file or directory: " + sFile);
+}
+
+std::filesystem::filesystem_error Refusal(const std::string& sFrom, const std::string& sTo)
+{
+    return fs::filesystem_error("rename", sFrom, sTo, std::error_code(EACCES, std::generic_category()));
+}
+
+TEST_F(SaveFile, RefusedRenameToTheBackupEndsTheSaveAndKeepsTheFile)
+{
+    TestEnv::WriteFile(sFile, kOld);
+    bool bWritten = false;
+    SaveFileOps ops;
+    ops.fnRename = [](const std::string& sFrom, const std::string& sTo) { throw Refusal(sFrom, sTo); };
+    ops.fnWrite = [&](const std::string&, const TreeNode&, SepCode, SepCode, std::string&) {
+        bWritten = true;
+        return true;
+    };
+    bool bChanged = true;
+    EXPECT_FALSE(Save(bChanged, ops, false));
+    EXPECT_FALSE(bWritten);
+    EXPECT_TRUE(bChanged);  // untouched
+    EXPECT_EQ(TestEnv::ReadFile(sFile), kOld);
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"Error:Permission denied: " + sFile + "\r\n\r\nError Code:13"}));
+}
+
+TEST_F(SaveFile, RefusedRestoreLeavesThePreviousContentInTheBackup)
+{
+    TestEnv::WriteFile(sFile, kOld);
+    int nRenames = 0;
+    SaveFileOps ops;
+    ops.fnRename = [&](const std::string& sFrom, const std::string& sTo) {
+        if (++nRenames == 2)
+            throw Refusal(sFrom, sTo);
+        fs::rename(sFrom, sTo);
+    };
+    ops.fnWrite = [](const std::string&, const TreeNode&, SepCode, SepCode, std::string& sError) {
+        sError = "write failed";
+        return false;
+    };
+    bool bChanged = false;
+    EXPECT_FALSE(Save(bChanged, ops, false));
+    EXPECT_EQ(TestEnv::ReadFile(sFile + " Backup"), kOld);  // recoverable
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"Error:Permission denied: " + sFile + " Backup\r\n\r\nError Code:13"}));
+}
+
+TEST_F(SaveFile, ReadOnlyFolderRefusesTheRename)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root renames in a read-only folder";
+    const std::string sDir = env.Path("locked");
+    fs::create_directory(sDir);
+    sFile = sDir + "/order.edi";
+    TestEnv::WriteFile(sFile, kOld);
+    fs::permissions(sDir, fs::perms::owner_read | fs::perms::owner_exec);
+    bool bChanged = true;
+    EXPECT_FALSE(Save(bChanged, {}, false));
+    fs::permissions(sDir, fs::perms::owner_all);
+    EXPECT_EQ(TestEnv::ReadFile(sFile), kOld);
+    EXPECT_FALSE(fs::exists(sFile + " Backup"));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind("Error:Permission denied: " + sFile, 0), 0u);
+}
+
+TEST_F(SaveFile, EmptyFileNameIsAnIllogicReport)
+{
+    bool bChanged = true;
+    EXPECT_FALSE(gfWriteToFile("", doc.ndRoot, '*', '~', bChanged));
+    EXPECT_TRUE(bChanged);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("\r\nWriteToFile:No file name.\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orr
