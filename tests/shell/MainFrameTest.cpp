@@ -399,6 +399,47 @@ TEST(MainFrame, ClosingAsksTheDocumentWindowsFirst)
     EXPECT_TRUE(frame.ChildForms().empty());
 }
 
+TEST(MainFrame, KeyPanelsAndWindowArrangement)
+{
+    ShellEnv env;
+    FakeWindows docs;
+    frmMain frame;
+    frame.resize(800, 600);
+    frame.show();
+
+    // Lock states are read from what is typed.
+    EXPECT_FALSE(frame.sbCaps->isEnabled());
+    QTest::keyClick(&frame, 'A');  // an unshifted capital: Caps Lock is on
+    EXPECT_TRUE(frame.sbCaps->isEnabled());
+    QTest::keyClick(&frame, Qt::Key_Insert);
+    QTest::keyClick(&frame, Qt::Key_5, Qt::KeypadModifier);
+    EXPECT_FALSE(frame.sbIns->isEnabled());
+    EXPECT_TRUE(frame.sbNum->isEnabled());
+    QTest::keyClick(&frame, 'a');
+    EXPECT_FALSE(frame.sbCaps->isEnabled());
+    QTest::keyClick(&frame, 'A', Qt::ShiftModifier);
+    EXPECT_FALSE(frame.sbCaps->isEnabled());
+
+    for (int i = 0; i < 2; ++i) {
+        ChooseType(QStringLiteral("850"));
+        frame.MainFileNew();
+    }
+    const QList<QMdiSubWindow*> subs = frame.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(subs.size(), 2);
+    const QRect area = frame.MdiArea()->viewport()->rect();
+    frame.mnuWindowTileVertical->trigger();  // side by side
+    EXPECT_EQ(subs[0]->geometry(), QRect(0, 0, area.width() / 2, area.height()));
+    EXPECT_EQ(subs[1]->geometry().left(), area.width() / 2);
+    frame.mnuWindowTileHorizontal->trigger();  // one above the other
+    EXPECT_EQ(subs[0]->geometry(), QRect(0, 0, area.width(), area.height() / 2));
+    EXPECT_EQ(subs[1]->geometry().top(), area.height() / 2);
+    subs[0]->showMinimized();
+    subs[0]->move(200, 10);
+    frame.mnuWindowArrangeIcons->trigger();  // minimised windows line up at the bottom
+    EXPECT_EQ(subs[0]->geometry().left(), 0);
+    EXPECT_EQ(subs[0]->geometry().bottom(), area.height() - 1);
+}
+
 TEST(MainFrame, ViewTogglesAndHelp)
 {
     ShellEnv env;
