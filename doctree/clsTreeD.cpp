@@ -1,5 +1,6 @@
 #include "doctree/clsTreeD.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <climits>
@@ -322,17 +323,24 @@ void clsTreeD::IncLoopCount(SchemaInfo& s)
         s.bDirty = true;
         mDirty.push_back(nIndex);
     }
-    SetLive(nIndex);
+    SetLive(s);
 }
 
-void clsTreeD::SetLive(std::uint32_t nIndex)
+void clsTreeD::SetLive(SchemaInfo& s)
 {
-    SchemaInfo& s = mInfos[nIndex];
-    const bool bLive = s.bCText && s.bCWritable && (s.nC != 0 || s.bCBad);
-    if (bLive && !s.bLive) {
-        s.bLive = true;
+    // Only nodes on the walk from the root are reset through mLive (a node
+    // off it is reset by the walk of its own ancestor, also off it).
+    if (s.bLive || s.nPre == kNoPre || !(s.bCText && s.bCWritable && (s.nC != 0 || s.bCBad)))
+        return;
+    s.bLive = true;
+    // Sorted by walk number; matching moves forward, so mostly at the end.
+    if (mLive.empty() || mLive.back().nPre < s.nPre) {
         mLive.push_back({s.nPre, &s});
+        return;
     }
+    const auto at = std::lower_bound(mLive.begin(), mLive.end(), s.nPre,
+                                     [](const Live& l, std::uint32_t n) { return l.nPre < n; });
+    mLive.insert(at, {s.nPre, &s});
 }
 
 void clsTreeD::NumberResetWalk()
@@ -358,7 +366,7 @@ void clsTreeD::NumberResetWalk()
         top.bDone = true;
         SchemaInfo& s = mInfos[top.nIndex];
         s.nPre = nNext++;
-        SetLive(top.nIndex);
+        SetLive(s);
         if (s.cType != 'S')
             continue;
         const TreeNode nd = top.nd;  // top may move as the stack grows
@@ -402,25 +410,22 @@ void clsTreeD::ResetLoopCounts(SchemaInfo* p)
         }
         return;
     }
-    // Only counters that are not 0 can change.
+    // Only counters that are not 0 can change: those in (nPre, nEnd) of mLive.
     const std::uint32_t nPre = top.nPre, nEnd = top.nEnd;
-    for (std::size_t i = 0; i < mLive.size();) {
-        const std::uint32_t n = mLive[i].nPre;
-        if (n == kNoPre || n <= nPre || n >= nEnd) {
-            ++i;
-            continue;
-        }
-        SchemaInfo& s = *mLive[i].p;
+    const auto first = std::upper_bound(mLive.begin(), mLive.end(), nPre,
+                                        [](std::uint32_t n, const Live& l) { return n < l.nPre; });
+    auto last = first;
+    for (; last != mLive.end() && last->nPre < nEnd; ++last) {
+        SchemaInfo& s = *last->p;
         s.nC = 0;
         s.bCBad = false;
         s.bLive = false;
-        mLive[i] = mLive.back();
-        mLive.pop_back();
         if (!s.bDirty) {
             s.bDirty = true;
             mDirty.push_back(s.nIndex);
         }
     }
+    mLive.erase(first, last);
 }
 
 void clsTreeD::WriteBackCounts()

@@ -145,7 +145,7 @@ private:
     void WriteBackCounts();
     void ClearInfos();
     void NumberResetWalk();
-    void SetLive(std::uint32_t nIndex);
+    void SetLive(SchemaInfo& s);
 
     clsEdiAsyncParser mParser;
     SepCode mnDelimiter;

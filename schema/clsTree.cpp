@@ -143,8 +143,9 @@ void clsTree::Place(Ix rel, Relation relation, Ix child)
     case Relation::Child:
         parent = rel;
         Materialise(parent);  // lazy children come first
-        if (mBulk > 0 && !(mFlags[parent] & kDetached) && !(mFlags[child] & kDetached) &&
-            ((mFlags[parent] & kDeferred) || (mChildCount[parent] == 0 && mChildRoom[parent] == 0))) {
+        if (mBulk > 0 && !(mFlags[parent] & kDetached) && !(mFlags[child] & kDetached) && child > parent &&
+            ((mFlags[parent] & kDeferred) ? child > mChildBegin[parent]
+                                          : mChildCount[parent] == 0 && mChildRoom[parent] == 0)) {
             AppendDeferred(parent, child);
             TouchChildOf(parent);
             return;
@@ -181,15 +182,12 @@ void clsTree::Place(Ix rel, Relation relation, Ix child)
 
 void clsTree::AppendDeferred(Ix parent, Ix child)
 {
-    // The children of a parent filled in a bulk update are chained from the
-    // last one backwards (mChildBegin: the last, mSlot: the one before) and
-    // get their range of the child-id array when first asked for, in one go.
+    // The children of a parent filled in a bulk update are only counted
+    // (mChildBegin holds the last one) and get their range of the child-id
+    // array when first asked for, all in one pass.
     if (!(mFlags[parent] & kDeferred)) {
         mFlags[parent] |= kDeferred;
         ++mnDeferred;
-        mSlot[child] = kNone;
-    } else {
-        mSlot[child] = mChildBegin[parent];
     }
     mChildBegin[parent] = child;
     mParent[child] = parent;
@@ -199,29 +197,33 @@ void clsTree::AppendDeferred(Ix parent, Ix child)
 void clsTree::SettleDeferred() const
 {
     auto* self = const_cast<clsTree*>(this);  // logically const: the ranges always existed
-    std::size_t nTotal = self->mChildIds.size();
+    std::size_t nTotal = mChildIds.size();
     for (Ix ix = 0; ix < mParent.size(); ++ix)
         if (mFlags[ix] & kDeferred)
             nTotal += mChildCount[ix];
     if (nTotal > std::numeric_limits<std::uint32_t>::max())
         throw TreeError("too many nodes");
-    self->mChildIds.reserve(nTotal);
+    // A parent comes before its children, and deferred children were
+    // appended in the order they were made: one pass in index order puts
+    // each in its place.
+    std::uint32_t nOffset = std::uint32_t(mChildIds.size());
+    self->mChildIds.resize(nTotal);
     for (Ix ix = 0; ix < mParent.size(); ++ix) {
-        if (!(mFlags[ix] & kDeferred))
-            continue;
-        const std::uint32_t n = mChildCount[ix];
-        const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
-        self->mChildIds.resize(std::size_t(nBegin) + n);
-        Ix c = mChildBegin[ix];
-        for (std::uint32_t k = n; k-- > 0;) {
-            self->mChildIds[nBegin + k] = c;
-            const Ix before = mSlot[c];
-            self->mSlot[c] = nBegin + k;
-            c = before;
+        if (mFlags[ix] & kRemoved)
+            continue;  // removed before this bulk update: never a deferred child or parent
+        const Ix p = mParent[ix];
+        if (p != kNone && (mFlags[p] & kDeferred)) {
+            const std::uint32_t nSlot = mChildBegin[p] + self->mChildRoom[p]++;
+            self->mChildIds[nSlot] = ix;
+            self->mSlot[ix] = nSlot;
+            if (mChildRoom[p] == mChildCount[p])
+                self->mFlags[p] &= std::uint8_t(~kDeferred);
         }
-        self->mChildBegin[ix] = nBegin;
-        self->mChildRoom[ix] = n;
-        self->mFlags[ix] &= std::uint8_t(~kDeferred);
+        if (mFlags[ix] & kDeferred) {
+            self->mChildBegin[ix] = nOffset;
+            self->mChildRoom[ix] = 0;
+            nOffset += mChildCount[ix];
+        }
     }
     self->mnDeferred = 0;
 }
