@@ -2,10 +2,14 @@
 // A private world for a window test: temporary directory, in-memory
 // settings and configuration, a scripted user, a loaded definition store,
 // and no real file dialogs.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTimer>
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "app/modGlobals.h"
 #include "schema/clsDefFiles.h"
