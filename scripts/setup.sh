@@ -46,6 +46,8 @@ case "$mode" in
     cp "$build/bin/EdiDef.bin" "$home/"
     cp examples/*.edi "$home/" 2>/dev/null || true
     shift || true
+    # With no file named, the bundled purchase order opens (pick type 850).
+    [ $# -gt 0 ] || set -- "$home/850-purchase-order.edi"
     ORRINDALE_HOME="$home" exec "$build/bin/orrindale" "$@"
     ;;
   *)
