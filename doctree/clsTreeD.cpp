@@ -289,25 +289,10 @@ void clsTreeD::Message(const std::string& sText)
     gfMsgBox(sText, MsgIcon::Critical);
 }
 
-std::int32_t clsTreeD::ReadCount(SchemaInfo& s)
+std::int32_t clsTreeD::BadNumber()
 {
-    if (!s.bCText)
-        return 0;
-    if (s.bCBad || s.nC > INT32_MAX || s.nC < INT32_MIN) {
-        Message("Expecting nuneric data.");
-        return 0;
-    }
-    return std::int32_t(s.nC);
-}
-
-void clsTreeD::GetLoopCount(SchemaInfo& s, std::int32_t& nR, std::int32_t& nC)
-{
-    nR = s.nR;
-    if (s.bRBad) {
-        Message("Expecting nuneric data.");
-        nR = 0;
-    }
-    nC = ReadCount(s);
+    Message("Expecting nuneric data.");
+    return 0;
 }
 
 void clsTreeD::IncLoopCount(SchemaInfo& s)
@@ -639,6 +624,12 @@ void clsTreeD::EnterContainer(SchemaInfo& system)
 {
     const TreeNode ndLast = mndParent.LastChild();
     const std::string& sNumber = system.sNumber;
+    // The container made for this system node last time: its tag holds the
+    // system node's path, which ends with its number.
+    if (ndLast && system.loopTag && mpDoc->TagIdOf(ndLast.Id()) == system.loopTag) {
+        mndParent = ndLast;
+        return;
+    }
     if (ndLast) {
         const std::string& sTag = ndLast.Tag();
         const auto star = sTag.find('*');

@@ -3,6 +3,7 @@
 // against the schema tree. The first segment that cannot be placed stops
 // matching; it and every later segment hang, marked as errors, under the last
 // interchange, group or transaction node.
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -135,8 +136,22 @@ private:
     SchemaInfo* FirstOf(SchemaInfo& s);
     std::uint32_t InfoIndex(const TreeNode& nd);
     void LoadInfo(SchemaInfo& s, const TreeNode& nd);
-    void GetLoopCount(SchemaInfo& s, std::int32_t& nR, std::int32_t& nC);
-    std::int32_t ReadCount(SchemaInfo& s);
+    // gfSnodeGetLoopCount and the C half of it on the cache; a value that is
+    // not numeric shows the message (BadNumber) and reads 0.
+    void GetLoopCount(SchemaInfo& s, std::int32_t& nR, std::int32_t& nC)
+    {
+        nR = s.bRBad ? BadNumber() : s.nR;
+        nC = ReadCount(s);
+    }
+    std::int32_t ReadCount(SchemaInfo& s)
+    {
+        if (!s.bCText)
+            return 0;
+        if (s.bCBad || s.nC > INT32_MAX || s.nC < INT32_MIN) [[unlikely]]
+            return BadNumber();
+        return std::int32_t(s.nC);
+    }
+    [[gnu::cold, gnu::noinline]] std::int32_t BadNumber();
     void IncLoopCount(SchemaInfo& s);
     void ResetLoopCounts(SchemaInfo* p);
     bool Required(SchemaInfo& s);
