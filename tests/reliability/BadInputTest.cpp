@@ -173,6 +173,14 @@ TEST(BadInput, MixedLineEndsAndByteOrderMarkReadLikeTheCleanFile)
     BuildText(env, bom, "\xEF\xBB\xBF" + sMixed);
     EXPECT_EQ(bom.nError, 0);
     EXPECT_EQ(Outline(bom.ndRoot), sExpected);
+
+    // Detection finds the same separators with or without the mark.
+    const GuessResult plain = gfGuessText(sMixed, "mixed.edi", *env.config);
+    const GuessResult marked = gfGuessText("\xEF\xBB\xBF" + sMixed, "bom.edi", *env.config);
+    EXPECT_TRUE(plain.bFound);
+    EXPECT_TRUE(marked.bFound) << marked.sMessage;
+    EXPECT_EQ(marked.nDelimiter, plain.nDelimiter);
+    EXPECT_EQ(marked.nSelimiter, plain.nSelimiter);
 }
 
 // ---- definitions -------------------------------------------------------------------
