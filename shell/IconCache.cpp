@@ -111,6 +111,13 @@ IconCache::IconCache()
             Add(QStringLiteral("cop") + key, cop);
         }
     }
+    // Document elements look like the schema's data elements.
+    for (const auto& [alias, base] : {std::pair{QStringLiteral("dde"), QStringLiteral("de")},
+                                      std::pair{QStringLiteral("ddeoptional"), QStringLiteral("deoptional")},
+                                      std::pair{QStringLiteral("ddenotused"), QStringLiteral("denotused")}})
+        for (const QString& prefix : {QString(), QStringLiteral("cut"), QStringLiteral("cop")})
+            if (Has(prefix + base))
+                Add(prefix + alias, Icon(prefix + base));
 }
 
 void IconCache::Add(const QString& sKey, const QIcon& icon)

@@ -492,6 +492,7 @@ TEST(IconCache, EveryKeyHasItsImageAndClipboardForms)
     EXPECT_EQ(cop.pixel(4, 10), plain.pixel(4, 10));
     EXPECT_TRUE(icons.Has(QStringLiteral("copnullsegment")));
     EXPECT_FALSE(icons.Has(QStringLiteral("cutnew")));  // toolbar images have no clipboard forms
+    EXPECT_TRUE(icons.Has(QStringLiteral("dde")) && icons.Has(QStringLiteral("cutddeoptional")));
     EXPECT_TRUE(icons.Icon(QStringLiteral("nosuchkey")).isNull());
     EXPECT_EQ(icons.IndexOf(QStringLiteral("nosuchkey")), -1);
     EXPECT_EQ(&icons.At(icons.IndexOf(QStringLiteral("de"))), &icons.At(icons.IndexOf(QStringLiteral("de"))));
