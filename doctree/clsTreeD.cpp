@@ -502,6 +502,57 @@ clsTreeD::SchemaInfo* clsTreeD::FirstOf(SchemaInfo& s)
     return s.pFirst;
 }
 
+// True when matching the current segment at s gives "not here" whatever the
+// counters say, without a message or any other effect: then Match just goes
+// on to the next sibling, and a run of such siblings can be passed at once.
+bool clsTreeD::Skippable(SchemaInfo& s)
+{
+    if (mnId == kLongCode || s.bRBad || s.bCBad)
+        return false;
+    if (s.cType == 'R')
+        return !s.bCodeXxx && s.nCode != kLongCode && s.nCode != mnId && !Required(s);
+    if (s.cType != 'S')
+        return false;
+    switch (s.nSystem) {
+    case kLs: {
+        SchemaInfo* first = FirstOf(s);
+        return first && first->cType == 'R' && first->nCode != kLongCode && first->nCode != mnId && !Required(*first);
+    }
+    case kHls:
+        return mnId != PackCode("HL");
+    case kEls: {
+        SchemaInfo* loop = FirstOf(s);
+        const SchemaInfo* first = loop ? FirstOf(*loop) : nullptr;
+        return !first || first->cType != 'R' || (first->nCode != kLongCode && first->nCode != mnId);
+    }
+    case kEss: {
+        const SchemaInfo* first = FirstOf(s);
+        return !first || first->cType != 'R' || (first->nCode != kLongCode && first->nCode != mnId);
+    }
+    default:
+        return false;
+    }
+}
+
+clsTreeD::SchemaInfo* clsTreeD::SkipFor(SchemaInfo& s)
+{
+    for (const SchemaInfo::Skip& k : s.skips)
+        if (k.pTo && k.nCode == mnId)
+            return k.pTo;
+    SchemaInfo* p = &s;
+    while (Skippable(*p)) {
+        SchemaInfo* next = NextOf(*p);
+        if (!next)
+            break;  // the last sibling: Match looks at it and climbs
+        p = next;
+    }
+    SchemaInfo::Skip& k = s.skips[s.nNextSkip];
+    s.nNextSkip = std::uint8_t((s.nNextSkip + 1) % 4);
+    k.nCode = mnId;
+    k.pTo = p;
+    return p;
+}
+
 void clsTreeD::PlaceAtStart()
 {
     ResetLoopCounts(mndSchemaRoot ? &Info(mndSchemaRoot) : nullptr);
@@ -519,6 +570,7 @@ clsTreeD::Result clsTreeD::Match()
     Result result = Result::NotHere;
     const SchemaInfo* tried = nullptr;
     while (mpS && result == Result::NotHere) {
+        mpS = SkipFor(*mpS);
         SchemaInfo& s = *mpS;
         tried = &s;
         if (s.cType == 'S') {

@@ -69,6 +69,13 @@ private:
         SchemaInfo* pParent = nullptr;
         SchemaInfo* pFirst = nullptr;
         std::vector<NodeId> loopTexts;  // a document loop node made for it, by use count
+        // For a segment code: the first sibling from here on that can do
+        // more than say "not here" for it (or the last sibling); see SkipFor.
+        struct Skip {
+            std::uint64_t nCode = 0;
+            SchemaInfo* pTo = nullptr;
+        } skips[4];
+        std::uint8_t nNextSkip = 0;
         std::int32_t nR = 0;
         bool bRBad = false;    // R present and not numeric
         std::int64_t nC = 0;
@@ -134,6 +141,8 @@ private:
     SchemaInfo* NextOf(SchemaInfo& s);
     SchemaInfo* ParentOf(SchemaInfo& s);
     SchemaInfo* FirstOf(SchemaInfo& s);
+    bool Skippable(SchemaInfo& s);
+    SchemaInfo* SkipFor(SchemaInfo& s);
     std::uint32_t InfoIndex(const TreeNode& nd);
     void LoadInfo(SchemaInfo& s, const TreeNode& nd);
     // gfSnodeGetLoopCount and the C half of it on the cache; a value that is
