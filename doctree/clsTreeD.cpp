@@ -23,6 +23,8 @@ namespace {
 
 std::string_view TrimBlanks(std::string_view s)
 {
+    if (!s.empty() && s.front() != ' ' && s.back() != ' ')
+        return s;  // the usual case: the parser trimmed the segment already
     const auto first = s.find_first_not_of(' ');
     if (first == std::string_view::npos)
         return {};
