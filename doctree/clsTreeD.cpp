@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <cerrno>
 #include <filesystem>
@@ -836,10 +837,11 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaInfo& s)
     char head[4] = {'S', ' ', ' ', ' '};
     for (std::size_t i = 0; i < 3 && i < sId.size(); ++i)
         head[i + 1] = sId[i];
-    const std::string_view sHead(head, 4);
+    std::uint32_t nHead;
+    std::memcpy(&nHead, head, 4);
     NodeInit init;
     std::string sTag;
-    const bool bCached = s.segTag && s.sSegHead == sHead;
+    const bool bCached = s.segTag && s.nSegHead == nHead;
     if (bCached) {
         init.tag = s.segTag;
     } else {
@@ -853,7 +855,7 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaInfo& s)
     const TreeNode nd = mpDoc->Node(mpDoc->Add(ndParent.Id(), Relation::Child, init));
     if (!bCached) {
         s.segTag = mpDoc->TagIdOf(nd.Id());
-        s.sSegHead.assign(sHead);
+        s.nSegHead = nHead;
     }
     return nd;
 }

@@ -97,7 +97,7 @@ private:
         bool bLink = false;
         std::string sLink;       // gfSnodeFQN, once bLink
         TagId loopTag;           // the tag of a document loop node for it (interned in the document)
-        std::string sSegHead;    // the code part ("S" + 3 characters) of the cached segment tag
+        std::uint32_t nSegHead = 0;  // the code part ("S" + 3 characters) of the cached segment tag
         TagId segTag;
     };
     enum : std::uint8_t { kLs = 1, kHls = 2, kEls = 3, kEss = 4 };

@@ -142,7 +142,8 @@ void clsTree::Place(Ix rel, Relation relation, Ix child)
     switch (relation) {
     case Relation::Child:
         parent = rel;
-        Materialise(parent);  // lazy children come first
+        if (mFlags[parent] & kPending)
+            Materialise(parent);  // lazy children come first
         if (mBulk > 0 && !(mFlags[parent] & kDetached) && !(mFlags[child] & kDetached) && child > parent &&
             ((mFlags[parent] & kDeferred) ? child > mChildBegin[parent]
                                           : mChildCount[parent] == 0 && mChildRoom[parent] == 0)) {
@@ -192,15 +193,13 @@ void clsTree::AppendDeferred(Ix parent, Ix child)
     mChildBegin[parent] = child;
     mParent[child] = parent;
     ++mChildCount[parent];
+    ++mnDeferredChildren;
 }
 
 void clsTree::SettleDeferred() const
 {
     auto* self = const_cast<clsTree*>(this);  // logically const: the ranges always existed
-    std::size_t nTotal = mChildIds.size();
-    for (Ix ix = 0; ix < mParent.size(); ++ix)
-        if (mFlags[ix] & kDeferred)
-            nTotal += mChildCount[ix];
+    const std::size_t nTotal = mChildIds.size() + mnDeferredChildren;
     if (nTotal > std::numeric_limits<std::uint32_t>::max())
         throw TreeError("too many nodes");
     // A parent comes before its children, and deferred children were
@@ -226,6 +225,7 @@ void clsTree::SettleDeferred() const
         }
     }
     self->mnDeferred = 0;
+    self->mnDeferredChildren = 0;
 }
 
 NodeId clsTree::Add(NodeId rel, Relation relation, const NodeInit& init)
@@ -409,6 +409,7 @@ void clsTree::RemoveAll()
     mHead.clear();
     mChildIds.clear();
     mnDeferred = 0;
+    mnDeferredChildren = 0;
     mGarbage = 0;
     mLive = 0;
     mSelected = 0;

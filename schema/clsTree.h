@@ -289,6 +289,7 @@ private:
     std::vector<Ix> mChildIds;
     std::size_t mGarbage = 0;  // child-id entries owned by no range
     std::size_t mnDeferred = 0;  // parents with kDeferred
+    std::size_t mnDeferredChildren = 0;  // children appended to them
 
     std::uint32_t mIdBase = 0;
     std::size_t mLive = 0;
