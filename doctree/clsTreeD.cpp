@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstring>
-#include <memory>
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <system_error>
 
 #include "app/UiService.h"
