@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// gfFileExists of Part 7.4: an existing path that is not a directory.
+// gfFileExists: an existing path that is not a directory.
 bool FileExists(const std::string& sPath)
 {
     std::error_code ec;

@@ -1,6 +1,6 @@
 #pragma once
-// The document window's save with a one-generation backup (Part 7.3,
-// WriteToFile), as a core function the shell calls and tests drive: the
+// The document window's save with a one-generation backup (WriteToFile), as a
+// core function the shell calls and tests drive: the
 // previous file is renamed to "<file> Backup", the tree is written with
 // clsTreeDSave, and on a failed write the partial file is deleted and the
 // backup renamed back. At every moment either the new file or the backup
@@ -16,7 +16,7 @@ namespace orr {
 // Appended to the full file name to name the backup: "C:\a.edi Backup".
 inline constexpr const char* kBackupSuffix = " Backup";
 
-// Messages of WriteToFile (Part 7.3), exactly.
+// Messages of WriteToFile, exactly.
 inline constexpr const char* kSaveNoFileName = "WriteToFile:No file name.";       // gfIllogic detail
 inline constexpr const char* kSaveNoBackup = "No backup file can be restore.";    // information icon
 inline constexpr const char* kSaveFailed = "File save failed.\r\n\r\nError:";     // + writer's sError, critical
@@ -37,7 +37,7 @@ struct SaveFileOps {
     std::function<void(const std::string& sFile)> fnForceRemove;
 };
 
-// WriteToFile (Part 7.3): saves ndRoot's document to sFileName with the
+// WriteToFile: saves ndRoot's document to sFileName with the
 // window's separators. The writer is clsTreeDSave::SaveAs with bSilent
 // false (it may ask about line breaks). On success bChanged is cleared and
 // the backup stays on disk; on a failed write the previous version is

@@ -63,7 +63,7 @@ Schema& SchemaFor(std::string_view sText, SepCode nDelimiter)
             std::abort();
     }
     // No reset here: the builder resets the repeat counts at the first
-    // segment of every build (Part 4.2).
+    // segment of every build.
     return *slot;
 }
 

@@ -1,4 +1,4 @@
-// Container reader (Part 2.1): any bytes as the definition container. The
+// Container reader: any bytes as the definition container. The
 // directory and every contained file must read without a crash, and reading
 // lines must end.
 #include <algorithm>

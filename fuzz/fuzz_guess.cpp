@@ -1,4 +1,4 @@
-// Separator detection (Part 3.1) on any first characters of a file.
+// Separator detection on any first characters of a file.
 #include "app/clsConfig.h"
 #include "edi/modGuessEdi.h"
 #include "fuzz/FuzzSupport.h"

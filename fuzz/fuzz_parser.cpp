@@ -1,4 +1,4 @@
-// Segment stream parser (Part 3.2) fed in fuzzed piece sizes. Property: the
+// Segment stream parser fed in fuzzed piece sizes. Property: the
 // events of the text cut into pieces equal those of the text fed whole.
 // Input: byte 0 picks the element separator, byte 1 the terminator (0 is
 // "line ends"), byte 2 seeds the piece sizes; the rest is the text.

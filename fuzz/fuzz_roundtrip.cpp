@@ -1,4 +1,4 @@
-// Writer round trip (Parts 4.2, 4.5): build -> write -> build gives the same
+// Writer round trip: build -> write -> build gives the same
 // tree (texts, tags, images, verdict), and writing that tree gives the same
 // text again (only the text for a document whose matching failed). Trees with a segment node that has no element children are
 // left out: the writer skips such nodes by design.
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     bool bEmptySegment = false;
     const std::string sDump1 = fuzz::Dump(nd1, &bEmptySegment);
-    // Part 4.5 skips a segment node without element children (a segment
+    // The writer skips a segment node without element children (a segment
     // text without any element separator): such a tree cannot come back
     // unchanged, by design.
     if (bEmptySegment)

@@ -1,4 +1,4 @@
-// Document tree builder (Part 4.2) against fixed schemas: any text read as a
+// Document tree builder against fixed schemas: any text read as a
 // document, with the separators detection gives, and every node visited
 // (which makes the element children of segments).
 #include "doctree/clsTreeD.h"

@@ -1,4 +1,4 @@
-// DEF flattening and schema build (Parts 2.2, 2.3) over a fuzzed container.
+// DEF flattening and schema build over a fuzzed container.
 // Input: one or more DEF files, each introduced by a line "@@name"; text
 // before the first such line (or the whole input without one) is docF.def.
 // The files are packed into the container and "F" is built.

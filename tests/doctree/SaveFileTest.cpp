@@ -1,4 +1,4 @@
-// The save path of the document window (Part 7.3, WriteToFile): backup,
+// The save path of the document window (WriteToFile): backup,
 // restore on failure, forced delete of a read-only backup, and the exact
 // messages, with injected failures.
 #include <gtest/gtest.h>
