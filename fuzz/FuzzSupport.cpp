@@ -13,6 +13,8 @@
 #include "app/modSystem.h"
 #include "schema/clsDefPacker.h"
 
+#include "tests/support/TestDefinitions.h"
+
 #ifndef ORRINDALE_SOURCE_DIR
 #define ORRINDALE_SOURCE_DIR "."
 #endif
@@ -21,46 +23,7 @@ namespace orr::fuzz {
 
 namespace fs = std::filesystem;
 
-const char* const kDocT1 = R"(???*DESCRIPTION*Test document
-A??*LS*0001*99*ISA*Interchange
-ISA*0*M*1*Interchange header
-A??*LS*0002*99*GS*Group
-GS*0*M*1*Group header
-A??*LS*0003*99*ST*Transaction
-ST*0*M*1*Transaction header
-BEG*0*M*1*Beginning
-BEG01*1*M*ID*2*2*Purpose
-REF*0*O*2*Reference
-A??*ELS*1*1*Names
-A??*LS*N1ST*2*ST,SF*Ship to
-N1*0*M*1*Name
-N3*0*O*2*Address
-A??*LE
-A??*LS*N1BT*1*BT*Bill to
-N1*0*M*1*Name
-A??*LE
-A??*ELE
-A??*HLS*1*3*Hierarchy
-A??*LS*HLS*1*S*Shipment
-HL*0*M*1*Level
-TD1*0*O*1*Carrier
-A??*LE
-A??*LS*HLO*99*O*Order
-HL*0*M*1*Level
-PRF*0*O*1*Purchase order
-A??*LE
-A??*HLE
-A??*ESS*1*Dates
-DTM*0*O*1*Ship date*011
-DTM*0*O*1*Delivery date*002
-A??*ESE
-SE*0*M*1*Transaction trailer
-A??*LE
-GE*0*M*1*Group trailer
-A??*LE
-IEA*0*M*1*Interchange trailer
-A??*LE
-)";
+const char* const kDocT1 = test::kDocT1;
 
 namespace {
 
