@@ -4,6 +4,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "shell/frmMain.h"
+
 namespace orr {
 namespace {
 
@@ -31,6 +33,14 @@ QMessageBox::StandardButtons ToQt(MsgButtons buttons)
 
 }  // namespace
 
+QWidget* QtUi::DialogParent()
+{
+    QWidget* pActive = QApplication::activeWindow();
+    if (pActive && pActive->objectName() != QStringLiteral("frmSplash"))
+        return pActive;
+    return frmMain::Instance();
+}
+
 QString QtUi::ToDisplay(const std::string& sText)
 {
     QString s = QString::fromLatin1(sText.data(), qsizetype(sText.size()));
@@ -40,7 +50,7 @@ QString QtUi::ToDisplay(const std::string& sText)
 
 MsgAnswer QtUi::MsgBox(const std::string& sText, MsgButtons buttons, MsgIcon icon, const std::string& sTitle)
 {
-    QMessageBox box(ToQt(icon), ToDisplay(sTitle), ToDisplay(sText), ToQt(buttons), QApplication::activeWindow());
+    QMessageBox box(ToQt(icon), ToDisplay(sTitle), ToDisplay(sText), ToQt(buttons), DialogParent());
     switch (box.exec()) {
     case QMessageBox::Yes: return MsgAnswer::Yes;
     case QMessageBox::No: return MsgAnswer::No;
@@ -53,7 +63,7 @@ std::optional<std::string> QtUi::InputBox(const std::string& sPrompt, const std:
                                           const std::string& sDefault)
 {
     bool bOk = false;
-    const QString s = QInputDialog::getText(QApplication::activeWindow(), ToDisplay(sTitle), ToDisplay(sPrompt),
+    const QString s = QInputDialog::getText(DialogParent(), ToDisplay(sTitle), ToDisplay(sPrompt),
                                             QLineEdit::Normal, ToDisplay(sDefault), &bOk);
     if (!bOk)
         return std::nullopt;
@@ -67,7 +77,7 @@ int QtUi::ChooseFromList(const std::string& sPrompt, const std::string& sTitle,
     for (const std::string& item : items)
         list << ToDisplay(item);
     bool bOk = false;
-    const QString chosen = QInputDialog::getItem(QApplication::activeWindow(), ToDisplay(sTitle), ToDisplay(sPrompt),
+    const QString chosen = QInputDialog::getItem(DialogParent(), ToDisplay(sTitle), ToDisplay(sPrompt),
                                                  list, std::max(nSelected, 0), false, &bOk);
     return bOk ? int(list.indexOf(chosen)) : -1;
 }

@@ -25,6 +25,10 @@ public:
 
     frmProgress* Progress() const { return mProgress; }
 
+    // The window a modal dialog belongs to: the active one, but never the
+    // splash window, which deletes itself (and its children) after start-up.
+    static QWidget* DialogParent();
+
     // Engine text (8-bit, CR LF line breaks) as shown to the user.
     static QString ToDisplay(const std::string& sText);
 

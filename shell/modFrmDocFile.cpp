@@ -1,5 +1,7 @@
 #include "shell/modFrmDocFile.h"
 
+#include "shell/QtUi.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -30,7 +32,7 @@ QString gfRunFileDialog(QWidget* pParent, const FileDialogRequest& request)
     if (Hook())
         return Hook()(request);
     if (!pParent)
-        pParent = QApplication::activeWindow();
+        pParent = QtUi::DialogParent();
     if (request.kind == FileDialogRequest::Save)
         return QFileDialog::getSaveFileName(pParent, request.sTitle, request.sDirectory, request.sFilter);
     return QFileDialog::getOpenFileName(pParent, request.sTitle, request.sDirectory, request.sFilter);
@@ -74,7 +76,7 @@ void gfChooseDocType(const std::string& sFileName, std::string& sTypeName, std::
     sTypeName.clear();
     nOption = 1;
     gConfig->sReturn1.clear();
-    frmFileNew dlg(sFileName.empty(), QApplication::activeWindow());
+    frmFileNew dlg(sFileName.empty(), QtUi::DialogParent());
     dlg.exec();
     sTypeName = gConfig->sReturn1;
     nOption = std::int16_t(gConfig->nChosenIndex);

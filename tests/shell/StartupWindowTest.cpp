@@ -75,6 +75,9 @@ TEST(StartupWindow, FailedStartShowsReasonsAndNoFrame)
     EXPECT_EQ(env.ui.Calls()[1].icon, MsgIcon::Critical);
     // First-run settings are written even though the start failed.
     EXPECT_EQ(env.settings.Get("Orrindale", "System", "AppName", ""), "Orrindale");
+    // Dialogs never belong to the splash window, which deletes itself.
+    QApplication::setActiveWindow(r.pSplash);
+    EXPECT_NE(QtUi::DialogParent(), r.pSplash);
     // The splash window closes itself when its timer fires.
     QPointer<frmSplash> splash = r.pSplash;
     ASSERT_TRUE(splash);
