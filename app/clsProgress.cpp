@@ -22,6 +22,8 @@ void clsProgress::Status(const std::string& sMessage)
     gfUi().ProgressStatus(sMessage);
 }
 
+bool clsProgress::Due() const { return !mbShownOnce || mClock() - mLastShown >= kInterval; }
+
 void clsProgress::Show() { gfUi().ProgressRaise(); }
 
 }  // namespace orr

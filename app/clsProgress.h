@@ -20,6 +20,9 @@ public:
 
     // Shows the message unless the last one went up less than kInterval ago.
     void Status(const std::string& sMessage);
+    // True when Status would show a message now: callers on a hot path build
+    // the text only then.
+    bool Due() const;
     // Brings the window to the front again.
     void Show();
 

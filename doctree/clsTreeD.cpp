@@ -44,9 +44,6 @@ const std::array<std::string, 100>& ElementTags()
     return tags;
 }
 
-// Reads kept per piece of the file: large enough that few segments span two
-// pieces (those are copied by the parser), small enough to stay in cache.
-constexpr std::size_t kReadSize = std::size_t(1) << 16;
 
 // gfSameName without building strings.
 bool SameName(std::string_view a, std::string_view b)
@@ -158,12 +155,13 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     } writeBack{this};
     {
         clsProgress progress;
-        const std::unique_ptr<char[]> piece(new char[kReadSize]);
+        char piece[kPieceSize];
         std::uint64_t nTotal = 0;
-        while (in.read(piece.get(), std::streamsize(kReadSize)) || in.gcount() > 0) {
-            nTotal += kReadSize;
-            progress.Status("Reading EDI document. " + std::to_string(nTotal) + " characters read.");
-            mParser.ParseData(std::string_view(piece.get(), std::size_t(in.gcount())));
+        while (in.read(piece, std::streamsize(kPieceSize)) || in.gcount() > 0) {
+            nTotal += kPieceSize;
+            if (progress.Due())
+                progress.Status("Reading EDI document. " + std::to_string(nTotal) + " characters read.");
+            mParser.ParseData(std::string_view(piece, std::size_t(in.gcount())));
         }
         mParser.EndData();
     }
