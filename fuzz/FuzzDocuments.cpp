@@ -1,5 +1,9 @@
 #include "fuzz/FuzzDocuments.h"
 
+#include "doctree/clsTreeDSave.h"
+
+#include "doctree/clsTreeD.h"
+
 #include <map>
 #include <memory>
 
@@ -102,6 +106,24 @@ std::string Dump(const TreeNode& nd, bool* pEmptySegment)
     if (pEmptySegment)
         *pEmptySegment = bEmpty;
     return out;
+}
+
+TreeNode BuildText(clsTreeD& reader, clsTree& doc, const std::string& sName, std::string_view sText, SepCode nDelimiter,
+                   SepCode nSelimiter, Schema& schema)
+{
+    const std::string sFile = Env().Path(sName);
+    WriteFile(sFile, sText);
+    reader.SetDelimiter(nDelimiter);
+    reader.SetSelimiter(nSelimiter);
+    return reader.Build(doc, sFile, schema.tree);
+}
+
+std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter)
+{
+    clsTreeDSave saver;
+    saver.SetDelimiter(nDelimiter);
+    saver.SetSelimiter(nSelimiter);
+    return saver.ToText(ndRoot, false);
 }
 
 }  // namespace orr::fuzz

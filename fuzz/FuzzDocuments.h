@@ -9,6 +9,10 @@
 #include "schema/TreeNode.h"
 #include "schema/clsTree.h"
 
+namespace orr {
+class clsTreeD;
+}
+
 namespace orr::fuzz {
 
 struct Schema {
@@ -24,6 +28,14 @@ Schema& SchemaFor(std::string_view sText, SepCode nDelimiter);
 // Separators as the program would open the text with: detected when
 // detection succeeds, else "*" and "~".
 void Separators(std::string_view sText, SepCode& nDelimiter, SepCode& nSelimiter);
+
+// Writes sText to the file sName in the harness folder and reads it with
+// reader into doc against schema; the document root, or none.
+TreeNode BuildText(clsTreeD& reader, clsTree& doc, const std::string& sName, std::string_view sText, SepCode nDelimiter,
+                   SepCode nSelimiter, Schema& schema);
+
+// The document as X12 text, without line breaks.
+std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter);
 
 // Text, tag and image of every node below nd, elements included, one line
 // each. *pEmptySegment tells whether a segment node has no element children.

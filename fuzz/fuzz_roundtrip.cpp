@@ -3,7 +3,6 @@
 // text again (only the text for a document whose matching failed). Trees with a segment node that has no element children are
 // left out: the writer skips such nodes by design.
 #include "doctree/clsTreeD.h"
-#include "doctree/clsTreeDSave.h"
 #include "fuzz/FuzzDocuments.h"
 #include "fuzz/FuzzSupport.h"
 
@@ -15,19 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size > 100000)
         return 0;
-    fuzz::FuzzEnv& env = fuzz::Env();
     const std::string_view sText(reinterpret_cast<const char*>(data), size);
     SepCode d, t;
     fuzz::Separators(sText, d, t);
     fuzz::Schema& schema = fuzz::SchemaFor(sText, d);
 
-    const std::string sFile = env.Path("doc.edi");
-    fuzz::WriteFile(sFile, sText);
     clsTree doc1;
     clsTreeD reader1;
-    reader1.SetDelimiter(d);
-    reader1.SetSelimiter(t);
-    TreeNode nd1 = reader1.Build(doc1, sFile, schema.tree);
+    const TreeNode nd1 = fuzz::BuildText(reader1, doc1, "doc.edi", sText, d, t, schema);
     if (!nd1)
         return 0;
     bool bEmptySegment = false;
@@ -37,28 +31,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // unchanged, by design.
     if (bEmptySegment)
         return 0;
+    const std::string sOut1 = fuzz::WriteText(nd1, d, t);
 
-    clsTreeDSave saver;
-    saver.SetDelimiter(d);
-    saver.SetSelimiter(t);
-    const std::string sOut1 = saver.ToText(nd1, false);
-
-    const std::string sFile2 = env.Path("doc2.edi");
-    fuzz::WriteFile(sFile2, sOut1);
     clsTree doc2;
     clsTreeD reader2;
-    reader2.SetDelimiter(d);
-    reader2.SetSelimiter(t);
-    TreeNode nd2 = reader2.Build(doc2, sFile2, schema.tree);
+    const TreeNode nd2 = fuzz::BuildText(reader2, doc2, "doc2.edi", sOut1, d, t, schema);
     if (!nd2)
         __builtin_trap();
     const std::string sDump2 = fuzz::Dump(nd2);
-    clsTreeDSave saver2;
-    saver2.SetDelimiter(d);
-    saver2.SetSelimiter(t);
-    const std::string sOut2 = saver2.ToText(nd2, false);
-    // A fully matched document comes back unchanged. After a failure Part
-    // 4.2 hangs later segments under the last envelope node, which can put
+    const std::string sOut2 = fuzz::WriteText(nd2, d, t);
+    // A fully matched document comes back unchanged. After a failure the
+    // builder hangs later segments under the last envelope node, which can put
     // them before trailers already matched (GE, IEA): the text then changes
     // order once, so only writing it again must give the same text.
     const bool bDiffers = reader1.nError() == clsTreeD::kOk
