@@ -47,57 +47,49 @@ Detected Guess(const std::string& sHead)
 
 // ---- detection on text ---------------------------------------------------------
 
-TEST(GuessEdi, LineEndsAndTerminators)
-{
-    EXPECT_EQ(Guess(Interchange('*', "~", "\r\n")), (Detected{true, 42, 126, ""}));
-    EXPECT_EQ(Guess(Interchange('*', "~", "")), (Detected{true, 42, 126, ""}));
-    EXPECT_EQ(Guess(Interchange('*', "~", "\n")), (Detected{true, 42, 126, ""}));
-    EXPECT_EQ(Guess(Interchange('*', "", "\r\n")), (Detected{true, 42, 13, ""}));
-    EXPECT_EQ(Guess(Interchange('*', "", "\n")), (Detected{true, 42, 10, ""}));
-    EXPECT_EQ(Guess(Interchange('*', "", "\r")), (Detected{true, 42, 13, ""}));
-}
-
-TEST(GuessEdi, UnusualCandidateSeparators)
-{
-    EXPECT_EQ(Guess(Interchange('|', "'", "")), (Detected{true, 124, 39, ""}));
-    EXPECT_EQ(Guess(Interchange('+', "\x15", "\r\n")), (Detected{true, 43, 21, ""}));
-    EXPECT_EQ(Guess(Interchange('{', "@", "")), (Detected{true, 123, 64, ""}));
-    // "~" may separate elements; then the component separator field decides.
-    EXPECT_EQ(Guess(Interchange('~', "'", "")), (Detected{true, 126, 39, ""}));
-}
-
-TEST(GuessEdi, WhatComesBeforeTheControlSegment)
+TEST(GuessEdi, SeparatorsFoundInText)
 {
     const std::string sIsa = Interchange('*', "~", "\r\n");
-    EXPECT_EQ(Guess("\r\n\r\n   \r\n" + sIsa), (Detected{true, 42, 126, ""}));
-    EXPECT_EQ(Guess("\xEF\xBB\xBF" + sIsa), (Detected{true, 42, 126, ""}));  // UTF-8 byte-order mark
-    EXPECT_EQ(Guess("-- 12 --" + sIsa), (Detected{true, 42, 126, ""}));
     std::string sLower = sIsa;
     sLower.replace(0, 3, "isa");
-    EXPECT_EQ(Guess(sLower), (Detected{true, 42, 126, ""}));
-}
-
-TEST(GuessEdi, GroupAndTransactionStartedFiles)
-{
-    EXPECT_EQ(Guess("GS*PO*S*R*20230101*1200*1*X*004010~ST*850*0001~"), (Detected{true, 42, 126, ""}));
-    EXPECT_EQ(Guess("GS*PO*S*R*20230101*1200*1*X*004010\r\nST*850*0001\r\n"), (Detected{true, 42, 13, ""}));
-    EXPECT_EQ(Guess("ST*850*0001'BEG*00*SA*1**20230101'"), (Detected{true, 42, 39, ""}));
-    EXPECT_EQ(Guess("st|850|0001\nBEG|00\n"), (Detected{true, 124, 10, ""}));
-    // Too few fields for the field index: carriage return.
-    EXPECT_EQ(Guess("GS*PO*S*R~ST*850~"), (Detected{true, 42, 13, ""}));
-}
-
-TEST(GuessEdi, SegmentSeparatorDefaultsToCarriageReturn)
-{
-    // Fewer than 17 fields within the first 512 characters.
-    const std::string sLong = "ISA*" + std::string(600, 'x') + "*00~";
-    EXPECT_EQ(Guess(sLong), (Detected{true, 42, 13, ""}));
-    // A terminator that is no candidate is passed over.
-    EXPECT_EQ(Guess(Interchange('*', "!", "")), (Detected{true, 42, 13, ""}));
     // The component separator counts when it is a candidate itself.
     std::string sAt = Interchange('*', "~", "");
     sAt[kIsaBody.size() + 2] = '@';
-    EXPECT_EQ(Guess(sAt), (Detected{true, 42, 64, ""}));
+    const struct {
+        std::string sText;
+        SepCode d, s;
+    } cases[] = {
+        // Line ends and terminators.
+        {Interchange('*', "~", "\r\n"), 42, 126},
+        {Interchange('*', "~", ""), 42, 126},
+        {Interchange('*', "~", "\n"), 42, 126},
+        {Interchange('*', "", "\r\n"), 42, 13},
+        {Interchange('*', "", "\n"), 42, 10},
+        {Interchange('*', "", "\r"), 42, 13},
+        // Unusual candidates; "~" may separate elements, then the component separator field decides.
+        {Interchange('|', "'", ""), 124, 39},
+        {Interchange('+', "\x15", "\r\n"), 43, 21},
+        {Interchange('{', "@", ""), 123, 64},
+        {Interchange('~', "'", ""), 126, 39},
+        // What comes before the control segment: blank lines, a byte-order mark, noise; lower case.
+        {"\r\n\r\n   \r\n" + sIsa, 42, 126},
+        {"\xEF\xBB\xBF" + sIsa, 42, 126},
+        {"-- 12 --" + sIsa, 42, 126},
+        {sLower, 42, 126},
+        // Files starting with a group or a transaction set.
+        {"GS*PO*S*R*20230101*1200*1*X*004010~ST*850*0001~", 42, 126},
+        {"GS*PO*S*R*20230101*1200*1*X*004010\r\nST*850*0001\r\n", 42, 13},
+        {"ST*850*0001'BEG*00*SA*1**20230101'", 42, 39},
+        {"st|850|0001\nBEG|00\n", 124, 10},
+        // Carriage return by default: too few fields, fewer than 17 fields in the first 512
+        // characters, a terminator that is no candidate.
+        {"GS*PO*S*R~ST*850~", 42, 13},
+        {"ISA*" + std::string(600, 'x') + "*00~", 42, 13},
+        {Interchange('*', "!", ""), 42, 13},
+        {sAt, 42, 64},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Guess(c.sText), (Detected{true, c.d, c.s, ""})) << c.sText;
 }
 
 TEST(GuessEdi, FailuresAndTheirMessages)

@@ -62,15 +62,6 @@ TEST(BadInput, BinaryDocumentIsNotRecognised)
     ASSERT_EQ(env.ui.Messages().size(), 1u);
 }
 
-TEST(BadInput, EmptyDocumentFileForDetection)
-{
-    TestEnv env;
-    TestEnv::WriteFile(env.Path("empty.edi"), "");
-    SepCode dl = 0, sl = 0;
-    EXPECT_FALSE(gfGuessEdi(env.Path("empty.edi"), dl, sl));
-    EXPECT_EQ(env.ui.Messages(), (std::vector<std::string>{"The file is too small to be an EDI file."}));
-}
-
 TEST(BadInput, DirectoryAsDocumentIsARunTimeError)
 {
     TestEnv env;
@@ -298,8 +289,9 @@ TEST_F(BadDefinitions, ContainerOddities)
 }
 
 // Covered elsewhere, not repeated: empty and missing documents
-// (TreeD.NoSegmentRecognised), a missing or unreadable file for detection
-// (GuessEdi.UnreadablePathsGiveTheRunTimeErrorReport), damaged containers
+// (TreeD.NoSegmentRecognised), an empty file for detection
+// (GuessEdi.FileFailuresAreShownToTheUser), a missing or unreadable file for
+// detection (GuessEdi.UnreadablePathsGiveTheRunTimeErrorReport), damaged containers
 // with truncated headers, directories and data pointers past the end
 // (DefFiles.DamagedContainersFailCleanly), more than 99 999 schema nodes
 // (SchemaBuilder.TooManyNodesEndTheProgram), mixed line ends in the parser
