@@ -43,11 +43,17 @@ TextRef clsTextArena::Add(std::string_view s)
         for (std::size_t i = 0; i < nSlots; ++i)
             mBase.push_back(block.get() + i * kBlockSize);
         std::memcpy(block.get(), s.data(), n);
-        mBlocks.push_back(std::move(block));
+        mOwnBlocks.push_back(std::move(block));
         mBytes += n;
         return Make(nStart, n);
     }
-    auto block = std::make_unique_for_overwrite<char[]>(kBlockSize);
+    std::unique_ptr<char[]> block;
+    if (mSpare.empty()) {
+        block = std::make_unique_for_overwrite<char[]>(kBlockSize);
+    } else {
+        block = std::move(mSpare.back());
+        mSpare.pop_back();
+    }
     mBase.push_back(block.get());
     mBlocks.push_back(std::move(block));
     mBytes += kBlockSize;
@@ -88,8 +94,11 @@ TextRef clsTextArena::Slice(TextRef r, std::size_t nPos, std::size_t nLength)
 
 void clsTextArena::Clear()
 {
+    for (auto& block : mBlocks)
+        mSpare.push_back(std::move(block));
     mBase.clear();
     mBlocks.clear();
+    mOwnBlocks.clear();
     mLongLengths.clear();
     mTail = mTailEnd = 0;
     mBytes = 0;

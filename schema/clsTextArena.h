@@ -38,6 +38,8 @@ public:
     // A part of a stored text, without copying (nPos + nLength within r).
     TextRef Slice(TextRef r, std::size_t nPos, std::size_t nLength);
 
+    // Forgets every text; the blocks stay for the next texts (a validation
+    // rebuilds the same document into memory that is already backed).
     void Clear();
     // Bytes allocated for texts.
     std::size_t Bytes() const { return mBytes; }
@@ -48,7 +50,9 @@ private:
     // mBase[i] holds position i << kBlockBits; a text longer than a quarter
     // block gets its own allocation spanning as many positions as it needs.
     std::vector<char*> mBase;
-    std::vector<std::unique_ptr<char[]>> mBlocks;
+    std::vector<std::unique_ptr<char[]>> mBlocks;     // kBlockSize each
+    std::vector<std::unique_ptr<char[]>> mOwnBlocks;  // one long text each
+    std::vector<std::unique_ptr<char[]>> mSpare;      // blocks of texts cleared away
     std::uint64_t mTail = 0, mTailEnd = 0;  // free room of the current block
     std::unordered_map<std::uint64_t, std::uint64_t> mLongLengths;  // by offset
     std::size_t mBytes = 0;

@@ -1,6 +1,7 @@
 #include "schema/clsTree.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 
 #include "schema/TreeNode.h"
@@ -49,15 +50,14 @@ clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
     mSlot.push_back(0);
     mChildBegin.push_back(0);
     mChildCount.push_back(0);
-    mChildRoom.push_back(0);
     if (init.sTag.empty() && init.tag) {
         mTags.AddRef(init.tag.value);
         mTag.push_back(init.tag.value);
     } else {
         mTag.push_back(mTags.Assign(0, init.sTag));
     }
-    mImage.push_back(init.image.value);
-    mExpImage.push_back(init.expandedImage.value);
+    mImage.push_back(std::uint8_t(init.image.value));
+    mExpImage.push_back(std::uint8_t(init.expandedImage.value));
     if (bPayload) {
         mText.push_back(mArena.Add(init.sPayload));
     } else if (const Ix from = init.sText.empty() && init.textOf ? ToIx(init.textOf) : kNone;
@@ -91,38 +91,47 @@ clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
     return ix;
 }
 
-void clsTree::EnsureRoom(Ix parent, std::uint32_t nRoom)
+std::uint32_t clsTree::Room(Ix ix) const
 {
-    if (nRoom <= mChildRoom[parent])
+    const std::uint32_t n = mChildCount[ix];
+    if ((mFlags[ix] & kTight) || n == 0)
+        return n;
+    return std::max(4u, std::bit_ceil(n));
+}
+
+void clsTree::GrowRoom(Ix parent)
+{
+    // A range holds Room(count) entries: a full one moves to the end of the
+    // array with twice the room, or grows where it is when it is last.
+    const std::uint32_t nCount = mChildCount[parent];
+    if (nCount < Room(parent))
         return;
-    const std::uint32_t nOld = mChildRoom[parent];
-    const std::uint32_t nNew = std::max({nRoom, 4u, nOld * 2});
-    if (nOld > 0 && std::size_t(mChildBegin[parent]) + nOld == mChildIds.size()) {
-        // The last range of the array grows where it is.
-        mChildIds.resize(mChildBegin[parent] + std::size_t(nNew));
-        mChildRoom[parent] = nNew;
-        return;
-    }
     if (mGarbage > mChildIds.size() / 2 && mChildIds.size() > kCompactFloor)
         CompactChildIds();
+    const std::uint32_t nOld = Room(parent);
+    const std::uint32_t nNew = std::max(4u, std::bit_ceil(nCount + 1));
+    mFlags[parent] &= std::uint8_t(~kTight);
+    if (nOld > 0 && std::size_t(mChildBegin[parent]) + nOld == mChildIds.size()) {
+        mChildIds.resize(mChildBegin[parent] + std::size_t(nNew));
+        return;
+    }
     if (std::size_t(mChildIds.size()) + nNew > std::numeric_limits<std::uint32_t>::max())
         throw TreeError("too many nodes");
     const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
     const std::uint32_t nFrom = mChildBegin[parent];
     mChildIds.resize(std::size_t(nBegin) + nNew);
-    for (std::uint32_t i = 0; i < mChildCount[parent]; ++i) {
+    for (std::uint32_t i = 0; i < nCount; ++i) {
         const Ix child = mChildIds[nFrom + i];
         mChildIds[nBegin + i] = child;
         mSlot[child] = nBegin + i;
     }
-    mGarbage += mChildRoom[parent];
+    mGarbage += nOld;
     mChildBegin[parent] = nBegin;
-    mChildRoom[parent] = nNew;
 }
 
 void clsTree::InsertChild(Ix parent, std::uint32_t nRow, Ix child)
 {
-    EnsureRoom(parent, mChildCount[parent] + 1);
+    GrowRoom(parent);
     const std::uint32_t b = mChildBegin[parent];
     for (std::uint32_t i = mChildCount[parent]; i > nRow; --i) {
         const Ix moved = mChildIds[b + i - 1];
@@ -146,7 +155,7 @@ void clsTree::Place(Ix rel, Relation relation, Ix child)
             Materialise(parent);  // lazy children come first
         if (mBulk > 0 && !(mFlags[parent] & kDetached) && !(mFlags[child] & kDetached) && child > parent &&
             ((mFlags[parent] & kDeferred) ? child > mChildBegin[parent]
-                                          : mChildCount[parent] == 0 && mChildRoom[parent] == 0)) {
+                                          : mChildCount[parent] == 0)) {
             AppendDeferred(parent, child);
             TouchChildOf(parent);
             return;
@@ -184,13 +193,14 @@ void clsTree::Place(Ix rel, Relation relation, Ix child)
 void clsTree::AppendDeferred(Ix parent, Ix child)
 {
     // The children of a parent filled in a bulk update are only counted
-    // (mChildBegin holds the last one) and get their range of the child-id
-    // array when first asked for, all in one pass.
+    // (mChildBegin holds the last one, mSlot the child's row) and get their
+    // range of the child-id array when first asked for, all in one pass.
     if (!(mFlags[parent] & kDeferred)) {
         mFlags[parent] |= kDeferred;
         ++mnDeferred;
     }
     mChildBegin[parent] = child;
+    mSlot[child] = mChildCount[parent];
     mParent[child] = parent;
     ++mChildCount[parent];
     ++mnDeferredChildren;
@@ -212,15 +222,15 @@ void clsTree::SettleDeferred() const
             continue;  // removed before this bulk update: never a deferred child or parent
         const Ix p = mParent[ix];
         if (p != kNone && (mFlags[p] & kDeferred)) {
-            const std::uint32_t nSlot = mChildBegin[p] + self->mChildRoom[p]++;
+            const std::uint32_t nRow = mSlot[ix];
+            const std::uint32_t nSlot = mChildBegin[p] + nRow;
             self->mChildIds[nSlot] = ix;
             self->mSlot[ix] = nSlot;
-            if (mChildRoom[p] == mChildCount[p])
-                self->mFlags[p] &= std::uint8_t(~kDeferred);
+            if (nRow + 1 == mChildCount[p])
+                self->mFlags[p] = std::uint8_t((mFlags[p] & ~kDeferred) | kTight);
         }
         if (mFlags[ix] & kDeferred) {
             self->mChildBegin[ix] = nOffset;
-            self->mChildRoom[ix] = 0;
             nOffset += mChildCount[ix];
         }
     }
@@ -300,7 +310,7 @@ TextRef clsTree::SharedText(std::string_view sText)
 void clsTree::ReserveNodes(std::size_t nCount)
 {
     const std::size_t n = mParent.size() + nCount;
-    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mChildRoom, &mTag})
+    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mTag})
         v->reserve(n);
     mImage.reserve(n);
     mExpImage.reserve(n);
@@ -308,13 +318,6 @@ void clsTree::ReserveNodes(std::size_t nCount)
     mFlags.reserve(n);
     mColor.reserve(n);
     mHead.reserve(n);
-}
-
-void clsTree::ReserveChildren(NodeId node, std::uint32_t nCount)
-{
-    Settle();
-    const Ix ix = node ? CheckedIx(node, "ReserveChildren") : 0;
-    EnsureRoom(ix, nCount);
 }
 
 // ---- Removing --------------------------------------------------------------------
@@ -338,7 +341,7 @@ void clsTree::MarkRemoved(Ix top)
         mTag[ix] = 0;
         if (mHead[ix] == kLongHead)
             mLongHeads.erase(ix);
-        mGarbage += mChildRoom[ix];
+        mGarbage += Room(ix);
         if (mSelected == ix)
             mSelected = 0;
     }
@@ -399,7 +402,7 @@ void clsTree::RemoveAll()
     // billion nodes in one tree's life they start from the bottom again.
     const std::uint64_t nNext = std::uint64_t(mIdBase) + mParent.size();
     mIdBase = nNext > 0xF0000000u ? 0 : std::uint32_t(nNext);
-    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mChildRoom, &mTag})
+    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mTag})
         v->clear();
     mImage.clear();
     mExpImage.clear();
@@ -424,7 +427,6 @@ void clsTree::RemoveAll()
     mSlot.push_back(0);
     mChildBegin.push_back(0);
     mChildCount.push_back(0);
-    mChildRoom.push_back(0);
     mTag.push_back(0);
     mImage.push_back(0);
     mExpImage.push_back(0);
@@ -441,7 +443,7 @@ void clsTree::Compact()
 {
     Settle();
     CompactChildIds();
-    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mChildRoom, &mTag})
+    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mTag})
         v->shrink_to_fit();
     mImage.shrink_to_fit();
     mExpImage.shrink_to_fit();
@@ -466,7 +468,7 @@ void clsTree::CompactChildIds()
             ids.push_back(child);
         }
         mChildBegin[ix] = nBegin;
-        mChildRoom[ix] = mChildCount[ix];
+        mFlags[ix] |= kTight;
     }
     mChildIds = std::move(ids);
     mGarbage = 0;
@@ -633,7 +635,7 @@ void clsTree::SetTag(NodeId node, std::string_view sTag)
 ImageId clsTree::InternImage(std::string_view sImage)
 {
     const std::uint32_t n = mImages.Intern(sImage);
-    if (n > std::numeric_limits<std::uint16_t>::max())
+    if (n > std::numeric_limits<std::uint8_t>::max())
         throw TreeError("too many image keys");
     return ImageId{std::uint16_t(n)};
 }
@@ -670,11 +672,11 @@ void clsTree::SetExpandedImage(NodeId node, ImageId image)
     SetImageOf(mExpImage, CheckedIx(node, "SetExpandedImage"), image);
 }
 
-void clsTree::SetImageOf(std::vector<std::uint16_t>& images, Ix ix, ImageId image)
+void clsTree::SetImageOf(std::vector<std::uint8_t>& images, Ix ix, ImageId image)
 {
     if (images[ix] == image.value)
         return;
-    images[ix] = image.value;
+    images[ix] = std::uint8_t(image.value);
     NotifyChanged(ix, kChangeImage);
 }
 

@@ -83,15 +83,17 @@ public:
     using Materialiser = std::function<void(clsTree& tree, NodeId node, std::string_view sPayload)>;
 
     // ---- Memory budget (per node; keep to it) -------------------------------
-    // 40 bytes in the arrays below: parent, slot, first child slot, child
-    // count, child room (5 x 4), tag id 4, image and expanded-image ids 2 + 2,
-    // text reference 8, flags, palette index, payload head length (3 x 1),
-    // which is 39, counted as 40. Plus 4 bytes for the node's entry in the child-id array,
+    // 33 bytes in the arrays below: parent, slot, first child slot, child
+    // count (4 x 4), tag id 4, text reference 8, image and expanded-image ids,
+    // flags, palette index, payload head length (5 x 1). A range's room is
+    // not stored: it is its count rounded up to a power of two (at least 4),
+    // or the count itself for ranges made to measure (kTight). Plus 4 bytes
+    // for the node's entry in the child-id array,
     // and at most as much again as spare room (compacted when more than half
     // the array is spare). No heap allocation per node: tags and image keys are
     // interned, texts live in an arena (a payload child's text is a slice of
     // the payload, 0 bytes). Only nodes with a key pay for a hash-map entry.
-    static constexpr std::size_t kBytesPerNode = 40;
+    static constexpr std::size_t kBytesPerNode = 33;
 
     clsTree();
     ~clsTree();
@@ -117,8 +119,6 @@ public:
     void RemoveChildren(NodeId parent, std::uint32_t nFirst, std::uint32_t nCount);
     // Removes every node; ids given out before stay invalid for good.
     void RemoveAll();
-    // Room for nCount children of node, so that adding them moves nothing.
-    void ReserveChildren(NodeId node, std::uint32_t nCount);
     // Room for nCount more nodes in the per-node arrays, so that a large
     // build does not copy them as they grow (address space only: pages are
     // touched as nodes are added).
@@ -151,7 +151,8 @@ public:
     std::uint8_t BackColorIndex(NodeId node) const;
     std::uint32_t PaletteColor(std::uint8_t nIndex) const { return mPalette[nIndex]; }
 
-    // Image keys are few: intern them once and add nodes by id.
+    // Image keys are few (at most 255 per tree): intern them once and add
+    // nodes by id.
     ImageId InternImage(std::string_view sImage);
     const std::string& ImageText(ImageId image) const;
     std::size_t ImageCount() const { return mImages.Count(); }
@@ -237,6 +238,7 @@ private:
         kPending = 1u << 4,   // payload children not made yet
         kPayload = 1u << 5,   // mText holds the payload; the text is its head
         kDeferred = 1u << 6,  // children appended in a bulk update, not in mChildIds yet (AppendDeferred)
+        kTight = 1u << 7,     // the child range has no spare room (see Room)
     };
     static constexpr std::uint8_t kLongHead = 0xFF;  // head length in mLongHeads
 
@@ -254,7 +256,8 @@ private:
             SettleDeferred();
     }
     void SettleDeferred() const;
-    void EnsureRoom(Ix parent, std::uint32_t nRoom);
+    std::uint32_t Room(Ix ix) const;  // entries the child range owns
+    void GrowRoom(Ix parent);          // room for one more child
     void Place(Ix rel, Relation relation, Ix child);
     void ClearDetached(Ix top);
     void MarkRemoved(Ix top);
@@ -268,7 +271,7 @@ private:
     std::string_view TextOf(Ix ix) const;
     bool Quiet() const { return mObservers.empty() || mBulk > 0 || mSilent > 0; }
     void NotifyChanged(Ix ix, unsigned nWhat);
-    void SetImageOf(std::vector<std::uint16_t>& images, Ix ix, ImageId image);
+    void SetImageOf(std::vector<std::uint8_t>& images, Ix ix, ImageId image);
     void CompactChildIds();
     std::uint8_t PaletteIndex(std::uint32_t nRgb);
 
@@ -277,10 +280,9 @@ private:
     std::vector<std::uint32_t> mSlot;
     std::vector<std::uint32_t> mChildBegin;
     std::vector<std::uint32_t> mChildCount;
-    std::vector<std::uint32_t> mChildRoom;
     std::vector<std::uint32_t> mTag;
-    std::vector<std::uint16_t> mImage;
-    std::vector<std::uint16_t> mExpImage;
+    std::vector<std::uint8_t> mImage;
+    std::vector<std::uint8_t> mExpImage;
     std::vector<TextRef> mText;
     std::vector<std::uint8_t> mFlags;
     std::vector<std::uint8_t> mColor;

@@ -298,7 +298,10 @@ TEST(TreeStore, ElementChildrenAreMadeOnFirstAccess)
 }
 
 // Random edits against a plain vector-of-vectors model: the contiguous child
-// ranges, relocations and compaction keep the same structure.
+// ranges, relocations and compaction keep the same structure. Every other
+// stretch runs as a bulk update (children appended there get made-to-measure
+// ranges at the end, which later inserts must grow), and a compaction in the
+// middle makes every range tight.
 TEST(TreeStore, RandomEditsMatchASimpleModel)
 {
     clsTree t;
@@ -308,6 +311,10 @@ TEST(TreeStore, RandomEditsMatchASimpleModel)
     std::map<std::uint32_t, std::uint32_t> parentOf;
     auto pick = [&]() { return live[rng() % live.size()]; };
     for (int step = 0; step < 90000; ++step) {
+        if (step % 3000 == 0)
+            (step / 3000) % 2 ? t.BeginBulk() : t.EndBulk();
+        if (step == 60000)
+            t.Compact();
         // Grow first, then churn: removals leave spare room behind, and the
         // store compacts its child-id array on the way.
         const unsigned op = live.empty() ? 0 : step < 50000 ? rng() % 10 : rng() % 12;
@@ -344,6 +351,7 @@ TEST(TreeStore, RandomEditsMatchASimpleModel)
                        live.end());
         }
     }
+    t.EndBulk();
     ASSERT_GT(t.NodeCount(), 1000u);
     EXPECT_EQ(t.NodeCount(), live.size());
     for (const auto& [p, kids] : model) {
