@@ -14,6 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::TestEnv;
+using Log = std::vector<std::string>;
 
 // Every event as one line, in order.
 struct Recorder : EdiParserListener {
@@ -48,7 +49,7 @@ void Configure(clsEdiAsyncParser& p, const Opts& o)
 
 // Feeds the pieces, each from a short-lived copy that is scribbled over
 // afterwards, so that nothing may keep pointing into the caller's text.
-std::vector<std::string> ParsePieces(const std::vector<std::string>& pieces, const Opts& o = {})
+Log ParsePieces(const std::vector<std::string>& pieces, const Opts& o = {})
 {
     Recorder r;
     clsEdiAsyncParser p(&r);
@@ -70,7 +71,7 @@ std::vector<std::string> Split(std::string_view sText, std::size_t nPiece)
     return pieces;
 }
 
-std::vector<std::string> Parse(std::string_view sText, const Opts& o = {})
+Log Parse(std::string_view sText, const Opts& o = {})
 {
     return ParsePieces({std::string(sText)}, o);
 }
@@ -129,13 +130,9 @@ const std::vector<std::string> kInterchange850Events = {
 
 // ---- segments and their cleaning ---------------------------------------------
 
-TEST(EdiAsyncParser, InterchangeEventsInOrderWithCleanedSegments)
+TEST(EdiAsyncParser, InterchangeEventsInOrderInAnyPieces)
 {
     EXPECT_EQ(Parse(Interchange850()), kInterchange850Events);
-}
-
-TEST(EdiAsyncParser, PiecesCutAnywhereGiveTheSameEvents)
-{
     ExpectSameInAnyPieces(Interchange850());
     // Line ends as terminators, CR LF between the lines.
     std::string sLines = Interchange850();
@@ -151,53 +148,63 @@ TEST(EdiAsyncParser, PiecesCutAnywhereGiveTheSameEvents)
     sCr.erase(std::remove(sCr.begin(), sCr.end(), '~'), sCr.end());
     ExpectSameInAnyPieces(sCr, Opts{'*', 13});
     EXPECT_EQ(Parse(sCr, Opts{'*', 13})[4], "SEG N1*ST*ACME");  // the CR inside the name now ends it
-}
-
-TEST(EdiAsyncParser, LineEndsAsTerminator)
-{
-    const Opts lines{'*', 0};
-    // Each line is a segment, whatever the line end; empty lines give nothing.
-    EXPECT_EQ(Parse("ISA*1\r\n\r\nN2*B\nN3*C\rIEA*1\n\r\n", lines),
-              (std::vector<std::string>{"ISA+ ISA*1", "SEG N2*B", "SEG N3*C", "ISA- IEA*1", "END"}));
-    // A tilde is ordinary text then.
-    EXPECT_EQ(Parse("N1*A~N2*B\r\n", lines), (std::vector<std::string>{"SEG N1*A~N2*B", "ERR 1 Leftover data"}));
-    // The last line without its line end is not reported.
-    EXPECT_EQ(Parse("ISA*1\r\nIEA*1", lines), (std::vector<std::string>{"ISA+ ISA*1", "ERR 1 Leftover data"}));
-}
-
-TEST(EdiAsyncParser, CrOnlyAndMixedLineEndsBetweenSegments)
-{
-    // Without IEA everything cut stays in the buffer: left over at the end.
-    const std::vector<std::string> expected = {"SEG N1*A", "SEG N2*B", "SEG N3*C", "ERR 1 Leftover data"};
-    EXPECT_EQ(Parse("N1*A~\rN2*B~\nN3*C~\r\n\r"), expected);
-    EXPECT_EQ(Parse("\r\n\rN1*A~N2*\rB~N3*C\n~"), expected);
+    // Mixed line ends; a group without interchange.
     ExpectSameInAnyPieces("\r\n\rN1*A~N2*\rB~N3*C\n~\r");
+    ExpectSameInAnyPieces("GS*PO*A*B*20230101*1200*1*X*004010~\r\nST*850*1~\r\nBEG*00~\r\nSE*3*1~\r\nGE*1*1~\r\n");
 }
 
-TEST(EdiAsyncParser, BlanksAreTrimmedOnlyAtTheEndsAndTabsStay)
+// Texts fed whole and the events they give. Without an IEA everything cut
+// stays in the buffer and is left over at the end.
+TEST(EdiAsyncParser, TextsGiveTheirEvents)
 {
-    EXPECT_EQ(Parse("  N1*A B  ~\tN2*B\t~ \r\n N3*C \r\n ~"),
-              (std::vector<std::string>{"SEG N1*A B", "SEG \tN2*B\t", "SEG N3*C", "ERR 1 Leftover data"}));
-}
-
-TEST(EdiAsyncParser, IdentifiersAreExactAndCaseSensitive)
-{
-    EXPECT_EQ(Parse("IEA~isa*00~ISA *00~GSX*1~S*1~ISA*1~"),
-              (std::vector<std::string>{"SEG IEA", "SEG isa*00", "SEG ISA *00", "SEG GSX*1", "SEG S*1",
-                                        "ISA+ ISA*1", "ERR 1 Leftover data"}));
-}
-
-TEST(EdiAsyncParser, SeparatorsTheTextDoesNotUse)
-{
-    // An element separator that never occurs makes every segment "???".
-    EXPECT_EQ(Parse("ISA*1~IEA*1~", Opts{'|', '~'}),
-              (std::vector<std::string>{"SEG ISA*1", "SEG IEA*1", "ERR 1 Leftover data"}));
-    // Codes beyond 8 bits never occur in the text.
-    EXPECT_EQ(Parse("ISA*1~IEA*1~", Opts{0x2A2A, '~'}),
-              (std::vector<std::string>{"SEG ISA*1", "SEG IEA*1", "ERR 1 Leftover data"}));
-    EXPECT_EQ(Parse("ISA*1~IEA*1~", Opts{'*', 0x17E}), (std::vector<std::string>{"ERR 1 Leftover data"}));
-    // A terminator never found: nothing is cut, however long the text.
-    EXPECT_EQ(Parse(Interchange850(), Opts{'*', '\''}), (std::vector<std::string>{"ERR 1 Leftover data"}));
+    const Opts lines{'*', 0}, isaOnly{'*', '~', true, false, false, false};
+    const std::string sIea = "ISA*1~IEA*1~", sLeft = "ERR 1 Leftover data";
+    const Log pair = {"ISA+ ISA*1", "ISA- IEA*1"}, pairEnd = {pair[0], pair[1], "END"},
+              pairLeft = {pair[0], pair[1], sLeft};
+    const struct {
+        const char* sWhat;
+        std::string sText;
+        Opts o;
+        Log events;
+    } cases[] = {
+        {"each line a segment, whatever the line end; empty lines give nothing",
+         "ISA*1\r\n\r\nN2*B\nN3*C\rIEA*1\n\r\n", lines, {"ISA+ ISA*1", "SEG N2*B", "SEG N3*C", "ISA- IEA*1", "END"}},
+        {"a tilde is ordinary text between line ends", "N1*A~N2*B\r\n", lines, {"SEG N1*A~N2*B", sLeft}},
+        {"the last line without its line end is not reported", "ISA*1\r\nIEA*1", lines, {"ISA+ ISA*1", sLeft}},
+        {"CR only and mixed line ends between segments", "N1*A~\rN2*B~\nN3*C~\r\n\r", {},
+         {"SEG N1*A", "SEG N2*B", "SEG N3*C", sLeft}},
+        {"line ends inside segments", "\r\n\rN1*A~N2*\rB~N3*C\n~", {}, {"SEG N1*A", "SEG N2*B", "SEG N3*C", sLeft}},
+        {"blanks trimmed only at the ends, tabs stay", "  N1*A B  ~\tN2*B\t~ \r\n N3*C \r\n ~", {},
+         {"SEG N1*A B", "SEG \tN2*B\t", "SEG N3*C", sLeft}},
+        {"identifiers are exact and case-sensitive", "IEA~isa*00~ISA *00~GSX*1~S*1~ISA*1~", {},
+         {"SEG IEA", "SEG isa*00", "SEG ISA *00", "SEG GSX*1", "SEG S*1", "ISA+ ISA*1", sLeft}},
+        {"an element separator that never occurs makes every segment ???", sIea, {'|', '~'},
+         {"SEG ISA*1", "SEG IEA*1", sLeft}},
+        {"element separator beyond 8 bits", sIea, {0x2A2A, '~'}, {"SEG ISA*1", "SEG IEA*1", sLeft}},
+        {"terminator beyond 8 bits", sIea, {'*', 0x17E}, {sLeft}},
+        {"a terminator never found cuts nothing", Interchange850(), {'*', '\''}, {sLeft}},
+        {"group-started text", "GS*PO*A*B*20230101*1200*1*X*004010~\r\nST*850*1~\r\nBEG*00~\r\nSE*3*1~\r\nGE*1*1~\r\n",
+         {},
+         {"GS+ GS*PO*A*B*20230101*1200*1*X*004010", "ST+ ST*850*1", "SEG BEG*00", "ST- SE*3*1", "GS- GE*1*1", sLeft}},
+        {"transaction-started text", "ST*850*1~BEG*00~SE*3*1~", {},
+         {"ST+ ST*850*1", "SEG BEG*00", "ST- SE*3*1", sLeft}},
+        // The verdict of EndData on what follows the IEA.
+        {"ends exactly at the IEA terminator", sIea, isaOnly, pair},
+        {"line end after IEA", sIea + "\r\n", isaOnly, pairEnd},
+        {"white space after IEA", sIea + " \t\r\n\n", isaOnly, pairEnd},
+        {"ends inside a segment", sIea + "ISA*2", isaOnly, pairLeft},
+        {"a whole segment after IEA", sIea + "N1*A~", isaOnly, pairLeft},
+        {"an empty segment after IEA leaves its terminator", sIea + "~", isaOnly, pairLeft},
+        {"a blank segment after IEA", sIea + " ~", isaOnly, pairLeft},
+        {"an empty line is blank with line-end terminators", "ISA*1\r\nIEA*1\r\n\r\n \r\n",
+         {'*', 0, true, false, false, false}, pairEnd},
+        {"text before the ISA counts as any other", "N1*A~" + sIea, isaOnly, pair},
+        {"nothing at all", "", {}, {}},
+        {"only white space", "\r\n \t", {}, {"END"}},
+        {"white space and text", "\r\n x", {}, {sLeft}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Parse(c.sText, c.o), c.events) << c.sWhat;
 }
 
 TEST(EdiAsyncParser, UnusualSeparators)
@@ -220,81 +227,33 @@ TEST(EdiAsyncParser, EachTriggerSwitchAloneReportsItsClass)
 {
     const std::string sText = Interchange850();
     Opts o{'*', '~', true, false, false, false};
-    EXPECT_EQ(Parse(sText, o), (std::vector<std::string>{"ISA+ " + kIsa, "ISA- IEA*1*000000001", "END"}));
+    EXPECT_EQ(Parse(sText, o), (Log{"ISA+ " + kIsa, "ISA- IEA*1*000000001", "END"}));
     o = {'*', '~', false, true, false, false};
     EXPECT_EQ(Parse(sText, o),
-              (std::vector<std::string>{"GS+ GS*PO*SENDER*RECEIVER*20230101*1200*1*X*004010", "GS- GE*1*1", "END"}));
+              (Log{"GS+ GS*PO*SENDER*RECEIVER*20230101*1200*1*X*004010", "GS- GE*1*1", "END"}));
     o = {'*', '~', false, false, true, false};
-    EXPECT_EQ(Parse(sText, o), (std::vector<std::string>{"ST+ ST*850*0001", "ST- SE*7*0001", "END"}));
+    EXPECT_EQ(Parse(sText, o), (Log{"ST+ ST*850*0001", "ST- SE*7*0001", "END"}));
     o = {'*', '~', false, false, false, true};
     EXPECT_EQ(Parse(sText, o),
-              (std::vector<std::string>{"SEG BEG*00*SA*PO123**20230101", "SEG N1*ST*ACME WAREHOUSE",
+              (Log{"SEG BEG*00*SA*PO123**20230101", "SEG N1*ST*ACME WAREHOUSE",
                                         "SEG PO1*1*10*EA*9.99**VP*ABC", "SEG CTT*1", "END"}));
 }
 
-TEST(EdiAsyncParser, DefaultSwitchesReportOnlyTheInterchange)
-{
-    Recorder r;
-    clsEdiAsyncParser p(&r);
-    p.ParseData(Interchange850());
-    p.EndData();
-    EXPECT_EQ(r.log, (std::vector<std::string>{"ISA+ " + kIsa, "ISA- IEA*1*000000001", "END"}));
-}
-
-TEST(EdiAsyncParser, SeparatorsDefaultToTheConfiguredOnes)
+// Unconfigured, the parser reports only the interchange and cuts with the
+// configured separators.
+TEST(EdiAsyncParser, DefaultsAreTheInterchangeAndTheConfiguredSeparators)
 {
     TestEnv env;
     env.config->Delimiter = '|';
     env.config->Selimiter = 0;
     Recorder r;
     clsEdiAsyncParser p(&r);
-    p.bSegTrigger = true;
-    p.ParseData("N1|A\r\nN2*B~C\n");
-    EXPECT_EQ(r.log, (std::vector<std::string>{"SEG N1|A", "SEG N2*B~C"}));
+    p.ParseData("ISA|1\r\nN1|A\r\nN2*B~C\nIEA|1\r\n");
+    p.EndData();
+    EXPECT_EQ(r.log, (Log{"ISA+ ISA|1", "ISA- IEA|1", "END"}));
 }
 
-// ---- documents without interchange envelope ----------------------------------
-
-TEST(EdiAsyncParser, GroupAndTransactionStartedTextIsReportedButLeftOver)
-{
-    const std::string sGroup = "GS*PO*A*B*20230101*1200*1*X*004010~\r\nST*850*1~\r\nBEG*00~\r\nSE*3*1~\r\nGE*1*1~\r\n";
-    EXPECT_EQ(Parse(sGroup), (std::vector<std::string>{"GS+ GS*PO*A*B*20230101*1200*1*X*004010", "ST+ ST*850*1",
-                                                       "SEG BEG*00", "ST- SE*3*1", "GS- GE*1*1",
-                                                       "ERR 1 Leftover data"}));
-    ExpectSameInAnyPieces(sGroup);
-    EXPECT_EQ(Parse("ST*850*1~BEG*00~SE*3*1~"),
-              (std::vector<std::string>{"ST+ ST*850*1", "SEG BEG*00", "ST- SE*3*1", "ERR 1 Leftover data"}));
-}
-
-// ---- the cut at IEA and the verdict of EndData --------------------------------
-
-TEST(EdiAsyncParser, EndDataVerdicts)
-{
-    const Opts isaOnly{'*', '~', true, false, false, false};
-    const std::string sIea = "ISA*1~IEA*1~";
-    const std::vector<std::string> pair = {"ISA+ ISA*1", "ISA- IEA*1"};
-    auto with = [&](std::vector<std::string> log, const char* sLast) {
-        log.push_back(sLast);
-        return log;
-    };
-
-    EXPECT_EQ(Parse(sIea, isaOnly), pair);  // ends exactly at the IEA terminator: nothing
-    EXPECT_EQ(Parse(sIea + "\r\n", isaOnly), with(pair, "END"));
-    EXPECT_EQ(Parse(sIea + " \t\r\n\n", isaOnly), with(pair, "END"));
-    EXPECT_EQ(Parse(sIea + "ISA*2", isaOnly), with(pair, "ERR 1 Leftover data"));  // ends inside a segment
-    EXPECT_EQ(Parse(sIea + "N1*A~", isaOnly), with(pair, "ERR 1 Leftover data"));   // a whole segment after IEA
-    // An empty segment after IEA still leaves its terminator behind.
-    EXPECT_EQ(Parse(sIea + "~", isaOnly), with(pair, "ERR 1 Leftover data"));
-    EXPECT_EQ(Parse(sIea + " ~", isaOnly), with(pair, "ERR 1 Leftover data"));
-    // With line ends as terminators an empty line is blank.
-    EXPECT_EQ(Parse("ISA*1\r\nIEA*1\r\n\r\n \r\n", Opts{'*', 0, true, false, false, false}), with(pair, "END"));
-
-    EXPECT_EQ(Parse(""), std::vector<std::string>{});
-    EXPECT_EQ(Parse("\r\n \t"), std::vector<std::string>{"END"});
-    EXPECT_EQ(Parse("\r\n x"), std::vector<std::string>{"ERR 1 Leftover data"});
-    // Text before the ISA counts as much as any other.
-    EXPECT_EQ(Parse("N1*A~" + sIea, isaOnly), pair);
-}
+// ---- the cut at IEA and after the end ----------------------------------------
 
 TEST(EdiAsyncParser, TheBufferIsCutAtIeaWhateverTheSwitches)
 {
@@ -309,7 +268,7 @@ TEST(EdiAsyncParser, TheBufferIsCutAtIeaWhateverTheSwitches)
     }
     // "IEA" without an element is no IEA: nothing is cut.
     EXPECT_EQ(Parse("ISA*1~IEA~\r\n", Opts{'*', '~', true, false, false, false}),
-              (std::vector<std::string>{"ISA+ ISA*1", "ERR 1 Leftover data"}));
+              (Log{"ISA+ ISA*1", "ERR 1 Leftover data"}));
 }
 
 TEST(EdiAsyncParser, AfterEndDataNothingIsCutOrReported)
@@ -321,7 +280,7 @@ TEST(EdiAsyncParser, AfterEndDataNothingIsCutOrReported)
     p.EndData();
     p.ParseData("*B~N3*C~");
     p.EndData();
-    EXPECT_EQ(r.log, (std::vector<std::string>{"SEG N1*A", "ERR 1 Leftover data", "ERR 1 Leftover data"}));
+    EXPECT_EQ(r.log, (Log{"SEG N1*A", "ERR 1 Leftover data", "ERR 1 Leftover data"}));
 }
 
 // ---- byte-order mark ---------------------------------------------------------
@@ -331,16 +290,16 @@ TEST(EdiAsyncParser, ByteOrderMarkAtTheStartIsSkipped)
     const std::string sBom = "\xEF\xBB\xBF";
     EXPECT_EQ(Parse(sBom + Interchange850()), kInterchange850Events);
     ExpectSameInAnyPieces(sBom + "ISA*1~N1*A~IEA*1~");
-    EXPECT_EQ(Parse(sBom), std::vector<std::string>{});
-    EXPECT_EQ(Parse(sBom + "\r\n"), std::vector<std::string>{"END"});
+    EXPECT_EQ(Parse(sBom), Log{});
+    EXPECT_EQ(Parse(sBom + "\r\n"), Log{"END"});
     // Only a whole mark at the very start: part of one is text.
-    EXPECT_EQ(Parse("\xEF\xBBISA*1~"), (std::vector<std::string>{"SEG \xEF\xBBISA*1", "ERR 1 Leftover data"}));
-    EXPECT_EQ(ParsePieces({"\xEF", "\xBB"}), std::vector<std::string>{"ERR 1 Leftover data"});
+    EXPECT_EQ(Parse("\xEF\xBBISA*1~"), (Log{"SEG \xEF\xBBISA*1", "ERR 1 Leftover data"}));
+    EXPECT_EQ(ParsePieces({"\xEF", "\xBB"}), Log{"ERR 1 Leftover data"});
     EXPECT_EQ(Parse("N1*A~" + sBom + "N2*B~"),
-              (std::vector<std::string>{"SEG N1*A", "SEG " + sBom + "N2*B", "ERR 1 Leftover data"}));
+              (Log{"SEG N1*A", "SEG " + sBom + "N2*B", "ERR 1 Leftover data"}));
 }
 
-// ---- large input and the slices handed over --------------------------------
+// ---- large input ------------------------------------------------------------
 
 TEST(EdiAsyncParser, EnormousSegmentAcrossThousandsOfPieces)
 {
@@ -382,7 +341,7 @@ TEST(EdiAsyncParser, HandlerMayFeedMoreTextOrEndTheInput)
     p.ParseData("N5*E~");
     // EndData inside the handler judged the rest of the piece that was waiting.
     EXPECT_EQ(feeder.log,
-              (std::vector<std::string>{"SEG N1*A", "SEG N2*B", "SEG N9*Z", "SEG N3*C", "ERR 1 Leftover data"}));
+              (Log{"SEG N1*A", "SEG N2*B", "SEG N9*Z", "SEG N3*C", "ERR 1 Leftover data"}));
 }
 
 TEST(EdiAsyncParser, ThrowingHandlerEndsTheInput)
@@ -399,7 +358,7 @@ TEST(EdiAsyncParser, ThrowingHandlerEndsTheInput)
     EXPECT_THROW(p.ParseData("N1*A~N2*B~"), std::runtime_error);
     p.ParseData("N3*C~");
     p.EndData();
-    EXPECT_EQ(thrower.log, (std::vector<std::string>{"SEG N1*A", "ERR 1 Leftover data"}));
+    EXPECT_EQ(thrower.log, (Log{"SEG N1*A", "ERR 1 Leftover data"}));
 }
 
 TEST(EdiAsyncParser, NewTerminatorAppliesToTheWaitingTail)
@@ -410,7 +369,7 @@ TEST(EdiAsyncParser, NewTerminatorAppliesToTheWaitingTail)
     p.ParseData("N1*A~N2*B'N3*C");
     p.SetSelimiter('\'');
     p.ParseData("'");
-    EXPECT_EQ(r.log, (std::vector<std::string>{"SEG N1*A", "SEG N2*B", "SEG N3*C"}));
+    EXPECT_EQ(r.log, (Log{"SEG N1*A", "SEG N2*B", "SEG N3*C"}));
 }
 
 // ---- the save file -----------------------------------------------------------
@@ -439,7 +398,7 @@ TEST(EdiAsyncParser, SaveFileKeepsEachInterchangeAndBacksUpThePrevious)
     for (std::size_t i = 0; i < sText.size(); i += 5)
         p.ParseData(sText.substr(i, 5));
     p.EndData();
-    EXPECT_EQ(r.seen, (std::vector<std::string>{sFirst.substr(3), sSecond}));
+    EXPECT_EQ(r.seen, (Log{sFirst.substr(3), sSecond}));
     EXPECT_EQ(TestEnv::ReadFile(sFile), sSecond);
     EXPECT_EQ(TestEnv::ReadFile(env.Path("recv.000")), sFirst.substr(3));
     EXPECT_EQ(r.log.back(), "ERR 1 Leftover data");
@@ -452,7 +411,7 @@ TEST(EdiAsyncParser, SaveFileThatCannotBeWrittenIsReportedAndParsingGoesOn)
     clsEdiAsyncParser p(&r);
     p.SetSaveFile(env.Path("missing/recv.edi"));
     p.ParseData("ISA*1~IEA*1~ISA*2~IEA*2~");
-    EXPECT_EQ(r.log, (std::vector<std::string>{"ISA+ ISA*1", "ISA- IEA*1", "ISA+ ISA*2", "ISA- IEA*2"}));
+    EXPECT_EQ(r.log, (Log{"ISA+ ISA*1", "ISA- IEA*1", "ISA+ ISA*2", "ISA- IEA*2"}));
     const auto messages = env.ui.Messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].rfind("Error:", 0), 0u) << messages[0];

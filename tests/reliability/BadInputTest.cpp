@@ -295,7 +295,7 @@ TEST_F(BadDefinitions, ContainerOddities)
 // with truncated headers, directories and data pointers past the end
 // (DefFiles.DamagedContainersFailCleanly), more than 99 999 schema nodes
 // (SchemaBuilder.TooManyNodesEndTheProgram), mixed line ends in the parser
-// (EdiAsyncParser.CrOnlyAndMixedLineEndsBetweenSegments) and in DEF files
+// (EdiAsyncParser.TextsGiveTheirEvents) and in DEF files
 // (DefFiles.ReadsLinesAcrossLineEndStyles), the byte-order mark in the
 // parser (EdiAsyncParser.ByteOrderMarkAtTheStartIsSkipped), enormous
 // segments in the parser (EdiAsyncParser.EnormousSegmentAcrossThousandsOfPieces).
