@@ -222,8 +222,7 @@ TEST(NullFolder, PlaceholdersInSchemaOrderAndToggledAway)
 
 TEST(NullFolder, RulesForKindsAndFailures)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument d;
     test::BuildText(env, d, test::kValidT1);
     const TreeNode t = d.ndRoot.FirstChild().Child(1).Child(1);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "doctree/modSaveFile.h"
 #include "tests/support/DocTreeFixture.h"
@@ -20,14 +21,13 @@ using test::TestEnv;
 const char* const kOld = "ISA*OLD CONTENT~\n";
 
 struct SaveFile : ::testing::Test {
-    TestEnv env;
+    test::DocTreeFixture env;
     BuiltDocument doc;
     std::string sFile;
     std::string sText;  // what the writer gives for the document
 
     void SetUp() override
     {
-        test::LoadTestDefinitions(env);
         BuildText(env, doc, test::kValidT1);
         ASSERT_EQ(doc.nError, 0);
         sFile = env.Path("order.edi");
@@ -44,6 +44,19 @@ struct SaveFile : ::testing::Test {
         return gfWriteToFile(sFile, doc.ndRoot, '*', '~', bChanged, ops);
     }
 
+    // A writer that fails with sError after doing fnFirst to the file.
+    static SaveFileOps Failing(std::string sError, std::function<void(const std::string&)> fnFirst = {})
+    {
+        SaveFileOps ops;
+        ops.fnWrite = [=](const std::string& sPath, const TreeNode&, SepCode, SepCode, std::string& sOut) {
+            if (fnFirst)
+                fnFirst(sPath);
+            sOut = sError;
+            return false;
+        };
+        return ops;
+    }
+
     // Messages other than the writer's line-break question.
     std::vector<std::string> Messages() const
     {
@@ -55,31 +68,24 @@ struct SaveFile : ::testing::Test {
     }
 };
 
-TEST_F(SaveFile, NewFileIsWrittenWithoutBackup)
+TEST_F(SaveFile, NewFileHasNoBackupThenThePreviousContentIsKept)
 {
     bool bChanged = true;
-    EXPECT_TRUE(Save(bChanged));
+    ASSERT_TRUE(Save(bChanged));
     EXPECT_FALSE(bChanged);
     EXPECT_EQ(TestEnv::ReadFile(sFile), sText);
     EXPECT_FALSE(fs::exists(sFile + " Backup"));
-    EXPECT_TRUE(Messages().empty());
-    EXPECT_TRUE(env.ui.AllAnswersUsed());
-}
 
-TEST_F(SaveFile, PreviousContentStaysInTheBackupAndASecondSaveReplacesIt)
-{
     TestEnv::WriteFile(sFile, kOld);
-    bool bChanged = true;
-    ASSERT_TRUE(Save(bChanged));
+    ASSERT_TRUE(Save(bChanged = true));
     EXPECT_EQ(gfBackupName(sFile), sFile + " Backup");
     EXPECT_EQ(TestEnv::ReadFile(sFile), sText);
     EXPECT_EQ(TestEnv::ReadFile(sFile + " Backup"), kOld);
-
-    bChanged = true;
-    ASSERT_TRUE(Save(bChanged));
+    ASSERT_TRUE(Save(bChanged = true));  // a second save replaces the backup
     EXPECT_EQ(TestEnv::ReadFile(sFile + " Backup"), sText);
     EXPECT_FALSE(bChanged);
     EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(env.ui.AllAnswersUsed());
 }
 
 TEST_F(SaveFile, ReadOnlyBackupIsDeletedByForce)
@@ -96,30 +102,25 @@ TEST_F(SaveFile, ReadOnlyBackupIsDeletedByForce)
 TEST_F(SaveFile, InjectedWriterFailureRestoresThePreviousFile)
 {
     TestEnv::WriteFile(sFile, kOld);
-    SaveFileOps ops;
-    ops.fnWrite = [](const std::string& sPath, const TreeNode&, SepCode, SepCode, std::string& sError) {
-        TestEnv::WriteFile(sPath, "ISA*PARTIAL");  // a half-written file
-        sError = "No space left on device: " + sPath;
-        return false;
-    };
+    // A half-written file.
+    const SaveFileOps ops = Failing("No space left on device", [](const std::string& sPath) {
+        TestEnv::WriteFile(sPath, "ISA*PARTIAL");
+    });
     bool bChanged = false;
     EXPECT_FALSE(Save(bChanged, ops, false));
     EXPECT_TRUE(bChanged);
     EXPECT_EQ(TestEnv::ReadFile(sFile), kOld);
     EXPECT_FALSE(fs::exists(sFile + " Backup"));  // moved back
     ASSERT_EQ(env.ui.Calls().size(), 1u);
-    EXPECT_EQ(env.ui.Calls()[0].sText, "File save failed.\r\n\r\nError:No space left on device: " + sFile);
+    EXPECT_EQ(env.ui.Calls()[0].sText, "File save failed.\r\n\r\nError:No space left on device");
     EXPECT_EQ(env.ui.Calls()[0].icon, MsgIcon::Critical);
 }
 
 TEST_F(SaveFile, InjectedWriterFailureOfANewFileLeavesNoFile)
 {
-    SaveFileOps ops;
-    ops.fnWrite = [](const std::string& sPath, const TreeNode&, SepCode, SepCode, std::string& sError) {
+    const SaveFileOps ops = Failing("Input/output error", [](const std::string& sPath) {
         TestEnv::WriteFile(sPath, "ISA*PARTIAL");
-        sError = "Input/output error";
-        return false;
-    };
+    });
     bool bChanged = false;
     EXPECT_FALSE(Save(bChanged, ops, false));
     EXPECT_TRUE(bChanged);
@@ -130,12 +131,8 @@ TEST_F(SaveFile, InjectedWriterFailureOfANewFileLeavesNoFile)
 TEST_F(SaveFile, VanishedBackupIsReported)
 {
     TestEnv::WriteFile(sFile, kOld);
-    SaveFileOps ops;
-    ops.fnWrite = [](const std::string& sPath, const TreeNode&, SepCode, SepCode, std::string& sError) {
-        fs::remove(sPath + " Backup");  // someone else removed it meanwhile
-        sError = "disk gone";
-        return false;
-    };
+    // Someone else removed the backup meanwhile.
+    const SaveFileOps ops = Failing("disk gone", [](const std::string& sPath) { fs::remove(sPath + " Backup"); });
     bool bChanged = false;
     EXPECT_FALSE(Save(bChanged, ops, false));
     EXPECT_TRUE(bChanged);
@@ -185,15 +182,11 @@ TEST_F(SaveFile, RefusedRestoreLeavesThePreviousContentInTheBackup)
 {
     TestEnv::WriteFile(sFile, kOld);
     int nRenames = 0;
-    SaveFileOps ops;
+    SaveFileOps ops = Failing("write failed");
     ops.fnRename = [&](const std::string& sFrom, const std::string& sTo) {
         if (++nRenames == 2)
             throw Refusal(sFrom, sTo);
         fs::rename(sFrom, sTo);
-    };
-    ops.fnWrite = [](const std::string&, const TreeNode&, SepCode, SepCode, std::string& sError) {
-        sError = "write failed";
-        return false;
     };
     bool bChanged = false;
     EXPECT_FALSE(Save(bChanged, ops, false));

@@ -45,8 +45,7 @@ const char* const kValidOutline =
 
 TEST(TreeD, MatchesLoopsKeyedLoopsHierarchyAndKeyedSegments)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument d;
     BuildText(env, d, test::kValidT1);
     ASSERT_TRUE(d.ndRoot);
@@ -85,8 +84,7 @@ TEST(TreeD, MatchesLoopsKeyedLoopsHierarchyAndKeyedSegments)
 
 TEST(TreeD, DocumentsStartingInsideTheEnvelope)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument gs;
     BuildText(env, gs, "GS*PO*A*B*1*2*1*X*004010~ST*850*1~BEG*00~SE*3*1~ST*850*2~BEG*00~SE*3*2~GE*2*1~");
     EXPECT_EQ(gs.nError, 0) << gs.sError;
@@ -111,8 +109,7 @@ TEST(TreeD, DocumentsStartingInsideTheEnvelope)
 
 TEST(TreeD, FirstFailureLeavesTheRestUnmatched)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     std::string text = test::kValidT1;
     // A third REF exceeds R=2: tried against the later nodes, none takes it.
     text.replace(text.find("N1*ST"), 0, "REF*XX*3~\n");
@@ -145,8 +142,7 @@ TEST(TreeD, FirstFailureLeavesTheRestUnmatched)
 
 TEST(TreeD, NoSegmentRecognised)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument d;
     BuildText(env, d, "ISA*00*1*2~GS*1~", "T1", '*', '\'');  // terminator never found
     EXPECT_EQ(d.nError, 2);
@@ -176,8 +172,7 @@ TEST(NodeD, TagsAndCounts)
     EXPECT_EQ(gfDnodeElementTag(123), "E23");
     EXPECT_EQ(gfDnodeTagWithLink("SREF*00000*extra", "00000.00002"), "SREF*00000.00002*extra");
 
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument d;
     BuildText(env, d, test::kValidT1);
     const TreeNode t = d.ndRoot.FirstChild().Child(1).Child(1);

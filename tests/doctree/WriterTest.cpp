@@ -25,8 +25,7 @@ std::string Without(std::string s, char c)
 
 TEST(TreeDSave, LineBreakQuestionAndTerminators)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument d;
     BuildText(env, d, test::kValidT1);
     ASSERT_EQ(d.nError, 0);
@@ -75,8 +74,7 @@ TEST(TreeDSave, LineBreakQuestionAndTerminators)
 
 TEST(TreeDSave, EditedElementsAndTextExport)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument d;
     BuildText(env, d, test::kValidT1);
     const TreeNode t = d.ndRoot.FirstChild().Child(1).Child(1);
@@ -120,8 +118,7 @@ TEST(TreeDSave, EditedElementsAndTextExport)
 
 TEST(TreeDValid, RoundTripKeepsAValidTreeAndFlagsAGap)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument d;
     BuildText(env, d, test::kValidT1);
     const std::string before = Outline(d.ndRoot);
@@ -157,8 +154,7 @@ TEST(TreeDValid, RoundTripKeepsAValidTreeAndFlagsAGap)
 
 TEST(TreeUtilities, CopyRemoveAndExpand)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument d;
     BuildText(env, d, test::kValidT1);
     const TreeNode t = d.ndRoot.FirstChild().Child(1).Child(1);

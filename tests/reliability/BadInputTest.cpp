@@ -46,8 +46,7 @@ std::string ValidOutline(TestEnv& env)
 
 TEST(BadInput, BinaryDocumentIsNotRecognised)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     for (unsigned seed = 1; seed <= 4; ++seed) {
         BuiltDocument d;
         BuildText(env, d, Binary(64 * 1024, seed));
@@ -64,8 +63,7 @@ TEST(BadInput, BinaryDocumentIsNotRecognised)
 
 TEST(BadInput, DirectoryAsDocumentIsARunTimeError)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument d;
     BuildText(env, d, "");
     fs::create_directory(env.Path("folder.edi"));
@@ -82,8 +80,7 @@ TEST(BadInput, UnreadableDocumentIsARunTimeError)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root reads whatever the permissions say";
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     BuiltDocument d;
     BuildText(env, d, "");
     const std::string sFile = env.Path("locked.edi");
@@ -99,8 +96,7 @@ TEST(BadInput, UnreadableDocumentIsARunTimeError)
 
 TEST(BadInput, TruncatedDocumentKeepsWhatWasRead)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     const std::string sFull = test::kValidT1;
     // Cut everywhere inside the last third: never a crash; the segments
     // before the cut are matched, the cut one is left over (not a segment).
@@ -118,8 +114,7 @@ TEST(BadInput, TruncatedDocumentKeepsWhatWasRead)
 
 TEST(BadInput, HugeSingleSegment)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     // 64 MB in one segment, made here (not kept in the repository).
     std::string sText = "ISA*";
     sText.append(std::size_t(64) << 20, 'A');
@@ -143,8 +138,7 @@ TEST(BadInput, HugeSingleSegment)
 
 TEST(BadInput, MixedLineEndsAndByteOrderMarkReadLikeTheCleanFile)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     const std::string sExpected = ValidOutline(env);
     std::string sMixed;
     const char* const ends[] = {"\r\n", "\n", "\r", "\n\r", "", "\r\n\r\n"};

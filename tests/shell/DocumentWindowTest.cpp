@@ -27,8 +27,7 @@ void CheckModel(QAbstractItemModel* model)
 
 TEST(DocumentWindow, OpensAFileAndHighlightsNodeAndSchema)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     TestEnv::WriteFile(env.Path("po.edi"), test::kValidT1);
     auto* w = new frmDocument(QStringLiteral("Document 1"));
     CheckModel(w->tvc->model());
@@ -74,8 +73,7 @@ TEST(DocumentWindow, OpensAFileAndHighlightsNodeAndSchema)
 
 TEST(DocumentWindow, NewDocumentsAndFailedOpens)
 {
-    TestEnv env;
-    test::LoadTestDefinitions(env);
+    test::DocTreeFixture env;
     auto* w = new frmDocument(QStringLiteral("Document 2"));
     ASSERT_TRUE(w->EdiFileOpen(Args("", "T1", 2)));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Document: New   (T1)  *"));

@@ -12,6 +12,11 @@ namespace orr::test {
 // Packs T1, T2 and FreeForm into the environment's container and loads it.
 void LoadTestDefinitions(TestEnv& env);
 
+// A test environment with those definitions loaded.
+struct DocTreeFixture : TestEnv {
+    DocTreeFixture() { LoadTestDefinitions(*this); }
+};
+
 struct BuiltDocument {
     clsTree schema;
     clsTree doc;
