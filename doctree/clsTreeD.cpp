@@ -1,6 +1,7 @@
 #include "doctree/clsTreeD.h"
 
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -228,6 +229,7 @@ void clsTreeD::ClearInfos()
     mInfoOf.clear();
     mDirty.clear();
     mLive.clear();
+    mByPre.clear();
     mnInfoBase = mndSchemaRoot ? mndSchemaRoot.Id().value : 0;
     NumberResetWalk();
 }
@@ -319,14 +321,7 @@ void clsTreeD::SetLive(SchemaInfo& s)
     if (s.bLive || s.nPre == kNoPre || !(s.bCText && s.bCWritable && (s.nC != 0 || s.bCBad)))
         return;
     s.bLive = true;
-    // Sorted by walk number; matching moves forward, so mostly at the end.
-    if (mLive.empty() || mLive.back().nPre < s.nPre) {
-        mLive.push_back({s.nPre, &s});
-        return;
-    }
-    const auto at = std::lower_bound(mLive.begin(), mLive.end(), s.nPre,
-                                     [](const Live& l, std::uint32_t n) { return l.nPre < n; });
-    mLive.insert(at, {s.nPre, &s});
+    mLive[s.nPre >> 6] |= std::uint64_t(1) << (s.nPre & 63);
 }
 
 void clsTreeD::NumberResetWalk()
@@ -352,6 +347,8 @@ void clsTreeD::NumberResetWalk()
         top.bDone = true;
         SchemaInfo& s = mInfos[top.nIndex];
         s.nPre = nNext++;
+        mByPre.push_back(&s);
+        mLive.resize((mByPre.size() + 63) / 64);
         SetLive(s);
         if (s.cType != 'S')
             continue;
@@ -396,22 +393,26 @@ void clsTreeD::ResetLoopCounts(SchemaInfo* p)
         }
         return;
     }
-    // Only counters that are not 0 can change: those in (nPre, nEnd) of mLive.
-    const std::uint32_t nPre = top.nPre, nEnd = top.nEnd;
-    const auto first = std::upper_bound(mLive.begin(), mLive.end(), nPre,
-                                        [](std::uint32_t n, const Live& l) { return n < l.nPre; });
-    auto last = first;
-    for (; last != mLive.end() && last->nPre < nEnd; ++last) {
-        SchemaInfo& s = *last->p;
-        s.nC = 0;
-        s.bCBad = false;
-        s.bLive = false;
-        if (!s.bDirty) {
-            s.bDirty = true;
-            mDirty.push_back(s.nIndex);
+    // Only counters that are not 0 can change: the bits in (nPre, nEnd) of mLive.
+    for (std::uint32_t nPre = top.nPre + 1; nPre < top.nEnd;) {
+        std::uint64_t& word = mLive[nPre >> 6];
+        const std::uint32_t nWordEnd = std::min<std::uint32_t>((nPre | 63) + 1, top.nEnd);
+        std::uint64_t bits = word >> (nPre & 63);
+        if (nWordEnd - nPre < 64)
+            bits &= (std::uint64_t(1) << (nWordEnd - nPre)) - 1;
+        word &= ~(bits << (nPre & 63));
+        for (; bits; bits &= bits - 1) {
+            SchemaInfo& s = *mByPre[nPre + std::uint32_t(std::countr_zero(bits))];
+            s.nC = 0;
+            s.bCBad = false;
+            s.bLive = false;
+            if (!s.bDirty) {
+                s.bDirty = true;
+                mDirty.push_back(s.nIndex);
+            }
         }
+        nPre = nWordEnd;
     }
-    mLive.erase(first, last);
 }
 
 void clsTreeD::WriteBackCounts()

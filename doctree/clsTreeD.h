@@ -193,11 +193,10 @@ private:
     std::vector<SchemaInfo*> mInfoOf;      // by schema node id - mnInfoBase
     std::uint32_t mnInfoBase = 0;
     std::vector<std::uint32_t> mDirty;     // infos whose counter changed since the last write-back
-    struct Live {
-        std::uint32_t nPre;
-        SchemaInfo* p;
-    };
-    std::vector<Live> mLive;               // infos a reset would change (counter not 0)
+    // Infos a reset would change (counter not 0), one bit per walk number;
+    // mByPre names the info of each number.
+    std::vector<std::uint64_t> mLive;
+    std::vector<SchemaInfo*> mByPre;
     std::string mText;                     // scratch for node texts
     ImageId mImgClosedData, mImgOpenData, mImgClosed, mImgOpen, mImgErrClosed, mImgErrOpen;
 };
