@@ -57,48 +57,50 @@ private:
     // them; reading a counter or a repeat count that is not numeric shows
     // "Expecting nuneric data." at the same steps as before.
     struct SchemaInfo {
+        // What matching reads for every segment comes first, together in a
+        // few cache lines; the texts follow.
         NodeId id;
         std::uint32_t nIndex = 0;  // in mInfos
         char cType = 0;        // first character of the I value; 0 without one
         std::uint8_t nSystem = 0;  // for type S: kLs, kHls, kEls, kEss, or 0
         bool bCodeXxx = false;
-        std::string sCode;     // the I value after the type
-        std::uint64_t nCode = 0;  // sCode packed (PackCode)
         bool bNext = false, bParent = false, bFirst = false;  // the three below are known
+        std::uint64_t nCode = 0;  // sCode packed (PackCode)
         SchemaInfo* pNext = nullptr;
         SchemaInfo* pParent = nullptr;
         SchemaInfo* pFirst = nullptr;
-        std::vector<NodeId> loopTexts;  // a document loop node made for it, by use count
+        std::int64_t nC = 0;
+        std::int32_t nR = 0;
+        bool bRBad = false;    // R present and not numeric
+        bool bCBad = false;    // C present and not numeric (until written)
+        bool bCText = false;   // the C value is not empty
+        bool bCWritable = false;  // gfSnodeSetAttr(C) would change the tag
+        bool bDirty = false;
+        bool bLive = false;      // its bit is set in mLive
+        std::int8_t nRequired = -1;  // gfSnodeRequired, -1 until asked
+        bool bKeyPositions = false;
+        bool bKeys = false;
+        bool bLink = false;
+        std::uint8_t nNextSkip = 0;
+        std::int16_t nX = 0, nY = 0;
+        // Place in the walk of gfSnodeResetLoopCounts from the schema root
+        // (pre-order, into system nodes only): what a reset of this node
+        // reaches is (nPre, nEnd). kNoPre: not on that walk.
+        std::uint32_t nPre = kNoPre, nEnd = 0;
+        TagId loopTag;           // the tag of a document loop node for it (interned in the document)
+        std::uint32_t nSegHead = 0;  // the code part ("S" + 3 characters) of the cached segment tag
+        TagId segTag;
         // For a segment code: the first sibling from here on that can do
         // more than say "not here" for it (or the last sibling); see SkipFor.
         struct Skip {
             std::uint64_t nCode = 0;
             SchemaInfo* pTo = nullptr;
         } skips[4];
-        std::uint8_t nNextSkip = 0;
-        std::int32_t nR = 0;
-        bool bRBad = false;    // R present and not numeric
-        std::int64_t nC = 0;
-        bool bCBad = false;    // C present and not numeric (until written)
-        bool bCText = false;   // the C value is not empty
-        bool bCWritable = false;  // gfSnodeSetAttr(C) would change the tag
-        bool bDirty = false;
-        std::int8_t nRequired = -1;  // gfSnodeRequired, -1 until asked
-        bool bKeyPositions = false;
-        std::int16_t nX = 0, nY = 0;
-        bool bKeys = false;
+        std::vector<NodeId> loopTexts;  // a document loop node made for it, by use count
         std::vector<std::string> keys;  // the K value split at ","
-        bool bLive = false;      // in mLive
-        // Place in the walk of gfSnodeResetLoopCounts from the schema root
-        // (pre-order, into system nodes only): what a reset of this node
-        // reaches is (nPre, nEnd). kNoPre: not on that walk.
-        std::uint32_t nPre = kNoPre, nEnd = 0;
+        std::string sCode;     // the I value after the type
         std::string sNumber, sD, sLevel;
-        bool bLink = false;
         std::string sLink;       // gfSnodeFQN, once bLink
-        TagId loopTag;           // the tag of a document loop node for it (interned in the document)
-        std::uint32_t nSegHead = 0;  // the code part ("S" + 3 characters) of the cached segment tag
-        TagId segTag;
     };
     enum : std::uint8_t { kLs = 1, kHls = 2, kEls = 3, kEss = 4 };
     static constexpr std::uint32_t kNoPre = 0xFFFFFFFFu;
