@@ -197,10 +197,22 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw)
     // slice does both at the ends; only line ends inside need a copy.
     const char* b = sRaw.data();
     const char* e = b + sRaw.size();
-    while (b < e && (*b == ' ' || IsLineEnd(*b)))
-        ++b;
+    auto trimFront = [&] {
+        while (b < e && (*b == ' ' || IsLineEnd(*b)))
+            ++b;
+    };
+    trimFront();
     while (e > b && (e[-1] == ' ' || IsLineEnd(e[-1])))
         --e;
+    if (mbBomMayLead && b != e) {
+        // A byte-order mark after blank lines, or at the start of a file
+        // appended to another, is no more text than one at the very start.
+        mbBomMayLead = false;
+        if (std::string_view(b, std::size_t(e - b)).starts_with(kBom)) {
+            b += kBom.size();
+            trimFront();
+        }
+    }
     if (b == e)
         return;  // nothing between two terminators
     std::string_view sSeg(b, std::size_t(e - b));
@@ -228,6 +240,7 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw)
             // The interchange is done with: only the text after it counts from now on.
             mbCutAny = false;
             mbCutNonBlank = false;
+            mbBomMayLead = true;
             return;
         }
         if (sId == "GS" || sId == "GE") {

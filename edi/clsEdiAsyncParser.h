@@ -121,6 +121,7 @@ private:
     std::string mPending;  // text a handler passed to ParseData
     int mnBomMatched = 0;  // bytes of a byte-order mark seen at the start
     bool mbBomDone = false;
+    bool mbBomMayLead = true;  // no segment yet in this interchange: a mark before it is skipped
 
     std::string msSaveFile;
     std::string mSaveText;  // everything received since the last IEA, kept only while saving
