@@ -208,7 +208,7 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw)
         // A byte-order mark after blank lines, or at the start of a file
         // appended to another, is no more text than one at the very start.
         mbBomMayLead = false;
-        if (std::string_view(b, std::size_t(e - b)).starts_with(kBom)) {
+        while (std::string_view(b, std::size_t(e - b)).starts_with(kBom)) {
             b += kBom.size();
             trimFront();
         }

@@ -299,7 +299,7 @@ TEST(EdiAsyncParser, ByteOrderMarkAtTheStartIsSkipped)
               (Log{"SEG N1*A", "SEG " + sBom + "N2*B", "ERR 1 Leftover data"}));
     // After blank lines, and at the start of an interchange appended to
     // another, the mark is skipped as well (saving cannot put it back as text).
-    EXPECT_EQ(Parse(" \r\n " + sBom + " N1*A~N2*B~"), (Log{"SEG N1*A", "SEG N2*B", "ERR 1 Leftover data"}));
+    EXPECT_EQ(Parse(" \r\n " + sBom + " \r\n" + sBom + "N1*A~N2*B~"), (Log{"SEG N1*A", "SEG N2*B", "ERR 1 Leftover data"}));
     ExpectSameInAnyPieces("\r\n" + sBom + "ISA*1~IEA*1~\r\n" + sBom + "ISA*2~N1*A~IEA*2~");
     EXPECT_EQ(Parse("ISA*1~IEA*1~" + sBom + "ISA*2~IEA*2~"), (Log{"ISA+ ISA*1", "ISA- IEA*1", "ISA+ ISA*2", "ISA- IEA*2"}));
 }
