@@ -197,22 +197,10 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw)
     // slice does both at the ends; only line ends inside need a copy.
     const char* b = sRaw.data();
     const char* e = b + sRaw.size();
-    auto trimFront = [&] {
-        while (b < e && (*b == ' ' || IsLineEnd(*b)))
-            ++b;
-    };
-    trimFront();
+    while (b < e && (*b == ' ' || IsLineEnd(*b)))
+        ++b;
     while (e > b && (e[-1] == ' ' || IsLineEnd(e[-1])))
         --e;
-    if (mbBomMayLead && b != e) {
-        // A byte-order mark after blank lines, or at the start of a file
-        // appended to another, is no more text than one at the very start.
-        mbBomMayLead = false;
-        while (std::string_view(b, std::size_t(e - b)).starts_with(kBom)) {
-            b += kBom.size();
-            trimFront();
-        }
-    }
     if (b == e)
         return;  // nothing between two terminators
     std::string_view sSeg(b, std::size_t(e - b));
@@ -222,6 +210,18 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw)
             if (!IsLineEnd(c))
                 mScratch.push_back(c);
         sSeg = mScratch;
+    }
+    if (mbBomMayLead) {
+        // A byte-order mark after blank lines, or at the start of a file
+        // appended to another, is no more text than one at the very start
+        // (line ends inside it are gone by now, as everywhere in a segment).
+        while (sSeg.starts_with(kBom)) {
+            sSeg.remove_prefix(kBom.size());
+            sSeg.remove_prefix(std::min(sSeg.find_first_not_of(' '), sSeg.size()));
+        }
+        if (sSeg.empty())
+            return;  // nothing but marks: the next segment is still the first
+        mbBomMayLead = false;
     }
 
     const std::size_t nSep = mnDelimiter < 256 ? sSeg.find(char(mnDelimiter)) : npos;

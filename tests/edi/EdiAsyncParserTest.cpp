@@ -301,6 +301,9 @@ TEST(EdiAsyncParser, ByteOrderMarkAtTheStartIsSkipped)
     // another, the mark is skipped as well (saving cannot put it back as text).
     EXPECT_EQ(Parse(" \r\n " + sBom + " \r\n" + sBom + "N1*A~N2*B~"), (Log{"SEG N1*A", "SEG N2*B", "ERR 1 Leftover data"}));
     ExpectSameInAnyPieces("\r\n" + sBom + "ISA*1~IEA*1~\r\n" + sBom + "ISA*2~N1*A~IEA*2~");
+    // Line ends inside a segment go before anything else is looked at.
+    EXPECT_EQ(Parse("\r\n\xEF\xBB\r\n\xBF N1*A~"), (Log{"SEG N1*A", "ERR 1 Leftover data"}));
+    EXPECT_EQ(Parse(" " + sBom + "~" + sBom + "N1*A~"), (Log{"SEG N1*A", "ERR 1 Leftover data"}));
     EXPECT_EQ(Parse("ISA*1~IEA*1~" + sBom + "ISA*2~IEA*2~"), (Log{"ISA+ ISA*1", "ISA- IEA*1", "ISA+ ISA*2", "ISA- IEA*2"}));
 }
 
