@@ -27,7 +27,11 @@ public:
     virtual void Inserted(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast) {}
     virtual void AboutToRemove(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast) {}
     virtual void Removed(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast) {}
-    // Everything changes at once: RemoveAll, and the end of a bulk update.
+    // Row nRow of from moves to to, where it will stand before the row that
+    // is nDestRow now (as in QAbstractItemModel::beginMoveRows).
+    virtual void AboutToMove(NodeId from, std::uint32_t nRow, NodeId to, std::uint32_t nDestRow) {}
+    virtual void Moved(NodeId from, std::uint32_t nRow, NodeId to, std::uint32_t nDestRow) {}
+    // Everything changes at once: RemoveAll, SwapContents, and the end of a bulk update.
     virtual void AboutToReset() {}
     virtual void Reset() {}
     // nWhat: NodeChange bits.
@@ -35,7 +39,6 @@ public:
 
     // Requests to the view; no structure changes.
     virtual void ScrollRequested(NodeId node) {}
-    virtual void SelectionChanged(NodeId node) {}
     virtual void RepaintRequested() {}
 };
 

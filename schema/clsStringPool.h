@@ -17,6 +17,9 @@ public:
     explicit clsStringPool(bool bCounted);
     clsStringPool(const clsStringPool&) = delete;
     clsStringPool& operator=(const clsStringPool&) = delete;
+    // Moving keeps the stored texts where they are.
+    clsStringPool(clsStringPool&&) noexcept = default;
+    clsStringPool& operator=(clsStringPool&&) noexcept = default;
 
     // The id of s, adding it with no users when new. An uncounted pool keeps
     // every text for good; a counted pool keeps it while it has users.

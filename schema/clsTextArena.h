@@ -31,6 +31,9 @@ public:
     clsTextArena() = default;
     clsTextArena(const clsTextArena&) = delete;
     clsTextArena& operator=(const clsTextArena&) = delete;
+    // Moving keeps the blocks, so views of stored texts stay valid.
+    clsTextArena(clsTextArena&&) noexcept = default;
+    clsTextArena& operator=(clsTextArena&&) noexcept = default;
 
     TextRef Add(std::string_view s);
     std::string_view View(TextRef r) const;

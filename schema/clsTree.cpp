@@ -295,6 +295,146 @@ void clsTree::Attach(NodeId detached, NodeId rel, Relation relation)
     Place(relIx, relation, ix);
 }
 
+void clsTree::MarkDetached(Ix top)
+{
+    std::vector<Ix> stack{top};
+    while (!stack.empty()) {
+        const Ix ix = stack.back();
+        stack.pop_back();
+        mFlags[ix] |= kDetached;
+        for (std::uint32_t i = 0; i < mChildCount[ix]; ++i)
+            stack.push_back(mChildIds[mChildBegin[ix] + i]);
+    }
+}
+
+void clsTree::Unlink(Ix ix)
+{
+    const Ix parent = mParent[ix];
+    const std::uint32_t b = mChildBegin[parent];
+    const std::uint32_t nCount = mChildCount[parent];
+    for (std::uint32_t i = mSlot[ix] - b + 1; i < nCount; ++i) {
+        const Ix moved = mChildIds[b + i];
+        mChildIds[b + i - 1] = moved;
+        mSlot[moved] = b + i - 1;
+    }
+    mChildCount[parent] = nCount - 1;
+    mParent[ix] = kNone;
+}
+
+void clsTree::Detach(NodeId node)
+{
+    Settle();
+    const Ix ix = CheckedIx(node, "Detach");
+    const Ix parent = mParent[ix];
+    if (parent == kNone)
+        throw TreeError("Detach: the node is detached already");
+    const std::uint32_t nRow = mSlot[ix] - mChildBegin[parent];
+    const bool bNotify = !Quiet() && !(mFlags[parent] & kDetached);
+    if (bNotify)
+        for (TreeObserver* o : mObservers)
+            o->AboutToRemove(ToId(parent), nRow, nRow);
+    Unlink(ix);
+    MarkDetached(ix);
+    TouchChildOf(parent);
+    if (bNotify)
+        for (TreeObserver* o : mObservers)
+            o->Removed(ToId(parent), nRow, nRow);
+}
+
+void clsTree::Move(NodeId node, NodeId rel, Relation relation)
+{
+    Settle();
+    const Ix ix = CheckedIx(node, "Move");
+    const Ix from = mParent[ix];
+    if (from == kNone)
+        throw TreeError("Move: the node is detached");
+    const Ix relIx = rel ? CheckedIx(rel, "Move") : 0;
+    Ix to = relIx;
+    std::uint32_t nDest = 0;
+    if (relation == Relation::Child) {
+        Materialise(to);
+        nDest = mChildCount[to];
+    } else if (rel && (relation == Relation::Next || relation == Relation::Previous)) {
+        to = mParent[relIx];
+        if (to == kNone)
+            throw TreeError("Move: a detached node has no siblings");
+        nDest = mSlot[relIx] - mChildBegin[to] + (relation == Relation::Next ? 1 : 0);
+    } else {
+        throw TreeError("Move: invalid relation");
+    }
+    for (Ix up = to; up != kNone && up != 0; up = mParent[up])
+        if (up == ix)
+            throw TreeError("Move: a node cannot go below itself");
+    if ((mFlags[from] & kDetached) != (mFlags[to] & kDetached))
+        throw TreeError("Move: between a detached subtree and the tree");
+    const std::uint32_t nRow = mSlot[ix] - mChildBegin[from];
+    if (from == to && (nDest == nRow || nDest == nRow + 1))
+        return;
+    const bool bNotify = !Quiet() && !(mFlags[from] & kDetached);
+    if (bNotify)
+        for (TreeObserver* o : mObservers)
+            o->AboutToMove(ToId(from), nRow, ToId(to), nDest);
+    Unlink(ix);
+    InsertChild(to, from == to && nDest > nRow ? nDest - 1 : nDest, ix);
+    TouchChildOf(from);
+    if (to != from)
+        TouchChildOf(to);
+    if (bNotify)
+        for (TreeObserver* o : mObservers)
+            o->Moved(ToId(from), nRow, ToId(to), nDest);
+}
+
+void clsTree::SwapContents(clsTree& other)
+{
+    if (&other == this)
+        return;
+    Settle();
+    other.Settle();
+    auto notify = [](clsTree& t, bool bBefore) {
+        if (t.mBulk == 0)
+            for (TreeObserver* o : t.mObservers)
+                bBefore ? o->AboutToReset() : o->Reset();
+    };
+    notify(*this, true);
+    notify(other, true);
+    std::swap(mParent, other.mParent);
+    std::swap(mSlot, other.mSlot);
+    std::swap(mChildBegin, other.mChildBegin);
+    std::swap(mChildCount, other.mChildCount);
+    std::swap(mTag, other.mTag);
+    std::swap(mImage, other.mImage);
+    std::swap(mExpImage, other.mExpImage);
+    std::swap(mText, other.mText);
+    std::swap(mFlags, other.mFlags);
+    std::swap(mColor, other.mColor);
+    std::swap(mHead, other.mHead);
+    std::swap(mChildIds, other.mChildIds);
+    std::swap(mGarbage, other.mGarbage);
+    std::swap(mIdBase, other.mIdBase);
+    std::swap(mLive, other.mLive);
+    std::swap(mTags, other.mTags);
+    std::swap(mImages, other.mImages);
+    std::swap(mArena, other.mArena);
+    std::swap(mPalette, other.mPalette);
+    std::swap(mByKey, other.mByKey);
+    std::swap(mKeyOf, other.mKeyOf);
+    std::swap(mLongHeads, other.mLongHeads);
+    std::swap(mSharedTexts, other.mSharedTexts);
+    std::swap(mMaterialiser, other.mMaterialiser);
+    std::swap(mcPayloadSeparator, other.mcPayloadSeparator);
+    notify(*this, false);
+    notify(other, false);
+}
+
+void clsTree::StartIdsAfter(const clsTree& other)
+{
+    if (mParent.size() != 1)
+        throw TreeError("StartIdsAfter: the tree is not empty");
+    const std::uint64_t nNext = std::max<std::uint64_t>(std::uint64_t(mIdBase) + mParent.size(),
+                                                        std::uint64_t(other.mIdBase) + other.mParent.size());
+    mIdBase = nNext > 0xF0000000u ? 0 : std::uint32_t(nNext);
+}
+
 TextRef clsTree::SharedText(std::string_view sText)
 {
     if (sText.empty() || sText.size() > kSharedTextMax)
@@ -342,8 +482,6 @@ void clsTree::MarkRemoved(Ix top)
         if (mHead[ix] == kLongHead)
             mLongHeads.erase(ix);
         mGarbage += Room(ix);
-        if (mSelected == ix)
-            mSelected = 0;
     }
 }
 
@@ -357,7 +495,6 @@ void clsTree::RemoveChildren(NodeId parentId, std::uint32_t nFirst, std::uint32_
         return;
     nCount = std::min(nCount, nHave - nFirst);
     const bool bNotify = !Quiet() && !(mFlags[parent] & kDetached);
-    const Ix selectedBefore = mSelected;
     if (bNotify)
         for (TreeObserver* o : mObservers)
             o->AboutToRemove(ToId(parent), nFirst, nFirst + nCount - 1);
@@ -371,13 +508,9 @@ void clsTree::RemoveChildren(NodeId parentId, std::uint32_t nFirst, std::uint32_
     }
     mChildCount[parent] = nHave - nCount;
     TouchChildOf(parent);
-    if (bNotify) {
+    if (bNotify)
         for (TreeObserver* o : mObservers)
             o->Removed(ToId(parent), nFirst, nFirst + nCount - 1);
-        if (selectedBefore != mSelected)
-            for (TreeObserver* o : mObservers)
-                o->SelectionChanged(NodeId{});
-    }
 }
 
 void clsTree::Remove(NodeId node)
@@ -415,7 +548,6 @@ void clsTree::RemoveAll()
     mnDeferredChildren = 0;
     mGarbage = 0;
     mLive = 0;
-    mSelected = 0;
     mTags.Clear();
     mSharedTexts.clear();
     mArena.Clear();
@@ -767,10 +899,35 @@ NodeId clsTree::LastChild(NodeId node) const
     return n == 0 ? NodeId{} : Child(node, n - 1);
 }
 
-bool clsTree::HasChildren(NodeId node) const
+std::uint32_t clsTree::PayloadChildren(Ix ix) const
+{
+    if (!mcPayloadSeparator || !mMaterialiser)
+        return 0;
+    const std::string_view s = mArena.View(mText[ix]);
+    return std::uint32_t(std::count(s.begin(), s.end(), mcPayloadSeparator));
+}
+
+bool clsTree::HasChildren(NodeId node) const { return PeekChildCount(node) > 0; }
+
+std::uint32_t clsTree::PeekChildCount(NodeId node) const
 {
     const Ix ix = node ? ToIx(node) : 0;
-    return ix != kNone && (mChildCount[ix] > 0 || (mFlags[ix] & kPending));
+    if (ix == kNone)
+        return 0;
+    return (mFlags[ix] & kPending) ? PayloadChildren(ix) : mChildCount[ix];
+}
+
+void clsTree::SetAllExpanded(bool bExpanded)
+{
+    for (Ix ix = 1; ix < mParent.size(); ++ix) {
+        if (mFlags[ix] & kRemoved)
+            continue;
+        const bool bHas = (mFlags[ix] & kPending) ? PayloadChildren(ix) > 0 : mChildCount[ix] > 0;
+        if (bHas && bExpanded)
+            mFlags[ix] |= kExpanded;
+        else if (bHas)
+            mFlags[ix] &= std::uint8_t(~kExpanded);
+    }
 }
 
 std::uint32_t clsTree::Row(NodeId node) const
@@ -821,20 +978,7 @@ NodeId clsTree::Root(NodeId node) const
     return ToId(ix);
 }
 
-// ---- Selection, view requests, observers ---------------------------------------------------------
-
-NodeId clsTree::Selected() const { return ToId(mSelected); }
-
-void clsTree::SetSelected(NodeId node)
-{
-    const Ix ix = node ? CheckedIx(node, "SetSelected") : 0;
-    if (ix == mSelected)
-        return;
-    mSelected = ix;
-    if (!Quiet())
-        for (TreeObserver* o : mObservers)
-            o->SelectionChanged(node);
-}
+// ---- View requests, observers ---------------------------------------------------------------------
 
 void clsTree::ScrollIntoView(NodeId node)
 {

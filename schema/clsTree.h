@@ -23,6 +23,13 @@
 // Notifications. Observers get about-to/done pairs around every structure
 // change and Changed() after data changes; a bulk update replaces them with
 // one reset. Nothing here includes Qt.
+//
+// Editing. Every change has an inverse, so an edit can be undone exactly:
+// Add <-> Detach (the subtree keeps its ids while it is out), Detach <->
+// Attach, Move <-> Move back, Set* <-> Set* with the old value.
+//
+// Threading. One thread only: readers materialise lazy children and settle
+// deferred ranges, so even const calls write.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -113,12 +120,26 @@ public:
     // placed by Attach with one notification pair.
     NodeId AddDetached(const NodeInit& init);
     void Attach(NodeId detached, NodeId rel, Relation relation);
-    // Removes the node with its subtree.
+    // Takes the node with its subtree out of the tree, as Remove would, but
+    // keeps it: its ids stay valid, and Attach puts it back.
+    void Detach(NodeId node);
+    // Moves the node with its subtree to the relation to rel (a null rel
+    // with Relation::Child: the end of the top level). Observers see one
+    // move. Throws TreeError for a detached node or a place below the node
+    // itself; a move to where the node already stands does nothing.
+    void Move(NodeId node, NodeId rel, Relation relation);
+    // Removes the node with its subtree (also a detached one).
     void Remove(NodeId node);
     // Removes nCount children of parent (null: the top level) from row nFirst.
     void RemoveChildren(NodeId parent, std::uint32_t nFirst, std::uint32_t nCount);
     // Removes every node; ids given out before stay invalid for good.
     void RemoveAll();
+    // Exchanges every node, text and interned key with other; observers
+    // stay with their tree and see a reset. A scratch tree built with
+    // StartIdsAfter(*this) then swapped in never gives out an old id again.
+    void SwapContents(clsTree& other);
+    // For an empty tree: its ids start above every id other has given out.
+    void StartIdsAfter(const clsTree& other);
     // Room for nCount more nodes in the per-node arrays, so that a large
     // build does not copy them as they grow (address space only: pages are
     // touched as nodes are added).
@@ -171,14 +192,17 @@ public:
     std::uint32_t ChildCount(NodeId node) const;
     NodeId Child(NodeId node, std::uint32_t nRow) const;
     std::uint32_t Row(NodeId node) const;  // row in the parent; 0 for a null node
-    // Without making lazy children: true when the node has or will have children.
+    // Without making lazy children: true when the node has or will have
+    // children (a payload with n separators makes n children).
     bool HasChildren(NodeId node) const;
+    // ChildCount without making lazy children.
+    std::uint32_t PeekChildCount(NodeId node) const;
+    // Sets the expanded flag of every node that has children, without
+    // notifications: the view expands or collapses everything itself.
+    void SetAllExpanded(bool bExpanded);
     TreeNode Node(NodeId node);
 
-    // ---- Selection and view requests ------------------------------------------
-    // The selected node (null: none); removing it clears the selection.
-    NodeId Selected() const;
-    void SetSelected(NodeId node);
+    // ---- View requests ------------------------------------------------------------
     // Asks the view to show the node; the view expands its ancestors and
     // reports each expansion back through SetExpanded.
     void ScrollIntoView(NodeId node);
@@ -212,6 +236,17 @@ public:
     // AboutToReset (at Begin) and Reset (at End). Nested calls count.
     void BeginBulk();
     void EndBulk();
+    // BeginBulk for a scope.
+    class BulkUpdate {
+    public:
+        explicit BulkUpdate(clsTree& tree) : mTree(tree) { mTree.BeginBulk(); }
+        ~BulkUpdate() { mTree.EndBulk(); }
+        BulkUpdate(const BulkUpdate&) = delete;
+        BulkUpdate& operator=(const BulkUpdate&) = delete;
+
+    private:
+        clsTree& mTree;
+    };
 
     // ---- Statistics ----------------------------------------------------------
     std::size_t NodeCount() const { return mLive; }
@@ -260,6 +295,10 @@ private:
     void GrowRoom(Ix parent);          // room for one more child
     void Place(Ix rel, Relation relation, Ix child);
     void ClearDetached(Ix top);
+    void MarkDetached(Ix top);
+    // Takes ix out of its parent's range (the later siblings close up).
+    void Unlink(Ix ix);
+    std::uint32_t PayloadChildren(Ix ix) const;
     void MarkRemoved(Ix top);
     void Materialise(Ix ix) const;
     void DropPayload(Ix ix);
@@ -295,7 +334,6 @@ private:
 
     std::uint32_t mIdBase = 0;
     std::size_t mLive = 0;
-    Ix mSelected = 0;
 
     clsStringPool mTags{true};
     clsStringPool mImages{false};

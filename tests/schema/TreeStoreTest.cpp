@@ -29,7 +29,8 @@ public:
         events.push_back("changed " + std::string(mTree.Key(n)) + " " + std::to_string(what));
     }
     void ScrollRequested(NodeId n) override { events.push_back("scroll " + std::string(mTree.Key(n))); }
-    void SelectionChanged(NodeId n) override { events.push_back("select " + std::string(mTree.Key(n))); }
+    void AboutToMove(NodeId from, std::uint32_t r, NodeId to, std::uint32_t d) override { Log2("m?", from, r, to, d); }
+    void Moved(NodeId from, std::uint32_t r, NodeId to, std::uint32_t d) override { Log2("m", from, r, to, d); }
 
     std::vector<std::string> events;
 
@@ -39,6 +40,12 @@ private:
         const std::string name = p ? std::string(mTree.Key(p)) : std::string("top");
         events.push_back(std::string(what) + " " + name + " " + std::to_string(a) + "-" + std::to_string(b) +
                          " n=" + std::to_string(mTree.ChildCount(p)));
+    }
+    void Log2(const char* what, NodeId from, std::uint32_t r, NodeId to, std::uint32_t d)
+    {
+        events.push_back(std::string(what) + " " + std::string(mTree.Key(from)) + ":" + std::to_string(r) + " " +
+                         std::string(mTree.Key(to)) + ":" + std::to_string(d) +
+                         " n=" + std::to_string(mTree.ChildCount(from)));
     }
     clsTree& mTree;
 };
@@ -183,16 +190,19 @@ TEST(TreeStore, NotificationsComeInPairsAroundTheChange)
     t.SetExpanded(b, true);  // unchanged: nothing
     t.SetImage(b, "open");
     t.SetBackColor(b, 0xFFFF00);
-    t.SetSelected(b);
     t.ScrollIntoView(b);
-    t.Remove(b);  // one pair for the subtree; the selection goes with it
+    t.Move(b, a, Relation::Previous);  // one move, in Qt's terms: row 1 to before row 0
+    t.Move(b, a, Relation::Previous);  // already there: nothing
+    t.Move(b, a, Relation::Child);     // into a sibling
+    t.Remove(b);  // one pair for the subtree
     EXPECT_EQ(rec.events, (std::vector<std::string>{
                               "+? R 1-1 n=1", "+ R 1-1 n=2",      // about-to sees the old count
                               "+? b 0-0 n=0", "+ b 0-0 n=1",
                               "changed b 1", "changed b 1", "changed b 8", "changed b 4", "changed b 16",
-                              "select b", "scroll b",
-                              "-? R 1-1 n=2", "- R 1-1 n=1", "select ",
+                              "scroll b", "m? R:1 R:0 n=2", "m R:1 R:0 n=2", "m? R:0 a:0 n=2", "m R:0 a:0 n=1",
+                              "-? a 0-0 n=1", "- a 0-0 n=0",
                           }));
+    EXPECT_THROW(t.Move(a, a, Relation::Child), TreeError);  // below itself
 
     rec.events.clear();
     t.BeginBulk();
@@ -219,8 +229,45 @@ TEST(TreeStore, NotificationsComeInPairsAroundTheChange)
     EXPECT_EQ(rec.events, (std::vector<std::string>{"+? T 0-0 n=0", "+ T 0-0 n=1"}));
     EXPECT_EQ(t.Root(t.LastChild(loop)), top);
     EXPECT_THROW(t.Attach(loop, top, Relation::Child), TreeError);  // no longer detached
+
+    // Detach is Remove for the observers, but the subtree keeps its ids
+    // and Attach puts it back, anywhere.
+    const NodeId seg1 = t.Child(loop, 1);
+    rec.events.clear();
+    t.Detach(loop);
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"-? T 0-0 n=1", "- T 0-0 n=0"}));
+    EXPECT_TRUE(t.IsValid(seg1));
+    EXPECT_EQ(t.Parent(seg1), loop);
+    t.SetText(seg1, "quiet while out");
+    EXPECT_EQ(rec.events.size(), 2u);
+    t.Attach(loop, {}, Relation::Child);
+    EXPECT_EQ(t.Text(seg1), "quiet while out");
+    EXPECT_EQ(t.Row(loop), 1u);
+    EXPECT_THROW(t.Detach(t.AddDetached({})), TreeError);
     ExpectConsistent(t, {});
 }
+
+TEST(TreeStore, SwappedContentsKeepObserversAndNeverReuseIds)
+{
+    clsTree live, scratch;
+    const NodeId oldRoot = AddKey(live, {}, Relation::Child, "Root");
+    AddKey(live, oldRoot, Relation::Child, "old");
+    Recorder rec(live);
+    scratch.StartIdsAfter(live);
+    const NodeId newRoot = AddKey(scratch, {}, Relation::Child, "Root");
+    const NodeId fresh = AddKey(scratch, newRoot, Relation::Child, "new");
+    EXPECT_GT(newRoot.value, oldRoot.value);
+
+    live.SwapContents(scratch);
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"reset?", "reset"}));
+    EXPECT_FALSE(live.IsValid(oldRoot));  // an old id fails, never names a new node
+    EXPECT_EQ(live.FindKey("new"), fresh);
+    EXPECT_EQ(live.Text(fresh), "text new");
+    EXPECT_EQ(live.Image(fresh), "closed");
+    EXPECT_EQ(scratch.FindKey("old").IsNull(), false);
+    EXPECT_THROW(live.StartIdsAfter(scratch), TreeError);  // not empty
+}
+
 
 // Segment text "ID*e1*e2": elements split at '*', tags E01, E02, ...
 void SplitElements(clsTree& t, NodeId seg, std::string_view s)
@@ -243,7 +290,7 @@ TEST(TreeStore, ElementChildrenAreMadeOnFirstAccess)
     t.SetMaterialiser([&](clsTree& tree, NodeId seg, std::string_view payload) {
         ++calls;
         SplitElements(tree, seg, payload);
-    });
+    }, '*');
     const NodeId root = AddKey(t, {}, Relation::Child, "Root");
     NodeInit init;
     init.sTag = "SN1 *00000";
@@ -255,6 +302,7 @@ TEST(TreeStore, ElementChildrenAreMadeOnFirstAccess)
     EXPECT_EQ(t.Text(seg), "N1");
     EXPECT_TRUE(t.ChildrenPending(seg));
     EXPECT_TRUE(t.HasChildren(seg));
+    EXPECT_EQ(t.PeekChildCount(seg), 4u);
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(t.NodeCount(), 2u);
 
@@ -293,6 +341,14 @@ TEST(TreeStore, ElementChildrenAreMadeOnFirstAccess)
     const NodeId dtm = t.Add(root, Relation::Child, init);
     t.Remove(dtm);
     EXPECT_EQ(calls, 2);
+    // A segment of nothing but its identifier has no children, made or not.
+    init.sPayload = "IEA";
+    const NodeId bare = t.Add(root, Relation::Child, init);
+    EXPECT_FALSE(t.HasChildren(bare));
+    t.SetAllExpanded(true);
+    EXPECT_FALSE(t.Expanded(bare));
+    EXPECT_TRUE(t.Expanded(seg));
+    EXPECT_EQ(calls, 2);  // expanding everything makes nothing
     EXPECT_THROW(t.AddPayloadChild(root, 0, 1, "E01", {}), TreeError);
     ExpectConsistent(t, {});
 }
@@ -349,6 +405,31 @@ TEST(TreeStore, RandomEditsMatchASimpleModel)
             t.Remove(victim);
             live.erase(std::remove_if(live.begin(), live.end(), [&](NodeId n) { return !t.IsValid(n); }),
                        live.end());
+        } else if (rng() % 2 == 0) {  // move a subtree, or take it out and put it back
+            const NodeId n = pick(), to = pick();
+            bool below = false;
+            for (NodeId up = to; up && !below; up = t.Parent(up))
+                below = up == n;
+            if (below) {
+                EXPECT_THROW(t.Move(n, to, Relation::Child), TreeError);
+                continue;
+            }
+            auto& from = model[parentOf[n.value]];
+            from.erase(std::find(from.begin(), from.end(), n.value));
+            const bool asSibling = to != n && rng() % 2 == 0;
+            const std::uint32_t newParent = asSibling ? parentOf[to.value] : to.value;
+            auto& dest = model[newParent];
+            if (asSibling)
+                dest.insert(std::find(dest.begin(), dest.end(), to.value), n.value);
+            else
+                dest.push_back(n.value);
+            parentOf[n.value] = newParent;
+            if (rng() % 2) {
+                t.Move(n, to, asSibling ? Relation::Previous : Relation::Child);
+            } else {
+                t.Detach(n);
+                t.Attach(n, to, asSibling ? Relation::Previous : Relation::Child);
+            }
         }
     }
     t.EndBulk();
@@ -365,7 +446,7 @@ TEST(TreeStore, RandomEditsMatchASimpleModel)
     }
     t.Compact();
     ExpectConsistent(t, {});
-    EXPECT_LT(t.MemoryBytes() / t.NodeCount(), 200u);
+    EXPECT_LT(t.NodeBytes() / t.NodeCount(), 200u);  // removed nodes included
 }
 
 }  // namespace
