@@ -1,15 +1,12 @@
 #include "doctree/clsTreeD.h"
 
 #include <algorithm>
-#include <bit>
 #include <array>
 #include <cctype>
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <system_error>
 
 #include "app/UiService.h"
@@ -17,7 +14,6 @@
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
 #include "doctree/modNodeD.h"
-#include "schema/clsDefFiles.h"
 #include "schema/modNodeS.h"
 
 namespace orr {
@@ -45,39 +41,8 @@ const std::array<std::string, 100>& ElementTags()
     return tags;
 }
 
-
-// gfSameName without building strings.
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    if (a == b)
-        return true;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i]))
-            return false;
-    return true;
-}
-
-// The tag field count and whether one field starts with cLetter, as
-// gfSnodeSetAttr judges whether it can write that letter.
-bool CanSetAttr(std::string_view sTag, char cLetter)
-{
-    std::size_t nFields = 0;
-    bool bFound = false;
-    std::size_t nStart = 0;
-    for (;;) {
-        const auto nAt = sTag.find('*', nStart);
-        const std::string_view f = sTag.substr(nStart, nAt == std::string_view::npos ? std::string_view::npos : nAt - nStart);
-        ++nFields;
-        if (!f.empty() && f[0] == cLetter)
-            bFound = true;
-        if (nAt == std::string_view::npos)
-            break;
-        nStart = nAt + 1;
-    }
-    return nFields >= 7 && bFound;
-}
+const std::uint64_t kIdIsa = SchemaIndex::PackCode("ISA");
+const std::uint64_t kIdHl = SchemaIndex::PackCode("HL");
 
 }  // namespace
 
@@ -85,6 +50,8 @@ clsTreeD::clsTreeD() : mParser(this), mnDelimiter(gConfig ? gConfig->Delimiter :
 {
     mParser.SetDelimiter(mnDelimiter);
 }
+
+clsTreeD::~clsTreeD() = default;
 
 void clsTreeD::SetDelimiter(SepCode nCode)
 {
@@ -113,6 +80,12 @@ void clsTreeD::InstallElementMaterialiser(clsTree& tree, SepCode nDelimiter)
 
 TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& schemaTree)
 {
+    mOwnIndex = std::make_unique<SchemaIndex>(schemaTree, schemaTree.Child(NodeId{}, 0));
+    return Build(docTree, sFile, schemaTree, *mOwnIndex);
+}
+
+TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& schemaTree, const SchemaIndex& index)
+{
     std::error_code ec;
     std::ifstream in(sFile, std::ios::binary);
     if (!in || std::filesystem::is_directory(sFile, ec)) {
@@ -122,8 +95,9 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     }
     mpDoc = &docTree;
     mpSchema = &schemaTree;
-    mndSchemaRoot = schemaTree.Node(schemaTree.Child(NodeId{}, 0));
-    ClearInfos();
+    mpIx = &index;
+    mCounts.emplace(index);
+    mCache.assign(index.Size(), Cache{});
     mImgClosedData = docTree.InternImage("closeddata");
     mImgOpenData = docTree.InternImage("opendata");
     mImgClosed = docTree.InternImage("closed");
@@ -136,7 +110,7 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     // characters, loops included), so the node arrays are not copied as they grow.
     if (const auto nSize = std::filesystem::file_size(sFile, ec); !ec)
         docTree.ReserveNodes(std::size_t(nSize / 10) + 16);
-    docTree.BeginBulk();
+    clsTree::BulkUpdate bulk(docTree);
     const std::string sRootTag = gfDnodeNewTag("D", "", "0");
     NodeInit root;
     root.sKey = "Root";
@@ -145,14 +119,14 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     root.image = mImgClosedData;
     root.expandedImage = mImgOpenData;
     mndRoot = docTree.Node(docTree.Add(NodeId{}, Relation::Child, root));
-    mpS = mndSchemaRoot ? &Info(mndSchemaRoot) : nullptr;
+    mS = index.Root();
     mndParent = mndEnvelope = mndRoot;
     mParser.bIsaTrigger = mParser.bGsTrigger = mParser.bStTrigger = mParser.bSegTrigger = true;
 
-    // The use counters go back into the schema tags however the build ends.
+    // The use counters go into the schema tags however the build ends.
     struct WriteBack {
         clsTreeD* p;
-        ~WriteBack() { p->WriteBackCounts(); }
+        ~WriteBack() { p->mCounts->WriteBack(*p->mpSchema); }
     } writeBack{this};
     {
         clsProgress progress;
@@ -166,7 +140,6 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
         }
         mParser.EndData();
     }
-    docTree.EndBulk();
 
     if (mnSegments == 0) {
         mnError = kNoSegment;
@@ -207,7 +180,9 @@ void clsTreeD::HandleSegment(std::string_view sSegment)
     // Elements are cut as far as the matching looks (the identifier, a key).
     mnSplitAt = 0;
     SplitTo(0);
-    mnId = PackCode(mElements[0]);
+    mnId = SchemaIndex::PackCode(mElements[0]);
+    if (mnId == kIdIsa)
+        ReadInterchangeSeparators();
     if (mnError != kOk) {
         AddUnmatched();
         return;
@@ -221,74 +196,27 @@ void clsTreeD::HandleSegment(std::string_view sSegment)
     }
 }
 
-// ---- the schema cache ---------------------------------------------------------------
-
-void clsTreeD::ClearInfos()
+void clsTreeD::ReadInterchangeSeparators()
 {
-    mInfos.clear();
-    mInfoOf.clear();
-    mDirty.clear();
-    mLive.clear();
-    mByPre.clear();
-    mnInfoBase = mndSchemaRoot ? mndSchemaRoot.Id().value : 0;
-    NumberResetWalk();
+    // ISA16 is the component separator; from version 00501 (ISA12) ISA11 is
+    // the repetition separator, before that a standards identifier.
+    const std::string_view sComponent = Element(16);
+    mcComponent = sComponent.size() == 1 ? sComponent[0] : kDefaultComponent;
+    const std::string_view sRepetition = Element(11), sVersion = Element(12);
+    const bool bRepeats = sVersion.size() == 5 && sVersion >= "00501" && sRepetition.size() == 1 &&
+                          !std::isalnum(static_cast<unsigned char>(sRepetition[0]));
+    mcRepetition = bRepeats ? sRepetition[0] : '\0';
 }
 
-std::uint32_t clsTreeD::InfoIndex(const TreeNode& nd) { return Info(nd).nIndex; }
-
-clsTreeD::SchemaInfo& clsTreeD::Info(const TreeNode& nd)
+bool clsTreeD::Required(SchemaIx s)
 {
-    const std::uint32_t nId = nd.Id().value;
-    if (nId < mnInfoBase) {
-        // A node older than the root: move the table up.
-        mInfoOf.insert(mInfoOf.begin(), mnInfoBase - nId, nullptr);
-        mnInfoBase = nId;
-    }
-    const std::uint32_t nAt = nId - mnInfoBase;
-    if (nAt >= mInfoOf.size())
-        mInfoOf.resize(std::size_t(nAt) + 64, nullptr);
-    if (SchemaInfo* p = mInfoOf[nAt])
-        return *p;
-    SchemaInfo& s = mInfos.emplace_back();
-    s.nIndex = std::uint32_t(mInfos.size() - 1);
-    LoadInfo(s, nd);
-    mInfoOf[nAt] = &s;
-    return s;
-}
-
-void clsTreeD::LoadInfo(SchemaInfo& s, const TreeNode& nd)
-{
-    s.id = nd.Id();
-    const std::string& sTag = nd.Tag();
-    const std::string sI = gfTagGetAttr(sTag, 'I');
-    if (!sI.empty()) {
-        s.cType = sI[0];
-        s.sCode = sI.substr(1);
-    }
-    if (s.cType == 'S')
-        s.nSystem = s.sCode == "LS" ? kLs : s.sCode == "HLS" ? kHls : s.sCode == "ELS" ? kEls : s.sCode == "ESS" ? kEss : 0;
-    s.bCodeXxx = s.sCode == "XXX";
-    s.nCode = PackCode(s.sCode);
-    if (const std::string sR = gfTagGetAttr(sTag, 'R'); !sR.empty()) {
-        const auto n = gfNumericValue(sR);
-        s.bRBad = !n;
-        s.nR = n ? *n : 0;
-    }
-    if (const std::string sC = gfTagGetAttr(sTag, 'C'); !sC.empty()) {
-        const auto n = gfNumericValue(sC);
-        s.bCText = true;
-        s.bCBad = !n;
-        s.nC = n ? *n : 0;
-    }
-    s.bCWritable = CanSetAttr(sTag, 'C');
-    s.sNumber = gfTagGetAttr(sTag, 'N');
-    s.sD = gfTagGetAttr(sTag, 'D');
-    s.sLevel = gfTagGetAttr(sTag, 'L');
+    const std::int8_t n = E(s).nRequired;
+    return n < 0 ? gfSnodeRequired(mpSchema->Node(E(s).node)) : n == 1;
 }
 
 void clsTreeD::Message(const std::string& sText)
 {
-    WriteBackCounts();
+    mCounts->WriteBack(*mpSchema);
     gfMsgBox(sText, MsgIcon::Critical);
 }
 
@@ -298,293 +226,83 @@ std::int32_t clsTreeD::BadNumber()
     return 0;
 }
 
-void clsTreeD::IncLoopCount(SchemaInfo& s)
-{
-    const std::int64_t n = std::int64_t(ReadCount(s)) + 1;
-    if (!s.bCWritable)
-        return;
-    s.nC = n;
-    s.bCBad = false;
-    s.bCText = true;
-    const std::uint32_t nIndex = s.nIndex;
-    if (!s.bDirty) {
-        s.bDirty = true;
-        mDirty.push_back(nIndex);
-    }
-    SetLive(s);
-}
-
-void clsTreeD::SetLive(SchemaInfo& s)
-{
-    // Only nodes on the walk from the root are reset through mLive (a node
-    // off it is reset by the walk of its own ancestor, also off it).
-    if (s.bLive || s.nPre == kNoPre || !(s.bCText && s.bCWritable && (s.nC != 0 || s.bCBad)))
-        return;
-    s.bLive = true;
-    mLive[s.nPre >> 6] |= std::uint64_t(1) << (s.nPre & 63);
-}
-
-void clsTreeD::NumberResetWalk()
-{
-    // gfSnodeResetLoopCounts' walk from the root, numbered in its order, so
-    // that what a reset of any node on it reaches is a range of numbers.
-    if (!mndSchemaRoot)
-        return;
-    struct Step {
-        TreeNode nd;
-        std::uint32_t nIndex;
-        bool bDone;
-    };
-    std::vector<Step> stack{{mndSchemaRoot, InfoIndex(mndSchemaRoot), false}};
-    std::uint32_t nNext = 0;
-    while (!stack.empty()) {
-        Step& top = stack.back();
-        if (top.bDone) {
-            mInfos[top.nIndex].nEnd = nNext;
-            stack.pop_back();
-            continue;
-        }
-        top.bDone = true;
-        SchemaInfo& s = mInfos[top.nIndex];
-        s.nPre = nNext++;
-        mByPre.push_back(&s);
-        mLive.resize((mByPre.size() + 63) / 64);
-        SetLive(s);
-        if (s.cType != 'S')
-            continue;
-        const TreeNode nd = top.nd;  // top may move as the stack grows
-        for (TreeNode c = nd.LastChild(); c; c = c.Previous()) {
-            const std::uint32_t n = InfoIndex(c);
-            if (mInfos[n].nPre == kNoPre)
-                stack.push_back({c, n, false});
-        }
-    }
-}
-
-void clsTreeD::ResetLoopCounts(SchemaInfo* p)
-{
-    if (!p)
-        return;
-    const SchemaInfo& top = *p;
-    if (top.nPre == kNoPre) {
-        const TreeNode nd = Node(top);
-        // Not on the walk from the root: gfSnodeResetLoopCounts' own walk.
-        std::vector<TreeNode> stack;
-        auto pushChildren = [&](const TreeNode& parent) {
-            if (Info(parent).cType != 'S')
-                return;
-            for (TreeNode c = parent.LastChild(); c; c = c.Previous())
-                stack.push_back(c);
-        };
-        pushChildren(nd);
-        while (!stack.empty()) {
-            const TreeNode child = stack.back();
-            stack.pop_back();
-            SchemaInfo& s = Info(child);
-            if (s.bCText && s.bCWritable) {
-                s.nC = 0;
-                s.bCBad = false;
-                if (!s.bDirty) {
-                    s.bDirty = true;
-                    mDirty.push_back(InfoIndex(child));
-                }
-            }
-            pushChildren(child);
-        }
-        return;
-    }
-    // Only counters that are not 0 can change: the bits in (nPre, nEnd) of mLive.
-    for (std::uint32_t nPre = top.nPre + 1; nPre < top.nEnd;) {
-        std::uint64_t& word = mLive[nPre >> 6];
-        const std::uint32_t nWordEnd = std::min<std::uint32_t>((nPre | 63) + 1, top.nEnd);
-        std::uint64_t bits = word >> (nPre & 63);
-        if (nWordEnd - nPre < 64)
-            bits &= (std::uint64_t(1) << (nWordEnd - nPre)) - 1;
-        word &= ~(bits << (nPre & 63));
-        for (; bits; bits &= bits - 1) {
-            SchemaInfo& s = *mByPre[nPre + std::uint32_t(std::countr_zero(bits))];
-            s.nC = 0;
-            s.bCBad = false;
-            s.bLive = false;
-            if (!s.bDirty) {
-                s.bDirty = true;
-                mDirty.push_back(s.nIndex);
-            }
-        }
-        nPre = nWordEnd;
-    }
-}
-
-void clsTreeD::WriteBackCounts()
-{
-    if (!mpSchema)
-        return;
-    for (const std::uint32_t n : mDirty) {
-        SchemaInfo& s = mInfos[n];
-        s.bDirty = false;
-        const TreeNode nd = mpSchema->Node(s.id);
-        if (!nd)
-            continue;
-        const std::string sValue = std::to_string(s.nC);
-        if (gfTagGetAttr(nd.Tag(), 'C') != sValue)
-            gfSnodeSetAttr(nd, 'C', sValue);
-    }
-    mDirty.clear();
-}
-
-bool clsTreeD::Required(SchemaInfo& s)
-{
-    if (s.nRequired < 0)
-        s.nRequired = gfSnodeRequired(Node(s)) ? 1 : 0;
-    return s.nRequired == 1;
-}
-
-const std::string& clsTreeD::Link(SchemaInfo& s)
-{
-    // gfSnodeFQN, from the parent's path: the numbers from the top down.
-    if (s.bLink)
-        return s.sLink;
-    std::vector<SchemaInfo*> chain;
-    for (SchemaInfo* p = &s; p && !p->bLink; p = ParentOf(*p))
-        chain.push_back(p);
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        SchemaInfo& n = **it;
-        if (const SchemaInfo* up = ParentOf(n)) {
-            n.sLink.reserve(up->sLink.size() + 1 + n.sNumber.size());
-            n.sLink = up->sLink;
-            n.sLink += '.';
-            n.sLink += n.sNumber;
-        } else {
-            n.sLink = n.sNumber;
-        }
-        n.bLink = true;
-    }
-    return s.sLink;
-}
-
 // ---- matching -------------------------------------------------------------------------
-
-std::uint64_t clsTreeD::PackCode(std::string_view s)
-{
-    if (s.size() > 7)
-        return kLongCode;
-    std::uint64_t n = std::uint64_t(s.size()) << 56;
-    for (std::size_t i = 0; i < s.size(); ++i)
-        n |= std::uint64_t((unsigned char)s[i]) << (8 * i);
-    return n;
-}
-
-clsTreeD::SchemaInfo* clsTreeD::NextOf(SchemaInfo& s)
-{
-    if (!s.bNext) {
-        const TreeNode n = Node(s).Next();
-        s.pNext = n ? &Info(n) : nullptr;
-        s.bNext = true;
-    }
-    return s.pNext;
-}
-
-clsTreeD::SchemaInfo* clsTreeD::ParentOf(SchemaInfo& s)
-{
-    if (!s.bParent) {
-        const TreeNode n = Node(s).Parent();
-        s.pParent = n ? &Info(n) : nullptr;
-        s.bParent = true;
-    }
-    return s.pParent;
-}
-
-clsTreeD::SchemaInfo* clsTreeD::FirstOf(SchemaInfo& s)
-{
-    if (!s.bFirst) {
-        const TreeNode n = Node(s).FirstChild();
-        s.pFirst = n ? &Info(n) : nullptr;
-        s.bFirst = true;
-    }
-    return s.pFirst;
-}
 
 // True when matching the current segment at s gives "not here" whatever the
 // counters say, without a message or any other effect: then Match just goes
 // on to the next sibling, and a run of such siblings can be passed at once.
-bool clsTreeD::Skippable(SchemaInfo& s)
+bool clsTreeD::Skippable(SchemaIx s)
 {
-    if (mnId == kLongCode || s.bRBad || s.bCBad)
+    const SchemaEntry& e = E(s);
+    if (mnId == SchemaIndex::kLongCode || e.bRepeatBad)
         return false;
-    if (s.cType == 'R')
-        return !s.bCodeXxx && s.nCode != kLongCode && s.nCode != mnId && !Required(s);
-    if (s.cType != 'S')
+    auto differs = [this](const SchemaEntry& f) { return f.nCode != SchemaIndex::kLongCode && f.nCode != mnId; };
+    if (e.cType == 'R')
+        return e.sCode != "XXX" && differs(e) && !Required(s);
+    if (e.cType != 'S')
         return false;
-    switch (s.nSystem) {
-    case kLs: {
-        SchemaInfo* first = FirstOf(s);
-        return first && first->cType == 'R' && first->nCode != kLongCode && first->nCode != mnId && !Required(*first);
+    switch (e.system) {
+    case SystemKind::Ls:
+        return e.first && E(e.first).cType == 'R' && differs(E(e.first)) && !Required(e.first);
+    case SystemKind::Hls:
+        return mnId != kIdHl;
+    case SystemKind::Els: {
+        const SchemaIx first = e.first ? E(e.first).first : SchemaIx{};
+        return !first || E(first).cType != 'R' || differs(E(first));
     }
-    case kHls:
-        return mnId != PackCode("HL");
-    case kEls: {
-        SchemaInfo* loop = FirstOf(s);
-        const SchemaInfo* first = loop ? FirstOf(*loop) : nullptr;
-        return !first || first->cType != 'R' || (first->nCode != kLongCode && first->nCode != mnId);
-    }
-    case kEss: {
-        const SchemaInfo* first = FirstOf(s);
-        return !first || first->cType != 'R' || (first->nCode != kLongCode && first->nCode != mnId);
-    }
+    case SystemKind::Ess:
+        return !e.first || E(e.first).cType != 'R' || differs(E(e.first));
     default:
         return false;
     }
 }
 
-clsTreeD::SchemaInfo* clsTreeD::SkipFor(SchemaInfo& s)
+SchemaIx clsTreeD::SkipFor(SchemaIx s)
 {
-    for (const SchemaInfo::Skip& k : s.skips)
-        if (k.pTo && k.nCode == mnId)
-            return k.pTo;
-    SchemaInfo* p = &s;
-    while (Skippable(*p)) {
-        SchemaInfo* next = NextOf(*p);
-        if (!next)
-            break;  // the last sibling: Match looks at it and climbs
-        p = next;
-    }
-    SchemaInfo::Skip& k = s.skips[s.nNextSkip];
-    s.nNextSkip = std::uint8_t((s.nNextSkip + 1) % 4);
+    Cache& c = mCache[s.value];
+    for (const Cache::Skip& k : c.skips)
+        if (k.to && k.nCode == mnId)
+            return k.to;
+    SchemaIx p = s;
+    while (Skippable(p) && E(p).next)  // the last sibling: Match looks at it and climbs
+        p = E(p).next;
+    Cache::Skip& k = c.skips[c.nNextSkip];
+    c.nNextSkip = std::uint8_t((c.nNextSkip + 1) % 4);
     k.nCode = mnId;
-    k.pTo = p;
+    k.to = p;
     return p;
 }
 
 void clsTreeD::PlaceAtStart()
 {
-    ResetLoopCounts(mndSchemaRoot ? &Info(mndSchemaRoot) : nullptr);
+    mCounts->ResetBelow(mpIx->Root());
     const std::string_view sId = Element(0);
-    TreeNode nd = mndSchemaRoot.FirstChild();
-    if (sId == "GS" || sId == "ST")
-        nd = nd.Child(1);
-    if (sId == "ST")
-        nd = nd.Child(1);
-    mpS = nd ? &Info(nd) : nullptr;
+    SchemaIx s = mpIx->Root() ? E(mpIx->Root()).first : SchemaIx{};
+    if (s && (sId == "GS" || sId == "ST"))
+        s = mpIx->Child(s, 1);
+    if (s && sId == "ST")
+        s = mpIx->Child(s, 1);
+    mS = s;
 }
 
 clsTreeD::Result clsTreeD::Match()
 {
     Result result = Result::NotHere;
-    const SchemaInfo* tried = nullptr;
-    while (mpS && result == Result::NotHere) {
-        mpS = SkipFor(*mpS);
-        SchemaInfo& s = *mpS;
-        tried = &s;
-        if (s.cType == 'S') {
-            switch (s.nSystem) {
-            case kLs: result = MatchLoop(s); break;
-            case kHls: result = MatchKeyedLoop(s, true); break;
-            case kEls: result = MatchKeyedLoop(s, false); break;
-            case kEss: result = MatchKeyedSegment(s); break;
+    SchemaIx tried;
+    while (mS && result == Result::NotHere) {
+        mS = SkipFor(mS);
+        const SchemaEntry& e = E(mS);
+        tried = mS;
+        if (e.cType == 'S') {
+            switch (e.system) {
+            case SystemKind::Ls: result = MatchLoop(mS); break;
+            case SystemKind::Hls: result = MatchKeyedLoop(mS, true); break;
+            case SystemKind::Els: result = MatchKeyedLoop(mS, false); break;
+            case SystemKind::Ess: result = MatchKeyedSegment(mS); break;
             default: result = Result::Failed; break;
             }
-        } else if (s.cType == 'R') {
-            result = MatchSegment(s);
+        } else if (e.cType == 'R') {
+            result = MatchSegment(mS);
         } else {
             mnError = kMatchFailed;
             return Result::NotHere;
@@ -592,27 +310,25 @@ clsTreeD::Result clsTreeD::Match()
         if (result == Result::NotHere)
             Advance();
     }
-    if (result != Result::Matched || (tried->cType == 'S' && tried->nSystem == kEss))
+    if (result != Result::Matched || E(tried).system == SystemKind::Ess)
         return result;
 
-    const bool bSystem = tried->cType == 'S';
-    SchemaInfo& s = *mpS;
-    AddSegmentNode(mndParent, s);
-    if (bSystem)
-        ResetLoopCounts(ParentOf(s));
-    IncLoopCount(s);
+    AddSegmentNode(mndParent, mS);
+    if (E(tried).cType == 'S')
+        mCounts->ResetBelow(E(mS).parent);
+    mCounts->Inc(mS);
     std::int32_t nR = 0, nC = 0;
-    GetLoopCount(s, nR, nC);
+    GetLoopCount(mS, nR, nC);
     if (nC >= nR)
         Advance();
     return result;
 }
 
-clsTreeD::Result clsTreeD::MatchSegment(SchemaInfo& s)
+clsTreeD::Result clsTreeD::MatchSegment(SchemaIx s)
 {
     if (IsCode(s))
         return Result::Matched;
-    if (s.bCodeXxx) {
+    if (E(s).sCode == "XXX") {
         const std::string_view sId = Element(0);
         return (sId == "SE" || sId == "GE" || sId == "IEA") ? Result::NotHere : Result::Matched;
     }
@@ -621,78 +337,68 @@ clsTreeD::Result clsTreeD::MatchSegment(SchemaInfo& s)
     return Required(s) && nC < 1 ? Result::Failed : Result::NotHere;
 }
 
-clsTreeD::Result clsTreeD::MatchLoop(SchemaInfo& s)
+clsTreeD::Result clsTreeD::MatchLoop(SchemaIx s)
 {
-    SchemaInfo* first = FirstOf(s);
-    if (!first || first->cType != 'R')
+    const SchemaIx first = E(s).first;
+    if (!first || E(first).cType != 'R')
         return Result::Failed;
-    if (!IsCode(*first)) {
+    if (!IsCode(first)) {
         std::int32_t nR = 0, nC = 0;
         GetLoopCount(s, nR, nC);
-        return Required(*first) && nC < 1 ? Result::Failed : Result::NotHere;
+        return Required(first) && nC < 1 ? Result::Failed : Result::NotHere;
     }
-    IncLoopCount(s);
+    mCounts->Inc(s);
     AddLoopNode(s);
-    mpS = first;
+    mS = first;
     return Result::Matched;
 }
 
-clsTreeD::Result clsTreeD::MatchKeyedLoop(SchemaInfo& s, bool bHl)
+clsTreeD::Result clsTreeD::MatchKeyedLoop(SchemaIx s, bool bHl)
 {
     std::size_t nKeyAt = 3;
     if (bHl) {
         if (Element(0) != "HL")
             return Result::NotHere;
     } else {
-        SchemaInfo* loop = FirstOf(s);
-        const SchemaInfo* first = loop ? FirstOf(*loop) : nullptr;
-        if (!first || first->cType != 'R' || !IsCode(*first))
+        const SchemaIx loop = E(s).first;
+        const SchemaIx first = loop ? E(loop).first : SchemaIx{};
+        if (!first || E(first).cType != 'R' || !IsCode(first))
             return Result::NotHere;
-        if (!s.bKeyPositions) {
-            gfSnodeGetKeyPositions(Node(s), s.nX, s.nY);
-            s.bKeyPositions = true;
-        }
-        nKeyAt = std::size_t(std::max<std::int16_t>(s.nY, 0));
+        nKeyAt = std::size_t(std::max<std::int16_t>(E(s).nY, 0));
     }
     // A segment shorter than the key position matches no key.
     if (nKeyAt == 0 || !HasElement(nKeyAt))
         return Result::NotHere;
-    for (SchemaInfo* c = FirstOf(s); c; c = NextOf(*c)) {
-        if (KeyMatch(*c, mElements[nKeyAt]) && HasRoom(*c)) {
-            EnterLoop(*c, s);
+    for (SchemaIx c = E(s).first; c; c = E(c).next) {
+        if (KeyMatch(c, mElements[nKeyAt]) && HasRoom(c)) {
+            EnterLoop(c, s);
             return Result::Matched;
         }
     }
     return Result::NotHere;
 }
 
-void clsTreeD::EnterLoop(SchemaInfo& loop, SchemaInfo& system)
+void clsTreeD::EnterLoop(SchemaIx loop, SchemaIx system)
 {
     EnterContainer(system);
-    IncLoopCount(loop);
+    mCounts->Inc(loop);
     AddLoopNode(loop);
-    mpS = FirstOf(loop);
+    mS = E(loop).first;
 }
 
-void clsTreeD::EnterContainer(SchemaInfo& system)
+void clsTreeD::EnterContainer(SchemaIx system)
 {
     const TreeNode ndLast = mndParent.LastChild();
-    const std::string& sNumber = system.sNumber;
+    const std::string& sNumber = E(system).sNumber;
     // The container made for this system node last time: its tag holds the
     // system node's path, which ends with its number.
-    if (ndLast && system.loopTag && mpDoc->TagIdOf(ndLast.Id()) == system.loopTag) {
+    const TagId loopTag = mCache[system.value].loopTag;
+    if (ndLast && loopTag && mpDoc->TagIdOf(ndLast.Id()) == loopTag) {
         mndParent = ndLast;
         return;
     }
     if (ndLast) {
-        const std::string& sTag = ndLast.Tag();
-        const auto star = sTag.find('*');
-        const auto end = sTag.find('*', star == std::string::npos ? sTag.size() : star + 1);
-        const std::string_view sLink = star == std::string::npos
-                                           ? std::string_view()
-                                           : std::string_view(sTag).substr(star + 1, end == std::string::npos
-                                                                                          ? std::string::npos
-                                                                                          : end - star - 1);
+        const std::string_view sLink = gfDnodeTagLink(ndLast.Tag());
         if (sLink.size() >= sNumber.size() && sLink.substr(sLink.size() - sNumber.size()) == sNumber) {
             mndParent = ndLast;
             return;
@@ -701,24 +407,20 @@ void clsTreeD::EnterContainer(SchemaInfo& system)
     AddLoopNode(system);
 }
 
-clsTreeD::Result clsTreeD::MatchKeyedSegment(SchemaInfo& s)
+clsTreeD::Result clsTreeD::MatchKeyedSegment(SchemaIx s)
 {
-    SchemaInfo* first = FirstOf(s);
-    if (!first || first->cType != 'R' || !IsCode(*first))
+    const SchemaIx first = E(s).first;
+    if (!first || E(first).cType != 'R' || !IsCode(first))
         return Result::NotHere;
-    if (!s.bKeyPositions) {
-        gfSnodeGetKeyPositions(Node(s), s.nX, s.nY);
-        s.bKeyPositions = true;
-    }
-    const std::int16_t nY = s.nY;
+    const std::int16_t nY = E(s).nY;
     if (nY <= 0 || !HasElement(std::size_t(nY)))
         return Result::NotHere;
-    for (SchemaInfo* c = first; c; c = NextOf(*c)) {
-        if (!KeyMatch(*c, mElements[std::size_t(nY)]) || !HasRoom(*c))
+    for (SchemaIx c = first; c; c = E(c).next) {
+        if (!KeyMatch(c, mElements[std::size_t(nY)]) || !HasRoom(c))
             continue;
         EnterContainer(s);
-        AddSegmentNode(mndParent, *c);
-        IncLoopCount(*c);
+        AddSegmentNode(mndParent, c);
+        mCounts->Inc(c);
         mndParent = mndParent.Parent();
         return Result::Matched;
     }
@@ -730,71 +432,68 @@ void clsTreeD::Advance()
     // A loop, not a call of itself: a schema nested thousands of loops deep
     // would overflow the stack (docs/RELIABILITY.md).
     for (;;) {
-        if (SchemaInfo* next = NextOf(*mpS)) {
-            mpS = next;
+        if (const SchemaIx next = E(mS).next) {
+            mS = next;
         } else {
-            mpS = ParentOf(*mpS);
-            SchemaInfo* up = mpS ? ParentOf(*mpS) : nullptr;
-            if (!mpS) {
-                WriteBackCounts();
+            mS = E(mS).parent;
+            const SchemaIx up = mS ? E(mS).parent : SchemaIx{};
+            if (!mS) {
+                mCounts->WriteBack(*mpSchema);
                 gfMsgBox("Matching code reached root of schema tree", MsgIcon::Information);
-            } else if (up && up->cType == 'S' && (up->nSystem == kEls || up->nSystem == kHls)) {
-                mpS = up;
+            } else if (up && (E(up).system == SystemKind::Els || E(up).system == SystemKind::Hls)) {
+                mS = up;
                 mndParent = mndParent.Parent();
                 if (mndParent)
                     mndParent = mndParent.Parent();
             } else {
                 mndParent = mndParent.Parent();
                 std::int32_t nR = 0, nC = 0;
-                GetLoopCount(*mpS, nR, nC);
-                if (mndParent && nC >= nR) {
+                GetLoopCount(mS, nR, nC);
+                if (mndParent && nC >= nR)
                     continue;  // up once more
-                }
             }
         }
         break;
     }
-    if (!mpS || !mndParent) {
+    if (!mS || !mndParent) {
         mnError = kRanOut;
         msError = "ndS or mndSystemLoop is nothing.";
     }
 }
 
-bool clsTreeD::KeyMatch(SchemaInfo& s, std::string_view sValue)
+bool clsTreeD::KeyMatch(SchemaIx s, std::string_view sValue) const
 {
-    sValue = sValue.substr(0, sValue.find(':'));
-    if (!s.bKeys) {
-        const std::string sKey = gfSnodeGetKey(Node(s));
-        if (!sKey.empty())
-            for (std::string_view k : gfSplitFields(sKey, ','))
-                s.keys.emplace_back(k);
-        s.bKeys = true;
-    }
-    for (const std::string& k : s.keys)
-        if (SameName(k, sValue))
-            return true;
-    return false;
+    // A key is compared with the first repetition's first component, cut
+    // with the interchange's own separators.
+    if (mcRepetition)
+        sValue = sValue.substr(0, sValue.find(mcRepetition));
+    sValue = sValue.substr(0, sValue.find(mcComponent));
+    return mpIx->KeyMatches(s, sValue);
 }
 
-bool clsTreeD::HasRoom(SchemaInfo& s)
+bool clsTreeD::HasRoom(SchemaIx s)
 {
     std::int32_t nR = 0, nC = 0;
     GetLoopCount(s, nR, nC);
     return nC < nR;
 }
 
-TreeNode clsTreeD::AddLoopNode(SchemaInfo& s)
+// ---- the node factory -----------------------------------------------------------------
+
+TreeNode clsTreeD::AddLoopNode(SchemaIx s)
 {
+    const SchemaEntry& e = E(s);
+    Cache& c = mCache[s.value];
     std::int32_t nR = 0, nC = 0;
     GetLoopCount(s, nR, nC);
     // Loop nodes of one schema node and use count have the same text: share it.
     const std::size_t nText = nR > 1 ? std::size_t(std::max(nC, 0)) : 0;
     const bool bShare = (nR <= 1 || nC >= 0) && nText < 1024;
     NodeInit init;
-    if (bShare && nText < s.loopTexts.size() && s.loopTexts[nText]) {
-        init.textOf = s.loopTexts[nText];
+    if (bShare && nText < c.loopTexts.size() && c.loopTexts[nText]) {
+        init.textOf = c.loopTexts[nText];
     } else {
-        mText = s.sD;
+        mText = e.sDescription;
         if (nR > 1) {
             mText += " (";
             mText += std::to_string(nC);
@@ -804,24 +503,24 @@ TreeNode clsTreeD::AddLoopNode(SchemaInfo& s)
         }
         init.sText = mText;
     }
-    const bool bEnvelope = s.sLevel == "0001" || s.sLevel == "0002" || s.sLevel == "0003";
+    const bool bEnvelope = e.sLevel == "0001" || e.sLevel == "0002" || e.sLevel == "0003";
     std::string sTag;
-    if (s.loopTag) {
-        init.tag = s.loopTag;
+    if (c.loopTag) {
+        init.tag = c.loopTag;
     } else {
-        const char* sKind = s.sLevel == "0001" ? "X" : s.sLevel == "0002" ? "F" : s.sLevel == "0003" ? "T" : "Z";
-        sTag = gfDnodeTagWithLink(gfDnodeNewTag(sKind, bEnvelope ? "" : s.sCode, "0"), Link(s));
+        const char* sKind = e.sLevel == "0001" ? "X" : e.sLevel == "0002" ? "F" : e.sLevel == "0003" ? "T" : "Z";
+        sTag = gfDnodeTagWithLink(gfDnodeNewTag(sKind, bEnvelope ? "" : e.sCode, "0"), e.sLink);
         init.sTag = sTag;
     }
     init.image = mImgClosedData;
     init.expandedImage = mImgOpenData;
     const TreeNode nd = mpDoc->Node(mpDoc->Add(mndParent.Id(), Relation::Child, init));
-    if (!s.loopTag)
-        s.loopTag = mpDoc->TagIdOf(nd.Id());
+    if (!c.loopTag)
+        c.loopTag = mpDoc->TagIdOf(nd.Id());
     if (bShare && !init.textOf) {
-        if (s.loopTexts.size() <= nText)
-            s.loopTexts.resize(nText + 1);
-        s.loopTexts[nText] = nd.Id();
+        if (c.loopTexts.size() <= nText)
+            c.loopTexts.resize(nText + 1);
+        c.loopTexts[nText] = nd.Id();
     }
     if (bEnvelope)
         mndEnvelope = nd;
@@ -829,8 +528,9 @@ TreeNode clsTreeD::AddLoopNode(SchemaInfo& s)
     return nd;
 }
 
-TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaInfo& s)
+TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaIx s)
 {
+    Cache& c = mCache[s.value];
     // The tag's code part: "S" and the identifier's first three characters, padded.
     const std::string_view sId = Element(0);
     char head[4] = {'S', ' ', ' ', ' '};
@@ -840,11 +540,11 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaInfo& s)
     std::memcpy(&nHead, head, 4);
     NodeInit init;
     std::string sTag;
-    const bool bCached = s.segTag && s.nSegHead == nHead;
+    const bool bCached = c.segTag && c.nSegHead == nHead;
     if (bCached) {
-        init.tag = s.segTag;
+        init.tag = c.segTag;
     } else {
-        sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", sId, "0"), Link(s));
+        sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", sId, "0"), E(s).sLink);
         init.sTag = sTag;
     }
     init.image = mImgClosed;
@@ -853,8 +553,8 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaInfo& s)
     init.nPayloadHead = sId.size();
     const TreeNode nd = mpDoc->Node(mpDoc->Add(ndParent.Id(), Relation::Child, init));
     if (!bCached) {
-        s.segTag = mpDoc->TagIdOf(nd.Id());
-        s.nSegHead = nHead;
+        c.segTag = mpDoc->TagIdOf(nd.Id());
+        c.nSegHead = nHead;
     }
     return nd;
 }

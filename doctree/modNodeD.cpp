@@ -91,6 +91,8 @@ std::string gfDnodeSchemaPath(const TreeNode& nd)
     return std::string(*link);
 }
 
+std::string_view gfDnodeTagLink(std::string_view sTag) { return LinkOf(sTag).value_or(std::string_view()); }
+
 std::string gfDnodeSchemaKey(const TreeNode& nd)
 {
     const auto link = nd ? LinkOf(nd.Tag()) : std::nullopt;

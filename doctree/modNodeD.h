@@ -24,6 +24,8 @@ char gfDnodeType(const TreeNode& nd);
 std::string gfDnodeSegType(const TreeNode& nd);
 bool gfDnodeIsEnvelope(const TreeNode& nd);
 std::string gfDnodeSchemaPath(const TreeNode& nd);
+// The link part of a document tag without a message: "" when there is none.
+std::string_view gfDnodeTagLink(std::string_view sTag);
 std::string gfDnodeSchemaKey(const TreeNode& nd);
 int gfDnodeRunCount(const TreeNode& nd);
 int gfDnodeSiblingCount(const TreeNode& nd);

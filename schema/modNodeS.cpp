@@ -281,18 +281,23 @@ std::int32_t gfSnodeGetAttrNum(TreeNode nd, char cLetter)
     return 0;
 }
 
+bool gfTagCanSetAttr(std::string_view sTag, char cLetter)
+{
+    const std::vector<std::string_view> fields = gfSplitFields(sTag);
+    return fields.size() >= 7 &&
+           std::any_of(fields.begin(), fields.end(), [&](std::string_view f) { return !f.empty() && f[0] == cLetter; });
+}
+
 void gfSnodeSetAttr(TreeNode nd, char cLetter, std::string_view sValue)
 {
     if (!nd)
         return;
     const std::string sTag = nd.Tag();
-    std::vector<std::string_view> fields = gfSplitFields(sTag);
-    if (fields.size() < 7)
+    if (!gfTagCanSetAttr(sTag, cLetter))
         return;
-    auto it = std::find_if(fields.begin(), fields.end(),
-                           [&](std::string_view f) { return !f.empty() && f[0] == cLetter; });
-    if (it == fields.end())
-        return;
+    const std::vector<std::string_view> fields = gfSplitFields(sTag);
+    const auto it = std::find_if(fields.begin(), fields.end(),
+                                 [&](std::string_view f) { return !f.empty() && f[0] == cLetter; });
     std::string sNew;
     sNew.reserve(sTag.size() + sValue.size());
     for (auto f = fields.begin(); f != fields.end(); ++f) {

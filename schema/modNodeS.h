@@ -34,6 +34,9 @@ std::string gfSnodeParseLine(std::string_view sLine, std::string_view sNumber);
 std::string gfSnodeNumberText(std::int32_t nNumber);
 // The value of the first field of sTag that starts with cLetter; "".
 std::string gfTagGetAttr(std::string_view sTag, char cLetter);
+// True when gfSnodeSetAttr would change the cLetter field of a node with
+// this tag: the tag has at least seven fields and one starting with cLetter.
+bool gfTagCanSetAttr(std::string_view sTag, char cLetter);
 // The display text of a tag (what gfSnodeDisplay shows for a node with it).
 std::string gfTagDisplay(std::string_view sTag);
 

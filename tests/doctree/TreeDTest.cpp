@@ -140,6 +140,33 @@ TEST(TreeD, FirstFailureLeavesTheRestUnmatched)
     EXPECT_EQ(missing.sError, "Segment matching failed.\r\nFailed segment:REF*1");
 }
 
+// Keys are cut at the interchange's own component separator (ISA16), and
+// from version 00501 at its repetition separator (ISA11) first.
+TEST(TreeD, KeysFollowTheInterchangeSeparators)
+{
+    test::DocTreeFixture env;
+    auto build = [&](char cComponent, const std::string& sVersion, char cRepetition, const std::string& sN1) {
+        std::string text = test::kValidT1;
+        const std::size_t isa = text.find("*U*00401*");
+        text.replace(isa, 9, std::string("*") + cRepetition + "*" + sVersion + "*");
+        text[text.find(":~")] = cComponent;
+        text.replace(text.find("N1*ST:X"), 7, sN1);
+        BuiltDocument d;
+        BuildText(env, d, text);
+        return d.nError;
+    };
+    for (const char c : {':', '>', '^', '|'})
+        EXPECT_EQ(build(c, "00401", 'U', std::string("N1*ST") + c + "X"), 0) << c;
+    EXPECT_EQ(build('>', "00401", 'U', "N1*ST:X"), 1);  // ":" is text here
+    EXPECT_EQ(build(':', "00501", '^', "N1*ST^SF:X"), 0);
+    EXPECT_EQ(build(':', "00401", '^', "N1*ST^SF"), 1);  // no repetitions before 00501
+
+    // A file without an ISA keeps ":".
+    BuiltDocument gs;
+    BuildText(env, gs, "GS*PO*A*B*1*2*1*X*004010~ST*850*1~BEG*00~N1*BT:1~SE*3*1~GE*1*1~");
+    EXPECT_EQ(gs.nError, 0) << gs.sError;
+}
+
 TEST(TreeD, NoSegmentRecognised)
 {
     test::DocTreeFixture env;

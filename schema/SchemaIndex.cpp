@@ -1,0 +1,177 @@
+#include "schema/SchemaIndex.h"
+
+#include <cctype>
+#include <climits>
+
+#include "schema/clsTree.h"
+#include "schema/modNodeS.h"
+
+namespace orr {
+namespace {
+
+bool SameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+SystemKind SystemOf(std::string_view sCode)
+{
+    if (sCode == "LS")
+        return SystemKind::Ls;
+    if (sCode == "HLS")
+        return SystemKind::Hls;
+    if (sCode == "ELS")
+        return SystemKind::Els;
+    if (sCode == "ESS")
+        return SystemKind::Ess;
+    return SystemKind::Other;
+}
+
+std::int16_t Position(std::string_view sValue)
+{
+    const auto n = gfNumericValue(sValue);
+    return n && *n >= INT16_MIN && *n <= INT16_MAX ? std::int16_t(*n) : 0;
+}
+
+}  // namespace
+
+std::uint64_t SchemaIndex::PackCode(std::string_view s)
+{
+    if (s.size() > 7)
+        return kLongCode;
+    std::uint64_t n = std::uint64_t(s.size()) << 56;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        n |= std::uint64_t(static_cast<unsigned char>(s[i])) << (8 * i);
+    return n;
+}
+
+SchemaIndex::SchemaIndex(const clsTree& tree, NodeId root)
+{
+    mEntries.emplace_back();  // none
+    if (!tree.IsValid(root))
+        return;
+    // Pre-order with an explicit stack: definitions may nest deeply.
+    struct Step {
+        NodeId node;
+        SchemaIx parent;
+    };
+    std::vector<Step> stack{{root, {}}};
+    std::vector<SchemaIx> open;  // the ancestors of the entry being added, for nEnd
+    std::vector<SchemaIx> lastChild(1);
+    while (!stack.empty()) {
+        const Step step = stack.back();
+        stack.pop_back();
+        while (!open.empty() && open.back() != step.parent) {
+            mEntries[open.back().value].nEnd = std::uint32_t(mEntries.size());
+            open.pop_back();
+        }
+        const SchemaIx ix{std::uint32_t(mEntries.size())};
+        SchemaEntry& e = mEntries.emplace_back();
+        e.node = step.node;
+        e.parent = step.parent;
+        Load(e, tree.Tag(step.node));
+        if (step.parent) {
+            SchemaEntry& p = mEntries[step.parent.value];
+            if (!p.first)
+                p.first = ix;
+            if (const SchemaIx prev = lastChild[step.parent.value]) {
+                mEntries[prev.value].next = ix;
+                e.prev = prev;
+            }
+            lastChild[step.parent.value] = ix;
+            e.resetBarrier = p.IsSystem() ? p.resetBarrier : step.parent;
+            e.sLink = p.sLink + "." + e.sNumber;
+        } else {
+            e.sLink = e.sNumber;
+        }
+        lastChild.emplace_back();
+        open.push_back(ix);
+        for (std::uint32_t i = tree.ChildCount(step.node); i-- > 0;)
+            stack.push_back({tree.Child(step.node, i), ix});
+    }
+    for (const SchemaIx ix : open)
+        mEntries[ix.value].nEnd = std::uint32_t(mEntries.size());
+
+    // Requirement of system nodes: that of the first child, down the chain.
+    for (std::uint32_t i = std::uint32_t(mEntries.size()); i-- > 1;) {
+        SchemaEntry& e = mEntries[i];
+        if (e.IsSystem())
+            e.nRequired = e.first ? mEntries[e.first.value].nRequired : std::int8_t(-1);
+    }
+
+    mnBase = mEntries[1].node.value;
+    for (std::uint32_t i = 1; i < mEntries.size(); ++i)
+        mnBase = std::min(mnBase, mEntries[i].node.value);
+    mByNode.assign(mEntries.size() * 2, 0);
+    for (std::uint32_t i = 1; i < mEntries.size(); ++i) {
+        const std::uint32_t n = mEntries[i].node.value - mnBase;
+        if (n >= mByNode.size())
+            mByNode.resize(std::size_t(n) + 1, 0);
+        mByNode[n] = i;
+    }
+}
+
+void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
+{
+    const std::string sI = gfTagGetAttr(sTag, 'I');
+    if (!sI.empty()) {
+        e.cType = sI[0];
+        e.sCode = sI.substr(1);
+    }
+    if (e.IsSystem())
+        e.system = SystemOf(e.sCode);
+    e.nCode = PackCode(e.sCode);
+    if (const std::string sR = gfTagGetAttr(sTag, 'R'); !sR.empty()) {
+        const auto n = gfNumericValue(sR);
+        e.bRepeatBad = !n;
+        e.nRepeat = n ? *n : 0;
+    }
+    // The builder writes C fields as numbers only, so a tag's C is a number.
+    e.bCounted = gfTagCanSetAttr(sTag, 'C');
+    e.sRequirement = gfTagGetAttr(sTag, 'P');
+    e.nRequired = e.sRequirement == "R" || e.sRequirement == "M" ? 1 : 0;
+    e.nX = Position(gfTagGetAttr(sTag, 'X'));
+    e.nY = Position(gfTagGetAttr(sTag, 'Y'));
+    if (const auto nZ = gfNumericValue(gfTagGetAttr(sTag, 'Z')))
+        e.nZ = *nZ;
+    e.sNumber = gfTagGetAttr(sTag, 'N');
+    e.sDescription = gfTagGetAttr(sTag, 'D');
+    e.sLevel = gfTagGetAttr(sTag, 'L');
+    e.sDataType = gfTagGetAttr(sTag, 'T');
+    e.nMinLength = gfNumericValue(gfTagGetAttr(sTag, 'A')).value_or(0);
+    e.nMaxLength = gfNumericValue(gfTagGetAttr(sTag, 'B')).value_or(0);
+    if (const std::string sKey = gfTagGetAttr(sTag, 'K'); !sKey.empty())
+        for (std::string_view k : gfSplitFields(sKey, ','))
+            e.keys.emplace_back(k);
+}
+
+SchemaIx SchemaIndex::Of(NodeId node) const
+{
+    if (node.value < mnBase || node.value - mnBase >= mByNode.size())
+        return {};
+    const std::uint32_t i = mByNode[node.value - mnBase];
+    return i && mEntries[i].node == node ? SchemaIx{i} : SchemaIx{};
+}
+
+SchemaIx SchemaIndex::Child(SchemaIx ix, std::uint32_t nRow) const
+{
+    SchemaIx c = mEntries[ix.value].first;
+    for (; c && nRow > 0; --nRow)
+        c = mEntries[c.value].next;
+    return c;
+}
+
+bool SchemaIndex::KeyMatches(SchemaIx ix, std::string_view sValue) const
+{
+    for (const std::string& k : mEntries[ix.value].keys)
+        if (SameName(k, sValue))
+            return true;
+    return false;
+}
+
+}  // namespace orr

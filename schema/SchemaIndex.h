@@ -1,0 +1,88 @@
+#pragma once
+// What the engines read from a schema tree, compiled once when the tree is
+// built: every fact of every node's tag (kind, code, repeat limit,
+// requirement, keys, key positions, description, level, element limits),
+// the tree's shape (parent, first child, next sibling, pre-order range) and
+// the node's path. Immutable afterwards; the engines ask it instead of
+// parsing tags, and keep what changes while they work (use counters, caches)
+// in vectors indexed by SchemaIx.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "schema/TreeIds.h"
+
+namespace orr {
+
+class clsTree;
+
+// An entry of a SchemaIndex. Entries are numbered in pre-order from 1; 0 is none.
+using SchemaIx = TypedIndex<struct SchemaIxTag, std::uint32_t>;
+
+enum class SystemKind : std::uint8_t { None, Ls, Hls, Els, Ess, Other };
+
+struct SchemaEntry {
+    NodeId node;
+    SchemaIx parent, first, next, prev;
+    // Pre-order numbers: the subtree of this entry is [self, nEnd).
+    std::uint32_t nEnd = 0;
+    // The nearest ancestor that is not a system node (none: 0). A reset of
+    // the use counters below a system node S reaches this entry only when
+    // that ancestor lies above S: resets pass through system nodes only.
+    SchemaIx resetBarrier;
+    char cType = 0;          // first character of the I value; 0 without one
+    SystemKind system = SystemKind::None;
+    std::uint64_t nCode = 0;  // sCode packed (PackCode)
+    std::int32_t nRepeat = 0;
+    bool bRepeatBad = false;  // R present and not numeric
+    bool bCounted = false;    // has a C field that counting changes
+    // gfSnodeRequired: 1 or 0; -1 for a system node whose first-child chain
+    // ends without a child (asking is an internal error).
+    std::int8_t nRequired = 0;
+    std::int16_t nX = 0, nY = 0;  // key positions
+    std::int32_t nZ = -1;         // Z as a number: 0 segment, > 0 element position; -1 none
+    std::string sCode;            // the I value after the type letter
+    std::string sNumber, sDescription, sLevel, sRequirement, sDataType;
+    std::int32_t nMinLength = 0, nMaxLength = 0;  // A and B of a data element
+    std::vector<std::string> keys;  // K split at ","; empty: never matches
+    std::string sLink;              // the path of node numbers from the root (gfSnodeFQN)
+
+    bool IsSystem() const { return cType == 'S'; }
+    bool IsRegular() const { return cType == 'R'; }
+    bool IsSegment() const { return cType == 'R' && nZ == 0; }
+    bool IsElement() const { return cType == 'R' && nZ > 0; }
+};
+
+class SchemaIndex {
+public:
+    static constexpr std::uint64_t kLongCode = ~std::uint64_t(0);
+
+    SchemaIndex() = default;
+    // Compiles the tree below root (a schema root from clsTreeS::Build).
+    SchemaIndex(const clsTree& tree, NodeId root);
+
+    bool Empty() const { return mEntries.size() <= 1; }
+    SchemaIx Root() const { return Empty() ? SchemaIx{} : SchemaIx{1}; }
+    std::uint32_t Size() const { return std::uint32_t(mEntries.size()); }  // entries + 1
+    const SchemaEntry& operator[](SchemaIx ix) const { return mEntries[ix.value]; }
+    // The entry of a schema node (none for a node not compiled here).
+    SchemaIx Of(NodeId node) const;
+    NodeId Node(SchemaIx ix) const { return mEntries[ix.value].node; }
+    // The child of ix at nRow (none when there are fewer children).
+    SchemaIx Child(SchemaIx ix, std::uint32_t nRow) const;
+    // True when the key value matches one of the entry's keys, case-insensitively.
+    bool KeyMatches(SchemaIx ix, std::string_view sValue) const;
+
+    // Up to seven characters in one word, for comparing segment identifiers
+    // in one step; longer codes give kLongCode.
+    static std::uint64_t PackCode(std::string_view s);
+
+private:
+    void Load(SchemaEntry& e, const std::string& sTag) const;
+
+    std::vector<SchemaEntry> mEntries;  // [0] is the none entry
+    std::vector<std::uint32_t> mByNode;  // by node id - mnBase
+    std::uint32_t mnBase = 0;
+};
+
+}  // namespace orr

@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "schema/SchemaCounters.h"
+#include "schema/SchemaIndex.h"
+#include "schema/clsTreeS.h"
+#include "schema/modNodeS.h"
+#include "tests/support/DocTreeFixture.h"
+
+namespace orr {
+namespace {
+
+// The child of nd whose display text starts with sText.
+SchemaIx ChildNamed(const SchemaIndex& ix, SchemaIx parent, const std::string& sText)
+{
+    for (SchemaIx c = ix[parent].first; c; c = ix[c].next)
+        if (ix[c].sDescription == sText || ix[c].sCode == sText)
+            return c;
+    return {};
+}
+
+TEST(SchemaIndex, CompilesTheFactsOfEveryTag)
+{
+    test::DocTreeFixture env;
+    clsTree tree;
+    clsTreeS builder;
+    const NodeId root = builder.Build(tree, "T1");
+    ASSERT_TRUE(root);
+    const SchemaIndex ix(tree, root);
+
+    ASSERT_EQ(ix.Root(), SchemaIx{1});
+    EXPECT_EQ(ix[ix.Root()].nEnd, ix.Size());  // the root's subtree is everything
+    EXPECT_EQ(ix[ix.Root()].sDescription, "T1");
+    const SchemaIx interchange = ix[ix.Root()].first;
+    const SchemaIx group = ix.Child(interchange, 1);
+    const SchemaIx transaction = ix.Child(group, 1);
+    EXPECT_EQ(ix[interchange].sLevel, "0001");
+    EXPECT_EQ(ix[transaction].system, SystemKind::Ls);
+    EXPECT_EQ(ix[transaction].nRepeat, 99);
+
+    const SchemaIx names = ChildNamed(ix, transaction, "Names");
+    EXPECT_EQ(ix[names].system, SystemKind::Els);
+    EXPECT_EQ(ix[names].nY, 1);
+    const SchemaIx shipTo = ix[names].first;
+    EXPECT_EQ(ix[shipTo].keys, (std::vector<std::string>{"ST", "SF"}));
+    EXPECT_TRUE(ix.KeyMatches(shipTo, "sf"));
+    EXPECT_FALSE(ix.KeyMatches(shipTo, "S"));
+    EXPECT_EQ(ix[shipTo].nRequired, 1);  // its first segment N1 is "M"
+    const SchemaIx n1 = ix[shipTo].first;
+    EXPECT_EQ(ix[n1].sLink, gfSnodeFQN(tree.Node(ix.Node(n1))));
+
+    const SchemaIx beg = ChildNamed(ix, transaction, "BEG");
+    EXPECT_TRUE(ix[beg].IsSegment());
+    const SchemaIx beg01 = ix[beg].first;
+    EXPECT_TRUE(ix[beg01].IsElement());
+    EXPECT_EQ(ix[beg01].sDataType, "ID");
+    EXPECT_EQ(ix[beg01].nMinLength * 10 + ix[beg01].nMaxLength, 22);
+    EXPECT_FALSE(ix[beg01].bCounted);  // elements have no use counter
+    EXPECT_EQ(ix[beg01].resetBarrier, beg);
+
+    // Every entry and node find each other; pre-order ranges nest.
+    for (std::uint32_t i = 1; i < ix.Size(); ++i) {
+        const SchemaIx e{i};
+        ASSERT_EQ(ix.Of(ix.Node(e)), e);
+        if (ix[e].parent)
+            ASSERT_TRUE(ix[e].parent.value < i && i < ix[ix[e].parent].nEnd);
+    }
+    EXPECT_FALSE(ix.Of(NodeId{root.value + 100000}));
+    EXPECT_TRUE(SchemaIndex().Empty());
+}
+
+// The counters follow the same rules as the tag operations: after any
+// sequence of counts and resets, the written-back tags equal the tags that
+// gfSnodeIncLoopCount and gfSnodeResetLoopCounts make. A counted node below
+// a segment is reached by no reset from above that segment.
+TEST(SchemaIndex, CountersKeepTheRulesOfTheTagOperations)
+{
+    test::DocTreeFixture env;
+    clsTree a, b;
+    clsTreeS builderA, builderB;
+    const NodeId rootA = builderA.Build(a, "T1"), rootB = builderB.Build(b, "T1");
+    ASSERT_TRUE(rootA && rootB);
+    for (clsTree* t : {&a, &b}) {
+        const NodeId seg = t->Child(t->Child(t->Child(NodeId{}, 0), 0), 0);  // ISA
+        NodeInit init;
+        init.sKey = "K09998";
+        init.sTag = "IRXYZ*N09998*C0*Z0*PO*R5*DBehind a segment";
+        t->Add(seg, Relation::Child, init);
+    }
+    const SchemaIndex ix(a, rootA);
+    SchemaCounters counters(ix);
+    std::mt19937 rng(11);
+    for (int step = 0; step < 4000; ++step) {
+        const SchemaIx e{1 + std::uint32_t(rng() % (ix.Size() - 1))};
+        const TreeNode nb = b.Node(b.FindKey(std::string(a.Key(ix.Node(e)))));
+        if (rng() % 5 == 0) {
+            counters.ResetBelow(e);
+            gfSnodeResetLoopCounts(nb);
+        } else {
+            counters.Inc(e);
+            gfSnodeIncLoopCount(nb);
+        }
+        if (step % 97 == 0 || step == 3999) {
+            counters.WriteBack(a);
+            for (std::uint32_t i = 1; i < ix.Size(); ++i) {
+                const NodeId na = ix.Node(SchemaIx{i});
+                ASSERT_EQ(a.Tag(na), b.Tag(b.FindKey(std::string(a.Key(na))))) << step;
+            }
+        }
+    }
+    EXPECT_TRUE(env.ui.Messages().empty());
+}
+
+}  // namespace
+}  // namespace orr
