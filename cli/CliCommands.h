@@ -5,6 +5,14 @@
 
 namespace orr {
 
+class EdiDocument;
+
+// Reads the positional FILE against --type as the tree command does: the
+// separators given (--delimiter, --selimiter) or detected, no question
+// asked; the builder's error text on stderr. False (reason on stderr) when
+// the definition, the separators or the file cannot be had.
+bool gfCliLoadDocument(const CliArgs& args, EdiDocument& doc);
+
 int gfCmdDefs(const CliArgs& args);
 int gfCmdPack(const CliArgs& args);
 int gfCmdSchema(const CliArgs& args);

@@ -7,7 +7,6 @@
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
-#include "schema/modNodeS.h"
 
 namespace orr {
 namespace {
@@ -30,31 +29,36 @@ void clsTreeDValid::ClearMapping(const TreeNode& nd)
     }
 }
 
-clsTreeDValid::Verdict clsTreeDValid::Validate(clsTree& docTree, const TreeNode& ndRoot, clsTree& schemaTree,
-                                               SepCode nDelimiter, SepCode nSelimiter)
+std::optional<clsTreeDValid::Verdict> clsTreeDValid::Validate(const TreeNode& ndRoot, clsTree& scratch,
+                                                             clsTree& schemaTree, const SchemaIndex& index,
+                                                             SepCode nDelimiter, SepCode nSelimiter)
 {
     const std::string sWork = gConfig->TempFile;
     clsTreeDSave writer;
     writer.SetDelimiter(nDelimiter);
     writer.SetSelimiter(nSelimiter);
     bool bSilent = true;
-    if (!writer.SaveAs(sWork, ndRoot, bSilent))
+    if (!writer.SaveAs(sWork, ndRoot, bSilent)) {
         gfMsgBox("Disk IO failed.", MsgIcon::Critical);
-
-    docTree.RemoveAll();
-    gfSnodeResetLoopCounts(schemaTree.Node(schemaTree.Child(NodeId{}, 0)));
+        std::remove(sWork.c_str());
+        return std::nullopt;
+    }
     clsTreeD builder;
     builder.SetDelimiter(nDelimiter);
     builder.SetSelimiter(nSelimiter);
     Verdict v;
-    v.ndRoot = builder.Build(docTree, sWork, schemaTree);
+    v.ndRoot = builder.Build(scratch, sWork, schemaTree, index);
     v.nError = builder.nError();
     v.sError = builder.sError();
     v.bValid = v.ndRoot && v.nError == 0;
-    gfMsgBox(v.bValid ? "Document is valid." : "Document failed validation.", MsgIcon::Information);
     if (!gConfig->bTrace)
         std::remove(sWork.c_str());
     return v;
+}
+
+void clsTreeDValid::ShowVerdict(const Verdict& v)
+{
+    gfMsgBox(v.bValid ? "Document is valid." : "Document failed validation.", MsgIcon::Information);
 }
 
 }  // namespace orr

@@ -39,6 +39,7 @@ bool cls2ndChance::Ok()
         return false;
     mConfig.sReturn1 = SegmentText();
     mConfig.sReturn2 = DataElementText();
+    mChoice = SeparatorPair{clsConfig::S2N(DataElementText()), clsConfig::S2N(SegmentText())};
     return true;
 }
 
@@ -46,13 +47,7 @@ void cls2ndChance::Cancel()
 {
     mConfig.sReturn1.clear();
     mConfig.sReturn2.clear();
-}
-
-std::optional<SeparatorPair> gfSeparatorsFromReturn(const clsConfig& config)
-{
-    if (config.sReturn1.empty() || config.sReturn2.empty())
-        return std::nullopt;
-    return SeparatorPair{clsConfig::S2N(config.sReturn2), clsConfig::S2N(config.sReturn1)};
+    mChoice.reset();
 }
 
 }  // namespace orr

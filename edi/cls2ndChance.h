@@ -1,9 +1,9 @@
 #pragma once
 // What the separator-choice dialog (frm2ndChance) decides, without a window:
 // the dialog shows the two lists this object holds, forwards the user's
-// selections and buttons, and the answer is left in the configuration's
+// selections and buttons, and Choice() gives the answer. The configuration's
 // sReturn1 (segment separator notation) and sReturn2 (data-element separator
-// notation), both empty when the user cancelled.
+// notation) are set as well, both empty when the user cancelled.
 #include <optional>
 #include <string>
 
@@ -45,6 +45,8 @@ public:
     bool Ok();
     // cmdCancel: closes and leaves both results empty.
     void Cancel();
+    // The pair chosen with OK; nothing before OK and after Cancel.
+    std::optional<SeparatorPair> Choice() const { return mChoice; }
 
 private:
     static void Select(SeparatorChoices& list, int nIndex);
@@ -53,10 +55,7 @@ private:
     clsConfig& mConfig;
     SeparatorChoices mSegment;
     SeparatorChoices mDataElement;
+    std::optional<SeparatorPair> mChoice;
 };
-
-// The caller's side: the pair the dialog left in sReturn1/sReturn2, converted
-// with S2N; nothing when the dialog was cancelled (a result left empty).
-std::optional<SeparatorPair> gfSeparatorsFromReturn(const clsConfig& config);
 
 }  // namespace orr

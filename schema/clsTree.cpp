@@ -685,6 +685,12 @@ void clsTree::NotifyChanged(Ix ix, unsigned nWhat)
         o->Changed(ToId(ix), nWhat);
 }
 
+bool clsTree::IsDetached(NodeId node) const
+{
+    const Ix ix = ToIx(node);
+    return ix != kNone && (mFlags[ix] & kDetached);
+}
+
 NodeId clsTree::FindKey(std::string_view sKey) const
 {
     auto it = mByKey.find(sKey);

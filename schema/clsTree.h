@@ -147,6 +147,8 @@ public:
 
     // ---- Node data ----------------------------------------------------------
     bool IsValid(NodeId node) const;
+    // True for a node of a subtree taken out by Detach or built by AddDetached.
+    bool IsDetached(NodeId node) const;
     NodeId FindKey(std::string_view sKey) const;
     std::string_view Key(NodeId node) const;  // "" when it has none
     void SetKey(NodeId node, std::string_view sKey);

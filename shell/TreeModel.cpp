@@ -15,14 +15,14 @@ TreeModel::~TreeModel() { mTree.RemoveObserver(this); }
 
 NodeId TreeModel::NodeOf(const QModelIndex& index) const
 {
-    return index.isValid() ? NodeId(std::uint32_t(index.internalId())) : NodeId{};
+    return index.isValid() ? mTree.Child(ParentOf(index), std::uint32_t(index.row())) : NodeId{};
 }
 
 QModelIndex TreeModel::IndexOf(NodeId node) const
 {
-    if (!node || !mTree.IsValid(node))
+    if (!node || !mTree.IsValid(node) || mTree.IsDetached(node))
         return {};
-    return createIndex(int(mTree.Row(node)), 0, quintptr(node.value));
+    return createIndex(int(mTree.Row(node)), 0, quintptr(mTree.Parent(node).value));
 }
 
 QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) const
@@ -30,38 +30,35 @@ QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) con
     if (row < 0 || column != 0 || parent.column() > 0)
         return {};
     const NodeId p = NodeOf(parent);
-    if (std::uint32_t(row) >= mTree.ChildCount(p))
+    if (parent.isValid() && !p)
         return {};
-    return createIndex(row, 0, quintptr(mTree.Child(p, std::uint32_t(row)).value));
+    if (std::uint32_t(row) >= mTree.PeekChildCount(p))
+        return {};
+    return createIndex(row, 0, quintptr(p.value));
 }
 
 QModelIndex TreeModel::parent(const QModelIndex& child) const
 {
-    const NodeId node = NodeOf(child);
-    return node ? IndexOf(mTree.Parent(node)) : QModelIndex();
+    return child.isValid() ? IndexOf(ParentOf(child)) : QModelIndex();
 }
 
 int TreeModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.column() > 0)
         return 0;
-    return int(mTree.ChildCount(NodeOf(parent)));
+    if (parent.isValid() && LeafOfPending(parent))
+        return 0;
+    return int(mTree.PeekChildCount(NodeOf(parent)));
 }
 
-bool TreeModel::hasChildren(const QModelIndex& parent) const
-{
-    if (parent.column() > 0)
-        return false;
-    // Without making a segment's elements: they appear when it is expanded.
-    return parent.isValid() ? mTree.HasChildren(NodeOf(parent)) : mTree.ChildCount(NodeId{}) > 0;
-}
+bool TreeModel::hasChildren(const QModelIndex& parent) const { return rowCount(parent) > 0; }
 
 Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (!mTree.HasChildren(NodeOf(index)))
+    if (!hasChildren(index))
         f |= Qt::ItemNeverHasChildren;
     return f;
 }
@@ -120,6 +117,19 @@ void TreeModel::AboutToInsert(NodeId parent, std::uint32_t nFirst, std::uint32_t
 void TreeModel::AboutToRemove(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast)
 {
     beginRemoveRows(IndexOf(parent), int(nFirst), int(nLast));
+}
+
+void TreeModel::AboutToMove(NodeId from, std::uint32_t nRow, NodeId to, std::uint32_t nDestRow)
+{
+    beginMoveRows(IndexOf(from), int(nRow), int(nRow), IndexOf(to), int(nDestRow));
+}
+
+void TreeModel::Reset()
+{
+    // Image ids belong to the tree's contents, which may have been swapped.
+    mIcons.clear();
+    mIconKnown.clear();
+    endResetModel();
 }
 
 void TreeModel::Changed(NodeId node, unsigned nWhat)

@@ -3,6 +3,10 @@
 // the store (O(1) each), texts and icons are made when the view paints, and
 // the store's change notifications become the model's signals. A document of
 // millions of nodes costs no Qt object per node.
+//
+// An index names its parent node and its row, not its own node, so that the
+// view can lay out the rows of a segment whose elements are not made yet:
+// they are made when a row is painted or asked for by node.
 #include <QAbstractItemModel>
 #include <QIcon>
 #include <vector>
@@ -41,12 +45,17 @@ private:
     void Inserted(NodeId, std::uint32_t, std::uint32_t) override { endInsertRows(); }
     void AboutToRemove(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast) override;
     void Removed(NodeId, std::uint32_t, std::uint32_t) override { endRemoveRows(); }
+    void AboutToMove(NodeId from, std::uint32_t nRow, NodeId to, std::uint32_t nDestRow) override;
+    void Moved(NodeId, std::uint32_t, NodeId, std::uint32_t) override { endMoveRows(); }
     void AboutToReset() override { beginResetModel(); }
-    void Reset() override { endResetModel(); }
+    void Reset() override;
     void Changed(NodeId node, unsigned nWhat) override;
     void ScrollRequested(NodeId node) override { emit scrollRequested(IndexOf(node)); }
 
     const QIcon& IconOf(ImageId image) const;
+    static NodeId ParentOf(const QModelIndex& index) { return NodeId(std::uint32_t(index.internalId())); }
+    // No index is made for a node below a segment whose elements are pending.
+    bool LeafOfPending(const QModelIndex& index) const { return mTree.ChildrenPending(ParentOf(index)); }
 
     clsTree& mTree;
     // Icons by the store's image id, filled as ids first appear.

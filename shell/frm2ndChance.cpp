@@ -76,4 +76,11 @@ void frm2ndChance::reject()
     QDialog::reject();
 }
 
+std::optional<SeparatorPair> frm2ndChance::Choose(QWidget* parent)
+{
+    frm2ndChance dialog(parent);
+    dialog.exec();
+    return dialog.Choice();
+}
+
 }  // namespace orr

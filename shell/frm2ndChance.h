@@ -8,15 +8,17 @@
 namespace orr {
 
 // "Select a different Segment and Data Element Separator": offered when a
-// file could not be read with its separators. The choice is left in the
-// configuration's sReturn1 (segment) and sReturn2 (data element) as
-// notations, both empty when cancelled.
+// file could not be read with its separators. Choose runs it and gives the
+// chosen pair (the configuration's sReturn1 and sReturn2 are set too).
 class frm2ndChance : public QDialog {
     Q_OBJECT
 public:
     explicit frm2ndChance(QWidget* parent = nullptr);
 
     void reject() override;
+    std::optional<SeparatorPair> Choice() const { return mChoice.Choice(); }
+    // Runs the dialog modally: the chosen pair, or nothing when cancelled.
+    static std::optional<SeparatorPair> Choose(QWidget* parent);
 
     QComboBox* cboSegment;
     QComboBox* cboDataElement;

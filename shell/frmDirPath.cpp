@@ -16,7 +16,7 @@ bool IsDirectory(const QString& sPath) { return !sPath.isEmpty() && QFileInfo(sP
 
 }  // namespace
 
-frmDirPath::frmDirPath(QWidget* parent) : QDialog(parent)
+frmDirPath::frmDirPath(const std::string& sStartPath, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmDirPath"));
     setWindowTitle(QStringLiteral("Select Directory Path"));
@@ -51,7 +51,7 @@ frmDirPath::frmDirPath(QWidget* parent) : QDialog(parent)
     resize(420, 340);
 
     // Load: the directory handed in, or the first root when it does not exist.
-    QString sStart = QString::fromStdString(gConfig->sReturn1).trimmed();
+    QString sStart = QString::fromStdString(sStartPath).trimmed();
     if (!IsDirectory(sStart))
         sStart = ctlDrive->count() > 0 ? ctlDrive->itemText(0) : QDir::rootPath();
     txtDirPath->setText(sStart);
@@ -98,7 +98,8 @@ void frmDirPath::CmdOkClick()
         else
             sPath.clear();
     }
-    gConfig->sReturn1 = sPath.toStdString();
+    msChosen = sPath.toStdString();
+    gConfig->sReturn1 = msChosen;
     accept();
 }
 
@@ -107,6 +108,7 @@ void frmDirPath::CmdCancelClick() { reject(); }
 void frmDirPath::reject()
 {
     // Closing the window any other way is a cancel as well.
+    msChosen.clear();
     gConfig->sReturn1.clear();
     QDialog::reject();
 }

@@ -5,16 +5,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
+#include <string>
 
 namespace orr {
 
-// "Select Directory Path": the user picks or types a directory. The caller
-// puts the starting directory into the configuration's sReturn1 and reads
-// the answer from it afterwards; empty means no directory was chosen.
+// "Select Directory Path": the user picks or types a directory, starting at
+// sStart. Chosen() is the answer, empty when no directory was chosen (the
+// configuration's sReturn1 holds it too).
 class frmDirPath : public QDialog {
     Q_OBJECT
 public:
-    explicit frmDirPath(QWidget* parent = nullptr);
+    explicit frmDirPath(const std::string& sStart = {}, QWidget* parent = nullptr);
+    const std::string& Chosen() const { return msChosen; }
 
     void CmdOkClick();
     void CmdCancelClick();
@@ -28,6 +30,7 @@ public:
 
 private:
     void DriveChange(int nIndex);
+    std::string msChosen;
     void DirChange(const QModelIndex& index);
 
     QFileSystemModel* mDirs;

@@ -1,20 +1,20 @@
 #pragma once
 // The child window that holds one EDI document: the document tree on the
-// left, the schema tree of its definition on the right.
-#include <QMainWindow>
+// left, the schema tree of its definition on the right. A view over an
+// EdiDocument: the tree views mirror the document's current node, and the
+// window's commands call the document and its engines.
 #include <QSplitter>
 #include <QTreeView>
 #include <string>
 
-#include "doctree/clsEdiFileOpen.h"
-#include "schema/clsTree.h"
-#include "shell/frmMain.h"
+#include "doctree/EdiDocument.h"
+#include "shell/DocumentWindow.h"
 
 namespace orr {
 
 class TreeModel;
 
-class frmDocument : public QMainWindow {
+class frmDocument : public DocumentWindow, private DocumentListener {
     Q_OBJECT
 public:
     static constexpr std::uint32_t kGreen = 0x00FF00;
@@ -23,62 +23,68 @@ public:
     explicit frmDocument(const QString& sKey, QWidget* parent = nullptr);
     ~frmDocument() override;
 
-    // Reads a file (or makes a new document) into the window; false: discard it.
-    bool EdiFileOpen(const DocumentOpenArgs& args);
+    bool EdiFileOpen(const DocumentOpenArgs& args) override;
+    bool CanRun(DocCommand command) const override;
+    void Run(DocCommand command) override;
+    bool IsModified() const override { return mDoc.Modified(); }
+    void RepaintForm() override;
+
     // "&Open File (Same Template)": another file with this definition.
     void EditNewFile();
-    void RepaintForm();
     void SwitchTreeView();
     void ExpandAll(bool bExpanded);
-
-    void SetFileName(const std::string& sName);
-    void SetChanged(bool bChanged);
-    void ClearHighlights();
-    // Activates a document node: highlights it and its schema node.
+    // Makes a document node the current node (as a click on it does).
     void NodeClick(NodeId node);
 
+    EdiDocument& Document() { return mDoc; }
     const QString& Key() const { return msKey; }
-    const std::string& FileName() const { return msFileName; }
-    const std::string& Schema() const { return mDoc.sSchema; }
-    bool Changed() const { return mbChanged; }
-    bool ReadOnly() const { return mDoc.bReadOnly; }
-    bool FreeForm() const { return mbFreeForm; }
-    SepCode Delimiter() const { return mDoc.nDelimiter; }
-    SepCode Selimiter() const { return mDoc.nSelimiter; }
-    NodeId ActiveD() const { return mndActiveD; }
+    const std::string& FileName() const { return mDoc.FileName(); }
+    const std::string& Schema() const { return mDoc.Type(); }
+    bool ReadOnly() const { return mDoc.ReadOnly(); }
+    bool FreeForm() const { return mDoc.FreeForm(); }
+    NodeId ActiveD() const { return mDoc.Current(); }
     NodeId ActiveS() const { return mndActiveS; }
     NodeId ActiveSE() const { return mndActiveSE; }
-    clsTree& DocTree() { return mDocTree; }
-    clsTree& SchemaTree() { return mSchemaTree; }
-    TreeNode RootD() const { return mDoc.ndRootD; }
+    clsTree& DocTree() { return mDoc.Tree(); }
+    clsTree& SchemaTree() { return mDoc.SchemaTree(); }
+    TreeNode RootD() { return mDoc.Root(); }
 
     QTreeView* tvc;
     QTreeView* tvS;
     QSplitter* picSplitter;
+    QAction* mnuFileClose;
     QAction* mnuEditNewFile;
     QAction* mnuViewSwitch;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
+    QAction* mnuViewExpandTree;
+    QAction* mnuViewCollpaseTree;
+    QAction* mnuToolValidate;
+    QAction* mnuToolClearMapping;
 
 private:
     void CreateMenus();
+    QAction* AddCommand(QMenu* menu, const char* sName, const char* sCaption, DocCommand command);
     void AttachView(QTreeView* view, TreeModel* model);
     void SyncExpansion(QTreeView* view, TreeModel* model, NodeId node);
     void ShowOpened();
+    void Highlight(NodeId node);
+    void ClearHighlights();
     void SetBack(NodeId node, std::uint32_t nRgb, clsTree& tree);
+    void UpdateTitle();
     void Trace(const std::string& sTag);
 
+    // DocumentListener
+    void CurrentChanged(NodeId node) override;
+    void StateChanged() override;
+    void Rebuilt() override;
+
     QString msKey;
-    std::string msFileName;
-    clsTree mDocTree;
-    clsTree mSchemaTree;
+    EdiDocument mDoc;
     TreeModel* mDocModel;
     TreeModel* mSchemaModel;
-    clsEdiFileOpen::Document mDoc;
-    bool mbChanged = false;
-    bool mbFreeForm = false;
-    NodeId mndActiveD, mndActiveS, mndActiveSE;
+    // The highlighted nodes: the current node and its segment (document),
+    // and its schema node and schema element.
+    NodeId mndLitD, mndLitParent, mndActiveS, mndActiveSE;
+    bool mbSyncing = false;  // the view follows the document: no echo back
 };
 
 }  // namespace orr

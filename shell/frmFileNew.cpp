@@ -170,8 +170,9 @@ void frmFileNew::CmdOkClick()
         gfMsgBox("You did not select a new document type.", MsgIcon::Information);
         return;
     }
-    gConfig->sReturn1 = sType.toLatin1().toStdString();
-    gConfig->nChosenIndex = optEmptyDocument->isChecked() ? 2 : 1;
+    mChosen = Choice{sType.toLatin1().toStdString(), std::int16_t(optEmptyDocument->isChecked() ? 2 : 1)};
+    gConfig->sReturn1 = mChosen->sType;
+    gConfig->nChosenIndex = mChosen->nOption;
     accept();
 }
 

@@ -8,14 +8,15 @@
 #include <QStandardItemModel>
 #include <QToolBar>
 #include <QTreeView>
+#include <optional>
 #include <string>
 
 namespace orr {
 
 // "Select an EDI  Document Type": the user picks the document definition
 // for a file and, for a new document, whether it starts with default
-// content. The answer goes to the configuration's sReturn1 (the type name,
-// untouched when cancelled) and nChosenIndex (1 defaults, 2 empty).
+// content. Chosen() is the answer, nothing when cancelled (the
+// configuration's sReturn1 and nChosenIndex are set too).
 class frmFileNew : public QDialog {
     Q_OBJECT
 public:
@@ -26,6 +27,11 @@ public:
     void TbrButtonClick(const QString& sKey);
     // The selected type name, or empty.
     QString SelectedType() const;
+    struct Choice {
+        std::string sType;
+        std::int16_t nOption = 1;  // 1 default content, 2 empty
+    };
+    const std::optional<Choice>& Chosen() const { return mChosen; }
 
     QStandardItemModel* mModel;  // the types: "Name" and "Description"
     QListView* lvc;              // icons and list
@@ -47,6 +53,7 @@ protected:
 private:
     void Load();
     void CmdOkClick();
+    std::optional<Choice> mChosen;
 };
 
 }  // namespace orr

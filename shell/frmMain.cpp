@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <tuple>
 
 #include "app/SettingsStore.h"
@@ -21,6 +22,7 @@
 #include "edi/modGuessEdi.h"
 #include "shell/FormRegistry.h"
 #include "shell/IconCache.h"
+#include "shell/OrrApplication.h"
 #include "shell/Twips.h"
 #include "shell/frmAbout.h"
 #include "shell/frmFA.h"
@@ -46,29 +48,29 @@ struct ButtonDef {
     const char* sKey;
     const char* sToolTip;
     const char* sImage;
-    const char* sCommand;  // the document window's command; null: the frame's own
+    std::optional<DocCommand> command;  // the document window's command; none: the frame's own
 };
 
 const ButtonDef kButtons[] = {
-    {"New", "New Document", "new", nullptr},
-    {"Open", "Open Document", "open", nullptr},
-    {"Save", "Save Document", "save", "EdiFileSave"},
-    {"Print", "Print", "print", "mnuFilePrint_Click"},
-    {"Edit", "Edit Segment", "edit", "mnuEditData_Click"},
-    {"Validate", "Validate Document", "validate", "mnuToolValidate_Click"},
-    {"InsChild", "Insert New Child Node", "insertchild", "mnuEditNewChild_Click"},
-    {"ShowNull", "Show/Hide Empty Nodes", "shownull", "mnuEditShowNull_Click"},
-    {"InsBefore", "Insert Before Sibling", "insertbefore", "mnuEditNewSiblingBefore_Click"},
-    {"InsAfter", "Insert After Sibling", "insertafter", "mnuEditNewSiblingAfter_Click"},
-    {"Cut", "Cut", "cut", "mnuEditCut_Click"},
-    {"Copy", "Copy", "copy", "mnuEditCopy_Click"},
-    {"Paste", "Paste", "paste", "mnuEditPaste_Click"},
-    {"Delete", "Delete", "delete", "mnuEditDelete_Click"},
-    {"Down", "Move Down", "down", "mnuEditMoveDown_Click"},
-    {"Up", "Move Up", "up", "mnuEditMoveUp_Click"},
-    {"Expand", "Expand All", "expand", "mnuViewExpandTree_Click"},
-    {"Collapse", "Collapse All", "collapse", "mnuViewCollpaseTree_Click"},
-    {"DefaultWindow", "Default Window Size", "defaultwindow", nullptr},
+    {"New", "New Document", "new", std::nullopt},
+    {"Open", "Open Document", "open", std::nullopt},
+    {"Save", "Save Document", "save", DocCommand::Save},
+    {"Print", "Print", "print", DocCommand::Print},
+    {"Edit", "Edit Segment", "edit", DocCommand::EditData},
+    {"Validate", "Validate Document", "validate", DocCommand::Validate},
+    {"InsChild", "Insert New Child Node", "insertchild", DocCommand::NewChild},
+    {"ShowNull", "Show/Hide Empty Nodes", "shownull", DocCommand::ToggleEmpty},
+    {"InsBefore", "Insert Before Sibling", "insertbefore", DocCommand::NewSiblingBefore},
+    {"InsAfter", "Insert After Sibling", "insertafter", DocCommand::NewSiblingAfter},
+    {"Cut", "Cut", "cut", DocCommand::Cut},
+    {"Copy", "Copy", "copy", DocCommand::Copy},
+    {"Paste", "Paste", "paste", DocCommand::Paste},
+    {"Delete", "Delete", "delete", DocCommand::Delete},
+    {"Down", "Move Down", "down", DocCommand::MoveDown},
+    {"Up", "Move Up", "up", DocCommand::MoveUp},
+    {"Expand", "Expand All", "expand", DocCommand::ExpandAll},
+    {"Collapse", "Collapse All", "collapse", DocCommand::CollapseAll},
+    {"DefaultWindow", "Default Window Size", "defaultwindow", std::nullopt},
 };
 
 const ButtonDef* FindButton(const QString& sKey)
@@ -77,18 +79,6 @@ const ButtonDef* FindButton(const QString& sKey)
         if (sKey == QLatin1String(b.sKey))
             return &b;
     return nullptr;
-}
-
-// Calls a parameterless command of a document window when it has one; a
-// window without it, or no window, does nothing.
-bool Invoke(QWidget* pWindow, const char* sCommand)
-{
-    if (!pWindow || !sCommand)
-        return false;
-    const QByteArray signature = QMetaObject::normalizedSignature((QByteArray(sCommand) + "()").constData());
-    if (pWindow->metaObject()->indexOfMethod(signature.constData()) < 0)
-        return false;
-    return QMetaObject::invokeMethod(pWindow, sCommand, Qt::DirectConnection);
 }
 
 const char* const kGeometryKeys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
@@ -125,7 +115,7 @@ void frmMain::SetDocumentWindowHook(DocumentWindowHook hook)
         gpFrame->UpdateOpenCommands();
 }
 
-bool frmMain::CanOpenDocuments() { return Hook().fnCreate && Hook().fnEdiFileOpen; }
+bool frmMain::CanOpenDocuments() { return bool(Hook().fnCreate); }
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 {
@@ -143,7 +133,13 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     LoadGeometry();
     gfSetRecentRefresh(&gfRefreshRecentMenus);
     UpdateOpenCommands();  // loads the recent-file entries
-    EnableToolbar(false);
+    connect(mMdi, &QMdiArea::subWindowActivated, this, [this] {
+        disconnect(mActiveConnection);
+        if (DocumentWindow* doc = ActiveDocument())
+            mActiveConnection = connect(doc, &DocumentWindow::commandStateChanged, this, &frmMain::RefreshCommands);
+        RefreshCommands();
+    });
+    RefreshCommands();
     qApp->installEventFilter(this);
     FormRegistry::Add(this);
 }
@@ -152,6 +148,7 @@ frmMain::~frmMain()
 {
     // Document windows still open go with the frame's widgets, after its
     // members: they must not call back into it.
+    mMdi->disconnect(this);
     for (const auto& [sKey, window] : mcolChildForms)
         if (window)
             window->disconnect(this);
@@ -387,13 +384,23 @@ QAction* frmMain::ToolbarButton(const QString& sKey) const
     return nullptr;
 }
 
-void frmMain::EnableToolbar(bool bEnable)
+void frmMain::RefreshCommands()
 {
+    DocumentWindow* doc = ActiveDocument();
     for (const auto& [key, action] : mButtons) {
-        const QString sImage = action->data().toString();
-        action->setEnabled(bEnable || sImage == QLatin1String("open") || sImage == QLatin1String("new") ||
-                           sImage == QLatin1String("defaultwindow"));
+        const ButtonDef* b = FindButton(key);
+        action->setEnabled(!b->command || (doc && doc->CanRun(*b->command)));
     }
+}
+
+void frmMain::RunDocCommand(DocCommand command)
+{
+    gfRunGuarded([&] {
+        if (DocumentWindow* doc = ActiveDocument(); doc && doc->CanRun(command))
+            doc->Run(command);
+        return true;
+    });
+    RefreshCommands();
 }
 
 void frmMain::TbToolBarButtonClick(const QString& sKey)
@@ -401,24 +408,24 @@ void frmMain::TbToolBarButtonClick(const QString& sKey)
     const ButtonDef* b = FindButton(sKey);
     if (!b)
         return;
-    if (sKey == QLatin1String("New"))
+    if (b->command)
+        RunDocCommand(*b->command);
+    else if (sKey == QLatin1String("New"))
         MainFileNew();
     else if (sKey == QLatin1String("Open"))
         MainFileOpen();
     else if (sKey == QLatin1String("DefaultWindow"))
         MainViewDefaultSize();
-    else
-        Invoke(ActiveDocument(), b->sCommand);
 }
 
-QWidget* frmMain::ActiveDocument() const
+DocumentWindow* frmMain::ActiveDocument() const
 {
     QMdiSubWindow* sub = mMdi->currentSubWindow();
     if (!sub)
         return nullptr;
     for (const auto& [key, window] : mcolChildForms)
         if (window && window == sub->widget())
-            return window;
+            return qobject_cast<DocumentWindow*>(window.data());
     return nullptr;
 }
 
@@ -433,8 +440,7 @@ void frmMain::RemoveChild(const QString& sKey)
         return;
     }
     mcolChildForms.erase(it);
-    if (mcolChildForms.empty())
-        EnableToolbar(false);
+    RefreshCommands();
 }
 
 bool frmMain::OpenEdiDocument(const std::string& sFileName)
@@ -457,14 +463,10 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
     if (sType.empty())
         return false;
 
-    EnableToolbar(true);
     const QString sKey = NewChildKey();
-    QWidget* pWindow = Hook().fnCreate(sKey);
-    if (!pWindow) {
-        if (mcolChildForms.empty())
-            EnableToolbar(false);
+    DocumentWindow* pWindow = Hook().fnCreate(sKey);
+    if (!pWindow)
         return false;
-    }
     mcolChildForms.emplace_back(sKey, pWindow);
     // A window that goes away without saying so still leaves the collection.
     connect(pWindow, &QObject::destroyed, this, [this, sKey] {
@@ -475,7 +477,7 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
     });
     gfCopyRecentMenu(pWindow);
     const DocumentOpenArgs args{sFileName, separators.nDelimiter, separators.nSelimiter, sType, nOption, sKey};
-    if (Hook().fnEdiFileOpen(pWindow, args)) {
+    if (pWindow->EdiFileOpen(args)) {
         QMdiSubWindow* sub = mMdi->addSubWindow(pWindow);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         pWindow->show();
@@ -513,7 +515,8 @@ void frmMain::SaveAllFiles()
     // A copy: saving may close or open windows.
     const ChildList children = mcolChildForms;
     for (const auto& [key, window] : children)
-        Invoke(window, "EdiFileSave");
+        if (auto* doc = qobject_cast<DocumentWindow*>(window.data()); doc && doc->CanRun(DocCommand::Save))
+            doc->Run(DocCommand::Save);
 }
 
 void frmMain::MainViewToolBarToggle()
@@ -532,8 +535,8 @@ void frmMain::MainViewOptions()
 {
     frmOptions dlg(this);
     dlg.exec();
-    if (gConfig->bOptionsChanged)
-        Invoke(ActiveDocument(), "RepaintForm");
+    if (DocumentWindow* doc = ActiveDocument(); doc && gConfig->bOptionsChanged)
+        doc->RepaintForm();
 }
 
 void frmMain::MainViewDefaultSize()

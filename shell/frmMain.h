@@ -14,26 +14,15 @@
 #include <vector>
 
 #include "app/clsConfig.h"
+#include "shell/DocumentWindow.h"
 
 namespace orr {
 
-// What the frame hands a new document window to open.
-struct DocumentOpenArgs {
-    std::string sFileName;  // empty for a new document
-    SepCode nDelimiter = 42;
-    SepCode nSelimiter = 126;
-    std::string sDocType;
-    std::int16_t nOption = 1;  // new documents: 1 default content, 2 empty
-    QString sKey;              // the window's child key
-};
-
-// How the frame gets document windows. fnCreate makes a window (not shown)
-// whose unload calls frmMain::RemoveChild with its key; fnEdiFileOpen runs
-// its EdiFileOpen. Until both are set, the commands that open documents are
-// not offered.
+// How the frame gets document windows: fnCreate makes a window (not shown)
+// whose unload calls frmMain::RemoveChild with its key. Until it is set, the
+// commands that open documents are not offered.
 struct DocumentWindowHook {
-    std::function<QWidget*(const QString& sKey)> fnCreate;
-    std::function<bool(QWidget* pWindow, const DocumentOpenArgs& args)> fnEdiFileOpen;
+    std::function<DocumentWindow*(const QString& sKey)> fnCreate;
 };
 
 // The multiple-document frame window: menus, toolbar, status bar, the open
@@ -56,7 +45,13 @@ public:
     const ChildList& ChildForms() const { return mcolChildForms; }
     void RemoveChild(const QString& sKey);
     // The active document window, or null.
-    QWidget* ActiveDocument() const;
+    DocumentWindow* ActiveDocument() const;
+    // Runs a document command on the active window (when it can run), then
+    // refreshes every command's state. A run-time failure is reported, never
+    // the end of the program.
+    void RunDocCommand(DocCommand command);
+    // Enables each document command's button and entry as the active window allows.
+    void RefreshCommands();
 
     // Separators, document type, then a document window; false when any
     // step fails or is cancelled (no window is left behind then).
@@ -78,8 +73,6 @@ public:
     // The toolbar: buttons by key ("New", "Open", "Save", ...).
     void TbToolBarButtonClick(const QString& sKey);
     QAction* ToolbarButton(const QString& sKey) const;
-    // true enables every button; false only New, Open and Default Window Size.
-    void EnableToolbar(bool bEnable);
 
     void SetStatusText(const QString& sText);
     // Arranging the document windows.
@@ -136,6 +129,7 @@ private:
     ChildList mcolChildForms;
     std::int32_t mnChildCounter = 0;
     std::vector<std::pair<QString, QAction*>> mButtons;
+    QMetaObject::Connection mActiveConnection;  // the active window's commandStateChanged
     QTimer* mClock;
     bool mbIns = true, mbCaps = false, mbNum = false;
 

@@ -236,11 +236,10 @@ void frmOptions::keyPressEvent(QKeyEvent* event)
 
 void frmOptions::PickDirectory(QLineEdit* pBox)
 {
-    gConfig->sReturn1 = pBox->text().toStdString();
-    frmDirPath picker(this);
+    frmDirPath picker(pBox->text().toStdString(), this);
     picker.exec();
-    if (!gConfig->sReturn1.empty())
-        pBox->setText(QString::fromStdString(gConfig->sReturn1));
+    if (!picker.Chosen().empty())
+        pBox->setText(QString::fromStdString(picker.Chosen()));
 }
 
 void frmOptions::StoreAndSave()

@@ -73,13 +73,10 @@ std::string gfFilePath(const std::string& sPath)
 
 void gfChooseDocType(const std::string& sFileName, std::string& sTypeName, std::int16_t& nOption)
 {
-    sTypeName.clear();
-    nOption = 1;
-    gConfig->sReturn1.clear();
     frmFileNew dlg(sFileName.empty(), QtUi::DialogParent());
     dlg.exec();
-    sTypeName = gConfig->sReturn1;
-    nOption = std::int16_t(gConfig->nChosenIndex);
+    sTypeName = dlg.Chosen() ? dlg.Chosen()->sType : std::string();
+    nOption = dlg.Chosen() ? dlg.Chosen()->nOption : std::int16_t(1);
 }
 
 }  // namespace orr

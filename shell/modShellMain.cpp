@@ -17,6 +17,7 @@
 #include "shell/Twips.h"
 #include "shell/frmDocument.h"
 #include "shell/frmMain.h"
+#include "shell/OrrApplication.h"
 #include "shell/frmSplash.h"
 
 namespace orr {
@@ -26,11 +27,7 @@ std::unique_ptr<clsConfig> gpConfigOwned;
 
 void InstallDocumentWindows()
 {
-    frmMain::SetDocumentWindowHook(
-        {[](const QString& sKey) -> QWidget* { return new frmDocument(sKey); },
-         [](QWidget* pWindow, const DocumentOpenArgs& args) {
-             return static_cast<frmDocument*>(pWindow)->EdiFileOpen(args);
-         }});
+    frmMain::SetDocumentWindowHook({[](const QString& sKey) -> DocumentWindow* { return new frmDocument(sKey); }});
 }
 
 }  // namespace
@@ -74,7 +71,7 @@ void gfUnloadAllForms()
 
 int gfRunMain(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    OrrApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Orrindale"));
     QApplication::setApplicationName(QStringLiteral("Orrindale"));
     QApplication::setApplicationVersion(QString::fromStdString(gfVersionText().substr(8)));

@@ -22,7 +22,7 @@
 #include "app/modGlobals.h"
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
-#include "doctree/clsTreeDValid.h"
+#include "doctree/EdiDocument.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
 #include "schema/clsTreeS.h"
@@ -108,33 +108,32 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no separators found in %s\n", sFile.c_str());
         return 1;
     }
-    clsTree schema, doc;
-    clsTreeS schemaBuilder;
-    if (!schemaBuilder.Build(schema, sType)) {
+    EdiDocument doc;
+    doc.SetSeparators(nDelimiter, nSelimiter);
+    if (!doc.LoadDefinition(sType)) {
         std::fprintf(stderr, "no definition for %s\n", sType.c_str());
         return 1;
     }
-    clsTreeD builder;
-    builder.SetDelimiter(nDelimiter);
-    builder.SetSelimiter(nSelimiter);
-    TreeNode root = builder.Build(doc, sFile, schema);
+    doc.Open(sFile, EdiDocument::OpenMode::Batch);
+    TreeNode root = doc.Root();
     const double dOpen = Seconds(t0), dOpenCpu = CpuSeconds() - c0;
     const long long nRssOpen = StatusBytes("VmHWM:");
+    clsTree& tree = doc.Tree();
     std::printf("bytes=%lld open_s=%.6f open_cpu=%.6f rss_before=%lld rss_open=%lld nodes=%zu segments=%zu nerror=%d "
                 "tree_bytes=%zu node_bytes=%zu text_bytes=%zu",
-                nBytes, dOpen, dOpenCpu, nRssBefore, nRssOpen, doc.NodeCount(), builder.SegmentCount(), int(builder.nError()),
-                doc.MemoryBytes(), doc.NodeBytes(), doc.TextBytes());
-    if (builder.nError() != 0)
-        std::fprintf(stderr, "%s\n", builder.sError().c_str());
+                nBytes, dOpen, dOpenCpu, nRssBefore, nRssOpen, tree.NodeCount(), doc.BuildSegments(),
+                int(doc.BuildError()), tree.MemoryBytes(), tree.NodeBytes(), tree.TextBytes());
+    if (doc.BuildError() != 0)
+        std::fprintf(stderr, "%s\n", doc.BuildErrorText().c_str());
 
     // ---- validate ----
     if (bValidate && root) {
         t0 = Clock::now();
         c0 = CpuSeconds();
-        const clsTreeDValid::Verdict v = clsTreeDValid().Validate(doc, root, schema, nDelimiter, nSelimiter);
+        const bool bValid = doc.Validate() && doc.BuildError() == 0;
         const double dValidate = Seconds(t0), dValidateCpu = CpuSeconds() - c0;
-        root = v.ndRoot;
-        std::printf(" validate_s=%.6f validate_cpu=%.6f valid=%d", dValidate, dValidateCpu, int(v.bValid));
+        root = doc.Root();
+        std::printf(" validate_s=%.6f validate_cpu=%.6f valid=%d", dValidate, dValidateCpu, int(bValid));
     }
 
     // ---- save ----

@@ -11,10 +11,9 @@
 #include "bench/gen/EdiGen.h"
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
-#include "doctree/clsTreeDValid.h"
+#include "doctree/EdiDocument.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
-#include "schema/clsTreeS.h"
 #include "tests/support/TestEnv.h"
 
 namespace orr {
@@ -75,25 +74,20 @@ TEST_F(BenchGen, GeneratedDocumentsOpenValidateAndSaveUnchanged)
         ASSERT_TRUE(gfGuessEdi(sFile, nDelimiter, nSelimiter));
         EXPECT_EQ(nDelimiter, SepCode('*'));
         EXPECT_EQ(nSelimiter, SepCode('~'));
-        clsTree schema, doc;
-        clsTreeS schemaBuilder;
-        ASSERT_TRUE(schemaBuilder.Build(schema, sType));
-        clsTreeD builder;
-        builder.SetDelimiter(nDelimiter);
-        builder.SetSelimiter(nSelimiter);
-        TreeNode root = builder.Build(doc, sFile, schema);
-        ASSERT_TRUE(root);
-        EXPECT_EQ(builder.nError(), clsTreeD::kOk) << builder.sError();
-        EXPECT_GT(builder.SegmentCount(), 1000u);
+        EdiDocument doc;
+        doc.SetSeparators(nDelimiter, nSelimiter);
+        ASSERT_TRUE(doc.LoadDefinition(sType));
+        ASSERT_TRUE(doc.Open(sFile, EdiDocument::OpenMode::Batch));
+        EXPECT_EQ(doc.BuildError(), clsTreeD::kOk) << doc.BuildErrorText();
+        EXPECT_GT(doc.BuildSegments(), 1000u);
         EXPECT_TRUE(env.ui.Messages().empty()) << env.ui.Messages().front();
 
-        const clsTreeDValid::Verdict v = clsTreeDValid().Validate(doc, root, schema, nDelimiter, nSelimiter);
-        EXPECT_TRUE(v.bValid) << v.sError;
-        ASSERT_TRUE(v.ndRoot);
+        ASSERT_TRUE(doc.Validate());
+        EXPECT_EQ(doc.BuildError(), clsTreeD::kOk) << doc.BuildErrorText();
         clsTreeDSave writer;
         writer.SetDelimiter(nDelimiter);
         writer.SetSelimiter(nSelimiter);
-        EXPECT_EQ(writer.ToText(v.ndRoot, false), sText);
+        EXPECT_EQ(writer.ToText(doc.Root(), false), sText);
         env.ui.Clear();
     }
 }

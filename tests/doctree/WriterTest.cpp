@@ -116,42 +116,6 @@ TEST(TreeDSave, EditedElementsAndTextExport)
     EXPECT_NE(csv.find("\r\nBEG,00,SA,PO1,,20040305\r\n"), std::string::npos);
 }
 
-TEST(TreeDValid, RoundTripKeepsAValidTreeAndFlagsAGap)
-{
-    test::DocTreeFixture env;
-    BuiltDocument d;
-    BuildText(env, d, test::kValidT1);
-    const std::string before = Outline(d.ndRoot);
-    const std::string linksBefore = gfDnodeSchemaPath(d.ndRoot.FirstChild().Child(1).Child(1).Child(4));
-
-    clsTreeDValid valid;
-    auto v = valid.Validate(d.doc, d.ndRoot, d.schema, '*', '~');
-    EXPECT_TRUE(v.bValid);
-    EXPECT_EQ(env.ui.Messages().back(), "Document is valid.");
-    EXPECT_EQ(Outline(v.ndRoot), before);
-    EXPECT_EQ(gfDnodeSchemaPath(v.ndRoot.FirstChild().Child(1).Child(1).Child(4)), linksBefore);
-    EXPECT_FALSE(std::filesystem::exists(env.config->TempFile));
-
-    // Without the required BEG the first segment after the gap fails.
-    const TreeNode t = v.ndRoot.FirstChild().Child(1).Child(1);
-    d.doc.Remove(t.Child(1).Id());
-    v = valid.Validate(d.doc, v.ndRoot, d.schema, '*', '~');
-    EXPECT_FALSE(v.bValid);
-    EXPECT_EQ(v.sError, "Segment matching failed.\r\nFailed segment:REF*DP*038");
-    EXPECT_EQ(env.ui.Messages().back(), "Document failed validation.");
-    EXPECT_NE(Outline(v.ndRoot).find("      REF [SREF] !\n"), std::string::npos);
-
-    // Clearing the mapping unlinks every loop and segment, not elements.
-    valid.ClearMapping(v.ndRoot);
-    const TreeNode isa = v.ndRoot.FirstChild().FirstChild();
-    env.ui.Clear();
-    EXPECT_EQ(gfDnodeSchemaKey(isa), "K00000");
-    EXPECT_EQ(isa.Tag(), "SISA*00000");
-    EXPECT_EQ(v.ndRoot.FirstChild().Tag(), "X   *00000");
-    EXPECT_EQ(isa.FirstChild().Tag(), "E01");
-    EXPECT_TRUE(env.ui.Messages().empty());
-}
-
 TEST(TreeUtilities, CopyRemoveAndExpand)
 {
     test::DocTreeFixture env;

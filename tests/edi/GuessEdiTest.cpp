@@ -254,7 +254,7 @@ TEST(SeparatorChoice, DialogLogicPreselectsAndReturnsNotations)
     ASSERT_TRUE(dlg.Ok());
     EXPECT_EQ(config.sReturn1, "0x15");
     EXPECT_EQ(config.sReturn2, "+");
-    EXPECT_EQ(gfSeparatorsFromReturn(config), (SeparatorPair{'+', 0x15}));
+    EXPECT_EQ(dlg.Choice(), (SeparatorPair{'+', 0x15}));
     EXPECT_EQ(config.Delimiter, '|');  // the configured pair stays
     EXPECT_EQ(config.Selimiter, 13);
 
@@ -262,7 +262,7 @@ TEST(SeparatorChoice, DialogLogicPreselectsAndReturnsNotations)
     again.Cancel();
     EXPECT_EQ(config.sReturn1, "");
     EXPECT_EQ(config.sReturn2, "");
-    EXPECT_EQ(gfSeparatorsFromReturn(config), std::nullopt);
+    EXPECT_EQ(again.Choice(), std::nullopt);
 }
 
 TEST(SeparatorChoice, ConfiguredSeparatorThatIsNoCandidate)
@@ -275,17 +275,14 @@ TEST(SeparatorChoice, ConfiguredSeparatorThatIsNoCandidate)
     EXPECT_EQ(dlg.SegmentText(), "");
     EXPECT_FALSE(dlg.CanOk());
     EXPECT_FALSE(dlg.Ok());  // stays open, stores nothing
+    EXPECT_EQ(dlg.Choice(), std::nullopt);
     EXPECT_EQ(config.sReturn1, "");
     EXPECT_EQ(config.sReturn2, "");
     dlg.SelectSegment(0);
     EXPECT_TRUE(dlg.Ok());
-    EXPECT_EQ(gfSeparatorsFromReturn(config), (SeparatorPair{'*', 10}));
+    EXPECT_EQ(dlg.Choice(), (SeparatorPair{'*', 10}));
     dlg.SelectSegment(-1);
     EXPECT_FALSE(dlg.CanOk());
-    // A result half empty is no choice.
-    config.sReturn1 = "CR";
-    config.sReturn2 = "";
-    EXPECT_EQ(gfSeparatorsFromReturn(config), std::nullopt);
 }
 
 }  // namespace

@@ -63,8 +63,9 @@ TEST(SchemaIndex, CompilesTheFactsOfEveryTag)
     for (std::uint32_t i = 1; i < ix.Size(); ++i) {
         const SchemaIx e{i};
         ASSERT_EQ(ix.Of(ix.Node(e)), e);
-        if (ix[e].parent)
+        if (ix[e].parent) {
             ASSERT_TRUE(ix[e].parent.value < i && i < ix[ix[e].parent].nEnd);
+        }
     }
     EXPECT_FALSE(ix.Of(NodeId{root.value + 100000}));
     EXPECT_TRUE(SchemaIndex().Empty());

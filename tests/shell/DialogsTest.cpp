@@ -186,25 +186,24 @@ TEST(TemplatesDialog, OkSavesTheSlotsAndReloadsTheDefinitions)
 TEST(DirectoryPicker, ReturnsTheChosenOrCreatedDirectory)
 {
     ShellEnv env;
-    gConfig->sReturn1 = "  " + env.Dir() + " ";
     {
-        frmDirPath dlg;
+        frmDirPath dlg("  " + env.Dir() + " ");
         dlg.open();
         EXPECT_EQ(dlg.txtDirPath->text().toStdString(), env.Dir());
         QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
+        EXPECT_EQ(dlg.Chosen(), env.Dir());
         EXPECT_EQ(gConfig->sReturn1, env.Dir());
     }
     const std::string sNew = env.Path("new/inner");
-    gConfig->sReturn1 = sNew;
     {
         // A directory that does not exist starts the picker at the root.
-        frmDirPath dlg;
+        frmDirPath dlg(sNew);
         dlg.open();
         EXPECT_EQ(dlg.txtDirPath->text(), dlg.ctlDrive->currentText());
         dlg.txtDirPath->setText(QString::fromStdString(sNew));
         env.ui.QueueAnswer(MsgAnswer::No);
         QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
-        EXPECT_EQ(gConfig->sReturn1, "");  // declined: as if cancelled
+        EXPECT_EQ(dlg.Chosen(), "");  // declined: as if cancelled
         EXPECT_EQ(env.ui.Messages(), std::vector<std::string>{"Directory " + sNew + " does not exist. Create ?"});
         EXPECT_EQ(env.ui.Calls()[0].buttons, MsgButtons::YesNo);
         EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(sNew)));
@@ -215,7 +214,7 @@ TEST(DirectoryPicker, ReturnsTheChosenOrCreatedDirectory)
         dlg.txtDirPath->setText(QString::fromStdString(sNew));
         env.ui.QueueAnswer(MsgAnswer::Yes);
         QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
-        EXPECT_EQ(gConfig->sReturn1, sNew);
+        EXPECT_EQ(dlg.Chosen(), sNew);
         EXPECT_TRUE(QFileInfo(QString::fromStdString(sNew)).isDir());
     }
     env.ui.Clear();
@@ -224,14 +223,14 @@ TEST(DirectoryPicker, ReturnsTheChosenOrCreatedDirectory)
         dlg.open();
         dlg.txtDirPath->setText(QStringLiteral("   "));
         QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
-        EXPECT_EQ(gConfig->sReturn1, "");
+        EXPECT_EQ(dlg.Chosen(), "");
         EXPECT_TRUE(env.ui.Messages().empty());
     }
     {
-        gConfig->sReturn1 = env.Dir();
-        frmDirPath dlg;
+        frmDirPath dlg(env.Dir());
         dlg.open();
         QTest::mouseClick(dlg.cmdCancel, Qt::LeftButton);
+        EXPECT_EQ(dlg.Chosen(), "");
         EXPECT_EQ(gConfig->sReturn1, "");
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
     }

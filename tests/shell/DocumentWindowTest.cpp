@@ -2,11 +2,16 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QMdiSubWindow>
+#include <QStandardPaths>
+#include <QTest>
 
 #include "app/modGlobals.h"
 #include "doctree/modNodeD.h"
 #include "shell/TreeModel.h"
 #include "shell/frmDocument.h"
+#include "shell/frmFileNew.h"
+#include "tests/shell/ShellTestSupport.h"
 #include "tests/support/DocTreeFixture.h"
 
 namespace orr {
@@ -34,8 +39,9 @@ TEST(DocumentWindow, OpensAFileAndHighlightsNodeAndSchema)
     CheckModel(w->tvS->model());
     ASSERT_TRUE(w->EdiFileOpen(Args(env.Path("po.edi"))));
     w->show();
-    EXPECT_EQ(w->windowTitle().toStdString(), env.Path("po.edi") + "   (T1)");
-    EXPECT_FALSE(w->Changed());
+    EXPECT_EQ(w->windowTitle().toStdString(), env.Path("po.edi") + "   (T1)[*]");
+    EXPECT_FALSE(w->IsModified());
+    EXPECT_FALSE(w->isWindowModified());
     EXPECT_FALSE(w->FreeForm());
 
     auto* model = static_cast<TreeModel*>(w->tvc->model());
@@ -45,6 +51,9 @@ TEST(DocumentWindow, OpensAFileAndHighlightsNodeAndSchema)
     EXPECT_TRUE(w->tvc->isExpanded(root));  // the display settings expand the top levels
     EXPECT_EQ(w->ActiveD(), model->NodeOf(root));
     EXPECT_EQ(root.data(Qt::BackgroundRole).value<QColor>(), QColor(0, 255, 0));
+    // The schema root is lit too, right after opening.
+    EXPECT_EQ(w->ActiveS(), w->Document().SchemaRoot().Id());
+    EXPECT_EQ(w->SchemaTree().BackColor(w->ActiveS()), frmDocument::kGreen);
 
     // An element: yellow, its segment green, and its schema element yellow.
     const TreeNode beg = w->RootD().FirstChild().Child(1).Child(1).Child(1);
@@ -62,7 +71,19 @@ TEST(DocumentWindow, OpensAFileAndHighlightsNodeAndSchema)
     EXPECT_EQ(schemaBeg.Tag().substr(0, 5), "IRBEG");
     EXPECT_EQ(w->SchemaTree().Node(w->ActiveSE()).Tag().substr(0, 7), "IRBEG01");
 
+    // The keyboard moves the current node, and the highlights with it.
+    w->tvc->setFocus();
+    QTest::keyClick(w->tvc, Qt::Key_Up);
+    EXPECT_EQ(w->ActiveD(), beg.Id());
+    EXPECT_EQ(begIndex.data(Qt::BackgroundRole).value<QColor>(), QColor(0, 255, 0));
+    EXPECT_FALSE(first.data(Qt::BackgroundRole).isValid());
+    EXPECT_EQ(w->ActiveS(), schemaBeg.Id());
+    EXPECT_FALSE(w->ActiveSE());
+    QTest::keyClick(w->tvc, Qt::Key_Home);
+    EXPECT_EQ(w->ActiveD(), w->RootD().Id());
+
     // Without the schema tree no schema node is highlighted anew.
+    w->NodeClick(beg.Id());
     w->SwitchTreeView();
     EXPECT_FALSE(w->tvS->isVisible());
     w->NodeClick(w->RootD().Id());
@@ -76,7 +97,8 @@ TEST(DocumentWindow, NewDocumentsAndFailedOpens)
     test::DocTreeFixture env;
     auto* w = new frmDocument(QStringLiteral("Document 2"));
     ASSERT_TRUE(w->EdiFileOpen(Args("", "T1", 2)));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Document: New   (T1)  *"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Document: New   (T1)[*]"));
+    EXPECT_TRUE(w->isWindowModified());
     EXPECT_EQ(w->RootD().Text(), "New");
     EXPECT_EQ(w->RootD().Children(), 0u);
     delete w;
@@ -101,6 +123,62 @@ TEST(DocumentWindow, NewDocumentsAndFailedOpens)
     EXPECT_FALSE(w->EdiFileOpen(Args(env.Path("junk.edi"), "NOPE")));
     EXPECT_EQ(env.ui.Messages().back(), "Could not open definition file:docNOPE.def");
     delete w;
+}
+
+// The frame with a real document window: the toolbar reaches the window's
+// commands, enables only those it can run, and File > Close leaves no
+// empty sub-window behind.
+TEST(FrameWithDocument, ToolbarDrivesTheRealDocumentWindow)
+{
+    test::DocTreeFixture env;
+    QStandardPaths::setTestModeEnabled(true);
+    TestEnv::WriteFile(env.Path("po.edi"), test::kValidT1);
+    frmMain::SetDocumentWindowHook({[](const QString& sKey) -> DocumentWindow* { return new frmDocument(sKey); }});
+    {
+        frmMain frame;
+        frame.resize(900, 700);
+        frame.show();
+        test::WhenModal<frmFileNew>([](frmFileNew* dlg) {
+            const auto found = dlg->mModel->findItems(QStringLiteral("T1"));
+            ASSERT_EQ(found.size(), 1);
+            dlg->lvc->setCurrentIndex(found.first()->index());
+            QTest::mouseClick(dlg->cmdOk, Qt::LeftButton);
+        });
+        ASSERT_TRUE(frame.OpenEdiDocument(env.Path("po.edi")));
+        auto* doc = qobject_cast<frmDocument*>(frame.ActiveDocument());
+        ASSERT_TRUE(doc);
+        auto button = [&](const char* sKey) { return frame.ToolbarButton(QString::fromLatin1(sKey)); };
+        EXPECT_TRUE(button("Expand")->isEnabled());
+        EXPECT_TRUE(button("Validate")->isEnabled());
+        for (const char* sKey : {"Save", "Print", "Edit", "InsChild", "Cut", "Paste", "Delete", "Up"})
+            EXPECT_FALSE(button(sKey)->isEnabled()) << sKey;  // not built yet: never enabled and inert
+
+        auto* model = static_cast<TreeModel*>(doc->tvc->model());
+        const TreeNode t = doc->RootD().FirstChild().Child(1).Child(1);
+        const TreeNode beg = t.Child(1), ge = doc->RootD().FirstChild().Child(1).LastChild();
+        ASSERT_EQ(ge.Text(), "GE");
+        EXPECT_FALSE(doc->tvc->isExpanded(model->IndexOf(beg.Id())));
+        button("Expand")->trigger();
+        EXPECT_TRUE(doc->tvc->isExpanded(model->IndexOf(beg.Id())));
+        EXPECT_TRUE(doc->DocTree().Expanded(beg.Id()));
+        EXPECT_TRUE(doc->tvS->isExpanded(doc->tvS->model()->index(0, 0)));
+        EXPECT_TRUE(doc->DocTree().ChildrenPending(ge.Id()));  // laid out, not made
+        button("Collapse")->trigger();
+        EXPECT_FALSE(doc->tvc->isExpanded(model->IndexOf(t.Id())));
+        EXPECT_FALSE(doc->DocTree().Expanded(doc->RootD().Id()));
+
+        // Validation through the toolbar keeps the window's document.
+        button("Validate")->trigger();
+        EXPECT_EQ(env.ui.Messages().back(), "Document is valid.");
+        EXPECT_EQ(doc->ActiveD(), doc->RootD().Id());
+
+        doc->mnuFileClose->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
+        EXPECT_TRUE(frame.ChildForms().empty());
+        EXPECT_FALSE(button("Expand")->isEnabled());
+    }
+    frmMain::SetDocumentWindowHook({});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QTest>
+#include <set>
 
 #include "app/modRecent.h"
 #include "shell/IconCache.h"
@@ -18,8 +19,9 @@
 
 namespace orr {
 
-// A stand-in for the document window: the commands the frame calls, counted.
-class FakeDocument : public QWidget {
+// A stand-in for the document window: the same interface as the real one,
+// with the commands it can run chosen by the test and the calls counted.
+class FakeDocument : public DocumentWindow {
     Q_OBJECT
 public:
     FakeDocument()
@@ -30,13 +32,27 @@ public:
             addAction(a);
         }
     }
-    QStringList calls;
+    bool EdiFileOpen(const DocumentOpenArgs& args) override
+    {
+        opened.push_back(args);
+        return bOpenOk;
+    }
+    bool CanRun(DocCommand command) const override { return runnable.count(command) > 0; }
+    void Run(DocCommand command) override { calls.push_back(command); }
+    bool IsModified() const override { return false; }
+    void RepaintForm() override { ++nRepaints; }
+    void SetRunnable(std::set<DocCommand> commands)
+    {
+        runnable = std::move(commands);
+        emit commandStateChanged();
+    }
+
+    static inline bool bOpenOk = true;
+    static inline std::vector<DocumentOpenArgs> opened;
+    std::set<DocCommand> runnable{DocCommand::Cut, DocCommand::CollapseAll, DocCommand::Save};
+    std::vector<DocCommand> calls;
+    int nRepaints = 0;
     QAction* Recent(int i) const { return findChild<QAction*>(QStringLiteral("mnuRecentFile%1").arg(i)); }
-public slots:
-    void EdiFileSave() { calls << QStringLiteral("EdiFileSave"); }
-    void mnuEditCut_Click() { calls << QStringLiteral("mnuEditCut_Click"); }
-    void mnuViewCollpaseTree_Click() { calls << QStringLiteral("mnuViewCollpaseTree_Click"); }
-    void RepaintForm() { calls << QStringLiteral("RepaintForm"); }
 
 protected:
     void closeEvent(QCloseEvent* event) override { event->setAccepted(!bRefuseClose); }
@@ -57,15 +73,14 @@ const char* const kAllButtons[] = {"New", "Open", "Save", "Print", "Edit", "Vali
 struct FakeWindows {
     FakeWindows()
     {
-        frmMain::SetDocumentWindowHook({[this](const QString&) { return new FakeDocument; },
-                                        [this](QWidget* w, const DocumentOpenArgs& a) {
-                                            opened.push_back(a);
-                                            windows.push_back(static_cast<FakeDocument*>(w));
-                                            return bOpenOk;
-                                        }});
+        FakeDocument::opened.clear();
+        FakeDocument::bOpenOk = true;
+        frmMain::SetDocumentWindowHook({[this](const QString&) {
+            windows.push_back(new FakeDocument);
+            return windows.back().data();
+        }});
     }
-    bool bOpenOk = true;
-    std::vector<DocumentOpenArgs> opened;
+    std::vector<DocumentOpenArgs>& opened = FakeDocument::opened;
     std::vector<QPointer<FakeDocument>> windows;
 };
 
@@ -114,12 +129,7 @@ TEST(MainFrame, ToolbarWithoutDocumentEnablesOnlyNewOpenAndDefaultSize)
         EXPECT_EQ(actions[i]->isEnabled(), bAlwaysOn) << kAllButtons[i];
     }
     EXPECT_EQ(frame.ToolbarButton(QStringLiteral("ShowNull"))->toolTip(), QStringLiteral("Show/Hide Empty Nodes"));
-    frame.EnableToolbar(true);
-    for (QAction* a : actions)
-        EXPECT_TRUE(a->isEnabled());
-    frame.EnableToolbar(false);
-    EXPECT_FALSE(frame.ToolbarButton(QStringLiteral("Paste"))->isEnabled());
-    EXPECT_TRUE(frame.ToolbarButton(QStringLiteral("Open"))->isEnabled());
+    frame.TbToolBarButtonClick(QStringLiteral("Paste"));  // no document: nothing
     frame.TbToolBarButtonClick(QStringLiteral("Nonsense"));  // unknown keys do nothing
     EXPECT_TRUE(docs.opened.empty());
 }
@@ -198,18 +208,28 @@ TEST(MainFrame, DocumentWindowsGetCountingKeysAndDriveTheToolbar)
     EXPECT_EQ(docs.opened[1].nOption, 2);
     EXPECT_EQ(docs.opened[1].nDelimiter, '*');  // a new document takes the configured separators
     EXPECT_EQ(docs.opened[1].nSelimiter, '~');
-    EXPECT_TRUE(frame.ToolbarButton(QStringLiteral("Paste"))->isEnabled());
     EXPECT_EQ(frame.MdiArea()->subWindowList().size(), 2);
+
+    // Buttons follow what the active window can run, and change with it.
+    frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().first());
+    EXPECT_TRUE(frame.ToolbarButton(QStringLiteral("Cut"))->isEnabled());
+    EXPECT_FALSE(frame.ToolbarButton(QStringLiteral("Paste"))->isEnabled());
+    docs.windows[0]->SetRunnable({DocCommand::Cut, DocCommand::CollapseAll, DocCommand::Paste});
+    EXPECT_TRUE(frame.ToolbarButton(QStringLiteral("Paste"))->isEnabled());
+    docs.windows[1]->SetRunnable({});  // not the active window: nothing changes here
+    EXPECT_TRUE(frame.ToolbarButton(QStringLiteral("Paste"))->isEnabled());
+    frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().last());
+    EXPECT_FALSE(frame.ToolbarButton(QStringLiteral("Cut"))->isEnabled());
+    docs.windows[1]->SetRunnable({DocCommand::Save});
 
     // The toolbar reaches the active window's commands; Save All reaches all.
     frame.MdiArea()->setActiveSubWindow(frame.MdiArea()->subWindowList().first());
     frame.ToolbarButton(QStringLiteral("Cut"))->trigger();
     frame.TbToolBarButtonClick(QStringLiteral("Collapse"));
-    frame.TbToolBarButtonClick(QStringLiteral("Paste"));  // a command the window lacks is ignored
-    EXPECT_EQ(docs.windows[0]->calls,
-              QStringList({QStringLiteral("mnuEditCut_Click"), QStringLiteral("mnuViewCollpaseTree_Click")}));
+    frame.TbToolBarButtonClick(QStringLiteral("Print"));  // a command the window cannot run is not run
+    EXPECT_EQ(docs.windows[0]->calls, (std::vector<DocCommand>{DocCommand::Cut, DocCommand::CollapseAll}));
     frame.SaveAllFiles();
-    EXPECT_EQ(docs.windows[1]->calls, QStringList(QStringLiteral("EdiFileSave")));
+    EXPECT_EQ(docs.windows[1]->calls, std::vector<DocCommand>{DocCommand::Save});
 
     // Closing both leaves the collection empty and the toolbar as at start.
     frame.RemoveChild(QStringLiteral("Document 1"));
@@ -222,7 +242,7 @@ TEST(MainFrame, DocumentWindowsGetCountingKeysAndDriveTheToolbar)
     EXPECT_TRUE(env.ui.Messages().empty());
 
     // Keys are never reused; a window that fails to open leaves nothing behind.
-    docs.bOpenOk = false;
+    FakeDocument::bOpenOk = false;
     ChooseType(QStringLiteral("850"));
     EXPECT_FALSE(frame.OpenEdiDocument(""));
     EXPECT_EQ(docs.opened.back().sKey, QStringLiteral("Document 3"));
@@ -355,11 +375,11 @@ TEST(MainFrame, MenuCommandsOpenTheirDialogs)
     frame.mnuViewOptions->trigger();
     EXPECT_EQ(gConfig->DirIncoming, sPicked);
     EXPECT_FALSE(gConfig->OpenST);
-    EXPECT_EQ(docs.windows[0]->calls, QStringList(QStringLiteral("RepaintForm")));
+    EXPECT_EQ(docs.windows[0]->nRepaints, 1);
     // Unchanged switches: no repaint.
     test::WhenModal<frmOptions>([](frmOptions* dlg) { QTest::mouseClick(dlg->cmdOK, Qt::LeftButton); });
     frame.MainViewOptions();
-    EXPECT_EQ(docs.windows[0]->calls.size(), 1);
+    EXPECT_EQ(docs.windows[0]->nRepaints, 1);
 
     // The acknowledgement dialog starts empty with the configured separators.
     gConfig->Delimiter = '|';

@@ -1,0 +1,345 @@
+#include "doctree/EdiDocument.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/UiService.h"
+#include "app/modGlobals.h"
+#include "app/modSystem.h"
+#include "doctree/clsTreeD.h"
+#include "doctree/clsTreeDNewTree.h"
+#include "doctree/clsTreeDValid.h"
+#include "doctree/modNodeD.h"
+#include "schema/clsTreeS.h"
+
+namespace orr {
+namespace {
+
+const char* const kCrLf = "\r\n";
+
+std::string Reason(const std::string& sError, bool bBlank)
+{
+    return std::string("I have trouble parsing this file.") + kCrLf + kCrLf + (bBlank ? "Reason: " : "Reason:") +
+           sError + kCrLf + kCrLf;
+}
+
+}  // namespace
+
+// Marks the document busy for a scope, so that nothing enters it while a
+// build keeps the interface alive.
+class EdiDocument::BusyScope {
+public:
+    explicit BusyScope(EdiDocument& doc) : mDoc(doc), mbWas(doc.mbBusy)
+    {
+        mDoc.mbBusy = true;
+        if (!mbWas)
+            mDoc.NotifyState();
+    }
+    ~BusyScope()
+    {
+        mDoc.mbBusy = mbWas;
+        if (!mbWas)
+            mDoc.NotifyState();
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    EdiDocument& mDoc;
+    bool mbWas;
+};
+
+EdiDocument::EdiDocument()
+{
+    if (gConfig)
+        mSeparators = {gConfig->Delimiter, gConfig->Selimiter};
+}
+
+EdiDocument::~EdiDocument() { mHistory.Clear(true); }
+
+bool EdiDocument::FreeForm() const { return gConfig && msType == gConfig->FreeFormDocType; }
+
+void EdiDocument::SetSeparators(SepCode nDelimiter, SepCode nSelimiter) { mSeparators = {nDelimiter, nSelimiter}; }
+
+void EdiDocument::AddListener(DocumentListener* pListener)
+{
+    if (std::find(mListeners.begin(), mListeners.end(), pListener) == mListeners.end())
+        mListeners.push_back(pListener);
+}
+
+void EdiDocument::RemoveListener(DocumentListener* pListener)
+{
+    mListeners.erase(std::remove(mListeners.begin(), mListeners.end(), pListener), mListeners.end());
+}
+
+void EdiDocument::NotifyState()
+{
+    for (DocumentListener* l : std::vector<DocumentListener*>(mListeners))
+        l->StateChanged();
+}
+
+void EdiDocument::NotifyRebuilt()
+{
+    for (DocumentListener* l : std::vector<DocumentListener*>(mListeners))
+        l->Rebuilt();
+    NotifyState();
+}
+
+bool EdiDocument::LoadDefinition(const std::string& sType)
+{
+    msType = sType;
+    mSchema.RemoveAll();
+    mIndex = SchemaIndex();
+    clsTreeS builder;
+    mSchemaRoot = builder.Build(mSchema, sType);
+    if (!mSchemaRoot)
+        return false;
+    mIndex = SchemaIndex(mSchema, mSchemaRoot);
+    return true;
+}
+
+TreeNode EdiDocument::BuildSpare(const Build& fnBuild)
+{
+    BusyScope busy(*this);
+    mSpare.RemoveAll();
+    mSpare.StartIdsAfter(mTree);
+    try {
+        if (TreeNode root = fnBuild(mSpare))
+            return root;
+    } catch (const std::exception& e) {
+        gfReportRunTimeError(e);
+    }
+    mSpare.RemoveAll();
+    return {};
+}
+
+void EdiDocument::Accept(TreeNode root)
+{
+    // The edits recorded name nodes of the tree going away.
+    mHistory.Clear(!mbModified);
+    mTree.SwapContents(mSpare);
+    mSpare.RemoveAll();
+    mRoot = root.Id();
+    mCurrent = {};
+    NotifyRebuilt();
+}
+
+bool EdiDocument::Rebuild(const Build& fnBuild)
+{
+    const TreeNode root = BuildSpare(fnBuild);
+    if (!root)
+        return false;
+    Accept(root);  // root's handle names the spare tree, which is empty after this
+    return true;
+}
+
+TreeNode EdiDocument::ReadOnce(const std::string& sFile)
+{
+    clsTreeD builder;
+    builder.SetDelimiter(mSeparators.nDelimiter);
+    builder.SetSelimiter(mSeparators.nSelimiter);
+    const TreeNode root = BuildSpare([&](clsTree& scratch) { return builder.Build(scratch, sFile, mSchema, mIndex); });
+    mnBuildError = builder.nError();
+    msBuildError = builder.sError();
+    mnBuildSegments = builder.SegmentCount();
+    return root;
+}
+
+bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSeparators& fnChoose)
+{
+    const bool bNewWindow = mode == OpenMode::NewWindow;
+    struct SpareGuard {
+        clsTree& spare;
+        ~SpareGuard() { spare.RemoveAll(); }  // an attempt not accepted
+    } guard{mSpare};
+    for (int nAttempt = 1;; ++nAttempt) {
+        // Nothing is replaced until a read is accepted, so a failed open
+        // leaves the document as it was.
+        const TreeNode root = ReadOnce(sFile);
+        if (!root)
+            return false;
+        if (mnBuildError == clsTreeD::kOk || mode == OpenMode::Batch) {
+            mbReadOnly = false;
+            Accept(root);
+            return true;
+        }
+        if (nAttempt >= kMaxAttempts) {
+            if (bNewWindow)
+                gfMsgBox(std::string("If you have problem opening a valid EDI file, make sure the") + kCrLf +
+                             "segment separator and data element separator are set up correctly." + kCrLf + kCrLf +
+                             "You can set the segment and data element separators in View/Option Menu.",
+                         MsgIcon::Information);
+            return false;
+        }
+        if (mnBuildError == clsTreeD::kNoSegment) {
+            if (gfMsgBox(Reason(msBuildError, bNewWindow) + "Do you want to select a different delimiters ?",
+                         MsgIcon::None, MsgButtons::YesNo) != MsgAnswer::Yes)
+                return false;
+            const std::optional<SeparatorPair> chosen = fnChoose ? fnChoose() : std::nullopt;
+            if (!chosen)
+                return false;
+            mSeparators = *chosen;
+            gfMsgBox(std::string("The new separators apply to this document only.") + kCrLf + kCrLf +
+                         "If you want to apply these settings to all documents," + kCrLf +
+                         "use View/Option Menu to change the editor settings.",
+                     MsgIcon::Information);
+            continue;
+        }
+        if (!bNewWindow) {
+            gfMsgBox(Reason(msBuildError, true) + "This document is opened for read only." + kCrLf +
+                         "Open this file as a Free Form to modify it.",
+                     MsgIcon::Information);
+            return AcceptReadOnly(root);
+        }
+        if (gfMsgBox(Reason(msBuildError, true) + "Do you want to open this file as a Free Form document ?",
+                     MsgIcon::None, MsgButtons::YesNo) != MsgAnswer::Yes) {
+            gfMsgBox(std::string("File is opened for read only.") + kCrLf + "Open this file as a Free Form to modify it.",
+                     MsgIcon::Information);
+            return AcceptReadOnly(root);
+        }
+        if (!LoadDefinition(gConfig->FreeFormDocType))
+            return false;
+    }
+}
+
+bool EdiDocument::AcceptReadOnly(TreeNode root)
+{
+    mbReadOnly = true;
+    Accept(root);
+    return true;
+}
+
+bool EdiDocument::New(int nOption)
+{
+    if (nOption != 1 && nOption != 2) {
+        gfIllogic("AddNewDocTree-Unknown option:" + std::to_string(nOption));
+        return false;
+    }
+    return Rebuild([&](clsTree& scratch) {
+        const TreeNode ndRoot = scratch.Node(scratch.Add(NodeId{}, Relation::Child, "", "New", "closed", "open"));
+        ndRoot.SetTag(gfDnodeNewTag("D", "", "0"));
+        if (nOption == 2)
+            return ndRoot;
+        clsTreeDNewTree builder;
+        builder.SetDelimiter(mSeparators.nDelimiter);
+        return builder.Build(scratch, ndRoot, SchemaRoot()) ? ndRoot : TreeNode();
+    });
+}
+
+bool EdiDocument::SaveTo(const std::string& sFile, const SaveFileOps& ops)
+{
+    bool bChanged = mbModified;
+    const bool bSaved =
+        gfWriteToFile(sFile, Root(), mSeparators.nDelimiter, mSeparators.nSelimiter, bChanged, ops);
+    if (bSaved)
+        mHistory.MarkSaved();
+    SetModified(bChanged);
+    return bSaved;
+}
+
+bool EdiDocument::Validate()
+{
+    clsTreeDValid validation;
+    std::optional<clsTreeDValid::Verdict> verdict;
+    const bool bRebuilt = Rebuild([&](clsTree& scratch) {
+        verdict = validation.Validate(Root(), scratch, mSchema, mIndex, mSeparators.nDelimiter,
+                                      mSeparators.nSelimiter);
+        return verdict ? verdict->ndRoot : TreeNode();
+    });
+    if (verdict) {
+        mnBuildError = verdict->nError;
+        msBuildError = verdict->sError;
+    }
+    if (bRebuilt)
+        SetFileName(msFileName);
+    if (verdict)
+        validation.ShowVerdict(*verdict);
+    return bRebuilt;
+}
+
+void EdiDocument::ClearMapping()
+{
+    try {
+        clsTreeDValid().ClearMapping(Root());
+    } catch (const std::exception& e) {
+        gfReportRunTimeError(e);
+    }
+}
+
+void EdiDocument::SetFileName(const std::string& sFile, bool bRootText)
+{
+    msFileName = sFile;
+    if (bRootText && mTree.IsValid(mRoot))
+        mTree.SetText(mRoot, sFile.empty() ? std::string("New") : sFile);
+    NotifyState();
+}
+
+void EdiDocument::SetModified(bool bModified)
+{
+    if (mbModified == bModified)
+        return;
+    mbModified = bModified;
+    NotifyState();
+}
+
+void EdiDocument::SetCurrent(NodeId node)
+{
+    if (node && (!mTree.IsValid(node) || mTree.IsDetached(node)))
+        node = {};
+    if (node == mCurrent)
+        return;
+    mCurrent = node;
+    for (DocumentListener* l : std::vector<DocumentListener*>(mListeners))
+        l->CurrentChanged(node);
+}
+
+NodeId EdiDocument::SchemaNodeOf(NodeId node)
+{
+    TreeNode nd = mTree.Node(node);
+    if (!nd)
+        return {};
+    if (gfDnodeType(nd) == 'E')
+        nd = nd.Parent();
+    return mSchema.FindKey(gfDnodeSchemaKey(nd));
+}
+
+NodeId EdiDocument::SchemaElementOf(NodeId node)
+{
+    const TreeNode nd = mTree.Node(node);
+    if (!nd || gfDnodeType(nd) != 'E')
+        return {};
+    const NodeId segment = SchemaNodeOf(node);
+    if (!segment || mSchema.Key(segment) == "K00000")
+        return {};
+    const int nPos = std::atoi(nd.Tag().substr(1, 2).c_str());
+    return mSchema.Child(segment, nPos >= 2 ? std::uint32_t(nPos - 1) : 0u);
+}
+
+void EdiDocument::Commit(TreeEdit edit)
+{
+    if (edit.Empty())
+        return;
+    const NodeId select = edit.selectAfter;
+    mHistory.Push(std::move(edit));
+    SetModified(true);
+    if (select)
+        SetCurrent(select);
+    NotifyState();
+}
+
+void EdiDocument::AfterHistoryStep(const TreeEdit* pEdit, bool bUndo)
+{
+    if (!pEdit)
+        return;
+    SetCurrent(bUndo ? pEdit->selectBefore : pEdit->selectAfter);
+    if (!mCurrent || !mTree.IsValid(mCurrent))
+        SetCurrent(mRoot);
+    SetModified(!mHistory.AtSaved());
+    NotifyState();
+}
+
+void EdiDocument::Undo() { AfterHistoryStep(mHistory.Undo(), true); }
+
+void EdiDocument::Redo() { AfterHistoryStep(mHistory.Redo(), false); }
+
+}  // namespace orr

@@ -1,0 +1,148 @@
+#pragma once
+// One open EDI document: its tree, the schema tree it is matched against
+// with the schema's compiled index, its separators and file, the modified,
+// read-only and free-form flags, the current node and the undo history. It
+// opens (with the retry dialogue of a document window), saves, validates and
+// clears the mapping. The document window is a view over it; the
+// command-line tool uses it too.
+//
+// A tree is only ever replaced whole: every build goes into a scratch tree
+// that is swapped in when the build succeeded, so a failed read or
+// validation leaves the document as it was.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/clsConfig.h"
+#include "doctree/UndoHistory.h"
+#include "doctree/modSaveFile.h"
+#include "edi/modGuessEdi.h"
+#include "schema/SchemaIndex.h"
+#include "schema/TreeNode.h"
+#include "schema/clsTree.h"
+
+namespace orr {
+
+// What a view of the document hears about it; the tree's own changes come
+// through the tree's observers.
+class DocumentListener {
+public:
+    virtual ~DocumentListener() = default;
+    virtual void CurrentChanged(NodeId node) {}
+    virtual void StateChanged() {}  // modified, read-only, busy, file name, history
+    // The tree was replaced (opened, reopened, validated): views start over.
+    virtual void Rebuilt() {}
+};
+
+class EdiDocument {
+public:
+    // The user's choice of separators after a failed read; nullopt: cancelled.
+    using ChooseSeparators = std::function<std::optional<SeparatorPair>()>;
+    enum class OpenMode {
+        NewWindow,     // a window being opened: may fall back to the free-form definition
+        SameTemplate,  // another file into an open window: never changes the definition
+        Batch,         // one plain build, no questions (the command line)
+    };
+    static constexpr int kMaxAttempts = 3;
+
+    EdiDocument();
+    ~EdiDocument();
+    EdiDocument(const EdiDocument&) = delete;
+    EdiDocument& operator=(const EdiDocument&) = delete;
+
+    // ---- what it holds ----------------------------------------------------------------
+    clsTree& Tree() { return mTree; }
+    clsTree& SchemaTree() { return mSchema; }
+    const SchemaIndex& Index() const { return mIndex; }
+    TreeNode Root() { return mTree.Node(mRoot); }
+    bool HasRoot() const { return mTree.IsValid(mRoot); }
+    TreeNode SchemaRoot() { return mSchema.Node(mSchemaRoot); }
+    const std::string& Type() const { return msType; }
+    const std::string& FileName() const { return msFileName; }
+    SepCode Delimiter() const { return mSeparators.nDelimiter; }
+    SepCode Selimiter() const { return mSeparators.nSelimiter; }
+    void SetSeparators(SepCode nDelimiter, SepCode nSelimiter);
+    bool Modified() const { return mbModified; }
+    bool ReadOnly() const { return mbReadOnly; }
+    bool FreeForm() const;
+    // True while a build runs: nothing may enter the document then.
+    bool Busy() const { return mbBusy; }
+    // The builder's verdict of the last read or validation.
+    std::int16_t BuildError() const { return mnBuildError; }
+    const std::string& BuildErrorText() const { return msBuildError; }
+    std::size_t BuildSegments() const { return mnBuildSegments; }
+
+    void AddListener(DocumentListener* pListener);
+    void RemoveListener(DocumentListener* pListener);
+
+    // ---- reading and writing ------------------------------------------------------------
+    // Builds the schema tree of a definition and compiles its index. False
+    // when the definition cannot be opened (reported by the schema builder).
+    bool LoadDefinition(const std::string& sType);
+    // Reads a file with the document's separators (see OpenMode). False: the
+    // caller gives up; the document is then as it was before.
+    bool Open(const std::string& sFile, OpenMode mode, const ChooseSeparators& fnChoose = {});
+    // A new document: a root "New" alone (nOption 2) or with the schema's
+    // default content (nOption 1). False after a failure.
+    bool New(int nOption);
+    // Saves to sFile through the save path with its backup; the modified
+    // flag follows the result. The file name is not changed.
+    bool SaveTo(const std::string& sFile, const SaveFileOps& ops = {});
+    // The round trip: the document written to the work file and read back
+    // into a scratch tree that replaces the tree; "Document is valid." or
+    // "Document failed validation.". When the work file cannot be written
+    // ("Disk IO failed.") nothing else happens. True when the tree was rebuilt.
+    bool Validate();
+    // Removes every schema link of the tree.
+    void ClearMapping();
+
+    // The file name; bRootText also shows it as the root's text ("New" for none).
+    void SetFileName(const std::string& sFile, bool bRootText = true);
+    void SetModified(bool bModified);
+
+    // ---- the current node: the one selection every view mirrors --------------------------
+    NodeId Current() const { return mCurrent; }
+    void SetCurrent(NodeId node);
+    // The schema node a document node is linked to (an element: its
+    // segment's), and for an element, the schema element at its position.
+    NodeId SchemaNodeOf(NodeId node);
+    NodeId SchemaElementOf(NodeId node);
+
+    // ---- editing ------------------------------------------------------------------------------
+    // Records an edit already made (one undo step) and marks the document modified.
+    void Commit(TreeEdit edit);
+    bool CanUndo() const { return mHistory.CanUndo(); }
+    bool CanRedo() const { return mHistory.CanRedo(); }
+    void Undo();
+    void Redo();
+
+private:
+    class BusyScope;
+    using Build = std::function<TreeNode(clsTree& scratch)>;
+    // Runs a build into the spare tree; a run-time failure is reported and
+    // gives no root. Accept swaps a built spare tree in.
+    TreeNode BuildSpare(const Build& fnBuild);
+    void Accept(TreeNode root);
+    bool AcceptReadOnly(TreeNode root);
+    bool Rebuild(const Build& fnBuild);
+    TreeNode ReadOnce(const std::string& sFile);
+    void AfterHistoryStep(const TreeEdit* pEdit, bool bUndo);
+    void NotifyState();
+    void NotifyRebuilt();
+
+    clsTree mTree, mSchema;
+    clsTree mSpare;  // the next scratch tree; keeps its memory between rebuilds
+    SchemaIndex mIndex;
+    NodeId mRoot, mSchemaRoot, mCurrent;
+    std::string msType, msFileName;
+    SeparatorPair mSeparators;
+    bool mbModified = false, mbReadOnly = false, mbBusy = false;
+    std::int16_t mnBuildError = 0;
+    std::string msBuildError;
+    std::size_t mnBuildSegments = 0;
+    UndoHistory mHistory;
+    std::vector<DocumentListener*> mListeners;
+};
+
+}  // namespace orr

@@ -1,0 +1,41 @@
+#include "doctree/UndoHistory.h"
+
+namespace orr {
+
+void UndoHistory::Push(TreeEdit edit)
+{
+    if (mSavedAt && *mSavedAt > mDone.size())
+        mSavedAt.reset();  // the saved state was undone and is now replaced
+    mUndone.clear();
+    mDone.push_back(std::move(edit));
+}
+
+const TreeEdit* UndoHistory::Undo()
+{
+    if (mDone.empty())
+        return nullptr;
+    mUndone.push_back(std::move(mDone.back()));
+    mDone.pop_back();
+    mUndone.back().Undo();
+    return &mUndone.back();
+}
+
+const TreeEdit* UndoHistory::Redo()
+{
+    if (mUndone.empty())
+        return nullptr;
+    mDone.push_back(std::move(mUndone.back()));
+    mUndone.pop_back();
+    mDone.back().Redo();
+    return &mDone.back();
+}
+
+void UndoHistory::Clear(bool bAtSaved)
+{
+    // Undone edits first: they hold subtrees that are out of the tree.
+    mUndone.clear();
+    mDone.clear();
+    mSavedAt = bAtSaved ? std::optional<std::size_t>(0) : std::nullopt;
+}
+
+}  // namespace orr

@@ -1,0 +1,73 @@
+#pragma once
+// What the frame asks of a document window: the document commands, typed,
+// so that a toolbar button or menu entry reaches only commands the window
+// has (the compiler checks it), and each command says whether it can run
+// now. The frame enables its buttons from CanRun and refreshes them when
+// the window says its state changed.
+#include <QMainWindow>
+
+#include "app/clsConfig.h"
+
+namespace orr {
+
+// What the frame hands a new document window to open.
+struct DocumentOpenArgs {
+    std::string sFileName;  // empty for a new document
+    SepCode nDelimiter = 42;
+    SepCode nSelimiter = 126;
+    std::string sDocType;
+    std::int16_t nOption = 1;  // new documents: 1 default content, 2 empty
+    QString sKey;              // the window's child key
+};
+
+enum class DocCommand {
+    Save,
+    SaveAs,
+    Print,
+    EditData,
+    Validate,
+    ClearMapping,
+    NewChild,
+    ToggleEmpty,
+    NewSiblingBefore,
+    NewSiblingAfter,
+    Cut,
+    Copy,
+    Paste,
+    Delete,
+    ClearCut,
+    MoveDown,
+    MoveUp,
+    Undo,
+    Redo,
+    ExpandAll,
+    CollapseAll,
+    EditSource,
+    OpenSameTemplate,
+    SwitchView,
+    Refresh,
+    Close,
+};
+
+class DocumentWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    using QMainWindow::QMainWindow;
+
+    // Reads a file (or makes a new document) into the window; false: discard it.
+    virtual bool EdiFileOpen(const DocumentOpenArgs& args) = 0;
+    // False for a command that is not possible now (nothing selected, read
+    // only, busy) or not part of the program yet.
+    virtual bool CanRun(DocCommand command) const = 0;
+    // Runs a command when CanRun allows it.
+    virtual void Run(DocCommand command) = 0;
+    virtual bool IsModified() const = 0;
+    // The display settings changed.
+    virtual void RepaintForm() = 0;
+
+signals:
+    // What CanRun answers may have changed.
+    void commandStateChanged();
+};
+
+}  // namespace orr

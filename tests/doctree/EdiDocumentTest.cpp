@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/modGlobals.h"
+#include "doctree/EdiDocument.h"
+#include "doctree/clsTreeDValid.h"
+#include "doctree/modNodeD.h"
+#include "schema/modTreeDump.h"
+#include "tests/support/DocTreeFixture.h"
+
+namespace orr {
+namespace {
+
+using test::Outline;
+using test::TestEnv;
+using Mode = EdiDocument::OpenMode;
+
+const std::string kNoSegment =
+    "I have trouble parsing this file.\r\n\r\nReason: No segment was recognized.\r\nCheck segment separator and Data "
+    "Element separator in the Option screen.\r\n\r\nDo you want to select a different delimiters ?";
+const std::string kApplyHere =
+    "The new separators apply to this document only.\r\n\r\nIf you want to apply these settings to all documents,\r\n"
+    "use View/Option Menu to change the editor settings.";
+
+// A document of sType with the given separators, its definition loaded.
+struct Document : EdiDocument {
+    explicit Document(const std::string& sType = "T1", SepCode nDelimiter = '*', SepCode nSelimiter = '~')
+    {
+        SetSeparators(nDelimiter, nSelimiter);
+        EXPECT_TRUE(LoadDefinition(sType));
+    }
+    std::string Dump() { return gfDumpTreeText(Tree(), Root().Id()); }
+};
+
+std::optional<SeparatorPair> Quote() { return SeparatorPair{'*', '\''}; }
+
+TEST(EdiDocument, OtherSeparatorsApplyToThisDocumentOnly)
+{
+    test::DocTreeFixture env;
+    std::string text = test::kValidT1;
+    std::replace(text.begin(), text.end(), '~', '\'');
+    TestEnv::WriteFile(env.Path("quote.edi"), text);
+
+    Document doc;
+    env.ui.QueueAnswer(MsgAnswer::Yes);
+    int nDialogs = 0;
+    EXPECT_TRUE(doc.Open(env.Path("quote.edi"), Mode::NewWindow, [&] {
+        ++nDialogs;
+        return Quote();
+    }));
+    EXPECT_EQ(nDialogs, 1);
+    EXPECT_EQ(env.ui.Messages(), (std::vector<std::string>{kNoSegment, kApplyHere}));
+    EXPECT_EQ(doc.Selimiter(), '\'');
+    EXPECT_EQ(env.config->Selimiter, 126);  // the configured pair stays
+    EXPECT_FALSE(doc.ReadOnly());
+    EXPECT_NE(Outline(doc.Root()).find("Hierarchy [ZHLS]"), std::string::npos);
+}
+
+TEST(EdiDocument, FailedOpensLeaveTheDocumentAsItWas)
+{
+    test::DocTreeFixture env;
+    TestEnv::WriteFile(env.Path("junk.edi"), "not an interchange at all");
+    TestEnv::WriteFile(env.Path("good.edi"), test::kValidT1);
+    Document doc;
+    ASSERT_TRUE(doc.Open(env.Path("good.edi"), Mode::NewWindow));
+    const std::string before = doc.Dump();
+
+    // Three attempts, then the open ends with its hint.
+    for (int i = 0; i < 2; ++i)
+        env.ui.QueueAnswer(MsgAnswer::Yes);
+    EXPECT_FALSE(doc.Open(env.Path("junk.edi"), Mode::NewWindow, [] { return SeparatorPair{'+', '\n'}; }));
+    const auto messages = env.ui.Messages();
+    ASSERT_EQ(messages.size(), 5u);
+    EXPECT_EQ(messages[4].rfind("If you have problem opening a valid EDI file, make sure the\r\n", 0), 0u);
+    EXPECT_TRUE(env.ui.AllAnswersUsed());
+
+    // Cancelling the choice or answering No gives up at once; the same-template
+    // form says "Reason:" without a blank and keeps the open document.
+    env.ui.Clear();
+    doc.SetSeparators('*', '~');
+    env.ui.QueueAnswer(MsgAnswer::Yes);
+    EXPECT_FALSE(doc.Open(env.Path("junk.edi"), Mode::NewWindow, [] { return std::nullopt; }));
+    env.ui.QueueAnswer(MsgAnswer::No);
+    EXPECT_FALSE(doc.Open(env.Path("junk.edi"), Mode::SameTemplate));
+    EXPECT_NE(env.ui.Messages().back().find("Reason:No segment"), std::string::npos);
+    EXPECT_EQ(doc.Dump(), before);
+    EXPECT_FALSE(doc.Open(env.Path("missing.edi"), Mode::SameTemplate));  // a run-time error
+    EXPECT_EQ(doc.Dump(), before);
+    EXPECT_FALSE(doc.Busy());
+}
+
+TEST(EdiDocument, MatchingFailureOffersFreeFormOrReadOnly)
+{
+    test::DocTreeFixture env;
+    std::string text = test::kValidT1;
+    text.replace(text.find("HL*2*1*O"), 8, "HL*2*1*Q");
+    TestEnv::WriteFile(env.Path("bad.edi"), text);
+    TestEnv::WriteFile(env.Path("good.edi"), test::kValidT1);
+
+    Document readOnly;
+    env.ui.QueueAnswer(MsgAnswer::No);
+    EXPECT_TRUE(readOnly.Open(env.Path("bad.edi"), Mode::NewWindow));
+    EXPECT_TRUE(readOnly.ReadOnly());
+    EXPECT_NE(env.ui.Messages()[0].find("Reason: Segment matching failed.\r\nFailed segment:HL*2*1*Q\r\n\r\n"
+                                        "Do you want to open this file as a Free Form document ?"),
+              std::string::npos);
+    EXPECT_EQ(env.ui.Messages()[1], "File is opened for read only.\r\nOpen this file as a Free Form to modify it.");
+    EXPECT_NE(Outline(readOnly.Root()).find("HL [SHL ] !"), std::string::npos);
+
+    Document freeForm;
+    env.ui.Clear();
+    env.ui.QueueAnswer(MsgAnswer::Yes);
+    EXPECT_TRUE(freeForm.Open(env.Path("bad.edi"), Mode::NewWindow));
+    EXPECT_FALSE(freeForm.ReadOnly());
+    EXPECT_TRUE(freeForm.FreeForm());
+    EXPECT_EQ(freeForm.SchemaRoot().Tag(), "ISLS*N00000*C0*R99999*DFreeForm");
+    EXPECT_EQ(freeForm.Index()[freeForm.Index().Root()].sDescription, "FreeForm");
+
+    // Another file into an open window: no free-form offer, read only; a
+    // good file after it makes the document editable again.
+    env.ui.Clear();
+    EXPECT_TRUE(readOnly.Open(env.Path("bad.edi"), Mode::SameTemplate));
+    ASSERT_EQ(env.ui.Messages().size(), 1u);
+    EXPECT_NE(env.ui.Messages()[0].find("This document is opened for read only.\r\n"), std::string::npos);
+    EXPECT_TRUE(readOnly.Open(env.Path("good.edi"), Mode::SameTemplate));
+    EXPECT_FALSE(readOnly.ReadOnly());
+}
+
+TEST(EdiDocument, ValidationRebuildsOrKeepsTheDocument)
+{
+    test::DocTreeFixture env;
+    TestEnv::WriteFile(env.Path("good.edi"), test::kValidT1);
+    Document doc;
+    ASSERT_TRUE(doc.Open(env.Path("good.edi"), Mode::NewWindow));
+    doc.SetFileName(env.Path("good.edi"));
+    const std::string before = Outline(doc.Root());
+    const NodeId oldRoot = doc.Root().Id();
+
+    EXPECT_TRUE(doc.Validate());
+    EXPECT_EQ(env.ui.Messages().back(), "Document is valid.");
+    EXPECT_EQ(Outline(doc.Root()), before);
+    EXPECT_NE(doc.Root().Id(), oldRoot);  // a new tree, never an old id
+    EXPECT_EQ(doc.Root().Text(), env.Path("good.edi"));
+    EXPECT_FALSE(std::filesystem::exists(env.config->TempFile));
+    EXPECT_FALSE(doc.Modified());
+
+    // Without the required BEG the first segment after the gap fails.
+    TreeEdit edit(doc.Tree());
+    edit.Remove(doc.Root().FirstChild().Child(1).Child(1).Child(1).Id());
+    doc.Commit(std::move(edit));
+    EXPECT_TRUE(doc.Validate());
+    EXPECT_EQ(doc.BuildErrorText(), "Segment matching failed.\r\nFailed segment:REF*DP*038");
+    EXPECT_EQ(env.ui.Messages().back(), "Document failed validation.");
+    EXPECT_NE(Outline(doc.Root()).find("      REF [SREF] !\n"), std::string::npos);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_FALSE(doc.CanUndo());  // the ids are new
+
+    // A work file that cannot be written stops the validation: the document stays.
+    const std::string kept = doc.Dump();
+    env.config->TempFile = env.Path("no-such-folder/work.zyx");
+    EXPECT_FALSE(doc.Validate());
+    EXPECT_EQ(env.ui.Messages().back(), "Disk IO failed.");
+    EXPECT_EQ(doc.Dump(), kept);
+
+    // Clearing the mapping unlinks every loop and segment, not elements.
+    env.ui.Clear();
+    doc.ClearMapping();
+    const TreeNode isa = doc.Root().FirstChild().FirstChild();
+    EXPECT_EQ(gfDnodeSchemaKey(isa), "K00000");
+    EXPECT_EQ(isa.Tag(), "SISA*00000");
+    EXPECT_EQ(doc.Root().FirstChild().Tag(), "X   *00000");
+    EXPECT_EQ(isa.FirstChild().Tag(), "E01");
+    EXPECT_TRUE(env.ui.Messages().empty());
+}
+
+// Undo gives back exactly the tree before, redo the tree after, and the
+// modified flag is clear exactly when the history stands where it was saved.
+TEST(EdiDocument, UndoAndRedoRestoreTheTreeAndTheSavedState)
+{
+    test::DocTreeFixture env;
+    TestEnv::WriteFile(env.Path("good.edi"), test::kValidT1);
+    Document doc;
+    ASSERT_TRUE(doc.Open(env.Path("good.edi"), Mode::NewWindow));
+    const std::string original = doc.Dump();
+    const TreeNode t = doc.Root().FirstChild().Child(1).Child(1);
+    const TreeNode beg = t.Child(1), names = t.Child(4);
+
+    TreeEdit edit(doc.Tree(), "several");
+    edit.SetText(beg.FirstChild().Id(), "05");
+    edit.Move(names.Id(), beg.Id(), Relation::Previous);
+    NodeInit init;
+    init.sText = "NTE";
+    init.sTag = "SNTE*00000";
+    const NodeId nte = edit.Add(names.Id(), Relation::Child, init);
+    edit.Remove(t.Child(3).Id());  // a REF
+    edit.SetImages(beg.Id(), "cutclosed", "cutopen");
+    edit.SetExpanded(names.Id(), true);
+    edit.selectAfter = nte;
+    edit.selectBefore = beg.Id();
+    doc.Commit(std::move(edit));
+    const std::string changed = doc.Dump();
+    EXPECT_NE(changed, original);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.Current(), nte);
+
+    doc.Undo();
+    EXPECT_EQ(doc.Dump(), original);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(doc.Current(), beg.Id());
+    doc.Redo();
+    EXPECT_EQ(doc.Dump(), changed);
+    EXPECT_TRUE(doc.Modified());
+
+    // Saved after the edit: that state is clean, undoing makes it modified.
+    env.ui.QueueAnswer(MsgAnswer::No);  // no line breaks
+    ASSERT_TRUE(doc.SaveTo(env.Path("saved.edi")));
+    EXPECT_FALSE(doc.Modified());
+    doc.Undo();
+    EXPECT_TRUE(doc.Modified());
+    doc.Redo();
+    EXPECT_FALSE(doc.Modified());
+    doc.Undo();
+    // A new edit where the redo was: the saved state cannot come back.
+    TreeEdit other(doc.Tree());
+    other.SetText(beg.Id(), "BEG");
+    doc.Commit(std::move(other));
+    doc.Undo();
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.Dump(), original);
+    EXPECT_FALSE(doc.CanUndo());
+}
+
+TEST(EdiDocument, NewDocumentsAndTheCurrentNode)
+{
+    test::DocTreeFixture env;
+    Document empty;
+    ASSERT_TRUE(empty.New(2));
+    EXPECT_EQ(empty.Root().Text(), "New");
+    EXPECT_EQ(empty.Root().Children(), 0u);
+    Document filled;
+    ASSERT_TRUE(filled.New(1));
+    EXPECT_EQ(Outline(filled.Root()).rfind("Interchange", 0), 0u);
+    EXPECT_FALSE(filled.New(3));
+    EXPECT_NE(env.ui.Messages().back().find("AddNewDocTree-Unknown option:3"), std::string::npos);
+
+    // The current node and the schema nodes it stands for.
+    TestEnv::WriteFile(env.Path("good.edi"), test::kValidT1);
+    Document doc;
+    ASSERT_TRUE(doc.Open(env.Path("good.edi"), Mode::NewWindow));
+    const TreeNode beg = doc.Root().FirstChild().Child(1).Child(1).Child(1);
+    doc.SetCurrent(beg.FirstChild().Id());
+    EXPECT_EQ(doc.Current(), beg.FirstChild().Id());
+    EXPECT_EQ(doc.SchemaTree().Text(doc.SchemaNodeOf(doc.Current())).substr(0, 3), "BEG");
+    EXPECT_EQ(doc.SchemaTree().Tag(doc.SchemaElementOf(doc.Current())).substr(0, 6), "IRBEG0");
+    doc.Tree().Detach(beg.Id());
+    doc.SetCurrent(beg.Id());  // out of the tree: no current node
+    EXPECT_FALSE(doc.Current());
+}
+
+}  // namespace
+}  // namespace orr
