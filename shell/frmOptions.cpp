@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -10,6 +11,7 @@
 #include "app/modGlobals.h"
 #include "app/modRegistry.h"
 #include "shell/frmDirPath.h"
+#include "shell/modWebBrowser.h"
 
 namespace orr {
 namespace {
@@ -62,6 +64,7 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     tbsOptions->addTab(QStringLiteral("General"));
     tbsOptions->addTab(QStringLiteral("Transmission"));
     tbsOptions->addTab(QStringLiteral("Functional Group"));
+    tbsOptions->addTab(QStringLiteral("Mail"));
 
     // General
     picOptions[0] = new QGroupBox(QStringLiteral(" Program General Settings "), this);
@@ -92,6 +95,9 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     general->addRow(QStringLiteral("Incoming Document Directory"), withButton(txtIncomingDir, cmdIncoming));
     general->addRow(QStringLiteral("Outgoing Document Directory"), withButton(txtOutgoingDir, cmdOutgoing));
     general->addRow(expansion);
+    txtHomePage = edit("txtHomePage");
+    txtHomePage->setPlaceholderText(QStringLiteral("https://..."));
+    general->addRow(QStringLiteral("Web Browser Home Page:"), txtHomePage);
 
     // Transmission
     picOptions[1] = new QGroupBox(QStringLiteral(" Transmission Control Header "), this);
@@ -128,6 +134,8 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     group->addRow(QStringLiteral("Release ID:"), txtGSReleaseID);
     group->addRow(QStringLiteral("Control Number:"), txtGSControlNumber);
 
+    picOptions[3] = CreateMailPanel();
+
     cmdOK = button("cmdOK", "OK");
     cmdOK->setDefault(true);
     cmdCancel = button("cmdCancel", "Cancel");
@@ -135,7 +143,7 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tbsOptions);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < int(picOptions.size()); ++i) {
         picOptions[std::size_t(i)]->setObjectName(QStringLiteral("picOptions%1").arg(i));
         layout->addWidget(picOptions[std::size_t(i)]);
     }
@@ -177,6 +185,73 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     Load();
 }
 
+QGroupBox* frmOptions::CreateMailPanel()
+{
+    auto* panel = new QGroupBox(QStringLiteral(" Mail Server "), this);
+    auto edit = [this](const char* sName) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(sName));
+        return e;
+    };
+    txtMailServer = edit("txtMailServer");
+    txtMailPort = edit("txtMailPort");
+    cboMailSecurity = new QComboBox(this);
+    cboMailSecurity->setObjectName(QStringLiteral("cboMailSecurity"));
+    cboMailSecurity->addItem(QStringLiteral("None"), QStringLiteral("none"));
+    cboMailSecurity->addItem(QStringLiteral("STARTTLS"), QStringLiteral("starttls"));
+    cboMailSecurity->addItem(QStringLiteral("SSL/TLS"), QStringLiteral("tls"));
+    txtMailUser = edit("txtMailUser");
+    txtMailUser->setPlaceholderText(QStringLiteral("empty: the server needs no sign-on"));
+    txtMailFrom = edit("txtMailFrom");
+    auto* form = new QFormLayout(panel);
+    form->addRow(QStringLiteral("Server:"), txtMailServer);
+    form->addRow(QStringLiteral("Port:"), txtMailPort);
+    form->addRow(QStringLiteral("Security:"), cboMailSecurity);
+    form->addRow(QStringLiteral("User Name:"), txtMailUser);
+    form->addRow(QStringLiteral("Sender Address:"), txtMailFrom);
+    auto* note = new QLabel(QStringLiteral("The password is asked when you send, and kept until the program ends."), this);
+    note->setWordWrap(true);
+    form->addRow(note);
+    connect(cboMailSecurity, &QComboBox::currentIndexChanged, this, &frmOptions::MailSecurityChanged);
+    return panel;
+}
+
+void frmOptions::LoadMail()
+{
+    mMail = gfReadMailSettings();
+    txtMailServer->setText(QString::fromStdString(mMail.sServer));
+    txtMailPort->setText(QString::number(mMail.nPort));
+    msShownSecurity = mMail.sSecurity;
+    {
+        const QSignalBlocker block(cboMailSecurity);
+        cboMailSecurity->setCurrentIndex(cboMailSecurity->findData(QString::fromStdString(mMail.sSecurity)));
+    }
+    txtMailUser->setText(QString::fromStdString(mMail.sUser));
+    txtMailFrom->setText(QString::fromStdString(mMail.sFrom));
+}
+
+void frmOptions::MailSecurityChanged()
+{
+    const std::string sSecurity = cboMailSecurity->currentData().toString().toStdString();
+    if (txtMailPort->text().trimmed() == QString::number(gfDefaultMailPort(msShownSecurity)))
+        txtMailPort->setText(QString::number(gfDefaultMailPort(sSecurity)));
+    msShownSecurity = sSecurity;
+}
+
+void frmOptions::StoreMail()
+{
+    mMail.sServer = txtMailServer->text().trimmed().toStdString();
+    // A port that is no port keeps the stored one.
+    bool bOk = false;
+    const int nPort = txtMailPort->text().trimmed().toInt(&bOk);
+    if (bOk && nPort > 0 && nPort <= 65535)
+        mMail.nPort = nPort;
+    mMail.sSecurity = cboMailSecurity->currentData().toString().toStdString();
+    mMail.sUser = txtMailUser->text().trimmed().toStdString();
+    mMail.sFrom = txtMailFrom->text().trimmed().toStdString();
+    gfSaveMailSettings(mMail);
+}
+
 void frmOptions::Load()
 {
     const clsConfig& c = *gConfig;
@@ -206,6 +281,8 @@ void frmOptions::Load()
     mbOpenISA = c.OpenISA;
     mbOpenGS = c.OpenGS;
     mbOpenST = c.OpenST;
+    txtHomePage->setText(QString::fromStdString(gfHomePage()));
+    LoadMail();
     ShowSelectedPanel();
 }
 
@@ -268,6 +345,8 @@ void frmOptions::StoreAndSave()
     c.OpenST = chkST->isChecked();
     c.bOptionsChanged = c.OpenISA != mbOpenISA || c.OpenGS != mbOpenGS || c.OpenST != mbOpenST;
     gfSaveRegistry();
+    gfSaveHomePage(txtHomePage->text().trimmed().toStdString());
+    StoreMail();
 }
 
 void frmOptions::CmdApplyClick() { StoreAndSave(); }
