@@ -1,6 +1,7 @@
 #include "shell/frmAddressBook.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 namespace orr {
@@ -22,6 +23,7 @@ frmAddressBook::frmAddressBook(const std::vector<std::string>& addresses, QWidge
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Addresses you have mailed to before:"), this));
     layout->addWidget(lstAddresses);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
