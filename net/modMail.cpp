@@ -61,9 +61,10 @@ MailSecurity Security(const std::string& sSecurity)
 }
 
 // Sign-on: the password of an account with a user name, asked once per run.
+// Without a server there is nothing to sign on to; sending says so.
 std::optional<std::string> SignOn(const MailSettings& settings, const MailLogon& fnLogon)
 {
-    if (settings.sUser.empty())
+    if (settings.sUser.empty() || settings.sServer.empty())
         return std::string();
     const std::string sAccount = settings.sUser + "@" + settings.sServer + ":" + std::to_string(settings.nPort);
     SessionPassword& session = Session();

@@ -65,13 +65,14 @@ frmMail::frmMail(QWidget* parent) : QDialog(parent)
     connect(cmdSend, &QPushButton::clicked, this, &frmMail::CmdSendClick);
     connect(cmdCancel, &QPushButton::clicked, this, &frmMail::reject);
     connect(txtTo, &QLineEdit::textChanged, this, &frmMail::UpdateButtons);
+    mbHasAddressBook = !gfMailAddressBook().empty();
     UpdateButtons();
 }
 
 void frmMail::UpdateButtons()
 {
     // Nothing to choose from, or nobody to send to: the button would only disappoint.
-    cmdTo->setEnabled(!mbSending && !gfMailAddressBook().empty());
+    cmdTo->setEnabled(!mbSending && mbHasAddressBook);
     cmdSend->setEnabled(!mbSending && !gfSplitAddresses(txtTo->text().toStdString()).empty());
     for (QWidget* w : std::initializer_list<QWidget*>{txtTo, txtSubject, txtMessage, txtAttachedFile, cmdFile, cmdCancel})
         w->setEnabled(!mbSending);

@@ -47,6 +47,7 @@ private:
     void UpdateButtons();
 
     bool mbSending = false;
+    bool mbHasAddressBook = false;
 };
 
 // Shows the e-mail window modally with sFileName (may be empty) as its

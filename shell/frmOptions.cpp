@@ -27,6 +27,13 @@ void Fill(QComboBox* box, const SeparatorChoices& choices)
     box->setCurrentIndex(choices.nSelected);
 }
 
+QLineEdit* NewEdit(QWidget* parent, const char* sName)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(sName));
+    return e;
+}
+
 // A control number that is not a whole number leaves the stored one as it is.
 void StoreNumber(const QLineEdit* box, std::int32_t& nField)
 {
@@ -43,11 +50,7 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
 
-    auto edit = [this](const char* sName) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QString::fromLatin1(sName));
-        return e;
-    };
+    auto edit = [this](const char* sName) { return NewEdit(this, sName); };
     auto check = [this](const char* sName, const char* sCaption) {
         auto* c = new QCheckBox(QString::fromLatin1(sCaption), this);
         c->setObjectName(QString::fromLatin1(sName));
@@ -188,21 +191,16 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
 QGroupBox* frmOptions::CreateMailPanel()
 {
     auto* panel = new QGroupBox(QStringLiteral(" Mail Server "), this);
-    auto edit = [this](const char* sName) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QString::fromLatin1(sName));
-        return e;
-    };
-    txtMailServer = edit("txtMailServer");
-    txtMailPort = edit("txtMailPort");
+    txtMailServer = NewEdit(this, "txtMailServer");
+    txtMailPort = NewEdit(this, "txtMailPort");
     cboMailSecurity = new QComboBox(this);
     cboMailSecurity->setObjectName(QStringLiteral("cboMailSecurity"));
     cboMailSecurity->addItem(QStringLiteral("None"), QStringLiteral("none"));
     cboMailSecurity->addItem(QStringLiteral("STARTTLS"), QStringLiteral("starttls"));
     cboMailSecurity->addItem(QStringLiteral("SSL/TLS"), QStringLiteral("tls"));
-    txtMailUser = edit("txtMailUser");
+    txtMailUser = NewEdit(this, "txtMailUser");
     txtMailUser->setPlaceholderText(QStringLiteral("empty: the server needs no sign-on"));
-    txtMailFrom = edit("txtMailFrom");
+    txtMailFrom = NewEdit(this, "txtMailFrom");
     auto* form = new QFormLayout(panel);
     form->addRow(QStringLiteral("Server:"), txtMailServer);
     form->addRow(QStringLiteral("Port:"), txtMailPort);

@@ -13,9 +13,9 @@
 namespace orr {
 
 // "Options": separators, document directories, the expansion switches used
-// when a document is shown, the envelope defaults, and the mail server. Apply and OK store
-// the values in the configuration and save all settings; Cancel closes
-// without storing (what an earlier Apply stored stays).
+// when a document is shown, the envelope defaults, and the mail server.
+// Apply and OK store the values in the configuration and save all settings;
+// Cancel closes without storing (what an earlier Apply stored stays).
 class frmOptions : public QDialog {
     Q_OBJECT
 public:

@@ -14,15 +14,6 @@ namespace {
 using test::SmtpTestServer;
 using test::TestEnv;
 
-void UseServer(TestEnv& env, int nPort, const std::string& sUser = {})
-{
-    env.settings.Save("Orrindale", "Mail", "Server", "127.0.0.1");
-    env.settings.Save("Orrindale", "Mail", "Port", std::to_string(nPort));
-    env.settings.Save("Orrindale", "Mail", "Security", "none");
-    env.settings.Save("Orrindale", "Mail", "User", sUser);
-    env.settings.Save("Orrindale", "Mail", "From", "Shipping <ship@example.test>");
-}
-
 // A logon that answers from a list and counts how often it was asked.
 struct Logon {
     std::vector<std::optional<std::string>> answers;
@@ -42,8 +33,8 @@ TEST(Mail, MessagesArriveWithAndWithoutAttachment)
     gfForgetMailPassword();
     SmtpTestServer server(env.Dir());
     ASSERT_NE(server.Port(), 0) << "the SMTP test server did not start";
-    UseServer(env, server.Port());
-
+    test::gfUseMailServer(server.Port());
+    env.settings.Save("Orrindale", "Mail", "From", "Shipping <ship@example.test>");
     const std::string sSubject = "Order 4711 \xC3\xBC" "ber das Lager, " + std::string(60, 'x') + " \xE2\x9C\x93";
     ASSERT_TRUE(gfSendMail({"a@example.test; Bob Lee <b@example.test>, ", sSubject, "line 1\n.\nline 3", ""}, {}));
 
@@ -80,7 +71,7 @@ TEST(Mail, SignOnAndRefusedPassword)
     gfForgetMailPassword();
     SmtpTestServer server(env.Dir(), "clerk:secret");
     ASSERT_NE(server.Port(), 0) << "the SMTP test server did not start";
-    UseServer(env, server.Port(), "clerk");
+    test::gfUseMailServer(server.Port(), "clerk");
     const MailRequest request{"a@example.test", "Subject", "Body", ""};
     Logon logon{{std::nullopt, "wrong", "secret"}};
 
@@ -113,14 +104,14 @@ TEST(Mail, FailuresGiveTheReasonWithoutHanging)
     auto lastMessage = [&] { return env.ui.Messages().empty() ? std::string() : env.ui.Messages().back(); };
 
     // Nothing listens.
-    UseServer(env, test::gfClosedPort());
+    test::gfUseMailServer(test::gfClosedPort());
     EXPECT_FALSE(gfSendMail({"a@example.test", "s", "b", ""}, {}, 2));
     EXPECT_EQ(lastMessage().substr(0, sPrefix.size()), sPrefix);
     EXPECT_NE(lastMessage().find("connect"), std::string::npos) << lastMessage();
 
     // A server that accepts and never greets: the timeout ends the wait.
     test::SilentPort silent;
-    UseServer(env, silent.Port());
+    test::gfUseMailServer(silent.Port());
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(gfSendMail({"a@example.test", "s", "b", ""}, {}, 2));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
@@ -128,7 +119,7 @@ TEST(Mail, FailuresGiveTheReasonWithoutHanging)
 
     SmtpTestServer server(env.Dir());
     ASSERT_NE(server.Port(), 0);
-    UseServer(env, server.Port());
+    test::gfUseMailServer(server.Port());
     // A file that is not there, a server without STARTTLS when it is required,
     // and missing settings: each refused with its reason, nothing sent.
     EXPECT_FALSE(gfSendMail({"a@example.test", "s", "b", env.Path("missing.edi")}, {}));
@@ -139,8 +130,13 @@ TEST(Mail, FailuresGiveTheReasonWithoutHanging)
     env.settings.Save("Orrindale", "Mail", "Security", "none");
     EXPECT_FALSE(gfSendMail({" ; ", "s", "b", ""}, {}));
     EXPECT_EQ(lastMessage(), sPrefix + "No recipient address");
+    // Without a server no password is asked.
     env.settings.Save("Orrindale", "Mail", "Server", "");
-    EXPECT_FALSE(gfSendMail({"a@example.test", "s", "b", ""}, {}));
+    env.settings.Save("Orrindale", "Mail", "User", "clerk");
+    EXPECT_FALSE(gfSendMail({"a@example.test", "s", "b", ""}, [](const MailSettings&) {
+        ADD_FAILURE() << "password asked";
+        return std::optional<std::string>();
+    }));
     EXPECT_EQ(lastMessage(), sPrefix + "No mail server set");
     EXPECT_TRUE(server.Messages().empty());
     EXPECT_TRUE(gfMailAddressBook().empty());

@@ -19,22 +19,13 @@ namespace {
 using test::ShellEnv;
 using test::WhenModal;
 
-void UseServer(ShellEnv& env, int nPort, const std::string& sUser = {})
-{
-    env.settings.Save("Orrindale", "Mail", "Server", "127.0.0.1");
-    env.settings.Save("Orrindale", "Mail", "Port", std::to_string(nPort));
-    env.settings.Save("Orrindale", "Mail", "Security", "none");
-    env.settings.Save("Orrindale", "Mail", "User", sUser);
-    env.settings.Save("Orrindale", "Mail", "From", "edi@example.test");
-}
-
 TEST(MailWindow, SendsTheFileFromTheToolMenuWithAnAddressFromTheBook)
 {
     ShellEnv env;
     gfForgetMailPassword();
     test::SmtpTestServer server(env.Dir());
     ASSERT_NE(server.Port(), 0) << "the SMTP test server did not start";
-    UseServer(env, server.Port());
+    test::gfUseMailServer(server.Port());
     gfRememberAddresses({"old@example.test", "Buyer <buyer@example.test>"});
     const std::string sFile = env.Path("850.edi");
     test::TestEnv::WriteFile(sFile, "ISA*00~GS*PO~");
@@ -81,7 +72,7 @@ TEST(MailWindow, SignOnCancelledOrRefusedClosesTheWindow)
     gfForgetMailPassword();
     test::SmtpTestServer server(env.Dir(), "clerk:secret");
     ASSERT_NE(server.Port(), 0) << "the SMTP test server did not start";
-    UseServer(env, server.Port(), "clerk");
+    test::gfUseMailServer(server.Port(), "clerk");
 
     auto sendWithLogon = [&](std::function<void(QInputDialog*)> logon) {
         WhenModal<frmMail>([logon](frmMail* dlg) {

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "net/modMail.h"
 #include "tests/support/TestEnv.h"
 
 extern char** environ;
@@ -126,6 +127,11 @@ int gfClosedPort()
     const int nPort = BoundPort(fd);
     ::close(fd);
     return nPort;
+}
+
+void gfUseMailServer(int nPort, const std::string& sUser)
+{
+    gfSaveMailSettings({"127.0.0.1", nPort, "none", sUser, "edi@example.test"});
 }
 
 }  // namespace orr::test

@@ -47,4 +47,8 @@ private:
 // A loopback port nobody listens on.
 int gfClosedPort();
 
+// Points the mail settings of the installed store at 127.0.0.1:nPort, no
+// security, sender edi@example.test; sUser empty: no sign-on.
+void gfUseMailServer(int nPort, const std::string& sUser = {});
+
 }  // namespace orr::test
