@@ -36,6 +36,8 @@ const Command kCommands[] = {
     {"new", "--type T [--empty] -o OUT [--delimiter X --selimiter Y] [--crlf]",
      "write a new document of type T filled with the schema's defaults, or empty", gfCmdNew},
     {"ack", "IN -o OUT [--delimiter X] [--yes]", "write a 997 functional acknowledgement", gfCmdAck},
+    {"mail", "--to ADDRESS --subject TEXT [--body TEXT] [--attach FILE]",
+     "send a message through the [Mail] server; password from ORRINDALE_MAIL_PASSWORD or a prompt", gfCmdMail},
 };
 
 const Command* FindCommand(const std::string& sName)

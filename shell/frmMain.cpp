@@ -26,12 +26,14 @@
 #include "shell/Twips.h"
 #include "shell/frmAbout.h"
 #include "shell/frmFA.h"
+#include "shell/frmMail.h"
 #include "shell/frmOptions.h"
 #include "shell/frmTemplates.h"
 #include "shell/modFrmDocFile.h"
 #include "shell/modHelp.h"
 #include "shell/modRecentMenu.h"
 #include "shell/modShellMain.h"
+#include "shell/modWebBrowser.h"
 
 namespace orr {
 namespace {
@@ -190,12 +192,12 @@ void frmMain::CreateMenus()
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTool"));
     mnuToolCreateFA = action(tools, "mnuToolCreateFA", "Create Functional Ack ...", [this] { MainToolCreateFA(); });
-    // Mail, browser and server windows are not part of this program yet;
-    // their entries stay out of sight until they are.
+    mnuToolEmail = action(tools, "mnuToolEmail", "&Send Email ...", [this] { MainFileSend({}); });
+    mnuToolBrowser = action(tools, "mnuToolBrowser", "&Web Browser", [this] { MainViewWebBrowser(); });
+    // The server windows are not part of this program yet; their entries
+    // stay out of sight until they are.
     for (auto [ppAction, sName, sCaption] :
-         {std::tuple{&mnuToolEmail, "mnuToolEmail", "&Send Email ..."},
-          std::tuple{&mnuToolBrowser, "mnuToolBrowser", "&Web Browser"},
-          std::tuple{&mnuToolEdiServer, "mnuToolEdiServer", "Connect to EDI Server ..."},
+         {std::tuple{&mnuToolEdiServer, "mnuToolEdiServer", "Connect to EDI Server ..."},
           std::tuple{&mnuToolExportSQL, "mnuToolExportSQL", "Post to SQL Server ..."}}) {
         *ppAction = tools->addAction(QString::fromLatin1(sCaption));
         (*ppAction)->setObjectName(QString::fromLatin1(sName));
@@ -538,6 +540,10 @@ void frmMain::MainViewOptions()
     if (DocumentWindow* doc = ActiveDocument(); doc && gConfig->bOptionsChanged)
         doc->RepaintForm();
 }
+
+void frmMain::MainFileSend(const std::string& sFileName) { gfMainFileSend(sFileName, this); }
+
+void frmMain::MainViewWebBrowser() { gfOpenWebBrowser(); }
 
 void frmMain::MainViewDefaultSize()
 {

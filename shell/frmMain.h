@@ -60,10 +60,13 @@ public:
     void MainFileOpen();
     void MainOpenRecentFile(int nIndex);
     void SaveAllFiles();
+    // The e-mail window with sFileName (may be empty) as its attachment.
+    void MainFileSend(const std::string& sFileName);
 
     void MainViewStatusBarToggle();
     void MainViewToolBarToggle();
     void MainViewOptions();
+    void MainViewWebBrowser();
     void MainViewDefaultSize();
     void MainHelpContents();
     void MainHelpAbout();

@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -10,6 +11,7 @@
 #include "app/modGlobals.h"
 #include "app/modRegistry.h"
 #include "shell/frmDirPath.h"
+#include "shell/modWebBrowser.h"
 
 namespace orr {
 namespace {
@@ -23,6 +25,13 @@ void Fill(QComboBox* box, const SeparatorChoices& choices)
     for (const std::string& sEntry : choices.entries)
         box->addItem(L1(sEntry));
     box->setCurrentIndex(choices.nSelected);
+}
+
+QLineEdit* NewEdit(QWidget* parent, const char* sName)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QString::fromLatin1(sName));
+    return e;
 }
 
 // A control number that is not a whole number leaves the stored one as it is.
@@ -41,11 +50,7 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
 
-    auto edit = [this](const char* sName) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(QString::fromLatin1(sName));
-        return e;
-    };
+    auto edit = [this](const char* sName) { return NewEdit(this, sName); };
     auto check = [this](const char* sName, const char* sCaption) {
         auto* c = new QCheckBox(QString::fromLatin1(sCaption), this);
         c->setObjectName(QString::fromLatin1(sName));
@@ -62,6 +67,7 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     tbsOptions->addTab(QStringLiteral("General"));
     tbsOptions->addTab(QStringLiteral("Transmission"));
     tbsOptions->addTab(QStringLiteral("Functional Group"));
+    tbsOptions->addTab(QStringLiteral("Mail"));
 
     // General
     picOptions[0] = new QGroupBox(QStringLiteral(" Program General Settings "), this);
@@ -92,6 +98,9 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     general->addRow(QStringLiteral("Incoming Document Directory"), withButton(txtIncomingDir, cmdIncoming));
     general->addRow(QStringLiteral("Outgoing Document Directory"), withButton(txtOutgoingDir, cmdOutgoing));
     general->addRow(expansion);
+    txtHomePage = edit("txtHomePage");
+    txtHomePage->setPlaceholderText(QStringLiteral("https://..."));
+    general->addRow(QStringLiteral("Web Browser Home Page:"), txtHomePage);
 
     // Transmission
     picOptions[1] = new QGroupBox(QStringLiteral(" Transmission Control Header "), this);
@@ -128,6 +137,8 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     group->addRow(QStringLiteral("Release ID:"), txtGSReleaseID);
     group->addRow(QStringLiteral("Control Number:"), txtGSControlNumber);
 
+    picOptions[3] = CreateMailPanel();
+
     cmdOK = button("cmdOK", "OK");
     cmdOK->setDefault(true);
     cmdCancel = button("cmdCancel", "Cancel");
@@ -135,7 +146,7 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tbsOptions);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < int(picOptions.size()); ++i) {
         picOptions[std::size_t(i)]->setObjectName(QStringLiteral("picOptions%1").arg(i));
         layout->addWidget(picOptions[std::size_t(i)]);
     }
@@ -177,6 +188,68 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     Load();
 }
 
+QGroupBox* frmOptions::CreateMailPanel()
+{
+    auto* panel = new QGroupBox(QStringLiteral(" Mail Server "), this);
+    txtMailServer = NewEdit(this, "txtMailServer");
+    txtMailPort = NewEdit(this, "txtMailPort");
+    cboMailSecurity = new QComboBox(this);
+    cboMailSecurity->setObjectName(QStringLiteral("cboMailSecurity"));
+    cboMailSecurity->addItem(QStringLiteral("None"), QStringLiteral("none"));
+    cboMailSecurity->addItem(QStringLiteral("STARTTLS"), QStringLiteral("starttls"));
+    cboMailSecurity->addItem(QStringLiteral("SSL/TLS"), QStringLiteral("tls"));
+    txtMailUser = NewEdit(this, "txtMailUser");
+    txtMailUser->setPlaceholderText(QStringLiteral("empty: the server needs no sign-on"));
+    txtMailFrom = NewEdit(this, "txtMailFrom");
+    auto* form = new QFormLayout(panel);
+    form->addRow(QStringLiteral("Server:"), txtMailServer);
+    form->addRow(QStringLiteral("Port:"), txtMailPort);
+    form->addRow(QStringLiteral("Security:"), cboMailSecurity);
+    form->addRow(QStringLiteral("User Name:"), txtMailUser);
+    form->addRow(QStringLiteral("Sender Address:"), txtMailFrom);
+    auto* note = new QLabel(QStringLiteral("The password is asked when you send, and kept until the program ends."), this);
+    note->setWordWrap(true);
+    form->addRow(note);
+    connect(cboMailSecurity, &QComboBox::currentIndexChanged, this, &frmOptions::MailSecurityChanged);
+    return panel;
+}
+
+void frmOptions::LoadMail()
+{
+    mMail = gfReadMailSettings();
+    txtMailServer->setText(QString::fromStdString(mMail.sServer));
+    txtMailPort->setText(QString::number(mMail.nPort));
+    msShownSecurity = mMail.sSecurity;
+    {
+        const QSignalBlocker block(cboMailSecurity);
+        cboMailSecurity->setCurrentIndex(cboMailSecurity->findData(QString::fromStdString(mMail.sSecurity)));
+    }
+    txtMailUser->setText(QString::fromStdString(mMail.sUser));
+    txtMailFrom->setText(QString::fromStdString(mMail.sFrom));
+}
+
+void frmOptions::MailSecurityChanged()
+{
+    const std::string sSecurity = cboMailSecurity->currentData().toString().toStdString();
+    if (txtMailPort->text().trimmed() == QString::number(gfDefaultMailPort(msShownSecurity)))
+        txtMailPort->setText(QString::number(gfDefaultMailPort(sSecurity)));
+    msShownSecurity = sSecurity;
+}
+
+void frmOptions::StoreMail()
+{
+    mMail.sServer = txtMailServer->text().trimmed().toStdString();
+    // A port that is no port keeps the stored one.
+    bool bOk = false;
+    const int nPort = txtMailPort->text().trimmed().toInt(&bOk);
+    if (bOk && nPort > 0 && nPort <= 65535)
+        mMail.nPort = nPort;
+    mMail.sSecurity = cboMailSecurity->currentData().toString().toStdString();
+    mMail.sUser = txtMailUser->text().trimmed().toStdString();
+    mMail.sFrom = txtMailFrom->text().trimmed().toStdString();
+    gfSaveMailSettings(mMail);
+}
+
 void frmOptions::Load()
 {
     const clsConfig& c = *gConfig;
@@ -206,6 +279,8 @@ void frmOptions::Load()
     mbOpenISA = c.OpenISA;
     mbOpenGS = c.OpenGS;
     mbOpenST = c.OpenST;
+    txtHomePage->setText(QString::fromStdString(gfHomePage()));
+    LoadMail();
     ShowSelectedPanel();
 }
 
@@ -267,6 +342,8 @@ void frmOptions::StoreAndSave()
     c.OpenST = chkST->isChecked();
     c.bOptionsChanged = c.OpenISA != mbOpenISA || c.OpenGS != mbOpenGS || c.OpenST != mbOpenST;
     gfSaveRegistry();
+    gfSaveHomePage(txtHomePage->text().trimmed().toStdString());
+    StoreMail();
 }
 
 void frmOptions::CmdApplyClick() { StoreAndSave(); }

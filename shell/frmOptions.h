@@ -8,12 +8,14 @@
 #include <QTabBar>
 #include <array>
 
+#include "net/modMail.h"
+
 namespace orr {
 
 // "Options": separators, document directories, the expansion switches used
-// when a document is shown, and the envelope defaults. Apply and OK store
-// the values in the configuration and save all settings; Cancel closes
-// without storing (what an earlier Apply stored stays).
+// when a document is shown, the envelope defaults, and the mail server.
+// Apply and OK store the values in the configuration and save all settings;
+// Cancel closes without storing (what an earlier Apply stored stays).
 class frmOptions : public QDialog {
     Q_OBJECT
 public:
@@ -27,7 +29,7 @@ public:
     void PickDirectory(QLineEdit* pBox);
 
     QTabBar* tbsOptions;
-    std::array<QGroupBox*, 3> picOptions;
+    std::array<QGroupBox*, 4> picOptions;
     QComboBox* cboDelimiter;
     QComboBox* cboSegDelimiter;
     QLineEdit* txtIncomingDir;
@@ -49,6 +51,12 @@ public:
     QLineEdit* txtGSAgencyCode;
     QLineEdit* txtGSReleaseID;
     QLineEdit* txtGSControlNumber;
+    QLineEdit* txtHomePage;
+    QLineEdit* txtMailServer;
+    QLineEdit* txtMailPort;
+    QComboBox* cboMailSecurity;  // item data: none, starttls, tls
+    QLineEdit* txtMailUser;
+    QLineEdit* txtMailFrom;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
     QPushButton* cmdApply;
@@ -59,9 +67,16 @@ protected:
 private:
     void Load();
     void StoreAndSave();
+    QGroupBox* CreateMailPanel();
+    void LoadMail();
+    void StoreMail();
+    // A port left at the usual one of the old security follows the new one.
+    void MailSecurityChanged();
 
     // The expansion switches as they were when the dialog opened.
     bool mbOpenISA = false, mbOpenGS = false, mbOpenST = false;
+    MailSettings mMail;             // as last loaded or stored
+    std::string msShownSecurity;    // the security the port box follows
 };
 
 }  // namespace orr

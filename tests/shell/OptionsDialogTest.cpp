@@ -38,7 +38,7 @@ TEST(OptionsDialog, ShowsTheSettingsAndSwitchesTabsWithCtrlTab)
 
     auto shown = [&] {
         int n = -1;
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < int(dlg.picOptions.size()); ++i)
             if (dlg.picOptions[std::size_t(i)]->isVisible()) {
                 EXPECT_EQ(n, -1) << "one panel at a time";
                 EXPECT_TRUE(dlg.picOptions[std::size_t(i)]->isEnabled());
@@ -53,10 +53,12 @@ TEST(OptionsDialog, ShowsTheSettingsAndSwitchesTabsWithCtrlTab)
     EXPECT_EQ(shown(), 1);
     QTest::keyClick(dlg.txtExId, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(shown(), 2);
+    QTest::keyClick(dlg.txtGSAgencyCode, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(shown(), 3);
     QTest::keyClick(&dlg, Qt::Key_Tab, Qt::ControlModifier);  // wraps to the first
     EXPECT_EQ(shown(), 0);
     QTest::keyClick(&dlg, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);  // and back
-    EXPECT_EQ(shown(), 2);
+    EXPECT_EQ(shown(), 3);
     dlg.tbsOptions->setCurrentIndex(1);
     EXPECT_EQ(shown(), 1);
     EXPECT_EQ(dlg.tbsOptions->tabText(2), QStringLiteral("Functional Group"));
@@ -150,6 +152,44 @@ TEST(OptionsDialog, ApplyOkAndCancel)
         EXPECT_EQ(Stored(env, "Edi", "IsaTest"), "F");
         EXPECT_EQ(Stored(env, "Edi", "GsReleaseID"), "005010");
     }
+}
+
+TEST(OptionsDialog, MailTabAndHomePage)
+{
+    ShellEnv env;
+    env.settings.Save("Orrindale", "Mail", "Server", "smtp.example.test");
+    env.settings.Save("Orrindale", "Mail", "Security", "none");
+    env.settings.Save("Orrindale", "Mail", "Port", "25");
+    frmOptions dlg;
+    dlg.open();
+    dlg.tbsOptions->setCurrentIndex(3);
+    EXPECT_EQ(dlg.tbsOptions->tabText(3), QStringLiteral("Mail"));
+    EXPECT_TRUE(dlg.txtMailServer->isVisible());
+    EXPECT_EQ(dlg.txtMailServer->text(), QStringLiteral("smtp.example.test"));
+    EXPECT_EQ(dlg.cboMailSecurity->currentText(), QStringLiteral("None"));
+
+    // A port at the usual one follows the security; one the user typed stays.
+    dlg.cboMailSecurity->setCurrentIndex(dlg.cboMailSecurity->findData(QStringLiteral("tls")));
+    EXPECT_EQ(dlg.txtMailPort->text(), QStringLiteral("465"));
+    dlg.txtMailPort->setText(QStringLiteral("2525"));
+    dlg.cboMailSecurity->setCurrentIndex(dlg.cboMailSecurity->findData(QStringLiteral("starttls")));
+    EXPECT_EQ(dlg.txtMailPort->text(), QStringLiteral("2525"));
+    dlg.txtMailUser->setText(QStringLiteral(" clerk "));
+    dlg.txtMailFrom->setText(QStringLiteral("edi@example.test"));
+    dlg.txtHomePage->setText(QStringLiteral(" https://example.test/ "));
+    QTest::mouseClick(dlg.cmdApply, Qt::LeftButton);
+    EXPECT_EQ(Stored(env, "Mail", "Port"), "2525");
+    EXPECT_EQ(Stored(env, "Mail", "Security"), "starttls");
+    EXPECT_EQ(Stored(env, "Mail", "User"), "clerk");
+    EXPECT_EQ(Stored(env, "Mail", "From"), "edi@example.test");
+    EXPECT_EQ(Stored(env, "System", "HomePage"), "https://example.test/");
+
+    dlg.txtMailPort->setText(QStringLiteral("99999"));  // no port: the stored one stays
+    dlg.txtMailUser->clear();                            // no sign-on
+    QTest::mouseClick(dlg.cmdOK, Qt::LeftButton);
+    EXPECT_EQ(Stored(env, "Mail", "Port"), "2525");
+    EXPECT_EQ(Stored(env, "Mail", "User"), "");
+    EXPECT_EQ(Stored(env, "Mail", "Password"), "<missing>");
 }
 
 }  // namespace
