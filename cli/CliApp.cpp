@@ -36,6 +36,10 @@ const Command kCommands[] = {
     {"new", "--type T [--empty] -o OUT [--delimiter X --selimiter Y] [--crlf]",
      "write a new document of type T filled with the schema's defaults, or empty", gfCmdNew},
     {"ack", "IN -o OUT [--delimiter X] [--yes]", "write a 997 functional acknowledgement", gfCmdAck},
+    {"connect", "[--host H] [--port P] [--send FILE] [--wait SECONDS]",
+     "talk to an EDI server: print its event log, send FILE once connected, write what arrives to the incoming "
+     "folder, close after SECONDS (10) or when the server closes",
+     gfCmdConnect},
 };
 
 const Command* FindCommand(const std::string& sName)

@@ -15,5 +15,6 @@ int gfCmdValidate(const CliArgs& args);
 int gfCmdConvert(const CliArgs& args);
 int gfCmdExport(const CliArgs& args);
 int gfCmdNew(const CliArgs& args);
+int gfCmdConnect(const CliArgs& args);
 
 }  // namespace orr

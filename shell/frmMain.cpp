@@ -30,6 +30,7 @@
 #include "shell/modHelp.h"
 #include "shell/modRecentMenu.h"
 #include "shell/modShellMain.h"
+#include "shell/modTool.h"
 
 namespace orr {
 namespace {
@@ -193,17 +194,19 @@ void frmMain::CreateMenus()
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTool"));
     mnuToolCreateFA = action(tools, "mnuToolCreateFA", "Create Functional Ack ...", [this] { MainToolCreateFA(); });
-    // Mail, browser and server windows are not part of this program yet;
-    // their entries stay out of sight until they are.
+    // Mail and browser windows are not part of this program yet; their
+    // entries stay out of sight until they are.
     for (auto [ppAction, sName, sCaption] :
          {std::tuple{&mnuToolEmail, "mnuToolEmail", "&Send Email ..."},
-          std::tuple{&mnuToolBrowser, "mnuToolBrowser", "&Web Browser"},
-          std::tuple{&mnuToolEdiServer, "mnuToolEdiServer", "Connect to EDI Server ..."},
-          std::tuple{&mnuToolExportSQL, "mnuToolExportSQL", "Post to SQL Server ..."}}) {
+          std::tuple{&mnuToolBrowser, "mnuToolBrowser", "&Web Browser"}}) {
         *ppAction = tools->addAction(QString::fromLatin1(sCaption));
         (*ppAction)->setObjectName(QString::fromLatin1(sName));
         (*ppAction)->setVisible(false);
     }
+    mnuToolEdiServer =
+        action(tools, "mnuToolEdiServer", "Connect to EDI Server ...", [this] { gfOpenEdiServerClient({}, this); });
+    mnuToolExportSQL =
+        action(tools, "mnuToolExportSQL", "Post to SQL Server ...", [this] { gfOpenDatabaseServerClient(this); });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("mnuView"));

@@ -92,7 +92,7 @@ TEST(MainFrame, ToolbarWithoutDocumentEnablesOnlyNewOpenAndDefaultSize)
         EXPECT_FALSE(frame.mnuFileNew->isVisible());
         EXPECT_FALSE(frame.ToolbarButton(QStringLiteral("Open"))->isVisible());
         EXPECT_TRUE(frame.ToolbarButton(QStringLiteral("DefaultWindow"))->isEnabled());
-        for (QAction* a : {frame.mnuToolEmail, frame.mnuToolBrowser, frame.mnuToolEdiServer, frame.mnuToolExportSQL})
+        for (QAction* a : {frame.mnuToolEmail, frame.mnuToolBrowser})
             EXPECT_FALSE(a->isVisible());
         EXPECT_TRUE(frame.mnuToolCreateFA->isVisible());
         // They appear as soon as document windows can be made.
