@@ -126,6 +126,7 @@ void clsEdiClient::Disconnect()
         ReadArrived();
     mbLinked = false;
     mbClosePending = false;
+    mSending.clear();
     mSocket->flush();
     mSocket->abort();
     AddLog(QStringLiteral("Close connection to server ..."));
@@ -138,17 +139,45 @@ bool clsEdiClient::SendFile(const std::string& sPath)
 {
     if (sPath.empty() || !mbLinked)
         return false;
-    QFile file(QString::fromStdString(sPath));
-    if (!file.open(QIODevice::ReadOnly)) {
-        gfReportRunTimeError(file.errorString().toStdString() + ": " + sPath, long(file.error()));
+    auto file = std::make_unique<QFile>(QString::fromStdString(sPath));
+    if (!file->open(QIODevice::ReadOnly)) {
+        gfReportRunTimeError(file->errorString().toStdString() + ": " + sPath, long(file->error()));
         return false;
     }
-    const QByteArray data = file.readAll();
-    if (data.isEmpty())
+    if (file->size() == 0)
         return false;
-    // Written as the socket takes it, from the event loop: a long send
-    // keeps the window alive.
-    return mSocket->write(data) == data.size();
+    mSending.push_back(std::move(file));
+    FeedSocket();
+    return true;
+}
+
+void clsEdiClient::FeedSocket()
+{
+    // The file goes out piece by piece as the socket takes it, from the
+    // event loop, so a long send neither stalls the window nor holds the
+    // whole file in memory.
+    constexpr qint64 kPiece = 256 * 1024;
+    constexpr qint64 kAhead = 1024 * 1024;
+    while (!mSending.empty() && mSocket->bytesToWrite() < kAhead) {
+        QFile& file = *mSending.front();
+        mPiece.resize(kPiece);
+        const qint64 nRead = file.read(mPiece.data(), kPiece);
+        if (nRead < 0)
+            gfReportRunTimeError(file.errorString().toStdString() + ": " + file.fileName().toStdString(),
+                                 long(file.error()));
+        else if (nRead > 0)
+            mSocket->write(mPiece.constData(), nRead);
+        if (nRead <= 0 || file.atEnd())
+            mSending.pop_front();
+    }
+}
+
+qint64 clsEdiClient::SendLeft() const
+{
+    qint64 nLeft = mSocket->bytesToWrite();
+    for (const auto& file : mSending)
+        nLeft += file->size() - file->pos();
+    return nLeft;
 }
 
 QString clsEdiClient::LocalHostName() const { return QHostInfo::localHostName(); }
@@ -210,7 +239,8 @@ void clsEdiClient::ReadArrived()
 
 void clsEdiClient::OnBytesWritten(qint64 nBytes)
 {
-    const qint64 nLeft = mSocket->bytesToWrite();
+    FeedSocket();
+    const qint64 nLeft = SendLeft();
     AddLog(QStringLiteral("Send progress event. sent=%1 left=%2").arg(nBytes).arg(nLeft));
     if (nLeft == 0)
         AddLog(QStringLiteral("Send data complete event"));

@@ -6,10 +6,12 @@
 // documents folder, and what is left unfinished when the connection ends is
 // written too, so nothing received is lost. The connection window and the
 // command-line tool both drive this class.
+#include <QFile>
 #include <QObject>
 #include <QString>
 #include <QTcpSocket>
 #include <QTimer>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -47,8 +49,9 @@ public:
     // Closes the connection (or the attempt); what was received and not yet
     // written is written first.
     void Disconnect();
-    // Sends the file's bytes as they are; an empty path or an empty file
-    // sends nothing. False when nothing was sent.
+    // Sends the file's bytes as they are, after any file still being sent;
+    // an empty path or an empty file sends nothing. False when nothing is
+    // sent.
     bool SendFile(const std::string& sPath);
 
     int State() const { return StateNumber(mSocket->state()); }
@@ -76,6 +79,9 @@ private:
     void OnError(QAbstractSocket::SocketError error);
     void OnTimer();
 
+    void FeedSocket();
+    // Bytes of the files being sent that the system has not taken yet.
+    qint64 SendLeft() const;
     void AddLog(const QString& sText);
     // Feeds everything that has arrived to the parser.
     void ReadArrived();
@@ -93,6 +99,8 @@ private:
     void ErrorDetected(std::int16_t nCode, const std::string& sError) override;
 
     QTcpSocket* mSocket;
+    std::deque<std::unique_ptr<QFile>> mSending;  // oldest first
+    QByteArray mPiece;
     QTimer mTimer;
     std::unique_ptr<clsEdiAsyncParser> mParser;
     QString msHost = QStringLiteral("127.0.0.1");

@@ -110,12 +110,16 @@ TEST(EdiClient, SendsAFileByteForByteToTheServer)
     EXPECT_FALSE(w.client.SendFile(""));
     EXPECT_FALSE(w.client.SendFile(w.env.Path("empty.edi")));
 
-    // Every byte value, large enough to go out in several writes.
+    // Every byte value, large enough to go out in many pieces; a second
+    // file sent meanwhile follows it.
     std::string sBytes;
     for (int i = 0; i < 3 << 20; ++i)
         sBytes.push_back(char(i * 7 % 256));
     TestEnv::WriteFile(w.env.Path("big.edi"), sBytes);
+    TestEnv::WriteFile(w.env.Path("small.edi"), "ISA*small~");
     ASSERT_TRUE(w.client.SendFile(w.env.Path("big.edi")));
+    ASSERT_TRUE(w.client.SendFile(w.env.Path("small.edi")));
+    sBytes += "ISA*small~";
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.Lines(QStringLiteral("-Send data complete event$")).isEmpty(); }, 10000));
     qint64 nSent = 0;
     for (const QString& s : w.Lines(QStringLiteral("-Send progress event\\. sent=\\d+ left=\\d+$")))
