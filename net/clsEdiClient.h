@@ -25,7 +25,7 @@ public:
     explicit clsEdiClient(QObject* pParent = nullptr);
     ~clsEdiClient() override;
 
-    // Socket states by number, and how long a connection attempt may take
+    // The closed state's number, and how long a connection attempt may take
     // before the log says so.
     static constexpr int kStateClosed = 0;
     static constexpr int kConnectTimeoutMs = 30000;
@@ -40,8 +40,6 @@ public:
 
     // The server; an empty host means 127.0.0.1, a port of 0 means 1001.
     void SetRemote(const QString& sHost, int nPort);
-    QString RemoteHost() const { return msHost; }
-    quint16 RemotePort() const { return mnPort; }
 
     // Starts connecting. False, after the message, when the incoming or the
     // outgoing documents folder is not set up.
