@@ -38,6 +38,10 @@ const Command kCommands[] = {
     {"ack", "IN -o OUT [--delimiter X] [--yes]", "write a 997 functional acknowledgement", gfCmdAck},
     {"mail", "--to ADDRESS --subject TEXT [--body TEXT] [--attach FILE]",
      "send a message through the [Mail] server; password from ORRINDALE_MAIL_PASSWORD or a prompt", gfCmdMail},
+    {"connect", "[--host H] [--port P] [--send FILE] [--wait SECONDS]",
+     "talk to an EDI server: print its event log, send FILE once connected, write what arrives to the incoming "
+     "folder, close after SECONDS (10) or when the server closes",
+     gfCmdConnect},
 };
 
 const Command* FindCommand(const std::string& sName)

@@ -24,5 +24,6 @@ int gfCmdConvert(const CliArgs& args);
 int gfCmdExport(const CliArgs& args);
 int gfCmdNew(const CliArgs& args);
 int gfCmdMail(const CliArgs& args);
+int gfCmdConnect(const CliArgs& args);
 
 }  // namespace orr

@@ -85,6 +85,9 @@ public:
     // run-time error and parsing goes on. Set it before feeding text.
     void SetSaveFile(const std::string& sFile);
     const std::string& SaveFile() const { return msSaveFile; }
+    // Text received since the last saved interchange, while a save file is
+    // set: what is left unfinished if the input stops now.
+    const std::string& UnsavedText() const { return mSaveText; }
 
 private:
     void Feed(std::string_view sData);

@@ -34,6 +34,7 @@
 #include "shell/modRecentMenu.h"
 #include "shell/modShellMain.h"
 #include "shell/modWebBrowser.h"
+#include "shell/modTool.h"
 
 namespace orr {
 namespace {
@@ -194,15 +195,10 @@ void frmMain::CreateMenus()
     mnuToolCreateFA = action(tools, "mnuToolCreateFA", "Create Functional Ack ...", [this] { MainToolCreateFA(); });
     mnuToolEmail = action(tools, "mnuToolEmail", "&Send Email ...", [this] { MainFileSend({}); });
     mnuToolBrowser = action(tools, "mnuToolBrowser", "&Web Browser", [this] { MainViewWebBrowser(); });
-    // The server windows are not part of this program yet; their entries
-    // stay out of sight until they are.
-    for (auto [ppAction, sName, sCaption] :
-         {std::tuple{&mnuToolEdiServer, "mnuToolEdiServer", "Connect to EDI Server ..."},
-          std::tuple{&mnuToolExportSQL, "mnuToolExportSQL", "Post to SQL Server ..."}}) {
-        *ppAction = tools->addAction(QString::fromLatin1(sCaption));
-        (*ppAction)->setObjectName(QString::fromLatin1(sName));
-        (*ppAction)->setVisible(false);
-    }
+    mnuToolEdiServer =
+        action(tools, "mnuToolEdiServer", "Connect to EDI Server ...", [this] { gfOpenEdiServerClient({}, this); });
+    mnuToolExportSQL =
+        action(tools, "mnuToolExportSQL", "Post to SQL Server ...", [this] { gfOpenDatabaseServerClient(this); });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("mnuView"));
