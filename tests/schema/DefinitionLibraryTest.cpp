@@ -1,10 +1,13 @@
 // The shipped definition library (data/definitions, packed into the built EdiDef.bin):
 // every document definition builds its schema tree without a message and has the shape the
 // document tree builder's matching relies on (the builder's matching rules):
-//   root > loop L "0001" (ISA, loop L "0002" (GS, loop L "0003" (ST, ..., SE), GE), IEA),
+//   root > loop L "0001" (ISA, ISB?, ISE?, TA1*, loop L "0002" (GS?, loop L "0003" (ST, ..., SE),
+//   GE), IEA),
 // with repeating envelope loops, and HLS/ELS/ESS groups the matching can key. The bundled
-// examples (examples/) open without error against their own type and the free-form type;
-// the documents of tests/data/invalid/ fail to match.
+// examples (examples/) and the every-segment documents made for the other types
+// (tests/data/library/) open without error against their own type and the free-form type;
+// the documents of tests/data/invalid/ fail to match; an interchange of TA1 segments alone
+// opens against every type.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -30,11 +33,20 @@ namespace {
 namespace fs = std::filesystem;
 using test::TestEnv;
 
-// The types issue 4 asks for; the library may hold more.
-const std::vector<std::string> kRequiredTypes = {"FreeForm", "850", "810", "855", "856", "860", "997", "999",
-                                                 "820",      "834", "835", "837P", "837I", "270", "271", "277"};
+// Types the library must hold: the retail sets, a few more X12 standard sets, and the
+// implementation guides (named by set and guide); the library holds every standard set of
+// the reference tables besides.
+const std::vector<std::string> kRequiredTypes = {
+    "FreeForm",    "850",         "810",         "855",        "856",         "860",        "997",
+    "204",         "210",         "214",         "940",        "945",         "999",        "837",
+    "999_X231A1",  "820_X218",    "834_X220A1",  "835_X221A1", "837P_X222A1", "837I_X223A2", "270_X279A1",
+    "271_X279A1",  "277_X212",    "277CA_X214",  "837P_X098A1", "837I_X096A1", "837D_X097A1", "835_X091A1",
+    "834_X095A1",  "820_X061A1",  "270_X092A1",  "271_X092A1", "276_X093A1",  "277_X093A1", "278_X094A1",
+    "278R_X094A1"};
 
-const std::set<std::string> kHierarchicalTypes = {"856", "837P", "837I", "270", "271", "277"};
+const std::set<std::string> kHierarchicalTypes = {"856",        "837",         "837P_X222A1", "837I_X223A2",
+                                                  "270_X279A1", "271_X279A1",  "277_X212",    "277CA_X214",
+                                                  "278_X094A1", "837P_X098A1"};
 
 struct DocEntry {
     std::string sName, sDescription, sType, sDocType;
@@ -70,6 +82,8 @@ protected:
         return nd && Type(nd) == "SLS" && gfSnodeGetAttr(nd, 'L') == sLevel;
     }
     static bool IsSegment(TreeNode nd, const char* sId) { return nd && Type(nd) == std::string("R") + sId; }
+    // The group loop of an interchange loop: after ISA, ISB, ISE and TA1.
+    static TreeNode GroupLoop(TreeNode x) { return x.Child(4); }
 
     TestEnv env;
     clsDefFiles files;
@@ -90,6 +104,7 @@ TEST_F(DefinitionLibrary, ListsEveryRequiredTypeWithADescription)
     }
     for (const std::string& t : kRequiredTypes)
         EXPECT_TRUE(types.count(t)) << "no definition doc" << t << ".def";
+    EXPECT_GE(types.size(), 340u);
     EXPECT_TRUE(env.ui.Messages().empty());
 }
 
@@ -109,16 +124,22 @@ TEST_F(DefinitionLibrary, EveryDefinitionBuildsWithTheShapeTheMatchingNeeds)
         const TreeNode root = tree.Node(rootId);
         EXPECT_EQ(root.Key(), "K00000");
 
-        // root > L0001 (ISA, L0002 (GS, L0003 (ST ... SE), GE), IEA)
+        // root > L0001 (ISA, ISB?, ISE?, TA1*, L0002 (GS?, L0003 (ST ... SE), GE), IEA): GS is
+        // optional, so that an interchange of TA1 segments alone matches.
         const TreeNode x = root.FirstChild();
         ASSERT_TRUE(IsLoop(x, "0001"));
         EXPECT_EQ(x.Next(), TreeNode()) << "the interchange loop is the root's only child";
         ASSERT_TRUE(IsSegment(x.FirstChild(), "ISA"));
         EXPECT_TRUE(gfSnodeRequired(x.FirstChild()));
-        const TreeNode f = x.FirstChild().Next();
+        const char* const sOptional[] = {"ISB", "ISE", "TA1"};
+        for (std::uint32_t i = 0; i < 3; ++i) {
+            ASSERT_TRUE(IsSegment(x.Child(i + 1), sOptional[i]));
+            EXPECT_FALSE(gfSnodeRequired(x.Child(i + 1))) << sOptional[i];
+        }
+        const TreeNode f = GroupLoop(x);
         ASSERT_TRUE(IsLoop(f, "0002"));
         ASSERT_TRUE(IsSegment(f.FirstChild(), "GS"));
-        EXPECT_TRUE(gfSnodeRequired(f.FirstChild()));
+        EXPECT_FALSE(gfSnodeRequired(f.FirstChild()));
         const TreeNode t = f.FirstChild().Next();
         ASSERT_TRUE(IsLoop(t, "0003"));
         ASSERT_TRUE(IsSegment(t.FirstChild(), "ST"));
@@ -204,7 +225,7 @@ TEST_F(DefinitionLibrary, FreeFormAcceptsAnySegmentInATransaction)
     clsTreeS builder;
     const NodeId rootId = builder.Build(tree, "FreeForm");
     ASSERT_TRUE(rootId);
-    const TreeNode t = tree.Node(rootId).FirstChild().FirstChild().Next().FirstChild().Next();
+    const TreeNode t = GroupLoop(tree.Node(rootId).FirstChild()).FirstChild().Next();
     ASSERT_TRUE(IsLoop(t, "0003"));
     ASSERT_EQ(t.Children(), 3u);
     EXPECT_TRUE(IsSegment(t.Child(0), "ST"));
@@ -254,7 +275,9 @@ protected:
 TEST_F(DefinitionLibraryDocuments, ExamplesOpenAgainstTheirTypeAndFreeForm)
 {
     ASSERT_TRUE(loaded);
-    const auto examples = Documents("examples");
+    auto examples = Documents("examples");
+    const auto library = Documents("tests/data/library");
+    examples.insert(examples.end(), library.begin(), library.end());
     std::set<std::string> covered;
     for (const auto& [sType, sFile] : examples) {
         covered.insert(sType);
@@ -284,8 +307,21 @@ TEST_F(DefinitionLibraryDocuments, InvalidDocumentsFailToMatch)
         EXPECT_EQ(sError.rfind("Segment matching failed.\r\nFailed segment:", 0), 0u) << sError;
     }
     // at least one per family: retail 004010, 999, HIPAA 005010, free form
-    for (const char* sType : {"850", "999", "837P", "FreeForm"})
+    for (const char* sType : {"850", "999_X231A1", "837P_X222A1", "FreeForm"})
         EXPECT_TRUE(types.count(sType)) << sType;
+}
+
+TEST_F(DefinitionLibraryDocuments, InterchangeOfTa1AloneOpensAgainstEveryType)
+{
+    ASSERT_TRUE(loaded);
+    const std::string sFile = env.Path("ta1.edi");
+    TestEnv::WriteFile(sFile,
+                       "ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       *240115*1030*U*00401*"
+                       "000000102*0*T*:~\nTA1*000000101*240115*1030*A*000~\nIEA*0*000000102~\n");
+    for (const DocEntry& e : docs) {
+        std::string sError;
+        EXPECT_EQ(Read(e.sDocType, sFile, sError), clsTreeD::kOk) << e.sDocType << ": " << sError;
+    }
 }
 
 }  // namespace
