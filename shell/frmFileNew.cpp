@@ -8,6 +8,7 @@
 #include "app/UiService.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "edi/modDocType.h"
 #include "schema/clsDefFiles.h"
 #include "shell/IconCache.h"
 
@@ -21,9 +22,7 @@ QString L1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetyp
 std::pair<std::string, std::string> frmFileNew::ParseEntry(const std::string& sEntry)
 {
     const auto nStar = sEntry.find('*');
-    const std::string sName = sEntry.substr(0, nStar);
-    // The middle of "DOC" + type + ".DEF".
-    std::string sType = sName.size() > 7 ? sName.substr(3, sName.size() - 7) : std::string();
+    const std::string sType = gfDocTypeOfEntry(sEntry.substr(0, nStar));
     std::string sDescription;
     if (nStar != std::string::npos) {
         const auto nNext = sEntry.find('*', nStar + 1);
@@ -159,6 +158,19 @@ QString frmFileNew::SelectedType() const
     for (const QModelIndex& index : lvc->selectionModel()->selectedIndexes())
         return index.siblingAtColumn(0).data().toString();
     return {};
+}
+
+void frmFileNew::Preselect(const QString& sType)
+{
+    for (int row = 0; row < mModel->rowCount(); ++row) {
+        const QModelIndex index = mModel->index(row, 0);
+        if (index.data().toString().compare(sType, Qt::CaseInsensitive) == 0) {
+            lvc->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            lvc->scrollTo(index);
+            lvcDetail->scrollTo(index);
+            return;
+        }
+    }
 }
 
 void frmFileNew::CmdOkClick()

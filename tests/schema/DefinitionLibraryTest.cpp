@@ -20,6 +20,7 @@
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 #include "doctree/clsTreeD.h"
+#include "edi/modDocType.h"
 #include "schema/clsDefFiles.h"
 #include "schema/clsTree.h"
 #include "schema/clsTreeS.h"
@@ -291,6 +292,25 @@ TEST_F(DefinitionLibraryDocuments, ExamplesOpenAgainstTheirTypeAndFreeForm)
     }
     for (const DocEntry& e : docs)  // every shipped type has an example
         EXPECT_TRUE(covered.count(e.sDocType)) << "no example for " << e.sDocType;
+}
+
+// The type chosen from ST01 and GS08 is the document's own, for every document made for a
+// type (the 278 response shares its guide with the request, which comes first; the free-form
+// documents hold sets of other types).
+TEST_F(DefinitionLibraryDocuments, AutoTypeOfEveryExampleIsItsOwn)
+{
+    ASSERT_TRUE(loaded);
+    std::vector<std::string> entries;
+    files.GetEdiDefFiles(entries);
+    const std::vector<std::string> types = gfDocTypes(entries);
+    auto examples = Documents("examples");
+    const auto library = Documents("tests/data/library");
+    examples.insert(examples.end(), library.begin(), library.end());
+    for (const auto& [sType, sFile] : examples) {
+        if (sType == "FreeForm" || sType == "278R_X094A1")
+            continue;
+        EXPECT_EQ(gfGuessDocType(sFile, types, "FreeForm"), sType) << sFile;
+    }
 }
 
 TEST_F(DefinitionLibraryDocuments, InvalidDocumentsFailToMatch)

@@ -89,6 +89,32 @@ TEST(DocTypeDialog, ListsTypesAndReturnsTheChoice)
     EXPECT_EQ(gConfig->nChosenIndex, 1);
 }
 
+TEST(DocTypeDialog, PreselectsTheTypeThatFitsTheFile)
+{
+    ShellEnv env;
+    const std::string sFile = env.Path("invoice.edi");
+    TestEnv::WriteFile(sFile, "ISA*00*          *00*          *ZZ*S              *ZZ*R              *240115*1030*U*"
+                              "00401*000000001*0*T*:~GS*IN*S*R*20240115*1030*1*X*004010~ST*810*0001~BIG*20240115~");
+    QString sShown;
+    test::WhenModal<frmFileNew>([&sShown](frmFileNew* dlg) {
+        sShown = dlg->SelectedType();
+        dlg->TbrButtonClick(QStringLiteral("detail"));
+        QTest::mouseClick(dlg->cmdOk, Qt::LeftButton);
+    });
+    std::string sType;
+    std::int16_t nOption = 0;
+    gfChooseDocType(sFile, sType, nOption);
+    EXPECT_EQ(sShown, QStringLiteral("810"));
+    EXPECT_EQ(sType, "810");
+
+    // A set without definition: nothing preselected (FreeForm is not in this list either).
+    frmFileNew dlg(false);
+    dlg.Preselect(QStringLiteral("FreeForm"));
+    EXPECT_FALSE(dlg.lvc->selectionModel()->hasSelection());
+    dlg.Preselect(QStringLiteral("850"));
+    EXPECT_EQ(dlg.SelectedType(), QStringLiteral("850"));
+}
+
 TEST(DocTypeDialog, WithoutDefinitionsOnlyCancelIsLeft)
 {
     ShellEnv env;

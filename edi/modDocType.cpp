@@ -1,0 +1,164 @@
+#include "edi/modDocType.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+
+#include "app/modGlobals.h"
+#include "edi/clsEdiAsyncParser.h"
+#include "edi/modGuessEdi.h"
+
+namespace orr {
+namespace {
+
+std::string Upper(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return s;
+}
+
+// Element n of a segment (0 the identifier), "" when it has fewer.
+std::string Element(std::string_view sSegment, SepCode nDelimiter, std::size_t n)
+{
+    if (nDelimiter > 255)
+        return n == 0 ? std::string(sSegment) : std::string();
+    for (; n > 0; --n) {
+        const std::size_t p = sSegment.find(char(nDelimiter));
+        if (p == std::string_view::npos)
+            return {};
+        sSegment.remove_prefix(p + 1);
+    }
+    return std::string(sSegment.substr(0, sSegment.find(char(nDelimiter))));
+}
+
+class SetCollector : public EdiParserListener {
+public:
+    SetCollector(clsEdiAsyncParser& parser, SepCode nDelimiter, std::size_t nMaxKinds)
+        : mParser(parser), mnDelimiter(nDelimiter), mnMaxKinds(nMaxKinds)
+    {
+    }
+
+    void TriggerGs(bool bBegin, std::string_view sSegment) override
+    {
+        if (bBegin)
+            msVersion = Element(sSegment, mnDelimiter, 8);
+    }
+
+    void TriggerSt(bool bBegin, std::string_view sSegment) override
+    {
+        if (!bBegin || bDone)
+            return;
+        TransactionSetKind kind{Element(sSegment, mnDelimiter, 1), msVersion, 1};
+        for (TransactionSetKind& k : kinds)
+            if (k.sSet == kind.sSet && k.sVersion == kind.sVersion) {
+                ++k.nCount;
+                return;
+            }
+        if (kinds.size() == mnMaxKinds) {
+            bDone = true;
+            mParser.EndData();
+            return;
+        }
+        kinds.push_back(kind);
+    }
+
+    std::vector<TransactionSetKind> kinds;
+    bool bDone = false;
+
+private:
+    clsEdiAsyncParser& mParser;
+    SepCode mnDelimiter;
+    std::size_t mnMaxKinds;
+    std::string msVersion;
+};
+
+// The guide of a GS08 version: what follows the six-digit version ("X222A1").
+std::string Guide(const std::string& sVersion) { return sVersion.size() > 6 ? Upper(sVersion.substr(6)) : ""; }
+
+// A guide type of set sSet: sSet, optional letters, "_" and a guide; the guide or "".
+std::string GuideOfType(const std::string& sType, const std::string& sSet)
+{
+    const std::string t = Upper(sType);
+    if (t.compare(0, sSet.size(), sSet) != 0)
+        return {};
+    std::size_t i = sSet.size();
+    while (i < t.size() && std::isalpha(static_cast<unsigned char>(t[i])))
+        ++i;
+    return i < t.size() && t[i] == '_' ? t.substr(i + 1) : std::string();
+}
+
+}  // namespace
+
+std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, SepCode nDelimiter,
+                                                      SepCode nSelimiter, std::size_t nMaxKinds)
+{
+    std::ifstream in(sPath, std::ios::binary);
+    if (!in)
+        return {};
+    clsEdiAsyncParser parser;
+    SetCollector collector(parser, nDelimiter, nMaxKinds);
+    parser.SetListener(&collector);
+    parser.SetDelimiter(nDelimiter);
+    parser.SetSelimiter(nSelimiter);
+    parser.bGsTrigger = parser.bStTrigger = true;
+    char piece[65536];
+    while (!collector.bDone && in.read(piece, sizeof piece).gcount() > 0)
+        parser.ParseData(std::string_view(piece, std::size_t(in.gcount())));
+    parser.EndData();
+    return collector.kinds;
+}
+
+std::string gfAutoDocType(const TransactionSetKind& kind, const std::vector<std::string>& types,
+                          const std::string& sFreeForm)
+{
+    const std::string sSet = Upper(kind.sSet), sGuide = Guide(kind.sVersion);
+    if (sSet.empty())
+        return sFreeForm;
+    // Best first: the exact guide under the plain set, the exact guide, a guide one begins the other.
+    const std::string* best = nullptr;
+    int nBest = 0;
+    for (const std::string& sType : types) {
+        const std::string g = sGuide.empty() ? std::string() : GuideOfType(sType, sSet);
+        int nScore = 0;
+        if (!g.empty() && g == sGuide)
+            nScore = Upper(sType) == sSet + "_" + sGuide ? 4 : 3;
+        else if (!g.empty() && (g.rfind(sGuide, 0) == 0 || sGuide.rfind(g, 0) == 0))
+            nScore = 2;
+        else if (Upper(sType) == sSet)
+            nScore = 1;
+        if (nScore > nBest || (nScore == nBest && nScore > 0 && sType < *best)) {
+            best = &sType;
+            nBest = nScore;
+        }
+    }
+    return best ? *best : sFreeForm;
+}
+
+std::string gfGuessDocType(const std::string& sPath, const std::vector<std::string>& types,
+                           const std::string& sFreeForm)
+{
+    std::ifstream in(sPath, std::ios::binary);
+    std::string sHead(kGuessLength, '\0');
+    sHead.resize(std::size_t(in.read(sHead.data(), std::streamsize(sHead.size())).gcount()));
+    static const clsConfig builtIn("", "");
+    const GuessResult guess = gfGuessText(sHead, sPath, gConfig ? *gConfig : builtIn);
+    if (!guess.bFound)
+        return sFreeForm;
+    const auto kinds = gfScanTransactionSets(sPath, guess.nDelimiter, guess.nSelimiter, 1);
+    return kinds.empty() ? sFreeForm : gfAutoDocType(kinds.front(), types, sFreeForm);
+}
+
+std::string gfDocTypeOfEntry(const std::string& sEntryName)
+{
+    return sEntryName.size() > 7 ? sEntryName.substr(3, sEntryName.size() - 7) : std::string();
+}
+
+std::vector<std::string> gfDocTypes(const std::vector<std::string>& entries)
+{
+    std::vector<std::string> types;
+    for (const std::string& sEntry : entries)
+        types.push_back(gfDocTypeOfEntry(sEntry.substr(0, sEntry.find('*'))));
+    return types;
+}
+
+}  // namespace orr
