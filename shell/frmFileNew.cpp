@@ -44,12 +44,15 @@ frmFileNew::frmFileNew(bool bNewDocument, QWidget* parent) : QDialog(parent)
     lvcDetail->setObjectName(QStringLiteral("lvcDetail"));
     lvcDetail->setModel(mModel);
     lvcDetail->setRootIsDecorated(false);
+    // Name and Description each take half the width, whatever the window's size.
+    lvcDetail->header()->setSectionResizeMode(QHeaderView::Stretch);
     lvcDetail->setSelectionModel(lvc->selectionModel());  // one selection whatever the look
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(lvc), static_cast<QAbstractItemView*>(lvcDetail)}) {
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         connect(view, &QAbstractItemView::doubleClicked, this, [this] { CmdOkClick(); });
     }
+    lvc->setResizeMode(QListView::Adjust);  // icons flow into rows as wide as the list
     mViews = new QStackedWidget(this);
     mViews->addWidget(lvc);
     mViews->addWidget(lvcDetail);
@@ -96,7 +99,7 @@ frmFileNew::frmFileNew(bool bNewDocument, QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tbr);
     layout->addLayout(body);
-    resize(560, 360);
+    resize(640, 440);
 
     Load();
 }
@@ -125,15 +128,16 @@ void frmFileNew::Load()
 void frmFileNew::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    lvcDetail->header()->resizeSection(0, lvcDetail->viewport()->width() / 2);
     mViews->currentWidget()->setFocus();
+    ShowCurrent();
 }
 
 void frmFileNew::TbrButtonClick(const QString& sKey)
 {
     if (sKey == QLatin1String("large") || sKey == QLatin1String("small")) {
         const bool bLarge = sKey == QLatin1String("large");
-        lvc->setViewMode(QListView::IconMode);
+        // Small icons keep their names beside them, as in a list laid out in rows.
+        lvc->setViewMode(bLarge ? QListView::IconMode : QListView::ListMode);
         lvc->setIconSize(bLarge ? QSize(32, 32) : QSize(16, 16));
         lvc->setGridSize(bLarge ? QSize(96, 64) : QSize(120, 24));
         lvc->setFlow(QListView::LeftToRight);  // rows from the top
@@ -150,6 +154,13 @@ void frmFileNew::TbrButtonClick(const QString& sKey)
     } else if (sKey == QLatin1String("detail")) {
         mViews->setCurrentWidget(lvcDetail);
     }
+    ShowCurrent();
+}
+
+void frmFileNew::ShowCurrent()
+{
+    if (const QModelIndex index = lvc->currentIndex(); index.isValid())
+        static_cast<QAbstractItemView*>(mViews->currentWidget())->scrollTo(index);
 }
 
 QString frmFileNew::SelectedType() const
@@ -166,8 +177,7 @@ void frmFileNew::Preselect(const QString& sType)
         const QModelIndex index = mModel->index(row, 0);
         if (index.data().toString().compare(sType, Qt::CaseInsensitive) == 0) {
             lvc->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-            lvc->scrollTo(index);
-            lvcDetail->scrollTo(index);
+            ShowCurrent();
             return;
         }
     }

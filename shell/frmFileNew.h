@@ -56,6 +56,9 @@ protected:
 private:
     void Load();
     void CmdOkClick();
+    // Scrolls the current look to the current item.
+    void ShowCurrent();
+
     std::optional<Choice> mChosen;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QHeaderView>
 #include <QFileInfo>
 #include <QTest>
 
@@ -54,9 +55,17 @@ TEST(DocTypeDialog, ListsTypesAndReturnsTheChoice)
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(gConfig->sReturn1, "untouched");
 
-    // The details look shares the selection.
+    // The details look shares the selection; Name and Description each take half the width,
+    // also after a resize.
     dlg.TbrButtonClick(QStringLiteral("detail"));
     EXPECT_EQ(dlg.mViews->currentWidget(), dlg.lvcDetail);
+    for (int nWidth : {640, 900}) {
+        dlg.resize(nWidth, 440);
+        QApplication::processEvents();
+        const int nHalf = dlg.lvcDetail->viewport()->width() / 2;
+        EXPECT_NEAR(dlg.lvcDetail->header()->sectionSize(0), nHalf, 1);
+        EXPECT_NEAR(dlg.lvcDetail->header()->sectionSize(1), nHalf, 1);
+    }
     dlg.lvcDetail->setCurrentIndex(dlg.mModel->index(1, 0));
     dlg.TbrButtonClick(QStringLiteral("list"));
     EXPECT_EQ(dlg.lvc->viewMode(), QListView::ListMode);
