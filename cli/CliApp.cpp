@@ -62,8 +62,8 @@ void PrintHelp()
     std::printf("Separators are written as in the options: a character, CR, LF or 0x and two hex digits.\n"
                 "--home DIR (or ORRINDALE_HOME) keeps definitions, settings and work files in DIR.\n"
                 "--yes answers every question with Yes; otherwise Yes/No questions get No.\n"
-                "--type auto takes the definition of the first transaction set: the implementation guide\n"
-                "named in GS08, else the standard set of ST01, else FreeForm.\n");
+                "--type auto takes the definition of the file's transaction sets: the implementation guide\n"
+                "named in GS08, else the standard set of ST01; FreeForm for none or several.\n");
 }
 
 int Dispatch(const CliArgs& args)

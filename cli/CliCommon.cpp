@@ -55,8 +55,7 @@ std::string gfCliDocType(const std::string& sOption, const std::string& sFile, S
     std::vector<std::string> entries;
     if (gDefFiles)
         gDefFiles->GetEdiDefFiles(entries);
-    const auto kinds = gfScanTransactionSets(sFile, nDelimiter, nSelimiter, 1);
-    const std::string sType = gfAutoDocType(kinds.empty() ? TransactionSetKind{} : kinds.front(),
+    const std::string sType = gfAutoDocType(gfScanTransactionSets(sFile, nDelimiter, nSelimiter),
                                             gfDocTypes(entries), gConfig->FreeFormDocType);
     std::fprintf(stderr, "info: type %s\n", sType.c_str());
     return sType;

@@ -134,6 +134,18 @@ std::string gfAutoDocType(const TransactionSetKind& kind, const std::vector<std:
     return best ? *best : sFreeForm;
 }
 
+std::string gfAutoDocType(const std::vector<TransactionSetKind>& kinds, const std::vector<std::string>& types,
+                          const std::string& sFreeForm)
+{
+    if (kinds.empty())
+        return sFreeForm;
+    const std::string sType = gfAutoDocType(kinds.front(), types, sFreeForm);
+    for (const TransactionSetKind& k : kinds)
+        if (gfAutoDocType(k, types, sFreeForm) != sType)
+            return sFreeForm;
+    return sType;
+}
+
 std::string gfGuessDocType(const std::string& sPath, const std::vector<std::string>& types,
                            const std::string& sFreeForm)
 {
@@ -144,8 +156,7 @@ std::string gfGuessDocType(const std::string& sPath, const std::vector<std::stri
     const GuessResult guess = gfGuessText(sHead, sPath, gConfig ? *gConfig : builtIn);
     if (!guess.bFound)
         return sFreeForm;
-    const auto kinds = gfScanTransactionSets(sPath, guess.nDelimiter, guess.nSelimiter, 1);
-    return kinds.empty() ? sFreeForm : gfAutoDocType(kinds.front(), types, sFreeForm);
+    return gfAutoDocType(gfScanTransactionSets(sPath, guess.nDelimiter, guess.nSelimiter), types, sFreeForm);
 }
 
 std::string gfDocTypeOfEntry(const std::string& sEntryName)

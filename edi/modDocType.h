@@ -35,9 +35,14 @@ std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, 
 std::string gfAutoDocType(const TransactionSetKind& kind, const std::vector<std::string>& types,
                           const std::string& sFreeForm);
 
-// The type gfAutoDocType gives for the first transaction set of sPath, with
-// the separators detected from its start; sFreeForm when none is found.
-// Shows nothing.
+// The type for a file's kinds of transaction sets: gfAutoDocType of each
+// when they all give the same, else (none, or sets of several types)
+// sFreeForm.
+std::string gfAutoDocType(const std::vector<TransactionSetKind>& kinds, const std::vector<std::string>& types,
+                          const std::string& sFreeForm);
+
+// The type that fits sPath, with the separators detected from its start;
+// sFreeForm when they cannot be detected. Shows nothing.
 std::string gfGuessDocType(const std::string& sPath, const std::vector<std::string>& types,
                            const std::string& sFreeForm);
 

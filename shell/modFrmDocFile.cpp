@@ -77,7 +77,7 @@ void gfChooseDocType(const std::string& sFileName, std::string& sTypeName, std::
 {
     frmFileNew dlg(sFileName.empty(), QtUi::DialogParent());
     if (!sFileName.empty() && gDefFiles) {
-        // The definition that fits the file's first transaction set; the user confirms it.
+        // The definition that fits the file's transaction sets; the user confirms it.
         std::vector<std::string> entries;
         gDefFiles->GetEdiDefFiles(entries);
         dlg.Preselect(QString::fromStdString(gfGuessDocType(sFileName, gfDocTypes(entries), gConfig->FreeFormDocType)));

@@ -34,7 +34,7 @@ TEST(DocType, GuideFromGs08ThenStandardSetThenFreeForm)
     };
     for (const auto& c : cases)
         EXPECT_EQ(gfAutoDocType(c.kind, kTypes, "FreeForm"), c.sType) << c.kind.sSet << " " << c.kind.sVersion;
-    EXPECT_EQ(gfAutoDocType({"837", "004010x098a1"}, {"837p_x098a1"}, "FreeForm"), "837p_x098a1");
+    EXPECT_EQ(gfAutoDocType(TransactionSetKind{"837", "004010x098a1"}, {"837p_x098a1"}, "FreeForm"), "837p_x098a1");
 }
 
 TEST(DocType, ScanListsTheKindsOfTransactionSetsInOrder)
@@ -53,7 +53,12 @@ TEST(DocType, ScanListsTheKindsOfTransactionSetsInOrder)
     EXPECT_TRUE(gfScanTransactionSets(env.Path("missing.edi"), '|', 0).empty());
     EXPECT_TRUE(gfScanTransactionSets(sFile, '*', 0).empty()) << "wrong separator: no ST";
 
-    EXPECT_EQ(gfGuessDocType(sFile, kTypes, "FreeForm"), "837P_X098A1");
+    // The file's sets call for 837P_X098A1, 997 (no such type here: FreeForm) and 837.
+    EXPECT_EQ(gfGuessDocType(sFile, kTypes, "FreeForm"), "FreeForm");
+    EXPECT_EQ(gfAutoDocType(first, kTypes, "FreeForm"), "837P_X098A1");
+    EXPECT_EQ(gfAutoDocType({{"837", "004010X098A1", 1}, {"837", "004010X098", 2}}, kTypes, "FreeForm"),
+              "837P_X098A1");
+    EXPECT_EQ(gfAutoDocType(std::vector<TransactionSetKind>{}, kTypes, "FreeForm"), "FreeForm");
     TestEnv::WriteFile(sFile, "no EDI here at all");
     EXPECT_EQ(gfGuessDocType(sFile, kTypes, "FreeForm"), "FreeForm");
     EXPECT_EQ(gfDocTypeOfEntry("DOC837P_X098A1.DEF"), "837P_X098A1");

@@ -15,6 +15,9 @@ generator infers it with these rules:
   * a segment belongs to the innermost open loop unless that loop already holds a segment or
     loop with its identifier (X12 tables name each segment once per loop); then the loop is
     closed and the test repeats one level up;
+  * a loop start whose identifier its container already holds goes into the container's last
+    loop instead (830: the second LM loop belongs to the FST loop), since closing the
+    container would put everything after it outside;
   * LS and LE are segments of the loop around them (LS closes plain loops as a loop start
     does), and the loops between them its children;
   * adjacent sibling loops with the same first segment become one loop (merge below);
@@ -116,6 +119,19 @@ class Nester:
             stack.pop()
 
     @staticmethod
+    def _enter_last_loop_on_conflict(stack, sid):
+        """A container that already holds a loop or segment sid keeps its place (closing it would
+        cut off everything after it); the new loop goes into the container's last loop."""
+        frame = stack[-1]
+        if frame.kind != "loop" or sid not in frame.members:
+            return
+        last = next((item for item in reversed(frame.items) if isinstance(item, Loop)), None)
+        if last is not None and last.trigger.sid != sid:
+            inner = Frame("loop", last.children, loop=last)
+            inner.members = {c.trigger.sid for c in last.children}
+            stack.append(inner)
+
+    @staticmethod
     def _close_conflicting(stack, sid):
         while stack[-1].kind == "loop" and sid in stack[-1].members:
             stack.pop()
@@ -124,7 +140,7 @@ class Nester:
         if after_loop_start and stack[-1].kind == "loop" and len(stack[-1].loop.children) == 1:
             stack[-1].container = True
         self._close_plain(stack)
-        self._close_conflicting(stack, row.sid)
+        self._enter_last_loop_on_conflict(stack, row.sid)
         trigger = self._segment(row)
         loop = Loop(row.sid, str(row.repeat), "%s loop" % trigger.desc, [trigger])
         if row.sid == "HL":
@@ -168,14 +184,24 @@ def merge(first, second):
 
 
 def merge_twins(items):
-    """merge() applied to every run of adjacent sibling loops with the same first segment."""
+    """merge() applied to every run of adjacent sibling loops with the same first segment; a
+    segment directly before a loop that starts with it (also as the last segment of the loop
+    before) gives way to the loop, which the matching could otherwise never enter."""
     out = []
     for item in items:
         if isinstance(item, Loop):
-            item.children = merge_twins(item.children)
+            item.children = [item.children[0]] + merge_twins(item.children[1:])
             if out and isinstance(out[-1], Loop) and out[-1].trigger.sid == item.trigger.sid:
-                merge(out[-1], item)
+                merged = merge(out[-1], item)
+                merged.children = [merged.children[0]] + merge_twins(merged.children[1:])
                 continue
+            host = out[-1].children if out and isinstance(out[-1], Loop) else out
+            if host and isinstance(host[-1], Segment) and host[-1].sid == item.trigger.sid:
+                if host.pop().req in ("M", "R"):
+                    item.trigger.req = "M"
+                if host is not out:  # the loop ended with that segment: the new loop takes its place
+                    host.append(item)
+                    continue
         elif isinstance(item, Group):
             for child in item.children:
                 child.children = merge_twins(child.children)
