@@ -33,10 +33,7 @@ std::string Element(std::string_view sSegment, SepCode nDelimiter, std::size_t n
 
 class SetCollector : public EdiParserListener {
 public:
-    SetCollector(clsEdiAsyncParser& parser, SepCode nDelimiter, std::size_t nMaxKinds)
-        : mParser(parser), mnDelimiter(nDelimiter), mnMaxKinds(nMaxKinds)
-    {
-    }
+    explicit SetCollector(SepCode nDelimiter) : mnDelimiter(nDelimiter) {}
 
     void TriggerGs(bool bBegin, std::string_view sSegment) override
     {
@@ -46,7 +43,7 @@ public:
 
     void TriggerSt(bool bBegin, std::string_view sSegment) override
     {
-        if (!bBegin || bDone)
+        if (!bBegin)
             return;
         TransactionSetKind kind{Element(sSegment, mnDelimiter, 1), msVersion, 1};
         for (TransactionSetKind& k : kinds)
@@ -54,21 +51,13 @@ public:
                 ++k.nCount;
                 return;
             }
-        if (kinds.size() == mnMaxKinds) {
-            bDone = true;
-            mParser.EndData();
-            return;
-        }
         kinds.push_back(kind);
     }
 
     std::vector<TransactionSetKind> kinds;
-    bool bDone = false;
 
 private:
-    clsEdiAsyncParser& mParser;
     SepCode mnDelimiter;
-    std::size_t mnMaxKinds;
     std::string msVersion;
 };
 
@@ -87,22 +76,35 @@ std::string GuideOfType(const std::string& sType, const std::string& sSet)
     return i < t.size() && t[i] == '_' ? t.substr(i + 1) : std::string();
 }
 
+// How well type sType fits set sSet of guide sGuide, best first: 4 the guide
+// under the plain set (278_X094A1), 3 the guide (837P_X222A1), 2 a guide one
+// name begins the other (X098 and X098A1), 1 the standard set; 0 not at all.
+int Fit(const std::string& sType, const std::string& sSet, const std::string& sGuide)
+{
+    const std::string g = sGuide.empty() ? std::string() : GuideOfType(sType, sSet);
+    if (!g.empty() && g == sGuide)
+        return Upper(sType) == sSet + "_" + sGuide ? 4 : 3;
+    if (!g.empty() && (g.rfind(sGuide, 0) == 0 || sGuide.rfind(g, 0) == 0))
+        return 2;
+    return Upper(sType) == sSet ? 1 : 0;
+}
+
 }  // namespace
 
 std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, SepCode nDelimiter,
-                                                      SepCode nSelimiter, std::size_t nMaxKinds)
+                                                      SepCode nSelimiter)
 {
     std::ifstream in(sPath, std::ios::binary);
     if (!in)
         return {};
     clsEdiAsyncParser parser;
-    SetCollector collector(parser, nDelimiter, nMaxKinds);
+    SetCollector collector(nDelimiter);
     parser.SetListener(&collector);
     parser.SetDelimiter(nDelimiter);
     parser.SetSelimiter(nSelimiter);
     parser.bGsTrigger = parser.bStTrigger = true;
     char piece[65536];
-    while (!collector.bDone && in.read(piece, sizeof piece).gcount() > 0)
+    while (in.read(piece, sizeof piece).gcount() > 0)
         parser.ParseData(std::string_view(piece, std::size_t(in.gcount())));
     parser.EndData();
     return collector.kinds;
@@ -112,20 +114,10 @@ std::string gfAutoDocType(const TransactionSetKind& kind, const std::vector<std:
                           const std::string& sFreeForm)
 {
     const std::string sSet = Upper(kind.sSet), sGuide = Guide(kind.sVersion);
-    if (sSet.empty())
-        return sFreeForm;
-    // Best first: the exact guide under the plain set, the exact guide, a guide one begins the other.
     const std::string* best = nullptr;
     int nBest = 0;
     for (const std::string& sType : types) {
-        const std::string g = sGuide.empty() ? std::string() : GuideOfType(sType, sSet);
-        int nScore = 0;
-        if (!g.empty() && g == sGuide)
-            nScore = Upper(sType) == sSet + "_" + sGuide ? 4 : 3;
-        else if (!g.empty() && (g.rfind(sGuide, 0) == 0 || sGuide.rfind(g, 0) == 0))
-            nScore = 2;
-        else if (Upper(sType) == sSet)
-            nScore = 1;
+        const int nScore = sSet.empty() ? 0 : Fit(sType, sSet, sGuide);
         if (nScore > nBest || (nScore == nBest && nScore > 0 && sType < *best)) {
             best = &sType;
             nBest = nScore;

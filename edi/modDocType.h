@@ -1,8 +1,6 @@
 #pragma once
 // Which document definition fits a file: the transaction set codes (ST01)
 // and versions (GS08) it holds, and the type chosen from them.
-#include <cstddef>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -19,12 +17,10 @@ struct TransactionSetKind {
     bool operator==(const TransactionSetKind&) const = default;
 };
 
-// The kinds of transaction sets in sPath, in the order they first occur;
-// reading stops at the first set of kind nMaxKinds + 1. A file that cannot
-// be read gives none; nothing is shown.
+// The kinds of transaction sets in sPath, in the order they first occur. A
+// file that cannot be read gives none; nothing is shown.
 std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, SepCode nDelimiter,
-                                                      SepCode nSelimiter,
-                                                      std::size_t nMaxKinds = std::numeric_limits<std::size_t>::max());
+                                                      SepCode nSelimiter);
 
 // The type of types (document type names, any case) that fits a transaction
 // set: with an implementation guide in GS08 ("005010X222A1"), the guide's

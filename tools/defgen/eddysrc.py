@@ -73,6 +73,15 @@ def read_rows(path):
     return rows
 
 
+def opens_into(rows, i):
+    """True when row i starts a loop directly after the first segment of the loop before, which
+    no later loop of the table starts again: that loop then holds the following loops."""
+    if i == 0 or not rows[i - 1].starts_loop:
+        return False
+    before = rows[i - 1]
+    return not any(r.starts_loop and r.sid == before.sid for r in rows[i:] if r.table == before.table)
+
+
 class Nester:
     """Turns one set's rows into deflib items (see the rules above)."""
 
@@ -92,8 +101,7 @@ class Nester:
             else:
                 first_of_table = False
             if row.starts_loop:
-                self._loop(stack, row, first_of_table, i > 0 and rows[i - 1].starts_loop and not any(
-                    r.starts_loop and r.sid == rows[i - 1].sid for r in rows[i:] if r.table == table))
+                self._loop(stack, row, first_of_table, opens_into(rows, i))
             elif row.sid == "LS":
                 self._close_plain(stack)
                 self._close_conflicting(stack, "LS")
@@ -136,8 +144,8 @@ class Nester:
         while stack[-1].kind == "loop" and sid in stack[-1].members:
             stack.pop()
 
-    def _loop(self, stack, row, first_of_table, after_loop_start):
-        if after_loop_start and stack[-1].kind == "loop" and len(stack[-1].loop.children) == 1:
+    def _loop(self, stack, row, first_of_table, into_previous):
+        if into_previous and stack[-1].kind == "loop" and len(stack[-1].loop.children) == 1:
             stack[-1].container = True
         self._close_plain(stack)
         self._enter_last_loop_on_conflict(stack, row.sid)
