@@ -25,10 +25,10 @@ const Command kCommands[] = {
     {"defs", "", "list the document definitions", gfCmdDefs},
     {"pack", "DIR -o FILE", "pack the DEF files of DIR into a definition container", gfCmdPack},
     {"schema", "TYPE", "print the schema tree of doc<TYPE>.def", gfCmdSchema},
-    {"detect", "FILE", "print the separators of an EDI file", gfCmdDetect},
-    {"tree", "FILE --type T [--delimiter X --selimiter Y]", "print the document tree; exit status: its error code",
+    {"detect", "FILE", "print the separators of an EDI file and its transaction sets (ST01, GS08)", gfCmdDetect},
+    {"tree", "FILE --type T|auto [--delimiter X --selimiter Y]", "print the document tree; exit status: its error code",
      gfCmdTree},
-    {"validate", "FILE --type T [--delimiter X --selimiter Y]", "write, re-read and judge the document",
+    {"validate", "FILE --type T|auto [--delimiter X --selimiter Y]", "write, re-read and judge the document",
      gfCmdValidate},
     {"convert", "FILE --type T --to-delimiter X --to-selimiter Y [--crlf] -o OUT", "write with other separators",
      gfCmdConvert},
@@ -67,7 +67,9 @@ void PrintHelp()
         std::printf("  %s %s\n      %s\n", c.sName, c.sArguments, c.sPurpose);
     std::printf("Separators are written as in the options: a character, CR, LF or 0x and two hex digits.\n"
                 "--home DIR (or ORRINDALE_HOME) keeps definitions, settings and work files in DIR.\n"
-                "--yes answers every question with Yes; otherwise Yes/No questions get No.\n");
+                "--yes answers every question with Yes; otherwise Yes/No questions get No.\n"
+                "--type auto takes the definition of the file's transaction sets: the implementation guide\n"
+                "named in GS08, else the standard set of ST01; FreeForm for none or several.\n");
 }
 
 int Dispatch(const CliArgs& args)

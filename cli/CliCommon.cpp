@@ -4,6 +4,8 @@
 
 #include "app/modGlobals.h"
 #include "app/modMain.h"
+#include "edi/modDocType.h"
+#include "schema/clsDefFiles.h"
 
 namespace orr {
 
@@ -43,6 +45,20 @@ CliArgs gfParseCliArgs(int argc, char** argv)
         }
     }
     return args;
+}
+
+std::string gfCliDocType(const std::string& sOption, const std::string& sFile, SepCode nDelimiter,
+                         SepCode nSelimiter)
+{
+    if (sOption != "auto")
+        return sOption;
+    std::vector<std::string> entries;
+    if (gDefFiles)
+        gDefFiles->GetEdiDefFiles(entries);
+    const std::string sType = gfAutoDocType(gfScanTransactionSets(sFile, nDelimiter, nSelimiter),
+                                            gfDocTypes(entries), gConfig->FreeFormDocType);
+    std::fprintf(stderr, "info: type %s\n", sType.c_str());
+    return sType;
 }
 
 CliSession::CliSession(const CliArgs& args)

@@ -36,6 +36,12 @@ inline const std::set<std::string> kCliFlags = {"--version", "--help", "--yes", 
 
 CliArgs gfParseCliArgs(int argc, char** argv);
 
+// The document type a --type option names: itself, or for "auto" the
+// definition that fits the file's transaction sets (ST01, GS08), which is
+// reported on stderr. Needs a started session.
+std::string gfCliDocType(const std::string& sOption, const std::string& sFile, SepCode nDelimiter,
+                         SepCode nSelimiter);
+
 class CliSession {
 public:
     explicit CliSession(const CliArgs& args);

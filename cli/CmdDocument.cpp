@@ -9,6 +9,7 @@
 #include "cli/CliCommands.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/clsTreeDSave.h"
+#include "edi/modConversion.h"
 #include "edi/modGuessEdi.h"
 #include "schema/modTreeDump.h"
 
@@ -46,9 +47,12 @@ bool gfCliLoadDocument(const CliArgs& args, EdiDocument& doc)
     const std::string sDelimiter = args.Option("--delimiter"), sSelimiter = args.Option("--selimiter");
     if ((sDelimiter.empty() || sSelimiter.empty()) && !gfGuessEdi(sFile, nDelimiter, nSelimiter))
         return false;
-    doc.SetSeparators(sDelimiter.empty() ? nDelimiter : clsConfig::S2N(sDelimiter),
-                      sSelimiter.empty() ? nSelimiter : clsConfig::S2N(sSelimiter));
-    if (!doc.LoadDefinition(sType))
+    if (!sDelimiter.empty())
+        nDelimiter = clsConfig::S2N(sDelimiter);
+    if (!sSelimiter.empty())
+        nSelimiter = clsConfig::S2N(sSelimiter);
+    doc.SetSeparators(nDelimiter, nSelimiter);
+    if (!doc.LoadDefinition(gfCliDocType(sType, sFile, nDelimiter, nSelimiter)))
         return false;
     const bool bOpen = doc.Open(sFile, EdiDocument::OpenMode::Batch);
     if (!doc.BuildErrorText().empty())
@@ -90,14 +94,21 @@ int gfCmdConvert(const CliArgs& args)
     RequireOutput(args);
     if (args.Option("--to-delimiter").empty() || args.Option("--to-selimiter").empty())
         throw UsageError("convert needs --to-delimiter X and --to-selimiter Y");
+    const SepCode nToDelimiter = clsConfig::S2N(args.Option("--to-delimiter"));
+    const SepCode nToSelimiter = clsConfig::S2N(args.Option("--to-selimiter"));
+    const ConversionPlan plan = gfPlanConversion(nToDelimiter, nToSelimiter, args.Flag("--crlf"));
+    if (!plan.bOk) {
+        std::fprintf(stderr, "error: %s\n", plan.sMessage.c_str());
+        return 1;
+    }
     CliSession session(args);
     EdiDocument doc;
     if (!session.Start() || !gfCliLoadDocument(args, doc))
         return 1;
     clsTreeDSave writer;
-    writer.SetDelimiter(clsConfig::S2N(args.Option("--to-delimiter")));
-    writer.SetSelimiter(clsConfig::S2N(args.Option("--to-selimiter")));
-    return writer.WriteX12(args.Option("-o"), doc.Root(), args.Flag("--crlf")) ? 0 : 1;
+    writer.SetDelimiter(nToDelimiter);
+    writer.SetSelimiter(nToSelimiter);
+    return writer.WriteX12(args.Option("-o"), doc.Root(), plan.bLineEnds) ? 0 : 1;
 }
 
 int gfCmdExport(const CliArgs& args)

@@ -107,10 +107,12 @@ bool clsTreeDNewTree::BuildTree(clsTree& docTree, const TreeNode& ndDoc, const T
                 AddNode(docTree, ndDoc, ndChild, sCode, sTag, "nullsegment", "nullsegment");
             }
         } else if (sType == "S" && sCode == "LS") {
-            if (!Required(ndChild))
-                continue;
             const std::string sLevel = gfSnodeGetAttr(ndChild, 'L');
             const char* sKind = sLevel == "0001" ? "X" : sLevel == "0002" ? "F" : sLevel == "0003" ? "T" : nullptr;
+            // The group's GS is optional (an interchange may hold only TA1
+            // segments), yet a new document always gets its envelope.
+            if (!sKind && !Required(ndChild))
+                continue;
             const std::string sTag = sKind ? gfDnodeNewTag(sKind, "", "0") : gfDnodeNewTag("Z", "LS", "0");
             const TreeNode nd =
                 AddNode(docTree, ndDoc, ndChild, gfSnodeGetAttr(ndChild, 'D'), sTag, "closeddata", "opendata");

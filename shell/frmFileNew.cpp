@@ -8,6 +8,7 @@
 #include "app/UiService.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "edi/modDocType.h"
 #include "schema/clsDefFiles.h"
 #include "shell/IconCache.h"
 
@@ -21,9 +22,7 @@ QString L1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetyp
 std::pair<std::string, std::string> frmFileNew::ParseEntry(const std::string& sEntry)
 {
     const auto nStar = sEntry.find('*');
-    const std::string sName = sEntry.substr(0, nStar);
-    // The middle of "DOC" + type + ".DEF".
-    std::string sType = sName.size() > 7 ? sName.substr(3, sName.size() - 7) : std::string();
+    const std::string sType = gfDocTypeOfEntry(sEntry.substr(0, nStar));
     std::string sDescription;
     if (nStar != std::string::npos) {
         const auto nNext = sEntry.find('*', nStar + 1);
@@ -45,12 +44,15 @@ frmFileNew::frmFileNew(bool bNewDocument, QWidget* parent) : QDialog(parent)
     lvcDetail->setObjectName(QStringLiteral("lvcDetail"));
     lvcDetail->setModel(mModel);
     lvcDetail->setRootIsDecorated(false);
+    // Name and Description each take half the width, whatever the window's size.
+    lvcDetail->header()->setSectionResizeMode(QHeaderView::Stretch);
     lvcDetail->setSelectionModel(lvc->selectionModel());  // one selection whatever the look
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(lvc), static_cast<QAbstractItemView*>(lvcDetail)}) {
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         connect(view, &QAbstractItemView::doubleClicked, this, [this] { CmdOkClick(); });
     }
+    lvc->setResizeMode(QListView::Adjust);  // icons flow into rows as wide as the list
     mViews = new QStackedWidget(this);
     mViews->addWidget(lvc);
     mViews->addWidget(lvcDetail);
@@ -97,7 +99,7 @@ frmFileNew::frmFileNew(bool bNewDocument, QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tbr);
     layout->addLayout(body);
-    resize(560, 360);
+    resize(640, 440);
 
     Load();
 }
@@ -126,15 +128,16 @@ void frmFileNew::Load()
 void frmFileNew::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    lvcDetail->header()->resizeSection(0, lvcDetail->viewport()->width() / 2);
     mViews->currentWidget()->setFocus();
+    ShowCurrent();
 }
 
 void frmFileNew::TbrButtonClick(const QString& sKey)
 {
     if (sKey == QLatin1String("large") || sKey == QLatin1String("small")) {
         const bool bLarge = sKey == QLatin1String("large");
-        lvc->setViewMode(QListView::IconMode);
+        // Small icons keep their names beside them, as in a list laid out in rows.
+        lvc->setViewMode(bLarge ? QListView::IconMode : QListView::ListMode);
         lvc->setIconSize(bLarge ? QSize(32, 32) : QSize(16, 16));
         lvc->setGridSize(bLarge ? QSize(96, 64) : QSize(120, 24));
         lvc->setFlow(QListView::LeftToRight);  // rows from the top
@@ -151,6 +154,13 @@ void frmFileNew::TbrButtonClick(const QString& sKey)
     } else if (sKey == QLatin1String("detail")) {
         mViews->setCurrentWidget(lvcDetail);
     }
+    ShowCurrent();
+}
+
+void frmFileNew::ShowCurrent()
+{
+    if (const QModelIndex index = lvc->currentIndex(); index.isValid())
+        static_cast<QAbstractItemView*>(mViews->currentWidget())->scrollTo(index);
 }
 
 QString frmFileNew::SelectedType() const
@@ -159,6 +169,18 @@ QString frmFileNew::SelectedType() const
     for (const QModelIndex& index : lvc->selectionModel()->selectedIndexes())
         return index.siblingAtColumn(0).data().toString();
     return {};
+}
+
+void frmFileNew::Preselect(const QString& sType)
+{
+    for (int row = 0; row < mModel->rowCount(); ++row) {
+        const QModelIndex index = mModel->index(row, 0);
+        if (index.data().toString().compare(sType, Qt::CaseInsensitive) == 0) {
+            lvc->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            ShowCurrent();
+            return;
+        }
+    }
 }
 
 void frmFileNew::CmdOkClick()

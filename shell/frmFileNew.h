@@ -32,6 +32,9 @@ public:
         std::int16_t nOption = 1;  // 1 default content, 2 empty
     };
     const std::optional<Choice>& Chosen() const { return mChosen; }
+    // Selects the type named sType (any case) and shows it; nothing when the
+    // list has no such type.
+    void Preselect(const QString& sType);
 
     QStandardItemModel* mModel;  // the types: "Name" and "Description"
     QListView* lvc;              // icons and list
@@ -53,6 +56,9 @@ protected:
 private:
     void Load();
     void CmdOkClick();
+    // Scrolls the current look to the current item.
+    void ShowCurrent();
+
     std::optional<Choice> mChosen;
 };
 

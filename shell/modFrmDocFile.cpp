@@ -8,6 +8,8 @@
 
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "edi/modDocType.h"
+#include "schema/clsDefFiles.h"
 #include "shell/frmFileNew.h"
 
 namespace orr {
@@ -74,6 +76,12 @@ std::string gfFilePath(const std::string& sPath)
 void gfChooseDocType(const std::string& sFileName, std::string& sTypeName, std::int16_t& nOption)
 {
     frmFileNew dlg(sFileName.empty(), QtUi::DialogParent());
+    if (!sFileName.empty() && gDefFiles) {
+        // The definition that fits the file's transaction sets; the user confirms it.
+        std::vector<std::string> entries;
+        gDefFiles->GetEdiDefFiles(entries);
+        dlg.Preselect(QString::fromStdString(gfGuessDocType(sFileName, gfDocTypes(entries), gConfig->FreeFormDocType)));
+    }
     dlg.exec();
     sTypeName = dlg.Chosen() ? dlg.Chosen()->sType : std::string();
     nOption = dlg.Chosen() ? dlg.Chosen()->nOption : std::int16_t(1);

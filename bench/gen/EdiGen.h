@@ -5,7 +5,7 @@
 // (005010X222A1) with billing provider, subscriber and patient HL levels,
 // claims and service lines. The output is a pure function of type, size and
 // seed (its own random generator, no library randomness), valid against
-// data/definitions/doc850.def and doc837P.def, with correct segment counts
+// data/definitions/doc850.def and doc837P_X222A1.def, with correct segment counts
 // and control numbers.
 //
 // Header-only, so that a test can build it without the benchmark targets.
@@ -38,6 +38,11 @@ public:
     using Sink = std::function<void(std::string_view)>;
 
     static bool KnownType(std::string_view sType) { return sType == "850" || sType == "837P"; }
+    // The document definition a generated type follows.
+    static std::string DefinitionType(std::string_view sType)
+    {
+        return sType == "837P" ? "837P_X222A1" : std::string(sType);
+    }
 
     // Writes a whole document to sink; false for an unknown type.
     static bool Generate(const GenOptions& o, const Sink& sink, GenStats* pStats = nullptr)

@@ -72,7 +72,7 @@ void Open(benchmark::State& state, const std::string& sType)
     const Document& d = gDocs[sType];
     clsTree schema;
     clsTreeS schemaBuilder;
-    schemaBuilder.Build(schema, sType);
+    schemaBuilder.Build(schema, bench::EdiGen::DefinitionType(sType));
     std::size_t nNodes = 0;
     for (auto _ : state) {
         auto doc = std::make_unique<clsTree>();
@@ -96,7 +96,7 @@ void Write(benchmark::State& state, const std::string& sType)
     const Document& d = gDocs[sType];
     clsTree schema, doc;
     clsTreeS schemaBuilder;
-    schemaBuilder.Build(schema, sType);
+    schemaBuilder.Build(schema, bench::EdiGen::DefinitionType(sType));
     clsTreeD builder;
     builder.SetDelimiter('*');
     builder.SetSelimiter('~');

@@ -41,8 +41,9 @@ TEST(CliDetect, PrintsTheSeparatorsInNotation)
         {kIsa + "\r\nGS*PO*S*R\r\n", "delimiter=* selimiter=CR\n"},
         {kIsa + "\nGS*PO*S*R\n", "delimiter=* selimiter=LF\n"},
         {"\xEF\xBB\xBF" + kIsa + "~GS*PO~", "delimiter=* selimiter=~\n"},
-        {"\r\n\r\nST|850|0001\x15" "BEG|00\x15", "delimiter=| selimiter=0x15\n"},
-        {"GS+PO+S+R+20230101+1200+1+X+004010'ST+850'", "delimiter=+ selimiter='\n"},
+        {"\r\n\r\nST|850|0001\x15" "BEG|00\x15", "delimiter=| selimiter=0x15\nST01=850 GS08= sets=1\n"},
+        {"GS+PO+S+R+20230101+1200+1+X+004010'ST+850'ST+850'GS+IN+S+R+20230101+1200+2+X+004010VICS'ST+810'",
+         "delimiter=+ selimiter='\nST01=850 GS08=004010 sets=2\nST01=810 GS08=004010VICS sets=1\n"},
     };
     for (const auto& c : cases) {
         const std::string sFile = f.File("in.edi", c.sText);

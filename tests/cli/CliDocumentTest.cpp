@@ -49,6 +49,22 @@ TEST(CliDocument, TreeValidateConvertExport)
         converted += c == '~' ? std::string("\x15") : c == '\n' ? std::string("\r\n") : std::string(1, c);
     EXPECT_EQ(TestEnv::ReadFile(env.Path("out.edi")), converted);
 
+    // Terminator 0 (line ends terminate segments): every segment ends with CR LF, so the
+    // result reads back. Separators that could not be told apart are refused.
+    r = RunCli(pre + "convert " + in + " --type T1 --to-delimiter '|' --to-selimiter 0x00 -o " + env.Path("lines.edi"));
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    std::string lines = expected;
+    lines.erase(std::remove(lines.begin(), lines.end(), '~'), lines.end());
+    std::string crlf;
+    for (char c : lines)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(TestEnv::ReadFile(env.Path("lines.edi")), crlf);
+    EXPECT_EQ(RunCli(pre + "tree " + env.Path("lines.edi") + " --type T1").nExit, 0);
+    r = RunCli(pre + "convert " + in + " --type T1 --to-delimiter '~' --to-selimiter '~' -o " + env.Path("x.edi"));
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(r.sErr, "error: The data element separator and the segment terminator must differ.\n");
+    EXPECT_FALSE(std::filesystem::exists(env.Path("x.edi")));
+
     r = RunCli(pre + "export " + in + " --type T1 --separator tab -o " + env.Path("out.txt"));
     ASSERT_EQ(r.nExit, 0) << r.sErr;
     EXPECT_NE(TestEnv::ReadFile(env.Path("out.txt")).find("\r\nN1\tST:X\tShip Here\r\n"), std::string::npos);
@@ -57,6 +73,23 @@ TEST(CliDocument, TreeValidateConvertExport)
     r = RunCli(pre + "export " + in + " --type T1 --separator comma -o " + in);
     EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(TestEnv::ReadFile(in), test::kValidT1);
+}
+
+// --type auto with the shipped definitions: the guide of GS08, else the standard set of ST01.
+TEST(CliDocument, AutoTypeFromTheFirstTransactionSet)
+{
+    TestEnv env;
+    const std::string pre = "--home " + test::MakeCliHome(env.Path("home")) + " ";
+    const std::string sExamples = std::string(ORRINDALE_SOURCE_DIR) + "/examples/";
+    auto r = RunCli(pre + "tree " + sExamples + "837P_X222A1-professional-claim.edi --type auto");
+    EXPECT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_EQ(r.sErr, "info: type 837P_X222A1\n");
+    r = RunCli(pre + "validate " + sExamples + "FreeForm-two-interchanges.edi --type auto");
+    EXPECT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_EQ(r.sErr.rfind("info: type FreeForm\n", 0), 0u) << "940, 850 and 999 sets: " << r.sErr;
+    r = RunCli(pre + "validate " + sExamples + "856-ship-notice.edi --type auto");
+    EXPECT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_EQ(r.sOut, "Document is valid.\n");
 }
 
 TEST(CliDocument, FailuresAndUsage)

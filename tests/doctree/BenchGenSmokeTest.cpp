@@ -76,7 +76,7 @@ TEST_F(BenchGen, GeneratedDocumentsOpenValidateAndSaveUnchanged)
         EXPECT_EQ(nSelimiter, SepCode('~'));
         EdiDocument doc;
         doc.SetSeparators(nDelimiter, nSelimiter);
-        ASSERT_TRUE(doc.LoadDefinition(sType));
+        ASSERT_TRUE(doc.LoadDefinition(bench::EdiGen::DefinitionType(sType)));
         ASSERT_TRUE(doc.Open(sFile, EdiDocument::OpenMode::Batch));
         EXPECT_EQ(doc.BuildError(), clsTreeD::kOk) << doc.BuildErrorText();
         EXPECT_GT(doc.BuildSegments(), 1000u);

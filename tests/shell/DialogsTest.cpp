@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QHeaderView>
 #include <QFileInfo>
 #include <QTest>
 
@@ -54,9 +55,17 @@ TEST(DocTypeDialog, ListsTypesAndReturnsTheChoice)
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(gConfig->sReturn1, "untouched");
 
-    // The details look shares the selection.
+    // The details look shares the selection; Name and Description each take half the width,
+    // also after a resize.
     dlg.TbrButtonClick(QStringLiteral("detail"));
     EXPECT_EQ(dlg.mViews->currentWidget(), dlg.lvcDetail);
+    for (int nWidth : {640, 900}) {
+        dlg.resize(nWidth, 440);
+        QApplication::processEvents();
+        const int nHalf = dlg.lvcDetail->viewport()->width() / 2;
+        EXPECT_NEAR(dlg.lvcDetail->header()->sectionSize(0), nHalf, 1);
+        EXPECT_NEAR(dlg.lvcDetail->header()->sectionSize(1), nHalf, 1);
+    }
     dlg.lvcDetail->setCurrentIndex(dlg.mModel->index(1, 0));
     dlg.TbrButtonClick(QStringLiteral("list"));
     EXPECT_EQ(dlg.lvc->viewMode(), QListView::ListMode);
@@ -87,6 +96,32 @@ TEST(DocTypeDialog, ListsTypesAndReturnsTheChoice)
     emit twice.lvc->doubleClicked(twice.mModel->index(0, 0));
     EXPECT_EQ(gConfig->sReturn1, "810");
     EXPECT_EQ(gConfig->nChosenIndex, 1);
+}
+
+TEST(DocTypeDialog, PreselectsTheTypeThatFitsTheFile)
+{
+    ShellEnv env;
+    const std::string sFile = env.Path("invoice.edi");
+    TestEnv::WriteFile(sFile, "ISA*00*          *00*          *ZZ*S              *ZZ*R              *240115*1030*U*"
+                              "00401*000000001*0*T*:~GS*IN*S*R*20240115*1030*1*X*004010~ST*810*0001~BIG*20240115~");
+    QString sShown;
+    test::WhenModal<frmFileNew>([&sShown](frmFileNew* dlg) {
+        sShown = dlg->SelectedType();
+        dlg->TbrButtonClick(QStringLiteral("detail"));
+        QTest::mouseClick(dlg->cmdOk, Qt::LeftButton);
+    });
+    std::string sType;
+    std::int16_t nOption = 0;
+    gfChooseDocType(sFile, sType, nOption);
+    EXPECT_EQ(sShown, QStringLiteral("810"));
+    EXPECT_EQ(sType, "810");
+
+    // A set without definition: nothing preselected (FreeForm is not in this list either).
+    frmFileNew dlg(false);
+    dlg.Preselect(QStringLiteral("FreeForm"));
+    EXPECT_FALSE(dlg.lvc->selectionModel()->hasSelection());
+    dlg.Preselect(QStringLiteral("850"));
+    EXPECT_EQ(dlg.SelectedType(), QStringLiteral("850"));
 }
 
 TEST(DocTypeDialog, WithoutDefinitionsOnlyCancelIsLeft)

@@ -15,11 +15,15 @@ Python 3 standard library only. See README.md.
 
 import argparse
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
+import eddysrc  # noqa: E402
 import envelope  # noqa: E402
 import pyx12src  # noqa: E402
 import retailsrc  # noqa: E402
@@ -29,29 +33,62 @@ REPO = os.path.normpath(os.path.join(HERE, "..", ".."))
 DEFAULT_X12REF = os.path.normpath(os.path.join(REPO, "..", "shared", "x12ref"))
 DEFAULT_OUT = os.path.join(REPO, "data", "definitions")
 
-# type, source kind, source file (relative to x12ref), version label, description (DESCRIPTION line)
-HIPAA = [
-    ("270", "pyx12/pr30-5010-270-271/270.5010.X279.A1.xml", "005010X279A1",
-     "270 HIPAA eligibility inquiry (005010X279A1)", [], "HS"),
-    ("271", "pyx12/pr30-5010-270-271/271.5010.X279.A1.xml", "005010X279A1",
-     "271 HIPAA eligibility response (005010X279A1)", [pyx12src.patch_271_ls_le], "HB"),
-    ("277", "pyx12/map/277.5010.X212.xml", "005010X212",
-     "277 HIPAA claim status response (005010X212)", [], "HN"),
-    ("820", "pyx12/map/820.5010.X218.xml", "005010X218",
-     "820 HIPAA premium payment (005010X218)", [], "RA"),
-    ("834", "pyx12/map/834.5010.X220.A1.xml", "005010X220A1",
-     "834 HIPAA benefit enrollment (005010X220A1)", [], "BE"),
-    ("835", "pyx12/map/835.5010.X221.A1.xml", "005010X221A1",
-     "835 HIPAA claim payment/advice (005010X221A1)", [], "HP"),
-    ("837I", "pyx12/map/837Q3.I.5010.X223.A1.xml", "005010X223A2",
-     "837I HIPAA institutional claim (005010X223A2)", [], "HC"),
-    ("837P", "pyx12/map/837.5010.X222.A1.xml", "005010X222A1",
-     "837P HIPAA professional claim (005010X222A1)", [], "HC"),
-    ("999", "pyx12/map/999.5010X231.A1.xml", "005010X231A1",
-     "999 Implementation acknowledgment (005010X231A1)", [], "FA"),
+# Implementation guides: type, pyx12 map (relative to x12ref), guide (GS08), description
+# (DESCRIPTION line), corrections. A guide's type is its set (with the claim kind for 837 and
+# the response for 278) and its guide suffix, so the standard sets keep their plain numbers.
+GUIDES = [
+    ("270_X279A1", "pyx12/pr30-5010-270-271/270.5010.X279.A1.xml", "005010X279A1",
+     "270 HIPAA eligibility inquiry (005010X279A1)", []),
+    ("271_X279A1", "pyx12/pr30-5010-270-271/271.5010.X279.A1.xml", "005010X279A1",
+     "271 HIPAA eligibility response (005010X279A1)", [pyx12src.patch_271_ls_le]),
+    ("277_X212", "pyx12/map/277.5010.X212.xml", "005010X212",
+     "277 HIPAA claim status response (005010X212)", []),
+    ("277CA_X214", "pyx12/map/277.5010.X214.xml", "005010X214",
+     "277CA HIPAA claim acknowledgment (005010X214)", []),
+    ("820_X218", "pyx12/map/820.5010.X218.xml", "005010X218",
+     "820 HIPAA premium payment (005010X218)", []),
+    ("834_X220A1", "pyx12/map/834.5010.X220.A1.xml", "005010X220A1",
+     "834 HIPAA benefit enrollment (005010X220A1)", []),
+    ("835_X221A1", "pyx12/map/835.5010.X221.A1.xml", "005010X221A1",
+     "835 HIPAA claim payment/advice (005010X221A1)", []),
+    ("837I_X223A2", "pyx12/map/837Q3.I.5010.X223.A1.xml", "005010X223A2",
+     "837I HIPAA institutional claim (005010X223A2)", []),
+    ("837P_X222A1", "pyx12/map/837.5010.X222.A1.xml", "005010X222A1",
+     "837P HIPAA professional claim (005010X222A1)", []),
+    ("999_X231A1", "pyx12/map/999.5010X231.A1.xml", "005010X231A1",
+     "999 Implementation acknowledgment (005010X231A1)", []),
+    ("270_X092A1", "pyx12/map/270.4010.X092.A1.xml", "004010X092A1",
+     "270 HIPAA eligibility inquiry (004010X092A1)", []),
+    ("271_X092A1", "pyx12/map/271.4010.X092.A1.xml", "004010X092A1",
+     "271 HIPAA eligibility response (004010X092A1)", []),
+    ("276_X093A1", "pyx12/map/276.4010.X093.A1.xml", "004010X093A1",
+     "276 HIPAA claim status request (004010X093A1)", []),
+    ("277_X093A1", "pyx12/map/277.4010.X093.A1.xml", "004010X093A1",
+     "277 HIPAA claim status response (004010X093A1)", []),
+    ("277U_X070", "pyx12/map/277U.4010.X070.xml", "004010X070",
+     "277U HIPAA unsolicited claim status (004010X070)", []),
+    ("278_X094A1", "pyx12/map/278.4010.X094.A1.xml", "004010X094A1",
+     "278 HIPAA services review request (004010X094A1)", []),
+    ("278R_X094A1", "pyx12/map/278.4010.X094.27.A1.xml", "004010X094A1",
+     "278 HIPAA services review response (004010X094A1)", []),
+    ("820_X061A1", "pyx12/map/820.4010.X061.A1.xml", "004010X061A1",
+     "820 HIPAA premium payment (004010X061A1)", []),
+    ("834_X095A1", "pyx12/map/834.4010.X095.A1.xml", "004010X095A1",
+     "834 HIPAA benefit enrollment (004010X095A1)", []),
+    ("835_X091A1", "pyx12/map/835.4010.X091.A1.xml", "004010X091A1",
+     "835 HIPAA claim payment/advice (004010X091A1)", []),
+    ("837D_X097A1", "pyx12/map/837.4010.X097.A1.xml", "004010X097A1",
+     "837D HIPAA dental claim (004010X097A1)", []),
+    ("837I_X096A1", "pyx12/map/837.4010.X096.A1.xml", "004010X096A1",
+     "837I HIPAA institutional claim (004010X096A1)", []),
+    ("837P_X098A1", "pyx12/map/837.4010.X098.A1.xml", "004010X098A1",
+     "837P HIPAA professional claim (004010X098A1)", []),
 ]
 
 FREEFORM_DESCRIPTION = "Free form: any X12 interchange, segment by segment"
+
+# characters of a container entry's "name*description" field
+CONTAINER_NAME_FIELD = 80
 
 HEADER = """; {title}
 ; Generated by tools/defgen from {source}.
@@ -78,45 +115,67 @@ def doc_lines(description, title, source, body, open_file, close_file, prefix=No
     return out
 
 
+def envelope_files(x12ref, dataele):
+    """The 004010 and 005010 envelopes (included files) and the free-form definition."""
+    control = os.path.join(x12ref, "pyx12/map/x12.control.%s.xml")
+    rules = os.path.join(x12ref, "oboe/x12.envelope.xml")
+    env5010 = envelope.Envelope(control % "00501", os.path.join(x12ref, "pyx12/map/837.5010.X222.A1.xml"), dataele,
+                                False, "005010", rules)
+    env4010 = envelope.Envelope(control % "00401", os.path.join(x12ref, "pyx12/map/997.4010.xml"), dataele, True,
+                                "004010", rules)
+    src_env = "pyx12 x12.control.00401.xml / x12.control.00501.xml (BSD-3-Clause), OBOE x12.envelope.xml " \
+              "(Apache-2.0)"
+    files = {}
+    for version, env in (("4010", env4010), ("5010", env5010)):
+        full = "004010" if version == "4010" else "005010"
+        files["envopen%s.def" % version] = [
+            "; Envelope opening of an X12 %s document definition (ISA, ISB, ISE, TA1, GS, ST)." % full,
+            "; Generated by tools/defgen from " + src_env + ". Included with FILE."] + env.opening()
+        files["envclose%s.def" % version] = [
+            "; Envelope closing of an X12 %s document definition (SE, GE, IEA)." % full,
+            "; Generated by tools/defgen. Included with FILE."] + env.closing()
+    files["docFreeForm.def"] = ["???*DESCRIPTION*" + FREEFORM_DESCRIPTION] + HEADER.format(
+        title="Free-form definition: every interchange opens against it.",
+        source=src_env + " for the envelope").split("\n") + envelope.freeform(env5010)
+    return files
+
+
+def fitting(doctype, description):
+    """The description cut so that "doc<type>.def*<description>" fits a container entry."""
+    room = CONTAINER_NAME_FIELD - len("doc%s.def*" % doctype)
+    return description if len(description) <= room else description[:room - 3].rstrip() + "..."
+
+
 def generate(x12ref, out_dir):
     os.makedirs(out_dir, exist_ok=True)
     for name in os.listdir(out_dir):
         if name.lower().endswith(".def"):
             os.remove(os.path.join(out_dir, name))
     dataele = pyx12src.DataElements(os.path.join(x12ref, "pyx12/map/dataele.xml"))
-    env5010 = envelope.Envelope(os.path.join(x12ref, "pyx12/map/x12.control.00501.xml"),
-                                os.path.join(x12ref, "pyx12/map/837.5010.X222.A1.xml"), dataele, False, "005010")
-    env4010 = envelope.Envelope(os.path.join(x12ref, "pyx12/map/x12.control.00401.xml"),
-                                os.path.join(x12ref, "pyx12/map/997.4010.xml"), dataele, True, "004010")
-    files = {}
-    src_env = "pyx12 x12.control.00401.xml / x12.control.00501.xml (BSD-3-Clause)"
-    files["envopen4010.def"] = ["; Envelope opening of an X12 004010 document definition (ISA, GS, ST).",
-                                "; Generated by tools/defgen from " + src_env + ". Included with FILE."] \
-        + env4010.opening()
-    files["envclose4010.def"] = ["; Envelope closing of an X12 004010 document definition (SE, GE, IEA).",
-                                 "; Generated by tools/defgen. Included with FILE."] + env4010.closing()
-    files["envopen5010.def"] = ["; Envelope opening of an X12 005010 document definition (ISA, GS, ST).",
-                                "; Generated by tools/defgen from " + src_env + ". Included with FILE."] \
-        + env5010.opening()
-    files["envclose5010.def"] = ["; Envelope closing of an X12 005010 document definition (SE, GE, IEA).",
-                                 "; Generated by tools/defgen. Included with FILE."] + env5010.closing()
+    files = envelope_files(x12ref, dataele)
 
-    files["docFreeForm.def"] = ["???*DESCRIPTION*" + FREEFORM_DESCRIPTION] + HEADER.format(
-        title="Free-form definition: every interchange opens against it.",
-        source=src_env + " for the envelope").split("\n") + envelope.freeform(env5010)
-
-    for doctype, src, version, description, patches, _fid in HIPAA:
+    for doctype, src, guide, description, patches in GUIDES:
         reader = pyx12src.MapReader(os.path.join(x12ref, src), dataele, patches)
         body = reader.transaction_body()
-        title = "%s, implementation guide %s" % (description, version)
+        title = "%s, implementation guide %s" % (description, guide)
+        version = "4010" if guide.startswith("004010") else "5010"
         files["doc%s.def" % doctype] = doc_lines(description, title, "pyx12 " + src.split("/")[-1] +
-                                                 " (BSD-3-Clause)", body, "envopen5010.def", "envclose5010.def")
+                                                 " (BSD-3-Clause)", body, "envopen%s.def" % version,
+                                                 "envclose%s.def" % version)
 
     retail = retailsrc.Retail(x12ref, HERE)
     for doctype, description, title, source, body in retail.documents():
         files["doc%s.def" % doctype] = doc_lines(description, title, source, body, "envopen4010.def",
                                                  "envclose4010.def", prefix=retailsrc.PREFIX)
-    files.update(retail.segment_files())
+    eddy = eddysrc.Eddy(x12ref, retail)
+    for code in eddy.sets():
+        description = fitting(code, "%s %s (X12 standard)" % (code, eddy.name(code)))
+        title = "%s %s, X12 standard segment table (not an implementation guide)" % (code, eddy.name(code))
+        files["doc%s.def" % code] = doc_lines(description, title, "eddy segments-by-transaction-set/%s.tsv (MIT) "
+                                              "and the 004010 segment dictionary (see SOURCES.md)" % code,
+                                              eddy.body(code), "envopen4010.def", "envclose4010.def",
+                                              prefix=retailsrc.PREFIX)
+    files.update(retail.segment_files(eddy.used))
 
     for name, lines in sorted(files.items()):
         write_def(os.path.join(out_dir, name), lines)
@@ -254,6 +313,10 @@ def check(defs, example_dirs, invalid_dir, verbose=False):
             doctype = example_type(fname)
             if not doctype or fname.lower().endswith(".md"):
                 continue
+            if doctype not in trees:
+                print("INVALID %s: no definition %s" % (fname, doctype))
+                ok = False
+                continue
             m = schemasim.match_file(trees[doctype], path)
             if m.nError == 0:
                 print("INVALID %s opens with nError 0 against %s" % (fname, doctype))
@@ -262,6 +325,40 @@ def check(defs, example_dirs, invalid_dir, verbose=False):
                 print("invalid %-28s as %-8s nError %d: %s" % (fname, doctype, m.nError,
                                                                  m.sError.replace("\r\n", " | ")))
     print("check: %s" % ("all good" if ok else "PROBLEMS"))
+    return ok
+
+
+def check_with_program(cli, defs, example_dirs):
+    """The program itself: `orrindale-cli schema T` builds every definition without a message,
+    and `orrindale-cli tree FILE --type T` opens every example of T with error code 0."""
+    home = tempfile.mkdtemp(prefix="defgen-check-")
+    ok = True
+    try:
+        def run(*args):
+            return subprocess.run([cli, "--home", home] + list(args), capture_output=True, text=True)
+        packed = run("pack", defs, "-o", os.path.join(home, "EdiDef.bin"))
+        if packed.returncode != 0:
+            print("PROGRAM pack failed: %s" % packed.stderr.strip())
+            return False
+        types = [name[3:-4] for name in schemasim.DefStore(defs).documents()]
+        for doctype in types:
+            r = run("schema", doctype)
+            if r.returncode != 0 or r.stderr.strip():
+                print("PROGRAM schema %s: exit %d %s" % (doctype, r.returncode, r.stderr.strip()))
+                ok = False
+        for folder in example_dirs:
+            for fname in sorted(os.listdir(folder)) if os.path.isdir(folder) else []:
+                doctype = example_type(fname)
+                if not fname.endswith(".edi") or doctype not in types:
+                    continue
+                r = run("tree", os.path.join(folder, fname), "--type", doctype)
+                if r.returncode != 0:
+                    print("PROGRAM tree %s --type %s: exit %d %s" % (fname, doctype, r.returncode,
+                                                                     r.stderr.strip()))
+                    ok = False
+        print("program check (%s): %d definitions" % (cli, len(types)))
+    finally:
+        shutil.rmtree(home, ignore_errors=True)
     return ok
 
 
@@ -341,7 +438,10 @@ def main():
     g.add_argument("--out", default=DEFAULT_OUT)
     c = sub.add_parser("check")
     c.add_argument("--defs", default=DEFAULT_OUT)
-    c.add_argument("--examples", nargs="*", default=[os.path.join(REPO, "examples")])
+    c.add_argument("--examples", nargs="*", default=[os.path.join(REPO, "examples"),
+                                                     os.path.join(REPO, "tests", "data", "library")])
+    c.add_argument("--cli", default=os.path.join(REPO, "build", "bin", "orrindale-cli"),
+                   help="orrindale-cli to check with as well (skipped when it does not exist)")
     c.add_argument("--invalid", default=os.path.join(REPO, "tests", "data", "invalid"))
     c.add_argument("-v", "--verbose", action="store_true")
     x = sub.add_parser("crosscheck")
@@ -353,9 +453,16 @@ def main():
     if args.cmd == "generate":
         generate(args.x12ref, args.out)
     elif args.cmd == "check":
-        sys.exit(0 if check(args.defs, args.examples, args.invalid, args.verbose) else 1)
+        ok = check(args.defs, args.examples, args.invalid, args.verbose)
+        if os.path.exists(args.cli):
+            ok = check_with_program(args.cli, args.defs, args.examples) and ok
+        else:
+            print("program check skipped: no %s (build it first)" % args.cli)
+        sys.exit(0 if ok else 1)
     elif args.cmd == "crosscheck":
-        retailsrc.Retail(args.x12ref, HERE).crosscheck()
+        retail = retailsrc.Retail(args.x12ref, HERE)
+        retail.crosscheck()
+        eddysrc.crosscheck(eddysrc.Eddy(args.x12ref, retail), args.x12ref)
     elif args.cmd == "tree":
         print_tree(args.defs, args.type)
 

@@ -1,14 +1,17 @@
-"""Interchange, group and transaction envelopes, from pyx12's X12 control maps (BSD-3-Clause).
+"""Interchange, group and transaction envelopes, from pyx12's X12 control maps (BSD-3-Clause)
+and OBOE's envelope rules (Apache-2.0, for ISB and ISE).
 
 The program's document tree builder needs this shape, so every document definition
-gets it: root > loop L0001 (ISA, loop L0002 (GS, loop L0003 (ST, body, SE), GE), IEA).
-The envelope loops repeat (a file may hold several interchanges, groups and transactions).
+gets it: root > loop L0001 (ISA, ISB, ISE, TA1, loop L0002 (GS, loop L0003 (ST, body, SE), GE),
+IEA). The envelope loops repeat (a file may hold several interchanges, groups and transactions).
+ISB, ISE and TA1 are optional, and so is the group loop: an interchange may carry nothing but
+TA1 acknowledgments, and the matching skips a loop only when its first segment is optional.
 """
 
 import copy
 import xml.etree.ElementTree as ET
 
-from deflib import FREEFORM_MAX, UNBOUNDED, clean
+from deflib import FREEFORM_MAX, UNBOUNDED, Element, Segment, clean
 from pyx12src import convert_segment
 
 ENVELOPE_LOOPS = {
@@ -20,12 +23,39 @@ ENVELOPE_LOOPS = {
 # usage in pyx12 maps (R/S) -> requirement vocabulary of a retail (standard) definition (M/O)
 TO_STANDARD = {"R": "M", "S": "O", "N": "N"}
 
+# optional segments of every envelope; GS is among them (see above)
+OPTIONAL = ("ISB", "ISE", "TA1", "GS")
+
+
+def _opening(segs):
+    out = [_loop_line("0001")] + segs["ISA"].lines()
+    for sid in ("ISB", "ISE", "TA1"):
+        out += segs[sid].lines()
+    out += [_loop_line("0002")] + segs["GS"].lines()
+    out += [_loop_line("0003")] + segs["ST"].lines()
+    return out
+
 
 def _segments(control_map, dataele):
     out = {}
     for seg in ET.parse(control_map).getroot().iter("segment"):
-        if seg.get("xid") in ("ISA", "GS", "GE", "IEA"):
+        if seg.get("xid") in ("ISA", "GS", "GE", "IEA", "TA1"):
             out[seg.get("xid")] = convert_segment(seg, dataele)
+    return out
+
+
+OBOE_NS = "{https://raw.githubusercontent.com/EDIandXML/OBOE/main/EDIRules.xsd}"
+
+
+def oboe_segments(envelope_rules, ids=("ISB", "ISE")):
+    """Segments of OBOE's x12.envelope.xml, elements with their M/O designators."""
+    out = {}
+    for seg in ET.parse(envelope_rules).getroot().iter(OBOE_NS + "segment"):
+        if seg.get("id") not in ids:
+            continue
+        elements = [Element(e.get("id"), e.get("sequence"), e.get("required"), e.get("type"), e.get("minLength"),
+                            e.get("maxLength"), e.get("name")) for e in seg.iter(OBOE_NS + "dataElement")]
+        out[seg.get("id")] = Segment(seg.get("id"), "O", "1", seg.get("name"), elements)
     return out
 
 
@@ -45,7 +75,7 @@ def _loop_line(level):
 class Envelope:
     """Opening and closing lines of one envelope flavour."""
 
-    def __init__(self, control_map, st_map, dataele, standard_vocabulary, version_label):
+    def __init__(self, control_map, st_map, dataele, standard_vocabulary, version_label, envelope_rules):
         self.segs = _segments(control_map, dataele)
         self.segs.update(_st_se(st_map, dataele))
         self.version_label = version_label
@@ -56,6 +86,14 @@ class Envelope:
             for e in seg.elements:
                 if standard_vocabulary:
                     e.req = TO_STANDARD[e.req]
+        optional = "O" if standard_vocabulary else "S"
+        self.segs.update(oboe_segments(envelope_rules))
+        for sid in OPTIONAL:
+            self.segs[sid].req = optional
+            if not standard_vocabulary:
+                for e in self.segs[sid].elements:
+                    e.req = {"M": "R", "O": "S"}.get(e.req, e.req)
+        self.segs["TA1"].maxuse = UNBOUNDED
         st = self.segs["ST"]
         # ST03 exists from 00403 on; a 004010 envelope has two ST elements
         if version_label == "004010":
@@ -68,17 +106,15 @@ class Envelope:
                 e.desc = "Interchange Control Standards Identifier"
             if e.pos == 16:
                 e.desc = "Component Element Separator"
-        names = {"ISA": "Interchange Control Header", "GS": "Functional Group Header",
+        names = {"ISA": "Interchange Control Header", "TA1": "Interchange Acknowledgment",
+                 "GS": "Functional Group Header",
                  "ST": "Transaction Set Header", "SE": "Transaction Set Trailer",
                  "GE": "Functional Group Trailer", "IEA": "Interchange Control Trailer"}
         for sid, name in names.items():
             self.segs[sid].desc = name
 
     def opening(self):
-        out = [_loop_line("0001")] + self.segs["ISA"].lines()
-        out += [_loop_line("0002")] + self.segs["GS"].lines()
-        out += [_loop_line("0003")] + self.segs["ST"].lines()
-        return out
+        return _opening(self.segs)
 
     def closing(self):
         out = self.segs["SE"].lines() + ["A??*LE"]
@@ -94,7 +130,7 @@ def freeform(env5010):
     matches any segment except the trailers SE, GE and IEA."""
     segs = copy.deepcopy(env5010.segs)
     for seg in segs.values():
-        seg.req = "M"
+        seg.req = "O" if seg.sid in OPTIONAL else "M"
         for e in seg.elements:
             e.req = TO_STANDARD[e.req]
     isa11 = [e for e in segs["ISA"].elements if e.pos == 11][0]
@@ -103,9 +139,7 @@ def freeform(env5010):
     st03 = [e for e in segs["ST"].elements if e.pos == 3]
     for e in st03:
         e.req = "O"
-    out = [_loop_line("0001")] + segs["ISA"].lines()
-    out += [_loop_line("0002")] + segs["GS"].lines()
-    out += [_loop_line("0003")] + segs["ST"].lines()
+    out = _opening(segs)
     out += ["XXX*0*O*%s*Any segment" % FREEFORM_MAX]
     out += segs["SE"].lines() + ["A??*LE"]
     out += segs["GE"].lines() + ["A??*LE"]

@@ -11,9 +11,14 @@ components, "^" for repetitions (005010) or "U" in ISA11 (004010).
 
 import argparse
 import os
+import re
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.normpath(os.path.join(HERE, "..", ".."))
+sys.path.insert(0, HERE)
+
+import schemasim  # noqa: E402
 
 DATE6, DATE8, TIME = "240115", "20240115", "1030"
 
@@ -24,10 +29,11 @@ def isa(version, control, sender="ORRINDALESEND", receiver="ORRINDALERECV", usag
         "", "", sender, receiver, DATE6, TIME, rep, version, control, usage)
 
 
-def interchange(control, version, groups):
+def interchange(control, version, groups, before_groups=()):
     """groups: list of (functional id, group control number, GS08, [transaction sets]);
-    a transaction set is (set id, control number, ST03 or None, [body segments])."""
-    segs = [isa(version, control)]
+    a transaction set is (set id, control number, ST03 or None, [body segments]);
+    before_groups: ISB, ISE and TA1 segments."""
+    segs = [isa(version, control)] + list(before_groups)
     for fid, gcn, gs08, sets in groups:
         segs.append("GS*%s*ORRSENDER*ORRRECEIVER*%s*%s*%d*X*%s" % (fid, DATE8, TIME, gcn, gs08))
         for sid, stcn, st03, body in sets:
@@ -486,6 +492,8 @@ B940 = [
 ]
 
 
+TA1_ACCEPTED = "TA1*000000101*%s*%s*A*000" % (DATE6, TIME)
+
 EXAMPLES = {
     "850-purchase-order.edi": lambda: text(r4010(101, "PO", "850", B850)),
     "810-invoice.edi": lambda: text(r4010(102, "IN", "810", B810)),
@@ -493,27 +501,36 @@ EXAMPLES = {
     "856-ship-notice.edi": lambda: text(r4010(104, "SH", "856", B856)),
     "860-po-change.edi": lambda: text(r4010(105, "PC", "860", B860)),
     "997-functional-ack.edi": lambda: text(r4010(106, "FA", "997", B997)),
-    "999-implementation-ack.edi": lambda: text(h5010(201, "FA", "999", "005010X231A1", B999)),
-    "270-eligibility-inquiry.edi": lambda: text(h5010(202, "HS", "270", "005010X279A1", B270)),
-    "271-eligibility-response.edi": lambda: text(h5010(203, "HB", "271", "005010X279A1", B271)),
-    "277-claim-status.edi": lambda: text(h5010(204, "HN", "277", "005010X212", B277)),
-    "820-premium-payment.edi": lambda: text(h5010(205, "RA", "820", "005010X218", B820)),
-    "834-enrollment.edi": lambda: text(h5010(206, "BE", "834", "005010X220A1", B834)),
-    "835-remittance.edi": lambda: text(h5010(207, "HP", "835", "005010X221A1", B835)),
-    "837P-professional-claim.edi": lambda: text(h5010(208, "HC", "837", "005010X222A1", B837P)),
-    "837I-institutional-claim.edi": lambda: text(h5010(209, "HC", "837", "005010X223A2", B837I)),
-    "837P-dependent-with-cob.edi": lambda: text(h5010(210, "HC", "837", "005010X222A1", B837P_COB)),
-    "835-two-claims.edi": lambda: text(h5010(211, "HP", "835", "005010X221A1", B835_TWO)),
-    "834-family.edi": lambda: text(h5010(212, "BE", "834", "005010X220A1", B834_FAMILY)),
+    "999_X231A1-implementation-ack.edi": lambda: text(h5010(201, "FA", "999", "005010X231A1", B999)),
+    "270_X279A1-eligibility-inquiry.edi": lambda: text(h5010(202, "HS", "270", "005010X279A1", B270)),
+    "271_X279A1-eligibility-response.edi": lambda: text(h5010(203, "HB", "271", "005010X279A1", B271)),
+    "277_X212-claim-status.edi": lambda: text(h5010(204, "HN", "277", "005010X212", B277)),
+    "820_X218-premium-payment.edi": lambda: text(h5010(205, "RA", "820", "005010X218", B820)),
+    "834_X220A1-enrollment.edi": lambda: text(h5010(206, "BE", "834", "005010X220A1", B834)),
+    "835_X221A1-remittance.edi": lambda: text(h5010(207, "HP", "835", "005010X221A1", B835)),
+    "837P_X222A1-professional-claim.edi": lambda: text(h5010(208, "HC", "837", "005010X222A1", B837P)),
+    "837I_X223A2-institutional-claim.edi": lambda: text(h5010(209, "HC", "837", "005010X223A2", B837I)),
+    "837P_X222A1-dependent-with-cob.edi": lambda: text(h5010(210, "HC", "837", "005010X222A1", B837P_COB)),
+    "835_X221A1-two-claims.edi": lambda: text(h5010(211, "HP", "835", "005010X221A1", B835_TWO)),
+    "834_X220A1-family.edi": lambda: text(h5010(212, "BE", "834", "005010X220A1", B834_FAMILY)),
     "856-pick-and-pack.edi": lambda: text(r4010(107, "SH", "856", B856_SOI)),
     "850-two-orders.edi": lambda: text(r4010(108, "PO", "850", B850, sets=2)),
-    # two interchanges: a 4010 group with two 940s (no definition ships for 940) and a 5010
-    # group holding an 850-like and a 999 transaction set
+    # two interchanges: a 4010 group with two 940s and a 5010 group holding an 850-like and a
+    # 999 transaction set
     "FreeForm-two-interchanges.edi": lambda: text(
         interchange(301, "00401", [("OW", 301, "004010", [("940", "0001", None, B940),
                                                            ("940", "0002", None, B940)])]),
         interchange(302, "00501", [("PO", 302, "005010", [("850", "0001", None, B850)]),
                                    ("FA", 303, "005010X231A1", [("999", "0001", "005010X231A1", B999)])])),
+    # interchange acknowledgments: one interchange of nothing but a TA1, one with grade of
+    # service and deferred delivery requests and a TA1 before its group
+    "FreeForm-interchange-acknowledgments.edi": lambda: text(
+        interchange(303, "00401", [], [TA1_ACCEPTED]),
+        interchange(304, "00401", [("FA", 304, "004010", [("997", "0001", None, B997)])],
+                    ["ISB*3", "ISE*240116*0800*ET", TA1_ACCEPTED])),
+    "997-after-interchange-ack.edi": lambda: text(
+        interchange(109, "00401", [("FA", 109, "004010", [("997", "0001", None, B997)])],
+                    ["ISB*3", "ISE*240116*0800*ET", TA1_ACCEPTED])),
 }
 
 
@@ -542,30 +559,106 @@ INVALID = [
      "BCH (mandatory) is missing; matching fails at REF"),
     ("997-missing-ak9.edi", lambda: text(r4010(907, "FA", "997", B997[:-1])),
      "AK9 (mandatory) is missing; matching fails at SE"),
-    ("999-missing-ik5.edi", lambda: text(h5010(908, "FA", "999", "005010X231A1", without(B999, 2))),
+    ("999_X231A1-missing-ik5.edi", lambda: text(h5010(908, "FA", "999", "005010X231A1", without(B999, 2))),
      "IK5 (required) of the first AK2 loop is missing; matching fails at the second AK2"),
-    ("270-no-subscriber-name.edi", lambda: text(h5010(909, "HS", "270", "005010X279A1", without(B270, 7))),
+    ("270_X279A1-no-subscriber-name.edi", lambda: text(h5010(909, "HS", "270", "005010X279A1", without(B270, 7))),
      "loop 2100C (NM1*IL, required) is missing; matching fails at DMG"),
-    ("271-unknown-level.edi", lambda: text(h5010(910, "HB", "271", "005010X279A1",
+    ("271_X279A1-unknown-level.edi", lambda: text(h5010(910, "HB", "271", "005010X279A1",
                                                   replaced(B271, 5, "HL*3*2*99*0"))),
      "HL03 99 is not a level of the guide; matching fails at that HL"),
-    ("277-missing-bht.edi", lambda: text(h5010(911, "HN", "277", "005010X212", B277[1:])),
+    ("277_X212-missing-bht.edi", lambda: text(h5010(911, "HN", "277", "005010X212", B277[1:])),
      "BHT (required) is missing; matching fails at the first HL"),
-    ("820-missing-bpr.edi", lambda: text(h5010(912, "RA", "820", "005010X218", B820[1:])),
+    ("820_X218-missing-bpr.edi", lambda: text(h5010(912, "RA", "820", "005010X218", B820[1:])),
      "BPR (required) is missing; matching fails at TRN"),
-    ("834-missing-ins.edi", lambda: text(h5010(913, "BE", "834", "005010X220A1", without(B834, 5))),
+    ("834_X220A1-missing-ins.edi", lambda: text(h5010(913, "BE", "834", "005010X220A1", without(B834, 5))),
      "INS (first segment of loop 2000, required) is missing; matching fails at REF*0F"),
-    ("835-missing-trn.edi", lambda: text(h5010(914, "HP", "835", "005010X221A1", without(B835, 1))),
+    ("835_X221A1-missing-trn.edi", lambda: text(h5010(914, "HP", "835", "005010X221A1", without(B835, 1))),
      "TRN (required) is missing; matching fails at DTM"),
-    ("837P-unknown-provider.edi", lambda: text(h5010(915, "HC", "837", "005010X222A1",
+    ("837P_X222A1-unknown-provider.edi", lambda: text(h5010(915, "HC", "837", "005010X222A1",
                                                       replaced(B837P, 5, "NM1*ZZ*2*ORRINDALE CLINIC*****XX*1234567893"))),
      "NM1*ZZ is no entity of loop 2010A; matching fails at that NM1"),
-    ("837I-missing-clm.edi", lambda: text(h5010(916, "HC", "837", "005010X223A2", without(B837I, 16))),
+    ("837I_X223A2-missing-clm.edi", lambda: text(h5010(916, "HC", "837", "005010X223A2", without(B837I, 16))),
      "CLM is missing, so the claim's DTP has no loop to go into; matching fails at that DTP"),
     ("FreeForm-missing-se.edi", lambda: text([s for s in r4010(917, "PO", "850", B850) if not s.startswith("SE*")]),
      "the transaction set has no SE (every other segment is accepted by the free-form definition); "
      "matching fails at GE"),
 ]
+
+
+# ---------------------------------------------------------------------------------------------
+# one document per definition without a hand-written example: every segment of the schema once,
+# every keyed loop and segment with a key code no earlier sibling has
+
+
+class EverySegment:
+    def __init__(self, tree):
+        self.tree = tree
+        self.segments = []
+        self.unreachable = []
+        self.hl = 0
+
+    def body(self):
+        x = self.tree.root.children[0]
+        t = [c for c in x.children if c.code == "LS"][0].children[1]
+        for child in t.children[1:-1]:  # between ST and SE
+            self._node(child, None)
+        return self.segments
+
+    def _node(self, node, key):
+        if node.kind == "R":
+            if node.code != "XXX":
+                self._segment(node.code, key)
+            return
+        if node.code == "LS":
+            for i, child in enumerate(node.children):
+                self._node(child, key if i == 0 else None)
+            return
+        y = 3 if node.code == "HLS" else node.num("Y")
+        taken = set()
+        for child in node.children:
+            codes = [c for c in child.attr("K").split(",") if c and c.upper() not in taken]
+            taken |= {c.upper() for c in child.attr("K").split(",")}
+            if not codes:
+                self.unreachable.append(child.tag)
+                continue
+            self._node(child, (y, codes[0]))
+
+    def _segment(self, sid, key):
+        if sid == "HL":
+            self.hl += 1
+            elements = [str(self.hl), str(self.hl - 1) if self.hl > 1 else "", key[1] if key else "1"]
+        else:
+            elements = ["1"] * (key[0] if key else 1)
+            if key:
+                elements[key[0] - 1] = key[1]
+        self.segments.append("*".join([sid] + elements))
+
+
+def library_documents(defs, covered):
+    """(file name, text) of a document for every definition whose type has no example in covered."""
+    store = schemasim.DefStore(defs)
+    out = []
+    for n, name in enumerate(store.documents()):
+        doctype = name[3:-4]
+        if doctype in covered or doctype == "FreeForm":
+            continue
+        tree, messages = schemasim.build_schema(store, doctype)
+        if messages:
+            raise ValueError("%s: %s" % (doctype, messages))
+        maker = EverySegment(tree)
+        body = maker.body()
+        if maker.unreachable:
+            raise ValueError("%s: keyed children no document can reach: %s" % (doctype, maker.unreachable))
+        code, _, guide = doctype.partition("_")
+        version = "005010" if guide in ("X279A1", "X212", "X214", "X218", "X220A1", "X221A1", "X222A1",
+                                        "X223A2", "X231A1") else "004010"
+        gs08 = version + guide
+        sid = re.match(r"\d+", code).group(0)
+        st03 = gs08 if version == "005010" else None
+        control = 500 + n
+        segs = interchange(control, version[:5], [("XX", control, gs08, [(sid, "0001", st03, body)])])
+        out.append(("%s-every-segment.edi" % doctype, text(segs)))
+    return out
 
 
 def main():
@@ -574,6 +667,15 @@ def main():
     args = ap.parse_args()
     ex = os.path.join(args.root, "examples")
     bad = os.path.join(args.root, "tests", "data", "invalid")
+    lib = os.path.join(args.root, "tests", "data", "library")
+    os.makedirs(lib, exist_ok=True)
+    for name in os.listdir(lib):
+        if name.endswith(".edi"):
+            os.remove(os.path.join(lib, name))
+    covered = {name.split("-")[0] for name in EXAMPLES}
+    for name, content in library_documents(os.path.join(args.root, "data", "definitions"), covered):
+        with open(os.path.join(lib, name), "w", encoding="ascii", newline="\n") as f:
+            f.write(content)
     os.makedirs(ex, exist_ok=True)
     os.makedirs(bad, exist_ok=True)
     for name, make in EXAMPLES.items():

@@ -111,10 +111,20 @@ class MapReader:
                 out.append(convert_segment(child, self.dataele))
             elif child.tag == "loop":
                 if child.get("type") == "wrapper":
-                    out.extend(self._convert_children(child))
+                    out.extend(self._unwrap(child))
                 else:
                     out.append(self._convert_loop(child))
         return out
+
+    def _unwrap(self, wrapper):
+        """A wrapper's content. Its repeat goes to the loops directly in it: a repeating table
+        of one loop (820 2000A) is that loop repeating."""
+        items = self._convert_children(wrapper)
+        repeat = deflib.repeat_text(_text(wrapper, "repeat"))
+        for item in items:
+            if isinstance(item, Loop) and int(repeat) > int(item.repeat):
+                item.repeat = repeat
+        return items
 
     def _convert_loop(self, node):
         usage = _text(node, "usage")
@@ -143,7 +153,7 @@ class MapReader:
         body = []
         for w in wrappers:
             if w.get("type") == "wrapper":
-                body.extend(self._convert_children(w))
+                body.extend(self._unwrap(w))
             else:
                 body.append(self._convert_loop(w))
         for s in segs:
@@ -199,6 +209,11 @@ def build_groups(body):
         if not codes:
             raise ValueError("HL loop %s has no HL03 codes" % loop.lid)
         loop.key = list(codes)
+    # a level the guide places under two parents (278 2000E under 2000C and 2000D) is one
+    # level of the group: a second copy with the same codes could never be chosen
+    seen = set()
+    lifted = [loop for loop in lifted if (loop.lid, tuple(loop.key)) not in seen
+              and not seen.add((loop.lid, tuple(loop.key)))]
     out = deflib.group_keyed(kept, loop_first=False, describe=_describe)
     if lifted:
         # the hierarchical levels sit where the first of them was

@@ -242,6 +242,14 @@ class Retail:
     def loop_name(self, lid, first):
         return "%s loop" % first.desc
 
+    def has_segment(self, sid):
+        """True when the 004010 dictionary lists the segment's elements."""
+        return sid in self.dictionary
+
+    def hl_codes(self):
+        """Every hierarchical level code (element 735)."""
+        return self._code_list("735")
+
     def _code_list(self, element):
         path = os.path.join(self.x12ref, "eddy/data/code-lists/%s.tsv" % element)
         codes = []
@@ -280,9 +288,10 @@ class Retail:
         etype, mn, mx, name = self.elements[ele]
         return Element(ele, pos, req, etype, mn, mx, name)
 
-    def segment_files(self):
+    def segment_files(self, also_used=()):
+        """Segment files of every segment the retail definitions and also_used refer to."""
         files = {}
-        for sid in sorted(self.used_segments()):
+        for sid in sorted(self.used_segments() | set(also_used)):
             rows = self.dictionary[sid]
             elements = [self._element(sid, pos, ele, req) for pos, ele, req in rows]
             std = ["; %s: X12 004010 standard segment definition (element number, position, type," % sid,

@@ -298,11 +298,12 @@ def build_schema(store, doctype):
 
 
 def envelope_problems(tree):
-    """What the matching relies on: root > L0001 (ISA, L0002 (GS, L0003 (ST ...)))."""
+    """What the matching relies on: root > L0001 (ISA, ISB?, ISE?, TA1*, L0002 (GS?, L0003 (ST ...)),
+    IEA). GS is optional so that an interchange of TA1 segments alone opens."""
     problems = []
     root = tree.root
 
-    def check(node, level, trigger):
+    def check(node, level, trigger, required=True):
         if node is None or node.code != "LS" or node.attr("L") != level:
             problems.append("expected loop L%s" % level)
             return None
@@ -310,12 +311,16 @@ def envelope_problems(tree):
             problems.append("loop L%s must repeat more than once" % level)
         if not node.children or node.children[0].kind != "R" or node.children[0].code != trigger:
             problems.append("loop L%s must start with %s" % (level, trigger))
-        if not node.children[0].required():
-            problems.append("%s must be required" % trigger)
+        elif node.children[0].required() != required:
+            problems.append("%s must be %s" % (trigger, "required" if required else "optional"))
         return node
 
     x = check(root.children[0] if root.children else None, "0001", "ISA")
-    f = check(x.children[1] if x and len(x.children) > 1 else None, "0002", "GS") if x else None
+    if x and [c.code for c in x.children[1:4]] != ["ISB", "ISE", "TA1"]:
+        problems.append("ISA must be followed by ISB, ISE and TA1")
+    if x and any(c.required() for c in x.children[1:4]):
+        problems.append("ISB, ISE and TA1 must be optional")
+    f = check(x.children[4] if x and len(x.children) > 4 else None, "0002", "GS", False) if x else None
     t = check(f.children[1] if f and len(f.children) > 1 else None, "0003", "ST") if f else None
     if t:
         if t.children[-1].code != "SE":

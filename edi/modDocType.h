@@ -1,0 +1,52 @@
+#pragma once
+// Which document definition fits a file: the transaction set codes (ST01)
+// and versions (GS08) it holds, and the type chosen from them.
+#include <string>
+#include <vector>
+
+#include "app/clsConfig.h"
+
+namespace orr {
+
+// One kind of transaction set found in a file: ST01, the GS08 of its group
+// ("" before any GS), and how many sets of that kind there are.
+struct TransactionSetKind {
+    std::string sSet;
+    std::string sVersion;
+    int nCount = 0;
+    bool operator==(const TransactionSetKind&) const = default;
+};
+
+// The kinds of transaction sets in sPath, in the order they first occur. A
+// file that cannot be read gives none; nothing is shown.
+std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, SepCode nDelimiter,
+                                                      SepCode nSelimiter);
+
+// The type of types (document type names, any case) that fits a transaction
+// set: with an implementation guide in GS08 ("005010X222A1"), the guide's
+// definition (ST01, optional letters, "_" and the guide: 837P_X222A1,
+// preferring ST01 + "_" + guide, and a guide that begins the other: X098 for
+// X098A1); otherwise, or when no guide definition is there, the standard set
+// ST01; sFreeForm when neither is in types.
+std::string gfAutoDocType(const TransactionSetKind& kind, const std::vector<std::string>& types,
+                          const std::string& sFreeForm);
+
+// The type for a file's kinds of transaction sets: gfAutoDocType of each
+// when they all give the same, else (none, or sets of several types)
+// sFreeForm.
+std::string gfAutoDocType(const std::vector<TransactionSetKind>& kinds, const std::vector<std::string>& types,
+                          const std::string& sFreeForm);
+
+// The type that fits sPath, with the separators detected from its start;
+// sFreeForm when they cannot be detected. Shows nothing.
+std::string gfGuessDocType(const std::string& sPath, const std::vector<std::string>& types,
+                           const std::string& sFreeForm);
+
+// "DOC850.DEF" (a definition store entry name) -> "850": the name without
+// its first three and last four characters; "" for a name of seven or fewer.
+std::string gfDocTypeOfEntry(const std::string& sEntryName);
+
+// The type names of GetEdiDefFiles entries ("doc850.def*Purchase Order*DD").
+std::vector<std::string> gfDocTypes(const std::vector<std::string>& entries);
+
+}  // namespace orr
