@@ -103,7 +103,9 @@ void clsTreeDSave::WriteChildren(const TreeNode& nd, std::string& out)
 void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
 {
     clsTree& tree = *nd.Tree();
-    if (!tree.HasChildren(nd.Id()))
+    // Only an empty placeholder is left out: a segment of nothing but its
+    // identifier, read or made, is written as the identifier and terminator.
+    if (!tree.HasChildren(nd.Id()) && nd.Image().ends_with("nullsegment"))
         return;
     const char cDelimiter = char(mnDelimiter);
     if (const auto payload = tree.Payload(nd.Id())) {

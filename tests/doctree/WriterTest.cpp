@@ -95,17 +95,28 @@ TEST(TreeDSave, EditedElementsAndTextExport)
     gfRenumberDEs(t);
     EXPECT_EQ(env.ui.Messages().back(), "gfRenumberDEs:Unknown root node:T");
 
-    // A segment without elements is not written.
+    // An empty placeholder is not written; a segment without elements,
+    // read or made, is written as its identifier.
     NodeInit empty;
     empty.sText = "NTE";
     empty.sTag = "SNTE*00000";
+    empty.image = empty.expandedImage = tree.InternImage("nullsegment");
     tree.Add(ref.Id(), Relation::Next, empty);
+    NodeInit bare;
+    bare.sText = "MSG";
+    bare.sTag = "SMSG*00000";
+    tree.Add(t.Child(1).Id(), Relation::Next, bare);
+    NodeInit read;
+    read.sPayload = "LIN";
+    read.nPayloadHead = 3;
+    read.sTag = "SLIN*00000";
+    tree.Add(t.Child(2).Id(), Relation::Next, read);
 
     clsTreeDSave writer;
     writer.SetDelimiter('*');
     writer.SetSelimiter('~');
     const std::string text = writer.ToText(d.ndRoot, false);
-    EXPECT_NE(text.find("~REF*038*ZZ~REF*PS*R~N1*"), std::string::npos) << text;
+    EXPECT_NE(text.find("~BEG*00*SA*PO1**20040305~MSG~LIN~REF*038*ZZ~REF*PS*R~N1*"), std::string::npos) << text;
     EXPECT_EQ(text.find("NTE"), std::string::npos);
 
     ASSERT_TRUE(writer.SaveAsText(env.Path("out.txt"), d.ndRoot, ",;"));

@@ -10,6 +10,9 @@
 // opens against every type.
 #include <gtest/gtest.h>
 
+#include "doctree/EdiDocument.h"
+#include "doctree/clsTreeDSave.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <set>
@@ -373,6 +376,27 @@ TEST_F(DefinitionLibraryDocuments, InterchangeOfTa1AloneOpensAgainstEveryType)
                        "ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       *240115*1030*U*00401*"
                        "000000102*0*T*:~\nTA1*000000101*240115*1030*A*000~\nIEA*0*000000102~\n");
     for (const DocEntry& e : docs) {
+        std::string sError;
+        EXPECT_EQ(Read(e.sDocType, sFile, sError), clsTreeD::kOk) << e.sDocType << ": " << sError;
+    }
+}
+
+// A new document of every type, with the schema's default content, writes
+// out and reads back against its type: segments without element definitions
+// are written as their identifier.
+TEST_F(DefinitionLibraryDocuments, NewDocumentOfEveryTypeReadsBack)
+{
+    ASSERT_TRUE(loaded);
+    const std::string sFile = env.Path("new.edi");
+    for (const DocEntry& e : docs) {
+        EdiDocument doc;
+        doc.SetSeparators('*', '~');
+        ASSERT_TRUE(doc.LoadDefinition(e.sDocType)) << e.sDocType;
+        ASSERT_TRUE(doc.New(1)) << e.sDocType;
+        clsTreeDSave writer;
+        writer.SetDelimiter('*');
+        writer.SetSelimiter('~');
+        TestEnv::WriteFile(sFile, writer.ToText(doc.Root(), false));
         std::string sError;
         EXPECT_EQ(Read(e.sDocType, sFile, sError), clsTreeD::kOk) << e.sDocType << ": " << sError;
     }
