@@ -9,21 +9,11 @@
 #include "app/modGlobals.h"
 #include "app/modRegistry.h"
 #include "app/modSystem.h"
-#include "schema/clsDefFiles.h"
 
 namespace orr {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::unique_ptr<clsDefFiles> gpDefFilesOwned;
-
-void ReportContainer(const std::string& sFirstLine)
-{
-    gfMsgBox(sFirstLine + "\r\n" + gConfig->DefinitionFile + "\r\n\r\n" + "Contact Quillmark, Inc.  (" +
-                 kSupportEmail + ")",
-             MsgIcon::Critical);
-}
 
 // One start-up statement; its failure is ignored and the next one runs.
 template <typename F>
@@ -59,30 +49,6 @@ std::string gfVersionText()
 {
     return "Version " + std::to_string(ORRINDALE_VERSION_MAJOR) + "." + std::to_string(ORRINDALE_VERSION_MINOR) +
            "." + std::to_string(ORRINDALE_VERSION_PATCH);
-}
-
-bool gfStartCore()
-{
-    if (gfIsNewInstall())
-        gfWriteDefaultRegistry();
-    return gfLoadDefinitions();
-}
-
-bool gfLoadDefinitions()
-{
-    std::error_code ec;
-    if (!fs::exists(gConfig->DefinitionFile, ec)) {
-        ReportContainer("Could not find EDI document definition file:");
-        return false;
-    }
-    gpDefFilesOwned = std::make_unique<clsDefFiles>();
-    gDefFiles = gpDefFilesOwned.get();
-    if (!gDefFiles->RefreshBinFile()) {
-        ReportContainer("Could not read EDI document definition file:");
-        return false;
-    }
-    gfSetupSettings();
-    return true;
 }
 
 void gfSetupSettings()

@@ -509,7 +509,7 @@ TreeNode clsTreeD::AddLoopNode(SchemaIx s)
         init.tag = c.loopTag;
     } else {
         const char* sKind = e.sLevel == "0001" ? "X" : e.sLevel == "0002" ? "F" : e.sLevel == "0003" ? "T" : "Z";
-        sTag = gfDnodeTagWithLink(gfDnodeNewTag(sKind, bEnvelope ? "" : e.sCode, "0"), e.sLink);
+        sTag = gfDnodeTagWithLink(gfDnodeNewTag(sKind, bEnvelope ? "" : e.sCode, "0"), mpIx->Link(s));
         init.sTag = sTag;
     }
     init.image = mImgClosedData;
@@ -544,7 +544,7 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaIx s)
     if (bCached) {
         init.tag = c.segTag;
     } else {
-        sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", sId, "0"), E(s).sLink);
+        sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", sId, "0"), mpIx->Link(s));
         init.sTag = sTag;
     }
     init.image = mImgClosed;

@@ -3,7 +3,7 @@
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
 #include "doctree/modNodeD.h"
-#include "editing/clsTreeDNewDEs.h"
+#include "doctree/clsTreeDNewDEs.h"
 #include "schema/modNodeS.h"
 
 namespace orr {

@@ -42,7 +42,7 @@ bool clsTreeDSave::WriteX12(const std::string& sFile, const TreeNode& ndRoot, bo
 
 bool clsTreeDSave::SaveAsText(const std::string& sFile, const TreeNode& ndRoot, const std::string& sSeparator)
 {
-    mnDelimiter = sSeparator.empty() ? SepCode(0) : SepCode((unsigned char)sSeparator[0]);
+    mnDelimiter = sSeparator.empty() ? SepCode(0) : SepCode(static_cast<unsigned char>(sSeparator[0]));
     mnSelimiter = 0;
     mbLineMode = true;
     mbAddLineBreak = true;

@@ -10,7 +10,7 @@
 namespace orr {
 namespace {
 
-char Upper(char c) { return char(std::toupper((unsigned char)c)); }
+char Upper(char c) { return char(std::toupper(static_cast<unsigned char>(c))); }
 
 // The second "*" field of a tag, or nullopt when the tag has no "*".
 std::optional<std::string_view> LinkOf(std::string_view sTag)

@@ -47,7 +47,7 @@ Schema& SchemaFor(std::string_view sText, SepCode nDelimiter)
         if (pos != std::string_view::npos) {
             pos += sKey.size();
             std::size_t end = pos;
-            while (end < sText.size() && end - pos < 8 && std::isalnum((unsigned char)sText[end]))
+            while (end < sText.size() && end - pos < 8 && std::isalnum(static_cast<unsigned char>(sText[end])))
                 ++end;
             const std::string sCandidate(sText.substr(pos, end - pos));
             bool bKnown = false;

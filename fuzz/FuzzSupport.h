@@ -48,7 +48,7 @@ extern const char* const kDocT1;
 class Bytes {
 public:
     Bytes(const std::uint8_t* p, std::size_t n) : mp(p), mn(n) {}
-    std::uint8_t Take() { return mn ? (--mn, *mp++) : 0; }
+    std::uint8_t Take() { return mn ? (--mn, *mp++) : std::uint8_t(0); }
     std::string_view Rest() const { return {reinterpret_cast<const char*>(mp), mn}; }
 
 private:

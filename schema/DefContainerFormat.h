@@ -17,8 +17,8 @@ inline constexpr std::size_t kEntryPositionAt = 114;
 inline constexpr std::size_t kEntryLengthAt = 118;
 
 // The i-th data byte (i from 1) is stored as plain + 7 * (i mod 18), modulo 256.
-inline unsigned char Scramble(unsigned char plain, std::size_t i) { return (unsigned char)(plain + 7 * (i % 18)); }
-inline unsigned char Unscramble(unsigned char stored, std::size_t i) { return (unsigned char)(stored - 7 * (i % 18)); }
+inline unsigned char Scramble(unsigned char plain, std::size_t i) { return static_cast<unsigned char>(plain + 7 * (i % 18)); }
+inline unsigned char Unscramble(unsigned char stored, std::size_t i) { return static_cast<unsigned char>(stored - 7 * (i % 18)); }
 
 inline std::int32_t ReadInt32(const unsigned char* p)
 {
@@ -30,7 +30,7 @@ inline void WriteInt32(unsigned char* p, std::int32_t value)
 {
     auto v = std::uint32_t(value);
     for (int k = 0; k < 4; ++k)
-        p[k] = (unsigned char)(v >> (8 * k));
+        p[k] = static_cast<unsigned char>(v >> (8 * k));
 }
 
 }  // namespace orr::defformat

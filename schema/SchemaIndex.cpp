@@ -85,9 +85,6 @@ SchemaIndex::SchemaIndex(const clsTree& tree, NodeId root)
             }
             lastChild[step.parent.value] = ix;
             e.resetBarrier = p.IsSystem() ? p.resetBarrier : step.parent;
-            e.sLink = p.sLink + "." + e.sNumber;
-        } else {
-            e.sLink = e.sNumber;
         }
         lastChild.emplace_back();
         open.push_back(ix);
@@ -156,6 +153,24 @@ SchemaIx SchemaIndex::Of(NodeId node) const
         return {};
     const std::uint32_t i = mByNode[node.value - mnBase];
     return i && mEntries[i].node == node ? SchemaIx{i} : SchemaIx{};
+}
+
+std::string SchemaIndex::Link(SchemaIx ix) const
+{
+    std::vector<const std::string*> numbers;
+    std::size_t nSize = 0;
+    for (SchemaIx p = ix; p; p = mEntries[p.value].parent) {
+        numbers.push_back(&mEntries[p.value].sNumber);
+        nSize += numbers.back()->size() + 1;
+    }
+    std::string sLink;
+    sLink.reserve(nSize);
+    for (auto it = numbers.rbegin(); it != numbers.rend(); ++it) {
+        if (it != numbers.rbegin())
+            sLink += '.';
+        sLink += **it;
+    }
+    return sLink;
 }
 
 SchemaIx SchemaIndex::Child(SchemaIx ix, std::uint32_t nRow) const

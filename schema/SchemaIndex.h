@@ -45,7 +45,6 @@ struct SchemaEntry {
     std::string sNumber, sDescription, sLevel, sRequirement, sDataType;
     std::int32_t nMinLength = 0, nMaxLength = 0;  // A and B of a data element
     std::vector<std::string> keys;  // K split at ","; empty: never matches
-    std::string sLink;              // the path of node numbers from the root (gfSnodeFQN)
 
     bool IsSystem() const { return cType == 'S'; }
     bool IsRegular() const { return cType == 'R'; }
@@ -70,6 +69,9 @@ public:
     NodeId Node(SchemaIx ix) const { return mEntries[ix.value].node; }
     // The child of ix at nRow (none when there are fewer children).
     SchemaIx Child(SchemaIx ix, std::uint32_t nRow) const;
+    // The path of node numbers from the root (gfSnodeFQN). Made on request:
+    // kept for every entry, paths would grow with the square of the depth.
+    std::string Link(SchemaIx ix) const;
     // True when the key value matches one of the entry's keys, case-insensitively.
     bool KeyMatches(SchemaIx ix, std::string_view sValue) const;
 

@@ -28,7 +28,7 @@ std::string gfTrim(const std::string& s)
 bool gfSameName(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -155,7 +155,7 @@ int clsDefFiles::OpenDefFile(const std::string& sName)
         in.seekg(e->nPosition - 1);
         in.read(sContent.data(), e->nLength);
         for (std::size_t i = 0; i < sContent.size(); ++i)
-            sContent[i] = char(Unscramble((unsigned char)sContent[i], i + 1));
+            sContent[i] = char(Unscramble(static_cast<unsigned char>(sContent[i]), i + 1));
     }
     if (sContent.empty())
         return 0;

@@ -91,7 +91,7 @@ void clsDefPacker::Write(const std::string& sPath) const
     }
     for (const File& f : mFiles)
         for (std::size_t i = 0; i < f.sData.size(); ++i)
-            sOut.push_back(char(Scramble((unsigned char)f.sData[i], i + 1)));
+            sOut.push_back(char(Scramble(static_cast<unsigned char>(f.sData[i]), i + 1)));
 
     // Write beside the target and rename, so a failed pack never leaves a
     // half-written container where a good one was.

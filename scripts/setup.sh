@@ -20,7 +20,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# ORRINDALE_WERROR=ON (CI) turns compiler warnings into errors.
+werror=${ORRINDALE_WERROR:-OFF}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORRINDALE_WERROR="$werror"
 cmake --build "$build" -j "$(nproc)"
 
 case "$mode" in
@@ -33,7 +35,7 @@ case "$mode" in
     if [ "${ORRINDALE_SANITIZE_STAGE:-1}" != 0 ]; then
       asan_build=${ORRINDALE_ASAN_BUILD_DIR:-build-asan}
       cmake -S . -B "$asan_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORRINDALE_BUILD_GUI=OFF \
-        -DORRINDALE_SANITIZE=address,undefined
+        -DORRINDALE_SANITIZE=address,undefined -DORRINDALE_WERROR="$werror"
       cmake --build "$asan_build" -j "$(nproc)"
       ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -10,6 +10,7 @@
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 #include "app/modMain.h"
+#include "schema/modStartup.h"
 #include "shell/FormRegistry.h"
 #include "shell/IconCache.h"
 #include "shell/QSettingsStore.h"

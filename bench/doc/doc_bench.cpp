@@ -97,7 +97,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot read %s\n", config.DefinitionFile.c_str());
         return 1;
     }
-    const long long nBytes = (long long)fs::file_size(sFile);
+    const long long nBytes = static_cast<long long>(fs::file_size(sFile));
     const long long nRssBefore = StatusBytes("VmRSS:");
 
     // ---- open ----

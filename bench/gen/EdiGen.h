@@ -101,7 +101,7 @@ private:
     static std::string Pad(std::uint64_t n, int nWidth)
     {
         std::string s = std::to_string(n);
-        return s.size() < std::size_t(nWidth) ? std::string(nWidth - s.size(), '0') + s : s;
+        return s.size() < std::size_t(nWidth) ? std::string(std::size_t(nWidth) - s.size(), '0') + s : s;
     }
     std::string Money(unsigned nMinCents, unsigned nMaxCents)
     {

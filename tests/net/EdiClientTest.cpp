@@ -80,7 +80,7 @@ TEST(EdiClient, StateNamesAndLogLines)
     EXPECT_EQ(clsEdiClient::StateNumber(S::ConnectingState), 6);
     EXPECT_EQ(clsEdiClient::StateNumber(S::ConnectedState), 7);
     EXPECT_EQ(clsEdiClient::StateNumber(S::ClosingState), 8);
-    const int nUnknown = clsEdiClient::StateNumber(S::SocketState(42));
+    const int nUnknown = clsEdiClient::StateNumber(static_cast<S::SocketState>(7)  /* no state of the table */);
     EXPECT_TRUE(clsEdiClient::StateName(nUnknown).startsWith(QStringLiteral("??? state:")));
     EXPECT_EQ(clsEdiClient::LogLine(3723, 7, QStringLiteral("Server connected event")),
               QStringLiteral("3723:(Connected)-Server connected event"));

@@ -109,7 +109,7 @@ protected:
             std::istringstream fields(line);
             for (std::string s; std::getline(fields, s, '\t');)
                 f.push_back(s);
-            out += std::string(2 * std::stoi(f[0]), ' ') + f[1] + " " + f[3] + "\n";
+            out += std::string(2 * std::stoul(f[0]), ' ') + f[1] + " " + f[3] + "\n";
         }
         return out;
     }

@@ -48,7 +48,7 @@ TEST(SchemaIndex, CompilesTheFactsOfEveryTag)
     EXPECT_FALSE(ix.KeyMatches(shipTo, "S"));
     EXPECT_EQ(ix[shipTo].nRequired, 1);  // its first segment N1 is "M"
     const SchemaIx n1 = ix[shipTo].first;
-    EXPECT_EQ(ix[n1].sLink, gfSnodeFQN(tree.Node(ix.Node(n1))));
+    EXPECT_EQ(ix.Link(n1), gfSnodeFQN(tree.Node(ix.Node(n1))));
 
     const SchemaIx beg = ChildNamed(ix, transaction, "BEG");
     EXPECT_TRUE(ix[beg].IsSegment());

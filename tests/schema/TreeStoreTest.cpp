@@ -373,7 +373,7 @@ TEST(TreeStore, RandomEditsMatchASimpleModel)
             t.Compact();
         // Grow first, then churn: removals leave spare room behind, and the
         // store compacts its child-id array on the way.
-        const unsigned op = live.empty() ? 0 : step < 50000 ? rng() % 10 : rng() % 12;
+        const auto op = live.empty() ? 0 : step < 50000 ? rng() % 10 : rng() % 12;
         if (op < 4) {  // child of a random node, or a top-level node
             const NodeId p = live.empty() || rng() % 50 == 0 ? NodeId{} : pick();
             const NodeId n = t.Add(p, Relation::Child, {}, "x");

@@ -4,6 +4,7 @@
 
 #include "app/modGlobals.h"
 #include "app/modMain.h"
+#include "schema/modStartup.h"
 #include "schema/clsDefFiles.h"
 #include "tests/support/TestEnv.h"
 

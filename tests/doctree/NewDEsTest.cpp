@@ -3,7 +3,7 @@
 
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
-#include "editing/clsTreeDNewDEs.h"
+#include "doctree/clsTreeDNewDEs.h"
 #include "tests/support/TestEnv.h"
 
 namespace orr {
@@ -40,7 +40,7 @@ TEST(NewDEs, ElementNodesAndValuesByPosition)
     // Positions count the children in tree order, not the tag digits.
     des.SetDeValue(seg, 1, "ST");
     des.SetDeValue(seg, 2, "QQ");
-    for (const std::int16_t n : {0, -1, 6}) {
+    for (const std::int16_t n : {std::int16_t(0), std::int16_t(-1), std::int16_t(6)}) {
         des.SetDeValue(seg, n, "nowhere");
         EXPECT_EQ(des.GetDeValue(seg, n), "");
     }

@@ -1,4 +1,4 @@
-#include "editing/clsTreeDNewDEs.h"
+#include "doctree/clsTreeDNewDEs.h"
 
 #include "doctree/modNodeD.h"
 #include "schema/modNodeS.h"
