@@ -117,10 +117,10 @@ void EdiDocument::Accept(TreeNode root)
 {
     // The edits recorded name nodes of the tree going away.
     mHistory.Clear(!mbModified);
+    mCurrent = {};  // views hear of the swap before it returns
+    mRoot = root.Id();
     mTree.SwapContents(mSpare);
     mSpare.RemoveAll();
-    mRoot = root.Id();
-    mCurrent = {};
     NotifyRebuilt();
 }
 

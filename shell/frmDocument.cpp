@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QSignalBlocker>
 #include <QTimer>
 
 #include "app/UiService.h"
@@ -78,7 +79,11 @@ void frmDocument::AttachView(QTreeView* view, TreeModel* model)
     connect(model, &TreeModel::expandRequested, view,
             [view](const QModelIndex& i, bool bExpanded) { view->setExpanded(i, bExpanded); });
     connect(model, &TreeModel::scrollRequested, view, [view](const QModelIndex& i) { view->scrollTo(i); });
-    connect(model, &QAbstractItemModel::modelReset, this, [this, view, model] { SyncExpansion(view, model, {}); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this, view, model] {
+        SyncExpansion(view, model, {});
+        if (view == tvc)
+            CurrentChanged(mDoc.Current());  // a reset drops the view's current row
+    });
 }
 
 void frmDocument::SyncExpansion(QTreeView* view, TreeModel* model, NodeId node)
@@ -255,7 +260,10 @@ void frmDocument::ExpandAll(bool bExpanded)
         progress.Status(bExpanded ? "Expanding the document tree." : "Collapsing the document tree.");
         for (auto [view, model] : {std::pair{tvc, mDocModel}, std::pair{tvS, mSchemaModel}}) {
             model->Tree().SetAllExpanded(bExpanded);
-            bExpanded ? view->expandAll() : view->collapseAll();
+            // The flags are set already: no expanded signal per row. Collapsing
+            // is a reset: the view forgets its expanded rows in one step.
+            const QSignalBlocker quiet(view);
+            bExpanded ? view->expandAll() : model->Refresh();
         }
     }
     QApplication::restoreOverrideCursor();
@@ -316,7 +324,7 @@ void frmDocument::Highlight(NodeId node)
     SetBack(mndLitD, kWhite, tree);
     SetBack(mndLitParent, kWhite, tree);
     mndLitD = mndLitParent = {};
-    if (!node)
+    if (!node || !tree.IsValid(node))
         return;
     const bool bElement = gfDnodeType(tree.Node(node)) == 'E';
     // While the schema tree is switched off its highlights stay as they were.
