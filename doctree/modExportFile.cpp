@@ -59,8 +59,14 @@ bool gfConvertEdiFile(const std::string& sFile, const TreeNode& ndRoot, SepCode 
     clsTreeDSave writer;
     writer.SetDelimiter(nDelimiter);
     writer.SetSelimiter(nSelimiter);
-    bool bSilent = false;
-    const bool bOk = plan.bLineEnds ? writer.WriteX12(sFile, ndRoot, true) : writer.SaveAs(sFile, ndRoot, bSilent);
+    bool bOk = false;
+    if (plan.bLineEnds || nSelimiter == 10 || nSelimiter == 13) {
+        // A line end as terminator: the line-break question could change nothing.
+        bOk = writer.WriteX12(sFile, ndRoot, plan.bLineEnds);
+    } else {
+        bool bSilent = false;
+        bOk = writer.SaveAs(sFile, ndRoot, bSilent);
+    }
     if (!bOk)
         ReportFailure(sFile);
     return true;

@@ -21,8 +21,8 @@ bool gfExportTextFile(const std::string& sFile, const TreeNode& ndRoot, bool bCo
 
 // X12 text with other separators. Separators that could not be read back
 // (gfPlanConversion) are refused with the reason and the dialog stays open;
-// terminator 0 ends every segment with CR LF, any other asks the writer's
-// line-break question. Success says nothing. Closes as gfExportTextFile.
+// terminator 0 ends every segment with CR LF, CR and LF end it with
+// themselves, any other asks the writer's line-break question. Success says nothing. Closes as gfExportTextFile.
 bool gfConvertEdiFile(const std::string& sFile, const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter);
 
 }  // namespace orr

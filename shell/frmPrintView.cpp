@@ -25,6 +25,8 @@ frmPrintView::frmPrintView(QWidget* parent) : QDialog(parent)
     cmdFont->setObjectName(QStringLiteral("cmdFont"));
     cmdPrint = new QPushButton(QStringLiteral("Print"), this);
     cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
+    cmdPrint->setDefault(true);
+    cmdFont->setAutoDefault(false);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAutoDefault(false);
@@ -72,6 +74,7 @@ void frmPrintView::CmdFontClick()
 void frmPrintView::CmdPrintClick()
 {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     QPrintDialog dlg(&printer, this);
     dlg.setOption(QAbstractPrintDialog::PrintPageRange, false);
     if (dlg.exec() != QDialog::Accepted)
