@@ -44,16 +44,9 @@ frmExportText::frmExportText(QWidget* parent) : QDialog(parent)
     cmdSave->setEnabled(false);
     connect(txtOutFile, &QLineEdit::textChanged, this,
             [this](const QString& s) { cmdSave->setEnabled(!s.trimmed().isEmpty()); });
-    connect(cmdSaveAs, &QPushButton::clicked, this, &frmExportText::CmdSaveAsClick);
+    connect(cmdSaveAs, &QPushButton::clicked, this, [this] { gfChooseSaveFile(txtOutFile); });
     connect(cmdSave, &QPushButton::clicked, this, &frmExportText::CmdSaveClick);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void frmExportText::CmdSaveAsClick()
-{
-    const std::string sPath = gfSaveFileDialog();
-    if (!sPath.empty())
-        txtOutFile->setText(QString::fromStdString(sPath));
 }
 
 void frmExportText::CmdSaveClick()

@@ -18,7 +18,6 @@ public:
     // The document to export; without one, Save says there is nothing to save.
     void SetRoot(const TreeNode& ndRoot) { mndRoot = ndRoot; }
 
-    void CmdSaveAsClick();
     void CmdSaveClick();
 
     QComboBox* cboDelimiter;

@@ -57,16 +57,9 @@ frmToolEdi::frmToolEdi(QWidget* parent) : QDialog(parent)
     // Nothing to write to until a file is named.
     connect(txtOutFile, &QLineEdit::textChanged, this,
             [this](const QString& s) { cmdSave->setEnabled(!s.trimmed().isEmpty()); });
-    connect(cmdOutFile, &QPushButton::clicked, this, &frmToolEdi::CmdOutFileClick);
+    connect(cmdOutFile, &QPushButton::clicked, this, [this] { gfChooseSaveFile(txtOutFile); });
     connect(cmdSave, &QPushButton::clicked, this, &frmToolEdi::CmdSaveClick);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void frmToolEdi::CmdOutFileClick()
-{
-    const std::string sPath = gfSaveFileDialog();
-    if (!sPath.empty())
-        txtOutFile->setText(QString::fromStdString(sPath));
 }
 
 void frmToolEdi::CmdSaveClick()

@@ -19,7 +19,6 @@ public:
     // The document to write; without one, Save says there is nothing to save.
     void SetRoot(const TreeNode& ndRoot) { mndRoot = ndRoot; }
 
-    void CmdOutFileClick();
     void CmdSaveClick();
 
     QComboBox* cboDelimiter;

@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 using test::RunCli;
 using test::TestEnv;
 
-struct ToolEnv : test::DocTreeFixture {
+struct ToolEnv : test::DocTreeFixture, test::FileDialogScript {
     ToolEnv()
     {
         TestEnv::WriteFile(sFile, test::kValidT1);
@@ -196,7 +196,12 @@ TEST(ToolDialogs, ExportAndConversionWriteWhatTheCommandLineWrites)
         EXPECT_TRUE(dlg->isVisible());
         dlg->cboDelimiter->setCurrentText(QStringLiteral("|"));
         dlg->cboSelimiter->setCurrentText(QStringLiteral("LF"));
-        dlg->txtOutFile->setText(QString::fromStdString(sEdi));
+        const QString sDefault = dlg->txtOutFile->text();
+        env.answers = {QString(), QString::fromStdString(sEdi)};
+        dlg->cmdOutFile->click();  // cancelled: the name stays
+        EXPECT_EQ(dlg->txtOutFile->text(), sDefault);
+        dlg->cmdOutFile->click();
+        EXPECT_EQ(dlg->txtOutFile->text().toStdString(), sEdi);
         dlg->cmdSave->click();
     });
     env.window->mnuToolConvertEDI->trigger();
