@@ -166,8 +166,9 @@ void frmDocument::CreateFileMenu()
     mnuFileSaveAll = AddFrameCommand(file, "mnuFileSaveAll", "Save A&ll", [](frmMain& f) { f.SaveAllFiles(); });
     file->addSeparator();
     mnuFilePrint = AddCommand(file, "mnuFilePrint", "&Print ...", DocCommand::Print);
-    // The recent files, filled from the frame's list (gfCopyRecentMenu).
-    for (int i = 0; i < 5; ++i) {
+    // The recent files (a separator line, then one entry a file), filled
+    // from the frame's list by gfCopyRecentMenu.
+    for (int i = 0; i <= kRecentFileCount; ++i) {
         QAction* a = file->addAction(QString());
         a->setObjectName(QStringLiteral("mnuRecentFile%1").arg(i));
         a->setSeparator(i == 0);

@@ -174,17 +174,6 @@ TEST(ToolDialogs, ExportAndConversionWriteWhatTheCommandLineWrites)
     ASSERT_EQ(env.Cli("export", "--separator comma -o " + env.Path("cli.csv")).nExit, 0);
     EXPECT_EQ(TestEnv::ReadFile(sCsv), TestEnv::ReadFile(env.Path("cli.csv")));
 
-    // An existing file kept: the dialog stays open.
-    env.ui.QueueAnswer(MsgAnswer::No);
-    test::WhenModal<frmExportText>([&](frmExportText* dlg) {
-        dlg->txtOutFile->setText(QString::fromStdString(sCsv));
-        dlg->cmdSave->click();
-        EXPECT_TRUE(dlg->isVisible());
-        dlg->cmdCancel->click();
-    });
-    env.window->mnuToolExportText->trigger();
-    EXPECT_EQ(TestEnv::ReadFile(sCsv), TestEnv::ReadFile(env.Path("cli.csv")));
-
     const std::string sEdi = env.Path("out.edi");
     test::WhenModal<frmToolEdi>([&](frmToolEdi* dlg) {
         EXPECT_EQ(dlg->txtOutFile->text(), QDir::toNativeSeparators(QDir::currentPath() + QStringLiteral("/New.edi")));
