@@ -110,6 +110,11 @@ std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv)
     if (!bGui)
         return std::make_unique<QCoreApplication>(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own notes about the desktop session (no runtime directory under
+    // cron, for instance) are no business of a batch command; failures are
+    // reported by the command itself. QT_LOGGING_RULES set by the user wins.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", "default.warning=false");
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
