@@ -1,9 +1,10 @@
 #include "cli/CliApp.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/modMain.h"
@@ -18,6 +19,7 @@ struct Command {
     const char* sArguments;  // what follows the name in the usage
     const char* sPurpose;
     std::function<int(const CliArgs&)> fn;
+    bool bGui = false;  // lays out text with fonts: runs in a Qt Gui application
 };
 
 // Add a command here and declare its function in CliCommands.h.
@@ -33,6 +35,9 @@ const Command kCommands[] = {
     {"convert", "FILE --type T --to-delimiter X --to-selimiter Y [--crlf] -o OUT", "write with other separators",
      gfCmdConvert},
     {"export", "FILE --type T --separator tab|comma -o OUT", "write one delimited line per segment", gfCmdExport},
+    {"print", "FILE --type T -o OUT.pdf [--font FAMILY] [--size POINTS]",
+     "print the document to a PDF file as the print preview prints it (fixed-pitch 10-point font by default)",
+     gfCmdPrint, true},
     {"new", "--type T [--empty] -o OUT [--delimiter X --selimiter Y] [--crlf]",
      "write a new document of type T filled with the schema's defaults, or empty", gfCmdNew},
     {"ack", "IN -o OUT [--delimiter X] [--yes]", "write a 997 functional acknowledgement", gfCmdAck},
@@ -90,11 +95,34 @@ int Dispatch(const CliArgs& args)
     return command->fn(args);
 }
 
+// A Qt Gui application for the commands that need one, on the offscreen
+// platform (no display is needed); a core application for the others.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv)
+{
+    bool bGui = false;
+    try {
+        const CliArgs args = gfParseCliArgs(argc, argv);
+        const Command* command = args.positional.empty() ? nullptr : FindCommand(args.positional[0]);
+        bGui = command && command->bGui;
+    } catch (const UsageError&) {
+        // reported once the application runs
+    }
+    if (!bGui)
+        return std::make_unique<QCoreApplication>(argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own notes about the desktop session (no runtime directory under
+    // cron, for instance) are no business of a batch command; failures are
+    // reported by the command itself. QT_LOGGING_RULES set by the user wins.
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", "default.warning=false");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
 }  // namespace
 
 int gfCliMain(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Orrindale"));
     QCoreApplication::setApplicationName(QStringLiteral("Orrindale"));
     ConsoleUi ui;

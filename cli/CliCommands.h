@@ -22,6 +22,8 @@ int gfCmdTree(const CliArgs& args);
 int gfCmdValidate(const CliArgs& args);
 int gfCmdConvert(const CliArgs& args);
 int gfCmdExport(const CliArgs& args);
+// Needs a Qt Gui application (fonts); the command line starts one for it.
+int gfCmdPrint(const CliArgs& args);
 int gfCmdNew(const CliArgs& args);
 int gfCmdMail(const CliArgs& args);
 int gfCmdConnect(const CliArgs& args);

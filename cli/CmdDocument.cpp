@@ -1,6 +1,7 @@
 // Commands that read a document against its definition: tree, validate,
-// convert and export. Separators not given are detected from the file; the
+// convert, export and print. Separators not given are detected from the file; the
 // detected pair is used as it is (no question is asked).
+#include <QFontDatabase>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -12,6 +13,7 @@
 #include "edi/modConversion.h"
 #include "edi/modGuessEdi.h"
 #include "schema/modTreeDump.h"
+#include "shell/modPrintText.h"
 
 namespace orr {
 namespace {
@@ -33,6 +35,30 @@ void RequireOutput(const CliArgs& args)
     std::error_code ec;
     if (std::filesystem::equivalent(sOut, args.positional[1], ec))
         throw std::runtime_error("the output would replace the input file " + args.positional[1]);
+}
+
+// The print font: the default fixed-pitch font, or the family and size asked for.
+QFont PrintFont(const CliArgs& args)
+{
+    QFont font = gfDefaultPrintFont();
+    if (const std::string sFamily = args.Option("--font"); !sFamily.empty()) {
+        const QString family = QString::fromStdString(sFamily);
+        if (!QFontDatabase::hasFamily(family))
+            std::fprintf(stderr, "warning: font %s is not installed; a similar one is used\n", sFamily.c_str());
+        font.setFamily(family);
+    }
+    if (const std::string sSize = args.Option("--size"); !sSize.empty()) {
+        std::size_t nUsed = 0;
+        double points = 0;
+        try {
+            points = std::stod(sSize, &nUsed);
+        } catch (const std::exception&) {
+        }
+        if (nUsed != sSize.size() || !(points >= 1 && points <= 200))
+            throw UsageError("--size takes points from 1 to 200");
+        font.setPointSizeF(points);
+    }
+    return font;
 }
 
 }  // namespace
@@ -124,6 +150,28 @@ int gfCmdExport(const CliArgs& args)
         return 1;
     clsTreeDSave writer;
     return writer.SaveAsText(args.Option("-o"), doc.Root(), sSeparator == "tab" ? "\t" : ",") ? 0 : 1;
+}
+
+int gfCmdPrint(const CliArgs& args)
+{
+    args.Require(2, {"--type", "--delimiter", "--selimiter", "-o", "--font", "--size"});
+    RequireOutput(args);
+    const QFont font = PrintFont(args);
+    CliSession session(args);
+    EdiDocument doc;
+    if (!session.Start() || !gfCliLoadDocument(args, doc))
+        return 1;
+    // One segment to a line, as the preview shows a file written with line breaks.
+    clsTreeDSave writer;
+    writer.SetDelimiter(doc.Delimiter());
+    writer.SetSelimiter(doc.Selimiter());
+    const QString sText = gfPrintableText(QByteArray::fromStdString(writer.ToText(doc.Root(), true)));
+    const std::string sOut = args.Option("-o");
+    if (gfPrintTextToPdf(QString::fromStdString(sOut), sText, font, QString::fromStdString(args.positional[1])) == 0) {
+        std::fprintf(stderr, "error: could not write %s\n", sOut.c_str());
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace orr

@@ -155,14 +155,19 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
     for (int nAttempt = 1;; ++nAttempt) {
         // Nothing is replaced until a read is accepted, so a failed open
         // leaves the document as it was.
+        const std::optional<DiskStamp> stamp = StampOf(sFile);
         const TreeNode root = ReadOnce(sFile);
         if (!root)
             return false;
-        if (mnBuildError == clsTreeD::kOk || mode == OpenMode::Batch) {
-            mbReadOnly = false;
+        // The file as it was read, once this read is the document.
+        const auto accept = [&](bool bReadOnly) {
+            mDiskStamp = stamp;
+            mbReadOnly = bReadOnly;
             Accept(root);
             return true;
-        }
+        };
+        if (mnBuildError == clsTreeD::kOk || mode == OpenMode::Batch)
+            return accept(false);
         if (nAttempt >= kMaxAttempts) {
             if (bNewWindow)
                 gfMsgBox(std::string("If you have problem opening a valid EDI file, make sure the") + kCrLf +
@@ -189,24 +194,17 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
             gfMsgBox(Reason(msBuildError, true) + "This document is opened for read only." + kCrLf +
                          "Open this file as a Free Form to modify it.",
                      MsgIcon::Information);
-            return AcceptReadOnly(root);
+            return accept(true);
         }
         if (gfMsgBox(Reason(msBuildError, true) + "Do you want to open this file as a Free Form document ?",
                      MsgIcon::None, MsgButtons::YesNo) != MsgAnswer::Yes) {
             gfMsgBox(std::string("File is opened for read only.") + kCrLf + "Open this file as a Free Form to modify it.",
                      MsgIcon::Information);
-            return AcceptReadOnly(root);
+            return accept(true);
         }
         if (!LoadDefinition(gConfig->FreeFormDocType))
             return false;
     }
-}
-
-bool EdiDocument::AcceptReadOnly(TreeNode root)
-{
-    mbReadOnly = true;
-    Accept(root);
-    return true;
 }
 
 bool EdiDocument::New(int nOption)
@@ -226,13 +224,39 @@ bool EdiDocument::New(int nOption)
     });
 }
 
+std::optional<EdiDocument::DiskStamp> EdiDocument::StampOf(const std::string& sFile)
+{
+    std::error_code ec;
+    const auto mtime = std::filesystem::last_write_time(sFile, ec);
+    const auto nSize = ec ? 0 : std::filesystem::file_size(sFile, ec);
+    if (ec)
+        return std::nullopt;
+    return DiskStamp{sFile, mtime, nSize};
+}
+
+bool EdiDocument::ConfirmOverwrite(const std::string& sFile) const
+{
+    if (!mDiskStamp || mDiskStamp->sFile != sFile)
+        return true;
+    const std::optional<DiskStamp> now = StampOf(sFile);
+    if (!now || (now->mtime == mDiskStamp->mtime && now->nSize == mDiskStamp->nSize))
+        return true;
+    return gfMsgBox("File: " + sFile + kCrLf + "has been changed by another program since it was opened." + kCrLf +
+                        kCrLf + "Overwrite it ?",
+                    MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
 bool EdiDocument::SaveTo(const std::string& sFile, const SaveFileOps& ops)
 {
+    if (!ConfirmOverwrite(sFile))
+        return false;
     bool bChanged = mbModified;
     const bool bSaved =
         gfWriteToFile(sFile, Root(), mSeparators.nDelimiter, mSeparators.nSelimiter, bChanged, ops);
-    if (bSaved)
+    if (bSaved) {
         mHistory.MarkSaved();
+        mDiskStamp = StampOf(sFile);
+    }
     SetModified(bChanged);
     return bSaved;
 }

@@ -9,6 +9,7 @@
 // A tree is only ever replaced whole: every build goes into a scratch tree
 // that is swapped in when the build succeeded, so a failed read or
 // validation leaves the document as it was.
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -87,7 +88,9 @@ public:
     // default content (nOption 1). False after a failure.
     bool New(int nOption);
     // Saves to sFile through the save path with its backup; the modified
-    // flag follows the result. The file name is not changed.
+    // flag follows the result. The file name is not changed. When another
+    // program changed the file since this document read or wrote it, the
+    // user is asked first; No saves nothing and returns false.
     bool SaveTo(const std::string& sFile, const SaveFileOps& ops = {});
     // The round trip: the document written to the work file and read back
     // into a scratch tree that replaces the tree; "Document is valid." or
@@ -124,10 +127,18 @@ private:
     // gives no root. Accept swaps a built spare tree in.
     TreeNode BuildSpare(const Build& fnBuild);
     void Accept(TreeNode root);
-    bool AcceptReadOnly(TreeNode root);
     bool Rebuild(const Build& fnBuild);
     TreeNode ReadOnce(const std::string& sFile);
     void AfterHistoryStep(const TreeEdit* pEdit, bool bUndo);
+    // The file as this document last read or wrote it, to notice changes
+    // made by other programs before it is overwritten.
+    struct DiskStamp {
+        std::string sFile;
+        std::filesystem::file_time_type mtime{};
+        std::uintmax_t nSize = 0;
+    };
+    static std::optional<DiskStamp> StampOf(const std::string& sFile);
+    bool ConfirmOverwrite(const std::string& sFile) const;
     void NotifyState();
     void NotifyRebuilt();
 
@@ -143,6 +154,7 @@ private:
     std::size_t mnBuildSegments = 0;
     UndoHistory mHistory;
     std::vector<DocumentListener*> mListeners;
+    std::optional<DiskStamp> mDiskStamp;
 };
 
 }  // namespace orr

@@ -13,14 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// gfFileExists: an existing path that is not a directory.
-bool FileExists(const std::string& sPath)
-{
-    std::error_code ec;
-    const auto st = fs::status(sPath, ec);
-    return !ec && fs::exists(st) && !fs::is_directory(st);
-}
-
 bool RealWrite(const std::string& sFile, const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter,
                std::string& sError)
 {
@@ -50,6 +42,13 @@ void RealForceRemove(const std::string& sFile)
 
 std::string gfBackupName(const std::string& sFile) { return sFile + kBackupSuffix; }
 
+bool gfIsFile(const std::string& sPath)
+{
+    std::error_code ec;
+    const auto st = fs::status(sPath, ec);
+    return !ec && fs::exists(st) && !fs::is_directory(st);
+}
+
 bool gfWriteToFile(const std::string& sFileName, const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter,
                    bool& bChanged, const SaveFileOps& ops)
 {
@@ -63,9 +62,9 @@ bool gfWriteToFile(const std::string& sFileName, const TreeNode& ndRoot, SepCode
 
     try {
         std::string sBackup;
-        if (FileExists(sFileName)) {
+        if (gfIsFile(sFileName)) {
             sBackup = gfBackupName(sFileName);
-            if (FileExists(sBackup))
+            if (gfIsFile(sBackup))
                 forceRemove(sBackup);
             rename(sFileName, sBackup);
         }
@@ -76,10 +75,10 @@ bool gfWriteToFile(const std::string& sFileName, const TreeNode& ndRoot, SepCode
             return true;
         }
 
-        if (FileExists(sFileName))
+        if (gfIsFile(sFileName))
             forceRemove(sFileName);
         if (!sBackup.empty()) {
-            if (FileExists(sBackup))
+            if (gfIsFile(sBackup))
                 rename(sBackup, sFileName);
             else
                 gfMsgBox(kSaveNoBackup, MsgIcon::Information);

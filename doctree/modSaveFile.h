@@ -23,6 +23,8 @@ inline constexpr const char* kSaveFailed = "File save failed.\r\n\r\nError:";   
 
 // The backup's name for a file.
 std::string gfBackupName(const std::string& sFile);
+// An existing path that is not a directory.
+bool gfIsFile(const std::string& sPath);
 
 // The file-system steps WriteToFile uses. An empty member means the real
 // operation; tests put failures in. The rename and remove members report a

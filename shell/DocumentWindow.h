@@ -47,6 +47,13 @@ enum class DocCommand {
     SwitchView,
     Refresh,
     Close,
+    ConvertFormat,
+    ExportText,
+    ExportXml,
+    CreateAck,
+    SendEmail,
+    ConnectEdiServer,
+    EditHL,
 };
 
 class DocumentWindow : public QMainWindow {

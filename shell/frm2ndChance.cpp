@@ -5,18 +5,9 @@
 #include <QLabel>
 
 #include "app/modGlobals.h"
+#include "shell/modSeparatorBox.h"
 
 namespace orr {
-namespace {
-
-void Fill(QComboBox* box, const SeparatorChoices& choices)
-{
-    for (const std::string& sEntry : choices.entries)
-        box->addItem(QString::fromLatin1(sEntry.data(), qsizetype(sEntry.size())));
-    box->setCurrentIndex(choices.nSelected);
-}
-
-}  // namespace
 
 frm2ndChance::frm2ndChance(QWidget* parent) : QDialog(parent), mChoice(*gConfig)
 {
@@ -27,8 +18,8 @@ frm2ndChance::frm2ndChance(QWidget* parent) : QDialog(parent), mChoice(*gConfig)
     cboSegment->setObjectName(QStringLiteral("cboSegment"));
     cboDataElement = new QComboBox(this);
     cboDataElement->setObjectName(QStringLiteral("cboDataElement"));
-    Fill(cboSegment, mChoice.Segment());
-    Fill(cboDataElement, mChoice.DataElement());
+    gfFillSeparatorBox(cboSegment, mChoice.Segment());
+    gfFillSeparatorBox(cboDataElement, mChoice.DataElement());
     cmdOk = new QPushButton(QStringLiteral("OK"), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
     cmdOk->setDefault(true);

@@ -1,6 +1,7 @@
 #include "shell/frmDocument.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QHeaderView>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -10,15 +11,36 @@
 #include "app/UiService.h"
 #include "app/clsProgress.h"
 #include "app/modGlobals.h"
+#include "app/modRecent.h"
+#include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
 #include "doctree/modTree.h"
 #include "shell/FormRegistry.h"
 #include "shell/TreeModel.h"
 #include "shell/frm2ndChance.h"
+#include "shell/frmExportText.h"
+#include "shell/frmFA.h"
+#include "shell/frmMail.h"
 #include "shell/frmMain.h"
+#include "shell/frmPrintView.h"
+#include "shell/frmToolEdi.h"
 #include "shell/modFrmDocFile.h"
+#include "shell/modShellMain.h"
+#include "shell/modTool.h"
 
 namespace orr {
+namespace {
+
+// The export and conversion dialogs, given the document they write.
+template <typename Dialog>
+void ShowWithRoot(QWidget* pOwner, const TreeNode& ndRoot)
+{
+    Dialog dlg(pOwner);
+    dlg.SetRoot(ndRoot);
+    dlg.exec();
+}
+
+}  // namespace
 
 frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(parent), msKey(sKey)
 {
@@ -114,19 +136,128 @@ QAction* frmDocument::AddCommand(QMenu* menu, const char* sName, const char* sCa
     return a;
 }
 
+QAction* frmDocument::AddFrameCommand(QMenu* menu, const char* sName, const char* sCaption,
+                                     std::function<void(frmMain&)> fnCommand)
+{
+    QAction* a = menu->addAction(QString::fromLatin1(sCaption));
+    a->setObjectName(QString::fromLatin1(sName));
+    connect(a, &QAction::triggered, this, [fnCommand = std::move(fnCommand)] {
+        if (frmMain* frame = frmMain::Instance())
+            fnCommand(*frame);
+    });
+    return a;
+}
+
 void frmDocument::CreateMenus()
 {
+    CreateFileMenu();
+    CreateToolMenu();
+    CreateViewMenu();
+    CreateWindowMenu();
+    CreateHelpMenu();
+}
+
+void frmDocument::CreateFileMenu()
+{
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    AddFrameCommand(file, "mnuFileNew", "&New ...", [](frmMain& f) { f.MainFileNew(); });
+    AddFrameCommand(file, "mnuFileOpen", "&Open...", [](frmMain& f) { f.MainFileOpen(); });
     mnuEditNewFile = AddCommand(file, "mnuEditNewFile", "&Open File (Same Template)", DocCommand::OpenSameTemplate);
-    file->addSeparator();
     mnuFileClose = AddCommand(file, "mnuFileClose", "&Close", DocCommand::Close);
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    mnuViewSwitch = AddCommand(view, "mnuViewSwitch", "Switch Tree View", DocCommand::SwitchView);
-    mnuViewExpandTree = AddCommand(view, "mnuViewExpandTree", "Expand All", DocCommand::ExpandAll);
-    mnuViewCollpaseTree = AddCommand(view, "mnuViewCollpaseTree", "Collapse All", DocCommand::CollapseAll);
-    QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tool"));
+    file->addSeparator();
+    mnuFileSave = AddCommand(file, "mnuFileSave", "&Save", DocCommand::Save);
+    mnuFileSaveAs = AddCommand(file, "mnuFileSaveAs", "Save &As...", DocCommand::SaveAs);
+    mnuFileSaveAll = AddFrameCommand(file, "mnuFileSaveAll", "Save A&ll", [](frmMain& f) { f.SaveAllFiles(); });
+    file->addSeparator();
+    mnuFilePrint = AddCommand(file, "mnuFilePrint", "&Print ...", DocCommand::Print);
+    // The recent files (a separator line, then one entry a file), filled
+    // from the frame's list by gfCopyRecentMenu.
+    for (int i = 0; i <= kRecentFileCount; ++i) {
+        QAction* a = file->addAction(QString());
+        a->setObjectName(QStringLiteral("mnuRecentFile%1").arg(i));
+        a->setSeparator(i == 0);
+        a->setVisible(false);
+        connect(a, &QAction::triggered, this, [i] {
+            if (frmMain* frame = frmMain::Instance())
+                frame->MainOpenRecentFile(i);
+        });
+    }
+    file->addSeparator();
+    mnuFileExit = file->addAction(QStringLiteral("E&xit"));
+    mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
+    connect(mnuFileExit, &QAction::triggered, this, [] { gfUnloadAllForms(); });
+}
+
+void frmDocument::CreateToolMenu()
+{
+    QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tool->setObjectName(QStringLiteral("mnuTool"));
     mnuToolValidate = AddCommand(tool, "mnuToolValidate", "Validate Document", DocCommand::Validate);
     mnuToolClearMapping = AddCommand(tool, "mnuToolClearMapping", "Clear Mapping", DocCommand::ClearMapping);
+    tool->addSeparator();
+    mnuToolConvertEDI = AddCommand(tool, "mnuToolConvertEDI", "Convert EDI format ...", DocCommand::ConvertFormat);
+    AddCommand(tool, "mnuToolFA", "Create Functional Ack ...", DocCommand::CreateAck);
+    QMenu* exportTo = tool->addMenu(QStringLiteral("Export to file"));
+    exportTo->setObjectName(QStringLiteral("mnuToolExport"));
+    mnuToolExportText = AddCommand(exportTo, "mnuToolExportText", "Delimited Text File", DocCommand::ExportText);
+    AddCommand(exportTo, "mnuToolExportXML", "XML File", DocCommand::ExportXml);
+    tool->addSeparator();
+    AddCommand(tool, "mnuToolEmail", "&Send Email ...", DocCommand::SendEmail);
+    AddFrameCommand(tool, "mnuToolBrowser", "&Web Browser", [](frmMain& f) { f.MainViewWebBrowser(); });
+    tool->addSeparator();
+    AddCommand(tool, "mnuToolEdiServer", "&Connect to EDI Server ...", DocCommand::ConnectEdiServer);
+    AddFrameCommand(tool, "mnuToolExportSQL", "Post to &SQL Server ...",
+                    [](frmMain& f) { gfOpenDatabaseServerClient(&f); });
+}
+
+void frmDocument::CreateViewMenu()
+{
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    mnuViewToolbar = AddFrameCommand(view, "mnuViewToolbar", "&Toolbar", [](frmMain& f) { f.MainViewToolBarToggle(); });
+    mnuViewStatusBar =
+        AddFrameCommand(view, "mnuViewStatusBar", "Status &Bar", [](frmMain& f) { f.MainViewStatusBarToggle(); });
+    for (QAction* a : {mnuViewToolbar, mnuViewStatusBar})
+        a->setCheckable(true);
+    // The check marks show the frame's bars as they are, whichever window hid them.
+    connect(view, &QMenu::aboutToShow, this, [this] {
+        if (frmMain* frame = frmMain::Instance()) {
+            mnuViewToolbar->setChecked(frame->mnuViewToolbar->isChecked());
+            mnuViewStatusBar->setChecked(frame->mnuViewStatusBar->isChecked());
+        }
+    });
+    AddFrameCommand(view, "mnuViewDefaultSize", "Default Window Size", [](frmMain& f) {
+        f.MainViewDefaultSize();
+        f.MdiArea()->cascadeSubWindows();
+    });
+    view->addSeparator();
+    mnuViewSwitch = AddCommand(view, "mnuViewSwitch", "SwitchTreeView", DocCommand::SwitchView);
+    AddCommand(view, "mnuViewRefresh", "&Refresh", DocCommand::Refresh);
+    mnuViewExpandTree = AddCommand(view, "mnuViewExpandTree", "Expand All", DocCommand::ExpandAll);
+    mnuViewCollpaseTree = AddCommand(view, "mnuViewCollpaseTree", "Collapse All", DocCommand::CollapseAll);
+    view->addSeparator();
+    AddCommand(view, "mnuViewHL", "Hierarchical Level", DocCommand::EditHL);
+    view->addSeparator();
+    AddFrameCommand(view, "mnuViewOptions", "&Options...", [](frmMain& f) { f.MainViewOptions(); });
+}
+
+void frmDocument::CreateWindowMenu()
+{
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    window->setObjectName(QStringLiteral("mnuWindow"));
+    AddFrameCommand(window, "mnuWindowCascade", "&Cascade", [](frmMain& f) { f.MdiArea()->cascadeSubWindows(); });
+    AddFrameCommand(window, "mnuWindowTileHorizontal", "Tile &Horizontal", [](frmMain& f) { f.TileHorizontal(); });
+    AddFrameCommand(window, "mnuWindowTileVertical", "Tile &Vertical", [](frmMain& f) { f.TileVertical(); });
+    AddFrameCommand(window, "mnuWindowArrangeIcons", "&Arrange Icons", [](frmMain& f) { f.ArrangeIcons(); });
+}
+
+void frmDocument::CreateHelpMenu()
+{
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    AddFrameCommand(help, "mnuHelpContents", "&Contents", [](frmMain& f) { f.MainHelpContents(); });
+    AddFrameCommand(help, "mnuHelpAbout", "&About ", [](frmMain& f) { f.MainHelpAbout(); });
 }
 
 bool frmDocument::CanRun(DocCommand command) const
@@ -135,6 +266,12 @@ bool frmDocument::CanRun(DocCommand command) const
         return false;
     const bool bHasRoot = mDoc.HasRoot();
     switch (command) {
+    case DocCommand::Save:
+    case DocCommand::SaveAs:
+    case DocCommand::Print:
+    case DocCommand::EditSource:
+    case DocCommand::ConvertFormat:
+    case DocCommand::ExportText:
     case DocCommand::ExpandAll:
     case DocCommand::CollapseAll:
     case DocCommand::Validate:
@@ -148,6 +285,10 @@ bool frmDocument::CanRun(DocCommand command) const
     case DocCommand::SwitchView:
     case DocCommand::Refresh:
     case DocCommand::Close:
+    case DocCommand::ExportXml:
+    case DocCommand::CreateAck:
+    case DocCommand::SendEmail:
+    case DocCommand::ConnectEdiServer:
         return true;
     default:
         return false;  // not part of the program yet
@@ -159,6 +300,10 @@ void frmDocument::Run(DocCommand command)
     if (!CanRun(command))
         return;
     switch (command) {
+    case DocCommand::Save: EdiFileSave(); break;
+    case DocCommand::SaveAs: EdiFileSaveAs(); break;
+    case DocCommand::Print: ShowWorkFile(true); break;
+    case DocCommand::EditSource: ShowWorkFile(false); break;
     case DocCommand::ExpandAll: ExpandAll(true); break;
     case DocCommand::CollapseAll: ExpandAll(false); break;
     case DocCommand::Validate:
@@ -180,9 +325,103 @@ void frmDocument::Run(DocCommand command)
         else
             close();
         break;
+    case DocCommand::ConvertFormat: ShowWithRoot<frmToolEdi>(this, mDoc.Root()); break;
+    case DocCommand::ExportText: ShowWithRoot<frmExportText>(this, mDoc.Root()); break;
+    case DocCommand::ExportXml: gfMsgBox("This function has not been implemented yet.", MsgIcon::Information); break;
+    case DocCommand::CreateAck: CreateAck(); break;
+    case DocCommand::SendEmail: gfMainFileSend(mDoc.FileName(), this); break;
+    case DocCommand::ConnectEdiServer: gfOpenEdiServerClient(mDoc.FileName(), this); break;
     default: break;
     }
     emit commandStateChanged();
+}
+
+bool frmDocument::EdiFileSave()
+{
+    if (!mDoc.FileName().empty())
+        return WriteToFile(mDoc.FileName());
+    const std::string sPath = gfSaveFileDialog();
+    if (sPath.empty())
+        return false;
+    // The root keeps its text ("New"); the title shows the new name.
+    mDoc.SetFileName(sPath, false);
+    mDoc.SetModified(true);
+    if (!WriteToFile(sPath))
+        return false;
+    gfAddRecentFile(sPath);
+    return true;
+}
+
+void frmDocument::EdiFileSaveAs()
+{
+    const std::string sPath = gfSaveFileDialog();
+    if (sPath.empty())
+        return;
+    mDoc.SetFileName(sPath, false);
+    if (!EdiFileSave()) {
+        gfMsgBox("Could not save file:" + sPath, MsgIcon::Critical);
+        return;
+    }
+    gfAddRecentFile(sPath);
+}
+
+void frmDocument::EdiFileSaveAll()
+{
+    if (frmMain* frame = frmMain::Instance())
+        frame->SaveAllFiles();
+}
+
+bool frmDocument::WriteToFile(const std::string& sFile) { return mDoc.SaveTo(sFile); }
+
+bool frmDocument::MayDiscard(const char* sNotSavedQuestion)
+{
+    if (!mDoc.Modified())
+        return true;
+    const std::string sRoot = mDoc.HasRoot() ? std::string(mDoc.Root().Text()) : std::string();
+    switch (gfMsgBox("Data changed. Save (" + sRoot + ") ?", MsgIcon::Question, MsgButtons::YesNoCancel,
+                     gConfig->AppTitle)) {
+    case MsgAnswer::No: return true;
+    case MsgAnswer::Yes:
+        return EdiFileSave() || gfMsgBox(sNotSavedQuestion, MsgIcon::None, MsgButtons::YesNo) == MsgAnswer::Yes;
+    default: return false;
+    }
+}
+
+void frmDocument::closeEvent(QCloseEvent* event)
+{
+    // A build under way keeps the window: it is still reading into it.
+    if (mDoc.Busy() || !MayDiscard("File is not saved.  Exit ?")) {
+        event->ignore();
+        return;
+    }
+    DocumentWindow::closeEvent(event);
+}
+
+void frmDocument::ShowWorkFile(bool bPrintButtons)
+{
+    const std::string sWork = gConfig->TempFile;
+    clsTreeDSave writer;
+    writer.SetDelimiter(mDoc.Delimiter());
+    writer.SetSelimiter(mDoc.Selimiter());
+    bool bSilent = false;
+    if (!writer.SaveAs(sWork, mDoc.Root(), bSilent)) {
+        gfMsgBox("Could not create working file.", MsgIcon::Critical);
+        return;
+    }
+    frmPrintView view(this);
+    view.SetTitle(QString::fromStdString(mDoc.FileName().empty() ? std::string("New") : mDoc.FileName()));
+    view.LoadFile(sWork);
+    view.ShowPrintButtons(bPrintButtons);
+    view.exec();
+}
+
+void frmDocument::CreateAck()
+{
+    frmFA dlg(this);
+    dlg.Delimiter = mDoc.Delimiter();
+    dlg.Selimiter = mDoc.Selimiter();
+    dlg.SetInputFile(mDoc.FileName());
+    dlg.exec();
 }
 
 bool frmDocument::EdiFileOpen(const DocumentOpenArgs& args)
@@ -223,13 +462,8 @@ void frmDocument::EditNewFile()
     const std::string sFile = gfOpenFileDialog();
     if (sFile.empty())
         return;
-    if (mDoc.Modified()) {
-        const MsgAnswer a = gfMsgBox("Data changed. Save (" + std::string(mDoc.Root().Text()) + ") ?",
-                                     MsgIcon::Question, MsgButtons::YesNoCancel);
-        // Saving comes with the save commands; until then Yes keeps the document.
-        if (a != MsgAnswer::No)
-            return;
-    }
+    if (!MayDiscard("File is not saved.  Abandon this file ?"))
+        return;
     if (!mDoc.Open(sFile, EdiDocument::OpenMode::SameTemplate, [this] { return frm2ndChance::Choose(this); }))
         return;  // the document stays as it was
     mDoc.SetFileName(sFile);

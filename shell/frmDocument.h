@@ -5,6 +5,7 @@
 // window's commands call the document and its engines.
 #include <QSplitter>
 #include <QTreeView>
+#include <functional>
 #include <string>
 
 #include "doctree/EdiDocument.h"
@@ -13,6 +14,7 @@
 namespace orr {
 
 class TreeModel;
+class frmMain;
 
 class frmDocument : public DocumentWindow, private DocumentListener {
     Q_OBJECT
@@ -29,6 +31,12 @@ public:
     bool IsModified() const override { return mDoc.Modified(); }
     void RepaintForm() override;
 
+    // Saves to the document's file, asking for a name when it has none.
+    bool EdiFileSave();
+    // Saves under a name chosen in the save dialog.
+    void EdiFileSaveAs();
+    // Every open document, as the frame's Save All.
+    void EdiFileSaveAll();
     // "&Open File (Same Template)": another file with this definition.
     void EditNewFile();
     void SwitchTreeView();
@@ -53,16 +61,44 @@ public:
     QTreeView* tvS;
     QSplitter* picSplitter;
     QAction* mnuFileClose;
+    QAction* mnuFileSave;
+    QAction* mnuFileSaveAs;
+    QAction* mnuFileSaveAll;
+    QAction* mnuFilePrint;
+    QAction* mnuFileExit;
     QAction* mnuEditNewFile;
     QAction* mnuViewSwitch;
     QAction* mnuViewExpandTree;
     QAction* mnuViewCollpaseTree;
     QAction* mnuToolValidate;
     QAction* mnuToolClearMapping;
+    QAction* mnuToolConvertEDI;
+    QAction* mnuToolExportText;
+    QAction* mnuViewToolbar;
+    QAction* mnuViewStatusBar;
+
+protected:
+    // Asks about unsaved changes; Cancel (or a failed save kept) keeps the window.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateMenus();
+    void CreateFileMenu();
+    void CreateToolMenu();
+    void CreateViewMenu();
+    void CreateWindowMenu();
+    void CreateHelpMenu();
     QAction* AddCommand(QMenu* menu, const char* sName, const char* sCaption, DocCommand command);
+    // An entry that runs a command of the frame (none without a frame).
+    QAction* AddFrameCommand(QMenu* menu, const char* sName, const char* sCaption,
+                             std::function<void(frmMain&)> fnCommand);
+    // The unsaved-changes question before the document goes; true when it may.
+    bool MayDiscard(const char* sNotSavedQuestion);
+    bool WriteToFile(const std::string& sFile);
+    // The document as EDI text in the working file, shown in the print
+    // preview; without the print buttons it is the source view.
+    void ShowWorkFile(bool bPrintButtons);
+    void CreateAck();
     void AttachView(QTreeView* view, TreeModel* model);
     void SyncExpansion(QTreeView* view, TreeModel* model, NodeId node);
     void ShowOpened();

@@ -353,12 +353,13 @@ void frmMain::SaveGeometry()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // Document windows may refuse to close (unsaved changes).
-    mMdi->closeAllSubWindows();
-    const QList<QMdiSubWindow*> left = mMdi->subWindowList();
-    if (std::any_of(left.begin(), left.end(), [](const QMdiSubWindow* sub) { return !sub->isHidden(); })) {
-        event->ignore();
-        return;
+    // Each document window asks about its unsaved changes in turn; the first
+    // that stays open (Cancel) ends the exit and the rest are not asked.
+    for (QMdiSubWindow* sub : mMdi->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isHidden() && !sub->close()) {
+            event->ignore();
+            return;
+        }
     }
     SaveGeometry();
     QMainWindow::closeEvent(event);

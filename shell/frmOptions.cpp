@@ -9,6 +9,7 @@
 
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "shell/modSeparatorBox.h"
 #include "app/modRegistry.h"
 #include "shell/frmDirPath.h"
 #include "shell/modWebBrowser.h"
@@ -19,13 +20,6 @@ namespace {
 QString L1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 std::string Engine(const QString& s) { return s.trimmed().toLatin1().toStdString(); }
 
-void Fill(QComboBox* box, const SeparatorChoices& choices)
-{
-    box->clear();
-    for (const std::string& sEntry : choices.entries)
-        box->addItem(L1(sEntry));
-    box->setCurrentIndex(choices.nSelected);
-}
 
 QLineEdit* NewEdit(QWidget* parent, const char* sName)
 {
@@ -253,8 +247,8 @@ void frmOptions::StoreMail()
 void frmOptions::Load()
 {
     const clsConfig& c = *gConfig;
-    Fill(cboSegDelimiter, c.PopulateSelimiter());
-    Fill(cboDelimiter, c.PopulateDelimiter());
+    gfFillSeparatorBox(cboSegDelimiter, c.PopulateSelimiter());
+    gfFillSeparatorBox(cboDelimiter, c.PopulateDelimiter());
     txtIncomingDir->setText(QString::fromStdString(c.DirIncoming));
     txtOutgoingDir->setText(QString::fromStdString(c.DirOutgoing));
     txtExIdQualifier->setText(L1(c.MyAddrQualifier));

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
@@ -59,6 +60,13 @@ std::string gfSaveFileDialog()
     return gfRunFileDialog(nullptr, {FileDialogRequest::Save, QStringLiteral("Save EDI Document File"),
                                      QString::fromLatin1(kEdiFileFilter), StartDirectory()})
         .toStdString();
+}
+
+void gfChooseSaveFile(QLineEdit* txtFile)
+{
+    const std::string sPath = gfSaveFileDialog();
+    if (!sPath.empty())
+        txtFile->setText(QString::fromStdString(sPath));
 }
 
 bool gfFileExists(const std::string& sPath)

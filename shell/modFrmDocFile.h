@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+class QLineEdit;
 class QWidget;
 
 namespace orr {
@@ -32,6 +33,8 @@ inline constexpr const char* kEdiFileFilter = "EDI Files (*.edi);;All Files (*)"
 std::string gfOpenFileDialog();
 // "Save EDI Document File", asking before it replaces a file. Empty when cancelled.
 std::string gfSaveFileDialog();
+// The save dialog for a file field: a chosen path replaces the field's text.
+void gfChooseSaveFile(QLineEdit* txtFile);
 // True for an existing path that is not a directory.
 bool gfFileExists(const std::string& sPath);
 // The part before the last path separator; empty when there is none.

@@ -231,6 +231,46 @@ TEST(EdiDocument, UndoAndRedoRestoreTheTreeAndTheSavedState)
     EXPECT_FALSE(doc.CanUndo());
 }
 
+// Another program wrote the file after it was read: the save asks first,
+// and No leaves that program's content in place.
+TEST(EdiDocument, AFileChangedOnDiskIsNotOverwrittenUnasked)
+{
+    test::DocTreeFixture env;
+    const std::string sFile = env.Path("po.edi");
+    TestEnv::WriteFile(sFile, test::kValidT1);
+    Document doc;
+    ASSERT_TRUE(doc.Open(sFile, Mode::NewWindow));
+    doc.SetModified(true);
+    const std::string sOther = "ISA*written by another program~\n";
+    TestEnv::WriteFile(sFile, sOther);
+
+    env.ui.QueueAnswer(MsgAnswer::No);  // do not overwrite
+    EXPECT_FALSE(doc.SaveTo(sFile));
+    EXPECT_EQ(env.ui.Calls().back().sText, "File: " + sFile +
+                                               "\r\nhas been changed by another program since it was opened.\r\n\r\n"
+                                               "Overwrite it ?");
+    EXPECT_EQ(env.ui.Calls().back().buttons, MsgButtons::YesNo);
+    EXPECT_EQ(TestEnv::ReadFile(sFile), sOther);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_FALSE(std::filesystem::exists(sFile + " Backup"));
+
+    env.ui.QueueAnswer(MsgAnswer::Yes);  // overwrite
+    env.ui.QueueAnswer(MsgAnswer::No);   // no line breaks
+    ASSERT_TRUE(doc.SaveTo(sFile));
+    EXPECT_EQ(TestEnv::ReadFile(sFile + " Backup"), sOther);
+    EXPECT_FALSE(doc.Modified());
+
+    // Its own save is no change by another program; another file is not compared.
+    env.ui.Clear();
+    env.ui.QueueAnswer(MsgAnswer::No);
+    env.ui.QueueAnswer(MsgAnswer::No);
+    ASSERT_TRUE(doc.SaveTo(sFile));
+    TestEnv::WriteFile(env.Path("other.edi"), sOther);
+    ASSERT_TRUE(doc.SaveTo(env.Path("other.edi")));
+    EXPECT_EQ(env.ui.Calls().size(), 2u);  // the two line-break questions
+    EXPECT_TRUE(env.ui.AllAnswersUsed());
+}
+
 TEST(EdiDocument, NewDocumentsAndTheCurrentNode)
 {
     test::DocTreeFixture env;

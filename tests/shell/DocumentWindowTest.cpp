@@ -148,9 +148,9 @@ TEST(FrameWithDocument, ToolbarDrivesTheRealDocumentWindow)
         auto* doc = qobject_cast<frmDocument*>(frame.ActiveDocument());
         ASSERT_TRUE(doc);
         auto button = [&](const char* sKey) { return frame.ToolbarButton(QString::fromLatin1(sKey)); };
-        EXPECT_TRUE(button("Expand")->isEnabled());
-        EXPECT_TRUE(button("Validate")->isEnabled());
-        for (const char* sKey : {"Save", "Print", "Edit", "InsChild", "Cut", "Paste", "Delete", "Up"})
+        for (const char* sKey : {"Expand", "Validate", "Save", "Print"})
+            EXPECT_TRUE(button(sKey)->isEnabled()) << sKey;
+        for (const char* sKey : {"Edit", "InsChild", "Cut", "Paste", "Delete", "Up"})
             EXPECT_FALSE(button(sKey)->isEnabled()) << sKey;  // not built yet: never enabled and inert
 
         auto* model = static_cast<TreeModel*>(doc->tvc->model());

@@ -19,16 +19,12 @@
 
 namespace orr::test {
 
-class ShellEnv : public TestEnv {
+// Answers the program's file dialogs from a list ("" cancels) instead of
+// showing them, and records what was asked.
+class FileDialogScript {
 public:
-    ShellEnv()
+    FileDialogScript()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        WriteContainer(config->DefinitionFile, {{"DOC850.DEF", "???*DESCRIPTION*Purchase Order\r\n"},
-                                                {"DOC810.DEF", "???*DESCRIPTION* Invoice \r\n"},
-                                                {"BEG.DEF", "BEG*1\r\n"}});
-        defFiles.RefreshBinFile();
-        gDefFiles = &defFiles;
         gfSetFileDialogHook([this](const FileDialogRequest& r) {
             requests.push_back(r);
             if (answers.empty()) {
@@ -40,15 +36,31 @@ public:
             return s;
         });
     }
-    ~ShellEnv()
+    ~FileDialogScript()
     {
         gfSetFileDialogHook({});
         frmMain::SetDocumentWindowHook({});
     }
+    FileDialogScript(const FileDialogScript&) = delete;
+    FileDialogScript& operator=(const FileDialogScript&) = delete;
 
-    clsDefFiles defFiles;
     std::vector<QString> answers;  // what the next file dialogs return ("" cancels)
     std::vector<FileDialogRequest> requests;
+};
+
+class ShellEnv : public TestEnv, public FileDialogScript {
+public:
+    ShellEnv()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        WriteContainer(config->DefinitionFile, {{"DOC850.DEF", "???*DESCRIPTION*Purchase Order\r\n"},
+                                                {"DOC810.DEF", "???*DESCRIPTION* Invoice \r\n"},
+                                                {"BEG.DEF", "BEG*1\r\n"}});
+        defFiles.RefreshBinFile();
+        gDefFiles = &defFiles;
+    }
+
+    clsDefFiles defFiles;
 };
 
 // Runs fn on the next modal dialog of type T once the dialog is up; for
