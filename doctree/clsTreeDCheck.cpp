@@ -310,6 +310,7 @@ void clsTreeDCheck::CheckSegment(NodeId node, const SegmentFacts& facts)
     mpFacts = &facts;
     ReadValues(node);
     const std::string_view sId = mValues[0];
+    mbIsa = sId == "ISA";
     Advance(sId);
     CheckEnvelope(sId);
     if (facts.segment) {
@@ -376,8 +377,9 @@ void clsTreeDCheck::CheckIsaLayout()
             continue;
         const auto nPos = static_cast<std::uint16_t>(i);
         Add(FindingKind::IsaLayout,
-            Designator(nPos) + " " + Quoted(mValues[i]) + " must be exactly " + std::to_string(kIsaWidths[i]) +
-                " characters long; it has " + std::to_string(mValues[i].size()) + ".",
+            Designator(nPos) + " " + Quoted(mValues[i]) + " must be exactly " +
+                Counted(std::uint32_t(kIsaWidths[i]), "character") + " long; it has " +
+                std::to_string(mValues[i].size()) + ".",
             nPos, 0, mValues[i]);
     }
 }
@@ -428,13 +430,14 @@ void clsTreeDCheck::CheckElements(const SegmentFacts& facts)
 void clsTreeDCheck::CheckElement(SchemaIx element, std::uint16_t nPos, std::string_view sValue)
 {
     const SchemaEntry& e = (*mpIndex)[element];
-    const char cComponent = mSeparators.cComponent, cRepetition = mSeparators.cRepetition;
+    // The ISA declares the separators: its values are never cut.
+    const char cComponent = mSeparators.cComponent, cRepetition = mbIsa ? '\0' : mSeparators.cRepetition;
     // A composite of empty components is as absent as an empty element.
     const bool bBlank = std::all_of(sValue.begin(), sValue.end(), [&](char c) {
         return e.sDataType == "COMP" && (c == cComponent || (cRepetition && c == cRepetition));
     });
     if (bBlank) {
-        if (e.nRequired == 1)
+        if (e.nRequired == 1 && !mbIsa)  // an empty ISA element is a fault of its layout
             Add(FindingKind::MissingElement, Named(element, nPos, 0) + " is required but missing.", nPos);
         return;
     }
@@ -475,7 +478,7 @@ bool clsTreeDCheck::CheckSimple(const SchemaEntry& e, std::string_view sValue, P
         problem = {kind, std::move(sMessage)};
         return false;
     };
-    if (!bComposite && sValue.find(mSeparators.cComponent) != std::string_view::npos)
+    if (!bComposite && !mbIsa && sValue.find(mSeparators.cComponent) != std::string_view::npos)
         return fail(FindingKind::TooManyComponents, "holds the component separator \"" +
                                                         std::string(1, mSeparators.cComponent) +
                                                         "\" but is not a composite.");
@@ -496,11 +499,10 @@ bool clsTreeDCheck::CheckSimple(const SchemaEntry& e, std::string_view sValue, P
             return fail(FindingKind::InvalidTime, "is not a valid time (HHMM, HHMMSS, HHMMSSd or HHMMSSdd).");
     }
     // The ISA's fixed widths are checked as its layout.
-    const bool bLengths = mValues[0] != "ISA";
-    if (bLengths && nLength < std::size_t(e.nMinLength))
+    if (!mbIsa && nLength < std::size_t(e.nMinLength))
         return fail(FindingKind::TooShort, "is too short: " + Counted(std::uint32_t(nLength), "character") +
                                                ", at least " + std::to_string(e.nMinLength) + ".");
-    if (bLengths && e.nMaxLength > 0 && nLength > std::size_t(e.nMaxLength))
+    if (!mbIsa && e.nMaxLength > 0 && nLength > std::size_t(e.nMaxLength))
         return fail(FindingKind::TooLong, "is too long: " + Counted(std::uint32_t(nLength), "character") +
                                               ", at most " + std::to_string(e.nMaxLength) + ".");
     // A composite's codes are those of its first component.

@@ -97,6 +97,7 @@ private:
     NodeId mNode;
     const SegmentFacts* mpFacts = nullptr;
     std::vector<std::string_view> mValues;  // the segment's: 0 is its identifier
+    bool mbIsa = false;                     // the segment is an ISA
     bool mbReportedUnmatched = false;
 };
 
