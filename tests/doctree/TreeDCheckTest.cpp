@@ -4,9 +4,13 @@
 // of files with and without line breaks; the document left as it was.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/modGlobals.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/clsTreeDCheck.h"
+#include "edi/modDocType.h"
+#include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
 #include "schema/modTreeDump.h"
 #include "tests/support/TestDefinitions.h"
@@ -204,6 +208,47 @@ TEST(ElementCheck, EditedSegmentsAndTheLimit)
     clsTreeDCheck limited(1);
     EXPECT_EQ(limited.Check(env.doc).size(), 1u);
     EXPECT_TRUE(limited.Truncated());
+}
+
+// The shipped library: every bundled example checks clean against its own
+// type, and the guides' code lists hold per position (the subscriber's birth
+// date in DMG02 is given as D8, CCYYMMDD, only).
+TEST(ElementCheck, ShippedExamplesAndCodeLists)
+{
+    TestEnv env;
+    env.config->DefinitionFile = ORRINDALE_EDIDEF;
+    clsDefFiles files;
+    ASSERT_TRUE(files.RefreshBinFile());
+    gDefFiles = &files;
+    std::vector<std::string> entries;
+    files.GetEdiDefFiles(entries);
+    const std::vector<std::string> types = gfDocTypes(entries);
+    auto check = [&](const std::string& sFile) {
+        SepCode nDelimiter = 0, nSelimiter = 0;
+        EXPECT_TRUE(gfGuessEdi(sFile, nDelimiter, nSelimiter)) << sFile;
+        EdiDocument doc;
+        doc.SetSeparators(nDelimiter, nSelimiter);
+        EXPECT_TRUE(doc.LoadDefinition(gfGuessDocType(sFile, types, env.config->FreeFormDocType)));
+        EXPECT_TRUE(doc.Open(sFile, EdiDocument::OpenMode::Batch));
+        EXPECT_EQ(doc.BuildError(), 0) << sFile;
+        return clsTreeDCheck().Check(doc);
+    };
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(ORRINDALE_SOURCE_DIR) + "/examples")) {
+        if (entry.path().extension() != ".edi")
+            continue;
+        const EdiFindings findings = check(entry.path().string());
+        EXPECT_TRUE(findings.empty()) << entry.path() << ": " << findings.at(0).sMessage;
+    }
+    std::string sClaim = TestEnv::ReadFile(std::string(ORRINDALE_SOURCE_DIR) +
+                                           "/examples/837P_X222A1-professional-claim.edi");
+    sClaim = Replaced(sClaim, "DMG*D8*", "DMG*RD8*");
+    TestEnv::WriteFile(env.Path("claim.edi"), sClaim);
+    const EdiFindings findings = check(env.Path("claim.edi"));
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].kind, Kind::InvalidCode);
+    EXPECT_EQ(Where(findings[0]), "0:18:DMG01");  // lines not asked for
+    EXPECT_EQ(findings[0].sLoopPath, "ISA/GS/ST/2000B/2010BA");
+    gDefFiles = nullptr;
 }
 
 }  // namespace
