@@ -11,6 +11,7 @@
 #include "app/modGlobals.h"
 #include "doctree/modNodeD.h"
 #include "doctree/modTree.h"
+#include "shell/FindingsDock.h"
 #include "shell/FormRegistry.h"
 #include "shell/TreeModel.h"
 #include "shell/frm2ndChance.h"
@@ -37,6 +38,8 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
     picSplitter->addWidget(tvS);
     picSplitter->setChildrenCollapsible(false);
     setCentralWidget(picSplitter);
+    mFindings = new FindingsDock(mDoc, mDocModel, this);
+    addDockWidget(Qt::BottomDockWidgetArea, mFindings);
 
     // The view's current row is the document's current node, from the mouse
     // and from the keyboard alike.
@@ -121,6 +124,9 @@ void frmDocument::CreateMenus()
     mnuViewCollpaseTree = AddCommand(view, "mnuViewCollpaseTree", "Collapse All", DocCommand::CollapseAll);
     QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tool"));
     mnuToolValidate = AddCommand(tool, "mnuToolValidate", "Validate Document", DocCommand::Validate);
+    mnuToolValidate->setShortcut(Qt::Key_F5);  // only the window holding the focus answers it
+    mnuToolValidate->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(mnuToolValidate);
     mnuToolClearMapping = AddCommand(tool, "mnuToolClearMapping", "Clear Mapping", DocCommand::ClearMapping);
 }
 
@@ -158,8 +164,10 @@ void frmDocument::Run(DocCommand command)
     case DocCommand::CollapseAll: ExpandAll(false); break;
     case DocCommand::Validate:
         ClearHighlights();
-        if (mDoc.Validate())
+        if (mDoc.Validate()) {
             NodeClick(mDoc.Root().Id());
+            mFindings->CheckDocument();
+        }
         RepaintForm();
         break;
     case DocCommand::ClearMapping: mDoc.ClearMapping(); break;

@@ -12,6 +12,7 @@
 
 namespace orr {
 
+class FindingsDock;
 class TreeModel;
 
 class frmDocument : public DocumentWindow, private DocumentListener {
@@ -81,6 +82,7 @@ private:
     EdiDocument mDoc;
     TreeModel* mDocModel;
     TreeModel* mSchemaModel;
+    FindingsDock* mFindings;
     // The highlighted nodes: the current node and its segment (document),
     // and its schema node and schema element.
     NodeId mndLitD, mndLitParent, mndActiveS, mndActiveSE;
