@@ -134,9 +134,12 @@ bool SameControl(std::string_view a, std::string_view b)
 // Hears the file's segments in order and notes the line each needed one starts on.
 class LineFinder final : public EdiParserListener {
 public:
-    LineFinder(std::string_view sText, std::vector<std::pair<std::uint32_t, std::uint32_t*>> wanted)
-        : mText(sText), mWanted(std::move(wanted))
+    LineFinder(clsEdiAsyncParser& parser, std::string_view sText,
+               std::vector<std::pair<std::uint32_t, std::uint32_t*>> wanted)
+        : mParser(parser), mText(sText), mWanted(std::move(wanted))
     {
+        // A line ends at LF (CR LF included), in a file without LF at CR.
+        mcBreak = sText.find('\n') == std::string_view::npos ? '\r' : '\n';
     }
 
 private:
@@ -151,6 +154,8 @@ private:
         ++mnOrdinal;
         for (; mnNext < mWanted.size() && mWanted[mnNext].first == mnOrdinal; ++mnNext)
             *mWanted[mnNext].second = LineAt(nStart);
+        if (mnNext == mWanted.size())
+            mParser.EndData();  // the rest of the file is not needed
     }
 
     // Where the segment starts in the text: a slice of it tells directly; a
@@ -171,18 +176,18 @@ private:
         return nStart;
     }
 
-    // A line ends at LF, CR LF or a lone CR.
     std::uint32_t LineAt(std::size_t nPos)
     {
-        for (; mnCounted < nPos && mnCounted < mText.size(); ++mnCounted) {
-            const char c = mText[mnCounted];
-            if (c == '\n' || (c == '\r' && (mnCounted + 1 >= mText.size() || mText[mnCounted + 1] != '\n')))
-                ++mnLine;
-        }
+        nPos = std::max(std::min(nPos, mText.size()), mnCounted);
+        mnLine += std::uint32_t(std::count(mText.begin() + std::ptrdiff_t(mnCounted),
+                                           mText.begin() + std::ptrdiff_t(nPos), mcBreak));
+        mnCounted = nPos;
         return mnLine;
     }
 
+    clsEdiAsyncParser& mParser;
     std::string_view mText;
+    char mcBreak;
     std::vector<std::pair<std::uint32_t, std::uint32_t*>> mWanted;  // by ordinal
     std::size_t mnNext = 0, mnCursor = 0, mnCounted = 0;
     std::uint32_t mnOrdinal = 0, mnLine = 1;
@@ -268,7 +273,7 @@ void clsTreeDCheck::LoadFacts(SegmentFacts& facts, NodeId node)
             continue;
         if (facts.elements.size() <= std::size_t(e.nZ))
             facts.elements.resize(std::size_t(e.nZ) + 1);
-        facts.elements[std::size_t(e.nZ)] = c;
+        facts.elements[std::size_t(e.nZ)] = FactsOf(c);
     }
     // The loops around it, outermost first; the envelope loops by their header segments.
     std::vector<std::string> loops;
@@ -283,6 +288,27 @@ void clsTreeDCheck::LoadFacts(SegmentFacts& facts, NodeId node)
     }
     for (auto it = loops.rbegin(); it != loops.rend(); ++it)
         facts.sLoopPath += (facts.sLoopPath.empty() ? "" : "/") + *it;
+}
+
+clsTreeDCheck::ElementFacts clsTreeDCheck::FactsOf(SchemaIx element) const
+{
+    const SchemaEntry& e = (*mpIndex)[element];
+    const std::string& t = e.sDataType;
+    ElementFacts f;
+    f.ix = element;
+    f.bRequired = e.nRequired == 1;
+    f.bNotUsed = e.sRequirement == "N";
+    if (t.size() == 2 && t[0] == 'N' && std::isdigit(static_cast<unsigned char>(t[1])))
+        f.type = ValueType::Integer;
+    else if (t == "R")
+        f.type = ValueType::Decimal;
+    else if (t == "DT")
+        f.type = ValueType::Date;
+    else if (t == "TM")
+        f.type = ValueType::Time;
+    else if (t == "COMP")
+        f.type = ValueType::Composite;
+    return f;
 }
 
 void clsTreeDCheck::ReadValues(NodeId node)
@@ -422,58 +448,58 @@ void clsTreeDCheck::CheckElements(const SegmentFacts& facts)
             static_cast<std::uint16_t>(nExtra), 0, mValues[nExtra]);
     }
     for (std::size_t nPos = 1; nPos <= nDefined; ++nPos)
-        if (const SchemaIx e = facts.elements[nPos])
+        if (const ElementFacts& e = facts.elements[nPos]; e.ix)
             CheckElement(e, static_cast<std::uint16_t>(nPos),
                          nPos < mValues.size() ? mValues[nPos] : std::string_view());
 }
 
-void clsTreeDCheck::CheckElement(SchemaIx element, std::uint16_t nPos, std::string_view sValue)
+void clsTreeDCheck::CheckElement(const ElementFacts& e, std::uint16_t nPos, std::string_view sValue)
 {
-    const SchemaEntry& e = (*mpIndex)[element];
     // The ISA declares the separators: its values are never cut.
     const char cComponent = mSeparators.cComponent, cRepetition = mbIsa ? '\0' : mSeparators.cRepetition;
     // A composite of empty components is as absent as an empty element.
     const bool bBlank = std::all_of(sValue.begin(), sValue.end(), [&](char c) {
-        return e.sDataType == "COMP" && (c == cComponent || (cRepetition && c == cRepetition));
+        return e.type == ValueType::Composite && (c == cComponent || (cRepetition && c == cRepetition));
     });
     if (bBlank) {
-        if (e.nRequired == 1 && !mbIsa)  // an empty ISA element is a fault of its layout
-            Add(FindingKind::MissingElement, Named(element, nPos, 0) + " is required but missing.", nPos);
+        if (e.bRequired && !mbIsa)  // an empty ISA element is a fault of its layout
+            Add(FindingKind::MissingElement, Named(e.ix, nPos, 0) + " is required but missing.", nPos);
         return;
     }
-    if (e.sRequirement == "N") {
-        Add(FindingKind::ElementNotUsed, Named(element, nPos, 0) + " is not used here but holds " + Quoted(sValue) + ".",
+    if (e.bNotUsed) {
+        Add(FindingKind::ElementNotUsed, Named(e.ix, nPos, 0) + " is not used here but holds " + Quoted(sValue) + ".",
             nPos, 0, sValue, FindingSeverity::Warning);
         return;
     }
     if (!cRepetition || sValue.find(cRepetition) == std::string_view::npos) {
-        CheckRepetition(element, nPos, 0, sValue);
+        CheckRepetition(e, nPos, 0, sValue);
         return;
     }
     std::uint16_t nRep = 1;
     for (std::size_t nAt = sValue.find(cRepetition);; nAt = sValue.find(cRepetition), ++nRep) {
         if (const std::string_view sPart = sValue.substr(0, nAt); !sPart.empty())
-            CheckRepetition(element, nPos, nRep, sPart);
+            CheckRepetition(e, nPos, nRep, sPart);
         if (nAt == std::string_view::npos)
             break;
         sValue.remove_prefix(nAt + 1);
     }
 }
 
-void clsTreeDCheck::CheckRepetition(SchemaIx element, std::uint16_t nPos, std::uint16_t nRep, std::string_view sValue)
+void clsTreeDCheck::CheckRepetition(const ElementFacts& e, std::uint16_t nPos, std::uint16_t nRep,
+                                    std::string_view sValue)
 {
     Problem problem;
-    if (CheckSimple((*mpIndex)[element], sValue, problem))
+    if (CheckValue(e, sValue, problem))
         return;
-    Add(problem.kind, Named(element, nPos, nRep) + " " + Quoted(sValue) + " " + problem.sMessage, nPos, nRep, sValue);
-    if (problem.kind == FindingKind::InvalidCode && (*mpIndex)[element].sDataType == "COMP")
+    Add(problem.kind, Named(e.ix, nPos, nRep) + " " + Quoted(sValue) + " " + problem.sMessage, nPos, nRep, sValue);
+    if (problem.kind == FindingKind::InvalidCode && e.type == ValueType::Composite && !mFindings.empty())
         mFindings.back().nComponent = 1;
 }
 
-bool clsTreeDCheck::CheckSimple(const SchemaEntry& e, std::string_view sValue, Problem& problem) const
+bool clsTreeDCheck::CheckValue(const ElementFacts& facts, std::string_view sValue, Problem& problem) const
 {
-    const std::string& sType = e.sDataType;
-    const bool bComposite = sType == "COMP";
+    const SchemaEntry& e = (*mpIndex)[facts.ix];
+    const bool bComposite = facts.type == ValueType::Composite;
     auto fail = [&problem](FindingKind kind, std::string sMessage) {
         problem = {kind, std::move(sMessage)};
         return false;
@@ -485,18 +511,24 @@ bool clsTreeDCheck::CheckSimple(const SchemaEntry& e, std::string_view sValue, P
     if (HasControl(sValue))
         return fail(FindingKind::InvalidCharacter, "holds a control character.");
     std::size_t nLength = sValue.size();
-    if (sType.size() == 2 && sType[0] == 'N' && std::isdigit(static_cast<unsigned char>(sType[1]))) {
+    switch (facts.type) {
+    case ValueType::Integer:
         if (!IsInteger(sValue, nLength))
-            return fail(FindingKind::InvalidCharacter, "is not a whole number (type " + sType + ").");
-    } else if (sType == "R") {
+            return fail(FindingKind::InvalidCharacter, "is not a whole number (type " + e.sDataType + ").");
+        break;
+    case ValueType::Decimal:
         if (!IsDecimal(sValue, nLength))
             return fail(FindingKind::InvalidCharacter, "is not a decimal number (type R).");
-    } else if (sType == "DT") {
+        break;
+    case ValueType::Date:
         if (!IsDate(sValue))
             return fail(FindingKind::InvalidDate, "is not a valid date (CCYYMMDD or YYMMDD).");
-    } else if (sType == "TM") {
+        break;
+    case ValueType::Time:
         if (!IsTime(sValue))
             return fail(FindingKind::InvalidTime, "is not a valid time (HHMM, HHMMSS, HHMMSSd or HHMMSSdd).");
+        break;
+    default: break;
     }
     // The ISA's fixed widths are checked as its layout.
     if (!mbIsa && nLength < std::size_t(e.nMinLength))
@@ -507,7 +539,7 @@ bool clsTreeDCheck::CheckSimple(const SchemaEntry& e, std::string_view sValue, P
                                               ", at most " + std::to_string(e.nMaxLength) + ".");
     // A composite's codes are those of its first component.
     const std::string_view sCode = bComposite ? sValue.substr(0, sValue.find(mSeparators.cComponent)) : sValue;
-    if (!mpIndex->CodeAllowed(mpIndex->Of(e.node), sCode))
+    if (!mpIndex->CodeAllowed(facts.ix, sCode))
         return fail(FindingKind::InvalidCode, "is not a valid code.");
     return true;
 }
@@ -555,8 +587,8 @@ void clsTreeDCheck::Add(FindingKind kind, std::string sMessage, std::uint16_t nE
     if (mpFacts) {
         f.sLoopPath = mpFacts->sLoopPath;
         f.sLoopId = mpFacts->sLoopId;
-        if (nElement < mpFacts->elements.size() && mpFacts->elements[nElement])
-            f.sElementNumber = (*mpIndex)[mpFacts->elements[nElement]].sCode;
+        if (nElement < mpFacts->elements.size() && mpFacts->elements[nElement].ix)
+            f.sElementNumber = (*mpIndex)[mpFacts->elements[nElement].ix].sCode;
     }
 }
 
@@ -581,8 +613,9 @@ void clsTreeDCheck::LocateLines(EdiFindings& findings, const std::string& sFile,
     for (EdiFinding& f : findings)
         wanted.emplace_back(f.nOrdinal, &f.nLine);
     std::stable_sort(wanted.begin(), wanted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    LineFinder finder(sText, std::move(wanted));
-    clsEdiAsyncParser parser(&finder);
+    clsEdiAsyncParser parser;
+    LineFinder finder(parser, sText, std::move(wanted));
+    parser.SetListener(&finder);
     parser.SetDelimiter(nDelimiter);
     parser.SetSelimiter(nSelimiter);
     parser.bIsaTrigger = parser.bGsTrigger = parser.bStTrigger = parser.bSegTrigger = true;

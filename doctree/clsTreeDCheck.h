@@ -43,12 +43,19 @@ public:
     static std::string Reference(const EdiFinding& finding);
 
 private:
+    enum class ValueType : std::uint8_t { Text, Integer, Decimal, Date, Time, Composite };
+    // What the check needs of one schema element, read once.
+    struct ElementFacts {
+        SchemaIx ix;  // none: the definition has no element here
+        ValueType type = ValueType::Text;
+        bool bRequired = false, bNotUsed = false;
+    };
     // What the check needs of the segments of one document tag.
     struct SegmentFacts {
         char cKind = 0;
         bool bKnown = false;
-        SchemaIx segment;                // none: not matched
-        std::vector<SchemaIx> elements;  // by position; none where the definition has none
+        SchemaIx segment;                    // none: not matched
+        std::vector<ElementFacts> elements;  // by position
         std::string sLoopPath, sLoopId;
     };
     // Where the walk is in the envelopes.
@@ -67,6 +74,7 @@ private:
     void CheckSegment(NodeId node, const SegmentFacts& facts);
     const SegmentFacts& FactsOf(NodeId node);
     void LoadFacts(SegmentFacts& facts, NodeId node);
+    ElementFacts FactsOf(SchemaIx element) const;
     void ReadValues(NodeId node);
     void Advance(std::string_view sId);
     void CheckEnvelope(std::string_view sId);
@@ -75,9 +83,9 @@ private:
                               const char* sWhat, FindingKind controlKind, std::string_view sHeader,
                               const std::string& sHeaderValue);
     void CheckElements(const SegmentFacts& facts);
-    void CheckElement(SchemaIx element, std::uint16_t nPos, std::string_view sValue);
-    void CheckRepetition(SchemaIx element, std::uint16_t nPos, std::uint16_t nRep, std::string_view sValue);
-    bool CheckSimple(const SchemaEntry& e, std::string_view sValue, Problem& problem) const;
+    void CheckElement(const ElementFacts& e, std::uint16_t nPos, std::string_view sValue);
+    void CheckRepetition(const ElementFacts& e, std::uint16_t nPos, std::uint16_t nRep, std::string_view sValue);
+    bool CheckValue(const ElementFacts& e, std::string_view sValue, Problem& problem) const;
     void Add(FindingKind kind, std::string sMessage, std::uint16_t nElement = 0, std::uint16_t nRepetition = 0,
              std::string_view sValue = {}, FindingSeverity severity = FindingSeverity::Error);
     std::string Designator(std::uint16_t nElement) const;
