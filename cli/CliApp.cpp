@@ -36,7 +36,10 @@ const Command kCommands[] = {
     {"export", "FILE --type T --separator tab|comma -o OUT", "write one delimited line per segment", gfCmdExport},
     {"new", "--type T [--empty] -o OUT [--delimiter X --selimiter Y] [--crlf]",
      "write a new document of type T filled with the schema's defaults, or empty", gfCmdNew},
-    {"ack", "IN -o OUT [--delimiter X] [--yes]", "write a 997 functional acknowledgement", gfCmdAck},
+    {"ack", "IN -o OUT [--delimiter X] [--yes] [--errors | --999]",
+     "write a 997 functional acknowledgement; --errors: answer every set from the element check (AK2 to AK5, "
+     "AK9); --999: an implementation acknowledgement (005010X231A1) the same way",
+     gfCmdAck},
     {"mail", "--to ADDRESS --subject TEXT [--body TEXT] [--attach FILE]",
      "send a message through the [Mail] server; password from ORRINDALE_MAIL_PASSWORD or a prompt", gfCmdMail},
     {"connect", "[--host H] [--port P] [--send FILE] [--wait SECONDS]",

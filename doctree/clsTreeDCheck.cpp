@@ -7,9 +7,12 @@
 #include <cstdio>
 
 #include "app/clsProgress.h"
+#include "app/modGlobals.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/modNodeD.h"
 #include "edi/clsEdiAsyncParser.h"
+#include "edi/modDocType.h"
+#include "schema/clsDefFiles.h"
 #include "schema/modFileArchive.h"
 
 namespace orr {
@@ -593,6 +596,24 @@ void clsTreeDCheck::Add(FindingKind kind, std::string sMessage, std::uint16_t nE
 }
 
 // ---- locating -----------------------------------------------------------------------------
+
+std::optional<EdiFindings> clsTreeDCheck::CheckFile(const std::string& sFile)
+{
+    SepCode nDelimiter = 0, nSelimiter = 0;
+    if (!gfGuessEdi(sFile, nDelimiter, nSelimiter))
+        return std::nullopt;
+    std::vector<std::string> entries;
+    if (gDefFiles)
+        gDefFiles->GetEdiDefFiles(entries);
+    EdiDocument doc;
+    doc.SetSeparators(nDelimiter, nSelimiter);
+    if (!doc.LoadDefinition(gfGuessDocType(sFile, gfDocTypes(entries), gConfig->FreeFormDocType)) ||
+        !doc.Open(sFile, EdiDocument::OpenMode::Batch))
+        return std::nullopt;
+    EdiFindings findings = clsTreeDCheck().Check(doc);
+    LocateLines(findings, sFile, nDelimiter, nSelimiter);
+    return findings;
+}
 
 void clsTreeDCheck::LocateLines(EdiFindings& findings, const std::string& sFile, SepCode nDelimiter,
                                 SepCode nSelimiter)

@@ -6,6 +6,7 @@
 // segment number, element, schema loop). The document is only read; segments
 // whose elements were never shown stay unmade.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,10 @@ public:
     // True when findings were left out for the limit.
     bool Truncated() const { return mbTruncated; }
 
+    // Reads a file the way the command line does (separators detected, the
+    // definition chosen from its transaction sets) and checks it, lines
+    // located. Nothing when it cannot be read (the reason shown).
+    static std::optional<EdiFindings> CheckFile(const std::string& sFile);
     // Sets the line of each finding from the file the document was read
     // from (nOrdinal counts the file's segments); a file without line
     // breaks leaves them 0. Nothing is shown when the file cannot be read.
