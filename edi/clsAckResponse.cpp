@@ -122,7 +122,8 @@ std::string clsAckResponse::GroupResponse(std::uint32_t nGroup, const std::strin
 
 std::string clsAckResponse::SegmentLine(const EdiFinding& f) const
 {
-    return Join({Is999() ? "IK3" : "AK3", f.sSegmentId, std::to_string(f.nSetPosition), f.sLoopId,
+    // The loop identifier (element 447) holds four characters: 2010BA is sent as 2010.
+    return Join({Is999() ? "IK3" : "AK3", f.sSegmentId, std::to_string(f.nSetPosition), f.sLoopId.substr(0, 4),
                  f.kind == FindingKind::SegmentUnexpected ? "2" : "8"});
 }
 
