@@ -13,8 +13,7 @@
 #include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
 #include "schema/modTreeDump.h"
-#include "tests/support/TestDefinitions.h"
-#include "tests/support/TestEnv.h"
+#include "tests/support/DocTreeFixture.h"
 
 namespace orr {
 namespace {
@@ -23,14 +22,7 @@ using test::kValidE1;
 using test::TestEnv;
 using Kind = FindingKind;
 
-struct CheckEnv : TestEnv {
-    CheckEnv()
-    {
-        WriteContainer(config->DefinitionFile, {{"docE1.def", test::kDocE1}});
-        EXPECT_TRUE(files.RefreshBinFile());
-        gDefFiles = &files;
-    }
-    ~CheckEnv() { gDefFiles = nullptr; }
+struct CheckEnv : test::DocTreeFixture {
 
     // Reads sText as an E1 document and checks it, lines located.
     EdiFindings Check(const std::string& sText, SepCode nDelimiter = '*', SepCode nSelimiter = '~')
@@ -45,7 +37,6 @@ struct CheckEnv : TestEnv {
         return findings;
     }
 
-    clsDefFiles files;
     EdiDocument doc;
 };
 
@@ -53,13 +44,6 @@ struct CheckEnv : TestEnv {
 std::string Where(const EdiFinding& f)
 {
     return std::to_string(f.nLine) + ":" + std::to_string(f.nSegment) + ":" + clsTreeDCheck::Reference(f);
-}
-
-std::string Replaced(std::string s, const std::string& sOld, const std::string& sNew)
-{
-    const std::size_t n = s.find(sOld);
-    EXPECT_NE(n, std::string::npos) << sOld;
-    return n == std::string::npos ? s : s.replace(n, sOld.size(), sNew);
 }
 
 TEST(ElementCheck, EachRuleIsFoundAtItsPlace)
@@ -102,9 +86,9 @@ TEST(ElementCheck, EachRuleIsFoundAtItsPlace)
     };
     for (const Case& c : cases) {
         CheckEnv env;
-        std::string sText = Replaced(kValidE1, c.sOld, c.sNew);
+        std::string sText = TestEnv::Replaced(kValidE1, c.sOld, c.sNew);
         if (c.kind == Kind::SegmentUnexpected)
-            sText = Replaced(sText, "SE*7*", "SE*8*");  // the count stays right
+            sText = TestEnv::Replaced(sText, "SE*7*", "SE*8*");  // the count stays right
         const EdiFindings findings = env.Check(sText);
         ASSERT_EQ(findings.size(), 1u) << c.sNew << ": " << (findings.empty() ? "" : findings[0].sMessage);
         const EdiFinding& f = findings[0];
@@ -138,7 +122,7 @@ TEST(ElementCheck, FindingsLocateSegmentsElementsAndLoops)
 {
     CheckEnv env;
     // Two interchanges, each with a bad N101.
-    const std::string sText = Replaced(kValidE1, "N1*ST", "N1*ZZ") + Replaced(kValidE1, "N1*ST", "N1*XX");
+    const std::string sText = TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ") + TestEnv::Replaced(kValidE1, "N1*ST", "N1*XX");
     const EdiFindings findings = env.Check(sText);
     ASSERT_EQ(findings.size(), 2u);
     EXPECT_EQ(Where(findings[0]), "5:5:N101");
@@ -157,11 +141,11 @@ TEST(ElementCheck, FindingsLocateSegmentsElementsAndLoops)
 
     // Without line breaks there are no lines; a segment broken over two
     // lines moves the later ones; a lone CR ends a line too.
-    std::string sFlat = Replaced(kValidE1, "N1*ST", "N1*ZZ");
+    std::string sFlat = TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ");
     sFlat.erase(std::remove(sFlat.begin(), sFlat.end(), '\n'), sFlat.end());
     EXPECT_EQ(Where(env.Check(sFlat).at(0)), "0:5:N101");
-    EXPECT_EQ(Where(env.Check(Replaced(Replaced(kValidE1, "N1*ST", "N1*ZZ"), "PO1**", "PO1**\n")).at(0)), "6:5:N101");
-    std::string sCr = Replaced(kValidE1, "N1*ST", "N1*ZZ");
+    EXPECT_EQ(Where(env.Check(TestEnv::Replaced(TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ"), "PO1**", "PO1**\n")).at(0)), "6:5:N101");
+    std::string sCr = TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ");
     std::replace(sCr.begin(), sCr.end(), '\n', '\r');
     EXPECT_EQ(Where(env.Check(sCr).at(0)), "5:5:N101");
 }
@@ -171,11 +155,11 @@ TEST(ElementCheck, CompositesAndRepetitionsUseTheInterchangeSeparators)
     // "|" between elements, ">" between components, "{" between repetitions.
     std::string sText = kValidE1;
     std::replace(sText.begin(), sText.end(), '*', '|');
-    sText = Replaced(sText, "|^|00501|", "|{|00501|");
-    sText = Replaced(sText, "|T|:~", "|T|>~");
-    sText = Replaced(sText, "1200^120000", "1200{2460");
-    sText = Replaced(sText, "ZZ:1:2", "QQ>1:2");
-    sText = Replaced(sText, "N1|ST|Ship Here", "N1|ST>X|A:B");
+    sText = TestEnv::Replaced(sText, "|^|00501|", "|{|00501|");
+    sText = TestEnv::Replaced(sText, "|T|:~", "|T|>~");
+    sText = TestEnv::Replaced(sText, "1200^120000", "1200{2460");
+    sText = TestEnv::Replaced(sText, "ZZ:1:2", "QQ>1:2");
+    sText = TestEnv::Replaced(sText, "N1|ST|Ship Here", "N1|ST>X|A:B");
     CheckEnv env;
     EdiFindings findings = env.Check(sText, '|');
     ASSERT_EQ(findings.size(), 3u);
@@ -187,7 +171,7 @@ TEST(ElementCheck, CompositesAndRepetitionsUseTheInterchangeSeparators)
     EXPECT_EQ(Where(findings[2]), "8:8:REF04-01");
 
     // Before version 00501 ISA11 is no repetition separator: the whole value is one time.
-    findings = env.Check(Replaced(sText, "|{|00501|", "|{|00401|"), '|');
+    findings = env.Check(TestEnv::Replaced(sText, "|{|00501|", "|{|00401|"), '|');
     ASSERT_EQ(findings.size(), 3u);
     EXPECT_EQ(findings[1].sMessage,
               "DTM03 (Time) \"1200{2460\" is not a valid time (HHMM, HHMMSS, HHMMSSd or HHMMSSdd).");
@@ -199,7 +183,7 @@ TEST(ElementCheck, EditedSegmentsAndTheLimit)
     CheckEnv env;
     // An element changed in the tree is read from the tree, not the file's text.
     clsTree& tree = env.doc.Tree();
-    EdiFindings bad = env.Check(Replaced(Replaced(Replaced(kValidE1, "N1*ST", "N1*ZZ"), "*SA*", "*S*"), "-12.5", "x"));
+    EdiFindings bad = env.Check(TestEnv::Replaced(TestEnv::Replaced(TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ"), "*SA*", "*S*"), "-12.5", "x"));
     ASSERT_EQ(bad.size(), 3u);
     const NodeId element = clsTreeDCheck::NodeOf(tree, bad[1]);
     tree.SetText(element, "ST");
@@ -241,7 +225,7 @@ TEST(ElementCheck, ShippedExamplesAndCodeLists)
     }
     std::string sClaim = TestEnv::ReadFile(std::string(ORRINDALE_SOURCE_DIR) +
                                            "/examples/837P_X222A1-professional-claim.edi");
-    sClaim = Replaced(sClaim, "DMG*D8*", "DMG*RD8*");
+    sClaim = TestEnv::Replaced(sClaim, "DMG*D8*", "DMG*RD8*");
     TestEnv::WriteFile(env.Path("claim.edi"), sClaim);
     const EdiFindings findings = check(env.Path("claim.edi"));
     ASSERT_EQ(findings.size(), 1u);

@@ -7,32 +7,21 @@
 #include <QTest>
 
 #include "app/modGlobals.h"
-#include "schema/clsDefFiles.h"
 #include "shell/FindingsDock.h"
 #include "shell/TreeModel.h"
 #include "shell/frmDocument.h"
-#include "tests/support/TestDefinitions.h"
-#include "tests/support/TestEnv.h"
+#include "tests/support/DocTreeFixture.h"
 
 namespace orr {
 namespace {
 
 using test::TestEnv;
 
-std::string Replaced(std::string s, const std::string& sOld, const std::string& sNew)
-{
-    return s.replace(s.find(sOld), sOld.size(), sNew);
-}
-
 TEST(FindingsDock, ValidateListsFindingsAndAClickShowsTheNode)
 {
-    TestEnv env;
-    TestEnv::WriteContainer(env.config->DefinitionFile, {{"docE1.def", test::kDocE1}});
-    clsDefFiles files;
-    ASSERT_TRUE(files.RefreshBinFile());
-    gDefFiles = &files;
+    test::DocTreeFixture env;
     const std::string sFile = env.Path("po.edi");
-    TestEnv::WriteFile(sFile, Replaced(Replaced(test::kValidE1, "N1*ST", "N1*ZZ"), "SE*7", "SE*9"));
+    TestEnv::WriteFile(sFile, TestEnv::Replaced(TestEnv::Replaced(test::kValidE1, "N1*ST", "N1*ZZ"), "SE*7", "SE*9"));
 
     auto* w = new frmDocument(QStringLiteral("Document 1"));
     ASSERT_TRUE(w->EdiFileOpen({sFile, '*', '~', "E1", 1, QStringLiteral("Document 1")}));
@@ -82,7 +71,6 @@ TEST(FindingsDock, ValidateListsFindingsAndAClickShowsTheNode)
               QStringLiteral("No findings: every value and envelope count fits the definition."));
     EXPECT_FALSE(model->IndexOf(model->NodeOf(model->index(0, 0))).data(Qt::ForegroundRole).isValid());
     delete w;
-    gDefFiles = nullptr;
 }
 
 }  // namespace
