@@ -276,7 +276,7 @@ void clsTreeDCheck::LoadFacts(SegmentFacts& facts, NodeId node)
             continue;
         if (facts.elements.size() <= std::size_t(e.nZ))
             facts.elements.resize(std::size_t(e.nZ) + 1);
-        facts.elements[std::size_t(e.nZ)] = FactsOf(c);
+        facts.elements[std::size_t(e.nZ)] = ElementFactsOf(c);
     }
     // The loops around it, outermost first; the envelope loops by their header segments.
     std::vector<std::string> loops;
@@ -293,7 +293,7 @@ void clsTreeDCheck::LoadFacts(SegmentFacts& facts, NodeId node)
         facts.sLoopPath += (facts.sLoopPath.empty() ? "" : "/") + *it;
 }
 
-clsTreeDCheck::ElementFacts clsTreeDCheck::FactsOf(SchemaIx element) const
+clsTreeDCheck::ElementFacts clsTreeDCheck::ElementFactsOf(SchemaIx element) const
 {
     const SchemaEntry& e = (*mpIndex)[element];
     const std::string& t = e.sDataType;
@@ -341,7 +341,6 @@ void clsTreeDCheck::CheckSegment(NodeId node, const SegmentFacts& facts)
     const std::string_view sId = mValues[0];
     mbIsa = sId == "ISA";
     Advance(sId);
-    CheckEnvelope(sId);
     if (facts.segment) {
         CheckElements(facts);
     } else if (!mbReportedUnmatched) {
@@ -350,6 +349,7 @@ void clsTreeDCheck::CheckSegment(NodeId node, const SegmentFacts& facts)
                                                 " has no place here in the definition; it and the segments after "
                                                 "it could not be matched.");
     }
+    CheckEnvelope(sId);  // last: a trailer ends its set or group
 }
 
 // ---- the envelope -------------------------------------------------------------------------
@@ -372,11 +372,11 @@ void clsTreeDCheck::Advance(std::string_view sId)
     ++at.nInInterchange;
     if (sId == "ST") {
         at.nSet += 1;
-        at.nInSet = 0;
+        at.nInSet = 1;
         at.sSt02 = value(2);
-    }
-    if (at.nInSet > 0 || sId == "ST")
+    } else if (at.nInSet > 0) {
         ++at.nInSet;
+    }
 }
 
 void clsTreeDCheck::CheckEnvelope(std::string_view sId)
@@ -494,17 +494,16 @@ void clsTreeDCheck::CheckRepetition(const ElementFacts& e, std::uint16_t nPos, s
     Problem problem;
     if (CheckValue(e, sValue, problem))
         return;
-    Add(problem.kind, Named(e.ix, nPos, nRep) + " " + Quoted(sValue) + " " + problem.sMessage, nPos, nRep, sValue);
-    if (problem.kind == FindingKind::InvalidCode && e.type == ValueType::Composite && !mFindings.empty())
-        mFindings.back().nComponent = 1;
+    Add(problem.kind, Named(e.ix, nPos, nRep) + " " + Quoted(sValue) + " " + problem.sMessage, nPos, nRep, sValue,
+        FindingSeverity::Error, problem.nComponent);
 }
 
 bool clsTreeDCheck::CheckValue(const ElementFacts& facts, std::string_view sValue, Problem& problem) const
 {
     const SchemaEntry& e = (*mpIndex)[facts.ix];
     const bool bComposite = facts.type == ValueType::Composite;
-    auto fail = [&problem](FindingKind kind, std::string sMessage) {
-        problem = {kind, std::move(sMessage)};
+    auto fail = [&problem](FindingKind kind, std::string sMessage, std::uint16_t nComponent = 0) {
+        problem = {kind, std::move(sMessage), nComponent};
         return false;
     };
     if (!bComposite && !mbIsa && sValue.find(mSeparators.cComponent) != std::string_view::npos)
@@ -543,7 +542,7 @@ bool clsTreeDCheck::CheckValue(const ElementFacts& facts, std::string_view sValu
     // A composite's codes are those of its first component.
     const std::string_view sCode = bComposite ? sValue.substr(0, sValue.find(mSeparators.cComponent)) : sValue;
     if (!mpIndex->CodeAllowed(facts.ix, sCode))
-        return fail(FindingKind::InvalidCode, "is not a valid code.");
+        return fail(FindingKind::InvalidCode, "is not a valid code.", bComposite ? 1 : 0);
     return true;
 }
 
@@ -566,7 +565,7 @@ std::string clsTreeDCheck::Named(SchemaIx element, std::uint16_t nPos, std::uint
 }
 
 void clsTreeDCheck::Add(FindingKind kind, std::string sMessage, std::uint16_t nElement, std::uint16_t nRepetition,
-                        std::string_view sValue, FindingSeverity severity)
+                        std::string_view sValue, FindingSeverity severity, std::uint16_t nComponent)
 {
     if (mnLimit > 0 && mFindings.size() >= mnLimit) {
         mbTruncated = true;
@@ -580,6 +579,7 @@ void clsTreeDCheck::Add(FindingKind kind, std::string sMessage, std::uint16_t nE
     f.nSegment = mAt.nInInterchange;
     f.sSegmentId = mValues[0];
     f.nElement = nElement;
+    f.nComponent = nComponent;
     f.nRepetition = nRepetition;
     f.node = mNode;
     f.nInterchange = mAt.nInterchange;
@@ -595,7 +595,7 @@ void clsTreeDCheck::Add(FindingKind kind, std::string sMessage, std::uint16_t nE
     }
 }
 
-// ---- locating -----------------------------------------------------------------------------
+// ---- files --------------------------------------------------------------------------------
 
 std::optional<EdiFindings> clsTreeDCheck::CheckFile(const std::string& sFile)
 {

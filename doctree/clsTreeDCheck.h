@@ -70,21 +70,21 @@ private:
         std::string sIsa13, sGs06, sSt02;
     };
     struct Problem {
-        FindingKind kind;
-        std::string sMessage;
-        FindingSeverity severity = FindingSeverity::Error;
+        FindingKind kind = FindingKind::InvalidCharacter;
+        std::string sMessage;  // after the element's name and value
+        std::uint16_t nComponent = 0;
     };
 
     void Walk(NodeId root);
     void CheckSegment(NodeId node, const SegmentFacts& facts);
     const SegmentFacts& FactsOf(NodeId node);
     void LoadFacts(SegmentFacts& facts, NodeId node);
-    ElementFacts FactsOf(SchemaIx element) const;
+    ElementFacts ElementFactsOf(SchemaIx element) const;
     void ReadValues(NodeId node);
     void Advance(std::string_view sId);
     void CheckEnvelope(std::string_view sId);
     void CheckIsaLayout();
-    void CheckCountAndControl(FindingKind countKind, std::string_view sCountName, std::uint32_t nCount,
+    void CheckCountAndControl(FindingKind countKind, std::string_view sContainer, std::uint32_t nCount,
                               const char* sWhat, FindingKind controlKind, std::string_view sHeader,
                               const std::string& sHeaderValue);
     void CheckElements(const SegmentFacts& facts);
@@ -92,7 +92,8 @@ private:
     void CheckRepetition(const ElementFacts& e, std::uint16_t nPos, std::uint16_t nRep, std::string_view sValue);
     bool CheckValue(const ElementFacts& e, std::string_view sValue, Problem& problem) const;
     void Add(FindingKind kind, std::string sMessage, std::uint16_t nElement = 0, std::uint16_t nRepetition = 0,
-             std::string_view sValue = {}, FindingSeverity severity = FindingSeverity::Error);
+             std::string_view sValue = {}, FindingSeverity severity = FindingSeverity::Error,
+             std::uint16_t nComponent = 0);
     std::string Designator(std::uint16_t nElement) const;
     std::string Named(SchemaIx element, std::uint16_t nPos, std::uint16_t nRep) const;
 
