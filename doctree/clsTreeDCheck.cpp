@@ -182,8 +182,8 @@ private:
     std::uint32_t LineAt(std::size_t nPos)
     {
         nPos = std::max(std::min(nPos, mText.size()), mnCounted);
-        mnLine += std::uint32_t(std::count(mText.begin() + std::ptrdiff_t(mnCounted),
-                                           mText.begin() + std::ptrdiff_t(nPos), mcBreak));
+        mnLine += std::uint32_t(
+            std::count(mText.begin() + std::ptrdiff_t(mnCounted), mText.begin() + std::ptrdiff_t(nPos), mcBreak));
         mnCounted = nPos;
         return mnLine;
     }
@@ -507,9 +507,9 @@ bool clsTreeDCheck::CheckValue(const ElementFacts& facts, std::string_view sValu
         return false;
     };
     if (!bComposite && !mbIsa && sValue.find(mSeparators.cComponent) != std::string_view::npos)
-        return fail(FindingKind::TooManyComponents, "holds the component separator \"" +
-                                                        std::string(1, mSeparators.cComponent) +
-                                                        "\" but is not a composite.");
+        return fail(
+            FindingKind::TooManyComponents,
+            "holds the component separator \"" + std::string(1, mSeparators.cComponent) + "\" but is not a composite.");
     if (HasControl(sValue))
         return fail(FindingKind::InvalidCharacter, "holds a control character.");
     std::size_t nLength = sValue.size();
@@ -615,8 +615,7 @@ std::optional<EdiFindings> clsTreeDCheck::CheckFile(const std::string& sFile)
     return findings;
 }
 
-void clsTreeDCheck::LocateLines(EdiFindings& findings, const std::string& sFile, SepCode nDelimiter,
-                                SepCode nSelimiter)
+void clsTreeDCheck::LocateLines(EdiFindings& findings, const std::string& sFile, SepCode nDelimiter, SepCode nSelimiter)
 {
     if (findings.empty())
         return;

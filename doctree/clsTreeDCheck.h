@@ -39,8 +39,7 @@ public:
     // Sets the line of each finding from the file the document was read
     // from (nOrdinal counts the file's segments); a file without line
     // breaks leaves them 0. Nothing is shown when the file cannot be read.
-    static void LocateLines(EdiFindings& findings, const std::string& sFile, SepCode nDelimiter,
-                            SepCode nSelimiter);
+    static void LocateLines(EdiFindings& findings, const std::string& sFile, SepCode nDelimiter, SepCode nSelimiter);
     // The node a finding names: its element's node when it names an
     // element (made if need be), else its segment's.
     static NodeId NodeOf(clsTree& tree, const EdiFinding& finding);

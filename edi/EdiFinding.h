@@ -29,11 +29,11 @@ enum class FindingKind : std::uint8_t {
     TooManyComponents,  // a component separator in a simple element
     // the envelope
     IsaLayout,
-    SetSegmentCount,        // SE01
-    SetControlNumber,       // SE02 and ST02
-    GroupSetCount,          // GE01
-    GroupControlNumber,     // GE02 and GS06
-    InterchangeGroupCount,  // IEA01
+    SetSegmentCount,           // SE01
+    SetControlNumber,          // SE02 and ST02
+    GroupSetCount,             // GE01
+    GroupControlNumber,        // GE02 and GS06
+    InterchangeGroupCount,     // IEA01
     InterchangeControlNumber,  // IEA02 and ISA13
 };
 
@@ -43,9 +43,9 @@ struct EdiFinding {
     std::string sMessage;
 
     // Where, for the user.
-    std::uint32_t nLine = 0;       // 0: not known, or the file has no line breaks
-    std::uint32_t nOrdinal = 0;    // the segment's number in the document, from 1
-    std::uint32_t nSegment = 0;    // the segment's number in its interchange (ISA = 1)
+    std::uint32_t nLine = 0;     // 0: not known, or the file has no line breaks
+    std::uint32_t nOrdinal = 0;  // the segment's number in the document, from 1
+    std::uint32_t nSegment = 0;  // the segment's number in its interchange (ISA = 1)
     std::string sSegmentId;
     std::uint16_t nElement = 0;     // 0: the segment as a whole
     std::uint16_t nComponent = 0;   // 0: the whole element

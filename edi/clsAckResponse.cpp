@@ -105,8 +105,7 @@ std::vector<std::string> clsAckResponse::SetResponse(std::uint32_t nGroup, std::
     return out;
 }
 
-std::string clsAckResponse::GroupResponse(std::uint32_t nGroup, const std::string& sIncluded,
-                                          std::uint32_t nReceived)
+std::string clsAckResponse::GroupResponse(std::uint32_t nGroup, const std::string& sIncluded, std::uint32_t nReceived)
 {
     std::set<std::string> codes;
     for (const EdiFinding* f : mErrors)

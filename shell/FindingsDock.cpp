@@ -36,10 +36,7 @@ public:
         endResetModel();
     }
 
-    int rowCount(const QModelIndex& parent = {}) const override
-    {
-        return parent.isValid() ? 0 : int(mFindings.size());
-    }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(mFindings.size()); }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kColumns; }
 
     QVariant headerData(int nSection, Qt::Orientation orientation, int role) const override
@@ -132,16 +129,17 @@ void FindingsDock::SetFindings(EdiFindings findings, bool bTruncated)
         marks.emplace_back(f.node, f.nElement);
     mDocModel->SetMarks(marks);
 
-    const auto nErrors = std::size_t(std::count_if(mFindings.begin(), mFindings.end(),
-                                                   [](const EdiFinding& f) { return f.IsError(); }));
-    QString sSummary = mFindings.empty() ? QStringLiteral("No findings: every value and envelope count fits the "
-                                                          "definition.")
+    const auto nErrors =
+        std::size_t(std::count_if(mFindings.begin(), mFindings.end(), [](const EdiFinding& f) { return f.IsError(); }));
+    const QString sNone = QStringLiteral("No findings: every value and envelope count fits the definition.");
+    QString sSummary = mFindings.empty() ? sNone
                                          : Counted(nErrors, "error") + QStringLiteral(", ") +
                                                Counted(mFindings.size() - nErrors, "warning") + QStringLiteral(".");
     if (bTruncated)
         sSummary += QStringLiteral(" Only the first %1 findings are listed.").arg(kLimit);
     lblSummary->setText(sSummary);
-    setWindowTitle(mFindings.empty() ? QStringLiteral("Findings") : QStringLiteral("Findings (%1)").arg(mFindings.size()));
+    setWindowTitle(mFindings.empty() ? QStringLiteral("Findings")
+                                     : QStringLiteral("Findings (%1)").arg(mFindings.size()));
     lvwFindings->resizeColumnsToContents();
 }
 

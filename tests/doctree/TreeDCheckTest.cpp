@@ -23,7 +23,6 @@ using test::TestEnv;
 using Kind = FindingKind;
 
 struct CheckEnv : test::DocTreeFixture {
-
     // Reads sText as an E1 document and checks it, lines located.
     EdiFindings Check(const std::string& sText, SepCode nDelimiter = '*', SepCode nSelimiter = '~')
     {
@@ -61,7 +60,8 @@ TEST(ElementCheck, EachRuleIsFoundAtItsPlace)
          "BEG04 (Release Number) is not used here but holds \"R1\"."},
         {"*SA*", "*S*", Kind::TooShort, "4:4:BEG02", "BEG02 (Order Type) \"S\" is too short: 1 character, at least 2."},
         {"Ship Here", "Ship Here!!", Kind::TooLong, "5:5:N102", ""},
-        {"-12.5", "12x", Kind::InvalidCharacter, "6:6:QTY02", "QTY02 (Quantity) \"12x\" is not a decimal number (type R)."},
+        {"-12.5", "12x", Kind::InvalidCharacter, "6:6:QTY02",
+         "QTY02 (Quantity) \"12x\" is not a decimal number (type R)."},
         {"-12.5", "-123456789", Kind::TooLong, "6:6:QTY02", ""},
         {"*1050", "*10.5", Kind::InvalidCharacter, "6:6:QTY03", ""},
         {"040310", "20040231", Kind::InvalidDate, "7:7:DTM02", ""},
@@ -72,10 +72,12 @@ TEST(ElementCheck, EachRuleIsFoundAtItsPlace)
         {"Ship Here~", "Ship Here**X~", Kind::TooManyElements, "5:5:N104", "N1 has 4 elements; the definition has 2."},
         {"ZZ:1:2", "QQ:1", Kind::InvalidCode, "8:8:REF04-01", ""},
         {"ZZ:1:2", "ZZ:1234567890", Kind::TooLong, "8:8:REF04", ""},
-        {"PO1", "P\x01O", Kind::InvalidCharacter, "4:4:BEG03", "BEG03 (Order Number) \"P\\x01O\" holds a control character."},
+        {"PO1", "P\x01O", Kind::InvalidCharacter, "4:4:BEG03",
+         "BEG03 (Order Number) \"P\\x01O\" holds a control character."},
         {"SE*7", "SE*9", Kind::SetSegmentCount, "9:9:SE01", "SE01 is \"9\", but the transaction set has 7 segments."},
         {"SE*7*0001", "SE*7*0002", Kind::SetControlNumber, "9:9:SE02", "SE02 \"0002\" does not match ST02 \"0001\"."},
-        {"GE*1", "GE*2", Kind::GroupSetCount, "10:10:GE01", "GE01 is \"2\", but the functional group has 1 transaction set."},
+        {"GE*1", "GE*2", Kind::GroupSetCount, "10:10:GE01",
+         "GE01 is \"2\", but the functional group has 1 transaction set."},
         {"GE*1*7", "GE*1*8", Kind::GroupControlNumber, "10:10:GE02", ""},
         {"IEA*1", "IEA*2", Kind::InterchangeGroupCount, "11:11:IEA01", ""},
         {"IEA*1*000000001", "IEA*1*000000002", Kind::InterchangeControlNumber, "11:11:IEA02",
@@ -122,7 +124,8 @@ TEST(ElementCheck, FindingsLocateSegmentsElementsAndLoops)
 {
     CheckEnv env;
     // Two interchanges, each with a bad N101.
-    const std::string sText = TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ") + TestEnv::Replaced(kValidE1, "N1*ST", "N1*XX");
+    const std::string sText =
+        TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ") + TestEnv::Replaced(kValidE1, "N1*ST", "N1*XX");
     const EdiFindings findings = env.Check(sText);
     ASSERT_EQ(findings.size(), 2u);
     EXPECT_EQ(Where(findings[0]), "5:5:N101");
@@ -144,7 +147,9 @@ TEST(ElementCheck, FindingsLocateSegmentsElementsAndLoops)
     std::string sFlat = TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ");
     sFlat.erase(std::remove(sFlat.begin(), sFlat.end(), '\n'), sFlat.end());
     EXPECT_EQ(Where(env.Check(sFlat).at(0)), "0:5:N101");
-    EXPECT_EQ(Where(env.Check(TestEnv::Replaced(TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ"), "PO1**", "PO1**\n")).at(0)), "6:5:N101");
+    EXPECT_EQ(
+        Where(env.Check(TestEnv::Replaced(TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ"), "PO1**", "PO1**\n")).at(0)),
+        "6:5:N101");
     std::string sCr = TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ");
     std::replace(sCr.begin(), sCr.end(), '\n', '\r');
     EXPECT_EQ(Where(env.Check(sCr).at(0)), "5:5:N101");
@@ -183,7 +188,8 @@ TEST(ElementCheck, EditedSegmentsAndTheLimit)
     CheckEnv env;
     // An element changed in the tree is read from the tree, not the file's text.
     clsTree& tree = env.doc.Tree();
-    EdiFindings bad = env.Check(TestEnv::Replaced(TestEnv::Replaced(TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ"), "*SA*", "*S*"), "-12.5", "x"));
+    EdiFindings bad = env.Check(TestEnv::Replaced(
+        TestEnv::Replaced(TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ"), "*SA*", "*S*"), "-12.5", "x"));
     ASSERT_EQ(bad.size(), 3u);
     const NodeId element = clsTreeDCheck::NodeOf(tree, bad[1]);
     tree.SetText(element, "ST");
@@ -223,8 +229,8 @@ TEST(ElementCheck, ShippedExamplesAndCodeLists)
         const EdiFindings findings = check(entry.path().string());
         EXPECT_TRUE(findings.empty()) << entry.path() << ": " << findings.at(0).sMessage;
     }
-    std::string sClaim = TestEnv::ReadFile(std::string(ORRINDALE_SOURCE_DIR) +
-                                           "/examples/837P_X222A1-professional-claim.edi");
+    std::string sClaim =
+        TestEnv::ReadFile(std::string(ORRINDALE_SOURCE_DIR) + "/examples/837P_X222A1-professional-claim.edi");
     sClaim = TestEnv::Replaced(sClaim, "DMG*D8*", "DMG*RD8*");
     TestEnv::WriteFile(env.Path("claim.edi"), sClaim);
     const EdiFindings findings = check(env.Path("claim.edi"));
