@@ -32,7 +32,7 @@ struct CliArgs {
 };
 
 // Options that take no value; every other "-x"/"--x" takes the next argument.
-inline const std::set<std::string> kCliFlags = {"--version", "--help", "--yes", "--crlf", "--empty"};
+inline const std::set<std::string> kCliFlags = {"--version", "--help", "--yes", "--crlf", "--empty", "--elements", "--errors", "--999"};
 
 CliArgs gfParseCliArgs(int argc, char** argv);
 

@@ -8,6 +8,7 @@
 
 #include "app/modGlobals.h"
 #include "cli/CliCommands.h"
+#include "cli/CliFindings.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/clsTreeDSave.h"
 #include "edi/modConversion.h"
@@ -102,16 +103,19 @@ int gfCmdTree(const CliArgs& args)
 
 int gfCmdValidate(const CliArgs& args)
 {
-    args.Require(2, {"--type", "--delimiter", "--selimiter"});
+    args.Require(2, {"--type", "--delimiter", "--selimiter", "--elements", "--format"});
+    const std::string sFormat = args.Option("--format");
+    if (!sFormat.empty() && sFormat != "text" && sFormat != "json")
+        throw UsageError("validate needs --format text|json");
     CliSession session(args);
     EdiDocument doc;
     if (!session.Start() || !gfCliLoadDocument(args, doc))
         return 1;
     const bool bValid = doc.Validate() && doc.BuildError() == 0;
-    std::printf("%s\n", bValid ? "Document is valid." : "Document failed validation.");
-    if (!doc.BuildErrorText().empty())
-        std::printf("%s\n", Lines(doc.BuildErrorText()).c_str());
-    return bValid ? 0 : 1;
+    std::optional<EdiFindings> findings;
+    if (args.Flag("--elements"))
+        findings = gfCliCheckElements(doc, args.positional[1]);
+    return gfReportValidation(bValid, Lines(doc.BuildErrorText()), findings, sFormat == "json");
 }
 
 int gfCmdConvert(const CliArgs& args)

@@ -14,6 +14,7 @@
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
 #include "doctree/modNodeD.h"
+#include "edi/modGuessEdi.h"
 #include "schema/modNodeS.h"
 
 namespace orr {
@@ -198,14 +199,9 @@ void clsTreeD::HandleSegment(std::string_view sSegment)
 
 void clsTreeD::ReadInterchangeSeparators()
 {
-    // ISA16 is the component separator; from version 00501 (ISA12) ISA11 is
-    // the repetition separator, before that a standards identifier.
-    const std::string_view sComponent = Element(16);
-    mcComponent = sComponent.size() == 1 ? sComponent[0] : kDefaultComponent;
-    const std::string_view sRepetition = Element(11), sVersion = Element(12);
-    const bool bRepeats = sVersion.size() == 5 && sVersion >= "00501" && sRepetition.size() == 1 &&
-                          !std::isalnum(static_cast<unsigned char>(sRepetition[0]));
-    mcRepetition = bRepeats ? sRepetition[0] : '\0';
+    const InterchangeSeparators s = gfIsaSeparators(Element(11), Element(12), Element(16));
+    mcComponent = s.cComponent;
+    mcRepetition = s.cRepetition;
 }
 
 bool clsTreeD::Required(SchemaIx s)

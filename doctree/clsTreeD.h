@@ -16,6 +16,7 @@
 
 #include "app/clsConfig.h"
 #include "edi/clsEdiAsyncParser.h"
+#include "edi/modGuessEdi.h"
 #include "schema/SchemaCounters.h"
 #include "schema/SchemaIndex.h"
 #include "schema/TreeIds.h"
@@ -30,7 +31,7 @@ public:
     static constexpr std::size_t kPieceSize = 512;
     // Key values are compared up to the first component separator; a file
     // without an ISA uses this one.
-    static constexpr char kDefaultComponent = ':';
+    static constexpr char kDefaultComponent = kDefaultComponentSeparator;
 
     clsTreeD();
     ~clsTreeD() override;

@@ -65,8 +65,10 @@ std::string clsEdiDoc::ISA() const
 {
     const clsConfig& c = *gConfig;
     const std::tm now = Now();
+    const std::string& sStandards = sIsaStandards.empty() ? c.IsaIcId : sIsaStandards;
+    const std::string& sVersion = sIsaVersion.empty() ? c.IsaIcVersion : sIsaVersion;
     return Join({"ISA", "00", "", "00", "", c.HerAddrQualifier, c.HerAddr, c.MyAddrQualifier, c.MyAddr,
-                 Format("%y%m%d", now), Format("%H%M", now), c.IsaIcId, LastChars("00000" + c.IsaIcVersion, 5),
+                 Format("%y%m%d", now), Format("%H%M", now), sStandards, LastChars("00000" + sVersion, 5),
                  NineDigits(IsaControlNumber), c.IsaAckRequired ? "1" : "0", c.IsaTest ? "T" : "P", ":"});
 }
 
@@ -75,12 +77,13 @@ std::string clsEdiDoc::GS(const std::string& sGsType) const
     const clsConfig& c = *gConfig;
     const std::tm now = Now();
     return Join({"GS", FunctionalId(sGsType), c.MyAddr, c.HerAddr, Format("%Y%m%d", now), Format("%H%M", now),
-                 std::to_string(mGroupControl), c.GsAgencyCode, c.GsReleaseID});
+                 std::to_string(mGroupControl), c.GsAgencyCode, sGsVersion.empty() ? c.GsReleaseID : sGsVersion});
 }
 
-std::string clsEdiDoc::ST(const std::string& sStType) const
+std::string clsEdiDoc::ST(const std::string& sStType, const std::string& sConvention) const
 {
-    return Join({"ST", sStType, std::to_string(mTransactionControl)});
+    const std::string s = Join({"ST", sStType, std::to_string(mTransactionControl)});
+    return sConvention.empty() ? s : s + char(mDelimiter) + sConvention;
 }
 
 std::string clsEdiDoc::SE()

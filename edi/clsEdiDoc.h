@@ -19,13 +19,17 @@ public:
     explicit clsEdiDoc(LocalClock clock = {});
 
     std::int32_t IsaControlNumber = 0;
+    // When not empty, these replace the configured ISA11 (standards identifier or
+    // repetition separator), ISA12 (version) and GS08 (version and guide).
+    std::string sIsaStandards, sIsaVersion, sGsVersion;
     void SetDelimiter(SepCode nDelimiter) { mDelimiter = nDelimiter; }
     // Where the group control numbers start (1 by default).
     void SetGroupControlNumber(std::int32_t nNumber) { mGroupControl = nNumber; }
 
     std::string ISA() const;
     std::string GS(const std::string& sGsType) const;
-    std::string ST(const std::string& sStType) const;
+    // ST03 (the implementation guide) is written when sConvention is not empty.
+    std::string ST(const std::string& sStType, const std::string& sConvention = {}) const;
     std::string SE();
     std::string GE();
     std::string IEA() const;

@@ -52,6 +52,8 @@ clsFA::clsFA(clsEdiDoc::LocalClock clock)
 {
 }
 
+clsFA::~clsFA() = default;
+
 bool clsFA::AtEnd() { return mPushBack.empty() && mIn.peek() == std::ifstream::traits_type::eof(); }
 
 std::string clsFA::ReadSegment()
@@ -92,10 +94,22 @@ bool clsFA::CreateFA(const std::string& sInput, const std::string& sOutput)
     if (std::filesystem::exists(sOutput, ec) &&
         gfMsgBox("File " + sOutput + "exists. Overwrite ?", MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
         return false;
-    gfMsgBox(std::string("The generated 997 is an extremely simple one.") + kCrLf +
-                 "Contact Quillmark, Inc if you need more specific segments." + kCrLf + kCrLf +
-                 "Click Ok button to continue.",
-             MsgIcon::Information);
+    if (!Is999())
+        gfMsgBox(std::string("The generated 997 is an extremely simple one.") + kCrLf +
+                     "Contact Quillmark, Inc if you need more specific segments." + kCrLf + kCrLf +
+                     "Click Ok button to continue.",
+                 MsgIcon::Information);
+    if (Is999() && !mfnCheck) {
+        gfIllogic("CreateFA: a 999 needs a checker");
+        return false;
+    }
+    if (mfnCheck) {
+        std::optional<EdiFindings> findings = mfnCheck(sInput);
+        if (!findings)
+            return false;
+        mFindings = std::move(*findings);
+        mResponse = std::make_unique<clsAckResponse>(mKind, mFindings, mDelimiter);
+    }
 
     mIn.open(sInput, std::ios::binary);
     if (!mIn || std::filesystem::is_directory(sInput, ec)) {
@@ -111,6 +125,11 @@ bool clsFA::CreateFA(const std::string& sInput, const std::string& sOutput)
     mDoc = clsEdiDoc(mClock);
     mDoc.IsaControlNumber = gConfig->IsaIcNumber;
     mDoc.SetDelimiter(mDelimiter);
+    if (Is999()) {
+        mDoc.sIsaStandards = "^";
+        mDoc.sIsaVersion = "00501";
+        mDoc.sGsVersion = k999Guide;
+    }
     WriteLine(mDoc.ISA());
     const bool bVerdict = ProcessInterchange();
     WriteLine(mDoc.IEA());
@@ -142,6 +161,7 @@ bool clsFA::ProcessInterchange()
 bool clsFA::ProcessGroups()
 {
     int nGroups = 0;
+    mnGroup = 0;
     for (;;) {
         if (AtEnd())
             return false;
@@ -150,20 +170,25 @@ bool clsFA::ProcessGroups()
             PushBack(sGs);
             return nGroups > 0;
         }
-        const std::vector<std::string> elements = Split(sGs, char(mDelimiter));
-        const std::string sGs01 = elements.size() > 1 ? elements[1] : std::string();
-        const std::string sGs06 = elements.size() > 6 ? elements[6] : std::string();
+        const std::vector<std::string> elements = Elements(sGs);
+        auto gs = [&](std::size_t n) { return n < elements.size() ? elements[n] : std::string(); };
+        ++mnGroup;
         WriteLine(mDoc.GS("FA"));
-        WriteLine(mDoc.ST("997"));
+        WriteLine(mDoc.ST(Is999() ? "999" : "997", Is999() ? k999Guide : ""));
         mDoc.IncrementSegCount();
-        WriteLine("AK1" + std::string(1, char(mDelimiter)) + sGs01 + char(mDelimiter) + sGs06);
-        mDoc.IncrementSegCount();
+        const std::string d(1, static_cast<char>(mDelimiter));
+        WriteBody("AK1" + d + gs(1) + d + gs(6) + (Is999() ? d + gs(8) : std::string()));
         if (AtEnd())
             continue;
         if (!SkipTransactions())
             return false;
-        if (!StartsWith(ReadSegment(), "GE"))
+        const std::string sGe = ReadSegment();
+        if (!StartsWith(sGe, "GE"))
             return false;
+        if (mResponse) {
+            const std::vector<std::string> ge = Elements(sGe);
+            WriteBody(mResponse->GroupResponse(mnGroup, ge.size() > 1 ? ge[1] : std::string(), mnSets));
+        }
         WriteLine(mDoc.SE());
         WriteLine(mDoc.GE());
         ++nGroups;
@@ -172,22 +197,41 @@ bool clsFA::ProcessGroups()
 
 bool clsFA::SkipTransactions()
 {
-    int nSets = 0;
+    mnSets = 0;
     for (;;) {
         if (AtEnd())
             return false;
         const std::string sSt = ReadSegment();
         if (!StartsWith(sSt, "ST")) {
             PushBack(sSt);
-            return nSets > 0;
+            return mnSets > 0;
         }
         while (!AtEnd() && !StartsWith(ReadSegment(), "SE")) {
         }
-        ++nSets;
+        ++mnSets;
+        if (mResponse)
+            for (const std::string& sAnswer : mResponse->SetResponse(mnGroup, mnSets, Elements(sSt)))
+                WriteBody(sAnswer);
     }
 }
 
-bool clsFA::DialogOk(std::string& sInput, std::string& sOutput, SepCode nDelimiter, clsEdiDoc::LocalClock clock)
+void clsFA::WriteBody(const std::string& sSegment)
+{
+    WriteLine(sSegment);
+    mDoc.IncrementSegCount();
+}
+
+std::vector<std::string> clsFA::Elements(const std::string& sSegment) const
+{
+    // A segment read from a line may still end with its terminator.
+    std::string s = sSegment;
+    if (!s.empty() && mSelimiter > 0 && static_cast<unsigned char>(s.back()) == mSelimiter)
+        s.pop_back();
+    return Split(s, static_cast<char>(mDelimiter));
+}
+
+bool clsFA::DialogOk(std::string& sInput, std::string& sOutput, SepCode nDelimiter, clsEdiDoc::LocalClock clock,
+                     AckKind kind, Checker fnCheck)
 {
     sInput = gfTrim(sInput);
     sOutput = gfTrim(sOutput);
@@ -201,8 +245,11 @@ bool clsFA::DialogOk(std::string& sInput, std::string& sOutput, SepCode nDelimit
     }
     clsFA fa(std::move(clock));
     fa.SetDelimiter(nDelimiter);
+    fa.SetKind(kind);
+    fa.SetChecker(std::move(fnCheck));
     if (fa.CreateFA(sInput, sOutput))
-        gfMsgBox(std::string("Functional Acknowledgement created in:") + kCrLf + kCrLf + sOutput,
+        gfMsgBox(std::string(kind == AckKind::ImplementationAck999 ? "Implementation" : "Functional") +
+                     " Acknowledgement created in:" + kCrLf + kCrLf + sOutput,
                  MsgIcon::Information);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "edi/modGuessEdi.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -202,6 +203,18 @@ std::string gfSeparatorQuestionText(const SeparatorPair& detected, const Separat
     s += std::string("Click Yes to use the detected separators") + kCrLf;
     s += std::string("Click No  to use the Editor setting separators") + kCrLf + kCrLf + kCrLf + kCrLf;
     s += "(You can change the Editor settings by selecting the View/Option menu.)";
+    return s;
+}
+
+InterchangeSeparators gfIsaSeparators(std::string_view sIsa11, std::string_view sIsa12, std::string_view sIsa16)
+{
+    InterchangeSeparators s;
+    if (sIsa16.size() == 1)
+        s.cComponent = sIsa16[0];
+    const bool bRepeats = sIsa12.size() == 5 && sIsa12 >= "00501" && sIsa11.size() == 1 &&
+                          !std::isalnum(static_cast<unsigned char>(sIsa11[0]));
+    if (bRepeats)
+        s.cRepetition = sIsa11[0];
     return s;
 }
 

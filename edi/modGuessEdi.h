@@ -53,6 +53,21 @@ bool gfGuessEdi(const std::string& sPath, SepCode& nDelimiter, SepCode& nSelimit
 SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimiter);
 SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimiter, const clsConfig& config);
 
+// ---- the separators an interchange declares in its ISA --------------------------
+
+// The component separator of a file without an ISA.
+inline constexpr char kDefaultComponentSeparator = ':';
+
+struct InterchangeSeparators {
+    char cComponent = kDefaultComponentSeparator;
+    char cRepetition = '\0';  // none
+};
+
+// ISA16 is the component separator; from version 00501 (ISA12) ISA11 is the
+// repetition separator, before that a standards identifier. Values that are
+// not one character (or a letter or digit for the repetition) give the defaults.
+InterchangeSeparators gfIsaSeparators(std::string_view sIsa11, std::string_view sIsa12, std::string_view sIsa16);
+
 // ---- choosing between the detected and the configured separators -------------
 
 inline constexpr const char* kSeparatorQuestionTitle = "Select Segment and DE Separators";

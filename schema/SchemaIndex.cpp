@@ -1,5 +1,6 @@
 #include "schema/SchemaIndex.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -145,6 +146,11 @@ void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
     if (const std::string sKey = gfTagGetAttr(sTag, 'K'); !sKey.empty())
         for (std::string_view k : gfSplitFields(sKey, ','))
             e.keys.emplace_back(k);
+    if (const std::string sCodes = gfTagGetAttr(sTag, 'V'); !sCodes.empty()) {
+        for (std::string_view c : gfSplitFields(sCodes, ','))
+            e.codes.emplace_back(c);
+        std::sort(e.codes.begin(), e.codes.end());
+    }
 }
 
 SchemaIx SchemaIndex::Of(NodeId node) const

@@ -6,8 +6,11 @@
 // the node's path. Immutable afterwards; the engines ask it instead of
 // parsing tags, and keep what changes while they work (use counters, caches)
 // in vectors indexed by SchemaIx.
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "schema/TreeIds.h"
@@ -45,6 +48,7 @@ struct SchemaEntry {
     std::string sNumber, sDescription, sLevel, sRequirement, sDataType;
     std::int32_t nMinLength = 0, nMaxLength = 0;  // A and B of a data element
     std::vector<std::string> keys;  // K split at ","; empty: never matches
+    std::vector<std::string> codes;  // V split at ",", sorted: a data element's valid codes; empty: any
 
     bool IsSystem() const { return cType == 'S'; }
     bool IsRegular() const { return cType == 'R'; }
@@ -74,6 +78,12 @@ public:
     std::string Link(SchemaIx ix) const;
     // True when the key value matches one of the entry's keys, case-insensitively.
     bool KeyMatches(SchemaIx ix, std::string_view sValue) const;
+    // True when the data element has no code list or lists the value (exactly).
+    bool CodeAllowed(SchemaIx ix, std::string_view sValue) const
+    {
+        const std::vector<std::string>& c = mEntries[ix.value].codes;
+        return c.empty() || std::binary_search(c.begin(), c.end(), sValue, std::less<>());
+    }
 
     // Up to seven characters in one word, for comparing segment identifiers
     // in one step; longer codes give kLongCode.

@@ -1,5 +1,6 @@
 #include "schema/modFileArchive.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -34,6 +35,21 @@ void gfWriteTextFile(const std::string& sFile, const std::string& sText)
     out.close();
     if (!out)
         throw std::system_error(errno ? errno : EIO, std::generic_category(), sFile);
+}
+
+std::string gfReadFileBytes(const std::string& sFile)
+{
+    std::ifstream in(sFile, std::ios::binary);
+    std::string sText;
+    if (in) {
+        in.seekg(0, std::ios::end);
+        sText.resize(std::size_t(std::max<std::streamoff>(in.tellg(), 0)));
+        in.seekg(0);
+        in.read(sText.data(), std::streamsize(sText.size()));
+    }
+    if (!in)
+        throw std::system_error(errno ? errno : EIO, std::generic_category(), sFile);
+    return sText;
 }
 
 }  // namespace orr

@@ -12,4 +12,7 @@ void gfBackupByRenaming(const std::string& sFile);
 // Creates or replaces a text file holding exactly sText. Throws std::system_error.
 void gfWriteTextFile(const std::string& sFile, const std::string& sText);
 
+// The whole content of a file. Throws std::system_error.
+std::string gfReadFileBytes(const std::string& sFile);
+
 }  // namespace orr

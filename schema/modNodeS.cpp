@@ -219,6 +219,9 @@ std::string gfSnodeParseLine(std::string_view sLine, std::string_view sNumber)
         Field(sTag, 'A', f[4]);
         Field(sTag, 'B', f[5]);
         Field(sTag, 'D', f[6]);
+        // An eighth field lists the element's valid codes.
+        if (n > 7 && !f[7].empty())
+            Field(sTag, 'V', f[7]);
     }
     return sTag;
 }

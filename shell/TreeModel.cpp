@@ -1,6 +1,8 @@
 #include "shell/TreeModel.h"
 
 #include <QColor>
+#include <QPainter>
+#include <algorithm>
 
 #include "shell/IconCache.h"
 
@@ -77,6 +79,70 @@ const QIcon& TreeModel::IconOf(ImageId image) const
     return mIcons[i];
 }
 
+const QIcon& TreeModel::MarkedIconOf(ImageId image) const
+{
+    const std::size_t i = image.value;
+    if (i >= mMarkedIcons.size())
+        mMarkedIcons.resize(i + 1);
+    if (mMarkedIcons[i].isNull()) {
+        QPixmap pm = IconOf(image).pixmap(16, 16);
+        if (pm.isNull()) {
+            pm = QPixmap(16, 16);
+            pm.fill(Qt::transparent);
+        }
+        QPainter painter(&pm);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.setBrush(QColor(200, 0, 0));
+        painter.drawEllipse(QRectF(8.5, 8.5, 7, 7));
+        mMarkedIcons[i] = QIcon(pm);
+    }
+    return mMarkedIcons[i];
+}
+
+void TreeModel::SetMarks(const std::vector<std::pair<NodeId, std::uint16_t>>& marks)
+{
+    RepaintMarks();  // what was marked is drawn plain again
+    mMarked.clear();
+    mMarkedElements.clear();
+    for (const auto& [segment, nPos] : marks) {
+        if (nPos > 0)
+            mMarkedElements[segment.value].push_back(nPos);
+        for (NodeId n = segment; n && mMarked.insert(n.value).second; n = mTree.Parent(n)) {
+        }
+    }
+    RepaintMarks();
+}
+
+bool TreeModel::Marked(NodeId node) const
+{
+    if (mMarked.empty())
+        return false;
+    if (mMarked.count(node.value))
+        return true;
+    const auto it = mMarkedElements.find(mTree.Parent(node).value);
+    if (it == mMarkedElements.end())
+        return false;
+    const auto nPos = static_cast<std::uint16_t>(mTree.Row(node) + 1);
+    return std::find(it->second.begin(), it->second.end(), nPos) != it->second.end();
+}
+
+void TreeModel::RepaintMarks()
+{
+    const QList<int> roles = {Qt::ForegroundRole, Qt::DecorationRole};
+    auto repaint = [&](NodeId node) {
+        if (const QModelIndex i = IndexOf(node); i.isValid())
+            emit dataChanged(i, i, roles);
+    };
+    for (const std::uint32_t n : mMarked)
+        repaint(NodeId(n));
+    // Elements already made; the others are drawn marked when they are made.
+    for (const auto& [nSegment, positions] : mMarkedElements)
+        if (!mTree.ChildrenPending(NodeId(nSegment)))
+            for (const std::uint16_t nPos : positions)
+                repaint(mTree.Child(NodeId(nSegment), nPos - 1u));
+}
+
 QVariant TreeModel::data(const QModelIndex& index, int role) const
 {
     const NodeId node = NodeOf(index);
@@ -91,8 +157,12 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole: {
         const ImageId image = mTree.Expanded(node) && mTree.ExpandedImageOf(node) ? mTree.ExpandedImageOf(node)
                                                                                    : mTree.ImageOf(node);
+        if (Marked(node))
+            return MarkedIconOf(image);
         return image ? QVariant(IconOf(image)) : QVariant();
     }
+    case Qt::ForegroundRole:
+        return Marked(node) ? QVariant(QColor(160, 0, 0)) : QVariant();
     case Qt::BackgroundRole: {
         const std::uint8_t n = mTree.BackColorIndex(node);
         if (n == 0)
@@ -129,6 +199,7 @@ void TreeModel::Reset()
     // Image ids belong to the tree's contents, which may have been swapped.
     mIcons.clear();
     mIconKnown.clear();
+    mMarkedIcons.clear();
     endResetModel();
 }
 

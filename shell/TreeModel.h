@@ -9,6 +9,9 @@
 // they are made when a row is painted or asked for by node.
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "schema/clsTree.h"
@@ -43,6 +46,13 @@ public:
     QModelIndex IndexOf(NodeId node) const;
     clsTree& Tree() const { return mTree; }
 
+    // Nodes with findings, drawn in dark red with a red dot on their icon
+    // (apart from the green and yellow of the current node): each segment
+    // given with an element position (0: the segment alone), its element at
+    // that position, and the loops around it. Replaces the earlier marks.
+    void SetMarks(const std::vector<std::pair<NodeId, std::uint16_t>>& marks);
+    bool Marked(NodeId node) const;
+
 signals:
     // The store's expanded flag of a node changed: the view follows it.
     void expandRequested(const QModelIndex& index, bool bExpanded);
@@ -61,6 +71,8 @@ private:
     void ScrollRequested(NodeId node) override { emit scrollRequested(IndexOf(node)); }
 
     const QIcon& IconOf(ImageId image) const;
+    const QIcon& MarkedIconOf(ImageId image) const;
+    void RepaintMarks();
     static NodeId ParentOf(const QModelIndex& index) { return NodeId(std::uint32_t(index.internalId())); }
     // No index is made for a node below a segment whose elements are pending.
     bool LeafOfPending(const QModelIndex& index) const { return mTree.ChildrenPending(ParentOf(index)); }
@@ -69,6 +81,9 @@ private:
     // Icons by the store's image id, filled as ids first appear.
     mutable std::vector<QIcon> mIcons;
     mutable std::vector<bool> mIconKnown;
+    mutable std::vector<QIcon> mMarkedIcons;  // the same with the finding mark, made as needed
+    std::unordered_set<std::uint32_t> mMarked;  // node values: segments and the loops around them
+    std::unordered_map<std::uint32_t, std::vector<std::uint16_t>> mMarkedElements;  // by segment
 };
 
 }  // namespace orr

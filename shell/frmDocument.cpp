@@ -15,6 +15,7 @@
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
 #include "doctree/modTree.h"
+#include "shell/FindingsDock.h"
 #include "shell/FormRegistry.h"
 #include "shell/TreeModel.h"
 #include "shell/frm2ndChance.h"
@@ -60,6 +61,8 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
     picSplitter->addWidget(tvS);
     picSplitter->setChildrenCollapsible(false);
     setCentralWidget(picSplitter);
+    mFindings = new FindingsDock(mDoc, mDocModel, this);
+    addDockWidget(Qt::BottomDockWidgetArea, mFindings);
 
     // The view's current row is the document's current node, from the mouse
     // and from the keyboard alike.
@@ -194,6 +197,9 @@ void frmDocument::CreateToolMenu()
     QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tools"));
     tool->setObjectName(QStringLiteral("mnuTool"));
     mnuToolValidate = AddCommand(tool, "mnuToolValidate", "Validate Document", DocCommand::Validate);
+    mnuToolValidate->setShortcut(Qt::Key_F5);  // only the window holding the focus answers it
+    mnuToolValidate->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(mnuToolValidate);
     mnuToolClearMapping = AddCommand(tool, "mnuToolClearMapping", "Clear Mapping", DocCommand::ClearMapping);
     tool->addSeparator();
     mnuToolConvertEDI = AddCommand(tool, "mnuToolConvertEDI", "Convert EDI format ...", DocCommand::ConvertFormat);
@@ -308,8 +314,10 @@ void frmDocument::Run(DocCommand command)
     case DocCommand::CollapseAll: ExpandAll(false); break;
     case DocCommand::Validate:
         ClearHighlights();
-        if (mDoc.Validate())
+        if (mDoc.Validate()) {
             NodeClick(mDoc.Root().Id());
+            mFindings->CheckDocument();
+        }
         RepaintForm();
         break;
     case DocCommand::ClearMapping: mDoc.ClearMapping(); break;

@@ -13,6 +13,7 @@
 
 namespace orr {
 
+class FindingsDock;
 class TreeModel;
 class frmMain;
 
@@ -117,6 +118,7 @@ private:
     EdiDocument mDoc;
     TreeModel* mDocModel;
     TreeModel* mSchemaModel;
+    FindingsDock* mFindings;
     // The highlighted nodes: the current node and its segment (document),
     // and its schema node and schema element.
     NodeId mndLitD, mndLitParent, mndActiveS, mndActiveSE;

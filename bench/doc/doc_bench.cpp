@@ -3,6 +3,8 @@
 //             build the document tree (segment nodes keep their elements
 //             lazily, as in the program)
 //   validate: clsTreeDValid round trip (write the work file, clear, rebuild)
+//   check:    the element check of every value and envelope (clsTreeDCheck),
+//             with the lines of its findings looked up in the file
 //   save:     clsTreeDSave::WriteX12 to a new file (then compared with the input)
 // Prints one line of key=value pairs; bench/run takes medians over runs.
 // The peak RSS after opening (VmHWM) is read before validation starts.
@@ -21,6 +23,7 @@
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 #include "doctree/clsTreeD.h"
+#include "doctree/clsTreeDCheck.h"
 #include "doctree/clsTreeDSave.h"
 #include "doctree/EdiDocument.h"
 #include "edi/modGuessEdi.h"
@@ -71,17 +74,19 @@ bool SameFiles(const std::string& a, const std::string& b)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: orrindale_bench_doc FILE TYPE [--defs DIR] [--no-validate] [--no-save]\n");
+        std::fprintf(stderr, "usage: orrindale_bench_doc FILE TYPE [--defs DIR] [--no-validate] [--no-check] [--no-save]\n");
         return 2;
     }
     const std::string sFile = argv[1], sType = argv[2];
     std::string sDefs = fs::path(argv[0]).parent_path().string();
-    bool bValidate = true, bSave = true;
+    bool bValidate = true, bCheck = true, bSave = true;
     for (int i = 3; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--defs") && i + 1 < argc)
             sDefs = argv[++i];
         else if (!std::strcmp(argv[i], "--no-validate"))
             bValidate = false;
+        else if (!std::strcmp(argv[i], "--no-check"))
+            bCheck = false;
         else if (!std::strcmp(argv[i], "--no-save"))
             bSave = false;
     }
@@ -134,6 +139,18 @@ int main(int argc, char** argv)
         const double dValidate = Seconds(t0), dValidateCpu = CpuSeconds() - c0;
         root = doc.Root();
         std::printf(" validate_s=%.6f validate_cpu=%.6f valid=%d", dValidate, dValidateCpu, int(bValid));
+    }
+
+    // ---- check ----
+    if (bCheck && root) {
+        t0 = Clock::now();
+        c0 = CpuSeconds();
+        EdiFindings findings = clsTreeDCheck().Check(doc);
+        const double dFound = Seconds(t0);
+        clsTreeDCheck::LocateLines(findings, sFile, nDelimiter, nSelimiter);
+        const double dCheck = Seconds(t0), dCheckCpu = CpuSeconds() - c0;
+        std::printf(" check_s=%.6f check_cpu=%.6f lines_s=%.6f findings=%zu", dCheck, dCheckCpu, dCheck - dFound,
+                    findings.size());
     }
 
     // ---- save ----

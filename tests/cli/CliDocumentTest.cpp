@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -124,6 +128,55 @@ TEST(CliDocument, FailuresAndUsage)
     EXPECT_NE(r.sErr.find("usage: orrindale-cli [--home DIR] tree FILE --type T"), std::string::npos) << r.sErr;
     r = RunCli(pre + "export " + bad + " --type T1 --separator semicolon -o x");
     EXPECT_EQ(r.nExit, 2);
+}
+
+// validate --elements: the verdict, then one line per finding, exit 1 for an
+// error (a warning alone keeps 0); --format json for tools.
+TEST(CliDocument, ValidateElements)
+{
+    TestEnv env;
+    const std::string home = env.Path("home");
+    std::filesystem::create_directories(home);
+    TestEnv::WriteContainer(home + "/EdiDef.bin", {{"docE1.def", test::kDocE1}});
+    const std::string pre = "--home " + home + " validate ";
+    const std::string in = env.Path("in.edi");
+    TestEnv::WriteFile(in, test::kValidE1);
+    auto r = RunCli(pre + in + " --type E1 --elements");
+    EXPECT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_EQ(r.sOut, "Document is valid.\n");
+
+    std::string text = test::kValidE1;
+    text.replace(text.find("N1*ST"), 5, "N1*ZZ");
+    text.replace(text.find("GE*1*7"), 6, "GE*1*8");
+    TestEnv::WriteFile(in, text);
+    r = RunCli(pre + in + " --type E1 --elements");
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(r.sOut, "Document is valid.\n"
+                      "5:5:N1:01: error: N101 (Entity Identifier Code) \"ZZ\" is not a valid code.\n"
+                      "10:10:GE:02: error: GE02 \"8\" does not match GS06 \"7\".\n");
+    EXPECT_EQ(RunCli(pre + in + " --type E1").nExit, 0);  // the structure alone is fine
+
+    // One line, a warning only: no line numbers, exit 0.
+    text = test::kValidE1;
+    text.replace(text.find("PO1**"), 5, "PO1*R1*");
+    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+    TestEnv::WriteFile(in, text);
+    r = RunCli(pre + in + " --type E1 --elements");
+    EXPECT_EQ(r.nExit, 0);
+    EXPECT_EQ(r.sOut, "Document is valid.\n"
+                      ":4:BEG:04: warning: BEG04 (Release Number) is not used here but holds \"R1\".\n");
+
+    r = RunCli(pre + in + " --type E1 --elements --format json");
+    EXPECT_EQ(r.nExit, 0);
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.sOut)).object();
+    EXPECT_TRUE(o.value(QStringLiteral("valid")).toBool());
+    const QJsonObject f = o.value(QStringLiteral("findings")).toArray().at(0).toObject();
+    EXPECT_TRUE(f.value(QStringLiteral("line")).isNull());
+    EXPECT_EQ(f.value(QStringLiteral("segment")).toInt(), 4);
+    EXPECT_EQ(f.value(QStringLiteral("element")).toInt(), 4);
+    EXPECT_EQ(f.value(QStringLiteral("loop")).toString(), QStringLiteral("ISA/GS/ST"));
+    EXPECT_EQ(f.value(QStringLiteral("severity")).toString(), QStringLiteral("warning"));
+    EXPECT_EQ(RunCli(pre + in + " --type E1 --format xml").nExit, 2);
 }
 
 }  // namespace

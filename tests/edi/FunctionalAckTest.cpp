@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "app/modGlobals.h"
+#include "doctree/EdiDocument.h"
+#include "doctree/clsTreeDCheck.h"
 #include "edi/clsFA.h"
+#include "tests/support/DocTreeFixture.h"
 #include "tests/support/TestEnv.h"
 
 namespace orr {
@@ -31,7 +36,8 @@ struct AckRun {
     std::vector<std::string> messages;
 };
 
-AckRun Acknowledge(TestEnv& env, const std::string& sInput)
+// The envelope settings every acknowledgement here is written with; sInput as the received file.
+void Prepare(TestEnv& env, const std::string& sInput, const std::string& sOutput)
 {
     env.config->IsaIcNumber = 7;
     env.config->MyAddr = "ME";
@@ -39,7 +45,12 @@ AckRun Acknowledge(TestEnv& env, const std::string& sInput)
     env.config->GsReleaseID = "004010";
     env.config->GsAgencyCode = "X";
     TestEnv::WriteFile(env.Path("in.edi"), sInput);
-    fs::remove(env.Path("out.997"));
+    fs::remove(sOutput);
+}
+
+AckRun Acknowledge(TestEnv& env, const std::string& sInput)
+{
+    Prepare(env, sInput, env.Path("out.997"));
     env.ui.Clear();
     clsFA fa(Noon);
     const bool bOk = fa.CreateFA(env.Path("in.edi"), env.Path("out.997"));
@@ -131,6 +142,70 @@ TEST(FunctionalAck, FileChecksAndDialog)
     EXPECT_TRUE(clsFA::DialogOk(in, out = env.Path("m.997"), '*', Noon));  // closes, but no success notice
     ASSERT_EQ(env.ui.Messages().size(), 2u);
     EXPECT_EQ(env.ui.Messages()[1].rfind("Error:No such file or directory", 0), 0u);
+}
+
+// The element check of an E1 document, the real engines on the real file.
+std::optional<EdiFindings> CheckE1(const std::string& sFile)
+{
+    EdiDocument doc;
+    doc.SetSeparators('*', '~');
+    if (!doc.LoadDefinition("E1") || !doc.Open(sFile, EdiDocument::OpenMode::Batch))
+        return std::nullopt;
+    return clsTreeDCheck().Check(doc);
+}
+
+// Acknowledges sInput (kind, with the E1 check) and returns the lines between ISA and IEA.
+std::string Answer(TestEnv& env, const std::string& sInput, AckKind kind, std::string* pIsa = nullptr)
+{
+    Prepare(env, sInput, env.Path("out.ack"));
+    clsFA fa(Noon);
+    fa.SetKind(kind);
+    fa.SetChecker(CheckE1);
+    EXPECT_TRUE(fa.CreateFA(env.Path("in.edi"), env.Path("out.ack")));
+    std::string s = TestEnv::ReadFile(env.Path("out.ack"));
+    std::replace(s.begin(), s.end(), '\r', ' ');
+    if (pIsa)
+        *pIsa = s.substr(0, s.find('\n'));
+    return s.substr(s.find('\n') + 1, s.rfind("IEA") - s.find('\n') - 1);
+}
+
+TEST(FunctionalAck, AnswersEverySetFromTheFindings)
+{
+    test::DocTreeFixture env;
+
+    // A valid set is accepted; a wrong code and a wrong SE02 reject it.
+    EXPECT_EQ(Answer(env, test::kValidE1, AckKind::FunctionalAck997),
+              "GS*FA*ME*YOU*20040305*1200*1*X*004010 \nST*997*1 \nAK1*PO*7 \nAK2*850*0001 \nAK5*A \n"
+              "AK9*A*1*1*1 \nSE*6*1 \nGE*1*1 \n");
+    const std::string sBad = TestEnv::Replaced(TestEnv::Replaced(test::kValidE1, "N1*ST", "N1*ZZ"), "SE*7*0001", "SE*7*0002");
+    EXPECT_EQ(Answer(env, sBad, AckKind::FunctionalAck997),
+              "GS*FA*ME*YOU*20040305*1200*1*X*004010 \nST*997*1 \nAK1*PO*7 \nAK2*850*0001 \nAK3*N1*3*N1*8 \n"
+              "AK4*1*98*7*ZZ \nAK5*R*3*5 \nAK9*R*1*1*0 \nSE*8*1 \nGE*1*1 \n");
+
+    // A segment with no place in the definition: AK3 code 2, the set rejected.
+    const std::string sOdd = TestEnv::Replaced(TestEnv::Replaced(test::kValidE1, "~\nN1*", "~\nNTE*X~\nN1*"), "SE*7*", "SE*8*");
+    EXPECT_NE(Answer(env, sOdd, AckKind::FunctionalAck997).find("AK2*850*0001 \nAK3*NTE*3**2 \nAK5*R*5 \nAK9*R*1*1*0 \n"),
+              std::string::npos);
+
+    // Two sets, the second with a component separator in a simple element and
+    // a bad time in a repetition, the group's count wrong: partly accepted.
+    std::string sTwo = test::kValidE1;
+    const std::string sSet = sTwo.substr(sTwo.find("ST*"), sTwo.find("GE*") - sTwo.find("ST*"));
+    std::string sSecond = TestEnv::Replaced(TestEnv::Replaced(sSet, "N1*ST", "N1*ST:X"), "^120000", "^2460");
+    sTwo.insert(sTwo.find("GE*"), TestEnv::Replaced(TestEnv::Replaced(sSecond, "ST*850*0001", "ST*850*0002"), "SE*7*0001", "SE*7*0002"));
+    EXPECT_EQ(Answer(env, sTwo, AckKind::FunctionalAck997),
+              "GS*FA*ME*YOU*20040305*1200*1*X*004010 \nST*997*1 \nAK1*PO*7 \nAK2*850*0001 \nAK5*A \n"
+              "AK2*850*0002 \nAK3*N1*3*N1*8 \nAK4*1*98*6 \nAK3*DTM*5**8 \nAK4*3*337*9*2460 \nAK5*R*5 \n"
+              "AK9*R*1*2*1*5 \nSE*12*1 \nGE*1*1 \n");
+
+    // The 999: its own envelope version, AK1 with GS08, IK3 to IK5, the
+    // component separator as too many components and the repetition in IK401.
+    std::string sIsa;
+    EXPECT_EQ(Answer(env, TestEnv::Replaced(sTwo, "GE*1*7", "GE*2*7"), AckKind::ImplementationAck999, &sIsa),
+              "GS*FA*ME*YOU*20040305*1200*1*X*005010X231A1 \nST*999*1*005010X231A1 \nAK1*PO*7*005010 \n"
+              "AK2*850*0001 \nIK5*A \nAK2*850*0002 \nIK3*N1*3*N1*8 \nIK4*1*98*13 \nIK3*DTM*5**8 \n"
+              "IK4*3::2*337*9*2460 \nIK5*R*5 \nAK9*P*2*2*1 \nSE*12*1 \nGE*1*1 \n");
+    EXPECT_NE(sIsa.find("*^*00501*000000007*"), std::string::npos) << sIsa;
 }
 
 }  // namespace

@@ -51,7 +51,9 @@ TEST(SchemaTags, ParseLineBuildsEachKind)
     EXPECT_EQ(gfSnodeParseLine("A??*ELS*0*1*Parties*more", "00001"), "ISELS*N00001*C0*X0*Y1*DParties");
     EXPECT_EQ(gfSnodeParseLine("N1*0*O*2*Name*BT,ST*ignored", "00002"), "IRN1*N00002*C0*Z0*PO*R2*DName*KBT,ST");
     EXPECT_EQ(gfSnodeParseLine("N1*00*O*2*Name", "00002"), "IRN1*N00002*C0*Z00*PO*R2*DName");
-    EXPECT_EQ(gfSnodeParseLine("98*1*M*ID*2*3*Entity*x", "00003"), "IR98*N00003*Z1*PM*TID*A2*B3*DEntity");
+    // An element's eighth field is its code list; an empty one and further fields are dropped.
+    EXPECT_EQ(gfSnodeParseLine("98*1*M*ID*2*3*Entity*BT,ST*x", "00003"), "IR98*N00003*Z1*PM*TID*A2*B3*DEntity*VBT,ST");
+    EXPECT_EQ(gfSnodeParseLine("98*1*M*ID*2*3*Entity**x", "00003"), "IR98*N00003*Z1*PM*TID*A2*B3*DEntity");
     // A position "0" makes an element line a segment.
     EXPECT_EQ(gfSnodeParseLine("98*0*M*ID*2*3*Entity", "00003"), "IR98*N00003*C0*Z0*PM*RID*D2*K3");
     EXPECT_EQ(gfSnodeParseLine("A??*XLS*a*b", "00001"), "I???");

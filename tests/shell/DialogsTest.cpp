@@ -308,6 +308,38 @@ TEST(AcknowledgementDialog, ChecksTheNamesThenWritesThe997)
     EXPECT_EQ(messages[1], "Functional Acknowledgement created in:\r\n\r\n" + sOut);
     const std::string s997 = TestEnv::ReadFile(sOut);
     EXPECT_NE(s997.find("\r\nAK1*PO*1234\r\n"), std::string::npos);
+    EXPECT_EQ(s997.find("AK2"), std::string::npos);  // the findings only when asked for
+}
+
+TEST(AcknowledgementDialog, The999AlwaysReportsTheFindings)
+{
+    ShellEnv env;
+    const std::string sIn = env.Path("in.edi"), sOut = env.Path("out.999");
+    TestEnv::WriteFile(sIn, "ISA*00*          *00*          *ZZ*A              *ZZ*B              *"
+                            "200101*1253*^*00501*000000001*0*T*>~\nGS*PO*A*B*20200101*1253*1234*X*005010~\n"
+                            "ST*850*0001~\nBEG*00*SA*1~\nSE*3*0001~\nGE*1*1234~\nIEA*1*000000001~\n");
+    frmFA dlg;
+    dlg.open();
+    EXPECT_TRUE(dlg.optAck997->isChecked());
+    EXPECT_FALSE(dlg.chkFindings->isChecked());  // off by default
+    EXPECT_TRUE(dlg.chkFindings->isEnabled());
+    dlg.optAck999->setChecked(true);
+    EXPECT_TRUE(dlg.chkFindings->isChecked());
+    EXPECT_FALSE(dlg.chkFindings->isEnabled());
+    EXPECT_EQ(dlg.lblOutput->text(), QStringLiteral("999 output file:"));
+    dlg.optAck997->setChecked(true);
+    EXPECT_FALSE(dlg.chkFindings->isChecked());
+    EXPECT_TRUE(dlg.chkFindings->isEnabled());
+
+    dlg.optAck999->setChecked(true);
+    dlg.txtInput->setText(QString::fromStdString(sIn));
+    dlg.txtOutput->setText(QString::fromStdString(sOut));
+    QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(env.ui.Messages().back(), "Implementation Acknowledgement created in:\r\n\r\n" + sOut);
+    const std::string s999 = TestEnv::ReadFile(sOut);
+    EXPECT_NE(s999.find("\r\nST*999*1*005010X231A1\r\nAK1*PO*1234*005010\r\nAK2*850*0001\r\n"), std::string::npos)
+        << s999;
 }
 
 TEST(SeparatorChoiceDialog, HandsBackTheChosenNotations)

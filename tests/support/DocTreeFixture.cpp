@@ -12,6 +12,7 @@ void LoadTestDefinitions(TestEnv& env)
 {
     TestEnv::WriteContainer(env.config->DefinitionFile,
                             {{"docT1.def", kDocT1},
+                             {"docE1.def", kDocE1},
                              {"docT2.def", "A??*LS*0001*99*ISA*Interchange\nISA*0*M*1*I\nA??*LS*0002*99*GS*Group\n"
                                            "GS*0*M*1*G\nA??*LS*0003*99*ST*Transaction\nST*0*M*1*S\n"
                                            "BEG*0*M*1*B\nSE*0*M*1*E\nA??*LE\nGE*0*M*1*E\nA??*LE\n"

@@ -9,7 +9,7 @@
 
 namespace orr::test {
 
-// Packs T1, T2 and FreeForm into the environment's container and loads it.
+// Packs T1, T2, E1 and FreeForm into the environment's container and loads it.
 void LoadTestDefinitions(TestEnv& env);
 
 // A test environment with those definitions loaded.

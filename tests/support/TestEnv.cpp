@@ -1,5 +1,7 @@
 #include "tests/support/TestEnv.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -44,6 +46,13 @@ void TestEnv::WriteContainer(const std::string& sPath, const std::map<std::strin
 void TestEnv::WriteFile(const std::string& sPath, const std::string& sBytes)
 {
     std::ofstream(sPath, std::ios::binary) << sBytes;
+}
+
+std::string TestEnv::Replaced(std::string s, const std::string& sOld, const std::string& sNew)
+{
+    const std::size_t n = s.find(sOld);
+    EXPECT_NE(n, std::string::npos) << sOld;
+    return n == std::string::npos ? s : s.replace(n, sOld.size(), sNew);
 }
 
 std::string TestEnv::ReadFile(const std::string& sPath)

@@ -34,6 +34,8 @@ public:
     static void WriteContainer(const std::string& sPath, const std::map<std::string, std::string>& files);
     static void WriteFile(const std::string& sPath, const std::string& sBytes);
     static std::string ReadFile(const std::string& sPath);
+    // s with the first sOld replaced by sNew; a test failure when there is none.
+    static std::string Replaced(std::string s, const std::string& sOld, const std::string& sNew);
 
 private:
     std::string mDir;

@@ -15,6 +15,7 @@ Python 3 standard library only. See README.md.
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -250,8 +251,10 @@ def check_line_forms(store):
                 elif f[2] not in ("M", "O", "X", "R", "S", "N"):
                     problems.append(where + "unknown requirement")
             elif numeric:
-                if len(f) != 7:
-                    problems.append(where + "data element line needs 7 fields")
+                if len(f) not in (7, 8):
+                    problems.append(where + "data element line needs 7 fields, or 8 with its codes")
+                elif len(f) == 8 and not re.fullmatch(r"[A-Za-z0-9]+(,[A-Za-z0-9]+)*", f[7]):
+                    problems.append(where + "codes are not a list of letters and digits joined by commas")
                 elif f[2] not in ("M", "O", "X", "R", "S", "N"):
                     problems.append(where + "unknown requirement")
                 elif not (f[4].isdigit() and f[5].isdigit()) or int(f[4]) > int(f[5]):

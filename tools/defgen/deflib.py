@@ -8,7 +8,8 @@ Line forms of DEF files and their schema tags:
   A??*LE / HLE / ELE / ESE                   end of the innermost open loop or group
   SEG*0*req*max*description[*key]            segment (inline form)
   SEG*req*max*description[*key]              segment reference, expanded from SEG.def and PREFIX-SEG.def
-  id*pos*req*type*min*max*description        data element of the segment above
+  id*pos*req*type*min*max*description[*codes]  data element of the segment above; codes: its valid
+                                             values joined by "," (a composite: its first component's)
 """
 
 import re
@@ -41,14 +42,16 @@ def repeat_text(value):
 
 
 class Element:
-    def __init__(self, eid, pos, req, etype, minlen, maxlen, desc):
+    def __init__(self, eid, pos, req, etype, minlen, maxlen, desc, codes=None):
         self.eid, self.pos, self.req = eid, int(pos), req
         self.etype, self.minlen, self.maxlen = etype, str(minlen), str(maxlen)
         self.desc = clean(desc)
+        self.codes = codes      # valid values, written as the eighth field; None: any
 
     def line(self):
-        return "%s*%d*%s*%s*%s*%s*%s" % (self.eid, self.pos, self.req, self.etype, self.minlen, self.maxlen,
-                                         self.desc)
+        codes = "*" + ",".join(self.codes) if self.codes else ""
+        return "%s*%d*%s*%s*%s*%s*%s%s" % (self.eid, self.pos, self.req, self.etype, self.minlen, self.maxlen,
+                                           self.desc, codes)
 
 
 class Segment:

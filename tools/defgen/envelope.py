@@ -9,6 +9,7 @@ TA1 acknowledgments, and the matching skips a loop only when its first segment i
 """
 
 import copy
+import os
 import xml.etree.ElementTree as ET
 
 from deflib import FREEFORM_MAX, UNBOUNDED, Element, Segment, clean
@@ -59,6 +60,23 @@ def oboe_segments(envelope_rules, ids=("ISB", "ISE")):
     return out
 
 
+# GS08 takes guide identifiers (005010X222A1) that the standard's version list does not hold.
+NO_CODE_LIST = ("480",)
+
+
+def oboe_code_lists(envelope_rules):
+    """Element id -> valid codes, from the IDList files that OBOE's x12.envelope.xml names."""
+    folder = os.path.dirname(envelope_rules)
+    out = {}
+    for de in ET.parse(envelope_rules).getroot().iter(OBOE_NS + "dataElement"):
+        listed = de.find(OBOE_NS + "idListFile")
+        if listed is None or de.get("id") in NO_CODE_LIST:
+            continue
+        root = ET.parse(os.path.join(folder, listed.get("fileName"))).getroot()
+        out[de.get("id")] = [c.text.strip() for c in root.iter(OBOE_NS + "idCode") if c.text and c.text.strip()]
+    return out
+
+
 def _st_se(any_map, dataele):
     out = {}
     for seg in ET.parse(any_map).getroot().iter("segment"):
@@ -94,6 +112,10 @@ class Envelope:
                 for e in self.segs[sid].elements:
                     e.req = {"M": "R", "O": "S"}.get(e.req, e.req)
         self.segs["TA1"].maxuse = UNBOUNDED
+        lists = oboe_code_lists(envelope_rules)
+        for seg in self.segs.values():
+            for e in seg.elements:
+                e.codes = lists.get(e.eid, e.codes)
         st = self.segs["ST"]
         # ST03 exists from 00403 on; a 004010 envelope has two ST elements
         if version_label == "004010":

@@ -527,10 +527,10 @@ EXAMPLES = {
     "FreeForm-interchange-acknowledgments.edi": lambda: text(
         interchange(303, "00401", [], [TA1_ACCEPTED]),
         interchange(304, "00401", [("FA", 304, "004010", [("997", "0001", None, B997)])],
-                    ["ISB*3", "ISE*240116*0800*ET", TA1_ACCEPTED])),
+                    ["ISB*2", "ISE*240116*0800*ET", TA1_ACCEPTED])),
     "997-after-interchange-ack.edi": lambda: text(
         interchange(109, "00401", [("FA", 109, "004010", [("997", "0001", None, B997)])],
-                    ["ISB*3", "ISE*240116*0800*ET", TA1_ACCEPTED])),
+                    ["ISB*2", "ISE*240116*0800*ET", TA1_ACCEPTED])),
 }
 
 

@@ -10,7 +10,8 @@ transaction-set body as deflib objects:
     codes tell them apart (NM101, N101, REF01, DTP01, HI01-01, ENT02, ...);
   * a loop's first segment carries the loop's usage, because the program reads a loop's
     requirement from its first segment;
-  * elements get the map's usage (R/S/N), the dictionary's type and lengths, and the map's name.
+  * elements get the map's usage (R/S/N), the dictionary's type and lengths, and the map's name;
+    the qualifiers users meet most (CODE_LISTS) also get the map's valid codes.
 """
 
 import os
@@ -18,6 +19,11 @@ import xml.etree.ElementTree as ET
 
 import deflib
 from deflib import Element, Group, Loop, Segment
+
+
+# Elements whose valid codes are written into the definitions: entity identifier, reference
+# identification qualifier, date/time qualifier, date time period format qualifier.
+CODE_LISTS = ("98", "128", "374", "1250")
 
 
 class DataElements:
@@ -82,7 +88,8 @@ def convert_segment(node, dataele, req_override=None):
         name = _text(child, "name")
         if child.tag == "element":
             etype, mn, mx, dname = dataele.get(num)
-            elements.append(Element(num, pos, usage, etype, mn, mx, name or dname))
+            listed = _codes(child) if num in CODE_LISTS else None
+            elements.append(Element(num, pos, usage, etype, mn, mx, name or dname, listed or None))
             if _codes(child):
                 codes[pos] = _codes(child)
         else:

@@ -224,9 +224,10 @@ def parse_line(line, n, messages):
             return bad()
         tag = "IR%s*N%s*C0*Z%s*P%s*R%s*D%s" % (f[0], n, f[1], f[2], f[3], f[4])
         return tag + ("*K" + f[5] if len(f) > 5 else "")
-    if len(f) != 7:
+    if len(f) < 7:
         return bad()
-    return "IR%s*N%s*Z%s*P%s*T%s*A%s*B%s*D%s" % (f[0], n, f[1], f[2], f[3], f[4], f[5], f[6])
+    tag = "IR%s*N%s*Z%s*P%s*T%s*A%s*B%s*D%s" % (f[0], n, f[1], f[2], f[3], f[4], f[5], f[6])
+    return tag + ("*V" + f[7] if len(f) > 7 and f[7] else "")
 
 
 class SchemaTree:

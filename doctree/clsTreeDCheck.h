@@ -1,0 +1,117 @@
+#pragma once
+// Checks the values of a document against its definition: required
+// elements, lengths, data types (numbers, dates, times), code lists,
+// composites and repetitions cut at the interchange's own separators, and
+// the envelope counts and control numbers. Every finding is located (line,
+// segment number, element, schema loop). The document is only read; segments
+// whose elements were never shown stay unmade.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/clsConfig.h"
+#include "edi/EdiFinding.h"
+#include "edi/modGuessEdi.h"
+#include "schema/SchemaIndex.h"
+#include "schema/TreeIds.h"
+
+namespace orr {
+
+class EdiDocument;
+class clsTree;
+
+class clsTreeDCheck {
+public:
+    // Keeps at most nLimit findings (0: all of them).
+    explicit clsTreeDCheck(std::size_t nLimit = 0) : mnLimit(nLimit) {}
+
+    // The findings of the document's tree, in file order.
+    EdiFindings Check(EdiDocument& doc);
+    // True when findings were left out for the limit.
+    bool Truncated() const { return mbTruncated; }
+
+    // Reads a file the way the command line does (separators detected, the
+    // definition chosen from its transaction sets) and checks it, lines
+    // located. Nothing when it cannot be read (the reason shown).
+    static std::optional<EdiFindings> CheckFile(const std::string& sFile);
+    // Sets the line of each finding from the file the document was read
+    // from (nOrdinal counts the file's segments); a file without line
+    // breaks leaves them 0. Nothing is shown when the file cannot be read.
+    static void LocateLines(EdiFindings& findings, const std::string& sFile, SepCode nDelimiter, SepCode nSelimiter);
+    // The node a finding names: its element's node when it names an
+    // element (made if need be), else its segment's.
+    static NodeId NodeOf(clsTree& tree, const EdiFinding& finding);
+    // "N1", "N101", "CLM05-01".
+    static std::string Reference(const EdiFinding& finding);
+
+private:
+    enum class ValueType : std::uint8_t { Text, Integer, Decimal, Date, Time, Composite };
+    // What the check needs of one schema element, read once.
+    struct ElementFacts {
+        SchemaIx ix;  // none: the definition has no element here
+        ValueType type = ValueType::Text;
+        bool bRequired = false, bNotUsed = false;
+    };
+    // What the check needs of the segments of one document tag.
+    struct SegmentFacts {
+        char cKind = 0;
+        bool bKnown = false;
+        SchemaIx segment;                    // none: not matched
+        std::vector<ElementFacts> elements;  // by position
+        std::string sLoopPath, sLoopId;
+    };
+    // Where the walk is in the envelopes.
+    struct Position {
+        std::uint32_t nOrdinal = 0, nInInterchange = 0, nInSet = 0;
+        std::uint32_t nInterchange = 0, nGroup = 0, nSet = 0;
+        std::string sIsa13, sGs06, sSt02;
+    };
+    struct Problem {
+        FindingKind kind = FindingKind::InvalidCharacter;
+        std::string sMessage;  // after the element's name and value
+        std::uint16_t nComponent = 0;
+    };
+
+    void Walk(NodeId root);
+    void CheckSegment(NodeId node, const SegmentFacts& facts);
+    const SegmentFacts& FactsOf(NodeId node);
+    void LoadFacts(SegmentFacts& facts, NodeId node);
+    ElementFacts ElementFactsOf(SchemaIx element) const;
+    void ReadValues(NodeId node);
+    void Advance(std::string_view sId);
+    void CheckEnvelope(std::string_view sId);
+    void CheckIsaLayout();
+    void CheckCountAndControl(FindingKind countKind, std::string_view sContainer, std::uint32_t nCount,
+                              const char* sWhat, FindingKind controlKind, std::string_view sHeader,
+                              const std::string& sHeaderValue);
+    void CheckElements(const SegmentFacts& facts);
+    void CheckElement(const ElementFacts& e, std::uint16_t nPos, std::string_view sValue);
+    void CheckRepetition(const ElementFacts& e, std::uint16_t nPos, std::uint16_t nRep, std::string_view sValue);
+    bool CheckValue(const ElementFacts& e, std::string_view sValue, Problem& problem) const;
+    void Add(FindingKind kind, std::string sMessage, std::uint16_t nElement = 0, std::uint16_t nRepetition = 0,
+             std::string_view sValue = {}, FindingSeverity severity = FindingSeverity::Error,
+             std::uint16_t nComponent = 0);
+    std::string Designator(std::uint16_t nElement) const;
+    std::string Named(SchemaIx element, std::uint16_t nPos, std::uint16_t nRep) const;
+
+    std::size_t mnLimit;
+    bool mbTruncated = false;
+    EdiFindings mFindings;
+
+    clsTree* mpTree = nullptr;
+    clsTree* mpSchema = nullptr;
+    const SchemaIndex* mpIndex = nullptr;
+    char mcDelimiter = '*';
+    InterchangeSeparators mSeparators;
+    std::vector<SegmentFacts> mFacts;  // by document tag id
+    Position mAt;
+    NodeId mNode;
+    const SegmentFacts* mpFacts = nullptr;
+    std::vector<std::string_view> mValues;  // the segment's: 0 is its identifier
+    bool mbIsa = false;                     // the segment is an ISA
+    bool mbReportedUnmatched = false;
+};
+
+}  // namespace orr

@@ -1,0 +1,245 @@
+// The element check: one document per rule, each breaking exactly that rule
+// and found at its exact place; a valid document without findings;
+// composites and repetitions cut at the interchange's own separators; lines
+// of files with and without line breaks; the document left as it was.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/modGlobals.h"
+#include "doctree/EdiDocument.h"
+#include "doctree/clsTreeDCheck.h"
+#include "edi/modDocType.h"
+#include "edi/modGuessEdi.h"
+#include "schema/clsDefFiles.h"
+#include "schema/modTreeDump.h"
+#include "tests/support/DocTreeFixture.h"
+
+namespace orr {
+namespace {
+
+using test::kValidE1;
+using test::TestEnv;
+using Kind = FindingKind;
+
+struct CheckEnv : test::DocTreeFixture {
+    // Reads sText as an E1 document and checks it, lines located.
+    EdiFindings Check(const std::string& sText, SepCode nDelimiter = '*', SepCode nSelimiter = '~')
+    {
+        const std::string sFile = Path("doc.edi");
+        WriteFile(sFile, sText);
+        doc.SetSeparators(nDelimiter, nSelimiter);
+        EXPECT_TRUE(doc.LoadDefinition("E1"));
+        EXPECT_TRUE(doc.Open(sFile, EdiDocument::OpenMode::Batch));
+        EdiFindings findings = clsTreeDCheck().Check(doc);
+        clsTreeDCheck::LocateLines(findings, sFile, nDelimiter, nSelimiter);
+        return findings;
+    }
+
+    EdiDocument doc;
+};
+
+// "line:segment:reference" of a finding.
+std::string Where(const EdiFinding& f)
+{
+    return std::to_string(f.nLine) + ":" + std::to_string(f.nSegment) + ":" + clsTreeDCheck::Reference(f);
+}
+
+TEST(ElementCheck, EachRuleIsFoundAtItsPlace)
+{
+    struct Case {
+        const char* sOld;
+        const char* sNew;
+        Kind kind;
+        const char* sWhere;
+        const char* sMessage;  // checked when not empty
+    };
+    const Case cases[] = {
+        {"PO1**", "**", Kind::MissingElement, "4:4:BEG03", "BEG03 (Order Number) is required but missing."},
+        {"PO1**", "PO1*R1*", Kind::ElementNotUsed, "4:4:BEG04",
+         "BEG04 (Release Number) is not used here but holds \"R1\"."},
+        {"*SA*", "*S*", Kind::TooShort, "4:4:BEG02", "BEG02 (Order Type) \"S\" is too short: 1 character, at least 2."},
+        {"Ship Here", "Ship Here!!", Kind::TooLong, "5:5:N102", ""},
+        {"-12.5", "12x", Kind::InvalidCharacter, "6:6:QTY02",
+         "QTY02 (Quantity) \"12x\" is not a decimal number (type R)."},
+        {"-12.5", "-123456789", Kind::TooLong, "6:6:QTY02", ""},
+        {"*1050", "*10.5", Kind::InvalidCharacter, "6:6:QTY03", ""},
+        {"040310", "20040231", Kind::InvalidDate, "7:7:DTM02", ""},
+        {"^120000", "^2460", Kind::InvalidTime, "7:7:DTM03",
+         "DTM03 (Time) repetition 2 \"2460\" is not a valid time (HHMM, HHMMSS, HHMMSSd or HHMMSSdd)."},
+        {"N1*ST", "N1*ZZ", Kind::InvalidCode, "5:5:N101", "N101 (Entity Identifier Code) \"ZZ\" is not a valid code."},
+        {"N1*ST", "N1*ST:X", Kind::TooManyComponents, "5:5:N101", ""},
+        {"Ship Here~", "Ship Here**X~", Kind::TooManyElements, "5:5:N104", "N1 has 4 elements; the definition has 2."},
+        {"ZZ:1:2", "QQ:1", Kind::InvalidCode, "8:8:REF04-01", ""},
+        {"ZZ:1:2", "ZZ:1234567890", Kind::TooLong, "8:8:REF04", ""},
+        {"PO1", "P\x01O", Kind::InvalidCharacter, "4:4:BEG03",
+         "BEG03 (Order Number) \"P\\x01O\" holds a control character."},
+        {"SE*7", "SE*9", Kind::SetSegmentCount, "9:9:SE01", "SE01 is \"9\", but the transaction set has 7 segments."},
+        {"SE*7*0001", "SE*7*0002", Kind::SetControlNumber, "9:9:SE02", "SE02 \"0002\" does not match ST02 \"0001\"."},
+        {"GE*1", "GE*2", Kind::GroupSetCount, "10:10:GE01",
+         "GE01 is \"2\", but the functional group has 1 transaction set."},
+        {"GE*1*7", "GE*1*8", Kind::GroupControlNumber, "10:10:GE02", ""},
+        {"IEA*1", "IEA*2", Kind::InterchangeGroupCount, "11:11:IEA01", ""},
+        {"IEA*1*000000001", "IEA*1*000000002", Kind::InterchangeControlNumber, "11:11:IEA02",
+         "IEA02 \"000000002\" does not match ISA13 \"000000001\"."},
+        {"SENDER         *", "SENDER*", Kind::IsaLayout, "1:1:ISA06",
+         "ISA06 \"SENDER\" must be exactly 15 characters long; it has 6."},
+        {"~\nN1*", "~\nNTE*X~\nN1*", Kind::SegmentUnexpected, "5:5:NTE", ""},
+    };
+    for (const Case& c : cases) {
+        CheckEnv env;
+        std::string sText = TestEnv::Replaced(kValidE1, c.sOld, c.sNew);
+        if (c.kind == Kind::SegmentUnexpected)
+            sText = TestEnv::Replaced(sText, "SE*7*", "SE*8*");  // the count stays right
+        const EdiFindings findings = env.Check(sText);
+        ASSERT_EQ(findings.size(), 1u) << c.sNew << ": " << (findings.empty() ? "" : findings[0].sMessage);
+        const EdiFinding& f = findings[0];
+        EXPECT_EQ(f.kind, c.kind) << c.sNew;
+        EXPECT_EQ(Where(f), c.sWhere) << c.sNew;
+        EXPECT_EQ(f.severity, c.kind == Kind::ElementNotUsed ? FindingSeverity::Warning : FindingSeverity::Error);
+        if (*c.sMessage) {
+            EXPECT_EQ(f.sMessage, c.sMessage);
+        }
+        EXPECT_TRUE(env.doc.Tree().IsValid(f.node)) << c.sNew;
+    }
+}
+
+TEST(ElementCheck, ValidDocumentHasNoFindingAndStaysUntouched)
+{
+    CheckEnv env;
+    EXPECT_TRUE(env.Check(kValidE1).empty());
+    clsTree& tree = env.doc.Tree();
+    const NodeId isa = tree.FirstChild(tree.FirstChild(env.doc.Root().Id()));
+    EXPECT_TRUE(tree.ChildrenPending(isa));  // the values were read from the segment's text
+    const std::string sBefore = gfDumpTreeText(tree, env.doc.Root().Id());
+    EXPECT_TRUE(clsTreeDCheck().Check(env.doc).empty());
+    EXPECT_EQ(gfDumpTreeText(tree, env.doc.Root().Id()), sBefore);
+    EXPECT_FALSE(env.doc.Modified());
+    // The round trip of validation gives the same.
+    ASSERT_TRUE(env.doc.Validate());
+    EXPECT_TRUE(clsTreeDCheck().Check(env.doc).empty());
+}
+
+TEST(ElementCheck, FindingsLocateSegmentsElementsAndLoops)
+{
+    CheckEnv env;
+    // Two interchanges, each with a bad N101.
+    const std::string sText =
+        TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ") + TestEnv::Replaced(kValidE1, "N1*ST", "N1*XX");
+    const EdiFindings findings = env.Check(sText);
+    ASSERT_EQ(findings.size(), 2u);
+    EXPECT_EQ(Where(findings[0]), "5:5:N101");
+    EXPECT_EQ(Where(findings[1]), "16:5:N101");  // numbered in its own interchange
+    EXPECT_EQ(findings[1].nOrdinal, 16u);
+    EXPECT_EQ(findings[1].nInterchange, 2u);
+    EXPECT_EQ(findings[1].nGroup, 1u);
+    EXPECT_EQ(findings[1].nSet, 1u);
+    EXPECT_EQ(findings[1].nSetPosition, 3u);
+    EXPECT_EQ(findings[1].sLoopPath, "ISA/GS/ST/N1");
+    EXPECT_EQ(findings[1].sLoopId, "N1");
+    EXPECT_EQ(findings[1].sElementNumber, "98");
+    EXPECT_EQ(findings[1].sValue, "XX");
+    EXPECT_EQ(env.doc.Tree().Text(clsTreeDCheck::NodeOf(env.doc.Tree(), findings[1])), "XX");
+    EXPECT_EQ(env.doc.Tree().Text(findings[1].node), "N1");
+
+    // Without line breaks there are no lines; a segment broken over two
+    // lines moves the later ones; a lone CR ends a line too.
+    std::string sFlat = TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ");
+    sFlat.erase(std::remove(sFlat.begin(), sFlat.end(), '\n'), sFlat.end());
+    EXPECT_EQ(Where(env.Check(sFlat).at(0)), "0:5:N101");
+    EXPECT_EQ(
+        Where(env.Check(TestEnv::Replaced(TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ"), "PO1**", "PO1**\n")).at(0)),
+        "6:5:N101");
+    std::string sCr = TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ");
+    std::replace(sCr.begin(), sCr.end(), '\n', '\r');
+    EXPECT_EQ(Where(env.Check(sCr).at(0)), "5:5:N101");
+}
+
+TEST(ElementCheck, CompositesAndRepetitionsUseTheInterchangeSeparators)
+{
+    // "|" between elements, ">" between components, "{" between repetitions.
+    std::string sText = kValidE1;
+    std::replace(sText.begin(), sText.end(), '*', '|');
+    sText = TestEnv::Replaced(sText, "|^|00501|", "|{|00501|");
+    sText = TestEnv::Replaced(sText, "|T|:~", "|T|>~");
+    sText = TestEnv::Replaced(sText, "1200^120000", "1200{2460");
+    sText = TestEnv::Replaced(sText, "ZZ:1:2", "QQ>1:2");
+    sText = TestEnv::Replaced(sText, "N1|ST|Ship Here", "N1|ST>X|A:B");
+    CheckEnv env;
+    EdiFindings findings = env.Check(sText, '|');
+    ASSERT_EQ(findings.size(), 3u);
+    EXPECT_EQ(Where(findings[0]), "5:5:N101");
+    EXPECT_EQ(findings[0].sMessage,
+              "N101 (Entity Identifier Code) \"ST>X\" holds the component separator \">\" but is not a composite.");
+    EXPECT_EQ(Where(findings[1]), "7:7:DTM03");
+    EXPECT_EQ(findings[1].nRepetition, 2u);
+    EXPECT_EQ(Where(findings[2]), "8:8:REF04-01");
+
+    // Before version 00501 ISA11 is no repetition separator: the whole value is one time.
+    findings = env.Check(TestEnv::Replaced(sText, "|{|00501|", "|{|00401|"), '|');
+    ASSERT_EQ(findings.size(), 3u);
+    EXPECT_EQ(findings[1].sMessage,
+              "DTM03 (Time) \"1200{2460\" is not a valid time (HHMM, HHMMSS, HHMMSSd or HHMMSSdd).");
+    EXPECT_EQ(findings[1].nRepetition, 0u);
+}
+
+TEST(ElementCheck, EditedSegmentsAndTheLimit)
+{
+    CheckEnv env;
+    // An element changed in the tree is read from the tree, not the file's text.
+    clsTree& tree = env.doc.Tree();
+    EdiFindings bad = env.Check(TestEnv::Replaced(
+        TestEnv::Replaced(TestEnv::Replaced(kValidE1, "N1*ST", "N1*ZZ"), "*SA*", "*S*"), "-12.5", "x"));
+    ASSERT_EQ(bad.size(), 3u);
+    const NodeId element = clsTreeDCheck::NodeOf(tree, bad[1]);
+    tree.SetText(element, "ST");
+    EXPECT_EQ(clsTreeDCheck().Check(env.doc).size(), 2u);
+
+    clsTreeDCheck limited(1);
+    EXPECT_EQ(limited.Check(env.doc).size(), 1u);
+    EXPECT_TRUE(limited.Truncated());
+}
+
+// The shipped library: every bundled example checks clean against its own
+// type, and the guides' code lists hold per position (the subscriber's birth
+// date in DMG02 is given as D8, CCYYMMDD, only).
+TEST(ElementCheck, ShippedExamplesAndCodeLists)
+{
+    TestEnv env;
+    env.config->DefinitionFile = ORRINDALE_EDIDEF;
+    clsDefFiles files;
+    ASSERT_TRUE(files.RefreshBinFile());
+    gDefFiles = &files;
+    std::vector<std::string> entries;
+    files.GetEdiDefFiles(entries);
+    const std::vector<std::string> types = gfDocTypes(entries);
+    auto check = [&](const std::string& sFile) {
+        SepCode nDelimiter = 0, nSelimiter = 0;
+        EXPECT_TRUE(gfGuessEdi(sFile, nDelimiter, nSelimiter)) << sFile;
+        EdiDocument doc;
+        doc.SetSeparators(nDelimiter, nSelimiter);
+        EXPECT_TRUE(doc.LoadDefinition(gfGuessDocType(sFile, types, env.config->FreeFormDocType)));
+        EXPECT_TRUE(doc.Open(sFile, EdiDocument::OpenMode::Batch));
+        EXPECT_EQ(doc.BuildError(), 0) << sFile;
+        return clsTreeDCheck().Check(doc);
+    };
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(ORRINDALE_SOURCE_DIR) + "/examples")) {
+        if (entry.path().extension() != ".edi")
+            continue;
+        const EdiFindings findings = check(entry.path().string());
+        EXPECT_TRUE(findings.empty()) << entry.path() << ": " << findings.at(0).sMessage;
+    }
+    std::string sClaim =
+        TestEnv::ReadFile(std::string(ORRINDALE_SOURCE_DIR) + "/examples/837P_X222A1-professional-claim.edi");
+    sClaim = TestEnv::Replaced(sClaim, "DMG*D8*", "DMG*RD8*");
+    TestEnv::WriteFile(env.Path("claim.edi"), sClaim);
+    const EdiFindings findings = check(env.Path("claim.edi"));
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].kind, Kind::InvalidCode);
+    EXPECT_EQ(Where(findings[0]), "0:18:DMG01");  // lines not asked for
+    EXPECT_EQ(findings[0].sLoopPath, "ISA/GS/ST/2000B/2010BA");
+    gDefFiles = nullptr;
+}
+
+}  // namespace
+}  // namespace orr
