@@ -3,7 +3,7 @@
 #include "app/UiService.h"
 #include "app/modSystem.h"
 #include "doctree/modNodeD.h"
-#include "editing/clsTreeDNewDEs.h"
+#include "doctree/clsTreeDNewDEs.h"
 
 namespace orr {
 namespace {
@@ -166,7 +166,7 @@ EditEnd clsFreeForm::NewChildOf(TreeEdit& edit, const TreeNode& nd)
         if (!ix)
             return EditEnd::Discard;
         const SchemaEntry& def = index[ix];
-        const NodeId ndNew = gfAddDetached(tree, def.sDescription, gfLinkedTag("T", "", def), "closeddata", "opendata");
+        const NodeId ndNew = gfAddDetached(tree, def.sDescription, gfLinkedTag("T", "", index, ix), "closeddata", "opendata");
         if (!gfBuildDefault(mDoc, ndNew, ix)) {
             tree.Remove(ndNew);
             return EditEnd::Discard;

@@ -5,7 +5,7 @@
 #include "app/UiService.h"
 #include "app/modSystem.h"
 #include "doctree/modNodeD.h"
-#include "editing/clsTreeDNewDEs.h"
+#include "doctree/clsTreeDNewDEs.h"
 
 namespace orr {
 namespace {
@@ -161,7 +161,7 @@ EditEnd clsTreeDNew::DoIt(TreeEdit& edit, const TreeNode& ndRef, Relation relati
     }
     const SchemaEntry& parent = index[def.parent];
     if (parent.sCode == "LS") {
-        const NodeId nd = gfAddDetached(tree, def.sDescription + " (New)", gfLinkedTag("Z", "LS", def), "closeddata",
+        const NodeId nd = gfAddDetached(tree, def.sDescription + " (New)", gfLinkedTag("Z", "LS", index, ix), "closeddata",
                                         "opendata");
         return AddBuilt(edit, ndRef, relation, nd, ix);
     }

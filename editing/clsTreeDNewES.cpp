@@ -1,7 +1,7 @@
 #include "editing/clsTreeDNewES.h"
 
 #include "app/UiService.h"
-#include "editing/clsTreeDNewDEs.h"
+#include "doctree/clsTreeDNewDEs.h"
 #include "editing/modEdit.h"
 
 namespace orr {
@@ -22,7 +22,7 @@ bool clsTreeDNewES::BuildES(TreeEdit& edit, NodeId container, Relation relation,
         return false;
     }
     const TreeNode nd =
-        tree.Node(gfAddDetached(tree, def.sCode, gfLinkedTag("S", def.sCode, def), "closed", "open", true));
+        tree.Node(gfAddDetached(tree, def.sCode, gfLinkedTag("S", def.sCode, index, segmentDef), "closed", "open", true));
     clsTreeDNewDEs elements;
     elements.AddDEs(tree, nd, gfSchemaNode(mDoc, segmentDef));
     elements.SetDeValue(nd, nY, gfKeyToWrite(def));

@@ -5,7 +5,7 @@
 
 #include "app/UiService.h"
 #include "app/modSystem.h"
-#include "editing/clsTreeDNewDEs.h"
+#include "doctree/clsTreeDNewDEs.h"
 #include "editing/modEdit.h"
 
 namespace orr {
@@ -46,7 +46,7 @@ TreeNode clsTreeDNewHL::NewLoop(SchemaIx loopDef)
 {
     clsTree& tree = mDoc.Tree();
     const SchemaEntry& def = mDoc.Index()[loopDef];
-    const TreeNode nd = tree.Node(gfAddDetached(tree, def.sDescription + " (New)", gfLinkedTag("Z", def.sCode, def),
+    const TreeNode nd = tree.Node(gfAddDetached(tree, def.sDescription + " (New)", gfLinkedTag("Z", def.sCode, mDoc.Index(), loopDef),
                                                 "closeddata", "opendata", true));
     if (gfBuildDefault(mDoc, nd.Id(), loopDef))
         return nd;

@@ -2,7 +2,7 @@
 
 #include "app/UiService.h"
 #include "doctree/modNodeD.h"
-#include "editing/clsTreeDNewDEs.h"
+#include "doctree/clsTreeDNewDEs.h"
 #include "editing/modEdit.h"
 
 namespace orr {
@@ -33,7 +33,7 @@ bool clsTreeDNewSegment::AddNewSegment(TreeEdit& edit, bool bBefore)
                  MsgIcon::Information);
         return false;
     }
-    const NodeId nd = gfAddDetached(tree, def.sCode, gfLinkedTag("S", def.sCode, def), "closed", "open");
+    const NodeId nd = gfAddDetached(tree, def.sCode, gfLinkedTag("S", def.sCode, mDoc.Index(), ix), "closed", "open");
     clsTreeDNewDEs().AddDEs(tree, tree.Node(nd), gfSchemaNode(mDoc, ix));
     edit.Attach(nd, ndAnchor.Id(), bBefore ? Relation::Previous : Relation::Next);
     return true;

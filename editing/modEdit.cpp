@@ -8,7 +8,7 @@
 #include "doctree/clsTreeDNewTree.h"
 #include "doctree/clsTreeDNullFolder.h"
 #include "doctree/modNodeD.h"
-#include "editing/clsTreeDNewDEs.h"
+#include "doctree/clsTreeDNewDEs.h"
 
 namespace orr {
 
@@ -69,9 +69,9 @@ TreeNode gfSchemaNode(EdiDocument& doc, SchemaIx ix)
     return ix ? doc.SchemaTree().Node(doc.Index().Node(ix)) : TreeNode();
 }
 
-std::string gfLinkedTag(std::string_view sKind, std::string_view sCode, const SchemaEntry& e)
+std::string gfLinkedTag(std::string_view sKind, std::string_view sCode, const SchemaIndex& index, SchemaIx ix)
 {
-    return gfDnodeTagWithLink(gfDnodeNewTag(sKind, sCode, "0"), e.sLink);
+    return gfDnodeTagWithLink(gfDnodeNewTag(sKind, sCode, "0"), index.Link(ix));
 }
 
 std::int32_t gfRepeatOf(const SchemaEntry& e)

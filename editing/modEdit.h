@@ -48,7 +48,7 @@ SchemaIx gfSchemaOf(EdiDocument& doc, NodeId node);
 // The schema tree's node of an entry.
 TreeNode gfSchemaNode(EdiDocument& doc, SchemaIx ix);
 // The tag of a new document node of the given kind and code linked to an entry.
-std::string gfLinkedTag(std::string_view sKind, std::string_view sCode, const SchemaEntry& e);
+std::string gfLinkedTag(std::string_view sKind, std::string_view sCode, const SchemaIndex& index, SchemaIx ix);
 // R of an entry; one that is not a number is warned about and counts 0.
 std::int32_t gfRepeatOf(const SchemaEntry& e);
 // The key value a new instance of the entry carries: its K, or the first
