@@ -22,10 +22,10 @@ BEG03*3*O*AN*1*9*Number
 REF*0*O*3*Reference
 REF01*1*M*ID*2*3*Qualifier
 REF02*2*O*AN*1*9*Value
-NTE*0*M*1*Note
+NTE*0*M*2*Note
 NTE01*1*M*AN*1*80*Text
 A??*LS*N1*2*N1*Party
-N1*0*M*1*Name
+N1*0*O*1*Name
 N101*1*M*ID*2*3*Entity
 N3*0*O*2*Address
 N301*1*M*AN*1*55*Street
@@ -76,7 +76,7 @@ A??*LE
 
 std::string DocumentE1(const std::string& sBody1, const std::string& sBody2)
 {
-    const std::string sBody = "BEG*00**PO1~\nREF*DP~\nREF*PS~\nNTE*hello~\nN1*ST~\nN3*Main St~\n"
+    const std::string sBody = "BEG*00**PO1~\nREF*DP*038~\nREF*PS~\nNTE*hello~\nN1*ST~\nN3*Main St~\n"
                               "HL*1**S~\nHL*2*1*O~\nHL*5*1*O~\nNM1*ST~\nDTM*011*20040305~\n";
     auto transaction = [](const std::string& sId, const std::string& sInner) {
         return "ST*850*" + sId + "~\n" + sInner + "SE*2*" + sId + "~\n";
@@ -89,11 +89,39 @@ std::string DocumentE1(const std::string& sBody1, const std::string& sBody2)
            "GE*1*2~\nIEA*2*000000001~\n";
 }
 
+// An HL and an element-loop container whose key segment is the second of a loop.
+const char* const kDocE2 = R"(A??*LS*0001*99*ISA*Interchange
+ISA*0*M*1*Interchange header
+A??*LS*0002*99*GS*Group
+GS*0*M*1*Group header
+A??*LS*0003*99*ST*Transaction
+ST*0*M*1*Transaction header
+A??*HLS*2*3*Hierarchy
+A??*LS*HLS*9*S*Shipment
+HL*0*M*1*Level
+HL01*1*M*AN*1*12*Id
+A??*LE
+A??*HLE
+A??*ELS*2*1*Names
+A??*LS*NM*9*ST*Ship to
+NM1*0*M*1*Name
+NM101*1*M*ID*2*3*Entity
+A??*LE
+A??*ELE
+SE*0*M*1*Transaction trailer
+A??*LE
+GE*0*M*1*Group trailer
+A??*LE
+IEA*0*M*1*Interchange trailer
+A??*LE
+)";
+
 EditEnv::EditEnv()
 {
     TestEnv::WriteContainer(config->DefinitionFile,
                             {{"docT1.def", kDocT1},
                              {"docE1.def", kDocE1},
+                             {"docE2.def", kDocE2},
                              {"docFreeForm.def", "A??*LS*0001*99*ISA*Interchange\nISA*0*M*1*I\n"
                                                  "A??*LS*0002*99*GS*Group\nGS*0*M*1*G\n"
                                                  "A??*LS*0003*99*ST*Transaction\nST*0*M*1*S\n"
@@ -139,8 +167,24 @@ std::string EditDoc::Children(const std::string& sPath)
 {
     std::string s;
     for (TreeNode c = At(sPath).FirstChild(); c; c = c.Next())
-        s += (s.empty() ? "" : "|") + std::string(c.Text());
+        s += (c == At(sPath).FirstChild() ? "" : "|") + std::string(c.Text());
     return s;
+}
+
+std::string EditDoc::Tags(const std::string& sPath)
+{
+    std::string s;
+    for (TreeNode c = At(sPath).FirstChild(); c; c = c.Next())
+        s += (c == At(sPath).FirstChild() ? "" : "|") + c.Tag();
+    return s;
+}
+
+std::string IllogicDetail(const std::string& sMessage)
+{
+    const std::string sHead = "The Orrindale program has detected an illogic condition.\r\n";
+    if (sMessage.rfind(sHead, 0) != 0)
+        return {};
+    return sMessage.substr(sHead.size(), sMessage.find("\r\n", sHead.size()) - sHead.size());
 }
 
 }  // namespace orr::test
