@@ -26,13 +26,12 @@ public:
     bool Queue(const std::string& sAnswer);
     static bool ValidAnswer(const std::string& sAnswer);
 
-    MsgAnswer MsgBox(const std::string& sText, MsgButtons buttons, MsgIcon icon,
-                     const std::string& sTitle) override;
+    MsgAnswer MsgBox(const std::string& sText, MsgButtons buttons, MsgIcon icon, const std::string& sTitle) override;
     // Prompts take their default value.
     std::optional<std::string> InputBox(const std::string& sPrompt, const std::string& sTitle,
                                         const std::string& sDefault) override;
-    int ChooseFromList(const std::string& sPrompt, const std::string& sTitle,
-                       const std::vector<std::string>& items, int nSelected) override;
+    int ChooseFromList(const std::string& sPrompt, const std::string& sTitle, const std::vector<std::string>& items,
+                       int nSelected) override;
 
     // A text on one line: each CR LF, lone CR or lone LF as the two characters \n.
     static std::string Escaped(const std::string& sText);

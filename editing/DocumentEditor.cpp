@@ -67,9 +67,7 @@ DocumentEditor::Inserts DocumentEditor::SchemaInserts(const TreeNode& nd)
         break;
     case 'X':
     case 'F':
-    case 'T':
-        in.bSibling = true;
-        break;
+    case 'T': in.bSibling = true; break;
     case 'Z': {
         const std::string sCode = gfDnodeSegType(nd);
         if (sCode == "LS") {
@@ -80,11 +78,8 @@ DocumentEditor::Inserts DocumentEditor::SchemaInserts(const TreeNode& nd)
         }
         break;
     }
-    case 'D':
-        in.bChild = true;
-        break;
-    default:
-        break;
+    case 'D': in.bChild = true; break;
+    default: break;
     }
     return in;
 }

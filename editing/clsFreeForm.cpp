@@ -2,8 +2,8 @@
 
 #include "app/UiService.h"
 #include "app/modSystem.h"
-#include "doctree/modNodeD.h"
 #include "doctree/clsTreeDNewDEs.h"
+#include "doctree/modNodeD.h"
 
 namespace orr {
 namespace {
@@ -49,9 +49,7 @@ clsFreeForm::Buttons clsFreeForm::SetButtons(const TreeNode& nd)
     b.bMoveDown = moves.bDown;
     b.bMoveUp = moves.bUp;
     switch (const char kind = gfDnodeType(nd)) {
-    case 'D':
-        b.bInsertChild = true;
-        break;
+    case 'D': b.bInsertChild = true; break;
     case 'X':
     case 'F':
     case 'T':
@@ -68,12 +66,8 @@ clsFreeForm::Buttons clsFreeForm::SetButtons(const TreeNode& nd)
         b.bInsertSibling = b.bDelete = !Envelope(nd.Parent());
         b.bEdit = true;
         break;
-    case 'Z':
-        gfIllogic(std::string("FreeForm should not have system loop:") + kind);
-        break;
-    default:
-        gfIllogic(std::string("Illogic in SetButtons:") + kind);
-        break;
+    case 'Z': gfIllogic(std::string("FreeForm should not have system loop:") + kind); break;
+    default: gfIllogic(std::string("Illogic in SetButtons:") + kind); break;
     }
     return b;
 }
@@ -166,7 +160,8 @@ EditEnd clsFreeForm::NewChildOf(TreeEdit& edit, const TreeNode& nd)
         if (!ix)
             return EditEnd::Discard;
         const SchemaEntry& def = index[ix];
-        const NodeId ndNew = gfAddDetached(tree, def.sDescription, gfLinkedTag("T", "", index, ix), "closeddata", "opendata");
+        const NodeId ndNew =
+            gfAddDetached(tree, def.sDescription, gfLinkedTag("T", "", index, ix), "closeddata", "opendata");
         if (!gfBuildDefault(mDoc, ndNew, ix)) {
             tree.Remove(ndNew);
             return EditEnd::Discard;
@@ -174,12 +169,8 @@ EditEnd clsFreeForm::NewChildOf(TreeEdit& edit, const TreeNode& nd)
         edit.Attach(ndNew, nd.Id(), Relation::Child);
         return EditEnd::Changed;
     }
-    case 'S':
-        AddElement(edit, nd, nd.Id(), Relation::Child);
-        return EditEnd::Changed;
-    default:
-        gfIllogic(std::string("FreeForm.NewChild:") + kind);
-        return EditEnd::Discard;
+    case 'S': AddElement(edit, nd, nd.Id(), Relation::Child); return EditEnd::Changed;
+    default: gfIllogic(std::string("FreeForm.NewChild:") + kind); return EditEnd::Discard;
     }
 }
 
@@ -217,12 +208,8 @@ EditEnd clsFreeForm::NewSiblingOf(TreeEdit& edit, const TreeNode& nd, bool bBefo
         edit.Attach(ndNew, nd.Id(), relation);
         return EditEnd::Changed;
     }
-    case 'E':
-        AddElement(edit, nd.Parent(), nd.Id(), relation);
-        return EditEnd::Changed;
-    default:
-        gfIllogic(std::string("FreeForm.NewChild:") + kind);
-        return EditEnd::Discard;
+    case 'E': AddElement(edit, nd.Parent(), nd.Id(), relation); return EditEnd::Changed;
+    default: gfIllogic(std::string("FreeForm.NewChild:") + kind); return EditEnd::Discard;
     }
 }
 
@@ -255,10 +242,8 @@ bool clsFreeForm::CanDeleteNode()
             return true;
         gfMsgBox("You can not delete the last segment.", MsgIcon::Information);
         return false;
-    case 'E':
-        return true;
-    default:
-        return false;
+    case 'E': return true;
+    default: return false;
     }
 }
 
@@ -277,16 +262,12 @@ EditEnd clsFreeForm::Delete(TreeEdit& edit, const TreeNode& nd)
     case 'X':
     case 'F':
     case 'T':
-    case 'S':
-        edit.Remove(nd.Id());
-        break;
+    case 'S': edit.Remove(nd.Id()); break;
     case 'E':
         edit.Remove(nd.Id());
         gfRenumberDEs(edit, ndParent);
         break;
-    default:
-        gfIllogic(std::string("Node can not be deleted:") + kind);
-        return EditEnd::Discard;
+    default: gfIllogic(std::string("Node can not be deleted:") + kind); return EditEnd::Discard;
     }
     if (ndParent.Children() == 0) {
         mClipboard.Release(ndParent.Id());

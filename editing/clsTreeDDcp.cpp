@@ -23,10 +23,8 @@ bool clsTreeDDcp::CanDelete()
     switch (gfDnodeType(nd)) {
     case 'X':
     case 'F':
-    case 'T':
-        return CanDeleteLoop(nd, def);
-    case 'S':
-        return CanDeleteSegment(nd, def);
+    case 'T': return CanDeleteLoop(nd, def);
+    case 'S': return CanDeleteSegment(nd, def);
     case 'E': {
         const SchemaIx element = mDoc.Index().Of(mDoc.SchemaElementOf(nd.Id()));
         return element && !Required(mDoc.Index()[element]);
@@ -40,8 +38,7 @@ bool clsTreeDDcp::CanDelete()
         gfIllogic("CanDelete:unknown system loop-" + sCode);
         return false;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -113,16 +110,12 @@ bool clsTreeDDcp::CanCC()
     switch (kind) {
     case 'X':
     case 'F':
-    case 'T':
-        return nd.Children() > 0;
+    case 'T': return nd.Children() > 0;
     case 'D':
     case 'S':
     case 'E':
-    case 'Z':
-        return false;
-    default:
-        gfMsgBox(std::string("Illogic in CanCC:Invalid type:") + kind, MsgIcon::Critical);
-        return false;
+    case 'Z': return false;
+    default: gfMsgBox(std::string("Illogic in CanCC:Invalid type:") + kind, MsgIcon::Critical); return false;
     }
 }
 

@@ -4,8 +4,8 @@
 
 #include "app/UiService.h"
 #include "app/modSystem.h"
-#include "doctree/modNodeD.h"
 #include "doctree/clsTreeDNewDEs.h"
+#include "doctree/modNodeD.h"
 
 namespace orr {
 namespace {
@@ -43,14 +43,11 @@ EditEnd clsTreeDNew::AddChildTo(TreeEdit& edit, const TreeNode& ndAnchor)
         return EditEnd::Discard;
     }
     switch (gfDnodeType(ndAnchor)) {
-    case 'D':
-        return AddNewTransmission(edit, ndAnchor);
+    case 'D': return AddNewTransmission(edit, ndAnchor);
     case 'X':
     case 'F':
-    case 'T':
-        return AddLoopChild(edit, ndAnchor);
-    case 'S':
-        return AddSegmentChild(edit, ndAnchor);
+    case 'T': return AddLoopChild(edit, ndAnchor);
+    case 'S': return AddSegmentChild(edit, ndAnchor);
     case 'E':
         gfMsgBox("You are not allowed to insert a new child to " + std::string(ndAnchor.Text()));
         return EditEnd::Discard;
@@ -62,8 +59,7 @@ EditEnd clsTreeDNew::AddChildTo(TreeEdit& edit, const TreeNode& ndAnchor)
             return AddChosenChild(edit, ndAnchor);
         break;
     }
-    default:
-        break;
+    default: break;
     }
     gfIllogic("clsTreeDNew.AddChild-Unknown node:" + ndAnchor.Tag());
     return EditEnd::Discard;
@@ -77,14 +73,11 @@ EditEnd clsTreeDNew::AddSiblingTo(TreeEdit& edit, const TreeNode& ndAnchor, bool
     }
     const std::string sText(ndAnchor.Text());
     switch (gfDnodeType(ndAnchor)) {
-    case 'D':
-        gfMsgBox("Can not do it.", MsgIcon::Information);
-        return EditEnd::Discard;
+    case 'D': gfMsgBox("Can not do it.", MsgIcon::Information); return EditEnd::Discard;
     case 'X':
     case 'F':
     case 'T':
-    case 'Z':
-        return AddSystem(edit, ndAnchor, bBefore);
+    case 'Z': return AddSystem(edit, ndAnchor, bBefore);
     case 'S': {
         if (gfDnodeIsEnvelope(ndAnchor)) {
             gfMsgBox("You can not insert before or after this segment:" + sText, MsgIcon::Information);
@@ -101,12 +94,8 @@ EditEnd clsTreeDNew::AddSiblingTo(TreeEdit& edit, const TreeNode& ndAnchor, bool
                                    gfSchemaOf(mDoc, ndAnchor.Id())));
         return End(mSegment.AddNewSegment(edit, bBefore));
     }
-    case 'E':
-        gfIllogic("You are not allowed to insert a new sibling to " + sText);
-        return EditEnd::Discard;
-    default:
-        gfIllogic("clsTreeDNew.AddSibling-Unknown node:" + ndAnchor.Tag());
-        return EditEnd::Discard;
+    case 'E': gfIllogic("You are not allowed to insert a new sibling to " + sText); return EditEnd::Discard;
+    default: gfIllogic("clsTreeDNew.AddSibling-Unknown node:" + ndAnchor.Tag()); return EditEnd::Discard;
     }
 }
 
@@ -161,8 +150,8 @@ EditEnd clsTreeDNew::DoIt(TreeEdit& edit, const TreeNode& ndRef, Relation relati
     }
     const SchemaEntry& parent = index[def.parent];
     if (parent.sCode == "LS") {
-        const NodeId nd = gfAddDetached(tree, def.sDescription + " (New)", gfLinkedTag("Z", "LS", index, ix), "closeddata",
-                                        "opendata");
+        const NodeId nd = gfAddDetached(tree, def.sDescription + " (New)", gfLinkedTag("Z", "LS", index, ix),
+                                        "closeddata", "opendata");
         return AddBuilt(edit, ndRef, relation, nd, ix);
     }
     if (parent.sCode == "HLS")
@@ -238,8 +227,8 @@ EditEnd clsTreeDNew::AddChosenChild(TreeEdit& edit, const TreeNode& ndAnchor)
     }
     if (defs.empty())
         gfIllogic("There is nothing availble to insert.");
-    const int nChosen = gfUi().ChooseFromList("Select loop or segment to add :", "Select a New Segment or Loop",
-                                              lines, -1);
+    const int nChosen =
+        gfUi().ChooseFromList("Select loop or segment to add :", "Select a New Segment or Loop", lines, -1);
     if (nChosen < 0 || std::size_t(nChosen) >= defs.size()) {
         gfMsgBox("You did not select an item to insert.", MsgIcon::Information);
         return EditEnd::Discard;

@@ -21,8 +21,8 @@ bool clsTreeDNewES::BuildES(TreeEdit& edit, NodeId container, Relation relation,
         gfMsgBox("The maximum repeat count for this segment has reached.", MsgIcon::Information);
         return false;
     }
-    const TreeNode nd =
-        tree.Node(gfAddDetached(tree, def.sCode, gfLinkedTag("S", def.sCode, index, segmentDef), "closed", "open", true));
+    const TreeNode nd = tree.Node(
+        gfAddDetached(tree, def.sCode, gfLinkedTag("S", def.sCode, index, segmentDef), "closed", "open", true));
     clsTreeDNewDEs elements;
     elements.AddDEs(tree, nd, gfSchemaNode(mDoc, segmentDef));
     elements.SetDeValue(nd, nY, gfKeyToWrite(def));

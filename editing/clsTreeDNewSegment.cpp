@@ -1,8 +1,8 @@
 #include "editing/clsTreeDNewSegment.h"
 
 #include "app/UiService.h"
-#include "doctree/modNodeD.h"
 #include "doctree/clsTreeDNewDEs.h"
+#include "doctree/modNodeD.h"
 #include "editing/modEdit.h"
 
 namespace orr {

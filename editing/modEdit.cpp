@@ -5,15 +5,14 @@
 #include <vector>
 
 #include "app/UiService.h"
+#include "doctree/clsTreeDNewDEs.h"
 #include "doctree/clsTreeDNewTree.h"
 #include "doctree/clsTreeDNullFolder.h"
 #include "doctree/modNodeD.h"
-#include "doctree/clsTreeDNewDEs.h"
 
 namespace orr {
 
-bool gfRunEdit(EdiDocument& doc, std::string sName, const std::function<EditEnd(TreeEdit&)>& fnEdit,
-               bool bViewOnly)
+bool gfRunEdit(EdiDocument& doc, std::string sName, const std::function<EditEnd(TreeEdit&)>& fnEdit, bool bViewOnly)
 {
     TreeEdit edit(doc.Tree(), std::move(sName));
     edit.SetViewOnly(bViewOnly);

@@ -42,7 +42,8 @@ const std::vector<std::pair<std::string, std::string>>& ExampleDocuments()
 {
     static const auto documents = [] {
         std::vector<std::pair<std::string, std::string>> out;
-        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(ORRINDALE_SOURCE_DIR) / "examples")) {
+        for (const auto& e :
+             std::filesystem::directory_iterator(std::filesystem::path(ORRINDALE_SOURCE_DIR) / "examples")) {
             const std::string sName = e.path().filename().string();
             if (e.path().extension() == ".edi")
                 out.emplace_back(e.path().string(), sName.substr(0, sName.find('-')));

@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     test::RandomEdits::Ui ui(choose);
     gfSetUi(&ui);
     test::RandomEdits edits(doc, editor, ui, choose);
-    const std::string sFailure = edits.Run(int(std::min<std::size_t>(size / 4, 64)),
-                                           fuzz::Env().Path("edit-written.edi"), (nMode & 2) != 0);
+    const std::string sFailure =
+        edits.Run(int(std::min<std::size_t>(size / 4, 64)), fuzz::Env().Path("edit-written.edi"), (nMode & 2) != 0);
     gfSetUi(nullptr);
     if (!sFailure.empty()) {
         std::fprintf(stderr, "%s as %s: %s\n--- script\n%s", sFile.c_str(), doc.Type().c_str(), sFailure.c_str(),

@@ -33,9 +33,11 @@ struct CliEdit : ::testing::Test {
 TEST_F(CliEdit, ReportsEveryQuestionWithItsAnswer)
 {
     const std::string sOut = env.Path("out.edi");
-    const auto r = Edit("-e 'select /1/2/2' -e new-sibling-after -e 'answer yes' -e new-sibling-after "
-                        "-e 'select /1/2/2/7' -e 'answer 1' -e 'answer 2' -e new-child "
-                        "-e 'select /1/2/2/2' -e new-sibling-before -e 'answer no' -o " + sOut);
+    const auto r = Edit(
+        "-e 'select /1/2/2' -e new-sibling-after -e 'answer yes' -e new-sibling-after "
+        "-e 'select /1/2/2/7' -e 'answer 1' -e 'answer 2' -e new-child "
+        "-e 'select /1/2/2/2' -e new-sibling-before -e 'answer no' -o " +
+        sOut);
     ASSERT_EQ(r.nExit, 0) << r.sErr;
     const std::string sQuestion =
         "question: You are about to insert a new Transaction AFTER the active node.\\n\\nContinue ? -> ";
@@ -55,8 +57,9 @@ TEST_F(CliEdit, ReportsEveryQuestionWithItsAnswer)
 
 TEST_F(CliEdit, ScriptFileValuesUndoAndDump)
 {
-    TestEnv::WriteFile(env.Path("fix.txt"), "# the purpose code\r\n\r\nselect /1/2/2/2/1\r\nset 05\r\n"
-                                            "select /1/2/2/2/3\nset\nanswer yes\nset\nnew-sibling-before\n");
+    TestEnv::WriteFile(env.Path("fix.txt"),
+                       "# the purpose code\r\n\r\nselect /1/2/2/2/1\r\nset 05\r\n"
+                       "select /1/2/2/2/3\nset\nanswer yes\nset\nnew-sibling-before\n");
     auto r = Edit("--script " + env.Path("fix.txt") + " -e 'select /1/2/2/3' -e delete -e undo --dump");
     ASSERT_EQ(r.nExit, 0) << r.sErr;
     EXPECT_NE(r.sOut.find("\t\tE01\t05\tdde\t\n5\t\tE02\t\tdde\t\n5\t\tE03\t\tdde\t\n"), std::string::npos);

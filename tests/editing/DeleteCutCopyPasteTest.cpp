@@ -58,15 +58,15 @@ TEST(DeleteCutCopyPaste, WhatMayBeDeleted)
     EditEnv env;
     EditDoc d(env, test::DocumentE1());
     EXPECT_FALSE(CanDelete(d, "/"));
-    EXPECT_FALSE(CanDelete(d, "/1/2/2/1"));  // ST
-    EXPECT_TRUE(CanDelete(d, "/1/2/2/3"));   // REF, optional
-    EXPECT_FALSE(CanDelete(d, "/1/2/2/2"));  // BEG, required, once
+    EXPECT_FALSE(CanDelete(d, "/1/2/2/1"));    // ST
+    EXPECT_TRUE(CanDelete(d, "/1/2/2/3"));     // REF, optional
+    EXPECT_FALSE(CanDelete(d, "/1/2/2/2"));    // BEG, required, once
     EXPECT_FALSE(CanDelete(d, "/1/2/2/6/1"));  // N1 begins its loop
     EXPECT_TRUE(CanDelete(d, "/1/2/2/6/2"));
     EXPECT_FALSE(CanDelete(d, "/1/2/2/7"));  // an HL container with loops
     EXPECT_TRUE(CanDelete(d, "/1/2/2/7/2"));
-    EXPECT_TRUE(CanDelete(d, "/1/2/2"));     // two transactions of a required definition
-    EXPECT_FALSE(CanDelete(d, "/1/3/2"));    // the only one
+    EXPECT_TRUE(CanDelete(d, "/1/2/2"));       // two transactions of a required definition
+    EXPECT_FALSE(CanDelete(d, "/1/3/2"));      // the only one
     EXPECT_FALSE(CanDelete(d, "/1/2/2/3/1"));  // REF01 is required
     EXPECT_TRUE(CanDelete(d, "/1/2/2/3/2"));
     // A required segment: not alone, either one of two repetitions.

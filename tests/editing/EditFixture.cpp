@@ -76,17 +76,18 @@ A??*LE
 
 std::string DocumentE1(const std::string& sBody1, const std::string& sBody2)
 {
-    const std::string sBody = "BEG*00**PO1~\nREF*DP*038~\nREF*PS~\nNTE*hello~\nN1*ST~\nN3*Main St~\n"
-                              "HL*1**S~\nHL*2*1*O~\nHL*5*1*O~\nNM1*ST~\nDTM*011*20040305~\n";
+    const std::string sBody =
+        "BEG*00**PO1~\nREF*DP*038~\nREF*PS~\nNTE*hello~\nN1*ST~\nN3*Main St~\n"
+        "HL*1**S~\nHL*2*1*O~\nHL*5*1*O~\nNM1*ST~\nDTM*011*20040305~\n";
     auto transaction = [](const std::string& sId, const std::string& sInner) {
         return "ST*850*" + sId + "~\n" + sInner + "SE*2*" + sId + "~\n";
     };
-    return "ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       *040305*0907*U*00401*000000001*0*T*:~\n"
+    return "ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       "
+           "*040305*0907*U*00401*000000001*0*T*:~\n"
            "GS*PO*SENDER*RECEIVER*20040305*0907*1*X*004010~\n" +
            transaction("0001", sBody1.empty() ? sBody : sBody1) + transaction("0002", "BEG*00~\nNTE*two~\n") +
            "GE*2*1~\nGS*PO*SENDER*RECEIVER*20040305*0907*2*X*004010~\n" +
-           transaction("0003", sBody2.empty() ? "BEG*00~\nNTE*three~\n" : sBody2) +
-           "GE*1*2~\nIEA*2*000000001~\n";
+           transaction("0003", sBody2.empty() ? "BEG*00~\nNTE*three~\n" : sBody2) + "GE*1*2~\nIEA*2*000000001~\n";
 }
 
 // An HL and an element-loop container whose key segment is the second of a loop.
@@ -118,15 +119,15 @@ A??*LE
 
 EditEnv::EditEnv()
 {
-    TestEnv::WriteContainer(config->DefinitionFile,
-                            {{"docT1.def", kDocT1},
-                             {"docE1.def", kDocE1},
-                             {"docE2.def", kDocE2},
-                             {"docFreeForm.def", "A??*LS*0001*99*ISA*Interchange\nISA*0*M*1*I\n"
-                                                 "A??*LS*0002*99*GS*Group\nGS*0*M*1*G\n"
-                                                 "A??*LS*0003*99*ST*Transaction\nST*0*M*1*S\n"
-                                                 "XXX*0*O*999999*Any\nSE*0*M*1*E\nA??*LE\nGE*0*M*1*E\n"
-                                                 "A??*LE\nIEA*0*M*1*E\nA??*LE\n"}});
+    TestEnv::WriteContainer(config->DefinitionFile, {{"docT1.def", kDocT1},
+                                                     {"docE1.def", kDocE1},
+                                                     {"docE2.def", kDocE2},
+                                                     {"docFreeForm.def",
+                                                      "A??*LS*0001*99*ISA*Interchange\nISA*0*M*1*I\n"
+                                                      "A??*LS*0002*99*GS*Group\nGS*0*M*1*G\n"
+                                                      "A??*LS*0003*99*ST*Transaction\nST*0*M*1*S\n"
+                                                      "XXX*0*O*999999*Any\nSE*0*M*1*E\nA??*LE\nGE*0*M*1*E\n"
+                                                      "A??*LE\nIEA*0*M*1*E\nA??*LE\n"}});
     static clsDefFiles files;
     EXPECT_TRUE(files.RefreshBinFile());
     gDefFiles = &files;

@@ -18,11 +18,14 @@ TEST(FreeForm, ButtonsFollowTheNode)
 {
     EditEnv env;
     FreeFormDoc d(env);  // ST BEG REF REF NTE N1 N3 HL HL HL NM1 DTM SE
-    EXPECT_EQ(d.Select("/1/2/2/2").editor.Permissions(),
-              (EditPermissions{.bMoveDown = true, .bInsertChild = true, .bInsertSibling = true, .bCutCopy = true,
-                               .bDelete = true, .bEdit = true}));
+    EXPECT_EQ(d.Select("/1/2/2/2").editor.Permissions(), (EditPermissions{.bMoveDown = true,
+                                                                          .bInsertChild = true,
+                                                                          .bInsertSibling = true,
+                                                                          .bCutCopy = true,
+                                                                          .bDelete = true,
+                                                                          .bEdit = true}));
     EXPECT_TRUE(d.Select("/1/2/2/12").editor.Permissions().bMoveUp);
-    EXPECT_FALSE(d.editor.Permissions().bMoveDown);  // SE follows
+    EXPECT_FALSE(d.editor.Permissions().bMoveDown);                           // SE follows
     EXPECT_EQ(d.Select("/1/2/2/1").editor.Permissions(), EditPermissions{});  // ST
     EXPECT_EQ(d.Select("/1/2/2/1/1").editor.Permissions(), EditPermissions{.bEdit = true});
     EXPECT_EQ(d.Select("/1/2/2/2/1").editor.Permissions(),

@@ -26,7 +26,7 @@ TEST(NewHL, IdsWithAChosenParent)
     const test::UiCall& parents = env.ui.Calls()[1];
     EXPECT_EQ(parents.sTitle + "/" + parents.sText, "Select Parent HL/Select Parent HL");
     EXPECT_EQ(parents.items, (std::vector<std::string>{"No parent. (Top level HL)", "HL 1 Shipment",
-                                                        "HL 2 Order (1 of 99)", "HL 5 Order (2 of 99)"}));
+                                                       "HL 2 Order (1 of 99)", "HL 5 Order (2 of 99)"}));
     EXPECT_EQ(d.At("/1/2/2/7/4").Text(), "Order (New)");
     EXPECT_EQ(Ids(d, "/1/2/2/7/4"), "6|2|O|0");
     for (int nChoice : {1, 0})  // top level
@@ -82,10 +82,11 @@ TEST(NewHL, FirstLoopsOfEmptyContainersAndElementLoops)
 TEST(NewHL, KeySegmentMustComeFirst)
 {
     EditEnv env;
-    EditDoc d(env,
-              "ISA*00*          *00*          *ZZ*S              *ZZ*R              *040305*0907*U*00401*000000001*0*T*:~"
-              "GS*PO*S*R*20040305*0907*1*X*004010~ST*850*0001~SE*2*0001~GE*1*1~IEA*1*000000001~",
-              "E2");
+    EditDoc d(
+        env,
+        "ISA*00*          *00*          *ZZ*S              *ZZ*R              *040305*0907*U*00401*000000001*0*T*:~"
+        "GS*PO*S*R*20040305*0907*1*X*004010~ST*850*0001~SE*2*0001~GE*1*1~IEA*1*000000001~",
+        "E2");
     d.Select("/1/2/2").editor.NewChild();  // ST|Hierarchy|Names|SE
     env.ui.QueueChoice(0);
     d.Select("/1/2/2/2").editor.NewChild();

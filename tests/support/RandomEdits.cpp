@@ -12,15 +12,27 @@ namespace orr::test {
 namespace {
 
 enum Cmd : std::uint32_t {
-    kNewChild, kSiblingBefore, kSiblingAfter, kDelete, kCut, kCopy, kPaste, kMoveUp, kMoveDown,
-    kToggleEmpty, kSetCase, kSetEmpty, kUndo, kRedo, kCommands
+    kNewChild,
+    kSiblingBefore,
+    kSiblingAfter,
+    kDelete,
+    kCut,
+    kCopy,
+    kPaste,
+    kMoveUp,
+    kMoveDown,
+    kToggleEmpty,
+    kSetCase,
+    kSetEmpty,
+    kUndo,
+    kRedo,
+    kCommands
 };
 
 // The edit command's names; the set commands add their value.
-const char* const kNames[kCommands] = {"new-child", "new-sibling-before", "new-sibling-after", "delete", "cut",
-                                       "copy",      "paste",              "move-up",           "move-down",
-                                       "toggle-empty", "set",             "set",               "undo",
-                                       "redo"};
+const char* const kNames[kCommands] = {
+    "new-child", "new-sibling-before", "new-sibling-after", "delete", "cut", "copy", "paste",
+    "move-up",   "move-down",          "toggle-empty",      "set",    "set", "undo", "redo"};
 
 std::string PathOf(clsTree& tree, NodeId node)
 {
@@ -34,7 +46,7 @@ std::string ToggledCase(std::string s)
 {
     for (char& c : s)
         c = std::isupper(static_cast<unsigned char>(c)) ? char(std::tolower(static_cast<unsigned char>(c)))
-                                                         : char(std::toupper(static_cast<unsigned char>(c)));
+                                                        : char(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -62,8 +74,7 @@ MsgAnswer RandomEdits::Ui::MsgBox(const std::string&, MsgButtons buttons, MsgIco
     return n == 0 ? MsgAnswer::Yes : n == 1 ? MsgAnswer::No : MsgAnswer::Cancel;
 }
 
-int RandomEdits::Ui::ChooseFromList(const std::string&, const std::string&, const std::vector<std::string>& items,
-                                    int)
+int RandomEdits::Ui::ChooseFromList(const std::string&, const std::string&, const std::vector<std::string>& items, int)
 {
     const int n = int(mChoose(std::uint32_t(items.size()) + 1)) - 1;  // -1: cancelled
     msAnswers += "answer " + std::to_string(n) + "\n";
@@ -101,7 +112,8 @@ std::string RandomEdits::CheckTree(clsTree& tree, NodeId root)
         const std::uint32_t nCount = tree.ChildCount(node);
         for (std::uint32_t r = 0; r < nCount; ++r) {
             const NodeId c = tree.Child(node, r);
-            if (tree.Row(c) != r || tree.Parent(c) != node || tree.Previous(c) != (r ? tree.Child(node, r - 1) : NodeId{}) ||
+            if (tree.Row(c) != r || tree.Parent(c) != node ||
+                tree.Previous(c) != (r ? tree.Child(node, r - 1) : NodeId{}) ||
                 tree.Next(c) != (r + 1 < nCount ? tree.Child(node, r + 1) : NodeId{}))
                 return "rows, parent and siblings disagree below " + PathOf(tree, node);
             stack.push_back(c);
@@ -130,9 +142,9 @@ void RandomEdits::SelectSomeNode()
 
 bool RandomEdits::Allowed(std::uint32_t nCommand, const EditPermissions& p)
 {
-    const bool allowed[kCommands] = {p.bInsertChild, p.bInsertSibling, p.bInsertSibling, p.bDelete, p.bCutCopy,
-                                     p.bCutCopy,     p.bPaste,         p.bMoveUp,        p.bMoveDown, p.bShowNull,
-                                     p.bEdit,        p.bEdit,          true,             true};
+    const bool allowed[kCommands] = {
+        p.bInsertChild, p.bInsertSibling, p.bInsertSibling, p.bDelete, p.bCutCopy, p.bCutCopy, p.bPaste,
+        p.bMoveUp,      p.bMoveDown,      p.bShowNull,      p.bEdit,   p.bEdit,    true,       true};
     return allowed[nCommand];
 }
 
@@ -211,7 +223,7 @@ std::string RandomEdits::Run(int nSteps, const std::string& sWorkFile, bool bAll
     }
     if (std::string s = bReadsBack ? ReadBack(sWorkFile) : std::string(); !s.empty())
         return s;
-    mEditor.ClearCut();  // the clipboard's marks are no edits
+    mEditor.ClearCut();     // the clipboard's marks are no edits
     while (mDoc.CanRedo())  // what the sequence undid last comes back too
         mEditor.Redo();
     const std::string sFinal = Dump(mDoc);

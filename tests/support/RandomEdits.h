@@ -33,8 +33,8 @@ public:
         {
             return std::nullopt;
         }
-        int ChooseFromList(const std::string& sPrompt, const std::string& sTitle,
-                           const std::vector<std::string>& items, int nSelected) override;
+        int ChooseFromList(const std::string& sPrompt, const std::string& sTitle, const std::vector<std::string>& items,
+                           int nSelected) override;
 
     private:
         Choose mChoose;
