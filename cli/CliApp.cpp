@@ -30,6 +30,12 @@ const Command kCommands[] = {
     {"detect", "FILE", "print the separators of an EDI file and its transaction sets (ST01, GS08)", gfCmdDetect},
     {"tree", "FILE --type T|auto [--delimiter X --selimiter Y]", "print the document tree; exit status: its error code",
      gfCmdTree},
+    {"edit",
+     "FILE --type T [--delimiter X --selimiter Y] [--free-form] [--script FILE] [-e COMMAND]... [--dump] [-o OUT]",
+     "run Edit commands on the document (select PATH, new-child, new-sibling-before, new-sibling-after, delete, "
+     "cut, copy, paste, move-up, move-down, toggle-empty, set VALUE, answer A, undo, redo); --dump prints the "
+     "tree, -o saves it",
+     gfCmdEdit},
     {"validate", "FILE --type T|auto [--delimiter X --selimiter Y] [--elements] [--format text|json]",
      "write, re-read and judge the document; --elements: check every value and envelope count too",
      gfCmdValidate},

@@ -19,6 +19,7 @@ int gfCmdSchema(const CliArgs& args);
 int gfCmdAck(const CliArgs& args);
 int gfCmdDetect(const CliArgs& args);
 int gfCmdTree(const CliArgs& args);
+int gfCmdEdit(const CliArgs& args);
 int gfCmdValidate(const CliArgs& args);
 int gfCmdConvert(const CliArgs& args);
 int gfCmdExport(const CliArgs& args);

@@ -16,6 +16,12 @@ std::string CliArgs::Option(const std::string& sName) const
     return it == options.end() ? std::string() : it->second;
 }
 
+std::vector<std::string> CliArgs::Options(const std::string& sName) const
+{
+    auto it = repeated.find(sName);
+    return it == repeated.end() ? std::vector<std::string>() : it->second;
+}
+
 void CliArgs::Require(std::size_t nPositional, const std::set<std::string>& allowed) const
 {
     for (const auto& [name, value] : options)
@@ -40,6 +46,7 @@ CliArgs gfParseCliArgs(int argc, char** argv)
                 if (i + 1 >= argc)
                     throw UsageError("option " + a + " needs a value");
                 args.options[a] = argv[++i];
+                args.repeated[a].push_back(args.options[a]);
             }
         } else {
             args.positional.push_back(a);

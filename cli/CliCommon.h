@@ -21,10 +21,13 @@ struct UsageError : std::runtime_error {
 
 struct CliArgs {
     std::vector<std::string> positional;         // the command name first
-    std::map<std::string, std::string> options;  // "--home" -> "DIR"
+    std::map<std::string, std::string> options;  // "--home" -> "DIR" (the last one given)
+    std::map<std::string, std::vector<std::string>> repeated;  // every value of each option, in order
     std::set<std::string> flags;                 // "--yes"
 
     std::string Option(const std::string& sName) const;
+    // Every value given for a repeatable option ("-e A -e B"), in order.
+    std::vector<std::string> Options(const std::string& sName) const;
     bool Flag(const std::string& sName) const { return flags.count(sName) > 0; }
     // Usage error for any option not in the list (--home is always allowed),
     // or when the positional count (command included) is not nPositional.
@@ -32,7 +35,8 @@ struct CliArgs {
 };
 
 // Options that take no value; every other "-x"/"--x" takes the next argument.
-inline const std::set<std::string> kCliFlags = {"--version", "--help", "--yes", "--crlf", "--empty", "--elements", "--errors", "--999"};
+inline const std::set<std::string> kCliFlags = {"--version", "--help", "--yes", "--crlf", "--empty",
+                                                 "--elements", "--errors", "--999", "--free-form", "--dump"};
 
 CliArgs gfParseCliArgs(int argc, char** argv);
 

@@ -344,8 +344,10 @@ void EdiDocument::Commit(TreeEdit edit)
     if (edit.Empty())
         return;
     const NodeId select = edit.selectAfter;
+    const bool bViewOnly = edit.ViewOnly();
     mHistory.Push(std::move(edit));
-    SetModified(true);
+    if (!bViewOnly)
+        SetModified(true);
     if (select)
         SetCurrent(select);
     NotifyState();

@@ -113,7 +113,8 @@ public:
     NodeId SchemaElementOf(NodeId node);
 
     // ---- editing ------------------------------------------------------------------------------
-    // Records an edit already made (one undo step) and marks the document modified.
+    // Records an edit already made (one undo step) and marks the document
+    // modified unless the edit is view-only.
     void Commit(TreeEdit edit);
     bool CanUndo() const { return mHistory.CanUndo(); }
     bool CanRedo() const { return mHistory.CanRedo(); }

@@ -49,6 +49,8 @@ NodeId TreeEdit::Add(NodeId rel, Relation relation, const NodeInit& init)
     return node;
 }
 
+void TreeEdit::Adopt(NodeId node) { mSteps.push_back(Inserted{node, PlaceOf(node)}); }
+
 void TreeEdit::Attach(NodeId detached, NodeId rel, Relation relation)
 {
     mTree->Attach(detached, rel, relation);

@@ -38,6 +38,15 @@ public:
     void SetTag(NodeId node, std::string_view sTag);
     void SetImages(NodeId node, std::string_view sImage, std::string_view sExpandedImage);
     void SetExpanded(NodeId node, bool bExpanded);
+    // Records a node that a builder has just added to the tree by itself, as
+    // if Add had made it. Adopt new siblings in tree order.
+    void Adopt(NodeId node);
+
+    // An edit of what the view shows only (empty-node placeholders, which
+    // are never written): undone like any other, it leaves the document
+    // unmodified.
+    void SetViewOnly(bool bViewOnly) { mbViewOnly = bViewOnly; }
+    bool ViewOnly() const { return mbViewOnly; }
 
     // The node to make current after the command, and after its undo.
     NodeId selectAfter, selectBefore;
@@ -88,6 +97,7 @@ private:
     std::string msName;
     std::vector<Step> mSteps;
     bool mbApplied = true;
+    bool mbViewOnly = false;
 };
 
 }  // namespace orr

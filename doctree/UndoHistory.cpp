@@ -10,6 +10,21 @@ void UndoHistory::Push(TreeEdit edit)
     mDone.push_back(std::move(edit));
 }
 
+bool UndoHistory::AtSaved() const
+{
+    if (!mSavedAt)
+        return false;
+    const std::size_t nHere = mDone.size(), nSaved = *mSavedAt;
+    for (std::size_t i = nSaved; i < nHere; ++i)
+        if (!mDone[i].ViewOnly())
+            return false;
+    // Past here the edits are on the redo stack, the next one last.
+    for (std::size_t i = nHere; i < nSaved; ++i)
+        if (!mUndone[mUndone.size() - 1 - (i - nHere)].ViewOnly())
+            return false;
+    return true;
+}
+
 const TreeEdit* UndoHistory::Undo()
 {
     if (mDone.empty())

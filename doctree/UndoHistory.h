@@ -20,8 +20,9 @@ public:
     const TreeEdit* Redo();
     // The document as it stands now is what the file holds.
     void MarkSaved() { mSavedAt = mDone.size(); }
-    // True when undo and redo have brought the document back to the saved state.
-    bool AtSaved() const { return mSavedAt && *mSavedAt == mDone.size(); }
+    // True when undo and redo have brought the document back to the saved
+    // state: only view-only edits lie between it and here.
+    bool AtSaved() const;
     // Forgets everything (the tree was rebuilt: the ids are new); bAtSaved:
     // the document as it stands is what the file holds.
     void Clear(bool bAtSaved);

@@ -156,9 +156,17 @@ void clsTreeDNullFolder::ShowNullFolder(clsTree& docTree, clsTree& schemaTree, c
 
 void clsTreeDNullFolder::HideNullFolder(clsTree& docTree, const TreeNode& ndDoc)
 {
+    const std::vector<NodeId> remove = EmptyChildren(ndDoc);
+    // From the last: the earlier siblings keep their places.
+    for (auto it = remove.rbegin(); it != remove.rend(); ++it)
+        docTree.Remove(*it);
+}
+
+std::vector<NodeId> clsTreeDNullFolder::EmptyChildren(const TreeNode& ndDoc)
+{
     // Removing one empty child never makes another one empty or not, so one
-    // pass removes what repeated passes from the first child would.
-    std::vector<NodeId> remove;
+    // pass finds what repeated passes from the first child would remove.
+    std::vector<NodeId> empty;
     for (TreeNode c = ndDoc.FirstChild(); c; c = c.Next()) {
         if (!IsEmptyNode(c))
             continue;
@@ -169,11 +177,9 @@ void clsTreeDNullFolder::HideNullFolder(clsTree& docTree, const TreeNode& ndDoc)
                 continue;
             }
         }
-        remove.push_back(c.Id());
+        empty.push_back(c.Id());
     }
-    // From the last: the earlier siblings keep their places.
-    for (auto it = remove.rbegin(); it != remove.rend(); ++it)
-        docTree.Remove(*it);
+    return empty;
 }
 
 }  // namespace orr

@@ -3,6 +3,8 @@
 // for every schema child that has no instance there, in schema order among
 // the existing children, and their removal. Placeholders are where the user
 // inserts new segments and loops.
+#include <vector>
+
 #include "schema/TreeNode.h"
 
 namespace orr {
@@ -23,6 +25,9 @@ public:
     void ShowNullFolder(clsTree& docTree, clsTree& schemaTree, const TreeNode& ndDoc, const TreeNode& ndSchema);
     // Removes the empty children of ndDoc.
     void HideNullFolder(clsTree& docTree, const TreeNode& ndDoc);
+    // The children HideNullFolder removes, in tree order; a childless Z child
+    // of an unknown code is warned about ("Unknown node:") and stays.
+    std::vector<NodeId> EmptyChildren(const TreeNode& ndDoc);
 
     // A child without children of kind S, T, F, X or Z (elements never count).
     static bool IsEmptyNode(const TreeNode& nd);

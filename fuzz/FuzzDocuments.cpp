@@ -4,6 +4,8 @@
 
 #include "doctree/clsTreeD.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <map>
 #include <memory>
 
@@ -14,9 +16,11 @@
 #include "schema/clsDefFiles.h"
 #include "schema/clsTreeS.h"
 
-namespace orr::fuzz {
+#ifndef ORRINDALE_SOURCE_DIR
+#define ORRINDALE_SOURCE_DIR "."
+#endif
 
-namespace {
+namespace orr::fuzz {
 
 clsDefFiles& Library()
 {
@@ -34,7 +38,21 @@ clsDefFiles& Library()
     return *files;
 }
 
-}  // namespace
+const std::vector<std::pair<std::string, std::string>>& ExampleDocuments()
+{
+    static const auto documents = [] {
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const auto& e :
+             std::filesystem::directory_iterator(std::filesystem::path(ORRINDALE_SOURCE_DIR) / "examples")) {
+            const std::string sName = e.path().filename().string();
+            if (e.path().extension() == ".edi")
+                out.emplace_back(e.path().string(), sName.substr(0, sName.find('-')));
+        }
+        std::sort(out.begin(), out.end());
+        return out;
+    }();
+    return documents;
+}
 
 Schema& SchemaFor(std::string_view sText, SepCode nDelimiter)
 {

@@ -4,12 +4,15 @@
 // (the document builder resets its repeat counts at the first segment).
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/clsConfig.h"
 #include "schema/TreeNode.h"
 #include "schema/clsTree.h"
 
 namespace orr {
+class clsDefFiles;
 class clsTreeD;
 }
 
@@ -19,6 +22,14 @@ struct Schema {
     clsTree tree;
     TreeNode ndRoot;
 };
+
+// The real definition library plus T1, packed and loaded as the
+// definition store (gDefFiles) on first use.
+clsDefFiles& Library();
+
+// Every example document (examples/*.edi) with its type, the part of the
+// file name before the first "-".
+const std::vector<std::pair<std::string, std::string>>& ExampleDocuments();
 
 // The schema for the document type named by the first "ST" segment of the
 // text (ST, the element separator, the type), or T1 when there is none or

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "shell/frmMain.h"
+#include "shell/frmNewSegment.h"
 
 namespace orr {
 namespace {
@@ -73,13 +74,10 @@ std::optional<std::string> QtUi::InputBox(const std::string& sPrompt, const std:
 int QtUi::ChooseFromList(const std::string& sPrompt, const std::string& sTitle,
                          const std::vector<std::string>& items, int nSelected)
 {
-    QStringList list;
+    QStringList lines;
     for (const std::string& item : items)
-        list << ToDisplay(item);
-    bool bOk = false;
-    const QString chosen = QInputDialog::getItem(DialogParent(), ToDisplay(sTitle), ToDisplay(sPrompt),
-                                                 list, std::max(nSelected, 0), false, &bOk);
-    return bOk ? int(list.indexOf(chosen)) : -1;
+        lines << ToDisplay(item);
+    return frmNewSegment::Choose(ToDisplay(sTitle), ToDisplay(sPrompt), lines, nSelected, DialogParent());
 }
 
 void QtUi::ProgressShow()

@@ -1,0 +1,95 @@
+// orrindale-cli edit: Edit commands from a script and -e options, every
+// message, question and chooser on one line of stderr, answers queued by
+// the script, the tree dumped and the document saved.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/cli/CliRun.h"
+#include "tests/editing/EditFixture.h"
+
+namespace orr {
+namespace {
+
+using test::RunCli;
+using test::TestEnv;
+
+struct CliEdit : ::testing::Test {
+    CliEdit()
+    {
+        std::filesystem::create_directories(env.Path("home"));
+        TestEnv::WriteContainer(env.Path("home/EdiDef.bin"), {{"docE1.def", test::kDocE1}});
+        TestEnv::WriteFile(sIn, test::DocumentE1());
+    }
+    test::CliResult Edit(const std::string& sArgs)
+    {
+        return RunCli("--home " + env.Path("home") + " edit " + sIn + " --type E1 " + sArgs);
+    }
+    TestEnv env;
+    const std::string sIn = env.Path("in.edi");
+};
+
+TEST_F(CliEdit, ReportsEveryQuestionWithItsAnswer)
+{
+    const std::string sOut = env.Path("out.edi");
+    const auto r = Edit(
+        "-e 'select /1/2/2' -e new-sibling-after -e 'answer yes' -e new-sibling-after "
+        "-e 'select /1/2/2/7' -e 'answer 1' -e 'answer 2' -e new-child "
+        "-e 'select /1/2/2/2' -e new-sibling-before -e 'answer no' -o " +
+        sOut);
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    const std::string sQuestion =
+        "question: You are about to insert a new Transaction AFTER the active node.\\n\\nContinue ? -> ";
+    EXPECT_EQ(r.sErr, sQuestion + "no\nunanswered\n" + sQuestion + "yes\n" +
+                          "chooser: Select a New Segment or Loop | Shipment | Order | Other level -> 1\n"
+                          "chooser: Select Parent HL | No parent. (Top level HL) | HL 1 Shipment | "
+                          "HL 2 Order (1 of 99) | HL 5 Order (2 of 99) -> 2\n"
+                          "message: The maximum repeat count reached for this segment.\n"
+                          "question: Do you want to add a CR and LF at the end of each segment ? -> no\n");
+    const std::string sSaved = TestEnv::ReadFile(sOut);
+    EXPECT_NE(sSaved.find("HL*5*1*O~HL*6*2*O*0~NM1"), std::string::npos) << sSaved;
+    EXPECT_NE(sSaved.find("SE*2*0001~ST**1~BEG**~NTE*~SE*1*1~ST*850*0002~"), std::string::npos);  // the new transaction
+    // Saved again: the previous output is the backup.
+    ASSERT_EQ(Edit("-e 'answer no' -o " + sOut).nExit, 0);
+    EXPECT_EQ(TestEnv::ReadFile(sOut + " Backup"), sSaved);
+}
+
+TEST_F(CliEdit, ScriptFileValuesUndoAndDump)
+{
+    TestEnv::WriteFile(env.Path("fix.txt"),
+                       "# the purpose code\r\n\r\nselect /1/2/2/2/1\r\nset 05\r\n"
+                       "select /1/2/2/2/3\nset\nanswer yes\nset\nnew-sibling-before\n");
+    auto r = Edit("--script " + env.Path("fix.txt") + " -e 'select /1/2/2/3' -e delete -e undo --dump");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_NE(r.sOut.find("\t\tE01\t05\tdde\t\n5\t\tE02\t\tdde\t\n5\t\tE03\t\tdde\t\n"), std::string::npos);
+    EXPECT_EQ(r.sOut.substr(0, r.sOut.find('\n')), "0\tRoot\tD   *00000\t" + sIn + "\tcloseddata\topendata");
+    EXPECT_EQ(r.sErr.substr(0, r.sErr.find('\n')), "question: Set value to empty string ? -> no");
+    // The illogic report keeps its line breaks as \n.
+    EXPECT_NE(r.sErr.find("message: The Orrindale program has detected an illogic condition.\\nYou are not allowed "
+                          "to insert a new sibling to \\n\\nSorry"),
+              std::string::npos)
+        << r.sErr;
+    // The deletion undone: as many nodes as read.
+    const std::string sTree = RunCli("--home " + env.Path("home") + " tree " + sIn + " --type E1").sOut;
+    EXPECT_EQ(std::count(r.sOut.begin(), r.sOut.end(), '\n'), std::count(sTree.begin(), sTree.end(), '\n'));
+}
+
+TEST_F(CliEdit, ScriptErrorsAndFailedSaves)
+{
+    auto r = Edit("-e new-child -e frob --dump");
+    EXPECT_EQ(r.nExit, 2);
+    EXPECT_EQ(r.sErr, "error: -e 2: unknown command frob\n");
+    EXPECT_EQ(r.sOut, "");
+    for (const char* sArgs : {"-e 'select /1/9'", "-e 'select 1'", "-e 'select /1/0'", "-e 'answer maybe'",
+                              "-e 'select /1/2/2' -e 'answer 0' -e new-sibling-after", "-e 'undo x'"}) {
+        r = Edit(sArgs);
+        EXPECT_EQ(r.nExit, 2) << sArgs;
+        EXPECT_EQ(r.sErr.rfind("error: -e ", 0), 0u) << r.sErr;
+    }
+    EXPECT_EQ(Edit("-e 'answer no' -o " + env.Path("missing/out.edi")).nExit, 1);
+    EXPECT_EQ(RunCli("--home " + env.Path("home") + " edit " + env.Path("none.edi") + " --type E1").nExit, 1);
+}
+
+}  // namespace
+}  // namespace orr
