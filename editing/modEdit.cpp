@@ -1,6 +1,5 @@
 #include "editing/modEdit.h"
 
-#include <cctype>
 #include <unordered_set>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "doctree/clsTreeDNewTree.h"
 #include "doctree/clsTreeDNullFolder.h"
 #include "doctree/modNodeD.h"
+#include "edi/modGuessEdi.h"
 
 namespace orr {
 
@@ -84,21 +84,18 @@ std::string gfKeyToWrite(const SchemaEntry& e) { return e.keys.empty() ? std::st
 
 namespace {
 
-// The component and repetition separators of the interchange nd is in:
-// ISA16, and from version 00501 (ISA12) ISA11; ':' and none without an ISA.
-std::pair<char, char> InterchangeSeparators(TreeNode nd)
+// The separators the ISA of the interchange nd is in declares; the defaults
+// without an ISA.
+InterchangeSeparators SeparatorsOf(TreeNode nd)
 {
     while (nd && nd.Parent() && gfDnodeType(nd) != 'X')
         nd = nd.Parent();
     const TreeNode ndIsa = nd.FirstChild();
     if (!ndIsa || ndIsa.Text() != "ISA")
-        return {':', '\0'};
+        return {};
     clsTreeDNewDEs elements;
-    const std::string sComponent = elements.GetDeValue(ndIsa, 16), sRepetition = elements.GetDeValue(ndIsa, 11),
-                      sVersion = elements.GetDeValue(ndIsa, 12);
-    const bool bRepeats = sVersion.size() == 5 && sVersion >= "00501" && sRepetition.size() == 1 &&
-                          !std::isalnum(static_cast<unsigned char>(sRepetition[0]));
-    return {sComponent.size() == 1 ? sComponent[0] : ':', bRepeats ? sRepetition[0] : '\0'};
+    return gfIsaSeparators(elements.GetDeValue(ndIsa, 11), elements.GetDeValue(ndIsa, 12),
+                           elements.GetDeValue(ndIsa, 16));
 }
 
 }  // namespace
@@ -106,7 +103,7 @@ std::pair<char, char> InterchangeSeparators(TreeNode nd)
 bool gfKeyCounts(const SchemaIndex& index, SchemaIx ix, const TreeNode& ndSegment, std::int16_t nY)
 {
     const std::string sValue = clsTreeDNewDEs().GetDeValue(ndSegment, nY);
-    const auto [cComponent, cRepetition] = InterchangeSeparators(ndSegment);
+    const auto [cComponent, cRepetition] = SeparatorsOf(ndSegment);
     std::string_view sKey = sValue;
     if (cRepetition)
         sKey = sKey.substr(0, sKey.find(cRepetition));

@@ -19,7 +19,7 @@ struct CliEdit : ::testing::Test {
     CliEdit()
     {
         std::filesystem::create_directories(env.Path("home"));
-        TestEnv::WriteContainer(env.Path("home/EdiDef.bin"), {{"docE1.def", test::kDocE1}});
+        TestEnv::WriteContainer(env.Path("home/EdiDef.bin"), {{"docE1.def", test::kEditDocE1}});
         TestEnv::WriteFile(sIn, test::DocumentE1());
     }
     test::CliResult Edit(const std::string& sArgs)

@@ -8,7 +8,7 @@
 
 namespace orr::test {
 
-const char* const kDocE1 = R"(???*DESCRIPTION*Editing test document
+const char* const kEditDocE1 = R"(???*DESCRIPTION*Editing test document
 A??*LS*0001*99*ISA*Interchange
 ISA*0*M*1*Interchange header
 A??*LS*0002*2*GS*Group
@@ -91,7 +91,7 @@ std::string DocumentE1(const std::string& sBody1, const std::string& sBody2)
 }
 
 // An HL and an element-loop container whose key segment is the second of a loop.
-const char* const kDocE2 = R"(A??*LS*0001*99*ISA*Interchange
+const char* const kEditDocE2 = R"(A??*LS*0001*99*ISA*Interchange
 ISA*0*M*1*Interchange header
 A??*LS*0002*99*GS*Group
 GS*0*M*1*Group header
@@ -120,8 +120,8 @@ A??*LE
 EditEnv::EditEnv()
 {
     TestEnv::WriteContainer(config->DefinitionFile, {{"docT1.def", kDocT1},
-                                                     {"docE1.def", kDocE1},
-                                                     {"docE2.def", kDocE2},
+                                                     {"docE1.def", kEditDocE1},
+                                                     {"docE2.def", kEditDocE2},
                                                      {"docFreeForm.def",
                                                       "A??*LS*0001*99*ISA*Interchange\nISA*0*M*1*I\n"
                                                       "A??*LS*0002*99*GS*Group\nGS*0*M*1*G\n"

@@ -13,7 +13,7 @@ namespace orr::test {
 
 // Two groups of E1 (the group loop repeats at most twice): the first with
 // two transactions, the second with one; body segments one per line.
-extern const char* const kDocE1;
+extern const char* const kEditDocE1;
 std::string DocumentE1(const std::string& sBody1 = {}, const std::string& sBody2 = {});
 
 struct EditEnv : TestEnv {
