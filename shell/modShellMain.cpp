@@ -76,6 +76,8 @@ int gfRunMain(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Orrindale"));
     QApplication::setApplicationName(QStringLiteral("Orrindale"));
     QApplication::setApplicationVersion(QString::fromStdString(gfVersionText().substr(8)));
+    // Desktops match the windows to the installed menu entry by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orrindale"));
 
     const AppPaths paths = gfResolveAppPaths();
     QtUi ui;
