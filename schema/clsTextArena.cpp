@@ -47,15 +47,15 @@ TextRef clsTextArena::Add(std::string_view s)
         mBytes += n;
         return Make(nStart, n);
     }
-    std::unique_ptr<char[]> block;
+    clsTreeMemory::Block block;
     if (mSpare.empty()) {
-        block = std::make_unique_for_overwrite<char[]>(kBlockSize);
+        block = clsTreeMemory::Allocate(kBlockSize);
     } else {
-        block = std::move(mSpare.back());
+        block = mSpare.back();
         mSpare.pop_back();
     }
-    mBase.push_back(block.get());
-    mBlocks.push_back(std::move(block));
+    mBase.push_back(block.p);
+    mBlocks.push_back(block);
     mBytes += kBlockSize;
     mTail = nStart;
     mTailEnd = nStart + kBlockSize;
@@ -92,10 +92,30 @@ TextRef clsTextArena::Slice(TextRef r, std::size_t nPos, std::size_t nLength)
     return Make(r.Offset() + nPos, nLength);
 }
 
+clsTextArena::~clsTextArena()
+{
+    for (const clsTreeMemory::Block& b : mBlocks)
+        clsTreeMemory::Free(b);
+    for (const clsTreeMemory::Block& b : mSpare)
+        clsTreeMemory::Free(b);
+}
+
+void clsTextArena::Swap(clsTextArena& o) noexcept
+{
+    std::swap(mBase, o.mBase);
+    std::swap(mBlocks, o.mBlocks);
+    std::swap(mOwnBlocks, o.mOwnBlocks);
+    std::swap(mSpare, o.mSpare);
+    std::swap(mTail, o.mTail);
+    std::swap(mTailEnd, o.mTailEnd);
+    std::swap(mLongLengths, o.mLongLengths);
+    std::swap(mBytes, o.mBytes);
+}
+
 void clsTextArena::Clear()
 {
-    for (auto& block : mBlocks)
-        mSpare.push_back(std::move(block));
+    for (const clsTreeMemory::Block& block : mBlocks)
+        mSpare.push_back(block);
     mBase.clear();
     mBlocks.clear();
     mOwnBlocks.clear();

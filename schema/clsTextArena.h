@@ -2,12 +2,15 @@
 // Display texts of tree nodes, packed one after another in large blocks.
 // A text is named by a TextRef (position and length, 8 bytes); texts never
 // move, so views stay valid while the arena lives. A changed text is written
-// anew and its old bytes stay behind until the arena is cleared.
+// anew and its old bytes stay behind until the arena is cleared. Blocks are
+// 2 MiB of clsTreeMemory (huge pages, pooled across documents).
 #include <cstdint>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "schema/clsTreeMemory.h"
 
 namespace orr {
 
@@ -25,15 +28,22 @@ struct TextRef {
 
 class clsTextArena {
 public:
-    static constexpr unsigned kBlockBits = 20;  // 1 MiB blocks
+    static constexpr unsigned kBlockBits = 21;  // 2 MiB blocks
     static constexpr std::uint64_t kBlockSize = std::uint64_t(1) << kBlockBits;
+    static_assert(kBlockSize == clsTreeMemory::kGranule);
 
     clsTextArena() = default;
+    ~clsTextArena();
     clsTextArena(const clsTextArena&) = delete;
     clsTextArena& operator=(const clsTextArena&) = delete;
     // Moving keeps the blocks, so views of stored texts stay valid.
-    clsTextArena(clsTextArena&&) noexcept = default;
-    clsTextArena& operator=(clsTextArena&&) noexcept = default;
+    clsTextArena(clsTextArena&& o) noexcept { Swap(o); }
+    clsTextArena& operator=(clsTextArena&& o) noexcept
+    {
+        clsTextArena(std::move(o)).Swap(*this);
+        return *this;
+    }
+    void Swap(clsTextArena& o) noexcept;
 
     TextRef Add(std::string_view s);
     std::string_view View(TextRef r) const;
@@ -53,9 +63,9 @@ private:
     // mBase[i] holds position i << kBlockBits; a text longer than a quarter
     // block gets its own allocation spanning as many positions as it needs.
     std::vector<char*> mBase;
-    std::vector<std::unique_ptr<char[]>> mBlocks;     // kBlockSize each
+    std::vector<clsTreeMemory::Block> mBlocks;        // kBlockSize each
     std::vector<std::unique_ptr<char[]>> mOwnBlocks;  // one long text each
-    std::vector<std::unique_ptr<char[]>> mSpare;      // blocks of texts cleared away
+    std::vector<clsTreeMemory::Block> mSpare;         // blocks of texts cleared away
     std::uint64_t mTail = 0, mTailEnd = 0;  // free room of the current block
     std::unordered_map<std::uint64_t, std::uint64_t> mLongLengths;  // by offset
     std::size_t mBytes = 0;

@@ -14,6 +14,8 @@ const std::string kNoText;
 // Compaction pays off only for arrays of some size.
 constexpr std::size_t kCompactFloor = 1u << 16;
 
+std::uint32_t RoomFor(std::uint32_t nCount) { return std::max(4u, std::bit_ceil(nCount)); }
+
 }  // namespace
 
 clsTree::clsTree()
@@ -34,114 +36,399 @@ clsTree::Ix clsTree::CheckedIx(NodeId node, const char* sWhat) const
     return ix;
 }
 
+// ---- Classes ---------------------------------------------------------------------
+
+std::size_t clsTree::ClassHash::operator()(const NodeClass& c) const noexcept
+{
+    std::uint64_t h = c.text.bits * 0x9E3779B97F4A7C15ull;
+    h ^= (std::uint64_t(c.tag) << 24) | (std::uint64_t(c.image) << 16) | (std::uint64_t(c.expImage) << 8) | c.color;
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ull;
+    return std::size_t(h ^ (h >> 32));
+}
+
+void clsTree::ResetClasses()
+{
+    mClasses.assign(1, NodeClass{});
+    mFreeClasses.clear();
+    mClassIds.clear();
+    mClassIds.emplace(mClasses[0], ClassId(0));
+    mOwnClasses.clear();
+    std::fill(std::begin(mClassCache), std::end(mClassCache), ClassId(0));
+}
+
+clsTree::ClassId clsTree::InternClass(const NodeClass& c, Ix ix)
+{
+    // Nodes come in runs of the same kind: a small cache by hash saves the map.
+    const std::size_t h = ClassHash()(c);
+    ClassId& cached = mClassCache[h % kClassCache];
+    if (cached < mClasses.size() && mClasses[cached].Same(c) && (cached == 0 || mClasses[cached].nRefs > 0)) {
+        if (cached != 0)
+            ++mClasses[cached].nRefs;
+        return cached;
+    }
+    if (auto it = mClassIds.find(c); it != mClassIds.end()) {
+        cached = it->second;
+        if (cached != 0)
+            ++mClasses[cached].nRefs;
+        return cached;
+    }
+    ClassId id;
+    if (!mFreeClasses.empty()) {
+        id = mFreeClasses.back();
+        mFreeClasses.pop_back();
+    } else if (mClasses.size() < kOwnClass) {
+        id = ClassId(mClasses.size());
+        mClasses.emplace_back();
+    } else {
+        // Every id taken (an unusual tree: tens of thousands of distinct
+        // tags or texts on branches): this node keeps its own.
+        NodeClass& own = mOwnClasses[ix];
+        own = c;
+        own.nRefs = 1;
+        mTags.AddRef(c.tag);
+        return kOwnClass;
+    }
+    mClasses[id] = c;
+    mClasses[id].nRefs = 1;
+    mTags.AddRef(c.tag);
+    mClassIds.emplace(c, id);
+    cached = id;
+    return id;
+}
+
+void clsTree::ReleaseClass(Ix ix)
+{
+    const ClassId id = mNodes.Class(ix);
+    mNodes.Class(ix) = 0;
+    if (id == kOwnClass) {
+        auto it = mOwnClasses.find(ix);
+        mTags.Release(it->second.tag);
+        mOwnClasses.erase(it);
+    } else if (id != 0 && --mClasses[id].nRefs == 0) {
+        mTags.Release(mClasses[id].tag);
+        mClassIds.erase(mClasses[id]);
+        mFreeClasses.push_back(id);
+    }
+}
+
+void clsTree::Reclass(Ix ix, const NodeClass& c)
+{
+    if (ClassOf(ix).Same(c))
+        return;
+    mTags.AddRef(c.tag);  // the tag may have no other user than the class going away
+    ReleaseClass(ix);
+    mNodes.Class(ix) = InternClass(c, ix);
+    mTags.Release(c.tag);
+}
 
 // ---- Adding ---------------------------------------------------------------------
+
+TextRef clsTree::BranchText(const NodeInit& init)
+{
+    if (init.sText.empty() && init.textOf) {
+        const Ix from = ToIx(init.textOf);
+        if (from != kNone && !(mNodes.Flags(from) & kPayload))
+            return (mNodes.Flags(from) & kLeaf) ? OwnText(from) : ClassOf(from).text;
+    }
+    return SharedText(init.sText);
+}
 
 clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
 {
     if (!init.sKey.empty() && mByKey.find(init.sKey) != mByKey.end())
         throw TreeError("Key is not unique in collection");
-    const std::size_t n = mParent.size();
+    const std::size_t n = mNodes.size();
     if (std::uint64_t(mIdBase) + n >= std::numeric_limits<std::uint32_t>::max())
         throw TreeError("too many nodes");
     const Ix ix = Ix(n);
     const bool bPayload = !init.sPayload.empty();
-    mParent.push_back(kNone);
-    mSlot.push_back(0);
-    mChildBegin.push_back(0);
-    mChildCount.push_back(0);
-    if (init.sTag.empty() && init.tag) {
-        mTags.AddRef(init.tag.value);
-        mTag.push_back(init.tag.value);
-    } else {
-        mTag.push_back(mTags.Assign(0, init.sTag));
-    }
-    mImage.push_back(std::uint8_t(init.image.value));
-    mExpImage.push_back(std::uint8_t(init.expandedImage.value));
-    if (bPayload) {
-        mText.push_back(mArena.Add(init.sPayload));
-    } else if (const Ix from = init.sText.empty() && init.textOf ? ToIx(init.textOf) : kNone;
-               from != kNone && !(mFlags[from] & kPayload)) {
-        mText.push_back(mText[from]);
-    } else {
-        mText.push_back(SharedText(init.sText));
-    }
-    mColor.push_back(0);
-    std::uint8_t nHead = 0;
-    if (bPayload) {
-        nFlags |= kPayload | kPending;
-        const std::size_t nLen = std::min(init.nPayloadHead, init.sPayload.size());
-        if (nLen >= kLongHead) {
-            nHead = kLongHead;
-            mLongHeads[ix] = std::uint32_t(std::min<std::size_t>(nLen, std::numeric_limits<std::uint32_t>::max()));
-        } else {
-            nHead = std::uint8_t(nLen);
-        }
-    }
-    mHead.push_back(nHead);
+    if (bPayload)
+        nFlags |= kLeaf | kPayload | kPending;
     if (init.bExpanded)
         nFlags |= kExpanded;
+    NodeClass c;
+    c.tag = init.sTag.empty() && init.tag ? init.tag.value : mTags.Intern(init.sTag);
+    c.image = std::uint8_t(init.image.value);
+    c.expImage = std::uint8_t(init.expandedImage.value);
+    Body body;
+    if (bPayload) {
+        const TextRef r = mArena.Add(init.sPayload);
+        body = {std::uint32_t(r.bits), std::uint32_t(r.bits >> 32)};
+    } else if (!(nFlags & kLeaf)) {
+        c.text = BranchText(init);
+    }
+    const ClassId cls = InternClass(c, ix);
+    mNodes.push_back(body, 0, cls, nFlags);
+    if (bPayload) {
+        const std::size_t nHead = std::min(init.nPayloadHead, init.sPayload.size());
+        if (nHead != DefaultHead(init.sPayload))
+            mHeads[ix] = std::uint32_t(std::min<std::size_t>(nHead, std::numeric_limits<std::uint32_t>::max()));
+    }
     if (!init.sKey.empty()) {
         auto [pos, bNew] = mByKey.emplace(std::string(init.sKey), ix);
         mKeyOf[ix] = &pos->first;
-        nFlags |= kHasKey;
+        mNodes.Flags(ix) |= kHasKey;
     }
-    mFlags.push_back(nFlags);
     ++mLive;
     return ix;
 }
 
+// ---- Child ranges -------------------------------------------------------------------
+
+void clsTree::SetParent(Ix ix, Ix parent)
+{
+    const bool bWasFar = mNodes.Parent(ix) == kFar;
+    if (parent == kNone)
+        mNodes.Parent(ix) = 0;
+    else if (parent < ix && ix - parent < kFar)
+        mNodes.Parent(ix) = std::uint16_t(ix - parent);
+    else {
+        mNodes.Parent(ix) = kFar;
+        mFarParents[ix] = parent;
+        return;
+    }
+    if (bWasFar)
+        mFarParents.erase(ix);
+}
+
+clsTree::Body& clsTree::EnsureRange(Ix ix)
+{
+    if (!HasRange(ix)) {
+        // A leaf gets children: its text moves to a side record, its id stays.
+        if (mPromoted.size() >= kNone)
+            throw TreeError("too many nodes");
+        mPromoted.push_back({OwnText(ix), Body{}});
+        mNodes.Body(ix) = {Ix(mPromoted.size() - 1), 0};
+        mNodes.Flags(ix) |= kPromoted;
+    }
+    return RangeOf(ix);
+}
+
+clsTree::Ix clsTree::ChildAt(Ix parent, std::uint32_t nRow) const
+{
+    const Body& r = RangeOf(parent);
+    return (r.b & kRun) ? r.a + nRow : mChildIds[std::size_t(r.a) + nRow];
+}
+
+std::uint32_t clsTree::RowOf(Ix ix) const
+{
+    const Body& r = RangeOf(ParentOf(ix));
+    if (r.b & kRun)
+        return ix - r.a;
+    if (r.b & kUnordered)
+        return mRows.find(ix)->second;
+    const Ix* first = mChildIds.data() + r.a;
+    return std::uint32_t(std::lower_bound(first, first + (r.b & kCountMask), ix) - first);
+}
+
 std::uint32_t clsTree::Room(Ix ix) const
 {
-    const std::uint32_t n = mChildCount[ix];
-    if ((mFlags[ix] & kTight) || n == 0)
-        return n;
-    return std::max(4u, std::bit_ceil(n));
+    const Body& r = RangeOf(ix);
+    const std::uint32_t n = r.b & kCountMask;
+    if (r.b & kRun)
+        return 0;
+    return (r.b & kTight) || n == 0 ? n : RoomFor(n);
 }
 
 void clsTree::GrowRoom(Ix parent)
 {
-    // A range holds Room(count) entries: a full one moves to the end of the
-    // array with twice the room, or grows where it is when it is last.
-    const std::uint32_t nCount = mChildCount[parent];
+    // A stretch holds Room(count) entries: a full one moves to the end of
+    // the array with twice the room, or grows where it is when it is last.
+    Body& r = RangeOf(parent);
+    const std::uint32_t nCount = r.b & kCountMask;
     if (nCount < Room(parent))
         return;
     if (mGarbage > mChildIds.size() / 2 && mChildIds.size() > kCompactFloor)
-        CompactChildIds();
+        CompactChildIds(false);
     const std::uint32_t nOld = Room(parent);
-    const std::uint32_t nNew = std::max(4u, std::bit_ceil(nCount + 1));
-    mFlags[parent] &= std::uint8_t(~kTight);
-    if (nOld > 0 && std::size_t(mChildBegin[parent]) + nOld == mChildIds.size()) {
-        mChildIds.resize(mChildBegin[parent] + std::size_t(nNew));
+    const std::uint32_t nNew = RoomFor(nCount + 1);
+    r.b &= ~kTight;
+    if (nOld > 0 && std::size_t(r.a) + nOld == mChildIds.size()) {
+        mChildIds.resize(std::size_t(r.a) + nNew);
         return;
     }
-    if (std::size_t(mChildIds.size()) + nNew > std::numeric_limits<std::uint32_t>::max())
+    if (mChildIds.size() + nNew > std::numeric_limits<std::uint32_t>::max())
         throw TreeError("too many nodes");
     const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
-    const std::uint32_t nFrom = mChildBegin[parent];
     mChildIds.resize(std::size_t(nBegin) + nNew);
-    for (std::uint32_t i = 0; i < nCount; ++i) {
-        const Ix child = mChildIds[nFrom + i];
-        mChildIds[nBegin + i] = child;
-        mSlot[child] = nBegin + i;
-    }
+    std::copy_n(mChildIds.data() + r.a, nCount, mChildIds.data() + nBegin);
     mGarbage += nOld;
-    mChildBegin[parent] = nBegin;
+    r.a = nBegin;
+}
+
+void clsTree::MakeStretch(Ix parent)
+{
+    Body& r = RangeOf(parent);
+    const std::uint32_t n = r.b & kCountMask;
+    const std::uint32_t nRoom = RoomFor(n + 1);
+    if (mChildIds.size() + nRoom > std::numeric_limits<std::uint32_t>::max())
+        throw TreeError("too many nodes");
+    const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
+    mChildIds.resize(std::size_t(nBegin) + nRoom);
+    for (std::uint32_t i = 0; i < n; ++i)
+        mChildIds[std::size_t(nBegin) + i] = r.a + i;
+    r = {nBegin, n};
+}
+
+void clsTree::MakeUnordered(Ix parent)
+{
+    Body& r = RangeOf(parent);
+    r.b |= kUnordered;
+    for (std::uint32_t i = 0; i < (r.b & kCountMask); ++i)
+        mRows[mChildIds[std::size_t(r.a) + i]] = i;
 }
 
 void clsTree::InsertChild(Ix parent, std::uint32_t nRow, Ix child)
 {
-    GrowRoom(parent);
-    const std::uint32_t b = mChildBegin[parent];
-    for (std::uint32_t i = mChildCount[parent]; i > nRow; --i) {
-        const Ix moved = mChildIds[b + i - 1];
-        mChildIds[b + i] = moved;
-        mSlot[moved] = b + i;
+    Body& r = EnsureRange(parent);
+    const std::uint32_t n = r.b & kCountMask;
+    if (n == kCountMask)
+        throw TreeError("too many nodes");
+    SetParent(child, parent);
+    if (n == 0) {
+        r = {child, 1 | kRun};
+        return;
     }
-    mChildIds[b + nRow] = child;
-    mSlot[child] = b + nRow;
-    mParent[child] = parent;
-    ++mChildCount[parent];
+    if (r.b & kRun) {
+        if (nRow == n && child == r.a + n) {
+            ++r.b;
+            return;
+        }
+        if (nRow == 0 && child + 1 == r.a) {
+            --r.a;
+            ++r.b;
+            return;
+        }
+        MakeStretch(parent);
+    }
+    GrowRoom(parent);
+    Ix* ids = mChildIds.data() + r.a;
+    if (!(r.b & kUnordered) && !((nRow == 0 || ids[nRow - 1] < child) && (nRow == n || child < ids[nRow])))
+        MakeUnordered(parent);
+    const bool bRows = r.b & kUnordered;
+    for (std::uint32_t i = n; i > nRow; --i) {
+        ids[i] = ids[i - 1];
+        if (bRows)
+            mRows[ids[i]] = i;
+    }
+    ids[nRow] = child;
+    if (bRows)
+        mRows[child] = nRow;
+    ++r.b;
+}
+
+void clsTree::CutRange(Ix parent, std::uint32_t nFirst, std::uint32_t nCount, bool bRemove)
+{
+    const std::uint32_t nRoom = Room(parent);
+    for (std::uint32_t i = nFirst; i < nFirst + nCount; ++i) {
+        const Ix child = ChildAt(parent, i);
+        if (bRemove) {
+            MarkRemoved(child);
+        } else {
+            SetParent(child, kNone);
+            if (!mRows.empty())
+                mRows.erase(child);
+        }
+    }
+    Body& r = RangeOf(parent);
+    const std::uint32_t nHave = r.b & kCountMask;
+    if (nHave == nCount) {
+        mGarbage += nRoom;
+        r = {};
+        return;
+    }
+    if (r.b & kRun) {
+        if (nFirst + nCount == nHave) {
+            r.b -= nCount;
+            return;
+        }
+        if (nFirst == 0) {
+            r.a += nCount;
+            r.b -= nCount;
+            return;
+        }
+        MakeStretch(parent);
+    }
+    Ix* ids = mChildIds.data() + r.a;
+    const bool bRows = r.b & kUnordered;
+    for (std::uint32_t i = nFirst + nCount; i < nHave; ++i) {
+        ids[i - nCount] = ids[i];
+        if (bRows)
+            mRows[ids[i - nCount]] = i - nCount;
+    }
+    r.b -= nCount;
+}
+
+void clsTree::AppendDeferred(Ix parent, Ix child)
+{
+    // The children of a parent filled in a bulk update are only counted (a
+    // holds the last one) and get their range when first asked for, all in
+    // one pass. Children made one after another, with nothing in between,
+    // become a run and take no room in the child-id array.
+    Body& r = EnsureRange(parent);
+    if (!(r.b & kDeferred)) {
+        r = {child, 1 | kDeferred};
+        ++mnDeferred;
+        mDeferredFrom = std::min(mDeferredFrom, parent);
+    } else {
+        const std::uint32_t n = r.b & kCountMask;
+        if (n == kCountMask)
+            throw TreeError("too many nodes");
+        if (!(r.b & kGap) && child != r.a + 1) {
+            r.b |= kGap;
+            mnDeferredChildren += n;
+        }
+        if (r.b & kGap)
+            ++mnDeferredChildren;
+        r.a = child;
+        ++r.b;
+    }
+    SetParent(child, parent);
+}
+
+void clsTree::SettleDeferred() const
+{
+    auto* self = const_cast<clsTree*>(this);  // logically const: the ranges always existed
+    const std::size_t nTotal = mChildIds.size() + mnDeferredChildren;
+    if (nTotal > std::numeric_limits<std::uint32_t>::max())
+        throw TreeError("too many nodes");
+    // Deferred children were appended in the order they were made, after
+    // their parent: one pass from the last index down meets every child
+    // before its parent and a parent's children last to first, so each
+    // stretch fills from its end, and a parent is complete when it is met.
+    std::uint32_t nOffset = std::uint32_t(mChildIds.size());
+    self->mChildIds.resize(nTotal);
+    // Nothing before the first deferred parent takes part.
+    for (Ix ix = Ix(mNodes.size()); ix-- > mDeferredFrom;) {
+        if (mNodes.Flags(ix) & kRemoved)
+            continue;  // removed before this bulk update: never a deferred child or parent
+        if (HasRange(ix)) {
+            Body& r = self->RangeOf(ix);
+            if (r.b & kDeferred) {
+                const std::uint32_t n = r.b & kCountMask;
+                if (r.b & kGap)
+                    r.b = n | kTight;  // filled: a is the first slot
+                else
+                    r = {r.a - (n - 1), n | kRun};
+            }
+        }
+        const Ix p = ParentOf(ix);
+        if (p == kNone)
+            continue;
+        Body& pr = self->RangeOf(p);
+        if ((pr.b & (kDeferred | kGap)) != (kDeferred | kGap))
+            continue;
+        if (!(pr.b & kTight)) {  // its last child: the stretch ends here
+            pr.a = nOffset + (pr.b & kCountMask);
+            nOffset = pr.a;
+            pr.b |= kTight;
+        }
+        self->mChildIds[--pr.a] = ix;
+    }
+    self->mnDeferred = 0;
+    self->mnDeferredChildren = 0;
+    self->mDeferredFrom = kNone;
 }
 
 void clsTree::Place(Ix rel, Relation relation, Ix child)
@@ -151,91 +438,44 @@ void clsTree::Place(Ix rel, Relation relation, Ix child)
     switch (relation) {
     case Relation::Child:
         parent = rel;
-        if (mFlags[parent] & kPending)
+        if (mNodes.Flags(parent) & kPending)
             Materialise(parent);  // lazy children come first
-        if (mBulk > 0 && !(mFlags[parent] & kDetached) && !(mFlags[child] & kDetached) && child > parent &&
-            ((mFlags[parent] & kDeferred) ? child > mChildBegin[parent]
-                                          : mChildCount[parent] == 0)) {
-            AppendDeferred(parent, child);
-            TouchChildOf(parent);
-            return;
+        if (mBulk > 0 && !(mNodes.Flags(parent) & kDetached) && !(mNodes.Flags(child) & kDetached) && child > parent) {
+            const bool bDeferred = HasRange(parent) && (RangeOf(parent).b & kDeferred);
+            if (bDeferred ? child > RangeOf(parent).a : CountOf(parent) == 0) {
+                AppendDeferred(parent, child);
+                TouchChildOf(parent);
+                return;
+            }
         }
         Settle();
-        nRow = mChildCount[parent];
+        nRow = CountOf(parent);
         break;
     case Relation::Next:
     case Relation::Previous:
         Settle();
-        parent = mParent[rel];
+        parent = ParentOf(rel);
         if (parent == kNone)
             throw TreeError("Add: a detached node has no siblings");
-        nRow = mSlot[rel] - mChildBegin[parent] + (relation == Relation::Next ? 1 : 0);
+        nRow = RowOf(rel) + (relation == Relation::Next ? 1 : 0);
         break;
     default:
         throw TreeError("Add: invalid relation");
     }
-    const bool bDetached = mFlags[parent] & kDetached;
+    const bool bDetached = mNodes.Flags(parent) & kDetached;
     const bool bNotify = !Quiet() && !bDetached;
     if (bNotify)
         for (TreeObserver* o : mObservers)
             o->AboutToInsert(ToId(parent), nRow, nRow);
     InsertChild(parent, nRow, child);
     if (bDetached)
-        mFlags[child] |= kDetached;
-    else if (mFlags[child] & kDetached)
-        ClearDetached(child);
+        mNodes.Flags(child) |= kDetached;
+    else if (mNodes.Flags(child) & kDetached)
+        SetDetached(child, false);
     TouchChildOf(parent);
     if (bNotify)
         for (TreeObserver* o : mObservers)
             o->Inserted(ToId(parent), nRow, nRow);
-}
-
-void clsTree::AppendDeferred(Ix parent, Ix child)
-{
-    // The children of a parent filled in a bulk update are only counted
-    // (mChildBegin holds the last one, mSlot the child's row) and get their
-    // range of the child-id array when first asked for, all in one pass.
-    if (!(mFlags[parent] & kDeferred)) {
-        mFlags[parent] |= kDeferred;
-        ++mnDeferred;
-    }
-    mChildBegin[parent] = child;
-    mSlot[child] = mChildCount[parent];
-    mParent[child] = parent;
-    ++mChildCount[parent];
-    ++mnDeferredChildren;
-}
-
-void clsTree::SettleDeferred() const
-{
-    auto* self = const_cast<clsTree*>(this);  // logically const: the ranges always existed
-    const std::size_t nTotal = mChildIds.size() + mnDeferredChildren;
-    if (nTotal > std::numeric_limits<std::uint32_t>::max())
-        throw TreeError("too many nodes");
-    // A parent comes before its children, and deferred children were
-    // appended in the order they were made: one pass in index order puts
-    // each in its place.
-    std::uint32_t nOffset = std::uint32_t(mChildIds.size());
-    self->mChildIds.resize(nTotal);
-    for (Ix ix = 0; ix < mParent.size(); ++ix) {
-        if (mFlags[ix] & kRemoved)
-            continue;  // removed before this bulk update: never a deferred child or parent
-        const Ix p = mParent[ix];
-        if (p != kNone && (mFlags[p] & kDeferred)) {
-            const std::uint32_t nRow = mSlot[ix];
-            const std::uint32_t nSlot = mChildBegin[p] + nRow;
-            self->mChildIds[nSlot] = ix;
-            self->mSlot[ix] = nSlot;
-            if (nRow + 1 == mChildCount[p])
-                self->mFlags[p] = std::uint8_t((mFlags[p] & ~kDeferred) | kTight);
-        }
-        if (mFlags[ix] & kDeferred) {
-            self->mChildBegin[ix] = nOffset;
-            nOffset += mChildCount[ix];
-        }
-    }
-    self->mnDeferred = 0;
-    self->mnDeferredChildren = 0;
 }
 
 NodeId clsTree::Add(NodeId rel, Relation relation, const NodeInit& init)
@@ -247,7 +487,7 @@ NodeId clsTree::Add(NodeId rel, Relation relation, const NodeInit& init)
         throw TreeError("Add: a sibling needs a reference node");
     if (relation != Relation::Child && relation != Relation::Next && relation != Relation::Previous)
         throw TreeError("Add: invalid relation");
-    if (relation != Relation::Child && mParent[relIx] == kNone)
+    if (relation != Relation::Child && ParentOf(relIx) == kNone)
         throw TreeError("Add: a detached node has no siblings");
     const Ix ix = NewNode(init, 0);
     Place(relIx, relation, ix);
@@ -267,74 +507,51 @@ NodeId clsTree::Add(NodeId rel, Relation relation, std::string_view sKey, std::s
 
 NodeId clsTree::AddDetached(const NodeInit& init) { return ToId(NewNode(init, kDetached)); }
 
-void clsTree::ClearDetached(Ix top)
+void clsTree::SetDetached(Ix top, bool bDetached)
 {
     std::vector<Ix> stack{top};
     while (!stack.empty()) {
         const Ix ix = stack.back();
         stack.pop_back();
-        mFlags[ix] &= std::uint8_t(~kDetached);
-        for (std::uint32_t i = 0; i < mChildCount[ix]; ++i)
-            stack.push_back(mChildIds[mChildBegin[ix] + i]);
+        if (bDetached)
+            mNodes.Flags(ix) |= kDetached;
+        else
+            mNodes.Flags(ix) &= std::uint8_t(~kDetached);
+        for (std::uint32_t i = 0; i < CountOf(ix); ++i)
+            stack.push_back(ChildAt(ix, i));
     }
 }
 
 void clsTree::Attach(NodeId detached, NodeId rel, Relation relation)
 {
     const Ix ix = CheckedIx(detached, "Attach");
-    if (mParent[ix] != kNone)
+    if (ParentOf(ix) != kNone)
         throw TreeError("Attach: the node is not detached");
     Ix relIx = 0;
     if (rel)
         relIx = CheckedIx(rel, "Attach");
     else if (relation != Relation::Child)
         throw TreeError("Attach: a sibling needs a reference node");
-    for (Ix up = relIx; up != kNone && up != 0; up = mParent[up])
+    for (Ix up = relIx; up != kNone && up != 0; up = ParentOf(up))
         if (up == ix)
             throw TreeError("Attach: a node cannot go below itself");
     Place(relIx, relation, ix);
-}
-
-void clsTree::MarkDetached(Ix top)
-{
-    std::vector<Ix> stack{top};
-    while (!stack.empty()) {
-        const Ix ix = stack.back();
-        stack.pop_back();
-        mFlags[ix] |= kDetached;
-        for (std::uint32_t i = 0; i < mChildCount[ix]; ++i)
-            stack.push_back(mChildIds[mChildBegin[ix] + i]);
-    }
-}
-
-void clsTree::Unlink(Ix ix)
-{
-    const Ix parent = mParent[ix];
-    const std::uint32_t b = mChildBegin[parent];
-    const std::uint32_t nCount = mChildCount[parent];
-    for (std::uint32_t i = mSlot[ix] - b + 1; i < nCount; ++i) {
-        const Ix moved = mChildIds[b + i];
-        mChildIds[b + i - 1] = moved;
-        mSlot[moved] = b + i - 1;
-    }
-    mChildCount[parent] = nCount - 1;
-    mParent[ix] = kNone;
 }
 
 void clsTree::Detach(NodeId node)
 {
     Settle();
     const Ix ix = CheckedIx(node, "Detach");
-    const Ix parent = mParent[ix];
+    const Ix parent = ParentOf(ix);
     if (parent == kNone)
         throw TreeError("Detach: the node is detached already");
-    const std::uint32_t nRow = mSlot[ix] - mChildBegin[parent];
-    const bool bNotify = !Quiet() && !(mFlags[parent] & kDetached);
+    const std::uint32_t nRow = RowOf(ix);
+    const bool bNotify = !Quiet() && !(mNodes.Flags(parent) & kDetached);
     if (bNotify)
         for (TreeObserver* o : mObservers)
             o->AboutToRemove(ToId(parent), nRow, nRow);
-    Unlink(ix);
-    MarkDetached(ix);
+    CutRange(parent, nRow, 1, false);
+    SetDetached(ix, true);
     TouchChildOf(parent);
     if (bNotify)
         for (TreeObserver* o : mObservers)
@@ -345,7 +562,7 @@ void clsTree::Move(NodeId node, NodeId rel, Relation relation)
 {
     Settle();
     const Ix ix = CheckedIx(node, "Move");
-    const Ix from = mParent[ix];
+    const Ix from = ParentOf(ix);
     if (from == kNone)
         throw TreeError("Move: the node is detached");
     const Ix relIx = rel ? CheckedIx(rel, "Move") : 0;
@@ -353,28 +570,28 @@ void clsTree::Move(NodeId node, NodeId rel, Relation relation)
     std::uint32_t nDest = 0;
     if (relation == Relation::Child) {
         Materialise(to);
-        nDest = mChildCount[to];
+        nDest = CountOf(to);
     } else if (rel && (relation == Relation::Next || relation == Relation::Previous)) {
-        to = mParent[relIx];
+        to = ParentOf(relIx);
         if (to == kNone)
             throw TreeError("Move: a detached node has no siblings");
-        nDest = mSlot[relIx] - mChildBegin[to] + (relation == Relation::Next ? 1 : 0);
+        nDest = RowOf(relIx) + (relation == Relation::Next ? 1 : 0);
     } else {
         throw TreeError("Move: invalid relation");
     }
-    for (Ix up = to; up != kNone && up != 0; up = mParent[up])
+    for (Ix up = to; up != kNone && up != 0; up = ParentOf(up))
         if (up == ix)
             throw TreeError("Move: a node cannot go below itself");
-    if ((mFlags[from] & kDetached) != (mFlags[to] & kDetached))
+    if ((mNodes.Flags(from) & kDetached) != (mNodes.Flags(to) & kDetached))
         throw TreeError("Move: between a detached subtree and the tree");
-    const std::uint32_t nRow = mSlot[ix] - mChildBegin[from];
+    const std::uint32_t nRow = RowOf(ix);
     if (from == to && (nDest == nRow || nDest == nRow + 1))
         return;
-    const bool bNotify = !Quiet() && !(mFlags[from] & kDetached);
+    const bool bNotify = !Quiet() && !(mNodes.Flags(from) & kDetached);
     if (bNotify)
         for (TreeObserver* o : mObservers)
             o->AboutToMove(ToId(from), nRow, ToId(to), nDest);
-    Unlink(ix);
+    CutRange(from, nRow, 1, false);
     InsertChild(to, from == to && nDest > nRow ? nDest - 1 : nDest, ix);
     TouchChildOf(from);
     if (to != from)
@@ -397,18 +614,9 @@ void clsTree::SwapContents(clsTree& other)
     };
     notify(*this, true);
     notify(other, true);
-    std::swap(mParent, other.mParent);
-    std::swap(mSlot, other.mSlot);
-    std::swap(mChildBegin, other.mChildBegin);
-    std::swap(mChildCount, other.mChildCount);
-    std::swap(mTag, other.mTag);
-    std::swap(mImage, other.mImage);
-    std::swap(mExpImage, other.mExpImage);
-    std::swap(mText, other.mText);
-    std::swap(mFlags, other.mFlags);
-    std::swap(mColor, other.mColor);
-    std::swap(mHead, other.mHead);
-    std::swap(mChildIds, other.mChildIds);
+    mNodes.swap(other.mNodes);
+    mChildIds.swap(other.mChildIds);
+    std::swap(mPromoted, other.mPromoted);
     std::swap(mGarbage, other.mGarbage);
     std::swap(mIdBase, other.mIdBase);
     std::swap(mLive, other.mLive);
@@ -416,9 +624,16 @@ void clsTree::SwapContents(clsTree& other)
     std::swap(mImages, other.mImages);
     std::swap(mArena, other.mArena);
     std::swap(mPalette, other.mPalette);
+    std::swap(mClasses, other.mClasses);
+    std::swap(mFreeClasses, other.mFreeClasses);
+    std::swap(mClassIds, other.mClassIds);
+    std::swap(mOwnClasses, other.mOwnClasses);
+    std::swap(mClassCache, other.mClassCache);
     std::swap(mByKey, other.mByKey);
     std::swap(mKeyOf, other.mKeyOf);
-    std::swap(mLongHeads, other.mLongHeads);
+    std::swap(mFarParents, other.mFarParents);
+    std::swap(mRows, other.mRows);
+    std::swap(mHeads, other.mHeads);
     std::swap(mSharedTexts, other.mSharedTexts);
     std::swap(mMaterialiser, other.mMaterialiser);
     std::swap(mcPayloadSeparator, other.mcPayloadSeparator);
@@ -428,10 +643,10 @@ void clsTree::SwapContents(clsTree& other)
 
 void clsTree::StartIdsAfter(const clsTree& other)
 {
-    if (mParent.size() != 1)
+    if (mNodes.size() != 1)
         throw TreeError("StartIdsAfter: the tree is not empty");
-    const std::uint64_t nNext = std::max<std::uint64_t>(std::uint64_t(mIdBase) + mParent.size(),
-                                                        std::uint64_t(other.mIdBase) + other.mParent.size());
+    const std::uint64_t nNext = std::max<std::uint64_t>(std::uint64_t(mIdBase) + mNodes.size(),
+                                                        std::uint64_t(other.mIdBase) + other.mNodes.size());
     mIdBase = nNext > 0xF0000000u ? 0 : std::uint32_t(nNext);
 }
 
@@ -449,15 +664,7 @@ TextRef clsTree::SharedText(std::string_view sText)
 
 void clsTree::ReserveNodes(std::size_t nCount)
 {
-    const std::size_t n = mParent.size() + nCount;
-    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mTag})
-        v->reserve(n);
-    mImage.reserve(n);
-    mExpImage.reserve(n);
-    mText.reserve(n);
-    mFlags.reserve(n);
-    mColor.reserve(n);
-    mHead.reserve(n);
+    mNodes.reserve(mNodes.size() + nCount);
 }
 
 // ---- Removing --------------------------------------------------------------------
@@ -468,20 +675,23 @@ void clsTree::MarkRemoved(Ix top)
     while (!stack.empty()) {
         const Ix ix = stack.back();
         stack.pop_back();
-        for (std::uint32_t i = 0; i < mChildCount[ix]; ++i)
-            stack.push_back(mChildIds[mChildBegin[ix] + i]);
-        mFlags[ix] |= kRemoved;
+        for (std::uint32_t i = 0; i < CountOf(ix); ++i)
+            stack.push_back(ChildAt(ix, i));
+        if (HasRange(ix))
+            mGarbage += Room(ix);
+        mNodes.Flags(ix) |= kRemoved;
         --mLive;
-        if (mFlags[ix] & kHasKey) {
+        if (mNodes.Flags(ix) & kHasKey) {
             auto it = mKeyOf.find(ix);
             mByKey.erase(mByKey.find(*it->second));
             mKeyOf.erase(it);
         }
-        mTags.Release(mTag[ix]);
-        mTag[ix] = 0;
-        if (mHead[ix] == kLongHead)
-            mLongHeads.erase(ix);
-        mGarbage += Room(ix);
+        ReleaseClass(ix);
+        if (!mHeads.empty())
+            mHeads.erase(ix);
+        if (!mRows.empty())
+            mRows.erase(ix);
+        SetParent(ix, kNone);
     }
 }
 
@@ -490,23 +700,15 @@ void clsTree::RemoveChildren(NodeId parentId, std::uint32_t nFirst, std::uint32_
     Settle();
     const Ix parent = parentId ? CheckedIx(parentId, "RemoveChildren") : 0;
     Materialise(parent);
-    const std::uint32_t nHave = mChildCount[parent];
+    const std::uint32_t nHave = CountOf(parent);
     if (nFirst >= nHave || nCount == 0)
         return;
     nCount = std::min(nCount, nHave - nFirst);
-    const bool bNotify = !Quiet() && !(mFlags[parent] & kDetached);
+    const bool bNotify = !Quiet() && !(mNodes.Flags(parent) & kDetached);
     if (bNotify)
         for (TreeObserver* o : mObservers)
             o->AboutToRemove(ToId(parent), nFirst, nFirst + nCount - 1);
-    const std::uint32_t b = mChildBegin[parent];
-    for (std::uint32_t i = nFirst; i < nFirst + nCount; ++i)
-        MarkRemoved(mChildIds[b + i]);
-    for (std::uint32_t i = nFirst + nCount; i < nHave; ++i) {
-        const Ix moved = mChildIds[b + i];
-        mChildIds[b + i - nCount] = moved;
-        mSlot[moved] = b + i - nCount;
-    }
-    mChildCount[parent] = nHave - nCount;
+    CutRange(parent, nFirst, nCount, true);
     TouchChildOf(parent);
     if (bNotify)
         for (TreeObserver* o : mObservers)
@@ -517,12 +719,11 @@ void clsTree::Remove(NodeId node)
 {
     Settle();
     const Ix ix = CheckedIx(node, "Remove");
-    if (mParent[ix] == kNone) {
+    if (ParentOf(ix) == kNone) {
         MarkRemoved(ix);  // a detached subtree: nobody saw it
         return;
     }
-    const Ix parent = mParent[ix];
-    RemoveChildren(ToId(parent), mSlot[ix] - mChildBegin[parent], 1);
+    RemoveChildren(ToId(ParentOf(ix)), RowOf(ix), 1);
 }
 
 void clsTree::RemoveAll()
@@ -533,39 +734,28 @@ void clsTree::RemoveAll()
             o->AboutToReset();
     // The next ids start above every id given out so far. After some four
     // billion nodes in one tree's life they start from the bottom again.
-    const std::uint64_t nNext = std::uint64_t(mIdBase) + mParent.size();
+    const std::uint64_t nNext = std::uint64_t(mIdBase) + mNodes.size();
     mIdBase = nNext > 0xF0000000u ? 0 : std::uint32_t(nNext);
-    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mTag})
-        v->clear();
-    mImage.clear();
-    mExpImage.clear();
-    mText.clear();
-    mFlags.clear();
-    mColor.clear();
-    mHead.clear();
+    // The arrays keep their memory for the next document.
+    mNodes.clear();
     mChildIds.clear();
+    mPromoted.clear();
     mnDeferred = 0;
     mnDeferredChildren = 0;
+    mDeferredFrom = kNone;
     mGarbage = 0;
     mLive = 0;
     mTags.Clear();
+    ResetClasses();
     mSharedTexts.clear();
     mArena.Clear();
     mByKey.clear();
     mKeyOf.clear();
-    mLongHeads.clear();
+    mFarParents.clear();
+    mRows.clear();
+    mHeads.clear();
     // The hidden top node, index 0.
-    mParent.push_back(kNone);
-    mSlot.push_back(0);
-    mChildBegin.push_back(0);
-    mChildCount.push_back(0);
-    mTag.push_back(0);
-    mImage.push_back(0);
-    mExpImage.push_back(0);
-    mText.push_back({});
-    mFlags.push_back(kExpanded);
-    mColor.push_back(0);
-    mHead.push_back(0);
+    mNodes.push_back({}, 0, 0, kExpanded);
     if (bNotify)
         for (TreeObserver* o : mObservers)
             o->Reset();
@@ -574,51 +764,109 @@ void clsTree::RemoveAll()
 void clsTree::Compact()
 {
     Settle();
-    CompactChildIds();
-    for (auto* v : {&mParent, &mSlot, &mChildBegin, &mChildCount, &mTag})
-        v->shrink_to_fit();
-    mImage.shrink_to_fit();
-    mExpImage.shrink_to_fit();
-    mText.shrink_to_fit();
-    mFlags.shrink_to_fit();
-    mColor.shrink_to_fit();
-    mHead.shrink_to_fit();
+    CompactChildIds(true);
+    mNodes.shrink_to_fit();
+    mChildIds.shrink_to_fit();
+    mPromoted.shrink_to_fit();
 }
 
-void clsTree::CompactChildIds()
+void clsTree::CompactChildIds(bool bReshape)
 {
+    // Copies every stretch into a new array without spare room; bReshape
+    // also turns stretches that hold a run into runs and drops the rows of
+    // stretches that are in order again.
     Settle();
-    std::vector<Ix> ids;
-    ids.reserve(mLive + 1);
-    for (Ix ix = 0; ix < mParent.size(); ++ix) {
-        if (mFlags[ix] & kRemoved)
+    auto dropRows = [this](const Ix* ids, std::uint32_t n) {
+        for (std::uint32_t i = 0; i < n; ++i)
+            mRows.erase(ids[i]);
+    };
+    clsTreeArray<Ix> ids;
+    for (Ix ix = 0; ix < mNodes.size(); ++ix) {
+        if ((mNodes.Flags(ix) & kRemoved) || !HasRange(ix))
             continue;
-        const std::uint32_t nBegin = std::uint32_t(ids.size());
-        for (std::uint32_t i = 0; i < mChildCount[ix]; ++i) {
-            const Ix child = mChildIds[mChildBegin[ix] + i];
-            mSlot[child] = nBegin + i;
-            ids.push_back(child);
+        Body& r = RangeOf(ix);
+        const std::uint32_t n = r.b & kCountMask;
+        if (n == 0 || (r.b & kRun))
+            continue;
+        const Ix* from = mChildIds.data() + r.a;
+        if (bReshape) {
+            bool bRun = true;
+            for (std::uint32_t i = 1; i < n && bRun; ++i)
+                bRun = from[i] == from[0] + i;
+            if (bRun || ((r.b & kUnordered) && std::is_sorted(from, from + n))) {
+                if (r.b & kUnordered)
+                    dropRows(from, n);
+                r.b &= ~kUnordered;
+            }
+            if (bRun) {
+                r = {from[0], n | kRun};
+                continue;
+            }
         }
-        mChildBegin[ix] = nBegin;
-        mFlags[ix] |= kTight;
+        const std::uint32_t nBegin = std::uint32_t(ids.size());
+        for (std::uint32_t i = 0; i < n; ++i)
+            ids.push_back(from[i]);
+        r.a = nBegin;
+        r.b |= kTight;
     }
     mChildIds = std::move(ids);
     mGarbage = 0;
 }
 
-// ---- Lazy children -------------------------------------------------------------------
+// ---- Texts and lazy children -------------------------------------------------------------
+
+TextRef clsTree::OwnText(Ix ix) const
+{
+    if (mNodes.Flags(ix) & kPromoted)
+        return mPromoted[mNodes.Body(ix).a].text;
+    return TextRef{(std::uint64_t(mNodes.Body(ix).b) << 32) | mNodes.Body(ix).a};
+}
+
+void clsTree::SetOwnText(Ix ix, TextRef r)
+{
+    if (mNodes.Flags(ix) & kPromoted)
+        mPromoted[mNodes.Body(ix).a].text = r;
+    else
+        mNodes.Body(ix) = {std::uint32_t(r.bits), std::uint32_t(r.bits >> 32)};
+}
+
+std::size_t clsTree::DefaultHead(std::string_view sPayload) const
+{
+    const std::size_t n = mcPayloadSeparator ? sPayload.find(mcPayloadSeparator) : std::string_view::npos;
+    return n == std::string_view::npos ? sPayload.size() : n;
+}
+
+std::size_t clsTree::HeadOf(Ix ix, std::string_view sPayload) const
+{
+    if (!mHeads.empty())
+        if (auto it = mHeads.find(ix); it != mHeads.end())
+            return std::min<std::size_t>(it->second, sPayload.size());
+    return DefaultHead(sPayload);
+}
+
+void clsTree::SetMaterialiser(Materialiser fn, char cSeparator)
+{
+    // Payload heads not stored are read up to the separator: nodes made
+    // with another one keep theirs.
+    if (cSeparator != mcPayloadSeparator)
+        for (Ix ix = 1; ix < mNodes.size(); ++ix)
+            if ((mNodes.Flags(ix) & (kPayload | kRemoved)) == kPayload && !mHeads.count(ix))
+                mHeads[ix] = std::uint32_t(DefaultHead(mArena.View(OwnText(ix))));
+    mMaterialiser = std::move(fn);
+    mcPayloadSeparator = cSeparator;
+}
 
 void clsTree::Materialise(Ix ix) const
 {
-    if (!(mFlags[ix] & kPending))
+    if (!(mNodes.Flags(ix) & kPending))
         return;
     auto* self = const_cast<clsTree*>(this);  // logically const: the children always existed
-    self->mFlags[ix] &= std::uint8_t(~kPending);
+    self->mNodes.Flags(ix) &= std::uint8_t(~kPending);
     if (!mMaterialiser)
         return;
     ++mSilent;
     try {
-        mMaterialiser(*self, ToId(ix), mArena.View(mText[ix]));
+        mMaterialiser(*self, ToId(ix), mArena.View(OwnText(ix)));
     } catch (...) {
         --mSilent;
         throw;
@@ -628,58 +876,66 @@ void clsTree::Materialise(Ix ix) const
 
 void clsTree::DropPayload(Ix ix)
 {
-    if (!(mFlags[ix] & kPayload))
+    if (!(mNodes.Flags(ix) & kPayload))
         return;
     Materialise(ix);
-    const std::size_t nHead = mHead[ix] == kLongHead ? mLongHeads[ix] : mHead[ix];
-    mText[ix] = mArena.Slice(mText[ix], 0, nHead);
-    mFlags[ix] &= std::uint8_t(~kPayload);
-    mHead[ix] = 0;
-    mLongHeads.erase(ix);
+    const TextRef full = OwnText(ix);
+    SetOwnText(ix, mArena.Slice(full, 0, HeadOf(ix, mArena.View(full))));
+    mNodes.Flags(ix) &= std::uint8_t(~kPayload);
+    if (!mHeads.empty())
+        mHeads.erase(ix);
 }
 
 void clsTree::TouchChildOf(Ix parent)
 {
-    if (mSilent == 0 && parent != kNone && (mFlags[parent] & kPayload))
+    if (mSilent == 0 && parent != kNone && (mNodes.Flags(parent) & kPayload))
         DropPayload(parent);
 }
 
 std::optional<std::string_view> clsTree::Payload(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    if (ix == kNone || !(mFlags[ix] & kPayload))
+    if (ix == kNone || !(mNodes.Flags(ix) & kPayload))
         return std::nullopt;
-    return mArena.View(mText[ix]);
+    return mArena.View(OwnText(ix));
 }
 
 bool clsTree::ChildrenPending(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    return ix != kNone && (mFlags[ix] & kPending);
+    return ix != kNone && (mNodes.Flags(ix) & kPending);
 }
 
 NodeId clsTree::AddPayloadChild(NodeId node, std::size_t nPos, std::size_t nLength, std::string_view sTag,
                                 ImageId image, ImageId expandedImage)
 {
     const Ix ix = CheckedIx(node, "AddPayloadChild");
-    if (!(mFlags[ix] & kPayload))
+    if (!(mNodes.Flags(ix) & kPayload))
         throw TreeError("AddPayloadChild: the node has no payload");
-    const TextRef r = mArena.Slice(mText[ix], nPos, nLength);
+    const TextRef r = mArena.Slice(OwnText(ix), nPos, nLength);
     NodeInit init;
     init.sTag = sTag;
     init.image = image;
     init.expandedImage = expandedImage;
-    const Ix child = NewNode(init, 0);
-    mText[child] = r;
+    const Ix child = NewNode(init, kLeaf);
+    SetOwnText(child, r);
     Place(ix, Relation::Child, child);
     return ToId(child);
+}
+
+std::uint32_t clsTree::PayloadChildren(Ix ix) const
+{
+    if (!mcPayloadSeparator || !mMaterialiser)
+        return 0;
+    const std::string_view s = mArena.View(OwnText(ix));
+    return std::uint32_t(std::count(s.begin(), s.end(), mcPayloadSeparator));
 }
 
 // ---- Node data --------------------------------------------------------------------------
 
 void clsTree::NotifyChanged(Ix ix, unsigned nWhat)
 {
-    if (Quiet() || (mFlags[ix] & kDetached))
+    if (Quiet() || (mNodes.Flags(ix) & kDetached))
         return;
     for (TreeObserver* o : mObservers)
         o->Changed(ToId(ix), nWhat);
@@ -688,7 +944,7 @@ void clsTree::NotifyChanged(Ix ix, unsigned nWhat)
 bool clsTree::IsDetached(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    return ix != kNone && (mFlags[ix] & kDetached);
+    return ix != kNone && (mNodes.Flags(ix) & kDetached);
 }
 
 NodeId clsTree::FindKey(std::string_view sKey) const
@@ -700,7 +956,7 @@ NodeId clsTree::FindKey(std::string_view sKey) const
 std::string_view clsTree::Key(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    if (ix == kNone || !(mFlags[ix] & kHasKey))
+    if (ix == kNone || !(mNodes.Flags(ix) & kHasKey))
         return {};
     return *mKeyOf.find(ix)->second;
 }
@@ -712,27 +968,26 @@ void clsTree::SetKey(NodeId node, std::string_view sKey)
         return;
     if (!sKey.empty() && mByKey.find(sKey) != mByKey.end())
         throw TreeError("Key is not unique in collection");
-    if (mFlags[ix] & kHasKey) {
+    if (mNodes.Flags(ix) & kHasKey) {
         auto it = mKeyOf.find(ix);
         mByKey.erase(mByKey.find(*it->second));
         mKeyOf.erase(it);
-        mFlags[ix] &= std::uint8_t(~kHasKey);
+        mNodes.Flags(ix) &= std::uint8_t(~kHasKey);
     }
     if (!sKey.empty()) {
         auto [pos, bNew] = mByKey.emplace(std::string(sKey), ix);
         mKeyOf[ix] = &pos->first;
-        mFlags[ix] |= kHasKey;
+        mNodes.Flags(ix) |= kHasKey;
     }
     NotifyChanged(ix, kChangeKey);
 }
 
 std::string_view clsTree::TextOf(Ix ix) const
 {
-    const std::string_view s = mArena.View(mText[ix]);
-    if (!(mFlags[ix] & kPayload))
-        return s;
-    const std::size_t nHead = mHead[ix] == kLongHead ? mLongHeads.find(ix)->second : mHead[ix];
-    return s.substr(0, nHead);
+    if (!(mNodes.Flags(ix) & kLeaf))
+        return mArena.View(ClassOf(ix).text);
+    const std::string_view s = mArena.View(OwnText(ix));
+    return (mNodes.Flags(ix) & kPayload) ? s.substr(0, HeadOf(ix, s)) : s;
 }
 
 std::string_view clsTree::Text(NodeId node) const
@@ -745,28 +1000,36 @@ void clsTree::SetText(NodeId node, std::string_view sText)
 {
     const Ix ix = CheckedIx(node, "SetText");
     DropPayload(ix);
-    mText[ix] = mArena.Add(sText);
-    TouchChildOf(mParent[ix]);
+    if (mNodes.Flags(ix) & kLeaf) {
+        SetOwnText(ix, mArena.Add(sText));
+    } else {
+        NodeClass c = ClassOf(ix);
+        c.text = SharedText(sText);
+        Reclass(ix, c);
+    }
+    TouchChildOf(ParentOf(ix));
     NotifyChanged(ix, kChangeText);
 }
 
 const std::string& clsTree::Tag(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    return ix == kNone ? kNoText : mTags.Text(mTag[ix]);
+    return ix == kNone ? kNoText : mTags.Text(ClassOf(ix).tag);
 }
 
 TagId clsTree::TagIdOf(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    return ix == kNone ? TagId{} : TagId{mTag[ix]};
+    return ix == kNone ? TagId{} : TagId{ClassOf(ix).tag};
 }
 
 void clsTree::SetTag(NodeId node, std::string_view sTag)
 {
     const Ix ix = CheckedIx(node, "SetTag");
-    mTag[ix] = mTags.Assign(mTag[ix], sTag);
-    TouchChildOf(mParent[ix]);
+    NodeClass c = ClassOf(ix);
+    c.tag = mTags.Intern(sTag);
+    Reclass(ix, c);
+    TouchChildOf(ParentOf(ix));
     NotifyChanged(ix, kChangeTag);
 }
 
@@ -790,49 +1053,52 @@ const std::string& clsTree::ExpandedImage(NodeId node) const { return ImageText(
 ImageId clsTree::ImageOf(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    return ix == kNone ? ImageId{} : ImageId{mImage[ix]};
+    return ix == kNone ? ImageId{} : ImageId{ClassOf(ix).image};
 }
 
 ImageId clsTree::ExpandedImageOf(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    return ix == kNone ? ImageId{} : ImageId{mExpImage[ix]};
+    return ix == kNone ? ImageId{} : ImageId{ClassOf(ix).expImage};
 }
 
 void clsTree::SetImage(NodeId node, std::string_view sImage) { SetImage(node, InternImage(sImage)); }
 
-void clsTree::SetImage(NodeId node, ImageId image) { SetImageOf(mImage, CheckedIx(node, "SetImage"), image); }
+void clsTree::SetImage(NodeId node, ImageId image) { SetImageOf(CheckedIx(node, "SetImage"), image, false); }
 
 void clsTree::SetExpandedImage(NodeId node, std::string_view sImage) { SetExpandedImage(node, InternImage(sImage)); }
 
 void clsTree::SetExpandedImage(NodeId node, ImageId image)
 {
-    SetImageOf(mExpImage, CheckedIx(node, "SetExpandedImage"), image);
+    SetImageOf(CheckedIx(node, "SetExpandedImage"), image, true);
 }
 
-void clsTree::SetImageOf(std::vector<std::uint8_t>& images, Ix ix, ImageId image)
+void clsTree::SetImageOf(Ix ix, ImageId image, bool bExpanded)
 {
-    if (images[ix] == image.value)
+    NodeClass c = ClassOf(ix);
+    std::uint8_t& n = bExpanded ? c.expImage : c.image;
+    if (n == image.value)
         return;
-    images[ix] = std::uint8_t(image.value);
+    n = std::uint8_t(image.value);
+    Reclass(ix, c);
     NotifyChanged(ix, kChangeImage);
 }
 
 bool clsTree::Expanded(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    return ix != kNone && (mFlags[ix] & kExpanded);
+    return ix != kNone && (mNodes.Flags(ix) & kExpanded);
 }
 
 void clsTree::SetExpanded(NodeId node, bool bExpanded)
 {
     const Ix ix = CheckedIx(node, "SetExpanded");
-    if (bool(mFlags[ix] & kExpanded) == bExpanded)
+    if (bool(mNodes.Flags(ix) & kExpanded) == bExpanded)
         return;
     if (bExpanded)
-        mFlags[ix] |= kExpanded;
+        mNodes.Flags(ix) |= kExpanded;
     else
-        mFlags[ix] &= std::uint8_t(~kExpanded);
+        mNodes.Flags(ix) &= std::uint8_t(~kExpanded);
     NotifyChanged(ix, kChangeExpanded);
 }
 
@@ -851,22 +1117,24 @@ std::uint8_t clsTree::PaletteIndex(std::uint32_t nRgb)
 std::uint32_t clsTree::BackColor(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    return ix == kNone ? kWhite : mPalette[mColor[ix]];
+    return ix == kNone ? kWhite : mPalette[ClassOf(ix).color];
 }
 
 std::uint8_t clsTree::BackColorIndex(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    return ix == kNone ? 0 : mColor[ix];
+    return ix == kNone ? 0 : ClassOf(ix).color;
 }
 
 void clsTree::SetBackColor(NodeId node, std::uint32_t nRgb)
 {
     const Ix ix = CheckedIx(node, "SetBackColor");
+    NodeClass c = ClassOf(ix);
     const std::uint8_t n = PaletteIndex(nRgb);
-    if (mColor[ix] == n)
+    if (c.color == n)
         return;
-    mColor[ix] = n;
+    c.color = n;
+    Reclass(ix, c);
     NotifyChanged(ix, kChangeBackColor);
 }
 
@@ -878,7 +1146,7 @@ std::uint32_t clsTree::ChildCount(NodeId node) const
     if (ix == kNone)
         return 0;
     Materialise(ix);
-    return mChildCount[ix];
+    return CountOf(ix);
 }
 
 NodeId clsTree::Child(NodeId node, std::uint32_t nRow) const
@@ -887,14 +1155,15 @@ NodeId clsTree::Child(NodeId node, std::uint32_t nRow) const
     if (ix == kNone)
         return {};
     Materialise(ix);
-    if (nRow >= mChildCount[ix])
+    const std::uint32_t n = CountOf(ix);
+    if (nRow >= n)
         return {};
-    if (mFlags[ix] & kDeferred) {
-        if (nRow + 1 == mChildCount[ix])
-            return ToId(mChildBegin[ix]);  // the last child, without settling
+    if (RangeOf(ix).b & kDeferred) {
+        if (nRow + 1 == n)
+            return ToId(RangeOf(ix).a);  // the last child, without settling
         Settle();
     }
-    return ToId(mChildIds[mChildBegin[ix] + nRow]);
+    return ToId(ChildAt(ix, nRow));
 }
 
 NodeId clsTree::FirstChild(NodeId node) const { return node ? Child(node, 0) : NodeId{}; }
@@ -905,14 +1174,6 @@ NodeId clsTree::LastChild(NodeId node) const
     return n == 0 ? NodeId{} : Child(node, n - 1);
 }
 
-std::uint32_t clsTree::PayloadChildren(Ix ix) const
-{
-    if (!mcPayloadSeparator || !mMaterialiser)
-        return 0;
-    const std::string_view s = mArena.View(mText[ix]);
-    return std::uint32_t(std::count(s.begin(), s.end(), mcPayloadSeparator));
-}
-
 bool clsTree::HasChildren(NodeId node) const { return PeekChildCount(node) > 0; }
 
 std::uint32_t clsTree::PeekChildCount(NodeId node) const
@@ -920,19 +1181,19 @@ std::uint32_t clsTree::PeekChildCount(NodeId node) const
     const Ix ix = node ? ToIx(node) : 0;
     if (ix == kNone)
         return 0;
-    return (mFlags[ix] & kPending) ? PayloadChildren(ix) : mChildCount[ix];
+    return (mNodes.Flags(ix) & kPending) ? PayloadChildren(ix) : CountOf(ix);
 }
 
 void clsTree::SetAllExpanded(bool bExpanded)
 {
-    for (Ix ix = 1; ix < mParent.size(); ++ix) {
-        if (mFlags[ix] & kRemoved)
+    for (Ix ix = 1; ix < mNodes.size(); ++ix) {
+        if (mNodes.Flags(ix) & kRemoved)
             continue;
-        const bool bHas = (mFlags[ix] & kPending) ? PayloadChildren(ix) > 0 : mChildCount[ix] > 0;
+        const bool bHas = (mNodes.Flags(ix) & kPending) ? PayloadChildren(ix) > 0 : CountOf(ix) > 0;
         if (bHas && bExpanded)
-            mFlags[ix] |= kExpanded;
+            mNodes.Flags(ix) |= kExpanded;
         else if (bHas)
-            mFlags[ix] &= std::uint8_t(~kExpanded);
+            mNodes.Flags(ix) &= std::uint8_t(~kExpanded);
     }
 }
 
@@ -940,18 +1201,30 @@ std::uint32_t clsTree::Row(NodeId node) const
 {
     Settle();
     const Ix ix = ToIx(node);
-    if (ix == kNone || mParent[ix] == kNone)
+    if (ix == kNone || ParentOf(ix) == kNone)
         return 0;
-    return mSlot[ix] - mChildBegin[mParent[ix]];
+    return RowOf(ix);
+}
+
+NodeId clsTree::Next(NodeId node) const
+{
+    Settle();
+    const Ix ix = ToIx(node);
+    if (ix == kNone || ParentOf(ix) == kNone)
+        return {};
+    const Ix p = ParentOf(ix);
+    const std::uint32_t nRow = RowOf(ix) + 1;
+    return nRow < CountOf(p) ? ToId(ChildAt(p, nRow)) : NodeId{};
 }
 
 NodeId clsTree::Previous(NodeId node) const
 {
     Settle();
     const Ix ix = ToIx(node);
-    if (ix == kNone || mParent[ix] == kNone)
+    if (ix == kNone || ParentOf(ix) == kNone)
         return {};
-    return mSlot[ix] > mChildBegin[mParent[ix]] ? ToId(mChildIds[mSlot[ix] - 1]) : NodeId{};
+    const std::uint32_t nRow = RowOf(ix);
+    return nRow > 0 ? ToId(ChildAt(ParentOf(ix), nRow - 1)) : NodeId{};
 }
 
 NodeId clsTree::FirstSibling(NodeId node) const
@@ -960,8 +1233,8 @@ NodeId clsTree::FirstSibling(NodeId node) const
     const Ix ix = ToIx(node);
     if (ix == kNone)
         return {};
-    const Ix p = mParent[ix];
-    return p == kNone ? node : ToId(mChildIds[mChildBegin[p]]);
+    const Ix p = ParentOf(ix);
+    return p == kNone ? node : ToId(ChildAt(p, 0));
 }
 
 NodeId clsTree::LastSibling(NodeId node) const
@@ -970,8 +1243,8 @@ NodeId clsTree::LastSibling(NodeId node) const
     const Ix ix = ToIx(node);
     if (ix == kNone)
         return {};
-    const Ix p = mParent[ix];
-    return p == kNone ? node : ToId(mChildIds[mChildBegin[p] + mChildCount[p] - 1]);
+    const Ix p = ParentOf(ix);
+    return p == kNone ? node : ToId(ChildAt(p, CountOf(p) - 1));
 }
 
 NodeId clsTree::Root(NodeId node) const
@@ -979,8 +1252,8 @@ NodeId clsTree::Root(NodeId node) const
     Ix ix = ToIx(node);
     if (ix == kNone)
         return {};
-    while (mParent[ix] != 0 && mParent[ix] != kNone)
-        ix = mParent[ix];
+    while (ParentOf(ix) != 0 && ParentOf(ix) != kNone)
+        ix = ParentOf(ix);
     return ToId(ix);
 }
 
@@ -989,7 +1262,7 @@ NodeId clsTree::Root(NodeId node) const
 void clsTree::ScrollIntoView(NodeId node)
 {
     const Ix ix = ToIx(node);
-    if (ix == kNone || Quiet() || (mFlags[ix] & kDetached))
+    if (ix == kNone || Quiet() || (mNodes.Flags(ix) & kDetached))
         return;
     for (TreeObserver* o : mObservers)
         o->ScrollRequested(node);
@@ -1032,13 +1305,16 @@ void clsTree::EndBulk()
 
 std::size_t clsTree::NodeBytes() const
 {
-    return mParent.size() * kBytesPerNode + mChildIds.size() * sizeof(Ix);
+    return mNodes.size() * kBytesPerNode + mChildIds.size() * sizeof(Ix) + mPromoted.size() * sizeof(Promoted) +
+           mClasses.size() * sizeof(NodeClass);
 }
 
 std::size_t clsTree::MemoryBytes() const
 {
-    const std::size_t nKeys = (mByKey.size() + mKeyOf.size()) * 64 + mLongHeads.size() * 32;
-    return NodeBytes() + TextBytes() + mTags.Bytes() + mImages.Bytes() + nKeys;
+    // Hash-map entries at about 32 bytes, a string key and a class twice that.
+    const std::size_t nSide = (mByKey.size() + mKeyOf.size() + mOwnClasses.size() + mClassIds.size()) * 64 +
+                              (mRows.size() + mHeads.size() + mFarParents.size()) * 32;
+    return NodeBytes() + TextBytes() + mTags.Bytes() + mImages.Bytes() + nSide;
 }
 
 // ---- TreeNode ---------------------------------------------------------------------------------

@@ -7,11 +7,23 @@
 // Shape. Struct-of-arrays indexed by the node's index; a NodeId is the index
 // plus a base that grows with every RemoveAll, so ids are never reused while
 // the tree lives. Index 0 is a hidden node whose children are the top-level
-// nodes. Each parent's children sit contiguously in one child-id array
-// (compressed sparse row): row-in-parent is slot - first slot of the parent,
-// so Row, Child(row), Next and Previous are O(1). A range that fills up moves
-// to the end of the array with double the room; inserting in the middle
-// renumbers the later siblings' slots (O(siblings)).
+// nodes. A parent's children form one range: either a run of consecutive
+// indices (a parent whose children were made one after another, the usual
+// case for a document read from a file: no array entry at all), or a stretch
+// of one shared child-id array (compressed sparse row). Row-in-parent is the
+// index minus the run's first, a binary search in a stretch whose ids
+// ascend, or, in a stretch an edit has put out of order, a look-up in a side
+// table; Child(row) is O(1), Row and Next O(log children) at worst. A
+// stretch that fills up moves to the end of the array with double the room;
+// inserting in the middle shifts the later siblings (O(siblings)).
+//
+// Two kinds of node. A branch keeps its child range in the node and its
+// text with its tag, image keys and colour in an interned class (loop nodes
+// of one schema node and count share one); a leaf (a document segment with
+// its elements still in the payload, or an element) keeps its own text
+// instead and has no child range. A leaf that gets children keeps its id
+// and moves its text and range to a side record ("promoted"), so the kinds
+// are invisible from outside.
 //
 // Lazy children. A node may hold a payload (a document segment's text) whose
 // children are made only when someone first looks at them (ChildCount, a
@@ -43,6 +55,8 @@
 #include "schema/TreeObserver.h"
 #include "schema/clsStringPool.h"
 #include "schema/clsTextArena.h"
+#include "schema/clsTreeArray.h"
+#include "schema/clsTreeNodes.h"
 
 namespace orr {
 
@@ -90,17 +104,28 @@ public:
     using Materialiser = std::function<void(clsTree& tree, NodeId node, std::string_view sPayload)>;
 
     // ---- Memory budget (per node; keep to it) -------------------------------
-    // 33 bytes in the arrays below: parent, slot, first child slot, child
-    // count (4 x 4), tag id 4, text reference 8, image and expanded-image ids,
-    // flags, palette index, payload head length (5 x 1). A range's room is
-    // not stored: it is its count rounded up to a power of two (at least 4),
-    // or the count itself for ranges made to measure (kTight). Plus 4 bytes
-    // for the node's entry in the child-id array,
-    // and at most as much again as spare room (compacted when more than half
-    // the array is spare). No heap allocation per node: tags and image keys are
-    // interned, texts live in an arena (a payload child's text is a slice of
-    // the payload, 0 bytes). Only nodes with a key pay for a hash-map entry.
-    static constexpr std::size_t kBytesPerNode = 33;
+    // 13 bytes in the arrays below: distance to the parent 2, flags 1, class
+    // id 2, and 8 of body: a branch's child range (first child or first slot 4, count
+    // and range flags 4), a leaf's text reference. A child in a stretch of
+    // the child-id array adds 4 (a run of consecutive children adds
+    // nothing), and a stretch may own as much again as spare room
+    // (compacted when more than half the array is spare). Per distinct
+    // (tag, images, colour, branch text) one class of 24 bytes, shared by
+    // every node of that kind: a read document has a few hundred. No heap
+    // allocation per node: tags and image keys are interned, texts live in
+    // an arena (an element's text is a slice of its segment's payload, 0
+    // bytes), the arrays sit in 2 MiB blocks (clsTreeMemory). Side tables
+    // only for what editing or unusual input brings: a promoted leaf 16
+    // bytes, a node with a key, a parent 65 535 or more nodes before it, a row in a stretch out of order, a payload
+    // head other than the text before the first separator, a class beyond
+    // the 65 534 that fit in the id (a hash-map entry each).
+    //
+    // What a read document costs (bench/run, generated files): 837P makes
+    // 1.72 nodes per 21-byte segment, 58 % leaves, 52 % of children in
+    // consecutive runs: 13 + 0.48 x 4 = 14.9 bytes per node, 1.22 times the
+    // file; 850: 1.66 nodes per 30-byte segment, 0.8 times the file.
+    static constexpr std::size_t kBytesPerNode = clsTreeNodes::kBytesPerNode;
+    static_assert(kBytesPerNode == 13);
 
     clsTree();
     ~clsTree();
@@ -214,11 +239,7 @@ public:
     // ---- Lazy children ------------------------------------------------------
     // cSeparator is the character that separates the children's texts in a
     // payload, so that a writer can copy an untouched payload with another one.
-    void SetMaterialiser(Materialiser fn, char cSeparator = '\0')
-    {
-        mMaterialiser = std::move(fn);
-        mcPayloadSeparator = cSeparator;
-    }
+    void SetMaterialiser(Materialiser fn, char cSeparator = '\0');
     char PayloadSeparator() const { return mcPayloadSeparator; }
     // The payload while no child has been changed, added or removed and the
     // node's own text is unchanged.
@@ -273,66 +294,136 @@ private:
         kHasKey = 1u << 2,
         kDetached = 1u << 3,  // in a subtree built by AddDetached, not yet attached
         kPending = 1u << 4,   // payload children not made yet
-        kPayload = 1u << 5,   // mText holds the payload; the text is its head
-        kDeferred = 1u << 6,  // children appended in a bulk update, not in mChildIds yet (AppendDeferred)
-        kTight = 1u << 7,     // the child range has no spare room (see Room)
+        kPayload = 1u << 5,   // the own text is the payload; the text is its head
+        kLeaf = 1u << 6,      // the body is the own text, not a child range
+        kPromoted = 1u << 7,  // a leaf with children: the body names its side record
     };
-    static constexpr std::uint8_t kLongHead = 0xFF;  // head length in mLongHeads
+
+    // A child range (a branch's body): a is the first child (a run), the
+    // first slot (a stretch) or the last child (deferred), b the count and
+    // the range bits below. A leaf's body is its text reference in two halves.
+    using Body = TreeBody;
+    static constexpr std::uint32_t kRun = 1u << 31;        // children are indices a, a + 1, ...
+    static constexpr std::uint32_t kUnordered = 1u << 30;  // a stretch whose ids do not ascend: rows in mRows
+    static constexpr std::uint32_t kDeferred = 1u << 29;   // appended in a bulk update, not placed yet
+    static constexpr std::uint32_t kGap = 1u << 28;        // deferred children that are no run
+    static constexpr std::uint32_t kTight = 1u << 27;      // a stretch without spare room
+    static constexpr std::uint32_t kCountMask = kTight - 1;
+
+    // What nodes of one kind share: tag, image keys, colour, and a branch's text.
+    struct NodeClass {
+        std::uint32_t tag = 0;
+        std::uint8_t image = 0, expImage = 0, color = 0;
+        TextRef text;
+        std::uint32_t nRefs = 0;
+        bool Same(const NodeClass& o) const
+        {
+            return tag == o.tag && image == o.image && expImage == o.expImage && color == o.color &&
+                   text.bits == o.text.bits;
+        }
+    };
+    struct ClassHash {
+        std::size_t operator()(const NodeClass& c) const noexcept;
+    };
+    struct ClassEq {
+        bool operator()(const NodeClass& x, const NodeClass& y) const noexcept { return x.Same(y); }
+    };
+    using ClassId = std::uint16_t;
+    static constexpr ClassId kOwnClass = 0xFFFF;  // the node's class is in mOwnClasses
+    static constexpr std::size_t kClassCache = 256;
+
+    struct Promoted {
+        TextRef text;
+        Body range;
+    };
 
     Ix ToIx(NodeId node) const;       // kNone when not a live node
     Ix CheckedIx(NodeId node, const char* sWhat) const;  // throws TreeError
     NodeId ToId(Ix ix) const { return ix == 0 || ix == kNone ? NodeId{} : NodeId{mIdBase + ix}; }
 
     Ix NewNode(const NodeInit& init, std::uint8_t nFlags);
+    TextRef BranchText(const NodeInit& init);
+
+    // ---- ranges
+    bool HasRange(Ix ix) const { return (mNodes.Flags(ix) & (kLeaf | kPromoted)) != kLeaf; }
+    Body& RangeOf(Ix ix) { return (mNodes.Flags(ix) & kPromoted) ? mPromoted[mNodes.Body(ix).a].range : mNodes.Body(ix); }
+    const Body& RangeOf(Ix ix) const { return (mNodes.Flags(ix) & kPromoted) ? mPromoted[mNodes.Body(ix).a].range : mNodes.Body(ix); }
+    std::uint32_t CountOf(Ix ix) const { return HasRange(ix) ? RangeOf(ix).b & kCountMask : 0; }
+    Body& EnsureRange(Ix ix);  // promotes a leaf
+    Ix ChildAt(Ix parent, std::uint32_t nRow) const;  // settled ranges
+    std::uint32_t RowOf(Ix ix) const;                 // settled ranges; ix has a parent
+    void MakeStretch(Ix parent);     // a run becomes a stretch of the child-id array
+    void MakeUnordered(Ix parent);   // a stretch's rows go to mRows
+    void DropRange(Ix parent);       // an emptied range gives its room back
     void InsertChild(Ix parent, std::uint32_t nRow, Ix child);
     void AppendDeferred(Ix parent, Ix child);
-    // Gives deferred children their ranges; every reader of ranges and slots calls it.
+    // Gives deferred children their ranges; every reader of ranges and rows calls it.
     void Settle() const
     {
         if (mnDeferred)
             SettleDeferred();
     }
     void SettleDeferred() const;
-    std::uint32_t Room(Ix ix) const;  // entries the child range owns
+    std::uint32_t Room(Ix ix) const;  // entries a stretch owns
     void GrowRoom(Ix parent);          // room for one more child
     void Place(Ix rel, Relation relation, Ix child);
-    void ClearDetached(Ix top);
-    void MarkDetached(Ix top);
-    // Takes ix out of its parent's range (the later siblings close up).
-    void Unlink(Ix ix);
-    std::uint32_t PayloadChildren(Ix ix) const;
+    void SetDetached(Ix top, bool bDetached);
+    // Takes nCount children from row nFirst out of parent's range (the later
+    // siblings close up); bRemove also removes them for good.
+    void CutRange(Ix parent, std::uint32_t nFirst, std::uint32_t nCount, bool bRemove);
     void MarkRemoved(Ix top);
+    void CompactChildIds(bool bReshape);
+
+    // ---- texts
+    TextRef OwnText(Ix ix) const;  // a leaf's
+    void SetOwnText(Ix ix, TextRef r);
+    std::size_t HeadOf(Ix ix, std::string_view sPayload) const;
+    std::size_t DefaultHead(std::string_view sPayload) const;
+    std::uint32_t PayloadChildren(Ix ix) const;
     void Materialise(Ix ix) const;
     void DropPayload(Ix ix);
     void TouchChildOf(Ix parent);  // a child changed: the payload is no longer the truth
-    void SetTextRef(Ix ix, TextRef r);
     TextRef SharedText(std::string_view sText);
     static constexpr std::size_t kSharedTextMax = 64;       // longer texts are stored each time
     static constexpr std::size_t kSharedTextsMax = 1 << 16;  // distinct texts kept for sharing
     std::string_view TextOf(Ix ix) const;
+
+    // ---- classes
+    const NodeClass& ClassOf(Ix ix) const
+    {
+        return mNodes.Class(ix) == kOwnClass ? mOwnClasses.find(ix)->second : mClasses[mNodes.Class(ix)];
+    }
+    ClassId InternClass(const NodeClass& c, Ix ix);
+    void ReleaseClass(Ix ix);
+    void Reclass(Ix ix, const NodeClass& c);
+    void SetImageOf(Ix ix, ImageId image, bool bExpanded);
+    void ResetClasses();
+
     bool Quiet() const { return mObservers.empty() || mBulk > 0 || mSilent > 0; }
     void NotifyChanged(Ix ix, unsigned nWhat);
-    void SetImageOf(std::vector<std::uint8_t>& images, Ix ix, ImageId image);
-    void CompactChildIds();
     std::uint8_t PaletteIndex(std::uint32_t nRgb);
 
-    // Per node (see the budget above).
-    std::vector<Ix> mParent;
-    std::vector<std::uint32_t> mSlot;
-    std::vector<std::uint32_t> mChildBegin;
-    std::vector<std::uint32_t> mChildCount;
-    std::vector<std::uint32_t> mTag;
-    std::vector<std::uint8_t> mImage;
-    std::vector<std::uint8_t> mExpImage;
-    std::vector<TextRef> mText;
-    std::vector<std::uint8_t> mFlags;
-    std::vector<std::uint8_t> mColor;
-    std::vector<std::uint8_t> mHead;
+    // The parent of ix: ix minus its distance, which fits 16 bits for all
+    // but a few nodes of a read document (a parent comes shortly before its
+    // children); the rest are in mFarParents.
+    Ix ParentOf(Ix ix) const
+    {
+        const std::uint16_t d = mNodes.Parent(ix);
+        return d == 0 ? kNone : d != kFar ? ix - d : mFarParents.find(ix)->second;
+    }
+    void SetParent(Ix ix, Ix parent);
+    static constexpr std::uint16_t kFar = 0xFFFF;
 
-    std::vector<Ix> mChildIds;
+    // Per node (see the budget above).
+    // Body, distance to the parent (0: none), class id, flags.
+    clsTreeNodes mNodes;
+
+    clsTreeArray<Ix> mChildIds;
+    std::vector<Promoted> mPromoted;
     std::size_t mGarbage = 0;  // child-id entries owned by no range
     std::size_t mnDeferred = 0;  // parents with kDeferred
-    std::size_t mnDeferredChildren = 0;  // children appended to them
+    std::size_t mnDeferredChildren = 0;  // children of those with kGap
+    Ix mDeferredFrom = kNone;  // the first parent with kDeferred
 
     std::uint32_t mIdBase = 0;
     std::size_t mLive = 0;
@@ -341,6 +432,12 @@ private:
     clsStringPool mImages{false};
     clsTextArena mArena;
     std::vector<std::uint32_t> mPalette;  // 0xRRGGBB by index; 0 is kWhite
+
+    std::vector<NodeClass> mClasses;  // 0: no tag, image, colour or text
+    std::vector<ClassId> mFreeClasses;
+    std::unordered_map<NodeClass, ClassId, ClassHash, ClassEq> mClassIds;
+    std::unordered_map<Ix, NodeClass> mOwnClasses;
+    ClassId mClassCache[kClassCache] = {};  // by hash: the last class seen there
 
     struct KeyHash {
         using is_transparent = void;
@@ -352,10 +449,11 @@ private:
     };
     std::unordered_map<std::string, Ix, KeyHash, KeyEq> mByKey;
     std::unordered_map<Ix, const std::string*> mKeyOf;
-    std::unordered_map<Ix, std::uint32_t> mLongHeads;  // payload heads of 255 characters or more
-    // Short texts of nodes without a payload, stored once (loop nodes repeat
-    // "Name (3 of 200)" in their thousands). Arena texts never change, so
-    // nodes may share one.
+    std::unordered_map<Ix, Ix> mFarParents;
+    std::unordered_map<Ix, std::uint32_t> mRows;   // children of unordered stretches
+    std::unordered_map<Ix, std::uint32_t> mHeads;  // payload heads other than DefaultHead
+    // Short texts of branches, stored once (loop nodes repeat "Name (3 of
+    // 200)" in their thousands). Arena texts never change, so nodes may share one.
     std::unordered_map<std::string_view, TextRef> mSharedTexts;
 
     Materialiser mMaterialiser;
@@ -372,7 +470,7 @@ inline clsTree::Ix clsTree::ToIx(NodeId node) const
     if (node.value <= mIdBase)
         return kNone;
     const Ix ix = node.value - mIdBase;
-    if (ix >= mParent.size() || (mFlags[ix] & kRemoved))
+    if (ix >= mNodes.size() || (mNodes.Flags(ix) & kRemoved))
         return kNone;
     return ix;
 }
@@ -382,17 +480,7 @@ inline bool clsTree::IsValid(NodeId node) const { return ToIx(node) != kNone; }
 inline NodeId clsTree::Parent(NodeId node) const
 {
     const Ix ix = ToIx(node);
-    return ix == kNone ? NodeId{} : ToId(mParent[ix]);
-}
-
-inline NodeId clsTree::Next(NodeId node) const
-{
-    Settle();
-    const Ix ix = ToIx(node);
-    if (ix == kNone || mParent[ix] == kNone)
-        return {};
-    const Ix p = mParent[ix];
-    return mSlot[ix] + 1 < mChildBegin[p] + mChildCount[p] ? ToId(mChildIds[mSlot[ix] + 1]) : NodeId{};
+    return ix == kNone ? NodeId{} : ToId(ParentOf(ix));
 }
 
 }  // namespace orr

@@ -28,6 +28,7 @@
 #include "doctree/EdiDocument.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
+#include "schema/clsTreeMemory.h"
 #include "schema/clsTreeS.h"
 
 namespace {
@@ -74,7 +75,8 @@ bool SameFiles(const std::string& a, const std::string& b)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: orrindale_bench_doc FILE TYPE [--defs DIR] [--no-validate] [--no-check] [--no-save]\n");
+        std::fprintf(stderr, "usage: orrindale_bench_doc FILE TYPE [--defs DIR] [--no-validate] [--no-check] [--no-save] "
+                             "[--no-hugepages]\n");
         return 2;
     }
     const std::string sFile = argv[1], sType = argv[2];
@@ -89,6 +91,8 @@ int main(int argc, char** argv)
             bCheck = false;
         else if (!std::strcmp(argv[i], "--no-save"))
             bSave = false;
+        else if (!std::strcmp(argv[i], "--no-hugepages"))
+            clsTreeMemory::SetHugePages(false);
     }
     const fs::path dir = fs::temp_directory_path() / ("orrindale-bench-doc-" + std::to_string(::getpid()));
     fs::create_directories(dir);
@@ -125,9 +129,9 @@ int main(int argc, char** argv)
     const long long nRssOpen = StatusBytes("VmHWM:");
     clsTree& tree = doc.Tree();
     std::printf("bytes=%lld open_s=%.6f open_cpu=%.6f rss_before=%lld rss_open=%lld nodes=%zu segments=%zu nerror=%d "
-                "tree_bytes=%zu node_bytes=%zu text_bytes=%zu",
+                "tree_bytes=%zu node_bytes=%zu text_bytes=%zu hugepages=%d",
                 nBytes, dOpen, dOpenCpu, nRssBefore, nRssOpen, tree.NodeCount(), doc.BuildSegments(),
-                int(doc.BuildError()), tree.MemoryBytes(), tree.NodeBytes(), tree.TextBytes());
+                int(doc.BuildError()), tree.MemoryBytes(), tree.NodeBytes(), tree.TextBytes(), int(clsTreeMemory::HugePages()));
     if (doc.BuildError() != 0)
         std::fprintf(stderr, "%s\n", doc.BuildErrorText().c_str());
 

@@ -353,11 +353,130 @@ TEST(TreeStore, ElementChildrenAreMadeOnFirstAccess)
     ExpectConsistent(t, {});
 }
 
-// Random edits against a plain vector-of-vectors model: the contiguous child
-// ranges, relocations and compaction keep the same structure. Every other
-// stretch runs as a bulk update (children appended there get made-to-measure
-// ranges at the end, which later inserts must grow), and a compaction in the
-// middle makes every range tight.
+// A document as the builder makes it (loops of segments in a bulk update):
+// children made one after another are runs and take no child-id entry; a
+// segment whose elements are made keeps its id, text and payload; inserts
+// before a run's first child and in its middle keep every row right, and
+// compaction turns the stretches back into runs.
+TEST(TreeStore, BulkBuiltRunsAndLeavesStayOrdinaryNodes)
+{
+    clsTree t;
+    t.SetMaterialiser([](clsTree& tree, NodeId seg, std::string_view payload) { SplitElements(tree, seg, payload); },
+                      '*');
+    const NodeId root = AddKey(t, {}, Relation::Child, "Root");
+    std::vector<NodeId> loops, segments;
+    {
+        clsTree::BulkUpdate bulk(t);
+        for (int l = 0; l < 300; ++l) {
+            NodeInit loop;
+            loop.sText = "Loop (" + std::to_string(l % 3) + ")";
+            loop.sTag = "ZLS";
+            loops.push_back(t.Add(root, Relation::Child, loop));
+            for (int k = 0; k < 3; ++k) {
+                NodeInit seg;
+                seg.sTag = "SN1";
+                const std::string payload = "N" + std::to_string(k) + "*a" + std::to_string(l) + "*b";
+                seg.sPayload = payload;
+                seg.nPayloadHead = 2;
+                segments.push_back(t.Add(loops.back(), Relation::Child, seg));
+            }
+        }
+    }
+    // Only the top's stretch of loops takes child-id entries.
+    EXPECT_LT(t.NodeBytes(), (t.NodeCount() + 1) * clsTree::kBytesPerNode + 300 * sizeof(std::uint32_t) + 1024);
+    ExpectConsistent(t, {});
+    const std::size_t nBytes = t.NodeBytes();
+    EXPECT_EQ(t.Text(loops[4]), "Loop (1)");
+    EXPECT_EQ(t.Text(segments[7]), "N1");
+    EXPECT_EQ(t.TagIdOf(loops[1]), t.TagIdOf(loops[2]));
+
+    // Elements: the segment keeps its id and text, its payload stays the truth.
+    const NodeId seg = segments[4];
+    EXPECT_EQ(t.ChildCount(seg), 2u);
+    EXPECT_EQ(t.Text(t.Child(seg, 0)), "a1");
+    EXPECT_EQ(t.Parent(t.Child(seg, 1)), seg);
+    EXPECT_EQ(t.Row(t.Child(seg, 1)), 1u);
+    EXPECT_EQ(t.Text(seg), "N1");
+    EXPECT_EQ(t.Payload(seg), std::optional<std::string_view>("N1*a1*b"));
+    // Out and back in, as an undo does: same place, same texts.
+    const NodeId loop = loops[1];
+    t.Detach(seg);
+    EXPECT_EQ(t.ChildCount(loop), 2u);
+    t.Attach(seg, t.Child(loop, 1), Relation::Previous);
+    EXPECT_EQ(t.Row(seg), 1u);
+    EXPECT_EQ(t.Text(t.Child(seg, 1)), "b");
+    // An element moved to another segment: both payloads give way.
+    t.Move(t.Child(seg, 0), segments[5], Relation::Child);
+    EXPECT_EQ(t.Payload(seg), std::nullopt);
+    EXPECT_EQ(t.Payload(segments[5]), std::nullopt);
+    EXPECT_EQ(t.ChildCount(segments[5]), 3u);
+    EXPECT_EQ(t.Text(t.LastChild(segments[5])), "a1");
+    EXPECT_EQ(t.Text(segments[5]), "N2");
+
+    // Before a run's first child, in its middle, after its last.
+    const NodeId first = AddKey(t, t.Child(loops[9], 0), Relation::Previous, "first");
+    const NodeId middle = AddKey(t, t.Child(loops[9], 2), Relation::Previous, "middle");
+    const NodeId last = AddKey(t, loops[9], Relation::Child, "last");
+    EXPECT_EQ(t.Row(first), 0u);
+    EXPECT_EQ(t.Row(middle), 2u);
+    EXPECT_EQ(t.Row(last), 5u);
+    EXPECT_EQ(t.Row(t.Child(loops[9], 4)), 4u);
+    t.Remove(middle);
+    t.Remove(first);
+    t.Remove(last);
+    ExpectConsistent(t, {});
+    t.Compact();
+    ExpectConsistent(t, {});
+    EXPECT_LE(t.NodeBytes(), nBytes + 256);  // 7 nodes more; the stretches are runs again
+}
+
+// Tens of thousands of distinct tags and texts on branches (more classes
+// than fit the id) and parents tens of thousands of nodes before their
+// children: the side tables hold them, invisibly.
+TEST(TreeStore, ManyKindsOfNodesAndFarParents)
+{
+    clsTree t;
+    const NodeId root = AddKey(t, {}, Relation::Child, "Root");
+    const NodeId early = AddKey(t, root, Relation::Child, "early");
+    std::vector<NodeId> nodes;
+    for (int i = 0; i < 70000; ++i) {
+        NodeInit init;
+        const std::string text = "text " + std::to_string(i), tag = "tag " + std::to_string(i);
+        init.sText = text;
+        init.sTag = tag;
+        nodes.push_back(t.Add(root, Relation::Child, init));
+    }
+    const NodeId late = AddKey(t, early, Relation::Child, "late");
+    EXPECT_EQ(t.Parent(late), early);
+    EXPECT_EQ(t.Row(late), 0u);
+    EXPECT_THROW(t.Move(early, late, Relation::Previous), TreeError);  // below itself
+    t.Move(late, nodes.back(), Relation::Child);
+    EXPECT_EQ(t.Parent(late), nodes.back());
+    for (int i : {0, 65533, 65534, 69999}) {
+        EXPECT_EQ(t.Text(nodes[std::size_t(i)]), "text " + std::to_string(i));
+        EXPECT_EQ(t.Tag(nodes[std::size_t(i)]), "tag " + std::to_string(i));
+    }
+    t.SetTag(nodes[69999], "tag 0");
+    t.SetBackColor(nodes[69999], 0x123456);
+    EXPECT_EQ(t.Tag(nodes[69999]), "tag 0");
+    EXPECT_EQ(t.BackColor(nodes[69999]), 0x123456u);
+    EXPECT_EQ(t.BackColor(nodes[0]), kWhite);
+    t.RemoveChildren(root, 1, 35000);
+    const NodeId again = AddKey(t, root, Relation::Child, "again");
+    t.SetText(again, "text 69998");
+    EXPECT_EQ(t.Text(again), "text 69998");
+    EXPECT_EQ(t.Text(nodes[69998]), "text 69998");
+    EXPECT_EQ(t.Tag(nodes[69998]), "tag 69998");
+    EXPECT_EQ(t.ChildCount(root), 70002u - 35000u);
+}
+
+// Random edits against a plain vector-of-vectors model: runs, stretches in
+// and out of order, relocations and compaction keep the same structure.
+// Every other stretch runs as a bulk update (children appended there become
+// runs or made-to-measure stretches at the end, which later inserts must
+// grow), and a compaction in the middle turns stretches back into runs.
+// Half the nodes are leaves (a payload, no materialiser): children added,
+// moved or attached under them promote them, and their texts stay.
 TEST(TreeStore, RandomEditsMatchASimpleModel)
 {
     clsTree t;
@@ -365,30 +484,46 @@ TEST(TreeStore, RandomEditsMatchASimpleModel)
     std::vector<NodeId> live;
     std::map<std::uint32_t, std::vector<std::uint32_t>> model;  // parent id -> children ids
     std::map<std::uint32_t, std::uint32_t> parentOf;
+    std::map<std::uint32_t, std::string> textOf;
     auto pick = [&]() { return live[rng() % live.size()]; };
-    for (int step = 0; step < 90000; ++step) {
+    auto make = [&](NodeId rel, Relation r) {
+        const std::string text = "n" + std::to_string(rng() % 1000);
+        NodeInit init;
+        const std::string payload = text + "/payload";
+        if (rng() % 2) {
+            init.sPayload = payload;
+            init.nPayloadHead = text.size();
+        } else {
+            init.sText = text;
+        }
+        const NodeId n = t.Add(rel, r, init);
+        textOf[n.value] = text;
+        live.push_back(n);
+        return n;
+    };
+    for (int step = 0; step < 60000; ++step) {
         if (step % 3000 == 0)
             (step / 3000) % 2 ? t.BeginBulk() : t.EndBulk();
-        if (step == 60000)
+        if (step == 40000)
             t.Compact();
         // Grow first, then churn: removals leave spare room behind, and the
         // store compacts its child-id array on the way.
-        const auto op = live.empty() ? 0 : step < 50000 ? rng() % 10 : rng() % 12;
-        if (op < 4) {  // child of a random node, or a top-level node
+        const auto op = live.empty() ? 0 : step < 33000 ? rng() % 10 : rng() % 12;
+        if (op < 4) {  // a few children of a random node one after another (a run), or top-level nodes
             const NodeId p = live.empty() || rng() % 50 == 0 ? NodeId{} : pick();
-            const NodeId n = t.Add(p, Relation::Child, {}, "x");
-            model[p.value].push_back(n.value);
-            parentOf[n.value] = p.value;
-            live.push_back(n);
+            for (unsigned k = rng() % 4; k < 4; ++k) {
+                const NodeId n = make(p, Relation::Child);
+                model[p.value].push_back(n.value);
+                parentOf[n.value] = p.value;
+            }
         } else if (op < 8) {  // sibling before or after
             const NodeId s = pick();
             const bool before = op < 6;
-            const NodeId n = t.Add(s, before ? Relation::Previous : Relation::Next, {}, "y");
+            const NodeId n = make(s, before ? Relation::Previous : Relation::Next);
             auto& sib = model[parentOf[s.value]];
             auto at = std::find(sib.begin(), sib.end(), s.value);
             sib.insert(before ? at : at + 1, n.value);
             parentOf[n.value] = parentOf[s.value];
-            live.push_back(n);
         } else if (op >= 10 || rng() % 4 == 0) {  // remove a subtree
             const NodeId victim = pick();
             auto& sib = model[parentOf[victim.value]];
@@ -428,6 +563,7 @@ TEST(TreeStore, RandomEditsMatchASimpleModel)
                 t.Move(n, to, asSibling ? Relation::Previous : Relation::Child);
             } else {
                 t.Detach(n);
+                EXPECT_TRUE(t.IsDetached(n));
                 t.Attach(n, to, asSibling ? Relation::Previous : Relation::Child);
             }
         }
@@ -435,16 +571,23 @@ TEST(TreeStore, RandomEditsMatchASimpleModel)
     t.EndBulk();
     ASSERT_GT(t.NodeCount(), 1000u);
     EXPECT_EQ(t.NodeCount(), live.size());
-    for (const auto& [p, kids] : model) {
-        if (p != 0 && !t.IsValid(NodeId{p}))
-            continue;
-        ASSERT_EQ(t.ChildCount(NodeId{p}), kids.size());
-        for (std::uint32_t r = 0; r < kids.size(); ++r) {
-            ASSERT_EQ(t.Child(NodeId{p}, r).value, kids[r]);
-            ASSERT_EQ(t.Row(NodeId{kids[r]}), r);
+    auto expectModel = [&]() {
+        for (const auto& [p, kids] : model) {
+            if (p != 0 && !t.IsValid(NodeId{p}))
+                continue;
+            ASSERT_EQ(t.ChildCount(NodeId{p}), kids.size());
+            for (std::uint32_t r = 0; r < kids.size(); ++r) {
+                ASSERT_EQ(t.Child(NodeId{p}, r).value, kids[r]);
+                ASSERT_EQ(t.Row(NodeId{kids[r]}), r);
+                ASSERT_EQ(t.Parent(NodeId{kids[r]}).value, p);
+            }
         }
-    }
+        for (const NodeId n : live)
+            ASSERT_EQ(t.Text(n), textOf[n.value]);
+    };
+    expectModel();
     t.Compact();
+    expectModel();
     ExpectConsistent(t, {});
     EXPECT_LT(t.NodeBytes() / t.NodeCount(), 200u);  // removed nodes included
 }

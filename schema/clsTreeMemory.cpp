@@ -1,0 +1,202 @@
+#include "schema/clsTreeMemory.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace orr {
+namespace {
+
+std::size_t Round(std::size_t n) { return (std::max<std::size_t>(n, 1) + clsTreeMemory::kGranule - 1) & ~(clsTreeMemory::kGranule - 1); }
+
+std::atomic<bool> gbHugePages{true};
+
+struct Pool {
+    std::mutex lock;
+    std::vector<clsTreeMemory::Block> blocks;
+    std::size_t nBytes = 0;
+    std::size_t nLimit = std::size_t(256) << 20;
+};
+
+Pool& ThePool()
+{
+    static Pool* p = new Pool;  // never destroyed: trees may outlive static destruction
+    return *p;
+}
+
+#ifdef __linux__
+
+void Advise(char* p, std::size_t n)
+{
+    ::madvise(p, n, gbHugePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
+}
+
+// n bytes (a multiple of the granule) at an address aligned to the granule:
+// map one granule more and cut the ends off.
+clsTreeMemory::Block Map(std::size_t n)
+{
+    const std::size_t nMap = n + clsTreeMemory::kGranule;
+    void* raw = ::mmap(nullptr, nMap, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (raw == MAP_FAILED)
+        throw std::bad_alloc();
+    char* const base = static_cast<char*>(raw);
+    const std::uintptr_t a = reinterpret_cast<std::uintptr_t>(base);
+    const std::size_t nLead = (clsTreeMemory::kGranule - (a & (clsTreeMemory::kGranule - 1))) & (clsTreeMemory::kGranule - 1);
+    if (nLead)
+        ::munmap(base, nLead);
+    if (nMap - nLead > n)
+        ::munmap(base + nLead + n, nMap - nLead - n);
+    Advise(base + nLead, n);
+    return {base + nLead, n};
+}
+
+void Unmap(clsTreeMemory::Block b) { ::munmap(b.p, b.nBytes); }
+
+clsTreeMemory::Block GrowMapping(clsTreeMemory::Block b, std::size_t n, std::size_t)
+{
+    // In place when the address space after the block is free; else a new
+    // aligned range, into which the old pages move (no copy).
+    if (::mremap(b.p, b.nBytes, n, 0) != MAP_FAILED) {
+        Advise(b.p + b.nBytes, n - b.nBytes);
+        return {b.p, n};
+    }
+    const clsTreeMemory::Block to = Map(n);
+    if (::mremap(b.p, b.nBytes, b.nBytes, MREMAP_MAYMOVE | MREMAP_FIXED, to.p) == MAP_FAILED) {
+        Unmap(to);
+        throw std::bad_alloc();
+    }
+    return to;
+}
+
+void Release(clsTreeMemory::Block b) { ::madvise(b.p, b.nBytes, MADV_FREE); }
+
+clsTreeMemory::Block ShrinkMapping(clsTreeMemory::Block b, std::size_t n)
+{
+    ::munmap(b.p + n, b.nBytes - n);
+    return {b.p, n};
+}
+
+#else  // other systems: the C heap, aligned
+
+clsTreeMemory::Block Map(std::size_t n)
+{
+    void* p = std::aligned_alloc(clsTreeMemory::kGranule, n);
+    if (!p)
+        throw std::bad_alloc();
+    return {static_cast<char*>(p), n};
+}
+
+void Unmap(clsTreeMemory::Block b) { std::free(b.p); }
+
+void Advise(char*, std::size_t) {}
+
+clsTreeMemory::Block GrowMapping(clsTreeMemory::Block b, std::size_t n, std::size_t nKeep)
+{
+    const clsTreeMemory::Block to = Map(n);
+    std::memcpy(to.p, b.p, nKeep);
+    Unmap(b);
+    return to;
+}
+
+void Release(clsTreeMemory::Block) {}
+
+clsTreeMemory::Block ShrinkMapping(clsTreeMemory::Block b, std::size_t) { return b; }
+
+#endif
+
+}  // namespace
+
+clsTreeMemory::Block clsTreeMemory::Allocate(std::size_t nBytes)
+{
+    const std::size_t n = Round(nBytes);
+    Pool& pool = ThePool();
+    {
+        std::lock_guard<std::mutex> guard(pool.lock);
+        // The smallest pooled block that is large enough.
+        auto best = pool.blocks.end();
+        for (auto it = pool.blocks.begin(); it != pool.blocks.end(); ++it)
+            if (it->nBytes >= n && (best == pool.blocks.end() || it->nBytes < best->nBytes))
+                best = it;
+        if (best != pool.blocks.end()) {
+            const Block b = *best;
+            pool.blocks.erase(best);
+            pool.nBytes -= b.nBytes;
+            Advise(b.p, b.nBytes);  // as asked now
+            return b;
+        }
+    }
+    return Map(n);
+}
+
+clsTreeMemory::Block clsTreeMemory::Grow(Block b, std::size_t nBytes, std::size_t nKeep)
+{
+    if (!b.p)
+        return Allocate(nBytes);
+    const std::size_t n = Round(nBytes);
+    if (n <= b.nBytes)
+        return b;
+    return GrowMapping(b, n, nKeep);
+}
+
+clsTreeMemory::Block clsTreeMemory::Shrink(Block b, std::size_t nBytes)
+{
+    const std::size_t n = Round(nBytes);
+    if (!b.p || n >= b.nBytes)
+        return b;
+    return ShrinkMapping(b, n);
+}
+
+void clsTreeMemory::Free(Block b)
+{
+    if (!b.p)
+        return;
+    Pool& pool = ThePool();
+    {
+        std::lock_guard<std::mutex> guard(pool.lock);
+        if (pool.nBytes + b.nBytes <= pool.nLimit) {
+            Release(b);  // the kernel may take the pages back under pressure
+            pool.blocks.push_back(b);
+            pool.nBytes += b.nBytes;
+            return;
+        }
+    }
+    Unmap(b);
+}
+
+void clsTreeMemory::SetHugePages(bool bOn) { gbHugePages = bOn; }
+
+bool clsTreeMemory::HugePages() { return gbHugePages; }
+
+void clsTreeMemory::SetPoolLimit(std::size_t nBytes)
+{
+    Pool& pool = ThePool();
+    std::vector<Block> drop;
+    {
+        std::lock_guard<std::mutex> guard(pool.lock);
+        pool.nLimit = nBytes;
+        while (pool.nBytes > pool.nLimit) {
+            drop.push_back(pool.blocks.back());
+            pool.nBytes -= pool.blocks.back().nBytes;
+            pool.blocks.pop_back();
+        }
+    }
+    for (const Block& b : drop)
+        Unmap(b);
+}
+
+std::size_t clsTreeMemory::PooledBytes()
+{
+    Pool& pool = ThePool();
+    std::lock_guard<std::mutex> guard(pool.lock);
+    return pool.nBytes;
+}
+
+}  // namespace orr

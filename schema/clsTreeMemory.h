@@ -1,0 +1,48 @@
+#pragma once
+// Large blocks of memory for the tree store's per-node arrays and the text
+// arena, straight from the operating system.
+//
+// Why not the C heap: a document of 50 MiB needs some 120 MiB of fresh
+// memory while it opens, and on the virtual machines we run on the first
+// touch of every 4 KiB page costs more than building the nodes in it. Here
+// a block is a multiple of 2 MiB, aligned to 2 MiB and marked for
+// transparent huge pages (one fault per 2 MiB where the kernel has one to
+// give); growing a block moves its pages instead of copying them, so a
+// growing array never needs twice its size; and blocks given back stay in
+// a process-wide pool (up to a limit) for the next document, whose pages
+// are then already there.
+//
+// Thread-safe; every call takes the pool's lock, and calls are rare (one per
+// 2 MiB at most).
+#include <cstddef>
+
+namespace orr {
+
+class clsTreeMemory {
+public:
+    static constexpr std::size_t kGranule = std::size_t(2) << 20;  // a huge page
+
+    struct Block {
+        char* p = nullptr;
+        std::size_t nBytes = 0;  // a multiple of kGranule
+    };
+
+    // A block of at least nBytes; its content is undefined. Throws std::bad_alloc.
+    static Block Allocate(std::size_t nBytes);
+    // The block with room for nBytes, its first nKeep bytes kept; it may move.
+    static Block Grow(Block b, std::size_t nBytes, std::size_t nKeep);
+    // Gives back the pages after the first nBytes (rounded up to kGranule).
+    static Block Shrink(Block b, std::size_t nBytes);
+    // Into the pool, or back to the system when the pool is full.
+    static void Free(Block b);
+
+    // Transparent huge pages for new blocks (on by default); off measures
+    // what they bring.
+    static void SetHugePages(bool bOn);
+    static bool HugePages();
+    // The most the pool keeps (by default 256 MiB); 0 empties it.
+    static void SetPoolLimit(std::size_t nBytes);
+    static std::size_t PooledBytes();
+};
+
+}  // namespace orr
