@@ -39,6 +39,10 @@ const Command kCommands[] = {
     {"validate", "FILE --type T|auto [--delimiter X --selimiter Y] [--elements] [--format text|json]",
      "write, re-read and judge the document; --elements: check every value and envelope count too",
      gfCmdValidate},
+    {"stats", "FILE --type T|auto [--delimiter X --selimiter Y]",
+     "open the document and print name<TAB>value lines: bytes, segments, interchanges, groups, transactions, "
+     "nodes, nError, open_seconds, peak_rss_bytes",
+     gfCmdStats},
     {"convert", "FILE --type T --to-delimiter X --to-selimiter Y [--crlf] -o OUT", "write with other separators",
      gfCmdConvert},
     {"export", "FILE --type T --separator tab|comma -o OUT", "write one delimited line per segment", gfCmdExport},

@@ -21,6 +21,7 @@ int gfCmdDetect(const CliArgs& args);
 int gfCmdTree(const CliArgs& args);
 int gfCmdEdit(const CliArgs& args);
 int gfCmdValidate(const CliArgs& args);
+int gfCmdStats(const CliArgs& args);
 int gfCmdConvert(const CliArgs& args);
 int gfCmdExport(const CliArgs& args);
 // Needs a Qt Gui application (fonts); the command line starts one for it.
