@@ -365,8 +365,9 @@ clsTreeD::Result clsTreeD::MatchKeyedLoop(SchemaIx s, bool bHl)
     // A segment shorter than the key position matches no key.
     if (nKeyAt == 0 || !HasElement(nKeyAt))
         return Result::NotHere;
+    const std::string_view sKey = KeyValue(mElements[nKeyAt]);
     for (SchemaIx c = E(s).first; c; c = E(c).next) {
-        if (KeyMatch(c, mElements[nKeyAt]) && HasRoom(c)) {
+        if (mpIx->KeyMatches(c, sKey) && HasRoom(c)) {
             EnterLoop(c, s);
             return Result::Matched;
         }
@@ -388,17 +389,21 @@ void clsTreeD::EnterContainer(SchemaIx system)
     const std::string& sNumber = E(system).sNumber;
     // The container made for this system node last time: its tag holds the
     // system node's path, which ends with its number.
-    const TagId loopTag = mCache[system.value].loopTag;
-    if (ndLast && loopTag && mpDoc->TagIdOf(ndLast.Id()) == loopTag) {
+    Cache& c = mCache[system.value];
+    const TagId lastTag = ndLast ? mpDoc->TagIdOf(ndLast.Id()) : TagId{};
+    if (ndLast && c.loopTag && lastTag == c.loopTag) {
         mndParent = ndLast;
         return;
     }
-    if (ndLast) {
+    // The tag's link decides; the last tag found not to end with the number
+    // is not read again (a tag's text does not change while the build runs).
+    if (ndLast && !(lastTag && lastTag == c.otherTag)) {
         const std::string_view sLink = gfDnodeTagLink(ndLast.Tag());
         if (sLink.size() >= sNumber.size() && sLink.substr(sLink.size() - sNumber.size()) == sNumber) {
             mndParent = ndLast;
             return;
         }
+        c.otherTag = lastTag;
     }
     AddLoopNode(system);
 }
@@ -411,8 +416,9 @@ clsTreeD::Result clsTreeD::MatchKeyedSegment(SchemaIx s)
     const std::int16_t nY = E(s).nY;
     if (nY <= 0 || !HasElement(std::size_t(nY)))
         return Result::NotHere;
+    const std::string_view sKey = KeyValue(mElements[std::size_t(nY)]);
     for (SchemaIx c = first; c; c = E(c).next) {
-        if (!KeyMatch(c, mElements[std::size_t(nY)]) || !HasRoom(c))
+        if (!mpIx->KeyMatches(c, sKey) || !HasRoom(c))
             continue;
         EnterContainer(s);
         AddSegmentNode(mndParent, c);
@@ -457,14 +463,13 @@ void clsTreeD::Advance()
     }
 }
 
-bool clsTreeD::KeyMatch(SchemaIx s, std::string_view sValue) const
+std::string_view clsTreeD::KeyValue(std::string_view sValue) const
 {
     // A key is compared with the first repetition's first component, cut
     // with the interchange's own separators.
     if (mcRepetition)
         sValue = sValue.substr(0, sValue.find(mcRepetition));
-    sValue = sValue.substr(0, sValue.find(mcComponent));
-    return mpIx->KeyMatches(s, sValue);
+    return sValue.substr(0, sValue.find(mcComponent));
 }
 
 bool clsTreeD::HasRoom(SchemaIx s)

@@ -73,6 +73,7 @@ private:
         } skips[4];
         std::uint8_t nNextSkip = 0;
         TagId loopTag;
+        TagId otherTag;  // a tag whose link is not this container's (EnterContainer)
         std::uint32_t nSegHead = 0;  // the code part ("S" + 3 characters) of segTag
         TagId segTag;
         std::vector<NodeId> loopTexts;  // a document loop node made for it, by use count
@@ -104,7 +105,7 @@ private:
         return n < mElements.size();
     }
     void SplitTo(std::size_t n);
-    bool KeyMatch(SchemaIx s, std::string_view sValue) const;
+    std::string_view KeyValue(std::string_view sValue) const;  // the part a key is compared with
     bool HasRoom(SchemaIx s);
     // Element(0) is the code of s (packed compare).
     bool IsCode(SchemaIx s) const

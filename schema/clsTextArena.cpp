@@ -23,16 +23,16 @@ TextRef clsTextArena::Make(std::uint64_t nOffset, std::size_t nLength)
     return r;
 }
 
-TextRef clsTextArena::Add(std::string_view s)
+TextRef clsTextArena::AddSlow(std::string_view s)
 {
     if (s.empty())
         return {};
     const std::size_t n = s.size();
-    if (n <= mTailEnd - mTail) {
-        char* p = mBase[mTail >> kBlockBits] + (mTail & (kBlockSize - 1));
-        std::memcpy(p, s.data(), n);
+    if (n <= mTailEnd - mTail) {  // a long length
         TextRef r = Make(mTail, n);
+        std::memcpy(mpTail, s.data(), n);
         mTail += n;
+        mpTail += n;
         return r;
     }
     const std::uint64_t nStart = std::uint64_t(mBase.size()) << kBlockBits;
@@ -56,9 +56,17 @@ TextRef clsTextArena::Add(std::string_view s)
     }
     mBase.push_back(block.p);
     mBlocks.push_back(block);
+    if (mSpare.empty() && mBlocks.size() >= 2 && clsTreeMemory::Prefaulting()) {
+        // A large arena: the next block is faulted in while this one fills.
+        mSpare.push_back(clsTreeMemory::Allocate(kBlockSize));
+        clsTreeMemory::Prefault(mSpare.back().p, kBlockSize);
+    }
     mBytes += kBlockSize;
+    if (nStart + kBlockSize > kMaxOffset)
+        throw std::length_error("text arena full");
     mTail = nStart;
     mTailEnd = nStart + kBlockSize;
+    mpTail = block.p;
     return Add(s);
 }
 
@@ -108,6 +116,7 @@ void clsTextArena::Swap(clsTextArena& o) noexcept
     std::swap(mSpare, o.mSpare);
     std::swap(mTail, o.mTail);
     std::swap(mTailEnd, o.mTailEnd);
+    std::swap(mpTail, o.mpTail);
     std::swap(mLongLengths, o.mLongLengths);
     std::swap(mBytes, o.mBytes);
 }
@@ -121,6 +130,7 @@ void clsTextArena::Clear()
     mOwnBlocks.clear();
     mLongLengths.clear();
     mTail = mTailEnd = 0;
+    mpTail = nullptr;
     mBytes = 0;
 }
 

@@ -5,6 +5,7 @@
 // anew and its old bytes stay behind until the arena is cleared. Blocks are
 // 2 MiB of clsTreeMemory (huge pages, pooled across documents).
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -45,7 +46,19 @@ public:
     }
     void Swap(clsTextArena& o) noexcept;
 
-    TextRef Add(std::string_view s);
+    TextRef Add(std::string_view s)
+    {
+        // The usual case inline: a short text that fits the current block.
+        const std::size_t n = s.size();
+        if (n - 1 < mTailEnd - mTail && n < TextRef::kLongLength) [[likely]] {
+            std::memcpy(mpTail, s.data(), n);
+            const TextRef r{(mTail << TextRef::kLengthBits) | n};
+            mTail += n;
+            mpTail += n;
+            return r;
+        }
+        return AddSlow(s);
+    }
     std::string_view View(TextRef r) const;
     std::size_t Length(TextRef r) const;
     // A part of a stored text, without copying (nPos + nLength within r).
@@ -58,6 +71,7 @@ public:
     std::size_t Bytes() const { return mBytes; }
 
 private:
+    TextRef AddSlow(std::string_view s);
     TextRef Make(std::uint64_t nOffset, std::size_t nLength);
 
     // mBase[i] holds position i << kBlockBits; a text longer than a quarter
@@ -67,6 +81,7 @@ private:
     std::vector<std::unique_ptr<char[]>> mOwnBlocks;  // one long text each
     std::vector<clsTreeMemory::Block> mSpare;         // blocks of texts cleared away
     std::uint64_t mTail = 0, mTailEnd = 0;  // free room of the current block
+    char* mpTail = nullptr;                 // where mTail is
     std::unordered_map<std::uint64_t, std::uint64_t> mLongLengths;  // by offset
     std::size_t mBytes = 0;
 };

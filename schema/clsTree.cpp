@@ -28,23 +28,14 @@ clsTree::~clsTree() = default;
 
 // ---- Indices ------------------------------------------------------------------
 
-clsTree::Ix clsTree::CheckedIx(NodeId node, const char* sWhat) const
-{
-    const Ix ix = ToIx(node);
-    if (ix == kNone)
-        throw TreeError(std::string(sWhat) + ": not a node of this tree");
-    return ix;
-}
+void clsTree::NotANode(const char* sWhat) { throw TreeError(std::string(sWhat) + ": not a node of this tree"); }
 
 // ---- Classes ---------------------------------------------------------------------
 
 std::size_t clsTree::ClassHash::operator()(const NodeClass& c) const noexcept
 {
-    std::uint64_t h = c.text.bits * 0x9E3779B97F4A7C15ull;
-    h ^= (std::uint64_t(c.tag) << 24) | (std::uint64_t(c.image) << 16) | (std::uint64_t(c.expImage) << 8) | c.color;
-    h ^= h >> 29;
-    h *= 0xBF58476D1CE4E5B9ull;
-    return std::size_t(h ^ (h >> 32));
+    const std::uint64_t h = c.Look() * 0x9E3779B97F4A7C15ull ^ c.text.bits * 0xBF58476D1CE4E5B9ull;
+    return std::size_t(h ^ (h >> 31));
 }
 
 void clsTree::ResetClasses()
@@ -61,7 +52,7 @@ clsTree::ClassId clsTree::InternClass(const NodeClass& c, Ix ix)
 {
     // Nodes come in runs of the same kind: a small cache by hash saves the map.
     const std::size_t h = ClassHash()(c);
-    ClassId& cached = mClassCache[h % kClassCache];
+    ClassId& cached = mClassCache[(h >> 20) % kClassCache];
     if (cached < mClasses.size() && mClasses[cached].Same(c) && (cached == 0 || mClasses[cached].nRefs > 0)) {
         if (cached != 0)
             ++mClasses[cached].nRefs;
@@ -162,7 +153,7 @@ clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
     mNodes.push_back(body, 0, cls, nFlags);
     if (bPayload) {
         const std::size_t nHead = std::min(init.nPayloadHead, init.sPayload.size());
-        if (nHead != DefaultHead(init.sPayload))
+        if (!IsDefaultHead(init.sPayload, nHead))
             mHeads[ix] = std::uint32_t(std::min<std::size_t>(nHead, std::numeric_limits<std::uint32_t>::max()));
     }
     if (!init.sKey.empty()) {
@@ -360,22 +351,27 @@ void clsTree::CutRange(Ix parent, std::uint32_t nFirst, std::uint32_t nCount, bo
     r.b -= nCount;
 }
 
-void clsTree::AppendDeferred(Ix parent, Ix child)
+bool clsTree::AppendDeferred(Ix parent, Ix child)
 {
     // The children of a parent filled in a bulk update are only counted (a
     // holds the last one) and get their range when first asked for, all in
     // one pass. Children made one after another, with nothing in between,
-    // become a run and take no room in the child-id array.
+    // become a run and take no room in the child-id array. Only a parent
+    // without children, or one filled so far, and children made after it.
     Body& r = EnsureRange(parent);
-    if (!(r.b & kDeferred)) {
+    const std::uint32_t b = r.b, n = b & kCountMask;
+    if (!(b & kDeferred)) {
+        if (n != 0)
+            return false;
         r = {child, 1 | kDeferred};
         ++mnDeferred;
         mDeferredFrom = std::min(mDeferredFrom, parent);
     } else {
-        const std::uint32_t n = r.b & kCountMask;
+        if (child <= r.a)
+            return false;
         if (n == kCountMask)
             throw TreeError("too many nodes");
-        if (!(r.b & kGap) && child != r.a + 1) {
+        if (!(b & kGap) && child != r.a + 1) {
             r.b |= kGap;
             mnDeferredChildren += n;
         }
@@ -385,6 +381,7 @@ void clsTree::AppendDeferred(Ix parent, Ix child)
         ++r.b;
     }
     SetParent(child, parent);
+    return true;
 }
 
 void clsTree::SettleDeferred() const
@@ -398,7 +395,7 @@ void clsTree::SettleDeferred() const
     // before its parent and a parent's children last to first, so each
     // stretch fills from its end, and a parent is complete when it is met.
     std::uint32_t nOffset = std::uint32_t(mChildIds.size());
-    self->mChildIds.resize(nTotal);
+    self->mChildIds.resize_for_overwrite(nTotal);  // every new entry is written below
     // Nothing before the first deferred parent takes part.
     for (Ix ix = Ix(mNodes.size()); ix-- > mDeferredFrom;) {
         if (mNodes.Flags(ix) & kRemoved)
@@ -436,21 +433,21 @@ void clsTree::Place(Ix rel, Relation relation, Ix child)
     Ix parent;
     std::uint32_t nRow;
     switch (relation) {
-    case Relation::Child:
+    case Relation::Child: {
         parent = rel;
-        if (mNodes.Flags(parent) & kPending)
+        const std::uint8_t nFlags = mNodes.Flags(parent);
+        if (nFlags & kPending)
             Materialise(parent);  // lazy children come first
-        if (mBulk > 0 && !(mNodes.Flags(parent) & kDetached) && !(mNodes.Flags(child) & kDetached) && child > parent) {
-            const bool bDeferred = HasRange(parent) && (RangeOf(parent).b & kDeferred);
-            if (bDeferred ? child > RangeOf(parent).a : CountOf(parent) == 0) {
-                AppendDeferred(parent, child);
+        if (mBulk > 0 && child > parent && !((nFlags | mNodes.Flags(child)) & kDetached) &&
+            AppendDeferred(parent, child)) {
+            if (nFlags & kPayload)
                 TouchChildOf(parent);
-                return;
-            }
+            return;
         }
         Settle();
         nRow = CountOf(parent);
         break;
+    }
     case Relation::Next:
     case Relation::Previous:
         Settle();
@@ -834,6 +831,19 @@ std::size_t clsTree::DefaultHead(std::string_view sPayload) const
 {
     const std::size_t n = mcPayloadSeparator ? sPayload.find(mcPayloadSeparator) : std::string_view::npos;
     return n == std::string_view::npos ? sPayload.size() : n;
+}
+
+bool clsTree::IsDefaultHead(std::string_view sPayload, std::size_t nHead) const
+{
+    // The head is a segment's identifier: a few characters, no library search.
+    if (!mcPayloadSeparator)
+        return nHead == sPayload.size();
+    if (nHead < sPayload.size() && sPayload[nHead] != mcPayloadSeparator)
+        return false;
+    for (std::size_t i = 0; i < nHead; ++i)
+        if (sPayload[i] == mcPayloadSeparator)
+            return false;
+    return true;
 }
 
 std::size_t clsTree::HeadOf(Ix ix, std::string_view sPayload) const

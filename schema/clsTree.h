@@ -313,14 +313,15 @@ private:
     // What nodes of one kind share: tag, image keys, colour, and a branch's text.
     struct NodeClass {
         std::uint32_t tag = 0;
-        std::uint8_t image = 0, expImage = 0, color = 0;
+        std::uint8_t image = 0, expImage = 0, color = 0, unused = 0;
         TextRef text;
         std::uint32_t nRefs = 0;
-        bool Same(const NodeClass& o) const
+        // Tag, images and colour in one word.
+        std::uint64_t Look() const
         {
-            return tag == o.tag && image == o.image && expImage == o.expImage && color == o.color &&
-                   text.bits == o.text.bits;
+            return tag | std::uint64_t(image) << 32 | std::uint64_t(expImage) << 40 | std::uint64_t(color) << 48;
         }
+        bool Same(const NodeClass& o) const { return Look() == o.Look() && text.bits == o.text.bits; }
     };
     struct ClassHash {
         std::size_t operator()(const NodeClass& c) const noexcept;
@@ -330,7 +331,7 @@ private:
     };
     using ClassId = std::uint16_t;
     static constexpr ClassId kOwnClass = 0xFFFF;  // the node's class is in mOwnClasses
-    static constexpr std::size_t kClassCache = 256;
+    static constexpr std::size_t kClassCache = 4096;
 
     struct Promoted {
         TextRef text;
@@ -338,7 +339,14 @@ private:
     };
 
     Ix ToIx(NodeId node) const;       // kNone when not a live node
-    Ix CheckedIx(NodeId node, const char* sWhat) const;  // throws TreeError
+    Ix CheckedIx(NodeId node, const char* sWhat) const  // throws TreeError
+    {
+        const Ix ix = ToIx(node);
+        if (ix == kNone) [[unlikely]]
+            NotANode(sWhat);
+        return ix;
+    }
+    [[noreturn, gnu::cold]] static void NotANode(const char* sWhat);
     NodeId ToId(Ix ix) const { return ix == 0 || ix == kNone ? NodeId{} : NodeId{mIdBase + ix}; }
 
     Ix NewNode(const NodeInit& init, std::uint8_t nFlags);
@@ -356,7 +364,7 @@ private:
     void MakeUnordered(Ix parent);   // a stretch's rows go to mRows
     void DropRange(Ix parent);       // an emptied range gives its room back
     void InsertChild(Ix parent, std::uint32_t nRow, Ix child);
-    void AppendDeferred(Ix parent, Ix child);
+    bool AppendDeferred(Ix parent, Ix child);
     // Gives deferred children their ranges; every reader of ranges and rows calls it.
     void Settle() const
     {
@@ -379,6 +387,7 @@ private:
     void SetOwnText(Ix ix, TextRef r);
     std::size_t HeadOf(Ix ix, std::string_view sPayload) const;
     std::size_t DefaultHead(std::string_view sPayload) const;
+    bool IsDefaultHead(std::string_view sPayload, std::size_t nHead) const;
     std::uint32_t PayloadChildren(Ix ix) const;
     void Materialise(Ix ix) const;
     void DropPayload(Ix ix);

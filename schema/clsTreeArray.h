@@ -73,6 +73,12 @@ public:
             std::memset(static_cast<void*>(mData + mSize), 0, (n - mSize) * sizeof(T));
         mSize = n;
     }
+    // New elements are not cleared: for a caller that writes them all.
+    void resize_for_overwrite(std::size_t n)
+    {
+        reserve(n);
+        mSize = n;
+    }
     void resize(std::size_t n, const T& v)
     {
         reserve(n);

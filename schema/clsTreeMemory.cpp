@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <new>
+#include <thread>
 #include <vector>
 
 #ifdef __linux__
@@ -17,7 +20,70 @@ namespace {
 
 std::size_t Round(std::size_t n) { return (std::max<std::size_t>(n, 1) + clsTreeMemory::kGranule - 1) & ~(clsTreeMemory::kGranule - 1); }
 
-std::atomic<bool> gbHugePages{true};
+// ORRINDALE_HUGEPAGES=0 measures what huge pages bring.
+bool FromEnvironment(const char* sName, bool bDefault)
+{
+    const char* s = std::getenv(sName);
+    return s && *s ? std::strcmp(s, "0") != 0 : bDefault;
+}
+
+std::atomic<bool> gbHugePages{FromEnvironment("ORRINDALE_HUGEPAGES", true)};
+
+#ifdef MADV_POPULATE_WRITE
+std::atomic<bool> gbPrefault{FromEnvironment("ORRINDALE_PREFAULT", true)};
+#else
+std::atomic<bool> gbPrefault{false};
+#endif
+
+// The helper thread of Prefault: ranges to fault in, oldest first. It
+// lives as long as the process (detached), started by the first request.
+struct Prefaulter {
+    std::mutex lock;
+    std::condition_variable wake;
+    std::deque<clsTreeMemory::Block> queue;
+    bool bStarted = false;
+
+    void Push(clsTreeMemory::Block b)
+    {
+        {
+            std::lock_guard<std::mutex> guard(lock);
+            queue.push_back(b);
+            if (!bStarted) {
+                bStarted = true;
+                std::thread([this] { Run(); }).detach();
+            }
+        }
+        wake.notify_one();
+    }
+    // A block given back is not faulted in any more.
+    void Forget(clsTreeMemory::Block b)
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        std::erase_if(queue, [&](const clsTreeMemory::Block& q) { return q.p >= b.p && q.p < b.p + b.nBytes; });
+    }
+    void Run()
+    {
+        for (;;) {
+            clsTreeMemory::Block b;
+            {
+                std::unique_lock<std::mutex> guard(lock);
+                wake.wait(guard, [this] { return !queue.empty(); });
+                b = queue.front();
+                queue.pop_front();
+            }
+#ifdef MADV_POPULATE_WRITE
+            // Leaves the contents as they are; a range unmapped meanwhile fails harmlessly.
+            ::madvise(b.p, b.nBytes, MADV_POPULATE_WRITE);
+#endif
+        }
+    }
+};
+
+Prefaulter& ThePrefaulter()
+{
+    static Prefaulter* p = new Prefaulter;  // never destroyed: its thread runs to the end
+    return *p;
+}
 
 struct Pool {
     std::mutex lock;
@@ -143,7 +209,10 @@ clsTreeMemory::Block clsTreeMemory::Grow(Block b, std::size_t nBytes, std::size_
     const std::size_t n = Round(nBytes);
     if (n <= b.nBytes)
         return b;
-    return GrowMapping(b, n, nKeep);
+    const Block to = GrowMapping(b, n, nKeep);
+    if (to.p != b.p && gbPrefault)
+        ThePrefaulter().Forget(b);
+    return to;
 }
 
 clsTreeMemory::Block clsTreeMemory::Shrink(Block b, std::size_t nBytes)
@@ -158,6 +227,8 @@ void clsTreeMemory::Free(Block b)
 {
     if (!b.p)
         return;
+    if (gbPrefault)
+        ThePrefaulter().Forget(b);
     Pool& pool = ThePool();
     {
         std::lock_guard<std::mutex> guard(pool.lock);
@@ -170,6 +241,14 @@ void clsTreeMemory::Free(Block b)
     }
     Unmap(b);
 }
+
+void clsTreeMemory::Prefault(char* p, std::size_t nBytes)
+{
+    if (gbPrefault && p && nBytes)
+        ThePrefaulter().Push({p, nBytes});
+}
+
+bool clsTreeMemory::Prefaulting() { return gbPrefault; }
 
 void clsTreeMemory::SetHugePages(bool bOn) { gbHugePages = bOn; }
 

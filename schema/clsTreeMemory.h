@@ -36,10 +36,17 @@ public:
     // Into the pool, or back to the system when the pool is full.
     static void Free(Block b);
 
-    // Transparent huge pages for new blocks (on by default); off measures
-    // what they bring.
+    // Transparent huge pages for new blocks: on unless the environment has
+    // ORRINDALE_HUGEPAGES=0 (to measure what they bring).
     static void SetHugePages(bool bOn);
     static bool HugePages();
+    // Asks a helper thread to fault in [p, p + nBytes) of a block ahead of
+    // its use, so that the kernel clears fresh pages on another core while
+    // this one fills the pages before. Off where the system cannot, or with
+    // ORRINDALE_PREFAULT=0 in the environment.
+    static void Prefault(char* p, std::size_t nBytes);
+    static bool Prefaulting();
+
     // The most the pool keeps (by default 256 MiB); 0 empties it.
     static void SetPoolLimit(std::size_t nBytes);
     static std::size_t PooledBytes();

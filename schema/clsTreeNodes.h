@@ -42,6 +42,7 @@ public:
         std::swap(mSize, o.mSize);
         std::swap(mChunks, o.mChunks);
         std::swap(mBlock, o.mBlock);
+        std::swap(mPrefaulted, o.mPrefaulted);
     }
 
     std::size_t size() const { return mSize; }
@@ -62,8 +63,8 @@ public:
 
     void push_back(TreeBody body, std::uint16_t nParent, std::uint16_t nClass, std::uint8_t nFlags)
     {
-        if (mSize == mChunks * kChunk) [[unlikely]]
-            Grow(mChunks + 1);
+        if ((mSize & kMask) == 0) [[unlikely]]
+            NewChunk();
         const std::size_t i = mSize++;
         Body(i) = body;
         Parent(i) = nParent;
@@ -77,7 +78,11 @@ public:
             Grow(n);
     }
     // Keeps the memory for the next nodes.
-    void clear() { mSize = 0; }
+    void clear()
+    {
+        mSize = 0;
+        mPrefaulted = 0;
+    }
     // Gives back the chunks after the last node's.
     void shrink_to_fit()
     {
@@ -94,7 +99,25 @@ private:
     static constexpr std::size_t kFlagsAt = kClassAt + kChunk * 2;
     static constexpr std::size_t kHeapChunks = 2;  // from this many on: clsTreeMemory
 
+    static constexpr std::size_t kPrefaultChunks = 2;  // faulted in ahead of the one being filled
+
     char* Chunk(std::size_t i) const { return mData + (i >> kChunkBits) * kChunkBytes; }
+
+    // Entering chunk mSize >> kChunkBits: room for it, and the next ones
+    // faulted in by clsTreeMemory's helper while this one fills.
+    void NewChunk()
+    {
+        const std::size_t c = mSize >> kChunkBits;
+        if (c == mChunks)
+            Grow(mChunks + 1);
+        if (!mBlock.p)
+            return;
+        const std::size_t nFrom = std::max(c + 1, mPrefaulted), nTo = std::min(c + 1 + kPrefaultChunks, mChunks);
+        if (nFrom < nTo) {
+            clsTreeMemory::Prefault(mData + nFrom * kChunkBytes, (nTo - nFrom) * kChunkBytes);
+            mPrefaulted = nTo;
+        }
+    }
 
     void Grow(std::size_t nChunks)
     {
@@ -125,13 +148,14 @@ private:
         else
             std::free(mData);
         mData = nullptr;
-        mSize = mChunks = 0;
+        mSize = mChunks = mPrefaulted = 0;
         mBlock = {};
     }
 
     char* mData = nullptr;
     std::size_t mSize = 0;
     std::size_t mChunks = 0;  // room, in whole chunks
+    std::size_t mPrefaulted = 0;  // chunks before this one were asked for
     clsTreeMemory::Block mBlock;
 };
 
