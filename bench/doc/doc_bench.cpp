@@ -75,8 +75,7 @@ bool SameFiles(const std::string& a, const std::string& b)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: orrindale_bench_doc FILE TYPE [--defs DIR] [--no-validate] [--no-check] [--no-save] "
-                             "[--no-hugepages]\n");
+        std::fprintf(stderr, "usage: orrindale_bench_doc FILE TYPE [--defs DIR] [--no-validate] [--no-check] [--no-save]\n");
         return 2;
     }
     const std::string sFile = argv[1], sType = argv[2];
@@ -91,8 +90,6 @@ int main(int argc, char** argv)
             bCheck = false;
         else if (!std::strcmp(argv[i], "--no-save"))
             bSave = false;
-        else if (!std::strcmp(argv[i], "--no-hugepages"))
-            clsTreeMemory::SetHugePages(false);
     }
     const fs::path dir = fs::temp_directory_path() / ("orrindale-bench-doc-" + std::to_string(::getpid()));
     fs::create_directories(dir);

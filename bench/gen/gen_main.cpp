@@ -1,8 +1,11 @@
 // orrindale_gen: writes a large valid X12 document for the benchmarks.
-//   orrindale_gen TYPE MEGABYTES [-s SEED] [-o FILE] [--crlf]
+//   orrindale_gen TYPE MEGABYTES [-s SEED] [-o FILE] [--crlf] [--sets N]
 // TYPE is 850 or 837P; MEGABYTES is in MiB (a fraction such as 0.1 is fine);
 // the document ends after the transaction set that reaches the size. Without
-// -o the text goes to standard output. The same arguments give the same bytes.
+// -o the text goes to standard output. --sets: transaction sets per
+// interchange (500), so a group can have thousands of children. The same
+// arguments give the same bytes.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +25,8 @@ int main(int argc, char** argv)
             o.nSeed = std::strtoull(argv[++i], nullptr, 10);
         } else if (a == "-o" && i + 1 < argc) {
             sOut = argv[++i];
+        } else if (a == "--sets" && i + 1 < argc) {
+            o.nSetsPerInterchange = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--crlf") {
             o.bLineBreaks = true;
         } else if (nPositional == 0) {
@@ -35,7 +40,7 @@ int main(int argc, char** argv)
         }
     }
     if (nPositional != 2 || !EdiGen::KnownType(o.sType)) {
-        std::fprintf(stderr, "usage: orrindale_gen 850|837P MEGABYTES [-s SEED] [-o FILE] [--crlf]\n");
+        std::fprintf(stderr, "usage: orrindale_gen 850|837P MEGABYTES [-s SEED] [-o FILE] [--crlf] [--sets N]\n");
         return 2;
     }
     std::FILE* f = sOut ? std::fopen(sOut, "wb") : stdout;

@@ -1,0 +1,184 @@
+// The document window with a large document, offscreen: the real window
+// (frmDocument with its tree model and views), the real clicks.
+//   orrindale_bench_gui FILE TYPE [--defs DIR] [--repeat N] [--closed-sets]
+//   show:   from the type chosen (frmDocument::EdiFileOpen: definition,
+//           reading, matching, the levels the options open) until both
+//           views have painted
+//   expand: the node with the most children (collapsed, at the top of the
+//           view) expands and the view paints its first page of children
+//   scroll: one page down, painted
+//   select: a click on a row in the middle of the view, until both views
+//           have painted the highlights (the schema view follows)
+// Prints one line of key=value pairs; each interaction runs --repeat times
+// (5) and reports its median and its slowest. --closed-sets: the options do
+// not open the transaction sets (they do by default).
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/MemorySettings.h"
+#include "app/clsConfig.h"
+#include "app/modGlobals.h"
+#include "edi/modGuessEdi.h"
+#include "schema/clsDefFiles.h"
+#include "shell/TreeModel.h"
+#include "shell/frmDocument.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace orr;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+
+// Everything queued runs, then both views paint now.
+void Settle(frmDocument& w)
+{
+    QApplication::processEvents();
+    w.tvc->viewport()->repaint();
+    w.tvS->viewport()->repaint();
+}
+
+// The node with the most children; segments' elements are not made for it.
+NodeId Widest(clsTree& tree, NodeId root)
+{
+    NodeId best = root;
+    std::vector<NodeId> stack{root};
+    while (!stack.empty()) {
+        const NodeId n = stack.back();
+        stack.pop_back();
+        if (tree.ChildrenPending(n))
+            continue;
+        const std::uint32_t nCount = tree.ChildCount(n);
+        if (nCount > tree.ChildCount(best))
+            best = n;
+        for (std::uint32_t i = 0; i < nCount; ++i)
+            stack.push_back(tree.Child(n, i));
+    }
+    return best;
+}
+
+// Median and slowest of nRepeat timed runs of fn (prepare runs untimed first).
+std::pair<double, double> Time(int nRepeat, const std::function<void()>& prepare, const std::function<void()>& fn)
+{
+    std::vector<double> d;
+    for (int i = 0; i < nRepeat; ++i) {
+        prepare();
+        const auto t0 = Clock::now();
+        fn();
+        d.push_back(Seconds(t0));
+    }
+    std::sort(d.begin(), d.end());
+    return {d[d.size() / 2], d.back()};
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: orrindale_bench_gui FILE TYPE [--defs DIR] [--repeat N]\n");
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
+                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const std::string sFile = argv[1], sType = argv[2];
+    std::string sDefs = fs::path(argv[0]).parent_path().string();
+    int nRepeat = 5;
+    bool bClosedSets = false;
+    for (int i = 3; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--defs") && i + 1 < argc)
+            sDefs = argv[++i];
+        else if (!std::strcmp(argv[i], "--repeat") && i + 1 < argc)
+            nRepeat = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--closed-sets"))
+            bClosedSets = true;
+    }
+    const fs::path dir = fs::temp_directory_path() / ("orrindale-bench-gui-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    MemorySettings settings;
+    clsConfig config(sDefs, dir.string());
+    if (bClosedSets)
+        config.OpenST = false;
+    gConfig = &config;
+    gSettings = &settings;
+    clsDefFiles files;
+    gDefFiles = &files;
+    SepCode nDelimiter = 0, nSelimiter = 0;
+    if (!files.RefreshBinFile() || !gfGuessEdi(sFile, nDelimiter, nSelimiter)) {
+        std::fprintf(stderr, "cannot read %s or the separators of %s\n", config.DefinitionFile.c_str(), sFile.c_str());
+        return 1;
+    }
+    {
+        frmDocument w(QStringLiteral("Document 1"));
+        w.resize(1200, 900);
+        w.show();
+        QApplication::processEvents();
+
+        auto t0 = Clock::now();
+        const bool bOpen = w.EdiFileOpen({sFile, nDelimiter, nSelimiter, sType, 1, QStringLiteral("Document 1")});
+        const double dOpen = Seconds(t0);
+        Settle(w);
+        const double dShow = Seconds(t0);
+        if (!bOpen) {
+            std::fprintf(stderr, "%s did not open as %s\n", sFile.c_str(), sType.c_str());
+            return 1;
+        }
+
+        auto* model = static_cast<TreeModel*>(w.tvc->model());
+        const NodeId widest = Widest(w.DocTree(), w.RootD().Id());
+        const QModelIndex iWidest = model->IndexOf(widest);
+        for (QModelIndex up = iWidest.parent(); up.isValid(); up = up.parent())
+            w.tvc->expand(up);
+        const auto expand = Time(
+            nRepeat,
+            [&] {
+                w.tvc->collapse(iWidest);
+                w.tvc->scrollTo(iWidest, QAbstractItemView::PositionAtTop);
+                Settle(w);
+            },
+            [&] {
+                w.tvc->expand(iWidest);
+                Settle(w);
+            });
+
+        QScrollBar* bar = w.tvc->verticalScrollBar();
+        const auto scroll = Time(nRepeat, [] {}, [&] {
+            bar->setValue(bar->value() + bar->pageStep());
+            Settle(w);
+        });
+
+        int nClick = 0;
+        const auto select = Time(nRepeat, [] {}, [&] {
+            const QPoint at(60, w.tvc->viewport()->height() / 2 + (nClick++ % 3) * 20);
+            QTest::mouseClick(w.tvc->viewport(), Qt::LeftButton, {}, at);
+            Settle(w);
+        });
+
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        std::printf("bytes=%lld show_s=%.6f open_s=%.6f nodes=%zu widest=%u expand_s=%.6f expand_max_s=%.6f scroll_s=%.6f "
+                    "scroll_max_s=%.6f select_s=%.6f select_max_s=%.6f nerror=%d rss_peak=%lld\n",
+                    static_cast<long long>(fs::file_size(sFile)), dShow, dOpen, w.DocTree().NodeCount(),
+                    w.DocTree().ChildCount(widest), expand.first, expand.second, scroll.first, scroll.second,
+                    select.first, select.second, int(w.Document().BuildError()),
+                    static_cast<long long>(u.ru_maxrss) * 1024);
+    }
+    gDefFiles = nullptr;
+    gConfig = nullptr;
+    gSettings = nullptr;
+    fs::remove_all(dir);
+    return 0;
+}
