@@ -63,7 +63,7 @@ void Cut(benchmark::State& state, const std::string& sType)
         parser.EndData();
         nSegments = counter.nSegments;
     }
-    state.SetBytesProcessed(std::int64_t(state.iterations() * sText.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(sText.size()));
     state.counters["segments"] = double(nSegments);
 }
 
@@ -87,7 +87,7 @@ void Open(benchmark::State& state, const std::string& sType)
         doc.reset();
         state.ResumeTiming();
     }
-    state.SetBytesProcessed(std::int64_t(state.iterations() * d.sText.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(d.sText.size()));
     state.counters["nodes"] = double(nNodes);
 }
 
@@ -110,7 +110,7 @@ void Write(benchmark::State& state, const std::string& sType)
             state.SkipWithError("the written text differs from the file");
         benchmark::DoNotOptimize(s.data());
     }
-    state.SetBytesProcessed(std::int64_t(state.iterations() * d.sText.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(d.sText.size()));
 }
 
 const std::string kSegment = "N1*BT*ACME CORPORATION PURCHASING*92*123456789";
@@ -168,7 +168,7 @@ void StoreExpand(benchmark::State& state)
         tree.reset();
         state.ResumeTiming();
     }
-    state.SetItemsProcessed(std::int64_t(state.iterations() * nElements));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(nElements));
 }
 
 }  // namespace
