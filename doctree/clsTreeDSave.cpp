@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fstream>
 #include <system_error>
+#include <vector>
 
 #include "app/UiService.h"
 #include "app/modGlobals.h"
@@ -83,20 +84,27 @@ void clsTreeDSave::WriteChildren(const TreeNode& nd, std::string& out)
 {
     // Depth-first in tree order without calling itself: a document nested
     // thousands of loops deep would overflow the stack (docs/RELIABILITY.md).
-    TreeNode cur = nd.FirstChild();
-    while (cur) {
-        if (gfDnodeType(cur) == 'S') {
-            WriteSegment(cur, out);
-        } else if (TreeNode first = cur.FirstChild()) {
-            cur = first;
+    // Children are taken by row, which the store answers without searching
+    // for a node's place among its siblings.
+    if (!nd)
+        return;
+    clsTree& tree = *nd.Tree();
+    struct Level {
+        NodeId parent;
+        std::uint32_t nRow, nCount;
+    };
+    std::vector<Level> stack{{nd.Id(), 0, tree.ChildCount(nd.Id())}};
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.nRow == level.nCount) {
+            stack.pop_back();
             continue;
         }
-        while (!cur.Next()) {
-            cur = cur.Parent();
-            if (!cur || cur.Id() == nd.Id())
-                return;
-        }
-        cur = cur.Next();
+        const TreeNode cur(&tree, tree.Child(level.parent, level.nRow++));
+        if (gfDnodeType(cur) == 'S')
+            WriteSegment(cur, out);
+        else
+            stack.push_back({cur.Id(), 0, tree.ChildCount(cur.Id())});
     }
 }
 
@@ -105,7 +113,7 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     clsTree& tree = *nd.Tree();
     // Only an empty placeholder is left out: a segment of nothing but its
     // identifier, read or made, is written as the identifier and terminator.
-    if (!tree.HasChildren(nd.Id()) && nd.Image().ends_with("nullsegment"))
+    if (nd.Image().ends_with("nullsegment") && !tree.HasChildren(nd.Id()))
         return;
     const char cDelimiter = char(mnDelimiter);
     if (const auto payload = tree.Payload(nd.Id())) {
