@@ -42,8 +42,8 @@ public:
     static bool HugePages();
     // Asks a helper thread to fault in [p, p + nBytes) of a block ahead of
     // its use, so that the kernel clears fresh pages on another core while
-    // this one fills the pages before. Off where the system cannot, or with
-    // ORRINDALE_PREFAULT=0 in the environment.
+    // this one fills the pages before. Only with ORRINDALE_PREFAULT=1 in the
+    // environment (it does not pay on a busy two-core machine), where it can.
     static void Prefault(char* p, std::size_t nBytes);
     static bool Prefaulting();
 
