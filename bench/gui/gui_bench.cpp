@@ -88,7 +88,7 @@ std::pair<double, double> Time(int nRepeat, const std::function<void()>& prepare
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: orrindale_bench_gui FILE TYPE [--defs DIR] [--repeat N]\n");
+        std::fprintf(stderr, "usage: orrindale_bench_gui FILE TYPE [--defs DIR] [--repeat N] [--closed-sets]\n");
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
