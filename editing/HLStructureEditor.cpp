@@ -75,10 +75,7 @@ std::string TagOf(const HLRecord& r) { return r.sHL01 + "*" + r.sHL02 + "*" + r.
 
 HLStructureEditor::HLStructureEditor(EdiDocument& doc) : mDoc(doc) {}
 
-std::string HLStructureEditor::Caption() const
-{
-    return std::string(kCaption) + (mbChanged ? " (Changed)" : "");
-}
+std::string HLStructureEditor::Caption() const { return std::string(kCaption) + (mbChanged ? " (Changed)" : ""); }
 
 bool HLStructureEditor::Load()
 {
@@ -96,18 +93,15 @@ bool HLStructureEditor::Load()
     return !mbLoadFailed;
 }
 
-TreeNode HLStructureEditor::FindContainer() const
-{
-    return mDoc.HasRoot() ? FindCode(mDoc.Root(), "HLS") : TreeNode();
-}
+TreeNode HLStructureEditor::FindContainer() const { return mDoc.HasRoot() ? FindCode(mDoc.Root(), "HLS") : TreeNode(); }
 
 bool HLStructureEditor::CheckLoops(const TreeNode& ndContainer)
 {
     for (TreeNode loop = ndContainer.FirstChild(); loop; loop = loop.Next()) {
         const TreeNode s = loop.FirstChild();
         if (CodeOf(s) != "HL") {
-            gfMsgBox(std::string("Invalid HL structure.") + kCrLf + kCrLf + "Expecting HL segment.  Found:" +
-                         std::string(s.Text()),
+            gfMsgBox(std::string("Invalid HL structure.") + kCrLf + kCrLf +
+                         "Expecting HL segment.  Found:" + std::string(s.Text()),
                      MsgIcon::Critical);
             return false;
         }

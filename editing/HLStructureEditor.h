@@ -23,10 +23,10 @@
 namespace orr {
 
 struct HLRecord {
-    std::string sHL01;  // the id, trimmed, or a new one after repair
-    std::string sHL02;  // the parent's id; "" at the top level
-    std::string sHL04;  // "1" or "0"
-    std::string sHL03;  // the level code
+    std::string sHL01;   // the id, trimmed, or a new one after repair
+    std::string sHL02;   // the parent's id; "" at the top level
+    std::string sHL04;   // "1" or "0"
+    std::string sHL03;   // the level code
     std::string sLabel;  // "(" + name from the first NM1 + ") " + the loop's text
     bool bUnplaced = true;
     NodeId segment;  // the document's HL segment

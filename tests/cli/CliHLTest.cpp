@@ -38,10 +38,11 @@ TEST_F(CliHL, ProfessionalClaimTreeAndAMove)
     const std::string sClaim = std::string(ORRINDALE_SOURCE_DIR) + "/examples/837P_X222A1-dependent-with-cob.edi";
     const auto r = HL(sClaim, "837P_X222A1", "--move 3:1 -o " + sOut);
     ASSERT_EQ(r.nExit, 0) << r.sErr;
-    EXPECT_EQ(r.sOut, "0\tHierarchical Level\t\n"
-                      "1\t(ORRINDALE CLINIC) Billing Provider Hierarchical Level (1 of 999999)\t1**20*1\n"
-                      "2\t(DOE JANE) Subscriber Hierarchical Level (1 of 999999)\t2*1*22*0\n"
-                      "2\t(DOE JIMMY) Patient Hierarchical Level (1 of 999999)\t3*1*23*0\n");
+    EXPECT_EQ(r.sOut,
+              "0\tHierarchical Level\t\n"
+              "1\t(ORRINDALE CLINIC) Billing Provider Hierarchical Level (1 of 999999)\t1**20*1\n"
+              "2\t(DOE JANE) Subscriber Hierarchical Level (1 of 999999)\t2*1*22*0\n"
+              "2\t(DOE JIMMY) Patient Hierarchical Level (1 of 999999)\t3*1*23*0\n");
     const std::string sSaved = TestEnv::ReadFile(sOut);
     EXPECT_NE(sSaved.find("HL*1**20*1~"), std::string::npos) << sSaved;
     EXPECT_NE(sSaved.find("HL*2*1*22*0~"), std::string::npos) << sSaved;
@@ -52,9 +53,10 @@ TEST_F(CliHL, ShipNoticeMovesRefusalsAndOrder)
 {
     const auto r = HL(s856, "856", "--move 4:5 --move 2:6 --move 6:6 -o " + sOut);
     ASSERT_EQ(r.nExit, 0) << r.sErr;
-    EXPECT_EQ(r.sErr, "message: You can not demote a node: moving a node to its child or grand child.\n"
-                      "message: You can not drag a node to itself.\n"
-                      "question: Do you want to add a CR and LF at the end of each segment ? -> no\nunanswered\n");
+    EXPECT_EQ(r.sErr,
+              "message: You can not demote a node: moving a node to its child or grand child.\n"
+              "message: You can not drag a node to itself.\n"
+              "question: Do you want to add a CR and LF at the end of each segment ? -> no\nunanswered\n");
     EXPECT_EQ(r.sOut.substr(0, r.sOut.find('\n')), "0\tHierarchical Level\t");
     EXPECT_NE(r.sOut.find("\t3*2*P*0\n"), std::string::npos) << r.sOut;
     EXPECT_NE(r.sOut.find("\t4*5*I*0\n"), std::string::npos) << r.sOut;
@@ -73,8 +75,9 @@ TEST_F(CliHL, DuplicateIdsNeedYes)
     auto r = HL(s856, "856", "-o " + sOut);
     EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(r.sOut, "");
-    EXPECT_EQ(r.sErr, sQuestion + "no\nunanswered\nmessage: You must fix all the HL segments to ensure that "
-                                  "\\nevery HL segment has a unique id.\n");
+    EXPECT_EQ(r.sErr, sQuestion +
+                          "no\nunanswered\nmessage: You must fix all the HL segments to ensure that "
+                          "\\nevery HL segment has a unique id.\n");
     EXPECT_FALSE(std::filesystem::exists(sOut));
     r = HL(s856, "856", "--yes -o " + sOut);
     ASSERT_EQ(r.nExit, 0) << r.sErr;

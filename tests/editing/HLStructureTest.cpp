@@ -28,10 +28,10 @@ TEST(HLStructure, DuplicateIdsRepairedOnlyWhenTheUserAgrees)
         env.ui.QueueAnswer(MsgAnswer::No);
         HLStructureEditor hl(d.doc);
         EXPECT_FALSE(hl.Load());
-        EXPECT_EQ(env.ui.Messages(), (std::vector<std::string>{
-                                         "Duplicate HL id #:3\r\nDo You want me to fix it automatically ?",
-                                         "You must fix all the HL segments to ensure that \r\n"
-                                         "every HL segment has a unique id."}));
+        EXPECT_EQ(env.ui.Messages(),
+                  (std::vector<std::string>{"Duplicate HL id #:3\r\nDo You want me to fix it automatically ?",
+                                            "You must fix all the HL segments to ensure that \r\n"
+                                            "every HL segment has a unique id."}));
         EXPECT_TRUE(hl.Records().empty());
         EXPECT_EQ(hl.Save(), Result::Failed);
         EXPECT_FALSE(d.doc.Modified());
@@ -43,11 +43,12 @@ TEST(HLStructure, DuplicateIdsRepairedOnlyWhenTheUserAgrees)
     ASSERT_TRUE(hl.Load());
     EXPECT_EQ(env.ui.Messages().size(), 1u);
     EXPECT_EQ(hl.Caption(), "Hierarchical Level Structure (Changed)");
-    EXPECT_EQ(hl.Outline(), "0\tHierarchical Level\t\n"
-                            "1\t() Shipment\t1**S*1\n"
-                            "2\t() Order (1 of 99)\t3*1*O*1\n"
-                            "3\t() Other level (1 of 99)\t5*3*X*0\n"
-                            "2\t() Order (2 of 99)\t6*1*O*0\n");
+    EXPECT_EQ(hl.Outline(),
+              "0\tHierarchical Level\t\n"
+              "1\t() Shipment\t1**S*1\n"
+              "2\t() Order (1 of 99)\t3*1*O*1\n"
+              "3\t() Other level (1 of 99)\t5*3*X*0\n"
+              "2\t() Order (2 of 99)\t6*1*O*0\n");
     const std::string sBefore = d.Dump();
     EXPECT_EQ(hl.Save(), Result::Written);
     EXPECT_EQ(Ids(d, 4), "6|1|O|0");
@@ -63,12 +64,13 @@ TEST(HLStructure, OrphansGoToTheTopWithTheirOwnChildren)
     HLStructureEditor hl(d.doc);
     ASSERT_TRUE(hl.Load());
     EXPECT_EQ(env.ui.Messages(), (std::vector<std::string>{"There are node(s) with unknown parent.\r\n"
-                                                            "These node(s) are saved as the top level HL nodes."}));
-    EXPECT_EQ(hl.Outline(), "0\tHierarchical Level\t\n"
-                            "1\t() Shipment\t1**S*1\n"
-                            "1\t() Order (1 of 99)\t2**O*1\n"
-                            "2\t() Other level (1 of 99)\t3*2*X*0\n"
-                            "1\t() Order (2 of 99)\t4**O*0\n");
+                                                           "These node(s) are saved as the top level HL nodes."}));
+    EXPECT_EQ(hl.Outline(),
+              "0\tHierarchical Level\t\n"
+              "1\t() Shipment\t1**S*1\n"
+              "1\t() Order (1 of 99)\t2**O*1\n"
+              "2\t() Other level (1 of 99)\t3*2*X*0\n"
+              "1\t() Order (2 of 99)\t4**O*0\n");
     EXPECT_EQ(hl.Save(), Result::Written);
     // Shipment keeps the child code it was read with only if it has children: it has none.
     EXPECT_EQ(Ids(d, 1) + " " + Ids(d, 2) + " " + Ids(d, 3) + " " + Ids(d, 4), "1||S|0 2||O|1 3|2|X|0 4||O|0");
@@ -81,10 +83,11 @@ TEST(HLStructure, ChildCodesAreWrittenAsTheTreeHasThem)
     HLStructureEditor hl(d.doc);
     ASSERT_TRUE(hl.Load());
     EXPECT_EQ(hl.Caption(), "Hierarchical Level Structure");
-    EXPECT_EQ(hl.Outline(), "0\tHierarchical Level\t\n"
-                            "1\t() Shipment\t1**S*1\n"
-                            "2\t() Order (1 of 99)\t2*1*O*0\n"
-                            "2\t() Order (2 of 99)\t3*1*O*1\n");
+    EXPECT_EQ(hl.Outline(),
+              "0\tHierarchical Level\t\n"
+              "1\t() Shipment\t1**S*1\n"
+              "2\t() Order (1 of 99)\t2*1*O*0\n"
+              "2\t() Order (2 of 99)\t3*1*O*1\n");
     const std::string sBefore = d.Dump();
     EXPECT_EQ(hl.Save(), Result::Unchanged);  // nothing changed: nothing written
     EXPECT_EQ(d.Dump(), sBefore);
@@ -106,20 +109,21 @@ TEST(HLStructure, DropsAndTheirRefusals)
     EXPECT_FALSE(hl.Drop(hl.FindId("2"), hl.FindId("2")));
     EXPECT_FALSE(hl.Drop(hl.FindId("1"), hl.FindId("3")));  // a grandchild
     EXPECT_FALSE(hl.Drop(hl.FindId("2"), NodeId{}));        // dropped on no node
-    EXPECT_EQ(env.ui.Messages(), (std::vector<std::string>{
-                                     "You can not move the Root Node (Hierarchical Level).",
-                                     "You can not drag a node to itself.",
-                                     "You can not demote a node: moving a node to its child or grand child."}));
+    EXPECT_EQ(env.ui.Messages(),
+              (std::vector<std::string>{"You can not move the Root Node (Hierarchical Level).",
+                                        "You can not drag a node to itself.",
+                                        "You can not demote a node: moving a node to its child or grand child."}));
     EXPECT_EQ(hl.Outline(), sTree);
     EXPECT_FALSE(hl.Changed());
     // 3 was 2's only child; the root takes 2 with its subtree.
     EXPECT_TRUE(hl.Drop(hl.FindId("3"), hl.FindId("4")));
     EXPECT_TRUE(hl.Drop(hl.FindId("4"), hl.Root()));
-    EXPECT_EQ(hl.Outline(), "0\tHierarchical Level\t\n"
-                            "1\t() Shipment\t1**S*1\n"
-                            "2\t() Order (1 of 99)\t2*1*O*0\n"
-                            "1\t() Order (2 of 99)\t4**O*1\n"
-                            "2\t() Other level (1 of 99)\t3*4*X*0\n");
+    EXPECT_EQ(hl.Outline(),
+              "0\tHierarchical Level\t\n"
+              "1\t() Shipment\t1**S*1\n"
+              "2\t() Order (1 of 99)\t2*1*O*0\n"
+              "1\t() Order (2 of 99)\t4**O*1\n"
+              "2\t() Other level (1 of 99)\t3*4*X*0\n");
     EXPECT_EQ(hl.Caption(), "Hierarchical Level Structure (Changed)");
     const std::string sBefore = d.Dump();
     EXPECT_EQ(hl.Save(), Result::Written);
@@ -145,16 +149,16 @@ TEST(HLStructure, BrokenStructuresOnlyAllowCancel)
     EXPECT_EQ(env.Last(), "No HL found in this document.");
     EditDoc shortHL(env, test::DocumentE1(Body("HL*1**S*1~\nHL*2*1*O~\n")));
     EXPECT_TRUE(loadFails(shortHL));
-    EXPECT_EQ(env.Last(), "Invalid HL structure.\r\nHL segment must have 4 data elements.\r\n\r\n"
-                          "Invalid HL found:" +
-                              std::string(shortHL.At("/1/2/2/4/2/1").Text()));
+    EXPECT_EQ(env.Last(),
+              "Invalid HL structure.\r\nHL segment must have 4 data elements.\r\n\r\n"
+              "Invalid HL found:" +
+                  std::string(shortHL.At("/1/2/2/4/2/1").Text()));
     // A loop that does not start with its HL segment.
     EditDoc moved(env, test::DocumentE1(Body("HL*1**S*1~\nHL*2*1*O*0~\n")));
     const TreeNode ndNote = moved.At("/1/2/2/3");
     moved.doc.Tree().Move(ndNote.Id(), moved.At("/1/2/2/4/2/1").Id(), Relation::Previous);
     EXPECT_TRUE(loadFails(moved));
-    EXPECT_EQ(env.Last(),
-              "Invalid HL structure.\r\n\r\nExpecting HL segment.  Found:" + std::string(ndNote.Text()));
+    EXPECT_EQ(env.Last(), "Invalid HL structure.\r\n\r\nExpecting HL segment.  Found:" + std::string(ndNote.Text()));
     EXPECT_FALSE(none.doc.Modified() || shortHL.doc.Modified());
 }
 
@@ -185,10 +189,11 @@ TEST(HLStructure, LabelsFromTheFirstNameOfEachLoop)
                          EdiDocument::OpenMode::Batch));
     HLStructureEditor hl(doc);
     ASSERT_TRUE(hl.Load());
-    EXPECT_EQ(hl.Outline(), "0\tHierarchical Level\t\n"
-                            "1\t(ORRINDALE CLINIC) Billing Provider Hierarchical Level (1 of 999999)\t1**20*1\n"
-                            "2\t(DOE JANE) Subscriber Hierarchical Level (1 of 999999)\t2*1*22*1\n"
-                            "3\t(DOE JIMMY) Patient Hierarchical Level (1 of 999999)\t3*2*23*0\n");
+    EXPECT_EQ(hl.Outline(),
+              "0\tHierarchical Level\t\n"
+              "1\t(ORRINDALE CLINIC) Billing Provider Hierarchical Level (1 of 999999)\t1**20*1\n"
+              "2\t(DOE JANE) Subscriber Hierarchical Level (1 of 999999)\t2*1*22*1\n"
+              "3\t(DOE JIMMY) Patient Hierarchical Level (1 of 999999)\t3*2*23*0\n");
     EXPECT_TRUE(env.ui.Messages().empty());
 }
 
