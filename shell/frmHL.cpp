@@ -54,9 +54,9 @@ frmHL::frmHL(EdiDocument& doc, QWidget* parent) : QDialog(parent), mHL(doc)
     tv->expandAll();
     FollowExpansion();
 
-    connect(tv, &QTreeView::clicked, this, [this](const QModelIndex& i) {
-        lblTag->setText(QString::fromStdString(mHL.Tree().Tag(mModel->NodeOf(i))));
-    });
+    // The node clicked (or reached with the keys) shows its codes.
+    connect(tv->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& i) { ShowTag(mModel->NodeOf(i)); });
     // After the drag has ended: a refusal's message box must not open inside it.
     connect(
         mModel, &HLTreeModel::nodeDropped, this,
@@ -83,8 +83,10 @@ void frmHL::Dropped(NodeId drag, NodeId target)
     const QModelIndex moved = mModel->IndexOf(drag);
     tv->setCurrentIndex(moved);
     tv->scrollTo(moved);
-    lblTag->setText(QString::fromStdString(mHL.Tree().Tag(drag)));
+    ShowTag(drag);  // its tag changed even when it was current already
 }
+
+void frmHL::ShowTag(NodeId node) { lblTag->setText(QString::fromStdString(mHL.Tree().Tag(node))); }
 
 void frmHL::CmdSaveClick()
 {

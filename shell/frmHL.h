@@ -36,6 +36,7 @@ public:
 private:
     void Dropped(NodeId drag, NodeId target);
     void FollowExpansion();
+    void ShowTag(NodeId node);
 
     HLStructureEditor mHL;
     HLTreeModel* mModel;
