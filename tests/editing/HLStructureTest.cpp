@@ -2,9 +2,7 @@
 // repairs, drops with their refusals, and Save as one undo step.
 #include <gtest/gtest.h>
 
-#include "app/modGlobals.h"
 #include "editing/HLStructureEditor.h"
-#include "schema/clsDefFiles.h"
 #include "tests/editing/EditFixture.h"
 
 namespace orr {
@@ -173,28 +171,6 @@ TEST(HLStructure, SaveStopsAtARecordWithoutItsSegment)
     EXPECT_EQ(env.Last(), "Invalid node found:() Order (2 of 99)");
     // The records before it are written, the ones after it are not.
     EXPECT_EQ(Ids(d, 1) + " " + Ids(d, 4), "1||S|1 4|2|X|5");
-}
-
-TEST(HLStructure, LabelsFromTheFirstNameOfEachLoop)
-{
-    test::TestEnv env;
-    env.config->DefinitionFile = ORRINDALE_EDIDEF;
-    clsDefFiles files;
-    ASSERT_TRUE(files.RefreshBinFile());
-    gDefFiles = &files;
-    EdiDocument doc;
-    doc.SetSeparators('*', '~');
-    ASSERT_TRUE(doc.LoadDefinition("837P_X222A1"));
-    ASSERT_TRUE(doc.Open(std::string(ORRINDALE_SOURCE_DIR) + "/examples/837P_X222A1-dependent-with-cob.edi",
-                         EdiDocument::OpenMode::Batch));
-    HLStructureEditor hl(doc);
-    ASSERT_TRUE(hl.Load());
-    EXPECT_EQ(hl.Outline(),
-              "0\tHierarchical Level\t\n"
-              "1\t(ORRINDALE CLINIC) Billing Provider Hierarchical Level (1 of 999999)\t1**20*1\n"
-              "2\t(DOE JANE) Subscriber Hierarchical Level (1 of 999999)\t2*1*22*1\n"
-              "3\t(DOE JIMMY) Patient Hierarchical Level (1 of 999999)\t3*2*23*0\n");
-    EXPECT_TRUE(env.ui.Messages().empty());
 }
 
 }  // namespace
