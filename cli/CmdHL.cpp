@@ -1,7 +1,6 @@
 // `orrindale-cli hl`: the HL structure editor on a document, its drags given
 // as options; prints the editor tree and, with -o, presses Save and writes
 // the document.
-#include <cstdio>
 #include <iostream>
 
 #include "cli/CliCommands.h"

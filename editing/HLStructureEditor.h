@@ -57,7 +57,7 @@ public:
     clsTree& Tree() { return mTree; }
     NodeId Root() const { return mRoot; }
     const std::vector<HLRecord>& Records() const { return mRecords; }
-    // The HL node with this id (first tag field); the root for "0".
+    // The node of the HL with this id (after repair); the root for "0".
     NodeId FindId(std::string_view sId) const;
     // The tree, one node a line in depth-first order: depth, text and tag
     // separated by tabs (the root: "0\tHierarchical Level\t").
