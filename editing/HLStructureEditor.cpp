@@ -8,13 +8,12 @@
 #include "app/UiService.h"
 #include "doctree/clsTreeDNewDEs.h"
 #include "doctree/modNodeD.h"
+#include "editing/clsTreeDNewHL.h"
 #include "editing/modEdit.h"
 #include "schema/clsDefFiles.h"
 
 namespace orr {
 namespace {
-
-constexpr std::size_t kFields = 4;  // HL01*HL02*HL03*HL04
 
 // The code of a document node's tag ("" for a node without a tag).
 std::string CodeOf(const TreeNode& nd) { return nd.Tag().empty() ? std::string() : gfDnodeSegType(nd); }
@@ -105,7 +104,7 @@ bool HLStructureEditor::CheckLoops(const TreeNode& ndContainer)
                      MsgIcon::Critical);
             return false;
         }
-        if (s.Children() < kFields) {
+        if (s.Children() < std::uint32_t(kHL04)) {
             gfMsgBox(std::string("Invalid HL structure.") + kCrLf + "HL segment must have 4 data elements." + kCrLf +
                          kCrLf + "Invalid HL found:" + std::string(s.Text()),
                      MsgIcon::Critical);
@@ -122,7 +121,7 @@ bool HLStructureEditor::BuildRecords(const TreeNode& ndContainer)
     for (TreeNode loop = ndContainer.FirstChild(); loop; loop = loop.Next()) {
         const TreeNode s = loop.FirstChild();
         HLRecord r;
-        r.sHL01 = gfTrim(Element(s, 1));
+        r.sHL01 = gfTrim(Element(s, kHL01));
         if (ids.count(r.sHL01)) {
             if (!mbRepairAgreed &&
                 gfMsgBox("Duplicate HL id #:" + r.sHL01 + kCrLf + "Do You want me to fix it automatically ?",
@@ -137,9 +136,9 @@ bool HLStructureEditor::BuildRecords(const TreeNode& ndContainer)
             mbChanged = true;
             r.sHL01 = std::to_string(mnNextId++);
         }
-        r.sHL02 = gfTrim(Element(s, 2));
-        r.sHL03 = gfTrim(Element(s, 3));
-        r.sHL04 = NumberOf(Element(s, 4)) >= 1 ? "1" : "0";
+        r.sHL02 = gfTrim(Element(s, kHL02));
+        r.sHL03 = gfTrim(Element(s, kHL03));
+        r.sHL04 = NumberOf(Element(s, kHL04)) >= 1 ? "1" : "0";
         r.sLabel = LabelOf(loop);
         r.segment = s.Id();
         ids.insert(r.sHL01);
@@ -307,16 +306,18 @@ bool HLStructureEditor::WriteRecord(TreeEdit& edit, std::size_t nRecord)
 {
     const HLRecord& r = mRecords[nRecord];
     const TreeNode s = mDoc.Tree().Node(r.segment);
-    if (!s || s.Children() < kFields) {
+    if (!s || s.Children() < std::uint32_t(kHL04)) {
         gfMsgBox("Invalid node found:" + r.sLabel, MsgIcon::Critical);
         return false;
     }
     const NodeId node = mNodeOf[nRecord];
-    const std::string values[kFields] = {r.sHL01, IdOf(mTree.Parent(node)), r.sHL03,
-                                         mTree.ChildCount(node) > 0 ? "1" : "0"};
-    for (std::uint32_t k = 0; k < kFields; ++k)
-        if (s.Child(k).Text() != values[k])
-            edit.SetText(s.Child(k).Id(), values[k]);
+    const std::pair<HLElement, std::string> values[] = {{kHL01, r.sHL01},
+                                                        {kHL02, IdOf(mTree.Parent(node))},
+                                                        {kHL03, r.sHL03},
+                                                        {kHL04, mTree.ChildCount(node) > 0 ? "1" : "0"}};
+    for (const auto& [nPosition, sValue] : values)
+        if (const TreeNode e = s.Child(std::uint32_t(nPosition - 1)); e.Text() != sValue)
+            edit.SetText(e.Id(), sValue);
     return true;
 }
 
