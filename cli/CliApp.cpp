@@ -36,6 +36,12 @@ const Command kCommands[] = {
      "cut, copy, paste, move-up, move-down, toggle-empty, set VALUE, answer A, undo, redo); --dump prints the "
      "tree, -o saves it",
      gfCmdEdit},
+    {"hl", "FILE --type T [--yes] [--move ID:PARENT]... [-o OUT]",
+     "open the HL structure editor: answer its duplicate-id question with Yes when --yes is given (No "
+     "otherwise), drag the HL with id ID onto the one with id PARENT (0: the root) for each --move, print the "
+     "editor tree (depth, text, tag, tab-separated); -o presses Save and writes the document. Exit status 1 when "
+     "the editor could not load or the save failed, 2 for an id no HL has",
+     gfCmdHL},
     {"validate", "FILE --type T|auto [--delimiter X --selimiter Y] [--elements] [--format text|json]",
      "write, re-read and judge the document; --elements: check every value and envelope count too",
      gfCmdValidate},

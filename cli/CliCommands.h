@@ -20,6 +20,7 @@ int gfCmdAck(const CliArgs& args);
 int gfCmdDetect(const CliArgs& args);
 int gfCmdTree(const CliArgs& args);
 int gfCmdEdit(const CliArgs& args);
+int gfCmdHL(const CliArgs& args);
 int gfCmdValidate(const CliArgs& args);
 int gfCmdStats(const CliArgs& args);
 int gfCmdConvert(const CliArgs& args);

@@ -139,13 +139,6 @@ void RunAll(const std::vector<Command>& commands, EdiDocument& doc, DocumentEdit
     }
 }
 
-// Restores the service installed before.
-struct UiScope {
-    explicit UiScope(UiService& ui) : pPrevious(&gfUi()) { gfSetUi(&ui); }
-    ~UiScope() { gfSetUi(pPrevious); }
-    UiService* pPrevious;
-};
-
 }  // namespace
 
 int gfCmdEdit(const CliArgs& args)

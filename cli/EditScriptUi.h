@@ -41,4 +41,13 @@ private:
     std::deque<std::string> mAnswers;
 };
 
+// Installs a service for a scope and restores the one installed before.
+struct UiScope {
+    explicit UiScope(UiService& ui) : pPrevious(&gfUi()) { gfSetUi(&ui); }
+    ~UiScope() { gfSetUi(pPrevious); }
+    UiScope(const UiScope&) = delete;
+    UiScope& operator=(const UiScope&) = delete;
+    UiService* pPrevious;
+};
+
 }  // namespace orr

@@ -89,7 +89,7 @@ clsTreeDNewHL::Ids clsTreeDNewHL::SelectParentHL(const TreeNode& ndContainer)
             gfIllogic("HL Loop have no child." + std::string(loop.Text()));
             continue;
         }
-        const std::string sId = clsTreeDNewDEs().GetDeValue(loop.FirstChild(), 1);
+        const std::string sId = clsTreeDNewDEs().GetDeValue(loop.FirstChild(), kHL01);
         const long nId = std::strtol(sId.c_str(), nullptr, 10);
         lines.push_back("HL " + sId + " " + std::string(loop.Text()));
         lineIds.push_back(nId);
@@ -119,11 +119,11 @@ bool clsTreeDNewHL::BuildHL(TreeEdit& edit, NodeId container, Relation relation,
         return false;
     if (const TreeNode ndHL = nd.FirstChild()) {
         clsTreeDNewDEs elements;
-        elements.SetDeValue(ndHL, 1, std::to_string(ids.nNew));
+        elements.SetDeValue(ndHL, kHL01, std::to_string(ids.nNew));
         if (ids.nParent > 0)
-            elements.SetDeValue(ndHL, 2, std::to_string(ids.nParent));
-        elements.SetDeValue(ndHL, 3, gfKeyToWrite(mDoc.Index()[loopDef]));
-        elements.SetDeValue(ndHL, 4, "0");
+            elements.SetDeValue(ndHL, kHL02, std::to_string(ids.nParent));
+        elements.SetDeValue(ndHL, kHL03, gfKeyToWrite(mDoc.Index()[loopDef]));
+        elements.SetDeValue(ndHL, kHL04, "0");
     } else {
         gfIllogic("No HL segment was built." + std::string(nd.Text()) + kCrLf + nd.Tag());
     }

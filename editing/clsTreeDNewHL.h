@@ -11,6 +11,11 @@
 
 namespace orr {
 
+// The HL segment's elements by position: the loop's own id, its parent's id
+// (empty at the top level), the level code and the child code ("0" when no
+// HL stands below it).
+enum HLElement : std::int16_t { kHL01 = 1, kHL02, kHL03, kHL04 };
+
 class clsTreeDNewHL {
 public:
     explicit clsTreeDNewHL(EdiDocument& doc) : mDoc(doc) {}

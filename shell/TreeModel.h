@@ -18,7 +18,7 @@
 
 namespace orr {
 
-class TreeModel final : public QAbstractItemModel, private TreeObserver {
+class TreeModel : public QAbstractItemModel, private TreeObserver {
     Q_OBJECT
 public:
     enum Role { TagRole = Qt::UserRole + 1, NodeIdRole };

@@ -21,6 +21,7 @@
 #include "shell/frm2ndChance.h"
 #include "shell/frmExportText.h"
 #include "shell/frmFA.h"
+#include "shell/frmHL.h"
 #include "shell/frmMail.h"
 #include "shell/frmMain.h"
 #include "shell/frmPrintView.h"
@@ -283,6 +284,8 @@ bool frmDocument::CanRun(DocCommand command) const
     case DocCommand::Validate:
     case DocCommand::ClearMapping:
         return bHasRoot;
+    case DocCommand::EditHL:
+        return bHasRoot && !mDoc.ReadOnly();
     case DocCommand::Undo:
         return mDoc.CanUndo() && !mDoc.ReadOnly();
     case DocCommand::Redo:
@@ -339,6 +342,13 @@ void frmDocument::Run(DocCommand command)
     case DocCommand::CreateAck: CreateAck(); break;
     case DocCommand::SendEmail: gfMainFileSend(mDoc.FileName(), this); break;
     case DocCommand::ConnectEdiServer: gfOpenEdiServerClient(mDoc.FileName(), this); break;
+    case DocCommand::EditHL: {
+        frmHL dlg(mDoc, this);
+        dlg.exec();
+        if (!gConfig->sReturn1.empty())
+            mDoc.SetModified(true);
+        break;
+    }
     default: break;
     }
     emit commandStateChanged();
