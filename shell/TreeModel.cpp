@@ -24,7 +24,7 @@ QModelIndex TreeModel::IndexOf(NodeId node) const
 {
     if (!node || !mTree.IsValid(node) || mTree.IsDetached(node))
         return {};
-    return createIndex(int(mTree.Row(node)), 0, quintptr(mTree.Parent(node).value));
+    return createIndex(int(mTree.Row(node)), 0, IdOf(mTree.Parent(node)));
 }
 
 QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) const
@@ -36,7 +36,7 @@ QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) con
         return {};
     if (std::uint32_t(row) >= mTree.PeekChildCount(p))
         return {};
-    return createIndex(row, 0, quintptr(p.value));
+    return createIndex(row, 0, IdOf(p));
 }
 
 QModelIndex TreeModel::parent(const QModelIndex& child) const

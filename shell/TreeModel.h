@@ -86,7 +86,16 @@ private:
     const QIcon& IconOf(ImageId image) const;
     const QIcon& MarkedIconOf(ImageId image) const;
     void RepaintMarks();
-    static NodeId ParentOf(const QModelIndex& index) { return NodeId(std::uint32_t(index.internalId())); }
+    // An index carries its parent node scrambled (an odd multiplier, undone
+    // by its inverse): Qt hashes persistent indexes by row plus internal id,
+    // and plain node numbers, dense beside small rows, crowded its hash so
+    // that removing a subtree with thousands of expanded rows took minutes.
+    static constexpr std::uint64_t kScramble = 0x9E3779B97F4A7C15u, kUnscramble = 0xF1DE83E19937733Du;
+    static quintptr IdOf(NodeId parent) { return static_cast<quintptr>(parent.value * kScramble); }
+    static NodeId ParentOf(const QModelIndex& index)
+    {
+        return NodeId(static_cast<std::uint32_t>(static_cast<std::uint64_t>(index.internalId()) * kUnscramble));
+    }
     // No index is made for a node below a segment whose elements are pending.
     bool LeafOfPending(const QModelIndex& index) const { return mTree.ChildrenPending(ParentOf(index)); }
 

@@ -6,8 +6,9 @@
 // works there; the scroll position and the expanded rows are checked after
 // every step.
 //   orrindale_bench_edit FILE TYPE [--defs DIR] [--expand]
-// Prints one line of key=value pairs (seconds; ok=1 when the view kept its
-// place and its expanded rows every time, resets=0 when no step reset the model).
+// Prints one line of key=value pairs (seconds; expanded_kept=1 when the
+// view kept its expanded rows, scrolled_after the commands after which it had
+// scrolled, resets=0 when no step reset the model).
 #include <unistd.h>
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/MemorySettings.h"
@@ -77,7 +79,7 @@ public:
         const double d = Seconds(t0);
         // The rows above stay where they were: the view does not jump.
         if (mW.tvc->verticalScrollBar()->value() != nScroll)
-            mbKept = false;
+            msMoved += (msMoved.empty() ? "" : ",") + std::to_string(static_cast<int>(command));
         return d;
     }
     // The expanded rows of the first sets, as the view shows them.
@@ -90,12 +92,15 @@ public:
     }
     void Expect(bool b) { mbKept = mbKept && b; }
     bool Kept() const { return mbKept; }
+    // The commands (by number) after which the view had scrolled.
+    const std::string& Moved() const { return msMoved; }
     int Resets() const { return mnResets; }
 
 private:
     frmDocument& mW;
     TreeModel* mModel;
     bool mbKept = true;
+    std::string msMoved;
     int mnResets = 0;
 };
 
@@ -174,7 +179,8 @@ int main(int argc, char** argv)
         std::printf(" paste_copy_s=%.4f", bench.Time(sets[nMid + 5], DocCommand::Paste));
         std::printf(" undo_copy_s=%.4f", bench.Time({}, DocCommand::Undo));
         bench.Expect(bench.Expansion(sets) == expanded);
-        std::printf(" ok=%d resets=%d\n", int(bench.Kept()), bench.Resets());
+        std::printf(" expanded_kept=%d scrolled_after=%s resets=%d\n", int(bench.Kept()),
+                    bench.Moved().empty() ? "none" : bench.Moved().c_str(), bench.Resets());
         nExit = 0;
         w->Document().SetModified(false);
         delete w;
