@@ -14,8 +14,7 @@ public:
     // The characters a value may not hold.
     void SetSeparators(char cDelimiter, char cSelimiter);
 
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
     QString msRefused;

@@ -254,9 +254,11 @@ void frmDocument::CreateEditMenu()
     mnuEditEditSource = AddCommand(mnuEdit, "mnuEditEditSource", "Edit EDI &Source ...", DocCommand::EditSource);
     mnuEditNewFile = AddCommand(mnuEdit, "mnuEditNewFile", "&Open File (Same Template)", DocCommand::OpenSameTemplate);
     mnuEdit->addSeparator();
-    mnuEditUndo = AddShortcutCommand(mnuEdit, "mnuEditUndo", "&Undo", DocCommand::Undo, {QKeySequence(Qt::CTRL | Qt::Key_Z)});
-    mnuEditRedo = AddShortcutCommand(mnuEdit, "mnuEditRedo", "&Redo", DocCommand::Redo,
-                                     {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    mnuEditUndo =
+        AddShortcutCommand(mnuEdit, "mnuEditUndo", "&Undo", DocCommand::Undo, {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    mnuEditRedo =
+        AddShortcutCommand(mnuEdit, "mnuEditRedo", "&Redo", DocCommand::Redo,
+                           {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 }
 
 void frmDocument::CreateToolMenu()

@@ -169,9 +169,9 @@ TEST(DocumentEditing, KeysDeleteCutCopyPasteUndoAndRedo)
     EXPECT_EQ(w.tvc->currentIndex(), env.model->IndexOf(w.ActiveD()));
     env.Click(first);
     EXPECT_FALSE(w.mnuEditDelete->isEnabled());  // the last set of the group
-    for (const QKeySequence& key : {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y),
-                                    QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                                    QKeySequence(Qt::CTRL | Qt::Key_Z)})
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::Key_Z),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Z)})
         env.Key(key);
     EXPECT_EQ(env.Dump(), sOpened);
     EXPECT_FALSE(w.isWindowModified() || w.mnuEditUndo->isEnabled());
@@ -261,8 +261,9 @@ TEST(DocumentEditing, FreeFormSegmentsMoveAndTakeElements)
     const std::string sOpened = env.Dump();
     const TreeNode st = env.Find("ST"), first = st.Next();
     env.Click(first);  // after ST: down only
-    EXPECT_EQ(env.Enabled(), "Create New Child|Create New Sibling|Move|Delete|Cut|Copy|Clear Copy/Cut|Edit Data|"
-                             "Edit EDI Source ...|Open File (Same Template)");
+    EXPECT_EQ(env.Enabled(),
+              "Create New Child|Create New Sibling|Move|Delete|Cut|Copy|Clear Copy/Cut|Edit Data|"
+              "Edit EDI Source ...|Open File (Same Template)");
     EXPECT_TRUE(w.mnuEditMoveDown->isEnabled() && !w.mnuEditMoveUp->isEnabled());
     w.mnuEditMoveDown->trigger();
     const TreeNode moved = w.DocTree().Node(w.ActiveD());
