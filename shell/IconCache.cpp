@@ -62,7 +62,7 @@ const QStringList& IconCache::BaseKeys()
         QStringLiteral("shownull"), QStringLiteral("insertbefore"), QStringLiteral("insertafter"),
         QStringLiteral("cut"), QStringLiteral("copy"), QStringLiteral("paste"), QStringLiteral("delete"),
         QStringLiteral("down"), QStringLiteral("up"), QStringLiteral("expand"), QStringLiteral("collapse"),
-        QStringLiteral("defaultwindow"),
+        QStringLiteral("defaultwindow"), QStringLiteral("undo"), QStringLiteral("redo"),
         // document types and list views
         QStringLiteral("doc"), QStringLiteral("viewlarge"), QStringLiteral("viewsmall"),
         QStringLiteral("viewlist"), QStringLiteral("viewdetail"),

@@ -24,7 +24,7 @@ QModelIndex TreeModel::IndexOf(NodeId node) const
 {
     if (!node || !mTree.IsValid(node) || mTree.IsDetached(node))
         return {};
-    return createIndex(int(mTree.Row(node)), 0, quintptr(mTree.Parent(node).value));
+    return createIndex(int(mTree.Row(node)), 0, IdOf(mTree.Parent(node)));
 }
 
 QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) const
@@ -36,7 +36,7 @@ QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) con
         return {};
     if (std::uint32_t(row) >= mTree.PeekChildCount(p))
         return {};
-    return createIndex(row, 0, quintptr(p.value));
+    return createIndex(row, 0, IdOf(p));
 }
 
 QModelIndex TreeModel::parent(const QModelIndex& child) const
@@ -62,7 +62,18 @@ Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (!hasChildren(index))
         f |= Qt::ItemNeverHasChildren;
+    if (mfnText)
+        f |= Qt::ItemIsEditable;
     return f;
+}
+
+bool TreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    const NodeId node = NodeOf(index);
+    if (role != Qt::EditRole || !node || !mfnText)
+        return false;
+    mfnText(node, value.toString().toLatin1().toStdString());
+    return true;
 }
 
 const QIcon& TreeModel::IconOf(ImageId image) const
@@ -150,6 +161,7 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::EditRole:
     case Qt::ToolTipRole: {
         const std::string_view s = mTree.Text(node);
         return QString::fromLatin1(s.data(), qsizetype(s.size()));
@@ -179,18 +191,27 @@ QVariant TreeModel::data(const QModelIndex& index, int role) const
     }
 }
 
+void TreeModel::EndChange(void (TreeModel::*fnEnd)())
+{
+    (this->*fnEnd)();
+    mbChanging = false;
+}
+
 void TreeModel::AboutToInsert(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast)
 {
+    mbChanging = true;
     beginInsertRows(IndexOf(parent), int(nFirst), int(nLast));
 }
 
 void TreeModel::AboutToRemove(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast)
 {
+    mbChanging = true;
     beginRemoveRows(IndexOf(parent), int(nFirst), int(nLast));
 }
 
 void TreeModel::AboutToMove(NodeId from, std::uint32_t nRow, NodeId to, std::uint32_t nDestRow)
 {
+    mbChanging = true;
     beginMoveRows(IndexOf(from), int(nRow), int(nRow), IndexOf(to), int(nDestRow));
 }
 

@@ -9,6 +9,8 @@
 // they are made when a row is painted or asked for by node.
 #include <QAbstractItemModel>
 #include <QIcon>
+#include <functional>
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -33,6 +35,16 @@ public:
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // Label editing: with a handler every row may be edited (the owner
+    // decides when an editor opens), and a finished text goes to the
+    // handler, which changes the tree or refuses.
+    using TextHandler = std::function<void(NodeId node, const std::string& sText)>;
+    void SetTextHandler(TextHandler fnText) { mfnText = std::move(fnText); }
+    // True between the store's announcement of an insertion, removal or
+    // move and its end: what the views do meanwhile is not the user's doing.
+    bool Changing() const { return mbChanging; }
 
     // Tells the views everything changed: they drop their expanded rows at
     // once (cheaper than collapsing row by row) and read the tree afresh.
@@ -60,11 +72,12 @@ signals:
 
 private:
     void AboutToInsert(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast) override;
-    void Inserted(NodeId, std::uint32_t, std::uint32_t) override { endInsertRows(); }
+    void Inserted(NodeId, std::uint32_t, std::uint32_t) override { EndChange(&TreeModel::endInsertRows); }
     void AboutToRemove(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast) override;
-    void Removed(NodeId, std::uint32_t, std::uint32_t) override { endRemoveRows(); }
+    void Removed(NodeId, std::uint32_t, std::uint32_t) override { EndChange(&TreeModel::endRemoveRows); }
     void AboutToMove(NodeId from, std::uint32_t nRow, NodeId to, std::uint32_t nDestRow) override;
-    void Moved(NodeId, std::uint32_t, NodeId, std::uint32_t) override { endMoveRows(); }
+    void Moved(NodeId, std::uint32_t, NodeId, std::uint32_t) override { EndChange(&TreeModel::endMoveRows); }
+    void EndChange(void (TreeModel::*fnEnd)());
     void AboutToReset() override { beginResetModel(); }
     void Reset() override;
     void Changed(NodeId node, unsigned nWhat) override;
@@ -73,11 +86,22 @@ private:
     const QIcon& IconOf(ImageId image) const;
     const QIcon& MarkedIconOf(ImageId image) const;
     void RepaintMarks();
-    static NodeId ParentOf(const QModelIndex& index) { return NodeId(std::uint32_t(index.internalId())); }
+    // An index carries its parent node scrambled (an odd multiplier, undone
+    // by its inverse): Qt hashes persistent indexes by row plus internal id,
+    // and plain node numbers, dense beside small rows, crowded its hash so
+    // that removing a subtree with thousands of expanded rows took minutes.
+    static constexpr std::uint64_t kScramble = 0x9E3779B97F4A7C15u, kUnscramble = 0xF1DE83E19937733Du;
+    static quintptr IdOf(NodeId parent) { return static_cast<quintptr>(parent.value * kScramble); }
+    static NodeId ParentOf(const QModelIndex& index)
+    {
+        return NodeId(static_cast<std::uint32_t>(static_cast<std::uint64_t>(index.internalId()) * kUnscramble));
+    }
     // No index is made for a node below a segment whose elements are pending.
     bool LeafOfPending(const QModelIndex& index) const { return mTree.ChildrenPending(ParentOf(index)); }
 
     clsTree& mTree;
+    TextHandler mfnText;
+    bool mbChanging = false;
     // Icons by the store's image id, filled as ids first appear.
     mutable std::vector<QIcon> mIcons;
     mutable std::vector<bool> mIconKnown;

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -17,6 +20,8 @@
 #include "doctree/modTree.h"
 #include "shell/FindingsDock.h"
 #include "shell/FormRegistry.h"
+#include "shell/LabelEditDelegate.h"
+#include "shell/OrrApplication.h"
 #include "shell/TreeModel.h"
 #include "shell/frm2ndChance.h"
 #include "shell/frmExportText.h"
@@ -66,11 +71,24 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
     addDockWidget(Qt::BottomDockWidgetArea, mFindings);
 
     // The view's current row is the document's current node, from the mouse
-    // and from the keyboard alike.
+    // and from the keyboard alike; a row the view picks while the tree
+    // changes under it is not the user's choice.
     connect(tvc->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
-        if (!mbSyncing)
+        if (!mbSyncing && !mDocModel->Changing())
             NodeClick(mDocModel->NodeOf(i));
     });
+    // Label editors are opened by the window, where the rules allow them.
+    tvc->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    mLabels = new LabelEditDelegate(tvc);
+    tvc->setItemDelegate(mLabels);
+    tvc->setExpandsOnDoubleClick(false);
+    tvc->setContextMenuPolicy(Qt::CustomContextMenu);
+    tvc->installEventFilter(this);
+    tvc->viewport()->installEventFilter(this);
+    mDocModel->SetTextHandler([this](NodeId node, const std::string& sText) { SetLabelText(node, sText); });
+    connect(tvc, &QWidget::customContextMenuRequested, this, &frmDocument::TreeContextMenu);
+    connect(tvc, &QAbstractItemView::doubleClicked, this, &frmDocument::TreeDoubleClick);
+    connect(mDocModel, &QAbstractItemModel::rowsInserted, this, &frmDocument::ShowInsertedExpanded);
     connect(tvS, &QTreeView::clicked, this, [this](const QModelIndex& i) {
         if (gConfig->bTrace)
             Trace(mDoc.SchemaTree().Tag(mSchemaModel->NodeOf(i)));
@@ -140,6 +158,17 @@ QAction* frmDocument::AddCommand(QMenu* menu, const char* sName, const char* sCa
     return a;
 }
 
+QAction* frmDocument::AddShortcutCommand(QMenu* menu, const char* sName, const char* sCaption, DocCommand command,
+                                        const QList<QKeySequence>& keys)
+{
+    QAction* a = AddCommand(menu, sName, sCaption, command);
+    a->setShortcuts(keys);
+    // Several documents are open at once: only the window holding the focus answers.
+    a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(a);
+    return a;
+}
+
 QAction* frmDocument::AddFrameCommand(QMenu* menu, const char* sName, const char* sCaption,
                                      std::function<void(frmMain&)> fnCommand)
 {
@@ -155,6 +184,7 @@ QAction* frmDocument::AddFrameCommand(QMenu* menu, const char* sName, const char
 void frmDocument::CreateMenus()
 {
     CreateFileMenu();
+    CreateEditMenu();
     CreateToolMenu();
     CreateViewMenu();
     CreateWindowMenu();
@@ -167,7 +197,6 @@ void frmDocument::CreateFileMenu()
     file->setObjectName(QStringLiteral("mnuFile"));
     AddFrameCommand(file, "mnuFileNew", "&New ...", [](frmMain& f) { f.MainFileNew(); });
     AddFrameCommand(file, "mnuFileOpen", "&Open...", [](frmMain& f) { f.MainFileOpen(); });
-    mnuEditNewFile = AddCommand(file, "mnuEditNewFile", "&Open File (Same Template)", DocCommand::OpenSameTemplate);
     mnuFileClose = AddCommand(file, "mnuFileClose", "&Close", DocCommand::Close);
     file->addSeparator();
     mnuFileSave = AddCommand(file, "mnuFileSave", "&Save", DocCommand::Save);
@@ -193,14 +222,52 @@ void frmDocument::CreateFileMenu()
     connect(mnuFileExit, &QAction::triggered, this, [] { gfUnloadAllForms(); });
 }
 
+void frmDocument::CreateEditMenu()
+{
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    // The entries follow the current node each time the menu opens, in the
+    // menu bar and as the tree's context menu alike.
+    connect(mnuEdit, &QMenu::aboutToShow, this, &DocumentWindow::commandStateChanged);
+    mnuEditShowNull = AddCommand(mnuEdit, "mnuEditShowNull", "Hide/Show Empty Folder", DocCommand::ToggleEmpty);
+    mnuEditNewChild = AddCommand(mnuEdit, "mnuEditNewChild", "Create &New Child", DocCommand::NewChild);
+    mnuEditDuplicate = mnuEdit->addMenu(QStringLiteral("Create New Sibling"));
+    mnuEditDuplicate->setObjectName(QStringLiteral("mnuEditDuplicate"));
+    mnuEditNewSiblingAfter = AddShortcutCommand(mnuEditDuplicate, "mnuEditNewSiblingAfter", "&After Current Node",
+                                                DocCommand::NewSiblingAfter, {Qt::Key_Insert});
+    mnuEditNewSiblingBefore = AddCommand(mnuEditDuplicate, "mnuEditNewSiblingBefore", "&Before Current Node",
+                                         DocCommand::NewSiblingBefore);
+    mnuEditMove = mnuEdit->addMenu(QStringLiteral("&Move"));
+    mnuEditMove->setObjectName(QStringLiteral("mnuEditMove"));
+    mnuEditMoveDown = AddCommand(mnuEditMove, "mnuEditMoveDown", "Down", DocCommand::MoveDown);
+    mnuEditMoveUp = AddCommand(mnuEditMove, "mnuEditMoveUp", "Up", DocCommand::MoveUp);
+    // A submenu opens when one of its entries can run.
+    connect(this, &DocumentWindow::commandStateChanged, this, [this] {
+        mnuEditDuplicate->menuAction()->setEnabled(CanRun(DocCommand::NewSiblingAfter));
+        mnuEditMove->menuAction()->setEnabled(CanRun(DocCommand::MoveDown) || CanRun(DocCommand::MoveUp));
+    });
+    mnuEditDelete = AddShortcutCommand(mnuEdit, "mnuEditDelete", "&Delete", DocCommand::Delete, {Qt::Key_Delete});
+    mnuEditCut = AddShortcutCommand(mnuEdit, "mnuEditCut", "Cu&t", DocCommand::Cut, {QKeySequence::Cut});
+    mnuEditCopy = AddShortcutCommand(mnuEdit, "mnuEditCopy", "&Copy", DocCommand::Copy, {QKeySequence::Copy});
+    mnuEditPaste = AddShortcutCommand(mnuEdit, "mnuEditPaste", "&Paste", DocCommand::Paste, {QKeySequence::Paste});
+    mnuEditClearCut = AddCommand(mnuEdit, "mnuEditClearCut", "&Clear Copy/Cut", DocCommand::ClearCut);
+    mnuEditData = AddShortcutCommand(mnuEdit, "mnuEditData", "&Edit Data", DocCommand::EditData, {Qt::Key_F2});
+    mnuEditEditSource = AddCommand(mnuEdit, "mnuEditEditSource", "Edit EDI &Source ...", DocCommand::EditSource);
+    mnuEditNewFile = AddCommand(mnuEdit, "mnuEditNewFile", "&Open File (Same Template)", DocCommand::OpenSameTemplate);
+    mnuEdit->addSeparator();
+    mnuEditUndo =
+        AddShortcutCommand(mnuEdit, "mnuEditUndo", "&Undo", DocCommand::Undo, {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    mnuEditRedo =
+        AddShortcutCommand(mnuEdit, "mnuEditRedo", "&Redo", DocCommand::Redo,
+                           {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+}
+
 void frmDocument::CreateToolMenu()
 {
     QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tools"));
     tool->setObjectName(QStringLiteral("mnuTool"));
-    mnuToolValidate = AddCommand(tool, "mnuToolValidate", "Validate Document", DocCommand::Validate);
-    mnuToolValidate->setShortcut(Qt::Key_F5);  // only the window holding the focus answers it
-    mnuToolValidate->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(mnuToolValidate);
+    mnuToolValidate =
+        AddShortcutCommand(tool, "mnuToolValidate", "Validate Document", DocCommand::Validate, {Qt::Key_F5});
     mnuToolClearMapping = AddCommand(tool, "mnuToolClearMapping", "Clear Mapping", DocCommand::ClearMapping);
     tool->addSeparator();
     mnuToolConvertEDI = AddCommand(tool, "mnuToolConvertEDI", "Convert EDI format ...", DocCommand::ConvertFormat);
@@ -267,10 +334,76 @@ void frmDocument::CreateHelpMenu()
     AddFrameCommand(help, "mnuHelpAbout", "&About ", [](frmMain& f) { f.MainHelpAbout(); });
 }
 
+EditPermissions frmDocument::Permissions() const
+{
+    return mEditor && mDoc.HasRoot() ? mEditor->Permissions() : EditPermissions{};
+}
+
+std::optional<bool> frmDocument::CanRunEdit(DocCommand command) const
+{
+    switch (command) {
+    case DocCommand::EditData: return Permissions().bEdit;
+    case DocCommand::NewChild: return Permissions().bInsertChild;
+    case DocCommand::ToggleEmpty: return Permissions().bShowNull;
+    case DocCommand::NewSiblingBefore:
+    case DocCommand::NewSiblingAfter: return Permissions().bInsertSibling;
+    case DocCommand::Cut:
+    case DocCommand::Copy: return Permissions().bCutCopy;
+    case DocCommand::Paste: return Permissions().bPaste;
+    case DocCommand::Delete: return Permissions().bDelete;
+    case DocCommand::MoveDown: return Permissions().bMoveDown;
+    case DocCommand::MoveUp: return Permissions().bMoveUp;
+    case DocCommand::ClearCut: return mEditor != nullptr;
+    // Label edits stay possible on a read-only document, and so does taking them back.
+    case DocCommand::Undo: return mEditor && mDoc.CanUndo();
+    case DocCommand::Redo: return mEditor && mDoc.CanRedo();
+    default: return std::nullopt;
+    }
+}
+
+bool frmDocument::RunEdit(DocCommand command)
+{
+    if (!CanRunEdit(command).has_value())
+        return false;
+    // The view keeps its place while the tree changes under it; the node
+    // current afterwards is then scrolled to, if it is out of sight.
+    tvc->setAutoScroll(false);
+    const auto place = qScopeGuard([this] {
+        tvc->setAutoScroll(true);
+        if (const QModelIndex index = tvc->currentIndex(); index.isValid())
+            tvc->scrollTo(index);
+    });
+    DocumentEditor& editor = *mEditor;
+    const NodeId current = mDoc.Current();
+    switch (command) {
+    case DocCommand::EditData: StartLabelEdit(false); break;
+    case DocCommand::NewChild:
+        editor.NewChild();
+        tvc->expand(mDocModel->IndexOf(current));  // the new child shows, wherever the rules leave the selection
+        break;
+    case DocCommand::ToggleEmpty: editor.ToggleEmptyFolder(); break;
+    case DocCommand::NewSiblingBefore: editor.NewSibling(true); break;
+    case DocCommand::NewSiblingAfter: editor.NewSibling(false); break;
+    case DocCommand::Cut: editor.Cut(); break;
+    case DocCommand::Copy: editor.Copy(); break;
+    case DocCommand::Paste: editor.Paste(); break;
+    case DocCommand::Delete: editor.Delete(); break;
+    case DocCommand::ClearCut: editor.ClearCut(); break;
+    case DocCommand::MoveDown: editor.MoveDown(); break;
+    case DocCommand::MoveUp: editor.MoveUp(); break;
+    case DocCommand::Undo: editor.Undo(); break;
+    case DocCommand::Redo: editor.Redo(); break;
+    default: return false;
+    }
+    return true;
+}
+
 bool frmDocument::CanRun(DocCommand command) const
 {
     if (mDoc.Busy())
         return false;
+    if (const std::optional<bool> bEdit = CanRunEdit(command))
+        return *bEdit;
     const bool bHasRoot = mDoc.HasRoot();
     switch (command) {
     case DocCommand::Save:
@@ -286,10 +419,6 @@ bool frmDocument::CanRun(DocCommand command) const
         return bHasRoot;
     case DocCommand::EditHL:
         return bHasRoot && !mDoc.ReadOnly();
-    case DocCommand::Undo:
-        return mDoc.CanUndo() && !mDoc.ReadOnly();
-    case DocCommand::Redo:
-        return mDoc.CanRedo() && !mDoc.ReadOnly();
     case DocCommand::OpenSameTemplate:
     case DocCommand::SwitchView:
     case DocCommand::Refresh:
@@ -308,6 +437,10 @@ void frmDocument::Run(DocCommand command)
 {
     if (!CanRun(command))
         return;
+    if (RunEdit(command)) {
+        emit commandStateChanged();
+        return;
+    }
     switch (command) {
     case DocCommand::Save: EdiFileSave(); break;
     case DocCommand::SaveAs: EdiFileSaveAs(); break;
@@ -324,8 +457,6 @@ void frmDocument::Run(DocCommand command)
         RepaintForm();
         break;
     case DocCommand::ClearMapping: mDoc.ClearMapping(); break;
-    case DocCommand::Undo: mDoc.Undo(); break;
-    case DocCommand::Redo: mDoc.Redo(); break;
     case DocCommand::OpenSameTemplate: EditNewFile(); break;
     case DocCommand::SwitchView: SwitchTreeView(); break;
     case DocCommand::Refresh: tvc->viewport()->update(); break;
@@ -447,6 +578,8 @@ bool frmDocument::EdiFileOpen(const DocumentOpenArgs& args)
     mDoc.SetSeparators(args.nDelimiter, args.nSelimiter);
     if (!mDoc.LoadDefinition(args.sDocType))
         return false;
+    mbFreeForm = args.sDocType == gConfig->FreeFormDocType;
+    mEditor = std::make_unique<DocumentEditor>(mDoc, mbFreeForm);
     if (args.sFileName.empty()) {
         if (!mDoc.New(args.nOption)) {
             gfMsgBox("Failed to open new document.", MsgIcon::Information);
@@ -559,15 +692,20 @@ void frmDocument::NodeClick(NodeId node)
 
 void frmDocument::CurrentChanged(NodeId node)
 {
-    // The view follows the document's current node.
-    const QModelIndex index = mDocModel->IndexOf(node);
-    if (tvc->currentIndex() != index) {
-        mbSyncing = true;
-        tvc->setCurrentIndex(index);
-        mbSyncing = false;
-    }
+    SyncCurrentRow(node);
     Highlight(node);
     emit commandStateChanged();
+}
+
+void frmDocument::SyncCurrentRow(NodeId node)
+{
+    // The view follows the document's current node (and shows it).
+    const QModelIndex index = mDocModel->IndexOf(node);
+    if (tvc->currentIndex() == index)
+        return;
+    mbSyncing = true;
+    tvc->setCurrentIndex(index);
+    mbSyncing = false;
 }
 
 void frmDocument::Highlight(NodeId node)
@@ -576,8 +714,10 @@ void frmDocument::Highlight(NodeId node)
     SetBack(mndLitD, kWhite, tree);
     SetBack(mndLitParent, kWhite, tree);
     mndLitD = mndLitParent = {};
-    if (!node || !tree.IsValid(node))
+    if (!node || !tree.IsValid(node)) {
+        ClearHighlights();  // nothing selected: nothing lit
         return;
+    }
     const bool bElement = gfDnodeType(tree.Node(node)) == 'E';
     // While the schema tree is switched off its highlights stay as they were.
     if (!tvS->isHidden()) {
@@ -601,12 +741,18 @@ void frmDocument::Highlight(NodeId node)
 
 void frmDocument::StateChanged()
 {
+    // After an edit, an undo or a redo the view may have moved its current
+    // row off the document's (a removed row), though the node stayed current.
+    SyncCurrentRow(mDoc.Current());
     UpdateTitle();
     emit commandStateChanged();
 }
 
 void frmDocument::Rebuilt()
 {
+    // A node waiting to be pasted belonged to the tree that went.
+    if (mEditor)
+        mEditor->ClearCut();
     // The highlighted ids belonged to the tree that went.
     mndLitD = mndLitParent = {};
     SetBack(mndActiveS, kWhite, mDoc.SchemaTree());
@@ -618,6 +764,89 @@ void frmDocument::Trace(const std::string& sTag)
 {
     if (frmMain* frame = frmMain::Instance())
         frame->SetStatusText(QString::fromLatin1(sTag.c_str()));
+}
+
+// ---- the document tree's events -----------------------------------------------------------
+
+bool frmDocument::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == tvc && (type == QEvent::ShortcutOverride || type == QEvent::KeyPress)) {
+        // F2 in the tree is the tree's own label editing, which says why a
+        // node may not be edited and works on a read-only document too.
+        if (const auto* key = static_cast<QKeyEvent*>(event); key->key() == Qt::Key_F2 && !key->modifiers()) {
+            event->accept();
+            if (type == QEvent::KeyPress)
+                StartLabelEdit(true);
+            return true;
+        }
+    } else if (watched == tvc->viewport() && type == QEvent::MouseButtonPress) {
+        // A click on empty space leaves nothing selected.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && !tvc->indexAt(mouse->position().toPoint()).isValid())
+            mDoc.SetCurrent({});
+    }
+    return DocumentWindow::eventFilter(watched, event);
+}
+
+void frmDocument::TreeContextMenu(const QPoint& pos)
+{
+    // A right click on a row picks that row first.
+    if (const QModelIndex index = tvc->indexAt(pos); index.isValid())
+        NodeClick(mDocModel->NodeOf(index));
+    if (!mDoc.Current()) {
+        gfMsgBox("You must select (click on an item) an item first.", MsgIcon::Information);
+        return;
+    }
+    mnuEdit->exec(tvc->viewport()->mapToGlobal(pos));
+}
+
+void frmDocument::TreeDoubleClick(const QModelIndex& index)
+{
+    // A value opens its editor; any other row opens or closes.
+    if (mEditor && mDocModel->NodeOf(index) == mDoc.Current() && mEditor->CanEditLabel())
+        StartLabelEdit(false);
+    else
+        tvc->setExpanded(index, !tvc->isExpanded(index));
+}
+
+void frmDocument::StartLabelEdit(bool bSayWhy)
+{
+    const QModelIndex index = mDocModel->IndexOf(mDoc.Current());
+    if (!mEditor || !index.isValid() || mDoc.Busy())
+        return;
+    if (!mEditor->CanEditLabel()) {
+        if (bSayWhy)
+            gfMsgBox("You can not edit this node.", MsgIcon::Information);
+        return;
+    }
+    // Separators chosen after a failed read belong to this document.
+    mLabels->SetSeparators(static_cast<char>(mDoc.Delimiter()), static_cast<char>(mDoc.Selimiter()));
+    tvc->scrollTo(index);
+    tvc->edit(index);
+}
+
+void frmDocument::SetLabelText(NodeId node, const std::string& sText)
+{
+    gfRunGuarded([&] {
+        mDoc.SetCurrent(node);  // the edited row, whatever the view did meanwhile
+        mEditor->EditLabel(sText);
+        return true;
+    });
+    emit commandStateChanged();
+}
+
+void frmDocument::ShowInsertedExpanded(const QModelIndex& parent, int nFirst, int nLast)
+{
+    clsTree& tree = mDoc.Tree();
+    for (int nRow = nFirst; nRow <= nLast; ++nRow) {
+        const QModelIndex index = mDocModel->index(nRow, 0, parent);
+        const NodeId node = mDocModel->NodeOf(index);
+        if (node && tree.Expanded(node)) {
+            tvc->setExpanded(index, true);
+            SyncExpansion(tvc, mDocModel, node);
+        }
+    }
 }
 
 }  // namespace orr

@@ -6,14 +6,18 @@
 #include <QSplitter>
 #include <QTreeView>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "doctree/EdiDocument.h"
+#include "editing/DocumentEditor.h"
 #include "shell/DocumentWindow.h"
 
 namespace orr {
 
 class FindingsDock;
+class LabelEditDelegate;
 class TreeModel;
 class frmMain;
 
@@ -44,13 +48,18 @@ public:
     void ExpandAll(bool bExpanded);
     // Makes a document node the current node (as a click on it does).
     void NodeClick(NodeId node);
+    // Opens the label editor on the current node when its value may be
+    // edited; otherwise, with bSayWhy, tells the user it may not.
+    void StartLabelEdit(bool bSayWhy);
 
     EdiDocument& Document() { return mDoc; }
     const QString& Key() const { return msKey; }
     const std::string& FileName() const { return mDoc.FileName(); }
     const std::string& Schema() const { return mDoc.Type(); }
     bool ReadOnly() const { return mDoc.ReadOnly(); }
-    bool FreeForm() const { return mDoc.FreeForm(); }
+    // Edited with the free-form rules: decided by the type the window was
+    // opened with, kept when a failed read falls back to the free-form type.
+    bool FreeForm() const { return mbFreeForm; }
     NodeId ActiveD() const { return mDoc.Current(); }
     NodeId ActiveS() const { return mndActiveS; }
     NodeId ActiveSE() const { return mndActiveSE; }
@@ -67,7 +76,25 @@ public:
     QAction* mnuFileSaveAll;
     QAction* mnuFilePrint;
     QAction* mnuFileExit;
+    QMenu* mnuEdit;
+    QAction* mnuEditShowNull;
+    QAction* mnuEditNewChild;
+    QMenu* mnuEditDuplicate;
+    QAction* mnuEditNewSiblingAfter;
+    QAction* mnuEditNewSiblingBefore;
+    QMenu* mnuEditMove;
+    QAction* mnuEditMoveDown;
+    QAction* mnuEditMoveUp;
+    QAction* mnuEditDelete;
+    QAction* mnuEditCut;
+    QAction* mnuEditCopy;
+    QAction* mnuEditPaste;
+    QAction* mnuEditClearCut;
+    QAction* mnuEditData;
+    QAction* mnuEditEditSource;
     QAction* mnuEditNewFile;
+    QAction* mnuEditUndo;
+    QAction* mnuEditRedo;
     QAction* mnuViewSwitch;
     QAction* mnuViewExpandTree;
     QAction* mnuViewCollpaseTree;
@@ -81,10 +108,28 @@ public:
 protected:
     // Asks about unsaved changes; Cancel (or a failed save kept) keeps the window.
     void closeEvent(QCloseEvent* event) override;
+    // The document tree's keys and clicks that the view does not handle as wanted.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateMenus();
     void CreateFileMenu();
+    void CreateEditMenu();
+    // A menu entry of the command, its shortcuts answered in this window only.
+    QAction* AddShortcutCommand(QMenu* menu, const char* sName, const char* sCaption, DocCommand command,
+                                const QList<QKeySequence>& keys);
+    // The permission set of the current node (nothing before a document is open).
+    EditPermissions Permissions() const;
+    // The edit commands' part of CanRun and Run; nullopt: not an edit command.
+    std::optional<bool> CanRunEdit(DocCommand command) const;
+    bool RunEdit(DocCommand command);
+    void TreeContextMenu(const QPoint& pos);
+    void TreeDoubleClick(const QModelIndex& index);
+    void SetLabelText(NodeId node, const std::string& sText);
+    // Rows put back (an undo, a paste) show expanded as they were.
+    void ShowInsertedExpanded(const QModelIndex& parent, int nFirst, int nLast);
+    // The view's current row back on the document's current node.
+    void SyncCurrentRow(NodeId node);
     void CreateToolMenu();
     void CreateViewMenu();
     void CreateWindowMenu();
@@ -119,6 +164,9 @@ private:
     TreeModel* mDocModel;
     TreeModel* mSchemaModel;
     FindingsDock* mFindings;
+    LabelEditDelegate* mLabels;
+    std::unique_ptr<DocumentEditor> mEditor;  // made when the document's type is known
+    bool mbFreeForm = false;
     // The highlighted nodes: the current node and its segment (document),
     // and its schema node and schema element.
     NodeId mndLitD, mndLitParent, mndActiveS, mndActiveSE;

@@ -74,6 +74,8 @@ const ButtonDef kButtons[] = {
     {"Expand", "Expand All", "expand", DocCommand::ExpandAll},
     {"Collapse", "Collapse All", "collapse", DocCommand::CollapseAll},
     {"DefaultWindow", "Default Window Size", "defaultwindow", std::nullopt},
+    {"Undo", "Undo", "undo", DocCommand::Undo},
+    {"Redo", "Redo", "redo", DocCommand::Redo},
 };
 
 const ButtonDef* FindButton(const QString& sKey)

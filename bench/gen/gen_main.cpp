@@ -59,7 +59,8 @@ int main(int argc, char** argv)
         return 1;
     }
     std::fprintf(stderr, "%s: %llu bytes, %llu segments, %llu transaction sets, %llu interchanges\n",
-                 o.sType.c_str(), static_cast<unsigned long long>(stats.nBytes), static_cast<unsigned long long>(stats.nSegments),
-                 static_cast<unsigned long long>(stats.nSets), static_cast<unsigned long long>(stats.nInterchanges));
+                 o.sType.c_str(), static_cast<unsigned long long>(stats.nBytes),
+                 static_cast<unsigned long long>(stats.nSegments), static_cast<unsigned long long>(stats.nSets),
+                 static_cast<unsigned long long>(stats.nInterchanges));
     return 0;
 }

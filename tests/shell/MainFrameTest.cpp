@@ -67,7 +67,7 @@ using test::ShellEnv;
 
 const char* const kAllButtons[] = {"New", "Open", "Save", "Print", "Edit", "Validate", "InsChild",
                                    "ShowNull", "InsBefore", "InsAfter", "Cut", "Copy", "Paste", "Delete",
-                                   "Down", "Up", "Expand", "Collapse", "DefaultWindow"};
+                                   "Down", "Up", "Expand", "Collapse", "DefaultWindow", "Undo", "Redo"};
 
 // Document windows for the frame; EdiFileOpen answers bOpenOk.
 struct FakeWindows {
@@ -118,8 +118,8 @@ TEST(MainFrame, ToolbarWithoutDocumentEnablesOnlyNewOpenAndDefaultSize)
     FakeWindows docs;
     frmMain frame;
     const QList<QAction*> actions = frame.tbToolBar->actions();
-    ASSERT_EQ(actions.size(), 19);
-    for (int i = 0; i < 19; ++i) {
+    ASSERT_EQ(actions.size(), std::ssize(kAllButtons));
+    for (int i = 0; i < actions.size(); ++i) {
         const QString sKey = QString::fromLatin1(kAllButtons[i]);
         EXPECT_EQ(actions[i]->objectName(), sKey);
         EXPECT_FALSE(actions[i]->icon().isNull()) << kAllButtons[i];
