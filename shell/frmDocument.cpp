@@ -15,7 +15,9 @@
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
 #include "doctree/modTree.h"
+#include "shell/FindBar.h"
 #include "shell/FindingsDock.h"
+#include "shell/SegmentDetailPanel.h"
 #include "shell/FormRegistry.h"
 #include "shell/TreeModel.h"
 #include "shell/frm2ndChance.h"
@@ -63,6 +65,10 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
     setCentralWidget(picSplitter);
     mFindings = new FindingsDock(mDoc, mDocModel, this);
     addDockWidget(Qt::BottomDockWidgetArea, mFindings);
+    mDetail = new SegmentDetailPanel(mDoc, this);
+    addDockWidget(Qt::RightDockWidgetArea, mDetail);
+    mFindBar = new FindBar(mDoc, this);
+    addToolBar(Qt::BottomToolBarArea, mFindBar);
 
     // The view's current row is the document's current node, from the mouse
     // and from the keyboard alike.
@@ -76,6 +82,7 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
     });
     mDoc.AddListener(this);
     CreateMenus();
+    // Most windows open on the frame's size (frmMain::PlaceDocumentWindow).
     resize(900, 600);
     FormRegistry::Add(this);
 }
@@ -93,6 +100,10 @@ void frmDocument::AttachView(QTreeView* view, TreeModel* model)
     view->setModel(model);
     view->setHeaderHidden(true);
     view->setUniformRowHeights(true);
+    // Texts are never cut: the column is as wide as the rows shown, and the
+    // view scrolls sideways.
+    view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view->header()->setStretchLastSection(false);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     // The store's expanded flags and the view's follow each other.
     connect(view, &QTreeView::expanded, this, [model](const QModelIndex& i) {
@@ -164,16 +175,20 @@ void frmDocument::CreateFileMenu()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    AddFrameCommand(file, "mnuFileNew", "&New ...", [](frmMain& f) { f.MainFileNew(); });
-    AddFrameCommand(file, "mnuFileOpen", "&Open...", [](frmMain& f) { f.MainFileOpen(); });
+    AddFrameCommand(file, "mnuFileNew", "&New ...", [](frmMain& f) { f.MainFileNew(); })->setShortcut(QKeySequence::New);
+    AddFrameCommand(file, "mnuFileOpen", "&Open...", [](frmMain& f) { f.MainFileOpen(); })
+        ->setShortcut(QKeySequence::Open);
     mnuEditNewFile = AddCommand(file, "mnuEditNewFile", "&Open File (Same Template)", DocCommand::OpenSameTemplate);
     mnuFileClose = AddCommand(file, "mnuFileClose", "&Close", DocCommand::Close);
+    mnuFileClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     file->addSeparator();
     mnuFileSave = AddCommand(file, "mnuFileSave", "&Save", DocCommand::Save);
     mnuFileSaveAs = AddCommand(file, "mnuFileSaveAs", "Save &As...", DocCommand::SaveAs);
     mnuFileSaveAll = AddFrameCommand(file, "mnuFileSaveAll", "Save A&ll", [](frmMain& f) { f.SaveAllFiles(); });
     file->addSeparator();
     mnuFilePrint = AddCommand(file, "mnuFilePrint", "&Print ...", DocCommand::Print);
+    mnuFileSave->setShortcut(QKeySequence::Save);
+    mnuFilePrint->setShortcut(QKeySequence::Print);
     // The recent files (a separator line, then one entry a file), filled
     // from the frame's list by gfCopyRecentMenu.
     for (int i = 0; i <= kRecentFileCount; ++i) {
@@ -244,6 +259,17 @@ void frmDocument::CreateViewMenu()
     mnuViewCollpaseTree = AddCommand(view, "mnuViewCollpaseTree", "Collapse All", DocCommand::CollapseAll);
     view->addSeparator();
     AddCommand(view, "mnuViewHL", "Hierarchical Level", DocCommand::EditHL);
+    view->addSeparator();
+    // Find works wherever the focus is in this window, also with the bar hidden.
+    for (QAction* a : {mFindBar->actFind, mFindBar->actFindNext}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        view->addAction(a);
+        addAction(a);
+    }
+    QAction* detail = mDetail->toggleViewAction();
+    detail->setText(QStringLiteral("Segment &Detail"));
+    detail->setObjectName(QStringLiteral("mnuViewDetail"));
+    view->addAction(detail);
     view->addSeparator();
     AddFrameCommand(view, "mnuViewOptions", "&Options...", [](frmMain& f) { f.MainViewOptions(); });
 }

@@ -13,7 +13,9 @@
 
 namespace orr {
 
+class FindBar;
 class FindingsDock;
+class SegmentDetailPanel;
 class TreeModel;
 class frmMain;
 
@@ -119,6 +121,8 @@ private:
     TreeModel* mDocModel;
     TreeModel* mSchemaModel;
     FindingsDock* mFindings;
+    SegmentDetailPanel* mDetail;
+    FindBar* mFindBar;
     // The highlighted nodes: the current node and its segment (document),
     // and its schema node and schema element.
     NodeId mndLitD, mndLitParent, mndActiveS, mndActiveSE;

@@ -31,6 +31,7 @@
 #include "shell/frmTemplates.h"
 #include "shell/modFrmDocFile.h"
 #include "shell/modHelp.h"
+#include "shell/modMenuMerge.h"
 #include "shell/modRecentMenu.h"
 #include "shell/modShellMain.h"
 #include "shell/modWebBrowser.h"
@@ -138,8 +139,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     UpdateOpenCommands();  // loads the recent-file entries
     connect(mMdi, &QMdiArea::subWindowActivated, this, [this] {
         disconnect(mActiveConnection);
-        if (DocumentWindow* doc = ActiveDocument())
+        DocumentWindow* doc = ActiveDocument();
+        if (doc)
             mActiveConnection = connect(doc, &DocumentWindow::commandStateChanged, this, &frmMain::RefreshCommands);
+        ShowMenusOf(doc);
         RefreshCommands();
     });
     RefreshCommands();
@@ -176,6 +179,8 @@ void frmMain::CreateMenus()
     file->setObjectName(QStringLiteral("mnuFile"));
     mnuFileNew = action(file, "mnuFileNew", "&New ...", [this] { MainFileNew(); });
     mnuFileOpen = action(file, "mnuFileOpen", "&Open...", [this] { MainFileOpen(); });
+    mnuFileNew->setShortcut(QKeySequence::New);
+    mnuFileOpen->setShortcut(QKeySequence::Open);
     mnuFileTemplate = action(file, "mnuFileTemplate", "EDI Templates ...", [this] { MainFileTemplate(); });
     for (int i = 0; i < int(mnuRecentFile.size()); ++i) {
         QAction* a = file->addAction(QString());
@@ -230,6 +235,39 @@ void frmMain::CreateMenus()
     help->setObjectName(QStringLiteral("mnuHelp"));
     mnuHelpContents = action(help, "mnuHelpContents", "&Contents", [this] { MainHelpContents(); });
     mnuHelpAbout = action(help, "mnuHelpAbout", "&About ", [this] { MainHelpAbout(); });
+    for (QAction* a : menuBar()->actions())
+        mOwnMenus.push_back(a);
+}
+
+void frmMain::ShowMenusOf(DocumentWindow* doc)
+{
+    // A menu taken out of the bar takes its shortcuts with it: the frame's
+    // and the document's Ctrl+N never compete.
+    QMenuBar* bar = menuBar();
+    for (const QPointer<QAction>& a : mMergedMenus)
+        if (a)
+            bar->removeAction(a);
+    mMergedMenus.clear();
+    for (QAction* a : mOwnMenus)
+        bar->removeAction(a);
+    const QList<QAction*> menus = doc ? doc->menuBar()->actions() : QList<QAction*>(mOwnMenus.begin(), mOwnMenus.end());
+    for (QAction* a : menus) {
+        bar->addAction(a);
+        if (doc)
+            mMergedMenus.emplace_back(a);
+    }
+}
+
+void frmMain::PlaceDocumentWindow(QMdiSubWindow* sub)
+{
+    // Most of the client area, each further window one step down and right.
+    const QRect area = mMdi->viewport()->rect();
+    constexpr int kStep = 24, kSteps = 5;
+    const int nOthers = int(ArrangeableWindows().size());  // the new one is not shown yet
+    const int nOffset = kStep * (nOthers % (kSteps + 1));
+    const QSize size(std::max(area.width() - kStep * kSteps, std::min(area.width(), 480)),
+                     std::max(area.height() - kStep * kSteps, std::min(area.height(), 320)));
+    sub->setGeometry(QRect(QPoint(nOffset, nOffset), size).intersected(area));
 }
 
 void frmMain::CreateToolbar()
@@ -439,6 +477,7 @@ void frmMain::RemoveChild(const QString& sKey)
         return;
     }
     mcolChildForms.erase(it);
+    ShowMenusOf(ActiveDocument());
     RefreshCommands();
 }
 
@@ -477,9 +516,13 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
     gfCopyRecentMenu(pWindow);
     const DocumentOpenArgs args{sFileName, separators.nDelimiter, separators.nSelimiter, sType, nOption, sKey};
     if (pWindow->EdiFileOpen(args)) {
+        // Its menus show in the frame's menu bar while it is active.
+        gfMergeMenuEntries(menuBar(), pWindow->menuBar());
+        pWindow->menuBar()->hide();
         QMdiSubWindow* sub = mMdi->addSubWindow(pWindow);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         pWindow->show();
+        PlaceDocumentWindow(sub);
         sub->show();
         return true;
     }
