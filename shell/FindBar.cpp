@@ -19,6 +19,7 @@ FindBar::FindBar(EdiDocument& doc, QWidget* parent) : QToolBar(QStringLiteral("F
     txtFind->setPlaceholderText(QStringLiteral("segment text, e.g. N1*ST"));
     txtFind->setClearButtonEnabled(true);
     txtFind->setMinimumWidth(260);
+    txtFind->setMaximumWidth(480);
     addWidget(txtFind);
     chkRegex = new QCheckBox(QStringLiteral("Regular e&xpression"), this);
     chkRegex->setObjectName(QStringLiteral("chkRegex"));

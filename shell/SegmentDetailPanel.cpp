@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <vector>
 
 #include "doctree/modNodeD.h"
 
@@ -41,8 +42,9 @@ SegmentDetailPanel::SegmentDetailPanel(EdiDocument& doc, QWidget* parent)
     tblElements->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblElements->setSelectionBehavior(QAbstractItemView::SelectRows);
     tblElements->verticalHeader()->hide();
+    tblElements->verticalHeader()->setDefaultSectionSize(tblElements->fontMetrics().height() + 6);
     tblElements->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    tblElements->horizontalHeader()->setStretchLastSection(true);
+    tblElements->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(lblTitle);
@@ -95,6 +97,8 @@ void SegmentDetailPanel::ShowSegment(NodeId segment, NodeId element)
     std::string buffer;
     const char cDelimiter = char(mDoc.Delimiter());
     txtSegment->setPlainText(L1(gfDnodeSegmentText(mDoc.Tree(), segment, cDelimiter, buffer)));
+    // One segment: a few lines of text, the room goes to its elements.
+    txtSegment->setMaximumHeight(txtSegment->fontMetrics().lineSpacing() * 3 + 12);
     tblElements->show();
     const QString sDescription = Description(segment);
     lblTitle->setText(L1(mDoc.Tree().Text(segment)) +
@@ -109,29 +113,29 @@ void SegmentDetailPanel::FillElements(NodeId segment)
     // Every element of the document and every element the definition has
     // for the segment, by position: a value beyond the definition shows
     // without a name, an element the document leaves out without a value.
+    // Definitions may skip positions, so elements are matched by position,
+    // not by their order.
     clsTree& tree = mDoc.Tree();
     const SchemaIndex& index = mDoc.Index();
     const SchemaIx segmentIx = index.Of(mDoc.SchemaNodeOf(segment));
-    const bool bDefined = segmentIx && index[segmentIx].IsSegment();
-    const std::uint32_t nValues = tree.ChildCount(segment);
-    std::uint32_t nDefined = 0;
-    if (bDefined)
+    std::vector<SchemaIx> byPosition(tree.ChildCount(segment));
+    if (segmentIx && index[segmentIx].IsSegment())
         for (SchemaIx ix = index[segmentIx].first; ix; ix = index[ix].next)
-            ++nDefined;
-    const std::string sId(tree.Text(segment));
-    for (std::uint32_t i = 0; i < std::max(nValues, nDefined); ++i) {
-        const NodeId element = i < nValues ? tree.Child(segment, i) : NodeId{};
-        const SchemaIx ix = element ? index.Of(mDoc.SchemaElementOf(element))
-                            : bDefined ? index.Child(segmentIx, i)
-                                       : SchemaIx{};
-        QStringList cells{L1(sId) + QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0'))};
-        if (ix) {
+            if (const std::int32_t nZ = index[ix].nZ; nZ > 0) {
+                byPosition.resize(std::max(byPosition.size(), std::size_t(nZ)));
+                byPosition[std::size_t(nZ - 1)] = ix;
+            }
+    const QString sId = L1(tree.Text(segment));
+    for (std::uint32_t i = 0; i < byPosition.size(); ++i) {
+        const NodeId element = i < tree.ChildCount(segment) ? tree.Child(segment, i) : NodeId{};
+        const QString sValue = element ? L1(tree.Text(element)) : QString();
+        QStringList cells{sId + QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0'))};
+        if (const SchemaIx ix = byPosition[i]) {
             const SchemaEntry& e = index[ix];
-            cells << L1(e.sCode) << L1(e.sDescription);
-            cells << (element ? L1(tree.Text(element)) : QString()) << L1(e.sRequirement) << L1(e.sDataType)
+            cells << L1(e.sCode) << L1(e.sDescription) << sValue << L1(e.sRequirement) << L1(e.sDataType)
                   << Length(e);
         } else {
-            cells << QString() << QString() << (element ? L1(tree.Text(element)) : QString());
+            cells << QString() << QString() << sValue;
         }
         SetRow(int(i), cells);
     }
@@ -149,6 +153,7 @@ void SegmentDetailPanel::ShowLoop(NodeId loop)
     // The loop's segments in document order; elements stay unmade.
     const clsTree& tree = mDoc.Tree();
     tblElements->hide();
+    txtSegment->setMaximumHeight(QWIDGETSIZE_MAX);
     lblTitle->setText(L1(tree.Text(loop)));
     const char cDelimiter = char(mDoc.Delimiter());
     QStringList lines;

@@ -66,7 +66,8 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
     mFindings = new FindingsDock(mDoc, mDocModel, this);
     addDockWidget(Qt::BottomDockWidgetArea, mFindings);
     mDetail = new SegmentDetailPanel(mDoc, this);
-    addDockWidget(Qt::RightDockWidgetArea, mDetail);
+    addDockWidget(Qt::BottomDockWidgetArea, mDetail);
+    resizeDocks({mDetail}, {260}, Qt::Vertical);
     mFindBar = new FindBar(mDoc, this);
     addToolBar(Qt::BottomToolBarArea, mFindBar);
 
