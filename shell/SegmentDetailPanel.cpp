@@ -44,7 +44,7 @@ SegmentDetailPanel::SegmentDetailPanel(EdiDocument& doc, QWidget* parent)
     tblElements->verticalHeader()->hide();
     tblElements->verticalHeader()->setDefaultSectionSize(tblElements->fontMetrics().height() + 6);
     tblElements->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    tblElements->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
+    tblElements->horizontalHeader()->setSectionResizeMode(ColValue, QHeaderView::Stretch);
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(lblTitle);
