@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <algorithm>
@@ -521,6 +522,12 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
         pWindow->menuBar()->hide();
         QMdiSubWindow* sub = mMdi->addSubWindow(pWindow);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        // Ctrl+W is the document's Close; the sub-window's own keeps Ctrl+F4.
+        for (QAction* a : sub->systemMenu()->actions()) {
+            QList<QKeySequence> keys = a->shortcuts();
+            if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)))
+                a->setShortcuts(keys);
+        }
         pWindow->show();
         PlaceDocumentWindow(sub);
         sub->show();
