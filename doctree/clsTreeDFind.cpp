@@ -39,6 +39,7 @@ bool clsTreeDFind::SetQuery(const Query& query)
         msError = "Nothing to find.";
         return false;
     }
+    msLiteral = mQuery.sText;
     if (mQuery.bRegex) {
         auto flags = std::regex::ECMAScript | std::regex::nosubs | std::regex::optimize;
         if (!mQuery.bMatchCase)
@@ -49,24 +50,62 @@ bool clsTreeDFind::SetQuery(const Query& query)
             msError = std::string("Not a valid regular expression: ") + e.what();
             return false;
         }
-    } else if (!mQuery.bMatchCase) {
-        mFolded.emplace(mQuery.sText.cbegin(), mQuery.sText.cend());
+        msLiteral = RequiredLiteral(mQuery.sText);
     }
+    if (!mQuery.bMatchCase && !msLiteral.empty())
+        mFolded.emplace(msLiteral.cbegin(), msLiteral.cend());
     return true;
+}
+
+std::string clsTreeDFind::RequiredLiteral(std::string_view sPattern)
+{
+    // A "|" outside character classes and groups offers another way to match.
+    int nDepth = 0;
+    bool bClass = false;
+    for (std::size_t i = 0; i < sPattern.size(); ++i) {
+        const char c = sPattern[i];
+        if (c == '\\')
+            ++i;
+        else if (bClass)
+            bClass = c != ']';
+        else if (c == '[')
+            bClass = true;
+        else if (c == '(' || c == ')')
+            nDepth += c == '(' ? 1 : -1;
+        else if (c == '|' && nDepth == 0)
+            return {};
+    }
+    std::string sLiteral;
+    std::size_t i = sPattern.starts_with('^') ? 1 : 0;
+    for (; i < sPattern.size(); ++i) {
+        const char c = sPattern[i];
+        if (c == '\\' && i + 1 < sPattern.size() && std::ispunct(static_cast<unsigned char>(sPattern[i + 1])))
+            sLiteral += sPattern[++i];
+        else if (c == '\\' || std::string_view(".[]()*+?{}|^$").find(c) != std::string_view::npos)
+            break;
+        else
+            sLiteral += c;
+    }
+    // A character that may be left out is not required.
+    if (i < sPattern.size() && std::string_view("*?{").find(sPattern[i]) != std::string_view::npos &&
+        !sLiteral.empty())
+        sLiteral.pop_back();
+    return sLiteral;
 }
 
 bool clsTreeDFind::Matches(std::string_view sSegment) const
 {
-    if (mRegex)
-        return std::regex_search(sSegment.begin(), sSegment.end(), *mRegex);
-    if (mFolded)
-        return std::search(sSegment.begin(), sSegment.end(), *mFolded) != sSegment.end();
-    return !mQuery.sText.empty() && sSegment.find(mQuery.sText) != std::string_view::npos;
+    // The literal is cheap to look for and rules out most segments before
+    // the expression runs.
+    if (mFolded ? std::search(sSegment.begin(), sSegment.end(), *mFolded) == sSegment.end()
+                : sSegment.find(msLiteral) == std::string_view::npos)
+        return false;
+    return !mRegex || std::regex_search(sSegment.begin(), sSegment.end(), *mRegex);
 }
 
 clsTreeDFind::Hit clsTreeDFind::FindNext(const clsTree& tree, NodeId root, NodeId from) const
 {
-    if (!tree.IsValid(root) || (!mRegex && !mFolded && mQuery.sText.empty()))
+    if (!tree.IsValid(root) || mQuery.sText.empty() || !msError.empty())
         return {};
     if (!IsBelow(tree, root, from))
         from = root;

@@ -42,6 +42,10 @@ public:
     const std::string& sError() const { return msError; }
 
     bool Matches(std::string_view sSegment) const;
+    // The text every match of a regular expression starts with (after a
+    // leading "^"): empty when the pattern has an alternative at its top
+    // level or starts with something other than plain characters.
+    static std::string RequiredLiteral(std::string_view sPattern);
     // The first matching segment after `from` in document order below root
     // (an element counts as its segment), going round to the top after the
     // last one; `from` itself is tried last.
@@ -58,7 +62,8 @@ private:
 
     Query mQuery;
     std::optional<std::regex> mRegex;
-    std::optional<Searcher> mFolded;  // plain text without regard to case
+    std::string msLiteral;            // every matching segment holds it (all of a plain query)
+    std::optional<Searcher> mFolded;  // msLiteral without regard to case
     char mcDelimiter = '*';
     std::string msError;
 };

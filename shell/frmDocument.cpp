@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QMenuBar>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -101,10 +102,18 @@ void frmDocument::AttachView(QTreeView* view, TreeModel* model)
     view->setModel(model);
     view->setHeaderHidden(true);
     view->setUniformRowHeights(true);
-    // Texts are never cut: the column is as wide as the rows shown, and the
-    // view scrolls sideways.
-    view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Texts are never cut: the column grows to the widest row shown so far
+    // and the view scrolls sideways. Only rows on screen are measured, so
+    // no segment's elements are made for it.
     view->header()->setStretchLastSection(false);
+    view->header()->setResizeContentsPrecision(0);
+    const auto fit = [view] {
+        const int nWidth = static_cast<QAbstractItemView*>(view)->sizeHintForColumn(0);
+        if (nWidth > view->header()->sectionSize(0))
+            view->header()->resizeSection(0, nWidth);
+    };
+    connect(view->verticalScrollBar(), &QScrollBar::valueChanged, view, fit);
+    connect(view->verticalScrollBar(), &QScrollBar::rangeChanged, view, fit);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     // The store's expanded flags and the view's follow each other.
     connect(view, &QTreeView::expanded, this, [model](const QModelIndex& i) {
@@ -118,6 +127,7 @@ void frmDocument::AttachView(QTreeView* view, TreeModel* model)
     connect(model, &TreeModel::scrollRequested, view, [view](const QModelIndex& i) { view->scrollTo(i); });
     connect(model, &QAbstractItemModel::modelReset, this, [this, view, model] {
         SyncExpansion(view, model, {});
+        view->resizeColumnToContents(0);  // may narrow again
         if (view == tvc)
             CurrentChanged(mDoc.Current());  // a reset drops the view's current row
     });

@@ -83,6 +83,16 @@ TEST(TreeDFind, RegularExpressionsAndInvalidQueries)
     EXPECT_NE(f.find.sError().find("regular expression"), std::string::npos);
     EXPECT_FALSE(f.find.FindNext(f.doc.Tree(), root, root).node);
     EXPECT_FALSE(f.find.SetQuery({"", false, false}));
+
+    // The literal a match must hold, looked for before the expression runs.
+    EXPECT_EQ(clsTreeDFind::RequiredLiteral("^REF\\*[A-Z]{2}"), "REF*");
+    EXPECT_EQ(clsTreeDFind::RequiredLiteral("N1\\*(ST|BT)"), "N1*");
+    EXPECT_EQ(clsTreeDFind::RequiredLiteral("SEx?\\*"), "SE");
+    EXPECT_EQ(clsTreeDFind::RequiredLiteral("QTY[(]|REF"), "");
+    EXPECT_EQ(clsTreeDFind::RequiredLiteral("(QTY)\\*|REF"), "");
+    EXPECT_EQ(clsTreeDFind::RequiredLiteral("\\d+"), "");
+    EXPECT_EQ(f.TextOf(f.Next("SEx?\\*7", root, true).node), "SE*7*0001");
+    EXPECT_EQ(f.TextOf(f.Next("QTY[(]|^REF", root, true).node), "REF*DP*038**ZZ:1:2");
 }
 
 TEST(TreeDFind, ChangedSegmentsAreSearchedAsTheyAreNow)
