@@ -25,6 +25,8 @@ bool IsBelow(const clsTree& tree, NodeId root, NodeId node)
 
 }  // namespace
 
+char clsTreeDFind::FoldTraits::translate_nocase(char c) const { return Fold(c); }
+
 std::size_t clsTreeDFind::FoldHash::operator()(char c) const { return std::size_t(static_cast<unsigned char>(Fold(c))); }
 
 bool clsTreeDFind::FoldEqual::operator()(char a, char b) const { return Fold(a) == Fold(b); }
