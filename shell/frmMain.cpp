@@ -86,6 +86,10 @@ const ButtonDef* FindButton(const QString& sKey)
     return nullptr;
 }
 
+// The cascade step PlaceDocumentWindow gave a sub-window, until the user or
+// an arrangement moves it.
+const char* const kPlacedIndex = "orrPlacedIndex";
+
 const char* const kGeometryKeys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
 const double kGeometryDefaults[] = {1000, 1000, 6500, 6500};
 constexpr double kMinimumTwips = 4000;
@@ -259,16 +263,26 @@ void frmMain::ShowMenusOf(DocumentWindow* doc)
     }
 }
 
-void frmMain::PlaceDocumentWindow(QMdiSubWindow* sub)
+void frmMain::PlaceDocumentWindow(QMdiSubWindow* sub, int nIndex)
 {
     // Most of the client area, each further window one step down and right.
     const QRect area = mMdi->viewport()->rect();
     constexpr int kStep = 24, kSteps = 5;
-    const int nOthers = int(ArrangeableWindows().size());  // the new one is not shown yet
-    const int nOffset = kStep * (nOthers % (kSteps + 1));
+    const int nOffset = kStep * (nIndex % (kSteps + 1));
     const QSize size(std::max(area.width() - kStep * kSteps, std::min(area.width(), 480)),
                      std::max(area.height() - kStep * kSteps, std::min(area.height(), 320)));
-    sub->setGeometry(QRect(QPoint(nOffset, nOffset), size).intersected(area));
+    const QRect placed = QRect(QPoint(nOffset, nOffset), size).intersected(area);
+    sub->setGeometry(placed);
+    sub->setProperty(kPlacedIndex, nIndex);
+}
+
+void frmMain::RefitPlacedWindows()
+{
+    // A window opened before the frame had its final size (a file named at
+    // start) follows the client area until the user moves or sizes it.
+    for (QMdiSubWindow* sub : mMdi->subWindowList())
+        if (!sub->isMaximized() && !sub->isMinimized() && sub->property(kPlacedIndex).isValid())
+            PlaceDocumentWindow(sub, sub->property(kPlacedIndex).toInt());
 }
 
 void frmMain::CreateToolbar()
@@ -335,6 +349,10 @@ void frmMain::UpdateKeyPanels()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == mMdi->viewport() && event->type() == QEvent::Resize)
+        RefitPlacedWindows();
+    else if (event->type() == QEvent::MouseButtonPress && qobject_cast<QMdiSubWindow*>(watched))
+        watched->setProperty(kPlacedIndex, QVariant());  // moved or sized by hand from now on
     // Qt tells no lock states, so they are followed from the keys typed.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -528,9 +546,10 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
             if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)))
                 a->setShortcuts(keys);
         }
+        const int nIndex = int(ArrangeableWindows().size());
         pWindow->show();
-        PlaceDocumentWindow(sub);
         sub->show();
+        PlaceDocumentWindow(sub, nIndex);
         return true;
     }
     delete pWindow;
@@ -649,6 +668,8 @@ void frmMain::TileHorizontal()
         return;
     const QRect area = mMdi->viewport()->rect();
     const int h = area.height() / int(windows.size());
+    for (QMdiSubWindow* sub : windows)
+        sub->setProperty(kPlacedIndex, QVariant());
     for (std::size_t i = 0; i < windows.size(); ++i) {
         windows[i]->showNormal();
         windows[i]->setGeometry(0, int(i) * h, area.width(), h);
@@ -663,6 +684,8 @@ void frmMain::TileVertical()
         return;
     const QRect area = mMdi->viewport()->rect();
     const int w = area.width() / int(windows.size());
+    for (QMdiSubWindow* sub : windows)
+        sub->setProperty(kPlacedIndex, QVariant());
     for (std::size_t i = 0; i < windows.size(); ++i) {
         windows[i]->showNormal();
         windows[i]->setGeometry(int(i) * w, 0, w, area.height());

@@ -130,7 +130,8 @@ private:
     // The frame's menu bar shows the document window's menus, or its own for null.
     void ShowMenusOf(DocumentWindow* doc);
     // A new document window's size and place in the client area.
-    void PlaceDocumentWindow(QMdiSubWindow* sub);
+    void PlaceDocumentWindow(QMdiSubWindow* sub, int nIndex);
+    void RefitPlacedWindows();
 
     QMdiArea* mMdi;
     ChildList mcolChildForms;

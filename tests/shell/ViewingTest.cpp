@@ -213,6 +213,10 @@ TEST(MenuMerge, TheActiveDocumentsMenusReplaceTheFramesWithEveryEntryOfBoth)
     QMdiSubWindow* sub = frame.MdiArea()->subWindowList().first();
     EXPECT_GE(sub->width(), frame.MdiArea()->viewport()->width() * 3 / 4);
     EXPECT_GE(sub->height(), frame.MdiArea()->viewport()->height() * 3 / 4);
+    // It follows the frame's size until the user sizes it.
+    frame.resize(1400, 900);
+    QCoreApplication::processEvents();
+    EXPECT_GE(sub->width(), frame.MdiArea()->viewport()->width() * 3 / 4);
 
     // Ctrl+W closes it (the sub-window's own Close does not compete for
     // the key), and the frame's own menus come back.
