@@ -55,6 +55,31 @@ void gfDnodeLinkSchema(const TreeNode& nd, const TreeNode& ndSchema)
     nd.SetTag(gfDnodeTagWithLink(nd.Tag(), gfSnodeFQN(ndSchema)));
 }
 
+std::string_view gfDnodeSegmentText(const clsTree& tree, NodeId segment, char cDelimiter, std::string& buffer)
+{
+    if (const std::optional<std::string_view> payload = tree.Payload(segment);
+        payload && (tree.PayloadSeparator() == cDelimiter || tree.PayloadSeparator() == '\0'))
+        return *payload;
+    buffer.assign(tree.Text(segment));
+    for (NodeId child = tree.FirstChild(segment); child; child = tree.Next(child)) {
+        buffer += cDelimiter;
+        buffer += tree.Text(child);
+    }
+    return buffer;
+}
+
+NodeId gfDnodeNextInOrder(const clsTree& tree, NodeId root, NodeId node)
+{
+    const std::string& sTag = tree.Tag(node);
+    if (sTag.empty() || sTag[0] != 'S')
+        if (const NodeId first = tree.FirstChild(node))
+            return first;
+    for (; node && node != root; node = tree.Parent(node))
+        if (const NodeId next = tree.Next(node))
+            return next;
+    return {};
+}
+
 char gfDnodeType(const TreeNode& nd)
 {
     if (!nd || nd.Tag().empty())

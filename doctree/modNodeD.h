@@ -28,6 +28,14 @@ std::string gfDnodeSchemaPath(const TreeNode& nd);
 std::string_view gfDnodeTagLink(std::string_view sTag);
 std::string gfDnodeSchemaKey(const TreeNode& nd);
 int gfDnodeRunCount(const TreeNode& nd);
+// A segment node's text: its identifier and its elements joined by
+// cDelimiter. A segment whose elements were never changed gives its stored
+// text without copying (when it was read with cDelimiter); otherwise the
+// text is made in buffer.
+std::string_view gfDnodeSegmentText(const clsTree& tree, NodeId segment, char cDelimiter, std::string& buffer);
+// The node after node in document order below root, never entering a
+// segment: its elements go with it. Null after the last one.
+NodeId gfDnodeNextInOrder(const clsTree& tree, NodeId root, NodeId node);
 int gfDnodeSiblingCount(const TreeNode& nd);
 
 }  // namespace orr

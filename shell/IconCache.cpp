@@ -126,6 +126,15 @@ void IconCache::Add(const QString& sKey, const QIcon& icon)
     mIcons.push_back(icon);
 }
 
+QIcon IconCache::ProgramIcon()
+{
+    QSvgRenderer svg(QStringLiteral(":/icons/orrindale.svg"));
+    QIcon icon;
+    for (int nSize : kSizes)
+        icon.addPixmap(Render(svg, nSize));
+    return icon;
+}
+
 QIcon IconCache::Icon(const QString& sKey) const
 {
     const int n = IndexOf(sKey);

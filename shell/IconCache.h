@@ -19,6 +19,9 @@ public:
     static const QStringList& BaseKeys();
     static const QStringList& TreeKeys();
 
+    // The program's own icon, for every window's title bar (needs a QGuiApplication).
+    static QIcon ProgramIcon();
+
     // A null icon for an unknown key.
     QIcon Icon(const QString& sKey) const;
     bool Has(const QString& sKey) const { return mIndex.contains(sKey); }

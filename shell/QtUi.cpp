@@ -1,6 +1,7 @@
 #include "shell/QtUi.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -32,6 +33,18 @@ QMessageBox::StandardButtons ToQt(MsgButtons buttons)
     return QMessageBox::Ok;
 }
 
+// A message box sizes itself to its text only; a longer caption would be
+// cut in the title bar. A spacer in its grid makes room for it.
+void FitCaption(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const int nCaption = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 160;  // icon and title buttons
+    grid->addItem(new QSpacerItem(nCaption, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 }  // namespace
 
 QWidget* QtUi::DialogParent()
@@ -52,6 +65,7 @@ QString QtUi::ToDisplay(const std::string& sText)
 MsgAnswer QtUi::MsgBox(const std::string& sText, MsgButtons buttons, MsgIcon icon, const std::string& sTitle)
 {
     QMessageBox box(ToQt(icon), ToDisplay(sTitle), ToDisplay(sText), ToQt(buttons), DialogParent());
+    FitCaption(box);
     switch (box.exec()) {
     case QMessageBox::Yes: return MsgAnswer::Yes;
     case QMessageBox::No: return MsgAnswer::No;
@@ -82,8 +96,14 @@ int QtUi::ChooseFromList(const std::string& sPrompt, const std::string& sTitle,
 
 void QtUi::ProgressShow()
 {
-    if (!mProgress)
-        mProgress = new frmProgress;
+    if (!mProgress) {
+        // The frame owns it, so it stays over the frame, not at a screen corner.
+        QWidget* pOwner = frmMain::Instance();
+        mProgress = new frmProgress(pOwner);
+        mProgress->adjustSize();
+        if (pOwner)
+            mProgress->move(pOwner->frameGeometry().center() - mProgress->rect().center());
+    }
     mProgress->show();
 }
 

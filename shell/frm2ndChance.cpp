@@ -13,6 +13,7 @@ frm2ndChance::frm2ndChance(QWidget* parent) : QDialog(parent), mChoice(*gConfig)
 {
     setObjectName(QStringLiteral("frm2ndChance"));
     setWindowTitle(QString::fromLatin1(k2ndChanceCaption));
+    setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 160);  // the whole caption, with the title buttons
 
     cboSegment = new QComboBox(this);
     cboSegment->setObjectName(QStringLiteral("cboSegment"));

@@ -48,7 +48,7 @@ frmDirPath::frmDirPath(const std::string& sStartPath, QWidget* parent) : QDialog
     layout->addWidget(cmdCancel, 2, 1, Qt::AlignTop);
     layout->addWidget(ctlDrive, 3, 0);
     layout->setColumnStretch(0, 1);
-    resize(420, 340);
+    resize(480, 400);
 
     // Load: the directory handed in, or the first root when it does not exist.
     QString sStart = QString::fromStdString(sStartPath).trimmed();
@@ -63,15 +63,32 @@ frmDirPath::frmDirPath(const std::string& sStartPath, QWidget* parent) : QDialog
     ctlDrive->setCurrentIndex(nDrive);
     mDirs->setRootPath(ctlDrive->itemData(nDrive).toString());
     ctlDir->setRootIndex(mDirs->index(ctlDrive->itemData(nDrive).toString()));
-    const QModelIndex start = mDirs->index(sAbsolute);
-    ctlDir->setCurrentIndex(start);
-    ctlDir->scrollTo(start);
+    // The model reads folders in the background: the start folder is shown
+    // open and selected once the folders on its path have been read.
+    msStart = sAbsolute;
+    ShowStart();
+    connect(mDirs, &QFileSystemModel::directoryLoaded, this, [this](const QString& sDir) {
+        if (!msStart.isEmpty() && (msStart + QLatin1Char('/')).startsWith(sDir))
+            ShowStart();
+    });
 
     connect(ctlDrive, &QComboBox::activated, this, &frmDirPath::DriveChange);
     connect(ctlDir, &QTreeView::clicked, this, &frmDirPath::DirChange);
+    connect(ctlDir, &QTreeView::clicked, this, [this] { msStart.clear(); });  // the user's choice from now on
     connect(ctlDir, &QTreeView::activated, this, &frmDirPath::DirChange);
     connect(cmdOk, &QPushButton::clicked, this, &frmDirPath::CmdOkClick);
     connect(cmdCancel, &QPushButton::clicked, this, &frmDirPath::CmdCancelClick);
+}
+
+void frmDirPath::ShowStart()
+{
+    const QModelIndex start = mDirs->index(msStart);
+    if (!start.isValid())
+        return;
+    for (QModelIndex i = start.parent(); i.isValid(); i = i.parent())
+        ctlDir->expand(i);
+    ctlDir->setCurrentIndex(start);
+    ctlDir->scrollTo(start, QAbstractItemView::PositionAtCenter);
 }
 
 void frmDirPath::DriveChange(int nIndex)

@@ -32,8 +32,11 @@ private:
     void DriveChange(int nIndex);
     std::string msChosen;
     void DirChange(const QModelIndex& index);
+    // Opens the folders down to the start folder and selects it.
+    void ShowStart();
 
     QFileSystemModel* mDirs;
+    QString msStart;  // until the user picks another folder
 };
 
 }  // namespace orr

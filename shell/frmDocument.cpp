@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScopeGuard>
@@ -18,7 +19,9 @@
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
 #include "doctree/modTree.h"
+#include "shell/FindBar.h"
 #include "shell/FindingsDock.h"
+#include "shell/SegmentDetailPanel.h"
 #include "shell/FormRegistry.h"
 #include "shell/LabelEditDelegate.h"
 #include "shell/OrrApplication.h"
@@ -69,6 +72,11 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
     setCentralWidget(picSplitter);
     mFindings = new FindingsDock(mDoc, mDocModel, this);
     addDockWidget(Qt::BottomDockWidgetArea, mFindings);
+    mDetail = new SegmentDetailPanel(mDoc, this);
+    addDockWidget(Qt::BottomDockWidgetArea, mDetail);
+    resizeDocks({mDetail}, {260}, Qt::Vertical);
+    mFindBar = new FindBar(mDoc, this);
+    addToolBar(Qt::BottomToolBarArea, mFindBar);
 
     // The view's current row is the document's current node, from the mouse
     // and from the keyboard alike; a row the view picks while the tree
@@ -95,6 +103,7 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
     });
     mDoc.AddListener(this);
     CreateMenus();
+    // Most windows open on the frame's size (frmMain::PlaceDocumentWindow).
     resize(900, 600);
     FormRegistry::Add(this);
 }
@@ -112,6 +121,18 @@ void frmDocument::AttachView(QTreeView* view, TreeModel* model)
     view->setModel(model);
     view->setHeaderHidden(true);
     view->setUniformRowHeights(true);
+    // Texts are never cut: the column grows to the widest row shown so far
+    // and the view scrolls sideways. Only rows on screen are measured, so
+    // no segment's elements are made for it.
+    view->header()->setStretchLastSection(false);
+    view->header()->setResizeContentsPrecision(0);
+    const auto fit = [view] {
+        const int nWidth = static_cast<QAbstractItemView*>(view)->sizeHintForColumn(0);
+        if (nWidth > view->header()->sectionSize(0))
+            view->header()->resizeSection(0, nWidth);
+    };
+    connect(view->verticalScrollBar(), &QScrollBar::valueChanged, view, fit);
+    connect(view->verticalScrollBar(), &QScrollBar::rangeChanged, view, fit);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     // The store's expanded flags and the view's follow each other.
     connect(view, &QTreeView::expanded, this, [model](const QModelIndex& i) {
@@ -125,6 +146,7 @@ void frmDocument::AttachView(QTreeView* view, TreeModel* model)
     connect(model, &TreeModel::scrollRequested, view, [view](const QModelIndex& i) { view->scrollTo(i); });
     connect(model, &QAbstractItemModel::modelReset, this, [this, view, model] {
         SyncExpansion(view, model, {});
+        view->resizeColumnToContents(0);  // may narrow again
         if (view == tvc)
             CurrentChanged(mDoc.Current());  // a reset drops the view's current row
     });
@@ -195,15 +217,19 @@ void frmDocument::CreateFileMenu()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    AddFrameCommand(file, "mnuFileNew", "&New ...", [](frmMain& f) { f.MainFileNew(); });
-    AddFrameCommand(file, "mnuFileOpen", "&Open...", [](frmMain& f) { f.MainFileOpen(); });
+    AddFrameCommand(file, "mnuFileNew", "&New ...", [](frmMain& f) { f.MainFileNew(); })->setShortcut(QKeySequence::New);
+    AddFrameCommand(file, "mnuFileOpen", "&Open...", [](frmMain& f) { f.MainFileOpen(); })
+        ->setShortcut(QKeySequence::Open);
     mnuFileClose = AddCommand(file, "mnuFileClose", "&Close", DocCommand::Close);
+    mnuFileClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     file->addSeparator();
     mnuFileSave = AddCommand(file, "mnuFileSave", "&Save", DocCommand::Save);
     mnuFileSaveAs = AddCommand(file, "mnuFileSaveAs", "Save &As...", DocCommand::SaveAs);
     mnuFileSaveAll = AddFrameCommand(file, "mnuFileSaveAll", "Save A&ll", [](frmMain& f) { f.SaveAllFiles(); });
     file->addSeparator();
     mnuFilePrint = AddCommand(file, "mnuFilePrint", "&Print ...", DocCommand::Print);
+    mnuFileSave->setShortcut(QKeySequence::Save);
+    mnuFilePrint->setShortcut(QKeySequence::Print);
     // The recent files (a separator line, then one entry a file), filled
     // from the frame's list by gfCopyRecentMenu.
     for (int i = 0; i <= kRecentFileCount; ++i) {
@@ -260,6 +286,13 @@ void frmDocument::CreateEditMenu()
     mnuEditRedo =
         AddShortcutCommand(mnuEdit, "mnuEditRedo", "&Redo", DocCommand::Redo,
                            {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    mnuEdit->addSeparator();
+    // Find works wherever the focus is in this window, also with the bar hidden.
+    for (QAction* a : {mFindBar->actFind, mFindBar->actFindNext}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        mnuEdit->addAction(a);
+        addAction(a);
+    }
 }
 
 void frmDocument::CreateToolMenu()
@@ -312,6 +345,11 @@ void frmDocument::CreateViewMenu()
     mnuViewCollpaseTree = AddCommand(view, "mnuViewCollpaseTree", "Collapse All", DocCommand::CollapseAll);
     view->addSeparator();
     AddCommand(view, "mnuViewHL", "Hierarchical Level", DocCommand::EditHL);
+    view->addSeparator();
+    QAction* detail = mDetail->toggleViewAction();
+    detail->setText(QStringLiteral("Segment &Detail"));
+    detail->setObjectName(QStringLiteral("mnuViewDetail"));
+    view->addAction(detail);
     view->addSeparator();
     AddFrameCommand(view, "mnuViewOptions", "&Options...", [](frmMain& f) { f.MainViewOptions(); });
 }

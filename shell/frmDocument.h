@@ -16,8 +16,10 @@
 
 namespace orr {
 
+class FindBar;
 class FindingsDock;
 class LabelEditDelegate;
+class SegmentDetailPanel;
 class TreeModel;
 class frmMain;
 
@@ -167,6 +169,8 @@ private:
     LabelEditDelegate* mLabels;
     std::unique_ptr<DocumentEditor> mEditor;  // made when the document's type is known
     bool mbFreeForm = false;
+    SegmentDetailPanel* mDetail;
+    FindBar* mFindBar;
     // The highlighted nodes: the current node and its segment (document),
     // and its schema node and schema element.
     NodeId mndLitD, mndLitParent, mndActiveS, mndActiveSE;

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <algorithm>
@@ -31,6 +32,7 @@
 #include "shell/frmTemplates.h"
 #include "shell/modFrmDocFile.h"
 #include "shell/modHelp.h"
+#include "shell/modMenuMerge.h"
 #include "shell/modRecentMenu.h"
 #include "shell/modShellMain.h"
 #include "shell/modWebBrowser.h"
@@ -86,6 +88,10 @@ const ButtonDef* FindButton(const QString& sKey)
     return nullptr;
 }
 
+// The cascade step PlaceDocumentWindow gave a sub-window, until the user or
+// an arrangement moves it.
+const char* const kPlacedIndex = "orrPlacedIndex";
+
 const char* const kGeometryKeys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
 const double kGeometryDefaults[] = {1000, 1000, 6500, 6500};
 constexpr double kMinimumTwips = 4000;
@@ -140,8 +146,10 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     UpdateOpenCommands();  // loads the recent-file entries
     connect(mMdi, &QMdiArea::subWindowActivated, this, [this] {
         disconnect(mActiveConnection);
-        if (DocumentWindow* doc = ActiveDocument())
+        DocumentWindow* doc = ActiveDocument();
+        if (doc)
             mActiveConnection = connect(doc, &DocumentWindow::commandStateChanged, this, &frmMain::RefreshCommands);
+        ShowMenusOf(doc);
         RefreshCommands();
     });
     RefreshCommands();
@@ -178,6 +186,8 @@ void frmMain::CreateMenus()
     file->setObjectName(QStringLiteral("mnuFile"));
     mnuFileNew = action(file, "mnuFileNew", "&New ...", [this] { MainFileNew(); });
     mnuFileOpen = action(file, "mnuFileOpen", "&Open...", [this] { MainFileOpen(); });
+    mnuFileNew->setShortcut(QKeySequence::New);
+    mnuFileOpen->setShortcut(QKeySequence::Open);
     mnuFileTemplate = action(file, "mnuFileTemplate", "EDI Templates ...", [this] { MainFileTemplate(); });
     for (int i = 0; i < int(mnuRecentFile.size()); ++i) {
         QAction* a = file->addAction(QString());
@@ -232,6 +242,49 @@ void frmMain::CreateMenus()
     help->setObjectName(QStringLiteral("mnuHelp"));
     mnuHelpContents = action(help, "mnuHelpContents", "&Contents", [this] { MainHelpContents(); });
     mnuHelpAbout = action(help, "mnuHelpAbout", "&About ", [this] { MainHelpAbout(); });
+    for (QAction* a : menuBar()->actions())
+        mOwnMenus.push_back(a);
+}
+
+void frmMain::ShowMenusOf(DocumentWindow* doc)
+{
+    // A menu taken out of the bar takes its shortcuts with it: the frame's
+    // and the document's Ctrl+N never compete.
+    QMenuBar* bar = menuBar();
+    for (const QPointer<QAction>& a : mMergedMenus)
+        if (a)
+            bar->removeAction(a);
+    mMergedMenus.clear();
+    for (QAction* a : mOwnMenus)
+        bar->removeAction(a);
+    const QList<QAction*> menus = doc ? doc->menuBar()->actions() : QList<QAction*>(mOwnMenus.begin(), mOwnMenus.end());
+    for (QAction* a : menus) {
+        bar->addAction(a);
+        if (doc)
+            mMergedMenus.emplace_back(a);
+    }
+}
+
+void frmMain::PlaceDocumentWindow(QMdiSubWindow* sub, int nIndex)
+{
+    // Most of the client area, each further window one step down and right.
+    const QRect area = mMdi->viewport()->rect();
+    constexpr int kStep = 24, kSteps = 5;
+    const int nOffset = kStep * (nIndex % (kSteps + 1));
+    const QSize size(std::max(area.width() - kStep * kSteps, std::min(area.width(), 480)),
+                     std::max(area.height() - kStep * kSteps, std::min(area.height(), 320)));
+    const QRect placed = QRect(QPoint(nOffset, nOffset), size).intersected(area);
+    sub->setGeometry(placed);
+    sub->setProperty(kPlacedIndex, nIndex);
+}
+
+void frmMain::RefitPlacedWindows()
+{
+    // A window opened before the frame had its final size (a file named at
+    // start) follows the client area until the user moves or sizes it.
+    for (QMdiSubWindow* sub : mMdi->subWindowList())
+        if (!sub->isMaximized() && !sub->isMinimized() && sub->property(kPlacedIndex).isValid())
+            PlaceDocumentWindow(sub, sub->property(kPlacedIndex).toInt());
 }
 
 void frmMain::CreateToolbar()
@@ -298,6 +351,10 @@ void frmMain::UpdateKeyPanels()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == mMdi->viewport() && event->type() == QEvent::Resize)
+        RefitPlacedWindows();
+    else if (event->type() == QEvent::MouseButtonPress && qobject_cast<QMdiSubWindow*>(watched))
+        watched->setProperty(kPlacedIndex, QVariant());  // moved or sized by hand from now on
     // Qt tells no lock states, so they are followed from the keys typed.
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -441,6 +498,7 @@ void frmMain::RemoveChild(const QString& sKey)
         return;
     }
     mcolChildForms.erase(it);
+    ShowMenusOf(ActiveDocument());
     RefreshCommands();
 }
 
@@ -479,10 +537,21 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
     gfCopyRecentMenu(pWindow);
     const DocumentOpenArgs args{sFileName, separators.nDelimiter, separators.nSelimiter, sType, nOption, sKey};
     if (pWindow->EdiFileOpen(args)) {
+        // Its menus show in the frame's menu bar while it is active.
+        gfMergeMenuEntries(menuBar(), pWindow->menuBar());
+        pWindow->menuBar()->hide();
         QMdiSubWindow* sub = mMdi->addSubWindow(pWindow);
         sub->setAttribute(Qt::WA_DeleteOnClose);
+        // Ctrl+W is the document's Close; the sub-window's own keeps Ctrl+F4.
+        for (QAction* a : sub->systemMenu()->actions()) {
+            QList<QKeySequence> keys = a->shortcuts();
+            if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)))
+                a->setShortcuts(keys);
+        }
+        const int nIndex = int(ArrangeableWindows().size());
         pWindow->show();
         sub->show();
+        PlaceDocumentWindow(sub, nIndex);
         return true;
     }
     delete pWindow;
@@ -601,6 +670,8 @@ void frmMain::TileHorizontal()
         return;
     const QRect area = mMdi->viewport()->rect();
     const int h = area.height() / int(windows.size());
+    for (QMdiSubWindow* sub : windows)
+        sub->setProperty(kPlacedIndex, QVariant());
     for (std::size_t i = 0; i < windows.size(); ++i) {
         windows[i]->showNormal();
         windows[i]->setGeometry(0, int(i) * h, area.width(), h);
@@ -615,6 +686,8 @@ void frmMain::TileVertical()
         return;
     const QRect area = mMdi->viewport()->rect();
     const int w = area.width() / int(windows.size());
+    for (QMdiSubWindow* sub : windows)
+        sub->setProperty(kPlacedIndex, QVariant());
     for (std::size_t i = 0; i < windows.size(); ++i) {
         windows[i]->showNormal();
         windows[i]->setGeometry(int(i) * w, 0, w, area.height());

@@ -127,11 +127,18 @@ private:
     void UpdateKeyPanels();
     QString NewChildKey();
     std::vector<class QMdiSubWindow*> ArrangeableWindows() const;
+    // The frame's menu bar shows the document window's menus, or its own for null.
+    void ShowMenusOf(DocumentWindow* doc);
+    // A new document window's size and place in the client area.
+    void PlaceDocumentWindow(QMdiSubWindow* sub, int nIndex);
+    void RefitPlacedWindows();
 
     QMdiArea* mMdi;
     ChildList mcolChildForms;
     std::int32_t mnChildCounter = 0;
     std::vector<std::pair<QString, QAction*>> mButtons;
+    std::vector<QAction*> mOwnMenus;                // the frame's menus in the menu bar
+    std::vector<QPointer<QAction>> mMergedMenus;    // a document window's menus shown instead
     QMetaObject::Connection mActiveConnection;  // the active window's commandStateChanged
     QTimer* mClock;
     bool mbIns = true, mbCaps = false, mbNum = false;

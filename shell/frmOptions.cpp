@@ -81,6 +81,8 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     for (QCheckBox* c : {chkISA, chkGS, chkST})
         expansionLayout->addWidget(c);
     auto withButton = [](QLineEdit* e, QPushButton* b) {
+        // Room for an ordinary path without scrolling through it.
+        e->setMinimumWidth(e->fontMetrics().averageCharWidth() * 50);
         auto* row = new QHBoxLayout;
         row->addWidget(e, 1);
         row->addWidget(b);

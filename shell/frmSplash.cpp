@@ -1,5 +1,7 @@
 #include "shell/frmSplash.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QVBoxLayout>
 
 #include "app/modMain.h"
@@ -23,13 +25,27 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::W
     tmr = new QTimer(this);
     tmr->setSingleShot(true);
     connect(tmr, &QTimer::timeout, this, &QWidget::close);
+    qApp->installEventFilter(this);
     FormRegistry::Add(this);
 }
 
 frmSplash::~frmSplash() { FormRegistry::Remove(this); }
 
+bool frmSplash::eventFilter(QObject* watched, QEvent* event)
+{
+    // A message or a dialog must never sit under the splash: it steps back
+    // while one shows.
+    if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
+        const auto* widget = static_cast<QWidget*>(watched);
+        if (widget->isWindow() && (widget->windowType() == Qt::Dialog || widget->isModal()))
+            hide();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void frmSplash::StartCloseTimer()
 {
+    show();
     raise();
     tmr->setInterval(3000);
     tmr->start();

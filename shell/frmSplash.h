@@ -12,11 +12,14 @@ public:
     explicit frmSplash(QWidget* parent = nullptr);
     ~frmSplash() override;
 
-    // Brings the window to the front and arms its closing timer.
+    // Shows the window in front again and arms its closing timer.
     void StartCloseTimer();
 
     QLabel* lblVersion;
     QTimer* tmr;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace orr

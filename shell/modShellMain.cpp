@@ -1,6 +1,7 @@
 #include "shell/modShellMain.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QDir>
 #include <QScreen>
 #include <QTimer>
@@ -78,6 +79,7 @@ int gfRunMain(int argc, char** argv)
     QApplication::setApplicationVersion(QString::fromStdString(gfVersionText().substr(8)));
     // Desktops match the windows to the installed menu entry by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("orrindale"));
+    QApplication::setWindowIcon(IconCache::ProgramIcon());  // every window, document windows too
 
     const AppPaths paths = gfResolveAppPaths();
     QtUi ui;
@@ -92,6 +94,10 @@ int gfRunMain(int argc, char** argv)
     for (const QString& file : QApplication::arguments().mid(1))
         files << QDir::current().absoluteFilePath(file);
     const StartResult started = Main(paths);
+    // A splash window does not count as the program's last window: after a
+    // failed start its closing ends the program explicitly.
+    if (!started.bStarted)
+        QObject::connect(started.pSplash, &QObject::destroyed, &app, &QCoreApplication::quit);
     if (started.pMain) {
         QTimer::singleShot(0, started.pMain, [frame = started.pMain, files] {
             for (const QString& file : files)
