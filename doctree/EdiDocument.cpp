@@ -335,8 +335,15 @@ NodeId EdiDocument::SchemaElementOf(NodeId node)
     const NodeId segment = SchemaNodeOf(node);
     if (!segment || mSchema.Key(segment) == "K00000")
         return {};
+    // Definitions may skip positions: the element is the child with its number.
     const int nPos = std::atoi(nd.Tag().substr(1, 2).c_str());
-    return mSchema.Child(segment, nPos >= 2 ? std::uint32_t(nPos - 1) : 0u);
+    const SchemaIx ixSegment = mIndex.Of(segment);
+    if (!ixSegment)
+        return {};
+    for (SchemaIx ix = mIndex[ixSegment].first; ix; ix = mIndex[ix].next)
+        if (mIndex[ix].nZ == nPos)
+            return mIndex[ix].node;
+    return {};
 }
 
 void EdiDocument::Commit(TreeEdit edit)

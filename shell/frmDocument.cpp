@@ -286,13 +286,6 @@ void frmDocument::CreateEditMenu()
     mnuEditRedo =
         AddShortcutCommand(mnuEdit, "mnuEditRedo", "&Redo", DocCommand::Redo,
                            {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    mnuEdit->addSeparator();
-    // Find works wherever the focus is in this window, also with the bar hidden.
-    for (QAction* a : {mFindBar->actFind, mFindBar->actFindNext}) {
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        mnuEdit->addAction(a);
-        addAction(a);
-    }
 }
 
 void frmDocument::CreateToolMenu()
@@ -346,6 +339,12 @@ void frmDocument::CreateViewMenu()
     view->addSeparator();
     AddCommand(view, "mnuViewHL", "Hierarchical Level", DocCommand::EditHL);
     view->addSeparator();
+    // Find works wherever the focus is in this window, also with the bar hidden.
+    for (QAction* a : {mFindBar->actFind, mFindBar->actFindNext}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        view->addAction(a);
+        addAction(a);
+    }
     QAction* detail = mDetail->toggleViewAction();
     detail->setText(QStringLiteral("Segment &Detail"));
     detail->setObjectName(QStringLiteral("mnuViewDetail"));

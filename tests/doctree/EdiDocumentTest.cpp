@@ -296,6 +296,22 @@ TEST(EdiDocument, NewDocumentsAndTheCurrentNode)
     doc.Tree().Detach(beg.Id());
     doc.SetCurrent(beg.Id());  // out of the tree: no current node
     EXPECT_FALSE(doc.Current());
+
+    // E1's REF defines positions 1, 2 and 4: the fourth element is not the third child.
+    TestEnv::WriteFile(env.Path("e1.edi"), test::kValidE1);
+    Document e1("E1");
+    ASSERT_TRUE(e1.Open(env.Path("e1.edi"), Mode::NewWindow));
+    TreeNode ref = e1.Root().FirstChild().Child(1).Child(1).Child(1);
+    while (ref && ref.Text().rfind("REF", 0) != 0)
+        ref = ref.Next();
+    ASSERT_TRUE(ref);
+    const auto positionOf = [&e1](const TreeNode& element) {
+        const NodeId schema = e1.SchemaElementOf(element.Id());
+        return schema ? e1.Index()[e1.Index().Of(schema)].nZ : -1;
+    };
+    EXPECT_EQ(positionOf(ref.Child(1)), 2);
+    EXPECT_EQ(positionOf(ref.Child(3)), 4);
+    EXPECT_EQ(positionOf(ref.Child(2)), -1);  // position 3 is not defined
 }
 
 }  // namespace

@@ -305,6 +305,7 @@ TEST(DocumentEditing, FrameToolbarEditsTheActiveDocument)
         dlg->lvc->setCurrentIndex(dlg->mModel->findItems(QStringLiteral("850")).value(0)->index());
         dlg->cmdOk->click();
     });
+    frame.resize(1000, 800);  // room for the tree beside the detail panel
     frame.show();
     ASSERT_TRUE(frame.OpenEdiDocument(env.sFile));
     env.Adopt(qobject_cast<frmDocument*>(frame.ActiveDocument()));
