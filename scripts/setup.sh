@@ -10,15 +10,7 @@ build=${ORRINDALE_BUILD_DIR:-build}
 packages=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core xauth
   libcurl4-openssl-dev python3 python3-aiosmtpd poppler-utils xvfb xdotool qt6-qpa-plugins)
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update
-  apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-missing.sh "${packages[@]}"
 
 # ORRINDALE_WERROR=ON (CI) turns compiler warnings into errors.
 werror=${ORRINDALE_WERROR:-OFF}

@@ -21,7 +21,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/MemorySettings.h"
+#include "bench/common/BenchEnv.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 #include "doctree/clsTreeD.h"
@@ -93,14 +93,10 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--no-save"))
             bSave = false;
     }
-    const fs::path dir = fs::temp_directory_path() / ("orrindale-bench-doc-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    MemorySettings settings;
-    clsConfig config(sDefs, dir.string());
-    gConfig = &config;
-    gSettings = &settings;
-    clsDefFiles files;
-    gDefFiles = &files;
+    BenchEnv env(sDefs, "orrindale-bench-doc");
+    clsConfig& config = env.config;
+    clsDefFiles& files = env.files;
+    const fs::path& dir = env.dir;
     if (!files.RefreshBinFile()) {
         std::fprintf(stderr, "cannot read %s\n", config.DefinitionFile.c_str());
         return 1;
@@ -179,9 +175,5 @@ int main(int argc, char** argv)
     }
     std::printf(" rss_peak=%lld\n", StatusBytes("VmHWM:"));
 
-    gDefFiles = nullptr;
-    gConfig = nullptr;
-    gSettings = nullptr;
-    fs::remove_all(dir);
     return 0;
 }

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MemorySettings.h"
+#include "bench/common/BenchEnv.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 #include "doctree/modNodeD.h"
@@ -124,14 +124,9 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--expand"))
             bExpand = true;
     }
-    const fs::path dir = fs::temp_directory_path() / ("orrindale-bench-edit-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    MemorySettings settings;
-    clsConfig config(sDefs, dir.string());
-    gConfig = &config;
-    gSettings = &settings;
-    clsDefFiles files;
-    gDefFiles = &files;
+    BenchEnv env(sDefs, "orrindale-bench-edit");
+    clsConfig& config = env.config;
+    clsDefFiles& files = env.files;
     SepCode nDelimiter = 0, nSelimiter = 0;
     if (!files.RefreshBinFile() || !gfGuessEdi(sFile, nDelimiter, nSelimiter)) {
         std::fprintf(stderr, "cannot read %s or %s\n", config.DefinitionFile.c_str(), sFile.c_str());
@@ -185,9 +180,5 @@ int main(int argc, char** argv)
         w->Document().SetModified(false);
         delete w;
     }
-    gDefFiles = nullptr;
-    gConfig = nullptr;
-    gSettings = nullptr;
-    fs::remove_all(dir);
     return nExit;
 }

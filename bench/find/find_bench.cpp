@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MemorySettings.h"
+#include "bench/common/BenchEnv.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 #include "doctree/EdiDocument.h"
@@ -78,14 +78,9 @@ int main(int argc, char** argv)
     if (queries.empty())
         queries = {{"PO1", false, true},          {"po1*", false, false},         {"IEA", false, true},
                    {"no such text", false, false}, {"^REF\\*[A-Z]{2}\\*", true, false}, {"nothing[0-9]here", true, true}};
-    const fs::path dir = fs::temp_directory_path() / "orrindale-bench-find";
-    fs::create_directories(dir);
-    MemorySettings settings;
-    clsConfig config(sDefs, dir.string());
-    gConfig = &config;
-    gSettings = &settings;
-    clsDefFiles files;
-    gDefFiles = &files;
+    BenchEnv env(sDefs, "orrindale-bench-find");
+    clsConfig& config = env.config;
+    clsDefFiles& files = env.files;
     if (!files.RefreshBinFile()) {
         std::fprintf(stderr, "cannot read %s\n", config.DefinitionFile.c_str());
         return 1;
@@ -103,9 +98,5 @@ int main(int argc, char** argv)
                 Seconds(t0), doc.BuildSegments());
     for (const clsTreeDFind::Query& query : queries)
         Measure(doc, query);
-    gDefFiles = nullptr;
-    gConfig = nullptr;
-    gSettings = nullptr;
-    fs::remove_all(dir);
     return 0;
 }

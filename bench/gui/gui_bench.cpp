@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MemorySettings.h"
+#include "bench/common/BenchEnv.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 #include "edi/modGuessEdi.h"
@@ -106,16 +106,11 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "--closed-sets"))
             bClosedSets = true;
     }
-    const fs::path dir = fs::temp_directory_path() / ("orrindale-bench-gui-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    MemorySettings settings;
-    clsConfig config(sDefs, dir.string());
+    BenchEnv env(sDefs, "orrindale-bench-gui");
+    clsConfig& config = env.config;
+    clsDefFiles& files = env.files;
     if (bClosedSets)
         config.OpenST = false;
-    gConfig = &config;
-    gSettings = &settings;
-    clsDefFiles files;
-    gDefFiles = &files;
     SepCode nDelimiter = 0, nSelimiter = 0;
     if (!files.RefreshBinFile() || !gfGuessEdi(sFile, nDelimiter, nSelimiter)) {
         std::fprintf(stderr, "cannot read %s or the separators of %s\n", config.DefinitionFile.c_str(), sFile.c_str());
@@ -176,9 +171,5 @@ int main(int argc, char** argv)
                     select.first, select.second, int(w.Document().BuildError()),
                     static_cast<long long>(u.ru_maxrss) * 1024);
     }
-    gDefFiles = nullptr;
-    gConfig = nullptr;
-    gSettings = nullptr;
-    fs::remove_all(dir);
     return 0;
 }
