@@ -181,9 +181,10 @@ void HLStructureEditor::PlaceWithDescendants(std::size_t nRecord, NodeId parent)
 NodeId HLStructureEditor::AddNode(std::size_t nRecord, NodeId parent)
 {
     HLRecord& r = mRecords[nRecord];
+    const std::string sTag = TagOf(r);  // the store copies it in Add
     NodeInit init;
     init.sText = r.sLabel;
-    init.sTag = TagOf(r);
+    init.sTag = sTag;
     init.image = mTree.InternImage("closed");
     init.expandedImage = mTree.InternImage("open");
     init.bExpanded = true;

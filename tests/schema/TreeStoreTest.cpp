@@ -368,8 +368,9 @@ TEST(TreeStore, BulkBuiltRunsAndLeavesStayOrdinaryNodes)
     {
         clsTree::BulkUpdate bulk(t);
         for (int l = 0; l < 300; ++l) {
+            const std::string sText = "Loop (" + std::to_string(l % 3) + ")";
             NodeInit loop;
-            loop.sText = "Loop (" + std::to_string(l % 3) + ")";
+            loop.sText = sText;
             loop.sTag = "ZLS";
             loops.push_back(t.Add(root, Relation::Child, loop));
             for (int k = 0; k < 3; ++k) {
