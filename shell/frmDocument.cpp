@@ -1,5 +1,7 @@
 #include "shell/frmDocument.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -9,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScopeGuard>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -74,7 +77,6 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
     addDockWidget(Qt::BottomDockWidgetArea, mFindings);
     mDetail = new SegmentDetailPanel(mDoc, this);
     addDockWidget(Qt::BottomDockWidgetArea, mDetail);
-    resizeDocks({mDetail}, {260}, Qt::Vertical);
     mFindBar = new FindBar(mDoc, this);
     addToolBar(Qt::BottomToolBarArea, mFindBar);
 
@@ -570,6 +572,25 @@ bool frmDocument::MayDiscard(const char* sNotSavedQuestion)
     case MsgAnswer::Yes:
         return EdiFileSave() || gfMsgBox(sNotSavedQuestion, MsgIcon::None, MsgButtons::YesNo) == MsgAnswer::Yes;
     default: return false;
+    }
+}
+
+namespace {
+constexpr int kDetailMinWindowHeight = 480;
+}
+
+void frmDocument::showEvent(QShowEvent* event)
+{
+    DocumentWindow::showEvent(event);
+    // The trees keep most of the height; a window too small for both starts
+    // with the detail panel closed (View > Segment Detail opens it). A window
+    // that grows later gives its new height to the trees.
+    if (!mbDocksSized) {
+        mbDocksSized = true;
+        if (height() < kDetailMinWindowHeight)
+            mDetail->hide();
+        else
+            resizeDocks({mDetail}, {std::min(height() / 4, 260)}, Qt::Vertical);
     }
 }
 

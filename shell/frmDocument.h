@@ -110,6 +110,7 @@ public:
 protected:
     // Asks about unsaved changes; Cancel (or a failed save kept) keeps the window.
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // The document tree's keys and clicks that the view does not handle as wanted.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -175,6 +176,7 @@ private:
     // and its schema node and schema element.
     NodeId mndLitD, mndLitParent, mndActiveS, mndActiveSE;
     bool mbSyncing = false;  // the view follows the document: no echo back
+    bool mbDocksSized = false;
 };
 
 }  // namespace orr
