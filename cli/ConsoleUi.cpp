@@ -15,7 +15,9 @@ const char* Label(MsgIcon icon)
     return "info";
 }
 
-const char* AnswerText(MsgAnswer a)
+}  // namespace
+
+const char* ConsoleUi::AnswerText(MsgAnswer a)
 {
     switch (a) {
     case MsgAnswer::OK: return "ok";
@@ -25,8 +27,6 @@ const char* AnswerText(MsgAnswer a)
     }
     return "";
 }
-
-}  // namespace
 
 std::string ConsoleUi::OneLine(const std::string& sText)
 {

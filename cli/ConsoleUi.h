@@ -26,6 +26,8 @@ public:
 
     // A message text on one line: each run of line breaks becomes one blank.
     static std::string OneLine(const std::string& sText);
+    // An answer as the console prints it: "ok", "yes", "no", "cancel".
+    static const char* AnswerText(MsgAnswer answer);
 
 private:
     std::FILE* mOut;

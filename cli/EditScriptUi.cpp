@@ -3,19 +3,10 @@
 #include <charconv>
 #include <optional>
 
+#include "cli/ConsoleUi.h"
+
 namespace orr {
 namespace {
-
-const char* AnswerText(MsgAnswer a)
-{
-    switch (a) {
-    case MsgAnswer::OK: return "ok";
-    case MsgAnswer::Yes: return "yes";
-    case MsgAnswer::No: return "no";
-    case MsgAnswer::Cancel: return "cancel";
-    }
-    return "";
-}
 
 std::optional<int> LineNumber(const std::string& s)
 {
@@ -29,7 +20,7 @@ std::optional<int> LineNumber(const std::string& s)
 std::optional<MsgAnswer> Word(const std::string& s)
 {
     for (MsgAnswer a : {MsgAnswer::OK, MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Cancel})
-        if (s == AnswerText(a))
+        if (s == ConsoleUi::AnswerText(a))
             return a;
     return std::nullopt;
 }
@@ -80,7 +71,7 @@ MsgAnswer EditScriptUi::MsgBox(const std::string& sText, MsgButtons buttons, Msg
     }
     if (mAnswers.empty()) {
         const MsgAnswer a = buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
-        std::fprintf(mOut, "question: %s -> %s\nunanswered\n", sLine.c_str(), AnswerText(a));
+        std::fprintf(mOut, "question: %s -> %s\nunanswered\n", sLine.c_str(), ConsoleUi::AnswerText(a));
         return a;
     }
     const std::string sAnswer = mAnswers.front();
@@ -88,7 +79,7 @@ MsgAnswer EditScriptUi::MsgBox(const std::string& sText, MsgButtons buttons, Msg
     const std::optional<MsgAnswer> a = Word(sAnswer);
     if (!a || !Offers(buttons, *a))
         throw ScriptAnswerError("answer " + sAnswer + " does not fit the question: " + sLine);
-    std::fprintf(mOut, "question: %s -> %s\n", sLine.c_str(), AnswerText(*a));
+    std::fprintf(mOut, "question: %s -> %s\n", sLine.c_str(), ConsoleUi::AnswerText(*a));
     return *a;
 }
 
