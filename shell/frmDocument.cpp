@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -59,9 +60,9 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
 {
     setObjectName(QStringLiteral("frmDocument"));
     setAttribute(Qt::WA_DeleteOnClose);
-    tvc = new QTreeView;
+    tvc = new DocTreeView;
     tvc->setObjectName(QStringLiteral("tvc"));
-    tvS = new QTreeView;
+    tvS = new DocTreeView;
     tvS->setObjectName(QStringLiteral("tvS"));
     mDocModel = new TreeModel(mDoc.Tree(), this);
     mSchemaModel = new TreeModel(mDoc.SchemaTree(), this);
@@ -118,7 +119,7 @@ frmDocument::~frmDocument()
         frame->RemoveChild(msKey);
 }
 
-void frmDocument::AttachView(QTreeView* view, TreeModel* model)
+void frmDocument::AttachView(DocTreeView* view, TreeModel* model)
 {
     view->setModel(model);
     view->setHeaderHidden(true);
@@ -137,24 +138,33 @@ void frmDocument::AttachView(QTreeView* view, TreeModel* model)
     connect(view->verticalScrollBar(), &QScrollBar::rangeChanged, view, fit);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     // The store's expanded flags and the view's follow each other.
-    connect(view, &QTreeView::expanded, this, [model](const QModelIndex& i) {
+    connect(view, &QTreeView::expanded, this, [this, view, model](const QModelIndex& i) {
+        if (mbViewExpansion)
+            return;
         model->Tree().SetExpanded(model->NodeOf(i), true);
+        ShowOpenChildren(view, model, model->NodeOf(i));
     });
-    connect(view, &QTreeView::collapsed, this, [model](const QModelIndex& i) {
+    connect(view, &QTreeView::collapsed, this, [this, view, model](const QModelIndex& i) {
+        if (mbViewExpansion)
+            return;
         model->Tree().SetExpanded(model->NodeOf(i), false);
+        ForgetOpenChildren(view, model, model->NodeOf(i));
     });
     connect(model, &TreeModel::expandRequested, view,
             [view](const QModelIndex& i, bool bExpanded) { view->setExpanded(i, bExpanded); });
     connect(model, &TreeModel::scrollRequested, view, [view](const QModelIndex& i) { view->scrollTo(i); });
     connect(model, &QAbstractItemModel::modelReset, this, [this, view, model] {
-        SyncExpansion(view, model, {});
+        {
+            const QScopedValueRollback viewOnly(mbViewExpansion, true);
+            SyncExpansion(view, model, {});
+        }
         view->resizeColumnToContents(0);  // may narrow again
         if (view == tvc)
             CurrentChanged(mDoc.Current());  // a reset drops the view's current row
     });
 }
 
-void frmDocument::SyncExpansion(QTreeView* view, TreeModel* model, NodeId node)
+void frmDocument::SyncExpansion(DocTreeView* view, TreeModel* model, NodeId node)
 {
     // Only expanded nodes are walked: the cost follows what is visible.
     clsTree& tree = model->Tree();
@@ -165,6 +175,42 @@ void frmDocument::SyncExpansion(QTreeView* view, TreeModel* model, NodeId node)
         view->setExpanded(model->IndexOf(child), true);
         SyncExpansion(view, model, child);
     }
+}
+
+// A node the view opens after ForgetOpenChildren: its rows the store keeps
+// open are opened in the view in one relayout.
+void frmDocument::ShowOpenChildren(DocTreeView* view, TreeModel* model, NodeId node)
+{
+    clsTree& tree = model->Tree();
+    bool bMissing = false;
+    for (std::uint32_t i = 0, n = tree.ChildCount(node); i < n && !bMissing; ++i) {
+        const NodeId child = tree.Child(node, i);
+        bMissing = tree.Expanded(child) && !view->isExpanded(model->IndexOf(child));
+    }
+    if (!bMissing)
+        return;
+    view->RelayoutLater();
+    const QScopedValueRollback viewOnly(mbViewExpansion, true);
+    SyncExpansion(view, model, node);
+}
+
+// A closing node of many open children closes them in the view alone when
+// opening it again costs less as one relayout than as an insertion per child.
+void frmDocument::ForgetOpenChildren(DocTreeView* view, TreeModel* model, NodeId node)
+{
+    clsTree& tree = model->Tree();
+    QModelIndexList open;
+    for (std::uint32_t i = 0, n = tree.ChildCount(node); i < n; ++i) {
+        const QModelIndex child = model->IndexOf(tree.Child(node, i));
+        if (view->isExpanded(child))
+            open << child;
+    }
+    if (open.isEmpty() || !view->RelayoutCheaper(model->IndexOf(node), open.size()))
+        return;
+    view->RelayoutLater();
+    const QScopedValueRollback viewOnly(mbViewExpansion, true);
+    for (const QModelIndex& child : open)
+        view->collapse(child);
 }
 
 QAction* frmDocument::AddCommand(QMenu* menu, const char* sName, const char* sCaption, DocCommand command)
@@ -682,6 +728,9 @@ void frmDocument::EditNewFile()
 
 void frmDocument::RepaintForm()
 {
+    // The levels may open thousands of nodes: the views lay them out once.
+    tvc->RelayoutLater();
+    tvS->RelayoutLater();
     gfExpandLevels(mDoc.Root(), mDoc.SchemaRoot());
     tvc->viewport()->update();
     tvS->viewport()->update();

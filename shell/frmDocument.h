@@ -4,7 +4,6 @@
 // EdiDocument: the tree views mirror the document's current node, and the
 // window's commands call the document and its engines.
 #include <QSplitter>
-#include <QTreeView>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,6 +11,7 @@
 
 #include "doctree/EdiDocument.h"
 #include "editing/DocumentEditor.h"
+#include "shell/DocTreeView.h"
 #include "shell/DocumentWindow.h"
 
 namespace orr {
@@ -69,8 +69,8 @@ public:
     clsTree& SchemaTree() { return mDoc.SchemaTree(); }
     TreeNode RootD() { return mDoc.Root(); }
 
-    QTreeView* tvc;
-    QTreeView* tvS;
+    DocTreeView* tvc;
+    DocTreeView* tvS;
     QSplitter* picSplitter;
     QAction* mnuFileClose;
     QAction* mnuFileSave;
@@ -148,8 +148,10 @@ private:
     // preview; without the print buttons it is the source view.
     void ShowWorkFile(bool bPrintButtons);
     void CreateAck();
-    void AttachView(QTreeView* view, TreeModel* model);
-    void SyncExpansion(QTreeView* view, TreeModel* model, NodeId node);
+    void AttachView(DocTreeView* view, TreeModel* model);
+    void SyncExpansion(DocTreeView* view, TreeModel* model, NodeId node);
+    void ShowOpenChildren(DocTreeView* view, TreeModel* model, NodeId node);
+    void ForgetOpenChildren(DocTreeView* view, TreeModel* model, NodeId node);
     void ShowOpened();
     void Highlight(NodeId node);
     void ClearHighlights();
@@ -176,6 +178,7 @@ private:
     // and its schema node and schema element.
     NodeId mndLitD, mndLitParent, mndActiveS, mndActiveSE;
     bool mbSyncing = false;  // the view follows the document: no echo back
+    bool mbViewExpansion = false;  // expansion set in the view alone: the store keeps its own
     bool mbDocksSized = false;
 };
 

@@ -8,6 +8,7 @@
 
 #include "app/modGlobals.h"
 #include "doctree/modNodeD.h"
+#include "schema/clsDefFiles.h"
 #include "shell/TreeModel.h"
 #include "shell/frmDocument.h"
 #include "shell/frmFileNew.h"
@@ -90,6 +91,72 @@ TEST(DocumentWindow, OpensAFileAndHighlightsNodeAndSchema)
     EXPECT_EQ(w->ActiveS(), schemaBeg.Id());
     EXPECT_EQ(w->ActiveD(), w->RootD().Id());
     delete w;
+}
+
+// Re-opening a group of open transaction sets: a few sets go through Qt's
+// own layout, thousands through one relayout. Either way the view shows the
+// store's expansion, a set the user closed stays closed, and the store's
+// flags do not move while the view alone forgets the sets.
+TEST(DocumentWindow, ReopeningAGroupShowsItsSetsAsTheyWere)
+{
+    for (const int nSets : {5, 2000}) {
+        SCOPED_TRACE(nSets);
+        TestEnv env;
+        TestEnv::WriteContainer(env.config->DefinitionFile,
+                                {{"docM1.def", "A??*LS*0001*99*ISA*Interchange\nISA*0*M*1*I\nA??*LS*0002*99*GS*Group\n"
+                                               "GS*0*M*1*G\nA??*LS*0003*99999*ST*Transaction\nST*0*M*1*S\n"
+                                               "BEG*0*M*1*B\nREF*0*O*9*R\nSE*0*M*1*E\nA??*LE\nGE*0*M*1*E\nA??*LE\n"
+                                               "IEA*0*M*1*E\nA??*LE\n"}});
+        clsDefFiles files;
+        ASSERT_TRUE(files.RefreshBinFile());
+        gDefFiles = &files;
+        const std::string sValid = test::kValidT1;
+        std::string sText = sValid.substr(0, sValid.find("ST*"));
+        for (int i = 0; i < nSets; ++i)
+            sText += "ST*850*0001~\nBEG*00*SA*PO1**20040305~\nREF*DP*1~\nREF*DP*2~\nREF*DP*3~\nSE*6*0001~\n";
+        sText += sValid.substr(sValid.find("GE*"));
+        TestEnv::WriteFile(env.Path("many.edi"), sText);
+        frmDocument w(QStringLiteral("Document 1"));
+        ASSERT_TRUE(w.EdiFileOpen(Args(env.Path("many.edi"), "M1")));
+        w.resize(800, 600);
+        w.show();
+        QApplication::processEvents();
+
+        auto* model = static_cast<TreeModel*>(w.tvc->model());
+        clsTree& tree = w.DocTree();
+        const TreeNode group = w.RootD().FirstChild().Child(1);
+        ASSERT_EQ(tree.ChildCount(group.Id()), std::uint32_t(nSets + 2));  // GS, the sets, GE
+        const auto setAt = [&](std::uint32_t i) { return model->IndexOf(tree.Child(group.Id(), i)); };
+        const auto viewMatchesStore = [&] {
+            for (std::uint32_t i = 1; i <= std::uint32_t(nSets); ++i)
+                if (w.tvc->isExpanded(setAt(i)) != tree.Expanded(tree.Child(group.Id(), i)))
+                    return false;
+            return true;
+        };
+        const QModelIndex iGroup = model->IndexOf(group.Id());
+        ASSERT_TRUE(w.tvc->isExpanded(iGroup));
+        ASSERT_TRUE(w.tvc->isExpanded(setAt(1)));  // the options open the sets
+        EXPECT_TRUE(viewMatchesStore());
+
+        w.tvc->collapse(setAt(2));
+        EXPECT_FALSE(tree.Expanded(tree.Child(group.Id(), 2)));
+        w.tvc->collapse(iGroup);
+        QApplication::processEvents();
+        EXPECT_FALSE(tree.Expanded(group.Id()));
+        EXPECT_TRUE(tree.Expanded(tree.Child(group.Id(), 1)));
+        EXPECT_TRUE(tree.Expanded(tree.Child(group.Id(), std::uint32_t(nSets))));
+
+        w.tvc->expand(iGroup);
+        QApplication::processEvents();
+        EXPECT_TRUE(tree.Expanded(group.Id()));
+        EXPECT_TRUE(viewMatchesStore());
+        EXPECT_FALSE(w.tvc->isExpanded(setAt(2)));
+        // The rows under the last set are laid out: the GE row follows its last segment.
+        const QModelIndex iLast = setAt(std::uint32_t(nSets));
+        const QModelIndex iLastSegment = model->index(model->rowCount(iLast) - 1, 0, iLast);
+        EXPECT_EQ(w.tvc->indexBelow(iLastSegment), setAt(std::uint32_t(nSets + 1)));
+        gDefFiles = nullptr;
+    }
 }
 
 TEST(DocumentWindow, NewDocumentsAndFailedOpens)
