@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 
 #include "app/UiService.h"
 #include "app/modGlobals.h"
@@ -263,22 +264,26 @@ bool EdiDocument::SaveTo(const std::string& sFile, const SaveFileOps& ops)
 
 bool EdiDocument::Validate()
 {
+    BusyScope busy(*this);
     clsTreeDValid validation;
-    std::optional<clsTreeDValid::Verdict> verdict;
-    const bool bRebuilt = Rebuild([&](clsTree& scratch) {
-        verdict = validation.Validate(Root(), scratch, mSchema, mIndex, mSeparators.nDelimiter,
-                                      mSeparators.nSelimiter);
-        return verdict ? verdict->ndRoot : TreeNode();
-    });
-    if (verdict) {
-        mnBuildError = verdict->nError;
-        msBuildError = verdict->sError;
-    }
-    if (bRebuilt)
-        SetFileName(msFileName);
-    if (verdict)
-        validation.ShowVerdict(*verdict);
-    return bRebuilt;
+    std::ifstream work;
+    if (!validation.WriteWork(Root(), mSeparators.nDelimiter, mSeparators.nSelimiter, work))
+        return false;
+    // The work file holds the document now; the edits recorded name nodes
+    // of the tree about to be rebuilt.
+    mHistory.Clear(!mbModified);
+    mCurrent = {};
+    const std::optional<clsTreeDValid::Verdict> verdict =
+        validation.Rebuild(work, mTree, mSchema, mIndex, mSeparators.nDelimiter, mSeparators.nSelimiter);
+    mRoot = verdict ? verdict->ndRoot.Id() : NodeId{};
+    NotifyRebuilt();
+    if (!verdict)
+        return false;
+    mnBuildError = verdict->nError;
+    msBuildError = verdict->sError;
+    SetFileName(msFileName);
+    validation.ShowVerdict(*verdict);
+    return true;
 }
 
 void EdiDocument::ClearMapping()

@@ -93,7 +93,7 @@ public:
     // user is asked first; No saves nothing and returns false.
     bool SaveTo(const std::string& sFile, const SaveFileOps& ops = {});
     // The round trip: the document written to the work file and read back
-    // into a scratch tree that replaces the tree; "Document is valid." or
+    // in place of the tree, in its memory; "Document is valid." or
     // "Document failed validation.". When the work file cannot be written
     // ("Disk IO failed.") nothing else happens. True when the tree was rebuilt.
     bool Validate();

@@ -94,6 +94,14 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
         gfReportRunTimeError(std::error_code(nErr, std::generic_category()).message() + ": " + sFile, nErr);
         return {};
     }
+    return Build(docTree, in, sFile, schemaTree, index);
+}
+
+TreeNode clsTreeD::Build(clsTree& docTree, std::istream& in, const std::string& sFile, clsTree& schemaTree,
+                         const SchemaIndex& index)
+{
+    std::error_code ec;
+    mnBytesRead = 0;
     mpDoc = &docTree;
     mpSchema = &schemaTree;
     mpIx = &index;
@@ -132,11 +140,10 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     {
         clsProgress progress;
         char piece[kPieceSize];
-        std::uint64_t nTotal = 0;
         while (in.read(piece, std::streamsize(kPieceSize)) || in.gcount() > 0) {
-            nTotal += kPieceSize;
+            mnBytesRead += std::uint64_t(in.gcount());
             if (progress.Due())
-                progress.Status("Reading EDI document. " + std::to_string(nTotal) + " characters read.");
+                progress.Status("Reading EDI document. " + std::to_string(mnBytesRead) + " characters read.");
             mParser.ParseData(std::string_view(piece, std::size_t(in.gcount())));
         }
         mParser.EndData();

@@ -8,6 +8,7 @@
 // uses in SchemaCounters; the node factory adds the document nodes.
 #include <climits>
 #include <cstdint>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,8 @@ public:
     const std::string& sError() const { return msError; }
     // Segments handled while no error had occurred.
     std::size_t SegmentCount() const { return mnSegments; }
+    // Characters read from the file by the last Build.
+    std::uint64_t BytesRead() const { return mnBytesRead; }
 
     // Reads the whole file into docTree (a new top-level root "Root") matched
     // against schemaTree, whose top-level node is the schema root. The missing
@@ -50,6 +53,9 @@ public:
     // schema's index for this build.
     TreeNode Build(clsTree& docTree, const std::string& sFile, clsTree& schemaTree);
     TreeNode Build(clsTree& docTree, const std::string& sFile, clsTree& schemaTree, const SchemaIndex& index);
+    // The same from a stream already open on sFile (named in the root).
+    TreeNode Build(clsTree& docTree, std::istream& in, const std::string& sFile, clsTree& schemaTree,
+                   const SchemaIndex& index);
 
     // How segment nodes make their element children on first access: split
     // at the element separator. Installed on every tree a builder fills.
@@ -138,6 +144,7 @@ private:
     std::int16_t mnError = kOk;
     std::string msError;
     std::size_t mnSegments = 0;
+    std::uint64_t mnBytesRead = 0;
 
     clsTree* mpDoc = nullptr;
     clsTree* mpSchema = nullptr;

@@ -1,9 +1,11 @@
 #include "doctree/clsTreeDValid.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "app/UiService.h"
 #include "app/modGlobals.h"
+#include "app/modSystem.h"
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
@@ -29,28 +31,60 @@ void clsTreeDValid::ClearMapping(const TreeNode& nd)
     }
 }
 
-std::optional<clsTreeDValid::Verdict> clsTreeDValid::Validate(const TreeNode& ndRoot, clsTree& scratch,
-                                                             clsTree& schemaTree, const SchemaIndex& index,
-                                                             SepCode nDelimiter, SepCode nSelimiter)
+bool clsTreeDValid::WriteWork(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter, std::ifstream& work)
 {
     const std::string sWork = gConfig->TempFile;
     clsTreeDSave writer;
     writer.SetDelimiter(nDelimiter);
     writer.SetSelimiter(nSelimiter);
     bool bSilent = true;
-    if (!writer.SaveAs(sWork, ndRoot, bSilent)) {
-        gfMsgBox("Disk IO failed.", MsgIcon::Critical);
-        std::remove(sWork.c_str());
+    // Held open from here: the document cannot vanish with the file.
+    std::error_code ec;
+    if (writer.SaveAs(sWork, ndRoot, bSilent) && (work.open(sWork, std::ios::binary), work)) {
+        mnWorkBytes = std::filesystem::file_size(sWork, ec);
+        if (!ec)
+            return true;
+    }
+    gfMsgBox("Disk IO failed.", MsgIcon::Critical);
+    std::remove(sWork.c_str());
+    return false;
+}
+
+std::optional<clsTreeDValid::Verdict> clsTreeDValid::Rebuild(std::ifstream& work, clsTree& tree, clsTree& schemaTree,
+                                                            const SchemaIndex& index, SepCode nDelimiter,
+                                                            SepCode nSelimiter)
+{
+    const std::string sWork = gConfig->TempFile;
+    const auto attempt = [&](std::istream& in) -> std::optional<Verdict> {
+        tree.RemoveAll();
+        clsTreeD builder;
+        builder.SetDelimiter(nDelimiter);
+        builder.SetSelimiter(nSelimiter);
+        Verdict v;
+        try {
+            v.ndRoot = builder.Build(tree, in, sWork, schemaTree, index);
+        } catch (const std::exception& e) {
+            gfReportRunTimeError(e);
+            return std::nullopt;
+        }
+        if (!v.ndRoot || in.bad() || builder.BytesRead() != mnWorkBytes)  // all of it, or not the document
+            return std::nullopt;
+        v.nError = builder.nError();
+        v.sError = builder.sError();
+        v.bValid = v.nError == 0;
+        return v;
+    };
+    std::optional<Verdict> v = attempt(work);
+    if (!v) {
+        std::ifstream again(sWork, std::ios::binary);
+        v = attempt(again);
+    }
+    if (!v) {
+        tree.RemoveAll();
+        gfMsgBox("The document could not be read back. It was kept in " + sWork + ".", MsgIcon::Critical);
         return std::nullopt;
     }
-    clsTreeD builder;
-    builder.SetDelimiter(nDelimiter);
-    builder.SetSelimiter(nSelimiter);
-    Verdict v;
-    v.ndRoot = builder.Build(scratch, sWork, schemaTree, index);
-    v.nError = builder.nError();
-    v.sError = builder.sError();
-    v.bValid = v.ndRoot && v.nError == 0;
+    work.close();
     if (!gConfig->bTrace)
         std::remove(sWork.c_str());
     return v;

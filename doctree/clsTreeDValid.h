@@ -1,6 +1,7 @@
 #pragma once
 // Validation by round trip (write, clear, rebuild) and clearing of the links
 // between document and schema nodes.
+#include <fstream>
 #include <optional>
 #include <string>
 
@@ -19,16 +20,23 @@ public:
         bool bValid = false;
         std::int16_t nError = 0;
         std::string sError;
-        TreeNode ndRoot;  // the rebuilt document root, in the scratch tree
+        TreeNode ndRoot;  // the rebuilt document root
     };
-    // Writes the document to the work file and rebuilds it from that file
-    // into scratch (an empty tree), matched against the schema. When the
-    // work file cannot be written, shows "Disk IO failed." and stops: a
-    // rebuild from a missing or partial file would lose the document.
-    std::optional<Verdict> Validate(const TreeNode& ndRoot, clsTree& scratch, clsTree& schemaTree,
-                                    const SchemaIndex& index, SepCode nDelimiter, SepCode nSelimiter);
+    // Validation in two steps. WriteWork writes the document to the work
+    // file and opens it for Rebuild; when it cannot, it shows "Disk IO
+    // failed." and the document stays untouched.
+    bool WriteWork(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter, std::ifstream& work);
+    // Rebuilds the document from the work file in place of everything in
+    // tree (whose memory the new nodes reuse), matched against the schema.
+    // A rebuild that breaks off is tried once more from the file; when that
+    // fails too, the tree stays empty, the file is kept and its name shown.
+    std::optional<Verdict> Rebuild(std::ifstream& work, clsTree& tree, clsTree& schemaTree,
+                                   const SchemaIndex& index, SepCode nDelimiter, SepCode nSelimiter);
     // "Document is valid." or "Document failed validation."
     static void ShowVerdict(const Verdict& v);
+
+private:
+    std::uintmax_t mnWorkBytes = 0;  // as written by WriteWork
 };
 
 }  // namespace orr

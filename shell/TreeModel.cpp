@@ -29,7 +29,7 @@ QModelIndex TreeModel::IndexOf(NodeId node) const
 
 QModelIndex TreeModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (row < 0 || column != 0 || parent.column() > 0)
+    if (mbResetting || row < 0 || column != 0 || parent.column() > 0)
         return {};
     const NodeId p = NodeOf(parent);
     if (parent.isValid() && !p)
@@ -46,7 +46,7 @@ QModelIndex TreeModel::parent(const QModelIndex& child) const
 
 int TreeModel::rowCount(const QModelIndex& parent) const
 {
-    if (parent.column() > 0)
+    if (mbResetting || parent.column() > 0)
         return 0;
     if (parent.isValid() && LeafOfPending(parent))
         return 0;
@@ -157,7 +157,7 @@ void TreeModel::RepaintMarks()
 QVariant TreeModel::data(const QModelIndex& index, int role) const
 {
     const NodeId node = NodeOf(index);
-    if (!node)
+    if (mbResetting || !node)
         return {};
     switch (role) {
     case Qt::DisplayRole:
@@ -217,6 +217,7 @@ void TreeModel::AboutToMove(NodeId from, std::uint32_t nRow, NodeId to, std::uin
 
 void TreeModel::Reset()
 {
+    mbResetting = false;
     // Image ids belong to the tree's contents, which may have been swapped.
     mIcons.clear();
     mIconKnown.clear();

@@ -78,7 +78,11 @@ private:
     void AboutToMove(NodeId from, std::uint32_t nRow, NodeId to, std::uint32_t nDestRow) override;
     void Moved(NodeId, std::uint32_t, NodeId, std::uint32_t) override { EndChange(&TreeModel::endMoveRows); }
     void EndChange(void (TreeModel::*fnEnd)());
-    void AboutToReset() override { beginResetModel(); }
+    void AboutToReset() override
+    {
+        beginResetModel();
+        mbResetting = true;
+    }
     void Reset() override;
     void Changed(NodeId node, unsigned nWhat) override;
     void ScrollRequested(NodeId node) override { emit scrollRequested(IndexOf(node)); }
@@ -102,6 +106,9 @@ private:
     clsTree& mTree;
     TextHandler mfnText;
     bool mbChanging = false;
+    // Between the store's AboutToReset and Reset (a rebuild in place, which may
+    // let the views paint): the views see no rows.
+    bool mbResetting = false;
     // Icons by the store's image id, filled as ids first appear.
     mutable std::vector<QIcon> mIcons;
     mutable std::vector<bool> mIconKnown;

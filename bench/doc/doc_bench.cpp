@@ -2,9 +2,9 @@
 //   open:     separator detection + schema build + read, parse, match and
 //             build the document tree (segment nodes keep their elements
 //             lazily, as in the program)
-//   validate: clsTreeDValid round trip (write the work file, rebuild into
-//             the document's scratch tree, swap); revalidate: the same again,
-//             when the scratch tree holds the memory of the tree before
+//   validate: clsTreeDValid round trip (write the work file, rebuild it in
+//             place of the document, in the tree's own memory); revalidate:
+//             the same again
 //   check:    the element check of every value and envelope (clsTreeDCheck),
 //             with the lines of its findings looked up in the file
 //   save:     clsTreeDSave::WriteX12 to a new file (then compared with the input)

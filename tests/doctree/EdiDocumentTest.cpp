@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "app/modGlobals.h"
 #include "doctree/EdiDocument.h"
@@ -172,6 +173,33 @@ TEST(EdiDocument, ValidationRebuildsOrKeepsTheDocument)
     EXPECT_EQ(doc.Root().FirstChild().Tag(), "X   *00000");
     EXPECT_EQ(isa.FirstChild().Tag(), "E01");
     EXPECT_TRUE(env.ui.Messages().empty());
+}
+
+// The rebuild reads the work file it holds open, so the document survives
+// the file's removal; with neither an open file nor a file to read again, the
+// tree is left empty and the message names where the document was written.
+TEST(EdiDocument, ValidationRebuildsFromTheWorkFileItHolds)
+{
+    test::DocTreeFixture env;
+    test::BuiltDocument built;
+    test::BuildText(env, built, test::kValidT1);
+    const SchemaIndex index(built.schema, built.schema.Child(NodeId{}, 0));
+    const std::string before = Outline(built.ndRoot);
+    clsTreeDValid validation;
+    std::ifstream work;
+    ASSERT_TRUE(validation.WriteWork(built.ndRoot, '*', '~', work));
+    std::filesystem::remove(env.config->TempFile);
+    const auto verdict = validation.Rebuild(work, built.doc, built.schema, index, '*', '~');
+    ASSERT_TRUE(verdict);
+    EXPECT_TRUE(verdict->bValid);
+    EXPECT_EQ(Outline(verdict->ndRoot), before);
+    EXPECT_EQ(built.doc.ChildCount(NodeId{}), 1u);  // the old nodes are gone, not kept beside
+
+    std::ifstream closed;
+    EXPECT_FALSE(validation.Rebuild(closed, built.doc, built.schema, index, '*', '~'));
+    EXPECT_EQ(built.doc.ChildCount(NodeId{}), 0u);
+    EXPECT_EQ(env.ui.Messages().back(),
+              "The document could not be read back. It was kept in " + env.config->TempFile + ".");
 }
 
 // Undo gives back exactly the tree before, redo the tree after, and the
