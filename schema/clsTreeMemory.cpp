@@ -30,6 +30,7 @@ bool FromEnvironment(const char* sName, bool bDefault)
 }
 
 std::atomic<bool> gbHugePages{FromEnvironment("ORRINDALE_HUGEPAGES", true)};
+std::atomic<std::size_t> gnInUse{0};
 
 #ifdef MADV_POPULATE_WRITE
 std::atomic<bool> gbPrefault{FromEnvironment("ORRINDALE_PREFAULT", false)};
@@ -104,7 +105,8 @@ Pool& ThePool()
 
 void Advise(char* p, std::size_t n)
 {
-    ::madvise(p, n, gbHugePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
+    const bool bHuge = gbHugePages && gnInUse >= clsTreeMemory::kHugePagesFrom;
+    ::madvise(p, n, bHuge ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
 }
 
 // n bytes (a multiple of the granule) at an address aligned to the granule:
@@ -185,6 +187,20 @@ clsTreeMemory::Block ShrinkMapping(clsTreeMemory::Block b, std::size_t) { return
 clsTreeMemory::Block clsTreeMemory::Allocate(std::size_t nBytes)
 {
     const std::size_t n = Round(nBytes);
+    gnInUse += n;  // first, so that the advice counts this block
+    Block b;
+    try {
+        b = Take(n);
+    } catch (...) {
+        gnInUse -= n;
+        throw;
+    }
+    gnInUse += b.nBytes - n;  // a pooled block may be larger
+    return b;
+}
+
+clsTreeMemory::Block clsTreeMemory::Take(std::size_t n)
+{
     Pool& pool = ThePool();
     {
         std::lock_guard<std::mutex> guard(pool.lock);
@@ -211,7 +227,14 @@ clsTreeMemory::Block clsTreeMemory::Grow(Block b, std::size_t nBytes, std::size_
     const std::size_t n = Round(nBytes);
     if (n <= b.nBytes)
         return b;
-    const Block to = GrowMapping(b, n, nKeep);
+    gnInUse += n - b.nBytes;
+    Block to;
+    try {
+        to = GrowMapping(b, n, nKeep);
+    } catch (...) {
+        gnInUse -= n - b.nBytes;
+        throw;
+    }
     if (to.p != b.p && gbPrefault)
         ThePrefaulter().Forget(b);
     return to;
@@ -222,6 +245,7 @@ clsTreeMemory::Block clsTreeMemory::Shrink(Block b, std::size_t nBytes)
     const std::size_t n = Round(nBytes);
     if (!b.p || n >= b.nBytes)
         return b;
+    gnInUse -= b.nBytes - n;
     return ShrinkMapping(b, n);
 }
 
@@ -229,6 +253,7 @@ void clsTreeMemory::Free(Block b)
 {
     if (!b.p)
         return;
+    gnInUse -= b.nBytes;
     if (gbPrefault)
         ThePrefaulter().Forget(b);
     Pool& pool = ThePool();
@@ -272,6 +297,8 @@ void clsTreeMemory::SetPoolLimit(std::size_t nBytes)
     for (const Block& b : drop)
         Unmap(b);
 }
+
+std::size_t clsTreeMemory::BytesInUse() { return gnInUse; }
 
 std::size_t clsTreeMemory::PooledBytes()
 {

@@ -5,9 +5,10 @@
 // Why not the C heap: a document of 50 MiB needs some 120 MiB of fresh
 // memory while it opens, and on the virtual machines we run on the first
 // touch of every 4 KiB page costs more than building the nodes in it. Here
-// a block is a multiple of 2 MiB, aligned to 2 MiB and marked for
-// transparent huge pages (one fault per 2 MiB where the kernel has one to
-// give); growing a block moves its pages instead of copying them, so a
+// a block is a multiple of 2 MiB, aligned to 2 MiB and, once the trees of
+// the process hold kHugePagesFrom, marked for transparent huge pages (one
+// fault per 2 MiB where the kernel has one to give; below that a small
+// document would keep a partly used 2 MiB page per array); growing a block moves its pages instead of copying them, so a
 // growing array never needs twice its size; and blocks given back stay in
 // a process-wide pool (up to a limit) for the next document, whose pages
 // are then already there.
@@ -21,6 +22,7 @@ namespace orr {
 class clsTreeMemory {
 public:
     static constexpr std::size_t kGranule = std::size_t(2) << 20;  // a huge page
+    static constexpr std::size_t kHugePagesFrom = std::size_t(32) << 20;
 
     struct Block {
         char* p = nullptr;
@@ -36,8 +38,8 @@ public:
     // Into the pool, or back to the system when the pool is full.
     static void Free(Block b);
 
-    // Transparent huge pages for new blocks: on unless the environment has
-    // ORRINDALE_HUGEPAGES=0 (to measure what they bring).
+    // Transparent huge pages for new blocks (from kHugePagesFrom in use): on
+    // unless the environment has ORRINDALE_HUGEPAGES=0 (to measure what they bring).
     static void SetHugePages(bool bOn);
     static bool HugePages();
     // Asks a helper thread to fault in [p, p + nBytes) of a block ahead of
@@ -50,6 +52,11 @@ public:
     // The most the pool keeps (by default 256 MiB); 0 empties it.
     static void SetPoolLimit(std::size_t nBytes);
     static std::size_t PooledBytes();
+    // The bytes of the blocks given out and not freed.
+    static std::size_t BytesInUse();
+
+private:
+    static Block Take(std::size_t n);  // from the pool or the system
 };
 
 }  // namespace orr

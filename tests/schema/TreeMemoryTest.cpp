@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "schema/clsTreeArray.h"
 #include "schema/clsTreeMemory.h"
@@ -45,6 +48,52 @@ TEST(TreeMemory, ArraysKeepTheirValuesAsTheyGrowAndBlocksAreReused)
     EXPECT_LT(clsTreeMemory::PooledBytes(), nPooled);
     clsTreeMemory::SetPoolLimit(0);
     EXPECT_EQ(clsTreeMemory::PooledBytes(), 0u);
+    clsTreeMemory::SetPoolLimit(std::size_t(256) << 20);
+}
+
+// The kernel's flags of the mapping holding p ("hg": huge pages asked for,
+// "nh": refused), from /proc/self/smaps; empty when not found.
+std::string VmFlagsOf(const void* p)
+{
+    std::ifstream smaps("/proc/self/smaps");
+    const auto a = reinterpret_cast<std::uintptr_t>(p);
+    bool bInside = false;
+    for (std::string line; std::getline(smaps, line);) {
+        std::uintptr_t nBegin = 0, nEnd = 0;
+        char dash = 0;
+        if (std::istringstream(line) >> std::hex >> nBegin >> dash >> nEnd && dash == '-')
+            bInside = a >= nBegin && a < nEnd;
+        else if (bInside && line.rfind("VmFlags:", 0) == 0)
+            return line + " ";
+    }
+    return {};
+}
+
+// A small document keeps ordinary pages; blocks given out once the trees
+// hold kHugePagesFrom ask for huge pages. The count follows every block.
+TEST(TreeMemory, HugePagesOnlyOnceTheTreesAreLarge)
+{
+    clsTreeMemory::SetPoolLimit(0);  // fresh mappings, advised as they come
+    const std::size_t nBase = clsTreeMemory::BytesInUse();
+    ASSERT_LT(nBase + 4 * clsTreeMemory::kGranule, clsTreeMemory::kHugePagesFrom);
+    clsTreeMemory::Block small = clsTreeMemory::Allocate(100);
+    EXPECT_EQ(clsTreeMemory::BytesInUse(), nBase + clsTreeMemory::kGranule);
+    const clsTreeMemory::Block large = clsTreeMemory::Allocate(clsTreeMemory::kHugePagesFrom);
+    small = clsTreeMemory::Grow(small, 3 * clsTreeMemory::kGranule, 100);
+    EXPECT_EQ(clsTreeMemory::BytesInUse(),
+              nBase + 3 * clsTreeMemory::kGranule + clsTreeMemory::kHugePagesFrom);
+#ifdef __linux__
+    if (clsTreeMemory::HugePages()) {
+        EXPECT_NE(VmFlagsOf(small.p).find(" nh "), std::string::npos);
+        EXPECT_NE(VmFlagsOf(large.p).find(" hg "), std::string::npos);
+        EXPECT_NE(VmFlagsOf(small.p + 2 * clsTreeMemory::kGranule).find(" hg "), std::string::npos);  // grown later
+    }
+#endif
+    small = clsTreeMemory::Shrink(small, 1);
+    EXPECT_EQ(clsTreeMemory::BytesInUse(), nBase + clsTreeMemory::kGranule + clsTreeMemory::kHugePagesFrom);
+    clsTreeMemory::Free(large);
+    clsTreeMemory::Free(small);
+    EXPECT_EQ(clsTreeMemory::BytesInUse(), nBase);
     clsTreeMemory::SetPoolLimit(std::size_t(256) << 20);
 }
 
