@@ -277,8 +277,10 @@ bool EdiDocument::Validate()
         validation.Rebuild(work, mTree, mSchema, mIndex, mSeparators.nDelimiter, mSeparators.nSelimiter);
     mRoot = verdict ? verdict->ndRoot.Id() : NodeId{};
     NotifyRebuilt();
-    if (!verdict)
+    if (!verdict) {
+        SetModified(false);  // nothing left here to save over the file: the kept work file holds it
         return false;
+    }
     mnBuildError = verdict->nError;
     msBuildError = verdict->sError;
     SetFileName(msFileName);

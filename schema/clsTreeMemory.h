@@ -8,10 +8,10 @@
 // a block is a multiple of 2 MiB, aligned to 2 MiB and, once the trees of
 // the process hold kHugePagesFrom, marked for transparent huge pages (one
 // fault per 2 MiB where the kernel has one to give; below that a small
-// document would keep a partly used 2 MiB page per array); growing a block moves its pages instead of copying them, so a
-// growing array never needs twice its size; and blocks given back stay in
-// a process-wide pool (up to a limit) for the next document, whose pages
-// are then already there.
+// document would keep a partly used 2 MiB page per array); growing a block
+// moves its pages instead of copying them, so a growing array never needs
+// twice its size; and blocks given back stay in a process-wide pool (up to
+// a limit) for the next document, whose pages are then already there.
 //
 // Thread-safe; every call takes the pool's lock, and calls are rare (one per
 // 2 MiB at most).

@@ -83,6 +83,10 @@ TEST(EditingUnderAModel, RandomEditsKeepTheModelConsistent)
             DocumentEditor editor(doc, doc.FreeForm());
             test::RandomEdits edits(doc, editor, ui, choose);
             EXPECT_EQ(edits.Run(40, env.Path("written.edi"), nRun == 0), "") << sName << "\n" << edits.Log();
+            // Validation rebuilds the edited tree in place, under the model's checks.
+            EXPECT_TRUE(doc.Validate()) << sName;
+            EXPECT_EQ(model.rowCount(), int(doc.Tree().ChildCount(NodeId{})));
+            EXPECT_EQ(model.rowCount(model.index(0, 0)), int(doc.Tree().ChildCount(doc.Root().Id())));
         }
     }
     gfSetUi(&env.ui);
