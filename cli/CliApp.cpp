@@ -1,8 +1,12 @@
 #include "cli/CliApp.h"
 
-#include <QGuiApplication>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,7 +23,8 @@ struct Command {
     const char* sArguments;  // what follows the name in the usage
     const char* sPurpose;
     std::function<int(const CliArgs&)> fn;
-    bool bGui = false;  // lays out text with fonts: runs in a Qt Gui application
+    CliIo::Command CliIo::*pIo = nullptr;  // a command of orrindale-cli-io instead of fn
+    bool bGui = false;                     // lays out text with fonts: runs in a Qt Gui application
 };
 
 // Add a command here and declare its function in CliCommands.h.
@@ -54,7 +59,7 @@ const Command kCommands[] = {
     {"export", "FILE --type T --separator tab|comma -o OUT", "write one delimited line per segment", gfCmdExport},
     {"print", "FILE --type T -o OUT.pdf [--font FAMILY] [--size POINTS]",
      "print the document to a PDF file as the print preview prints it (fixed-pitch 10-point font by default)",
-     gfCmdPrint, true},
+     nullptr, &CliIo::fnPrint, true},
     {"new", "--type T [--empty] -o OUT [--delimiter X --selimiter Y] [--crlf]",
      "write a new document of type T filled with the schema's defaults, or empty", gfCmdNew},
     {"ack", "IN -o OUT [--delimiter X] [--yes] [--errors | --999]",
@@ -62,11 +67,12 @@ const Command kCommands[] = {
      "AK9); --999: an implementation acknowledgement (005010X231A1) the same way",
      gfCmdAck},
     {"mail", "--to ADDRESS --subject TEXT [--body TEXT] [--attach FILE]",
-     "send a message through the [Mail] server; password from ORRINDALE_MAIL_PASSWORD or a prompt", gfCmdMail},
+     "send a message through the [Mail] server; password from ORRINDALE_MAIL_PASSWORD or a prompt", nullptr,
+     &CliIo::fnMail},
     {"connect", "[--host H] [--port P] [--send FILE] [--wait SECONDS]",
      "talk to an EDI server: print its event log, send FILE once connected, write what arrives to the incoming "
      "folder, close after SECONDS (10) or when the server closes",
-     gfCmdConnect},
+     nullptr, &CliIo::fnConnect},
 };
 
 const Command* FindCommand(const std::string& sName)
@@ -97,7 +103,7 @@ void PrintHelp()
                 "named in GS08, else the standard set of ST01; FreeForm for none or several.\n");
 }
 
-int Dispatch(const CliArgs& args)
+int Dispatch(const CliArgs& args, const CliIo* io)
 {
     if (args.Flag("--version")) {
         std::printf("orrindale-cli %s\n", gfVersionText().substr(8).c_str());
@@ -112,37 +118,57 @@ int Dispatch(const CliArgs& args)
     const Command* command = FindCommand(args.positional[0]);
     if (!command)
         throw UsageError("unknown command " + args.positional[0]);
+    if (command->pIo)
+        return io->*command->pIo ? (io->*command->pIo)(args) : 1;
     return command->fn(args);
 }
 
-// A Qt Gui application for the commands that need one, on the offscreen
-// platform (no display is needed); a core application for the others.
-std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv)
+// The command the arguments name, if they parse (errors are reported once
+// the application runs).
+const Command* CommandOf(int argc, char** argv)
 {
-    bool bGui = false;
     try {
         const CliArgs args = gfParseCliArgs(argc, argv);
-        const Command* command = args.positional.empty() ? nullptr : FindCommand(args.positional[0]);
-        bGui = command && command->bGui;
+        return args.positional.empty() || args.Flag("--help") || args.Flag("--version")
+                   ? nullptr
+                   : FindCommand(args.positional[0]);
     } catch (const UsageError&) {
-        // reported once the application runs
+        return nullptr;
     }
-    if (!bGui)
-        return std::make_unique<QCoreApplication>(argc, argv);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Qt's own notes about the desktop session (no runtime directory under
-    // cron, for instance) are no business of a batch command; failures are
-    // reported by the command itself. QT_LOGGING_RULES set by the user wins.
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        qputenv("QT_LOGGING_RULES", "default.warning=false");
-    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// orrindale-cli-io in place of this process: next to this program (the
+// build tree), else where it is installed.
+int StartIo(char** argv)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dir = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    fs::path io = dir / "orrindale-cli-io";
+    if (!fs::exists(io, ec))
+        io = dir / ORRINDALE_CLI_IO_FROM_BIN / "orrindale-cli-io";
+    ::execv(io.c_str(), argv);
+    std::fprintf(stderr, "error: cannot start %s: %s\n", io.c_str(), std::strerror(errno));
+    return 1;
+}
+
+// A Qt Gui application for the commands that need one (orrindale-cli-io
+// makes it); a core application for the others.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv, const CliIo* io)
+{
+    const Command* command = CommandOf(argc, argv);
+    if (command && command->bGui && io && io->fnGuiApplication)
+        return io->fnGuiApplication(argc, argv);
+    return std::make_unique<QCoreApplication>(argc, argv);
 }
 
 }  // namespace
 
-int gfCliMain(int argc, char** argv)
+int gfCliMain(int argc, char** argv, const CliIo* io)
 {
-    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
+    if (const Command* command = CommandOf(argc, argv); command && command->pIo && !io)
+        return StartIo(argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, io);
     QCoreApplication::setOrganizationName(QStringLiteral("Orrindale"));
     QCoreApplication::setApplicationName(QStringLiteral("Orrindale"));
     ConsoleUi ui;
@@ -153,7 +179,7 @@ int gfCliMain(int argc, char** argv)
         args = gfParseCliArgs(argc, argv);
         if (args.Flag("--yes"))
             ui.SetQuestionAnswer(MsgAnswer::Yes);
-        rc = Dispatch(args);
+        rc = Dispatch(args, io);
     } catch (const UsageError& e) {
         std::fprintf(stderr, "error: %s (%s)\n", e.what(), Usage(args).c_str());
         rc = 2;

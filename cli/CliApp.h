@@ -1,10 +1,28 @@
 #pragma once
 // orrindale-cli: the engines in batch, without windows.
-#include <cstdio>
+//
+// The commands that need Qt Gui, Qt Network or libcurl (print, mail,
+// connect) are built into a second program, orrindale-cli-io, so that the
+// others start without those libraries (some 14 MB of memory and their
+// start-up): orrindale-cli hands those commands to it, with the same
+// arguments, before it starts anything.
+#include <QCoreApplication>
+#include <memory>
+
+#include "cli/CliCommon.h"
 
 namespace orr {
 
+// What orrindale-cli-io adds: its commands, and the Qt Gui application print needs.
+struct CliIo {
+    using Command = int (*)(const CliArgs& args);
+    Command fnPrint = nullptr, fnMail = nullptr, fnConnect = nullptr;
+    std::unique_ptr<QCoreApplication> (*fnGuiApplication)(int& argc, char** argv) = nullptr;
+};
+
 // Exit status: 0 success, 1 failure (reason on stderr), 2 usage error.
-int gfCliMain(int argc, char** argv);
+// Without io, the commands of orrindale-cli-io start that program in place
+// of this one.
+int gfCliMain(int argc, char** argv, const CliIo* io = nullptr);
 
 }  // namespace orr

@@ -12,6 +12,8 @@ class EdiDocument;
 // asked; the builder's error text on stderr. False (reason on stderr) when
 // the definition, the separators or the file cannot be had.
 bool gfCliLoadDocument(const CliArgs& args, EdiDocument& doc);
+// Usage error without -o FILE; an error when FILE is the input file itself.
+void gfRequireOutput(const CliArgs& args);
 
 int gfCmdDefs(const CliArgs& args);
 int gfCmdPack(const CliArgs& args);
@@ -25,9 +27,10 @@ int gfCmdValidate(const CliArgs& args);
 int gfCmdStats(const CliArgs& args);
 int gfCmdConvert(const CliArgs& args);
 int gfCmdExport(const CliArgs& args);
-// Needs a Qt Gui application (fonts); the command line starts one for it.
-int gfCmdPrint(const CliArgs& args);
 int gfCmdNew(const CliArgs& args);
+// In orrindale-cli-io. print needs a Qt Gui application (fonts), which that
+// program starts for it.
+int gfCmdPrint(const CliArgs& args);
 int gfCmdMail(const CliArgs& args);
 int gfCmdConnect(const CliArgs& args);
 

@@ -1,7 +1,6 @@
 // Commands that read a document against its definition: tree, validate,
-// convert, export and print. Separators not given are detected from the file; the
+// convert and export (print: CmdPrint.cpp). Separators not given are detected from the file; the
 // detected pair is used as it is (no question is asked).
-#include <QFontDatabase>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -14,7 +13,6 @@
 #include "edi/modConversion.h"
 #include "edi/modGuessEdi.h"
 #include "schema/modTreeDump.h"
-#include "shell/modPrintText.h"
 
 namespace orr {
 namespace {
@@ -28,7 +26,9 @@ std::string Lines(const std::string& s)
     return out;
 }
 
-void RequireOutput(const CliArgs& args)
+}  // namespace
+
+void gfRequireOutput(const CliArgs& args)
 {
     const std::string sOut = args.Option("-o");
     if (sOut.empty())
@@ -37,32 +37,6 @@ void RequireOutput(const CliArgs& args)
     if (std::filesystem::equivalent(sOut, args.positional[1], ec))
         throw std::runtime_error("the output would replace the input file " + args.positional[1]);
 }
-
-// The print font: the default fixed-pitch font, or the family and size asked for.
-QFont PrintFont(const CliArgs& args)
-{
-    QFont font = gfDefaultPrintFont();
-    if (const std::string sFamily = args.Option("--font"); !sFamily.empty()) {
-        const QString family = QString::fromStdString(sFamily);
-        if (!QFontDatabase::hasFamily(family))
-            std::fprintf(stderr, "warning: font %s is not installed; a similar one is used\n", sFamily.c_str());
-        font.setFamily(family);
-    }
-    if (const std::string sSize = args.Option("--size"); !sSize.empty()) {
-        std::size_t nUsed = 0;
-        double points = 0;
-        try {
-            points = std::stod(sSize, &nUsed);
-        } catch (const std::exception&) {
-        }
-        if (nUsed != sSize.size() || !(points >= 1 && points <= 200))
-            throw UsageError("--size takes points from 1 to 200");
-        font.setPointSizeF(points);
-    }
-    return font;
-}
-
-}  // namespace
 
 bool gfCliLoadDocument(const CliArgs& args, EdiDocument& doc)
 {
@@ -121,7 +95,7 @@ int gfCmdValidate(const CliArgs& args)
 int gfCmdConvert(const CliArgs& args)
 {
     args.Require(2, {"--type", "--delimiter", "--selimiter", "--to-delimiter", "--to-selimiter", "--crlf", "-o"});
-    RequireOutput(args);
+    gfRequireOutput(args);
     if (args.Option("--to-delimiter").empty() || args.Option("--to-selimiter").empty())
         throw UsageError("convert needs --to-delimiter X and --to-selimiter Y");
     const SepCode nToDelimiter = clsConfig::S2N(args.Option("--to-delimiter"));
@@ -144,7 +118,7 @@ int gfCmdConvert(const CliArgs& args)
 int gfCmdExport(const CliArgs& args)
 {
     args.Require(2, {"--type", "--delimiter", "--selimiter", "--separator", "-o"});
-    RequireOutput(args);
+    gfRequireOutput(args);
     const std::string sSeparator = args.Option("--separator");
     if (sSeparator != "tab" && sSeparator != "comma")
         throw UsageError("export needs --separator tab|comma");
@@ -154,28 +128,6 @@ int gfCmdExport(const CliArgs& args)
         return 1;
     clsTreeDSave writer;
     return writer.SaveAsText(args.Option("-o"), doc.Root(), sSeparator == "tab" ? "\t" : ",") ? 0 : 1;
-}
-
-int gfCmdPrint(const CliArgs& args)
-{
-    args.Require(2, {"--type", "--delimiter", "--selimiter", "-o", "--font", "--size"});
-    RequireOutput(args);
-    const QFont font = PrintFont(args);
-    CliSession session(args);
-    EdiDocument doc;
-    if (!session.Start() || !gfCliLoadDocument(args, doc))
-        return 1;
-    // One segment to a line, as the preview shows a file written with line breaks.
-    clsTreeDSave writer;
-    writer.SetDelimiter(doc.Delimiter());
-    writer.SetSelimiter(doc.Selimiter());
-    const QString sText = gfPrintableText(QByteArray::fromStdString(writer.ToText(doc.Root(), true)));
-    const std::string sOut = args.Option("-o");
-    if (gfPrintTextToPdf(QString::fromStdString(sOut), sText, font, QString::fromStdString(args.positional[1])) == 0) {
-        std::fprintf(stderr, "error: could not write %s\n", sOut.c_str());
-        return 1;
-    }
-    return 0;
 }
 
 }  // namespace orr

@@ -36,6 +36,11 @@ scratch=$(mktemp -d)
   orrindale-cli --version
   orrindale-cli defs >defs.txt
   grep -q "^doc850.def" defs.txt || { echo "defs lists no 850 from the installed program" >&2; exit 1; }
+  # mail runs in orrindale-cli-io, started from libexec: a usage error, not "cannot start".
+  status=0
+  orrindale-cli mail 2>mail.txt || status=$?
+  [ "$status" = 2 ] && grep -q "usage: orrindale-cli \[--home DIR\] mail" mail.txt ||
+    { echo "orrindale-cli mail did not reach orrindale-cli-io (status $status):" >&2; cat mail.txt >&2; exit 1; }
   desktop-file-validate /usr/share/applications/orrindale.desktop
   appstreamcli validate --no-net /usr/share/metainfo/org.orrindale.Orrindale.metainfo.xml
   # The file type reached the shared MIME database (by the dpkg trigger), with its magic.

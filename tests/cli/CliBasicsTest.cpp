@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli/ConsoleUi.h"
@@ -25,6 +29,38 @@ TEST(Cli, VersionUsageAndExitCodes)
         EXPECT_EQ(r.sErr.rfind("error: ", 0), 0u) << bad;
         EXPECT_EQ(std::count(r.sErr.begin(), r.sErr.end(), '\n'), 1) << bad;  // one line
     }
+}
+
+// print, mail and connect run in orrindale-cli-io, so that orrindale-cli
+// itself loads none of Qt Gui, Qt Network and libcurl; without the helper
+// beside it (or installed) those commands say what could not be started.
+TEST(Cli, PrintMailAndConnectRunInTheHelper)
+{
+    std::string sNeeded;
+    if (FILE* p = ::popen(("readelf -d '" + std::string(ORRINDALE_CLI) + "' 2>/dev/null").c_str(), "r")) {
+        char buf[512];
+        while (std::fgets(buf, sizeof buf, p))
+            sNeeded += buf;
+        ::pclose(p);
+    }
+    if (sNeeded.find("NEEDED") == std::string::npos)
+        GTEST_SKIP() << "no readelf";
+    EXPECT_NE(sNeeded.find("libQt6Core"), std::string::npos);
+    for (const char* sLib : {"libQt6Gui", "libQt6Network", "libcurl"})
+        EXPECT_EQ(sNeeded.find(sLib), std::string::npos) << sLib;
+
+    EXPECT_EQ(RunCli("mail").nExit, 2);  // the helper's usage error
+
+    TestEnv env;
+    const std::string sAlone = env.Path("orrindale-cli");
+    fs::copy_file(ORRINDALE_CLI, sAlone);
+    fs::permissions(sAlone, fs::perms::owner_all);
+    const std::string sErr = env.Path("err.txt");
+    const int nStatus = std::system(("'" + sAlone + "' connect 2>'" + sErr + "'").c_str());
+    EXPECT_EQ(WEXITSTATUS(nStatus), 1);
+    const std::string sText = TestEnv::ReadFile(sErr);
+    EXPECT_EQ(sText.rfind("error: cannot start ", 0), 0u) << sText;
+    EXPECT_NE(sText.find("orrindale-cli-io"), std::string::npos);
 }
 
 TEST(Cli, DefsListsTheShippedDefinitions)
