@@ -106,16 +106,7 @@ private:
             Reallocate(n);
             return;
         }
-        const std::size_t nKeep = mSize * sizeof(T);
-        if (mBlock.p) {
-            mBlock = clsTreeMemory::Grow(mBlock, n * sizeof(T), nKeep);
-        } else {
-            const clsTreeMemory::Block b = clsTreeMemory::Allocate(n * sizeof(T));
-            if (nKeep)
-                std::memcpy(b.p, static_cast<const void*>(mData), nKeep);
-            std::free(mData);
-            mBlock = b;
-        }
+        mBlock = clsTreeMemory::GrowArray(mBlock, mData, n * sizeof(T), mSize * sizeof(T));
         mData = reinterpret_cast<T*>(mBlock.p);
         mCap = mBlock.nBytes / sizeof(T);
     }
@@ -135,10 +126,7 @@ private:
     }
     void Release()
     {
-        if (mBlock.p)
-            clsTreeMemory::Free(mBlock);
-        else
-            std::free(mData);
+        clsTreeMemory::FreeArray(mBlock, mData);
         mData = nullptr;
         mSize = mCap = 0;
         mBlock = {};

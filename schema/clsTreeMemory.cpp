@@ -269,6 +269,25 @@ void clsTreeMemory::Free(Block b)
     Unmap(b);
 }
 
+clsTreeMemory::Block clsTreeMemory::GrowArray(Block b, void* pHeap, std::size_t nBytes, std::size_t nKeep)
+{
+    if (b.p)
+        return Grow(b, nBytes, nKeep);
+    const Block to = Allocate(nBytes);
+    if (nKeep)
+        std::memcpy(to.p, pHeap, nKeep);
+    std::free(pHeap);
+    return to;
+}
+
+void clsTreeMemory::FreeArray(Block b, void* pHeap)
+{
+    if (b.p)
+        Free(b);
+    else
+        std::free(pHeap);
+}
+
 void clsTreeMemory::Prefault(char* p, std::size_t nBytes)
 {
     if (gbPrefault && p && nBytes)

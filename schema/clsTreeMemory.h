@@ -37,6 +37,11 @@ public:
     static Block Shrink(Block b, std::size_t nBytes);
     // Into the pool, or back to the system when the pool is full.
     static void Free(Block b);
+    // For an array that starts on the C heap (pHeap, from malloc) and moves
+    // to a block once large: Grow, or the heap's first nKeep bytes moved into
+    // a new block (the heap memory freed); and Free, or free(pHeap) without a block.
+    static Block GrowArray(Block b, void* pHeap, std::size_t nBytes, std::size_t nKeep);
+    static void FreeArray(Block b, void* pHeap);
 
     // Transparent huge pages for new blocks (from kHugePagesFrom in use): on
     // unless the environment has ORRINDALE_HUGEPAGES=0 (to measure what they bring).

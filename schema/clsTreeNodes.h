@@ -128,25 +128,15 @@ private:
             if (!p)
                 throw std::bad_alloc();
             mData = static_cast<char*>(p);
-        } else if (mBlock.p) {
-            mBlock = clsTreeMemory::Grow(mBlock, nBytes, nKeep);
-            mData = mBlock.p;
         } else {
-            const clsTreeMemory::Block b = clsTreeMemory::Allocate(nBytes);
-            if (nKeep)
-                std::memcpy(b.p, mData, nKeep);
-            std::free(mData);
-            mBlock = b;
-            mData = b.p;
+            mBlock = clsTreeMemory::GrowArray(mBlock, mData, nBytes, nKeep);
+            mData = mBlock.p;
         }
         mChunks = mBlock.p ? mBlock.nBytes / kChunkBytes : nChunks;
     }
     void Release()
     {
-        if (mBlock.p)
-            clsTreeMemory::Free(mBlock);
-        else
-            std::free(mData);
+        clsTreeMemory::FreeArray(mBlock, mData);
         mData = nullptr;
         mSize = mChunks = mPrefaulted = 0;
         mBlock = {};
