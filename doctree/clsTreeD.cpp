@@ -14,6 +14,7 @@
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
 #include "doctree/modNodeD.h"
+#include "schema/clsFileMapping.h"
 #include "edi/modGuessEdi.h"
 #include "schema/modNodeS.h"
 
@@ -87,6 +88,10 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
 
 TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& schemaTree, const SchemaIndex& index)
 {
+    // In place where the file can be mapped under a lease: the segment texts
+    // are then the file's pages, neither copied nor kept in our memory.
+    if (std::unique_ptr<clsFileMapping> file = clsFileMapping::Open(sFile))
+        return Build(docTree, std::move(file), sFile, schemaTree, index);
     std::error_code ec;
     std::ifstream in(sFile, std::ios::binary);
     if (!in || std::filesystem::is_directory(sFile, ec)) {
@@ -97,8 +102,42 @@ TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& sc
     return Build(docTree, in, sFile, schemaTree, index);
 }
 
+TreeNode clsTreeD::Build(clsTree& docTree, std::unique_ptr<clsFileMapping> file, const std::string& sFile,
+                         clsTree& schemaTree, const SchemaIndex& index)
+{
+    const clsFileMapping& f = *file;
+    docTree.AdoptText(std::move(file));
+    return BuildFrom(docTree, sFile, schemaTree, index, [&](clsProgress& progress) {
+        const std::string_view sText = f.Text();
+        for (std::size_t n = 0; n < sText.size(); n += kMappedPieceSize) {
+            const std::string_view sPiece = sText.substr(n, kMappedPieceSize);
+            f.Load(n, sPiece.size());
+            Feed(sPiece, progress);
+            f.Release(n, sPiece.size());
+        }
+    });
+}
+
 TreeNode clsTreeD::Build(clsTree& docTree, std::istream& in, const std::string& sFile, clsTree& schemaTree,
                          const SchemaIndex& index)
+{
+    return BuildFrom(docTree, sFile, schemaTree, index, [&](clsProgress& progress) {
+        char piece[kPieceSize];
+        while (in.read(piece, std::streamsize(kPieceSize)) || in.gcount() > 0)
+            Feed(std::string_view(piece, std::size_t(in.gcount())), progress);
+    });
+}
+
+void clsTreeD::Feed(std::string_view sPiece, clsProgress& progress)
+{
+    mnBytesRead += sPiece.size();
+    if (progress.Due())
+        progress.Status("Reading EDI document. " + std::to_string(mnBytesRead) + " characters read.");
+    mParser.ParseData(sPiece);
+}
+
+TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree& schemaTree,
+                             const SchemaIndex& index, const std::function<void(clsProgress&)>& fnRead)
 {
     std::error_code ec;
     mnBytesRead = 0;
@@ -139,13 +178,7 @@ TreeNode clsTreeD::Build(clsTree& docTree, std::istream& in, const std::string& 
     } writeBack{this};
     {
         clsProgress progress;
-        char piece[kPieceSize];
-        while (in.read(piece, std::streamsize(kPieceSize)) || in.gcount() > 0) {
-            mnBytesRead += std::uint64_t(in.gcount());
-            if (progress.Due())
-                progress.Status("Reading EDI document. " + std::to_string(mnBytesRead) + " characters read.");
-            mParser.ParseData(std::string_view(piece, std::size_t(in.gcount())));
-        }
+        fnRead(progress);
         mParser.EndData();
     }
 

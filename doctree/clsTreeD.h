@@ -8,6 +8,7 @@
 // uses in SchemaCounters; the node factory adds the document nodes.
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <istream>
 #include <memory>
 #include <optional>
@@ -25,11 +26,16 @@
 
 namespace orr {
 
+class clsFileMapping;
+class clsProgress;
+
 class clsTreeD final : private EdiParserListener {
 public:
     // Error codes of a build.
     enum : std::int16_t { kOk = 0, kMatchFailed = 1, kNoSegment = 2, kRanOut = 3 };
     static constexpr std::size_t kPieceSize = 512;
+    // A file read in place is parsed a piece of this size at a time.
+    static constexpr std::size_t kMappedPieceSize = std::size_t(1) << 20;
     // Key values are compared up to the first component separator; a file
     // without an ISA uses this one.
     static constexpr char kDefaultComponent = kDefaultComponentSeparator;
@@ -53,6 +59,9 @@ public:
     // schema's index for this build.
     TreeNode Build(clsTree& docTree, const std::string& sFile, clsTree& schemaTree);
     TreeNode Build(clsTree& docTree, const std::string& sFile, clsTree& schemaTree, const SchemaIndex& index);
+    // The same from sFile mapped (its text is adopted by docTree).
+    TreeNode Build(clsTree& docTree, std::unique_ptr<clsFileMapping> file, const std::string& sFile,
+                   clsTree& schemaTree, const SchemaIndex& index);
     // The same from a stream already open on sFile (named in the root).
     TreeNode Build(clsTree& docTree, std::istream& in, const std::string& sFile, clsTree& schemaTree,
                    const SchemaIndex& index);
@@ -62,6 +71,11 @@ public:
     static void InstallElementMaterialiser(clsTree& tree, SepCode nDelimiter);
 
 private:
+    // The build around fnRead, which gives the file's text to Feed.
+    TreeNode BuildFrom(clsTree& docTree, const std::string& sFile, clsTree& schemaTree, const SchemaIndex& index,
+                       const std::function<void(clsProgress&)>& fnRead);
+    void Feed(std::string_view sPiece, clsProgress& progress);
+
     enum class Result { Matched = 1, NotHere = 2, Failed = 3 };
 
     void TriggerIsa(bool, std::string_view sSegment) override { HandleSegment(sSegment); }

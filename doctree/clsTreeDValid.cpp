@@ -9,6 +9,7 @@
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
+#include "schema/clsFileMapping.h"
 
 namespace orr {
 namespace {
@@ -55,29 +56,41 @@ std::optional<clsTreeDValid::Verdict> clsTreeDValid::Rebuild(std::ifstream& work
                                                             SepCode nSelimiter)
 {
     const std::string sWork = gConfig->TempFile;
-    const auto attempt = [&](std::istream& in) -> std::optional<Verdict> {
+    const auto attempt = [&](const auto& fnBuild) -> std::optional<Verdict> {
         tree.RemoveAll();
         clsTreeD builder;
         builder.SetDelimiter(nDelimiter);
         builder.SetSelimiter(nSelimiter);
         Verdict v;
         try {
-            v.ndRoot = builder.Build(tree, in, sWork, schemaTree, index);
+            v.ndRoot = fnBuild(builder);
         } catch (const std::exception& e) {
             gfReportRunTimeError(e);
             return std::nullopt;
         }
-        if (!v.ndRoot || in.bad() || builder.BytesRead() != mnWorkBytes)  // all of it, or not the document
+        if (!v.ndRoot || builder.BytesRead() != mnWorkBytes)  // all of it, or not the document
             return std::nullopt;
         v.nError = builder.nError();
         v.sError = builder.sError();
         v.bValid = v.nError == 0;
         return v;
     };
-    std::optional<Verdict> v = attempt(work);
+    const auto fromStream = [&](std::istream& in) {
+        return [&](clsTreeD& builder) {
+            const TreeNode nd = builder.Build(tree, in, sWork, schemaTree, index);
+            return in.bad() ? TreeNode() : nd;
+        };
+    };
+    // In place where the file maps (the document's texts stay out of our
+    // memory, as after the open); else, and once more, through a stream.
+    std::optional<Verdict> v;
+    if (auto file = clsFileMapping::Open(sWork); file && file->Text().size() == mnWorkBytes)
+        v = attempt([&](clsTreeD& builder) { return builder.Build(tree, std::move(file), sWork, schemaTree, index); });
+    if (!v)
+        v = attempt(fromStream(work));
     if (!v) {
         std::ifstream again(sWork, std::ios::binary);
-        v = attempt(again);
+        v = attempt(fromStream(again));
     }
     if (!v) {
         tree.RemoveAll();

@@ -70,6 +70,20 @@ TextRef clsTextArena::AddSlow(std::string_view s)
     return Add(s);
 }
 
+void clsTextArena::Adopt(std::unique_ptr<clsFileMapping> file)
+{
+    const std::string_view s = file->Text();
+    const std::uint64_t nStart = std::uint64_t(mBase.size()) << kBlockBits;
+    if (nStart + s.size() > kMaxOffset)
+        throw std::length_error("text arena full");
+    for (std::size_t i = 0; i < s.size(); i += kBlockSize)
+        mBase.push_back(s.data() + i);
+    mFiles.push_back(std::move(file));
+    mpFileText = s.data();
+    mnFileSize = s.size();
+    mnFileStart = nStart;
+}
+
 std::size_t clsTextArena::Length(TextRef r) const
 {
     const std::uint64_t n = r.ShortLength();
@@ -114,6 +128,10 @@ void clsTextArena::Swap(clsTextArena& o) noexcept
     std::swap(mBlocks, o.mBlocks);
     std::swap(mOwnBlocks, o.mOwnBlocks);
     std::swap(mSpare, o.mSpare);
+    std::swap(mFiles, o.mFiles);
+    std::swap(mpFileText, o.mpFileText);
+    std::swap(mnFileSize, o.mnFileSize);
+    std::swap(mnFileStart, o.mnFileStart);
     std::swap(mTail, o.mTail);
     std::swap(mTailEnd, o.mTailEnd);
     std::swap(mpTail, o.mpTail);
@@ -128,6 +146,9 @@ void clsTextArena::Clear()
     mBase.clear();
     mBlocks.clear();
     mOwnBlocks.clear();
+    mFiles.clear();
+    mpFileText = nullptr;
+    mnFileSize = mnFileStart = 0;
     mLongLengths.clear();
     mTail = mTailEnd = 0;
     mpTail = nullptr;

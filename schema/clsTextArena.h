@@ -3,7 +3,9 @@
 // A text is named by a TextRef (position and length, 8 bytes); texts never
 // move, so views stay valid while the arena lives. A changed text is written
 // anew and its old bytes stay behind until the arena is cleared. Blocks are
-// 2 MiB of clsTreeMemory (huge pages, pooled across documents).
+// 2 MiB of clsTreeMemory (huge pages, pooled across documents). A file's
+// text may be adopted as it lies (clsFileMapping): a text inside it is then
+// named where it is, not copied.
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -11,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "schema/clsFileMapping.h"
 #include "schema/clsTreeMemory.h"
 
 namespace orr {
@@ -48,8 +51,12 @@ public:
 
     TextRef Add(std::string_view s)
     {
-        // The usual case inline: a short text that fits the current block.
         const std::size_t n = s.size();
+        // The usual cases inline: a short text inside the adopted file, or
+        // one that fits the current block.
+        const std::uint64_t nAt = std::uintptr_t(s.data()) - std::uintptr_t(mpFileText);
+        if (nAt < mnFileSize && n <= mnFileSize - nAt && n < TextRef::kLongLength)
+            return TextRef{((mnFileStart + nAt) << TextRef::kLengthBits) | n};
         if (n - 1 < mTailEnd - mTail && n < TextRef::kLongLength) [[likely]] {
             std::memcpy(mpTail, s.data(), n);
             const TextRef r{(mTail << TextRef::kLengthBits) | n};
@@ -64,6 +71,10 @@ public:
     // A part of a stored text, without copying (nPos + nLength within r).
     TextRef Slice(TextRef r, std::size_t nPos, std::size_t nLength);
 
+    // From now on texts inside file->Text() are named in place; the file
+    // stays mapped until Clear or the arena's end.
+    void Adopt(std::unique_ptr<clsFileMapping> file);
+
     // Forgets every text; the blocks stay for the next texts (a validation
     // rebuilds the same document into memory that is already backed).
     void Clear();
@@ -76,10 +87,13 @@ private:
 
     // mBase[i] holds position i << kBlockBits; a text longer than a quarter
     // block gets its own allocation spanning as many positions as it needs.
-    std::vector<char*> mBase;
+    std::vector<const char*> mBase;
     std::vector<clsTreeMemory::Block> mBlocks;        // kBlockSize each
     std::vector<std::unique_ptr<char[]>> mOwnBlocks;  // one long text each
     std::vector<clsTreeMemory::Block> mSpare;         // blocks of texts cleared away
+    std::vector<std::unique_ptr<clsFileMapping>> mFiles;  // adopted, the last one current
+    const char* mpFileText = nullptr;
+    std::uint64_t mnFileSize = 0, mnFileStart = 0;
     std::uint64_t mTail = 0, mTailEnd = 0;  // free room of the current block
     char* mpTail = nullptr;                 // where mTail is
     std::unordered_map<std::uint64_t, std::uint64_t> mLongLengths;  // by offset

@@ -169,6 +169,9 @@ public:
     // build does not copy them as they grow (address space only: pages are
     // touched as nodes are added).
     void ReserveNodes(std::size_t nCount);
+    // Payloads inside file->Text() are kept where they lie instead of copied
+    // (the tree keeps the file mapped until RemoveAll or its end).
+    void AdoptText(std::unique_ptr<clsFileMapping> file) { mArena.Adopt(std::move(file)); }
 
     // ---- Node data ----------------------------------------------------------
     bool IsValid(NodeId node) const;
