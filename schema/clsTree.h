@@ -114,7 +114,8 @@ public:
     // every node of that kind: a read document has a few hundred. No heap
     // allocation per node: tags and image keys are interned, texts live in
     // an arena (an element's text is a slice of its segment's payload, 0
-    // bytes), the arrays sit in 2 MiB blocks (clsTreeMemory). Side tables
+    // bytes; a segment read in place is a slice of the file's pages, 0 bytes
+    // of ours), the arrays sit in 2 MiB blocks (clsTreeMemory). Side tables
     // only for what editing or unusual input brings: a promoted leaf 16
     // bytes, a node with a key, a parent 65 535 or more nodes before it, a row in a stretch out of order, a payload
     // head other than the text before the first separator, a class beyond
