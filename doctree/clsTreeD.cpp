@@ -21,6 +21,10 @@
 namespace orr {
 namespace {
 
+// A file read in place is parsed a piece of this size at a time; about as
+// much of it is in our memory at once.
+constexpr std::size_t kMappedPieceSize = std::size_t(1) << 20;
+
 std::string_view TrimBlanks(std::string_view s)
 {
     if (!s.empty() && s.front() != ' ' && s.back() != ' ')

@@ -34,8 +34,6 @@ public:
     // Error codes of a build.
     enum : std::int16_t { kOk = 0, kMatchFailed = 1, kNoSegment = 2, kRanOut = 3 };
     static constexpr std::size_t kPieceSize = 512;
-    // A file read in place is parsed a piece of this size at a time.
-    static constexpr std::size_t kMappedPieceSize = std::size_t(1) << 20;
     // Key values are compared up to the first component separator; a file
     // without an ISA uses this one.
     static constexpr char kDefaultComponent = kDefaultComponentSeparator;
