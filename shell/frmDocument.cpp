@@ -533,14 +533,17 @@ void frmDocument::Run(DocCommand command)
     case DocCommand::EditSource: ShowWorkFile(false); break;
     case DocCommand::ExpandAll: ExpandAll(true); break;
     case DocCommand::CollapseAll: ExpandAll(false); break;
-    case DocCommand::Validate:
+    case DocCommand::Validate: {
         ClearHighlights();
-        if (mDoc.Validate()) {
+        mbValidating = true;
+        const bool bDone = mDoc.Validate();
+        mbValidating = false;
+        if (bDone) {
             NodeClick(mDoc.Root().Id());
             mFindings->CheckDocument();
         }
-        RepaintForm();
         break;
+    }
     case DocCommand::ClearMapping: mDoc.ClearMapping(); break;
     case DocCommand::OpenSameTemplate: EditNewFile(); break;
     case DocCommand::SwitchView: SwitchTreeView(); break;
@@ -865,6 +868,9 @@ void frmDocument::Rebuilt()
     SetBack(mndActiveS, kWhite, mDoc.SchemaTree());
     SetBack(mndActiveSE, kWhite, mDoc.SchemaTree());
     mndActiveS = mndActiveSE = {};
+    // The levels open again before the verdict shows over the tree.
+    if (mbValidating)
+        RepaintForm();
 }
 
 void frmDocument::Trace(const std::string& sTag)

@@ -180,6 +180,7 @@ private:
     bool mbSyncing = false;  // the view follows the document: no echo back
     bool mbViewExpansion = false;  // expansion set in the view alone: the store keeps its own
     bool mbDocksSized = false;
+    bool mbValidating = false;  // the rebuild is a validation's: its verdict follows
 };
 
 }  // namespace orr

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QMdiSubWindow>
@@ -236,10 +238,18 @@ TEST(FrameWithDocument, ToolbarDrivesTheRealDocumentWindow)
         EXPECT_FALSE(doc->tvc->isExpanded(model->IndexOf(t.Id())));
         EXPECT_FALSE(doc->DocTree().Expanded(doc->RootD().Id()));
 
-        // Validation through the toolbar keeps the window's document.
+        // Validation through the toolbar keeps the window's document, and
+        // the verdict shows over the tree as it will stay (the levels open).
+        std::optional<bool> bOpenBehindVerdict;
+        env.ui.fnWhileShown = [&](const std::string&) {
+            bOpenBehindVerdict = doc->tvc->isExpanded(model->IndexOf(doc->RootD().Id()));
+        };
         button("Validate")->trigger();
+        env.ui.fnWhileShown = {};
         EXPECT_EQ(env.ui.Messages().back(), "Document is valid.");
         EXPECT_EQ(doc->ActiveD(), doc->RootD().Id());
+        EXPECT_TRUE(doc->tvc->isExpanded(model->IndexOf(doc->RootD().Id())));
+        EXPECT_EQ(bOpenBehindVerdict, true);
 
         doc->mnuFileClose->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -31,6 +31,8 @@ ScriptedUi::Answer ScriptedUi::Next(UiCall::Kind kind, const std::string& sWhat)
 MsgAnswer ScriptedUi::MsgBox(const std::string& sText, MsgButtons buttons, MsgIcon icon, const std::string& sTitle)
 {
     mCalls.push_back({UiCall::Message, sText, sTitle, icon, buttons, {}});
+    if (fnWhileShown)
+        fnWhileShown(sText);
     if (buttons == MsgButtons::OK)
         return MsgAnswer::OK;
     return Next(UiCall::Message, sText).msg;

@@ -2,6 +2,7 @@
 // A user-interaction service for tests: records every call, answers from a
 // prepared queue, and fails the test on a question nobody prepared.
 #include <deque>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ public:
     // The texts of the message boxes, in order.
     std::vector<std::string> Messages() const;
     void Clear() { mCalls.clear(); }
+    // Called with each message box's text while the box would be up.
+    std::function<void(const std::string&)> fnWhileShown;
     // True when every queued answer was used.
     bool AllAnswersUsed() const;
 
