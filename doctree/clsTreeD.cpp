@@ -14,8 +14,8 @@
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
 #include "doctree/modNodeD.h"
-#include "schema/clsFileMapping.h"
 #include "edi/modGuessEdi.h"
+#include "schema/clsFileMapping.h"
 #include "schema/modNodeS.h"
 
 namespace orr {
