@@ -49,7 +49,9 @@ TextRef clsTextArena::AddSlow(std::string_view s)
     }
     clsTreeMemory::Block block;
     if (mSpare.empty()) {
-        block = clsTreeMemory::Allocate(kBlockSize);
+        // The first block holds a small document's texts, or only the loop
+        // texts of one read in place: a huge page would stay mostly empty.
+        block = clsTreeMemory::Allocate(kBlockSize, !mBlocks.empty());
     } else {
         block = mSpare.back();
         mSpare.pop_back();

@@ -103,15 +103,15 @@ Pool& ThePool()
 
 #ifdef __linux__
 
-void Advise(char* p, std::size_t n)
+void Advise(char* p, std::size_t n, bool bHugeOk = true)
 {
-    const bool bHuge = gbHugePages && gnInUse >= clsTreeMemory::kHugePagesFrom;
+    const bool bHuge = bHugeOk && gbHugePages && gnInUse >= clsTreeMemory::kHugePagesFrom;
     ::madvise(p, n, bHuge ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
 }
 
 // n bytes (a multiple of the granule) at an address aligned to the granule:
 // map one granule more and cut the ends off.
-clsTreeMemory::Block Map(std::size_t n)
+clsTreeMemory::Block Map(std::size_t n, bool bHugeOk = true)
 {
     const std::size_t nMap = n + clsTreeMemory::kGranule;
     void* raw = ::mmap(nullptr, nMap, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
@@ -124,7 +124,7 @@ clsTreeMemory::Block Map(std::size_t n)
         ::munmap(base, nLead);
     if (nMap - nLead > n)
         ::munmap(base + nLead + n, nMap - nLead - n);
-    Advise(base + nLead, n);
+    Advise(base + nLead, n, bHugeOk);
     return {base + nLead, n};
 }
 
@@ -156,7 +156,7 @@ clsTreeMemory::Block ShrinkMapping(clsTreeMemory::Block b, std::size_t n)
 
 #else  // other systems: the C heap, aligned
 
-clsTreeMemory::Block Map(std::size_t n)
+clsTreeMemory::Block Map(std::size_t n, bool = true)
 {
     void* p = std::aligned_alloc(clsTreeMemory::kGranule, n);
     if (!p)
@@ -166,7 +166,7 @@ clsTreeMemory::Block Map(std::size_t n)
 
 void Unmap(clsTreeMemory::Block b) { std::free(b.p); }
 
-void Advise(char*, std::size_t) {}
+void Advise(char*, std::size_t, bool = true) {}
 
 clsTreeMemory::Block GrowMapping(clsTreeMemory::Block b, std::size_t n, std::size_t nKeep)
 {
@@ -184,13 +184,13 @@ clsTreeMemory::Block ShrinkMapping(clsTreeMemory::Block b, std::size_t) { return
 
 }  // namespace
 
-clsTreeMemory::Block clsTreeMemory::Allocate(std::size_t nBytes)
+clsTreeMemory::Block clsTreeMemory::Allocate(std::size_t nBytes, bool bHugeOk)
 {
     const std::size_t n = Round(nBytes);
     gnInUse += n;  // first, so that the advice counts this block
     Block b;
     try {
-        b = Take(n);
+        b = Take(n, bHugeOk);
     } catch (...) {
         gnInUse -= n;
         throw;
@@ -199,7 +199,7 @@ clsTreeMemory::Block clsTreeMemory::Allocate(std::size_t nBytes)
     return b;
 }
 
-clsTreeMemory::Block clsTreeMemory::Take(std::size_t n)
+clsTreeMemory::Block clsTreeMemory::Take(std::size_t n, bool bHugeOk)
 {
     Pool& pool = ThePool();
     {
@@ -213,11 +213,11 @@ clsTreeMemory::Block clsTreeMemory::Take(std::size_t n)
             const Block b = *best;
             pool.blocks.erase(best);
             pool.nBytes -= b.nBytes;
-            Advise(b.p, b.nBytes);  // as asked now
+            Advise(b.p, b.nBytes, bHugeOk);  // as asked now
             return b;
         }
     }
-    return Map(n);
+    return Map(n, bHugeOk);
 }
 
 clsTreeMemory::Block clsTreeMemory::Grow(Block b, std::size_t nBytes, std::size_t nKeep)

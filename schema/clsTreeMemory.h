@@ -22,7 +22,7 @@ namespace orr {
 class clsTreeMemory {
 public:
     static constexpr std::size_t kGranule = std::size_t(2) << 20;  // a huge page
-    static constexpr std::size_t kHugePagesFrom = std::size_t(32) << 20;
+    static constexpr std::size_t kHugePagesFrom = std::size_t(8) << 20;
 
     struct Block {
         char* p = nullptr;
@@ -30,7 +30,8 @@ public:
     };
 
     // A block of at least nBytes; its content is undefined. Throws std::bad_alloc.
-    static Block Allocate(std::size_t nBytes);
+    // bHugeOk false: never huge pages (a block likely to stay mostly empty).
+    static Block Allocate(std::size_t nBytes, bool bHugeOk = true);
     // The block with room for nBytes, its first nKeep bytes kept; it may move.
     static Block Grow(Block b, std::size_t nBytes, std::size_t nKeep);
     // Gives back the pages after the first nBytes (rounded up to kGranule).
@@ -61,7 +62,7 @@ public:
     static std::size_t BytesInUse();
 
 private:
-    static Block Take(std::size_t n);  // from the pool or the system
+    static Block Take(std::size_t n, bool bHugeOk);  // from the pool or the system
 };
 
 }  // namespace orr

@@ -75,20 +75,23 @@ TEST(TreeMemory, HugePagesOnlyOnceTheTreesAreLarge)
 {
     clsTreeMemory::SetPoolLimit(0);  // fresh mappings, advised as they come
     const std::size_t nBase = clsTreeMemory::BytesInUse();
-    ASSERT_LT(nBase + 4 * clsTreeMemory::kGranule, clsTreeMemory::kHugePagesFrom);
+    ASSERT_LT(nBase + clsTreeMemory::kGranule, clsTreeMemory::kHugePagesFrom);
     clsTreeMemory::Block small = clsTreeMemory::Allocate(100);
     EXPECT_EQ(clsTreeMemory::BytesInUse(), nBase + clsTreeMemory::kGranule);
     const clsTreeMemory::Block large = clsTreeMemory::Allocate(clsTreeMemory::kHugePagesFrom);
     small = clsTreeMemory::Grow(small, 3 * clsTreeMemory::kGranule, 100);
+    const clsTreeMemory::Block refused = clsTreeMemory::Allocate(100, false);
     EXPECT_EQ(clsTreeMemory::BytesInUse(),
-              nBase + 3 * clsTreeMemory::kGranule + clsTreeMemory::kHugePagesFrom);
+              nBase + 4 * clsTreeMemory::kGranule + clsTreeMemory::kHugePagesFrom);
 #ifdef __linux__
     if (clsTreeMemory::HugePages()) {
         EXPECT_NE(VmFlagsOf(small.p).find(" nh "), std::string::npos);
         EXPECT_NE(VmFlagsOf(large.p).find(" hg "), std::string::npos);
         EXPECT_NE(VmFlagsOf(small.p + 2 * clsTreeMemory::kGranule).find(" hg "), std::string::npos);  // grown later
+        EXPECT_NE(VmFlagsOf(refused.p).find(" nh "), std::string::npos);
     }
 #endif
+    clsTreeMemory::Free(refused);
     small = clsTreeMemory::Shrink(small, 1);
     EXPECT_EQ(clsTreeMemory::BytesInUse(), nBase + clsTreeMemory::kGranule + clsTreeMemory::kHugePagesFrom);
     clsTreeMemory::Free(large);
