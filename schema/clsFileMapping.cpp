@@ -124,12 +124,6 @@ void clsFileMapping::TakeCopy()
     mfd = -1;
 }
 
-bool clsFileMapping::InPlace() const
-{
-    std::lock_guard<std::mutex> guard(Watcher::The().lock);
-    return mfd >= 0;
-}
-
 namespace {
 // The pages that hold a part of [nFrom, nFrom + n), clipped to the text.
 std::pair<std::size_t, std::size_t> Pages(std::size_t nSize, std::size_t nFrom, std::size_t n)
@@ -161,12 +155,9 @@ void clsFileMapping::Release(std::size_t nFrom, std::size_t n) const
 
 #else  // no leases: always read the file
 
-struct clsFileMapping::Watcher {};
-
 std::unique_ptr<clsFileMapping> clsFileMapping::Open(const std::string&) { return nullptr; }
 clsFileMapping::~clsFileMapping() = default;
 void clsFileMapping::TakeCopy() {}
-bool clsFileMapping::InPlace() const { return false; }
 void clsFileMapping::Load(std::size_t, std::size_t) const {}
 void clsFileMapping::Release(std::size_t, std::size_t) const {}
 

@@ -36,8 +36,6 @@ public:
     // the next read brings them back from the file. Nothing once the text
     // is a private copy.
     void Release(std::size_t nFrom, std::size_t n) const;
-    // True while the text is the file's pages (the lease holds).
-    bool InPlace() const;
 
     struct Watcher;
 
