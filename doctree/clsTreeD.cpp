@@ -510,10 +510,11 @@ void clsTreeD::Advance()
 std::string_view clsTreeD::KeyValue(std::string_view sValue) const
 {
     // A key is compared with the first repetition's first component, cut
-    // with the interchange's own separators.
-    if (mcRepetition)
-        sValue = sValue.substr(0, sValue.find(mcRepetition));
-    return sValue.substr(0, sValue.find(mcComponent));
+    // with the interchange's own separators (a few characters: a plain loop).
+    std::size_t n = 0;
+    while (n < sValue.size() && sValue[n] != mcComponent && (!mcRepetition || sValue[n] != mcRepetition))
+        ++n;
+    return sValue.substr(0, n);
 }
 
 bool clsTreeD::HasRoom(SchemaIx s)

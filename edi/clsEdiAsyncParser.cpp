@@ -1,8 +1,13 @@
 #include "edi/clsEdiAsyncParser.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <exception>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
@@ -23,6 +28,16 @@ bool IsBlank(char c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t'; }
 bool AllBlank(std::string_view s)
 {
     return std::all_of(s.begin(), s.end(), IsBlank);
+}
+
+// The first c in s, which is expected within a few characters (a segment's
+// identifier): a plain loop, where a library search costs more to start.
+std::size_t FindShort(std::string_view s, char c)
+{
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (s[i] == c)
+            return i;
+    return npos;
 }
 
 void ClearAndShrinkHuge(std::string& s)
@@ -128,7 +143,7 @@ void clsEdiAsyncParser::Continue(std::string_view sIn)
     Process(sIn, true);
 }
 
-std::size_t clsEdiAsyncParser::FindStop(std::string_view s) const
+std::size_t clsEdiAsyncParser::FindStop(std::string_view s)
 {
     if (mnSelimiter == 0) {
         for (std::size_t i = 0; i < s.size(); ++i)
@@ -138,14 +153,61 @@ std::size_t clsEdiAsyncParser::FindStop(std::string_view s) const
     }
     if (mnSelimiter > 255 || s.empty())  // memchr must not see the null data of an empty view
         return npos;
-    const void* p = std::memchr(s.data(), int(mnSelimiter), s.size());
-    return p ? std::size_t(static_cast<const char*>(p) - s.data()) : npos;
+    const char* const p = mStops.Find(s.data(), s.data() + s.size(), char(mnSelimiter));
+    return p ? std::size_t(p - s.data()) : npos;
+}
+
+const char* clsEdiAsyncParser::StopFinder::Find(const char* p, const char* e, char c)
+{
+#ifdef __SSE2__
+    // The block last looked at may still hold terminators after p.
+    if (c == mc && mpBlock && p >= mpBlock && p < mpBlock + kBlock) {
+        const std::uint64_t m = mnMask & (~std::uint64_t(0) << (p - mpBlock));
+        if (m) {
+            const char* const q = mpBlock + std::countr_zero(m);
+            return q < e ? q : nullptr;
+        }
+        p = mpBlock + kBlock;
+    }
+    mc = c;
+    const __m128i t = _mm_set1_epi8(c);
+    auto bits = [&t](const char* b, int k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16 * k));
+        return std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, t)))) << (16 * k);
+    };
+    for (; p + kBlock <= e; p += kBlock) {
+        const std::uint64_t m = bits(p, 0) | bits(p, 1) | bits(p, 2) | bits(p, 3);
+        if (m) {
+            mpBlock = p;
+            mnMask = m;
+            return p + std::countr_zero(m);
+        }
+    }
+    mpBlock = nullptr;
+#endif
+    return p < e ? static_cast<const char*>(std::memchr(p, c, std::size_t(e - p))) : nullptr;
+}
+
+bool clsEdiAsyncParser::HasLineEnd(const char* b, const char* e)
+{
+    if (mpLineEnd && mpLineEnd >= b)
+        return mpLineEnd < e;
+    // The next line end of the whole piece: a piece without any is searched once.
+    const char* const pEnd = mPiece.data() + mPiece.size();
+    const auto* r = static_cast<const char*>(std::memchr(b, '\r', std::size_t(pEnd - b)));
+    const auto* n = static_cast<const char*>(std::memchr(b, '\n', std::size_t((r ? r : pEnd) - b)));
+    mpLineEnd = n ? n : r ? r : pEnd;
+    return mpLineEnd < e;
 }
 
 void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)
 {
     if (bNewText && !msSaveFile.empty())
         mSaveText.append(sIn);
+    // Terminators and line ends found ahead belong to this text only.
+    mStops = {};
+    mPiece = sIn;
+    mpLineEnd = nullptr;
 
     if (!mTail.empty()) {
         // The tail is an unfinished segment: the first stop in the new text ends it.
@@ -159,7 +221,7 @@ void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)
         mSegment.swap(mTail);
         mTail.clear();
         mRest = sIn;
-        HandleSegment(mSegment);
+        HandleSegment(mSegment, false);
         ClearAndShrinkHuge(mSegment);
     }
 
@@ -182,12 +244,13 @@ void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)
         const std::string_view sRaw = sIn.substr(0, nStop);
         sIn.remove_prefix(nStop + 1);
         mRest = sIn;
-        HandleSegment(sRaw);
+        HandleSegment(sRaw, true);
     }
     mRest = {};
+    mPiece = {};
 }
 
-void clsEdiAsyncParser::HandleSegment(std::string_view sRaw)
+void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bInPiece)
 {
     mbCutAny = true;
     if (!mbCutNonBlank)
@@ -204,7 +267,9 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw)
     if (b == e)
         return;  // nothing between two terminators
     std::string_view sSeg(b, std::size_t(e - b));
-    if (std::memchr(b, '\r', sSeg.size()) || std::memchr(b, '\n', sSeg.size())) {
+    const bool bLineEnd = bInPiece ? HasLineEnd(b, e)
+                                   : std::memchr(b, '\r', sSeg.size()) || std::memchr(b, '\n', sSeg.size());
+    if (bLineEnd) {
         mScratch.clear();
         for (char c : sSeg)
             if (!IsLineEnd(c))
@@ -224,7 +289,7 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw)
         mbBomMayLead = false;
     }
 
-    const std::size_t nSep = mnDelimiter < 256 ? sSeg.find(char(mnDelimiter)) : npos;
+    const std::size_t nSep = mnDelimiter < 256 ? FindShort(sSeg, char(mnDelimiter)) : npos;
     if (nSep != npos) {
         const std::string_view sId = sSeg.substr(0, nSep);
         if (sId == "ISA") {

@@ -95,8 +95,25 @@ private:
     // bNewText: sIn was not seen before (it is kept for the save file).
     void Process(std::string_view sIn, bool bNewText);
     // Position of the first terminator (or line end when the terminator is 0), or npos.
-    std::size_t FindStop(std::string_view s) const;
-    void HandleSegment(std::string_view sRaw);
+    std::size_t FindStop(std::string_view s);
+    // bInPiece: sRaw is a slice of mPiece (line ends are then looked for once per piece).
+    void HandleSegment(std::string_view sRaw, bool bInPiece);
+    bool HasLineEnd(const char* b, const char* e);
+
+    // Finds terminators 64 characters at a time: one pass of vector compares
+    // marks every terminator of a block, so a short segment costs a bit scan
+    // rather than a library call. Valid for one text: reset for the next.
+    class StopFinder {
+    public:
+        // The first c in [p, e), or null.
+        const char* Find(const char* p, const char* e, char c);
+
+    private:
+        static constexpr std::ptrdiff_t kBlock = 64;
+        const char* mpBlock = nullptr;  // the block mnMask describes
+        std::uint64_t mnMask = 0;
+        char mc = 0;
+    };
     void SaveInterchange();
     bool LeftIsBlank() const;
 
@@ -118,6 +135,9 @@ private:
     std::string mTail;
     std::string_view mRest;
     std::string_view mAhead;  // text of this ParseData call not yet given to Process
+    std::string_view mPiece;  // the text Process works on
+    const char* mpLineEnd = nullptr;  // the first line end in mPiece at or after the last segment looked at
+    StopFinder mStops;
     bool mbRescanTail = false;  // the terminator changed while a tail was waiting
     std::string mSegment;  // a segment that spanned pieces, while it is reported
     std::string mScratch;  // a segment's text with inner line ends removed

@@ -1,7 +1,8 @@
 #include "schema/SchemaIndex.h"
 
 #include <algorithm>
-#include <cctype>
+#include <array>
+#include <optional>
 #include <climits>
 
 #include "schema/clsTree.h"
@@ -14,8 +15,11 @@ bool SameName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
+    // Codes are ASCII: folding letters by hand spares the locale lookup of
+    // tolower, which the open pays for every keyed segment.
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c; };
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (fold(a[i]) != fold(b[i]))
             return false;
     return true;
 }
@@ -56,6 +60,7 @@ SchemaIndex::SchemaIndex(const clsTree& tree, NodeId root)
     mEntries.emplace_back();  // none
     if (!tree.IsValid(root))
         return;
+    mEntries.reserve(tree.NodeCount() + 1);  // the schema tree holds little else
     // Pre-order with an explicit stack: definitions may nest deeply.
     struct Step {
         NodeId node;
@@ -116,37 +121,45 @@ SchemaIndex::SchemaIndex(const clsTree& tree, NodeId root)
 
 void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
 {
-    const std::string sI = gfTagGetAttr(sTag, 'I');
-    if (!sI.empty()) {
+    // The tag is cut once; a letter's value is its first field (as gfTagGetAttr reads it).
+    const std::vector<std::string_view> fields = gfSplitFields(sTag);
+    std::array<std::optional<std::string_view>, 128> byLetter;
+    for (const std::string_view f : fields)
+        if (!f.empty() && static_cast<unsigned char>(f[0]) < byLetter.size() && !byLetter[std::size_t(f[0])])
+            byLetter[std::size_t(f[0])] = f.substr(1);
+    auto attr = [&byLetter](char c) { return byLetter[std::size_t(c)].value_or(std::string_view()); };
+    auto number = [&attr](char c) { return gfNumericValue(attr(c)); };
+
+    if (const std::string_view sI = attr('I'); !sI.empty()) {
         e.cType = sI[0];
         e.sCode = sI.substr(1);
     }
     if (e.IsSystem())
         e.system = SystemOf(e.sCode);
     e.nCode = PackCode(e.sCode);
-    if (const std::string sR = gfTagGetAttr(sTag, 'R'); !sR.empty()) {
-        const auto n = gfNumericValue(sR);
+    if (!attr('R').empty()) {
+        const auto n = number('R');
         e.bRepeatBad = !n;
         e.nRepeat = n ? *n : 0;
     }
     // The builder writes C fields as numbers only, so a tag's C is a number.
-    e.bCounted = gfTagCanSetAttr(sTag, 'C');
-    e.sRequirement = gfTagGetAttr(sTag, 'P');
+    e.bCounted = fields.size() >= 7 && byLetter[std::size_t('C')];
+    e.sRequirement = attr('P');
     e.nRequired = e.sRequirement == "R" || e.sRequirement == "M" ? 1 : 0;
-    e.nX = Position(gfTagGetAttr(sTag, 'X'));
-    e.nY = Position(gfTagGetAttr(sTag, 'Y'));
-    if (const auto nZ = gfNumericValue(gfTagGetAttr(sTag, 'Z')))
+    e.nX = Position(attr('X'));
+    e.nY = Position(attr('Y'));
+    if (const auto nZ = number('Z'))
         e.nZ = *nZ;
-    e.sNumber = gfTagGetAttr(sTag, 'N');
-    e.sDescription = gfTagGetAttr(sTag, 'D');
-    e.sLevel = gfTagGetAttr(sTag, 'L');
-    e.sDataType = gfTagGetAttr(sTag, 'T');
-    e.nMinLength = gfNumericValue(gfTagGetAttr(sTag, 'A')).value_or(0);
-    e.nMaxLength = gfNumericValue(gfTagGetAttr(sTag, 'B')).value_or(0);
-    if (const std::string sKey = gfTagGetAttr(sTag, 'K'); !sKey.empty())
+    e.sNumber = attr('N');
+    e.sDescription = attr('D');
+    e.sLevel = attr('L');
+    e.sDataType = attr('T');
+    e.nMinLength = number('A').value_or(0);
+    e.nMaxLength = number('B').value_or(0);
+    if (const std::string_view sKey = attr('K'); !sKey.empty())
         for (std::string_view k : gfSplitFields(sKey, ','))
             e.keys.emplace_back(k);
-    if (const std::string sCodes = gfTagGetAttr(sTag, 'V'); !sCodes.empty()) {
+    if (const std::string_view sCodes = attr('V'); !sCodes.empty()) {
         for (std::string_view c : gfSplitFields(sCodes, ','))
             e.codes.emplace_back(c);
         std::sort(e.codes.begin(), e.codes.end());

@@ -153,6 +153,46 @@ TEST(EdiAsyncParser, InterchangeEventsInOrderInAnyPieces)
     ExpectSameInAnyPieces("GS*PO*A*B*20230101*1200*1*X*004010~\r\nST*850*1~\r\nBEG*00~\r\nSE*3*1~\r\nGE*1*1~\r\n");
 }
 
+// Segments of every length from 1 to 200 (terminators at every offset of
+// the finder's 64-character blocks), some with line ends inside, against a
+// plain split of the same text.
+TEST(EdiAsyncParser, SegmentsOfEveryLengthMatchAPlainSplit)
+{
+    std::string sText;
+    Log expected;
+    for (std::size_t n = 1; n <= 200; ++n) {
+        std::string sSeg = "S" + std::to_string(n) + "*";
+        while (sSeg.size() < n + 4)
+            sSeg += char('a' + sSeg.size() % 26);
+        std::string sRaw = sSeg;
+        if (n % 7 == 0)
+            sRaw.insert(sRaw.size() / 2, "\r\n");  // a line end inside: removed
+        sText += sRaw + (n % 5 == 0 ? "~\r\n" : "~");
+        expected.push_back("SEG " + sSeg);
+    }
+    expected.push_back("ERR 1 Leftover data");  // no IEA: the segments stay in the buffer
+    EXPECT_EQ(Parse(sText), expected);
+    for (std::size_t nPiece : {1u, 63u, 64u, 65u, 1000u})
+        EXPECT_EQ(ParsePieces(Split(sText, nPiece)), expected) << "piece size " << nPiece;
+
+    // A handler that changes the terminator in the middle of a piece: the
+    // rest of that piece is cut at the new one.
+    struct Switcher : Recorder {
+        clsEdiAsyncParser* p = nullptr;
+        void TriggerSeg(std::string_view s) override
+        {
+            Recorder::TriggerSeg(s);
+            if (s == "N2*B")
+                p->SetSelimiter('\'');
+        }
+    } r;
+    clsEdiAsyncParser p(&r);
+    r.p = &p;
+    Configure(p, {});
+    p.ParseData("N1*A~N2*B~N3*C~D'N4*E'");
+    EXPECT_EQ(r.log, (Log{"SEG N1*A", "SEG N2*B", "SEG N3*C~D", "SEG N4*E"}));
+}
+
 // Texts fed whole and the events they give. Without an IEA everything cut
 // stays in the buffer and is left over at the end.
 TEST(EdiAsyncParser, TextsGiveTheirEvents)
