@@ -194,7 +194,7 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
     return mndRoot;
 }
 
-void clsTreeD::SplitTo(std::size_t n)
+void clsTreeD::SplitMore(std::size_t n)
 {
     const bool bSplits = mnDelimiter > 0 && mnDelimiter <= 255;
     const char d = char(mnDelimiter);
@@ -210,12 +210,6 @@ void clsTreeD::SplitTo(std::size_t n)
         mElements.emplace_back(b, std::size_t(p - b));
         mnSplitAt = p == e ? std::string_view::npos : std::size_t(p - msSegment.data()) + 1;
     }
-}
-
-std::string_view clsTreeD::Element(std::size_t n)
-{
-    SplitTo(n);
-    return n < mElements.size() ? mElements[n] : std::string_view();
 }
 
 void clsTreeD::HandleSegment(std::string_view sSegment)
@@ -537,7 +531,7 @@ TreeNode clsTreeD::AddLoopNode(SchemaIx s)
     const bool bShare = (nR <= 1 || nC >= 0) && nText < 1024;
     NodeInit init;
     if (bShare && nText < c.loopTexts.size() && c.loopTexts[nText]) {
-        init.textOf = c.loopTexts[nText];
+        init.kindOf = init.textOf = c.loopTexts[nText];  // the same tag, images and text
     } else {
         mText = e.sDescription;
         if (nR > 1) {
@@ -563,7 +557,7 @@ TreeNode clsTreeD::AddLoopNode(SchemaIx s)
     const TreeNode nd = mpDoc->Node(mpDoc->Add(mndParent.Id(), Relation::Child, init));
     if (!c.loopTag)
         c.loopTag = mpDoc->TagIdOf(nd.Id());
-    if (bShare && !init.textOf) {
+    if (bShare && !init.kindOf) {
         if (c.loopTexts.size() <= nText)
             c.loopTexts.resize(nText + 1);
         c.loopTexts[nText] = nd.Id();
@@ -586,20 +580,20 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaIx s)
     std::memcpy(&nHead, head, 4);
     NodeInit init;
     std::string sTag;
-    const bool bCached = c.segTag && c.nSegHead == nHead;
+    const bool bCached = c.segKind && c.nSegHead == nHead;
     if (bCached) {
-        init.tag = c.segTag;
+        init.kindOf = c.segKind;
     } else {
         sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", sId, "0"), mpIx->Link(s));
         init.sTag = sTag;
+        init.image = mImgClosed;
+        init.expandedImage = mImgOpen;
     }
-    init.image = mImgClosed;
-    init.expandedImage = mImgOpen;
     init.sPayload = msSegment;
     init.nPayloadHead = sId.size();
     const TreeNode nd = mpDoc->Node(mpDoc->Add(ndParent.Id(), Relation::Child, init));
     if (!bCached) {
-        c.segTag = mpDoc->TagIdOf(nd.Id());
+        c.segKind = nd.Id();
         c.nSegHead = nHead;
     }
     return nd;

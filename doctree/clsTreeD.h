@@ -92,9 +92,9 @@ private:
         std::uint8_t nNextSkip = 0;
         TagId loopTag;
         TagId otherTag;  // a tag whose link is not this container's (EnterContainer)
-        std::uint32_t nSegHead = 0;  // the code part ("S" + 3 characters) of segTag
-        TagId segTag;
-        std::vector<NodeId> loopTexts;  // a document loop node made for it, by use count
+        std::uint32_t nSegHead = 0;  // the code part ("S" + 3 characters) of segKind's tag
+        NodeId segKind;  // a segment node made for it: the next ones are of its kind
+        std::vector<NodeId> loopTexts;  // a document loop node made for it, by use count (its kind)
     };
 
     const SchemaEntry& E(SchemaIx ix) const { return (*mpIx)[ix]; }
@@ -116,13 +116,22 @@ private:
     TreeNode AddSegmentNode(const TreeNode& ndParent, SchemaIx s);
     void AddUnmatched();
 
-    std::string_view Element(std::size_t n);
+    std::string_view Element(std::size_t n)
+    {
+        SplitTo(n);
+        return n < mElements.size() ? mElements[n] : std::string_view();
+    }
     bool HasElement(std::size_t n)
     {
         SplitTo(n);
         return n < mElements.size();
     }
-    void SplitTo(std::size_t n);
+    void SplitTo(std::size_t n)
+    {
+        if (mElements.size() <= n && mnSplitAt != std::string_view::npos)
+            SplitMore(n);
+    }
+    void SplitMore(std::size_t n);
     std::string_view KeyValue(std::string_view sValue) const;  // the part a key is compared with
     bool HasRoom(SchemaIx s);
     // Element(0) is the code of s (packed compare).

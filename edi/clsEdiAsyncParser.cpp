@@ -188,16 +188,14 @@ const char* clsEdiAsyncParser::StopFinder::Find(const char* p, const char* e, ch
     return p < e ? static_cast<const char*>(std::memchr(p, c, std::size_t(e - p))) : nullptr;
 }
 
-bool clsEdiAsyncParser::HasLineEnd(const char* b, const char* e)
+const char* clsEdiAsyncParser::FindLineEnd(const char* b)
 {
-    if (mpLineEnd && mpLineEnd >= b)
-        return mpLineEnd < e;
-    // The next line end of the whole piece: a piece without any is searched once.
+    // Searched to the end of the piece: a piece without any is searched once.
     const char* const pEnd = mPiece.data() + mPiece.size();
     const auto* r = static_cast<const char*>(std::memchr(b, '\r', std::size_t(pEnd - b)));
     const auto* n = static_cast<const char*>(std::memchr(b, '\n', std::size_t((r ? r : pEnd) - b)));
     mpLineEnd = n ? n : r ? r : pEnd;
-    return mpLineEnd < e;
+    return mpLineEnd;
 }
 
 void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)

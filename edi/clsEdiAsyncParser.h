@@ -98,7 +98,12 @@ private:
     std::size_t FindStop(std::string_view s);
     // bInPiece: sRaw is a slice of mPiece (line ends are then looked for once per piece).
     void HandleSegment(std::string_view sRaw, bool bInPiece);
-    bool HasLineEnd(const char* b, const char* e);
+    bool HasLineEnd(const char* b, const char* e)
+    {
+        return mpLineEnd && mpLineEnd >= b ? mpLineEnd < e : FindLineEnd(b) < e;
+    }
+    // The next line end of the whole piece at or after b (its end for none), remembered.
+    const char* FindLineEnd(const char* b);
 
     // Finds terminators 64 characters at a time: one pass of vector compares
     // marks every terminator of a block, so a short segment costs a bit scan

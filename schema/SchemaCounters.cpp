@@ -11,19 +11,17 @@ namespace orr {
 SchemaCounters::SchemaCounters(const SchemaIndex& index)
     : mIndex(index), mCount(index.Size(), 0), mNonZero((index.Size() + 63) / 64, 0), mDirty(index.Size(), 0)
 {
-}
-
-void SchemaCounters::Touch(SchemaIx ix)
-{
-    if (!mDirty[ix.value]) {
-        mDirty[ix.value] = 1;
-        mDirtyList.push_back(ix);
+    mBarrier.reserve(index.Size());
+    mCounted.reserve(index.Size());
+    for (std::uint32_t i = 0; i < index.Size(); ++i) {
+        mBarrier.push_back(index[SchemaIx{i}].resetBarrier.value);
+        mCounted.push_back(index[SchemaIx{i}].bCounted);
     }
 }
 
 void SchemaCounters::Inc(SchemaIx ix)
 {
-    if (!mIndex[ix].bCounted)
+    if (!mCounted[ix.value])
         return;
     ++mCount[ix.value];
     mNonZero[ix.value >> 6] |= std::uint64_t(1) << (ix.value & 63);
@@ -34,22 +32,28 @@ void SchemaCounters::ResetBelow(SchemaIx top)
 {
     if (!top || !mIndex[top].IsSystem())
         return;
-    // Only counters that are not 0 can change: the bits in (top, nEnd).
-    const std::uint32_t nEnd = mIndex[top].nEnd;
-    for (std::uint32_t n = top.value + 1; n < nEnd;) {
-        const std::uint32_t nWordEnd = std::min<std::uint32_t>((n | 63) + 1, nEnd);
-        std::uint64_t bits = mNonZero[n >> 6] >> (n & 63);
-        if (nWordEnd - n < 64)
-            bits &= (std::uint64_t(1) << (nWordEnd - n)) - 1;
+    // Only counters that are not 0 can change: the bits in (top, nEnd),
+    // a word at a time (most words are 0).
+    const std::uint32_t nFirst = top.value + 1, nEnd = mIndex[top].nEnd;
+    if (nFirst >= nEnd)
+        return;
+    const std::uint32_t wFirst = nFirst >> 6, wLast = (nEnd - 1) >> 6;
+    for (std::uint32_t w = wFirst; w <= wLast; ++w) {
+        std::uint64_t bits = mNonZero[w];
+        if (!bits)
+            continue;
+        if (w == wFirst)
+            bits &= ~std::uint64_t(0) << (nFirst & 63);
+        if (w == wLast)
+            bits &= ~std::uint64_t(0) >> (63 - ((nEnd - 1) & 63));
         for (; bits; bits &= bits - 1) {
-            const SchemaIx ix{n + std::uint32_t(std::countr_zero(bits))};
-            if (mIndex[ix].resetBarrier.value >= top.value)
+            const std::uint32_t n = (w << 6) + std::uint32_t(std::countr_zero(bits));
+            if (mBarrier[n] >= top.value)
                 continue;  // behind a node that is not a system node
-            mCount[ix.value] = 0;
-            mNonZero[ix.value >> 6] &= ~(std::uint64_t(1) << (ix.value & 63));
-            Touch(ix);
+            mCount[n] = 0;
+            mNonZero[w] &= ~(std::uint64_t(1) << (n & 63));
+            Touch(SchemaIx{n});
         }
-        n = nWordEnd;
     }
 }
 

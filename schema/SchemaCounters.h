@@ -25,9 +25,19 @@ public:
     void WriteBack(clsTree& schemaTree);
 
 private:
-    void Touch(SchemaIx ix);
+    void Touch(SchemaIx ix)
+    {
+        if (!mDirty[ix.value]) [[unlikely]] {
+            mDirty[ix.value] = 1;
+            mDirtyList.push_back(ix);
+        }
+    }
 
     const SchemaIndex& mIndex;
+    // Copies of the two entry fields every matched segment reads, packed
+    // close together: the entries themselves are large.
+    std::vector<std::uint32_t> mBarrier;  // resetBarrier
+    std::vector<std::uint8_t> mCounted;   // bCounted
     std::vector<std::int64_t> mCount;
     std::vector<std::uint64_t> mNonZero;  // one bit per entry, by pre-order number
     std::vector<std::uint8_t> mDirty;

@@ -48,16 +48,8 @@ void clsTree::ResetClasses()
     std::fill(std::begin(mClassCache), std::end(mClassCache), ClassId(0));
 }
 
-clsTree::ClassId clsTree::InternClass(const NodeClass& c, Ix ix)
+clsTree::ClassId clsTree::InternNewClass(const NodeClass& c, Ix ix, ClassId& cached)
 {
-    // Nodes come in runs of the same kind: a small cache by hash saves the map.
-    const std::size_t h = ClassHash()(c);
-    ClassId& cached = mClassCache[(h >> 20) % kClassCache];
-    if (cached < mClasses.size() && mClasses[cached].Same(c) && (cached == 0 || mClasses[cached].nRefs > 0)) {
-        if (cached != 0)
-            ++mClasses[cached].nRefs;
-        return cached;
-    }
     if (auto it = mClassIds.find(c); it != mClassIds.end()) {
         cached = it->second;
         if (cached != 0)
@@ -138,19 +130,12 @@ clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
         nFlags |= kLeaf | kPayload | kPending;
     if (init.bExpanded)
         nFlags |= kExpanded;
-    NodeClass c;
-    c.tag = init.sTag.empty() && init.tag ? init.tag.value : mTags.Intern(init.sTag);
-    c.image = std::uint8_t(init.image.value);
-    c.expImage = std::uint8_t(init.expandedImage.value);
     Body body;
     if (bPayload) {
         const TextRef r = mArena.Add(init.sPayload);
         body = {std::uint32_t(r.bits), std::uint32_t(r.bits >> 32)};
-    } else if (!(nFlags & kLeaf)) {
-        c.text = BranchText(init);
     }
-    const ClassId cls = InternClass(c, ix);
-    mNodes.push_back(body, 0, cls, nFlags);
+    mNodes.push_back(body, 0, ClassFor(init, nFlags, ix), nFlags);
     if (bPayload) {
         const std::size_t nHead = std::min(init.nPayloadHead, init.sPayload.size());
         if (!IsDefaultHead(init.sPayload, nHead))
@@ -165,9 +150,31 @@ clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
     return ix;
 }
 
+clsTree::ClassId clsTree::ClassFor(const NodeInit& init, std::uint8_t nFlags, Ix ix)
+{
+    if (const Ix kind = init.kindOf ? ToIx(init.kindOf) : kNone; kind != kNone) {
+        const ClassId id = mNodes.Class(kind);
+        if (id != kOwnClass) {
+            if (id != 0)
+                ++mClasses[id].nRefs;
+            return id;
+        }
+        NodeClass c = ClassOf(kind);
+        c.nRefs = 0;
+        return InternClass(c, ix);
+    }
+    NodeClass c;
+    c.tag = init.sTag.empty() && init.tag ? init.tag.value : mTags.Intern(init.sTag);
+    c.image = std::uint8_t(init.image.value);
+    c.expImage = std::uint8_t(init.expandedImage.value);
+    if (!(nFlags & kLeaf))
+        c.text = BranchText(init);
+    return InternClass(c, ix);
+}
+
 // ---- Child ranges -------------------------------------------------------------------
 
-void clsTree::SetParent(Ix ix, Ix parent)
+void clsTree::SetFarParent(Ix ix, Ix parent)
 {
     const bool bWasFar = mNodes.Parent(ix) == kFar;
     if (parent == kNone)
@@ -183,17 +190,14 @@ void clsTree::SetParent(Ix ix, Ix parent)
         mFarParents.erase(ix);
 }
 
-clsTree::Body& clsTree::EnsureRange(Ix ix)
+void clsTree::Promote(Ix ix)
 {
-    if (!HasRange(ix)) {
-        // A leaf gets children: its text moves to a side record, its id stays.
-        if (mPromoted.size() >= kNone)
-            throw TreeError("too many nodes");
-        mPromoted.push_back({OwnText(ix), Body{}});
-        mNodes.Body(ix) = {Ix(mPromoted.size() - 1), 0};
-        mNodes.Flags(ix) |= kPromoted;
-    }
-    return RangeOf(ix);
+    // A leaf gets children: its text moves to a side record, its id stays.
+    if (mPromoted.size() >= kNone)
+        throw TreeError("too many nodes");
+    mPromoted.push_back({OwnText(ix), Body{}});
+    mNodes.Body(ix) = {Ix(mPromoted.size() - 1), 0};
+    mNodes.Flags(ix) |= kPromoted;
 }
 
 clsTree::Ix clsTree::ChildAt(Ix parent, std::uint32_t nRow) const
@@ -487,7 +491,8 @@ NodeId clsTree::Add(NodeId rel, Relation relation, const NodeInit& init)
     if (relation != Relation::Child && ParentOf(relIx) == kNone)
         throw TreeError("Add: a detached node has no siblings");
     const Ix ix = NewNode(init, 0);
-    Place(relIx, relation, ix);
+    if (relation != Relation::Child || !AppendInBulk(relIx, ix))
+        Place(relIx, relation, ix);
     return ToId(ix);
 }
 

@@ -94,6 +94,11 @@ struct NodeInit {
     // Without a payload and with sText empty: the text of this node of the
     // same tree (one without a payload), shared rather than stored again.
     NodeId textOf = {};
+    // A live node of the same tree whose tag, images, colour and branch
+    // text the new node takes as they are, for a builder that makes many
+    // nodes of one kind: sTag, tag, the images, sText and textOf are then
+    // not looked at (a payload still is).
+    NodeId kindOf = {};
 };
 
 inline constexpr std::uint32_t kWhite = 0xFFFFFF;  // the default background, 0xRRGGBB
@@ -354,6 +359,7 @@ private:
     NodeId ToId(Ix ix) const { return ix == 0 || ix == kNone ? NodeId{} : NodeId{mIdBase + ix}; }
 
     Ix NewNode(const NodeInit& init, std::uint8_t nFlags);
+    ClassId ClassFor(const NodeInit& init, std::uint8_t nFlags, Ix ix);  // takes a reference
     TextRef BranchText(const NodeInit& init);
 
     // ---- ranges
@@ -361,7 +367,13 @@ private:
     Body& RangeOf(Ix ix) { return (mNodes.Flags(ix) & kPromoted) ? mPromoted[mNodes.Body(ix).a].range : mNodes.Body(ix); }
     const Body& RangeOf(Ix ix) const { return (mNodes.Flags(ix) & kPromoted) ? mPromoted[mNodes.Body(ix).a].range : mNodes.Body(ix); }
     std::uint32_t CountOf(Ix ix) const { return HasRange(ix) ? RangeOf(ix).b & kCountMask : 0; }
-    Body& EnsureRange(Ix ix);  // promotes a leaf
+    Body& EnsureRange(Ix ix)  // promotes a leaf
+    {
+        if (!HasRange(ix)) [[unlikely]]
+            Promote(ix);
+        return RangeOf(ix);
+    }
+    void Promote(Ix ix);
     Ix ChildAt(Ix parent, std::uint32_t nRow) const;  // settled ranges
     std::uint32_t RowOf(Ix ix) const;                 // settled ranges; ix has a parent
     void MakeStretch(Ix parent);     // a run becomes a stretch of the child-id array
@@ -379,6 +391,13 @@ private:
     std::uint32_t Room(Ix ix) const;  // entries a stretch owns
     void GrowRoom(Ix parent);          // room for one more child
     void Place(Ix rel, Relation relation, Ix child);
+    // Place's usual case in a bulk update, without its other work: a new
+    // child appended to a parent that is neither detached nor a payload.
+    bool AppendInBulk(Ix parent, Ix child)
+    {
+        return mBulk > 0 && child > parent && !(mNodes.Flags(parent) & (kDetached | kPending | kPayload)) &&
+               !(mNodes.Flags(child) & kDetached) && AppendDeferred(parent, child);
+    }
     void SetDetached(Ix top, bool bDetached);
     // Takes nCount children from row nFirst out of parent's range (the later
     // siblings close up); bRemove also removes them for good.
@@ -406,7 +425,19 @@ private:
     {
         return mNodes.Class(ix) == kOwnClass ? mOwnClasses.find(ix)->second : mClasses[mNodes.Class(ix)];
     }
-    ClassId InternClass(const NodeClass& c, Ix ix);
+    // Nodes come in runs of the same kind: a small cache by hash saves the map.
+    ClassId InternClass(const NodeClass& c, Ix ix)
+    {
+        ClassId& cached = mClassCache[(ClassHash()(c) >> 20) % kClassCache];
+        if (cached == 0 && c.Same(mClasses[0]))
+            return 0;
+        if (cached != 0 && cached < mClasses.size() && mClasses[cached].nRefs > 0 && mClasses[cached].Same(c)) {
+            ++mClasses[cached].nRefs;
+            return cached;
+        }
+        return InternNewClass(c, ix, cached);
+    }
+    ClassId InternNewClass(const NodeClass& c, Ix ix, ClassId& cached);
     void ReleaseClass(Ix ix);
     void Reclass(Ix ix, const NodeClass& c);
     void SetImageOf(Ix ix, ImageId image, bool bExpanded);
@@ -424,7 +455,15 @@ private:
         const std::uint16_t d = mNodes.Parent(ix);
         return d == 0 ? kNone : d != kFar ? ix - d : mFarParents.find(ix)->second;
     }
-    void SetParent(Ix ix, Ix parent);
+    void SetParent(Ix ix, Ix parent)
+    {
+        // The usual case inline: a node without a far parent, placed under one shortly before it.
+        if (parent < ix && ix - parent < kFar && mNodes.Parent(ix) != kFar) [[likely]]
+            mNodes.Parent(ix) = std::uint16_t(ix - parent);
+        else
+            SetFarParent(ix, parent);
+    }
+    void SetFarParent(Ix ix, Ix parent);
     static constexpr std::uint16_t kFar = 0xFFFF;
 
     // Per node (see the budget above).

@@ -457,6 +457,23 @@ TEST(TreeStore, ManyKindsOfNodesAndFarParents)
         EXPECT_EQ(t.Text(nodes[std::size_t(i)]), "text " + std::to_string(i));
         EXPECT_EQ(t.Tag(nodes[std::size_t(i)]), "tag " + std::to_string(i));
     }
+    // A node of the kind of another takes its tag, images and text, also
+    // from a node whose class is its own, and keeps them when that one changes.
+    NodeInit like;
+    like.image = t.InternImage("open");
+    like.kindOf = nodes[5];
+    const NodeId copy5 = t.Add(root, Relation::Child, like);
+    like.kindOf = nodes[69999];
+    const NodeId copyOwn = t.Add(root, Relation::Child, like);
+    EXPECT_EQ(t.Text(copy5), "text 5");
+    EXPECT_EQ(t.Tag(copy5), "tag 5");
+    EXPECT_EQ(t.Image(copy5), "");
+    EXPECT_EQ(t.Tag(copyOwn), "tag 69999");
+    t.SetText(nodes[5], "changed");
+    EXPECT_EQ(t.Text(copy5), "text 5");
+    t.Remove(copy5);
+    t.Remove(copyOwn);
+    t.SetText(nodes[5], "text 5");
     t.SetTag(nodes[69999], "tag 0");
     t.SetBackColor(nodes[69999], 0x123456);
     EXPECT_EQ(t.Tag(nodes[69999]), "tag 0");
