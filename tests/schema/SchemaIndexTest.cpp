@@ -82,20 +82,39 @@ TEST(SchemaIndex, CountersKeepTheRulesOfTheTagOperations)
     clsTreeS builderA, builderB;
     const NodeId rootA = builderA.Build(a, "T1"), rootB = builderB.Build(b, "T1");
     ASSERT_TRUE(rootA && rootB);
+    // A loop of 5 000 segments: counters over many words, reset from the
+    // loop and from the interchange above it.
+    NodeId bigA;
     for (clsTree* t : {&a, &b}) {
-        const NodeId seg = t->Child(t->Child(t->Child(NodeId{}, 0), 0), 0);  // ISA
+        const NodeId isaLoop = t->Child(t->Child(NodeId{}, 0), 0);
+        const NodeId seg = t->Child(isaLoop, 0);  // ISA
         NodeInit init;
         init.sKey = "K09998";
         init.sTag = "IRXYZ*N09998*C0*Z0*PO*R5*DBehind a segment";
         t->Add(seg, Relation::Child, init);
+        init.sKey = "K09999";
+        init.sTag = "ISLS*N09999*C0*R99*DBig loop*L1000*Z0";
+        const NodeId big = t->Add(isaLoop, Relation::Child, init);
+        if (t == &a)
+            bigA = big;
+        for (int i = 0; i < 5000; ++i) {
+            const std::string sKey = "K1" + std::to_string(10000 + i);
+            const std::string sTag = "IRS" + std::to_string(i) + "*N1" + std::to_string(10000 + i) + "*C0*Z0*PO*R5*DSeg";
+            init.sKey = sKey;
+            init.sTag = sTag;
+            t->Add(big, Relation::Child, init);
+        }
     }
     const SchemaIndex ix(a, rootA);
     SchemaCounters counters(ix);
     std::mt19937 rng(11);
     for (int step = 0; step < 4000; ++step) {
-        const SchemaIx e{1 + std::uint32_t(rng() % (ix.Size() - 1))};
+        SchemaIx e{1 + std::uint32_t(rng() % (ix.Size() - 1))};
+        if (step % 40 == 39)
+            e = step % 80 == 79 ? ix.Of(bigA) : ix[ix.Of(bigA)].parent;  // reset below one of them
+        const bool bReset = step % 40 == 39 || rng() % 5 == 0;
         const TreeNode nb = b.Node(b.FindKey(std::string(a.Key(ix.Node(e)))));
-        if (rng() % 5 == 0) {
+        if (bReset) {
             counters.ResetBelow(e);
             gfSnodeResetLoopCounts(nb);
         } else {
