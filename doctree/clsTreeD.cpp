@@ -13,6 +13,7 @@
 #include "app/clsProgress.h"
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "doctree/SegmentPipe.h"
 #include "doctree/modNodeD.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsFileMapping.h"
@@ -112,12 +113,20 @@ TreeNode clsTreeD::Build(clsTree& docTree, std::unique_ptr<clsFileMapping> file,
     const clsFileMapping& f = *file;
     docTree.AdoptText(std::move(file));
     return BuildFrom(docTree, sFile, schemaTree, index, [&](clsProgress& progress) {
-        const std::string_view sText = f.Text();
-        for (std::size_t n = 0; n < sText.size(); n += kMappedPieceSize) {
-            const std::string_view sPiece = sText.substr(n, kMappedPieceSize);
-            f.Load(n, sPiece.size());
-            Feed(sPiece, progress);
-            f.Release(n, sPiece.size());
+        // Cut on a second thread while this one matches; the pieces are
+        // paged in there, and given back here once their segments are in the tree.
+        SegmentPipe pipe(mParser, f.Text(), kMappedPieceSize, [&f](std::size_t n, std::size_t nSize) {
+            f.Load(n, nSize);
+        });
+        SegmentPipe::Batch batch;
+        while (pipe.Next(batch)) {
+            for (const std::string_view sSegment : batch.segments)
+                HandleSegment(sSegment);
+            if (batch.nCutBefore > mnBytesRead) {
+                f.Release(mnBytesRead, batch.nCutBefore - mnBytesRead);
+                mnBytesRead = batch.nCutBefore;
+                ShowProgress(progress);
+            }
         }
     });
 }
@@ -135,9 +144,14 @@ TreeNode clsTreeD::Build(clsTree& docTree, std::istream& in, const std::string& 
 void clsTreeD::Feed(std::string_view sPiece, clsProgress& progress)
 {
     mnBytesRead += sPiece.size();
+    ShowProgress(progress);
+    mParser.ParseData(sPiece);
+}
+
+void clsTreeD::ShowProgress(clsProgress& progress) const
+{
     if (progress.Due())
         progress.Status("Reading EDI document. " + std::to_string(mnBytesRead) + " characters read.");
-    mParser.ParseData(sPiece);
 }
 
 TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree& schemaTree,

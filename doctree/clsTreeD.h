@@ -73,6 +73,7 @@ private:
     TreeNode BuildFrom(clsTree& docTree, const std::string& sFile, clsTree& schemaTree, const SchemaIndex& index,
                        const std::function<void(clsProgress&)>& fnRead);
     void Feed(std::string_view sPiece, clsProgress& progress);
+    void ShowProgress(clsProgress& progress) const;
 
     enum class Result { Matched = 1, NotHere = 2, Failed = 3 };
 

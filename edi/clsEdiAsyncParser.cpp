@@ -159,43 +159,44 @@ std::size_t clsEdiAsyncParser::FindStop(std::string_view s)
 
 const char* clsEdiAsyncParser::StopFinder::Find(const char* p, const char* e, char c)
 {
+    mbLineEnd = false;
 #ifdef __SSE2__
     // The block last looked at may still hold terminators after p.
     if (c == mc && mpBlock && p >= mpBlock && p < mpBlock + kBlock) {
-        const std::uint64_t m = mnMask & (~std::uint64_t(0) << (p - mpBlock));
-        if (m) {
-            const char* const q = mpBlock + std::countr_zero(m);
-            return q < e ? q : nullptr;
+        const std::uint64_t from = ~std::uint64_t(0) << (p - mpBlock);
+        if (const std::uint64_t m = mnMask & from) {
+            const int n = std::countr_zero(m);
+            mbLineEnd = (mnLineEnds & from & ((std::uint64_t(1) << n) - 1)) != 0;
+            return mpBlock + n < e ? mpBlock + n : nullptr;
         }
+        mbLineEnd = (mnLineEnds & from) != 0;
         p = mpBlock + kBlock;
     }
     mc = c;
-    const __m128i t = _mm_set1_epi8(c);
-    auto bits = [&t](const char* b, int k) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16 * k));
-        return std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, t)))) << (16 * k);
-    };
+    const __m128i t = _mm_set1_epi8(c), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
     for (; p + kBlock <= e; p += kBlock) {
-        const std::uint64_t m = bits(p, 0) | bits(p, 1) | bits(p, 2) | bits(p, 3);
+        std::uint64_t m = 0, l = 0;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            m |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, t)))) << (16 * k);
+            const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf));
+            l |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(ends))) << (16 * k);
+        }
         if (m) {
+            const int n = std::countr_zero(m);
             mpBlock = p;
             mnMask = m;
-            return p + std::countr_zero(m);
+            mnLineEnds = l;
+            mbLineEnd = mbLineEnd || (l & ((std::uint64_t(1) << n) - 1)) != 0;
+            return p + n;
         }
+        mbLineEnd = mbLineEnd || l != 0;
     }
     mpBlock = nullptr;
 #endif
-    return p < e ? static_cast<const char*>(std::memchr(p, c, std::size_t(e - p))) : nullptr;
-}
-
-const char* clsEdiAsyncParser::FindLineEnd(const char* b)
-{
-    // Searched to the end of the piece: a piece without any is searched once.
-    const char* const pEnd = mPiece.data() + mPiece.size();
-    const auto* r = static_cast<const char*>(std::memchr(b, '\r', std::size_t(pEnd - b)));
-    const auto* n = static_cast<const char*>(std::memchr(b, '\n', std::size_t((r ? r : pEnd) - b)));
-    mpLineEnd = n ? n : r ? r : pEnd;
-    return mpLineEnd;
+    const char* const q = p < e ? static_cast<const char*>(std::memchr(p, c, std::size_t(e - p))) : nullptr;
+    mbLineEnd = mbLineEnd || std::any_of(p, q ? q : std::max(p, e), IsLineEnd);
+    return q;
 }
 
 void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)
@@ -204,8 +205,6 @@ void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)
         mSaveText.append(sIn);
     // Terminators and line ends found ahead belong to this text only.
     mStops = {};
-    mPiece = sIn;
-    mpLineEnd = nullptr;
 
     if (!mTail.empty()) {
         // The tail is an unfinished segment: the first stop in the new text ends it.
@@ -219,7 +218,7 @@ void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)
         mSegment.swap(mTail);
         mTail.clear();
         mRest = sIn;
-        HandleSegment(mSegment, false);
+        HandleSegment(mSegment, true);
         ClearAndShrinkHuge(mSegment);
     }
 
@@ -242,13 +241,12 @@ void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)
         const std::string_view sRaw = sIn.substr(0, nStop);
         sIn.remove_prefix(nStop + 1);
         mRest = sIn;
-        HandleSegment(sRaw, true);
+        HandleSegment(sRaw, mnSelimiter != 0 && mStops.LineEndBefore());
     }
     mRest = {};
-    mPiece = {};
 }
 
-void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bInPiece)
+void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bMayHaveLineEnd)
 {
     mbCutAny = true;
     if (!mbCutNonBlank)
@@ -265,9 +263,7 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bInPiece)
     if (b == e)
         return;  // nothing between two terminators
     std::string_view sSeg(b, std::size_t(e - b));
-    const bool bLineEnd = bInPiece ? HasLineEnd(b, e)
-                                   : std::memchr(b, '\r', sSeg.size()) || std::memchr(b, '\n', sSeg.size());
-    if (bLineEnd) {
+    if (bMayHaveLineEnd && (std::memchr(b, '\r', sSeg.size()) || std::memchr(b, '\n', sSeg.size()))) {
         mScratch.clear();
         for (char c : sSeg)
             if (!IsLineEnd(c))

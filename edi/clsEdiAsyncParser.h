@@ -56,6 +56,7 @@ public:
     clsEdiAsyncParser& operator=(const clsEdiAsyncParser&) = delete;
 
     void SetListener(EdiParserListener* pListener) { mpListener = pListener; }
+    EdiParserListener* Listener() const { return mpListener; }
 
     // The write-only Delimiter and Selimiter properties (character codes).
     // A code above 255 never occurs in 8-bit text: such a terminator is
@@ -96,28 +97,27 @@ private:
     void Process(std::string_view sIn, bool bNewText);
     // Position of the first terminator (or line end when the terminator is 0), or npos.
     std::size_t FindStop(std::string_view s);
-    // bInPiece: sRaw is a slice of mPiece (line ends are then looked for once per piece).
-    void HandleSegment(std::string_view sRaw, bool bInPiece);
-    bool HasLineEnd(const char* b, const char* e)
-    {
-        return mpLineEnd && mpLineEnd >= b ? mpLineEnd < e : FindLineEnd(b) < e;
-    }
-    // The next line end of the whole piece at or after b (its end for none), remembered.
-    const char* FindLineEnd(const char* b);
+    // bMayHaveLineEnd false: sRaw is known to hold no line end.
+    void HandleSegment(std::string_view sRaw, bool bMayHaveLineEnd);
 
     // Finds terminators 64 characters at a time: one pass of vector compares
-    // marks every terminator of a block, so a short segment costs a bit scan
-    // rather than a library call. Valid for one text: reset for the next.
+    // marks every terminator of a block, and its line ends, so a short
+    // segment costs a bit scan rather than library searches. Valid for one
+    // text: reset for the next.
     class StopFinder {
     public:
         // The first c in [p, e), or null.
         const char* Find(const char* p, const char* e, char c);
+        // Whether the text before the c found last (from its p) holds a line end.
+        bool LineEndBefore() const { return mbLineEnd; }
 
     private:
         static constexpr std::ptrdiff_t kBlock = 64;
-        const char* mpBlock = nullptr;  // the block mnMask describes
-        std::uint64_t mnMask = 0;
+        const char* mpBlock = nullptr;  // the block the masks describe
+        std::uint64_t mnMask = 0;      // its c
+        std::uint64_t mnLineEnds = 0;  // its CR and LF
         char mc = 0;
+        bool mbLineEnd = false;
     };
     void SaveInterchange();
     bool LeftIsBlank() const;
@@ -140,8 +140,6 @@ private:
     std::string mTail;
     std::string_view mRest;
     std::string_view mAhead;  // text of this ParseData call not yet given to Process
-    std::string_view mPiece;  // the text Process works on
-    const char* mpLineEnd = nullptr;  // the first line end in mPiece at or after the last segment looked at
     StopFinder mStops;
     bool mbRescanTail = false;  // the terminator changed while a tail was waiting
     std::string mSegment;  // a segment that spanned pieces, while it is reported

@@ -1,0 +1,78 @@
+#pragma once
+// A text cut into segments on a thread of its own, ahead of the thread that
+// matches them: on two cores the terminator search, the trimming and the
+// first read of a mapped file's pages overlap the matching.
+//
+// Segments come out in the text's order, in batches. A segment that is a
+// slice of the text stays one (valid as long as the text); any other (one
+// cut across two pieces, or one whose line ends were taken out) is a copy
+// that lives as long as its batch. The parser is used by the cutting thread
+// only, from construction until the destructor returns, and is left ended.
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "edi/clsEdiAsyncParser.h"
+
+namespace orr {
+
+class SegmentPipe : private EdiParserListener {
+public:
+    struct Batch {
+        std::vector<std::string_view> segments;
+        std::deque<std::string> copies;  // texts of the segments that are no slices of the text
+        std::size_t nCutBefore = 0;      // every piece before this offset is cut to its end
+    };
+
+    // Cuts sText a piece of nPiece characters at a time, each after
+    // fnLoad(offset, size) ran for it on the cutting thread.
+    SegmentPipe(clsEdiAsyncParser& parser, std::string_view sText, std::size_t nPiece,
+                std::function<void(std::size_t, std::size_t)> fnLoad);
+    // Stops the cutting where it is and waits for its thread.
+    ~SegmentPipe() override;
+    SegmentPipe(const SegmentPipe&) = delete;
+    SegmentPipe& operator=(const SegmentPipe&) = delete;
+
+    // The next batch, in order; false after the last. Throws what the
+    // cutting threw, after the segments cut before it.
+    bool Next(Batch& b);
+
+private:
+    struct Stopped {};  // unwinds the cutting thread out of the parser
+    static constexpr std::size_t kBatch = 2048;  // segments
+    static constexpr std::size_t kQueued = 16;   // batches cut ahead at most
+
+    void Run();
+    void TriggerIsa(bool, std::string_view s) override { Add(s); }
+    void TriggerGs(bool, std::string_view s) override { Add(s); }
+    void TriggerSt(bool, std::string_view s) override { Add(s); }
+    void TriggerSeg(std::string_view s) override { Add(s); }
+    void Add(std::string_view s);
+    // The batch being filled goes to the queue, once there is room.
+    void Hand(bool bLast);
+
+    clsEdiAsyncParser& mParser;
+    EdiParserListener* const mpListener;  // the parser's own, back at the end
+    const std::string_view msText;
+    const std::size_t mnPiece;
+    const std::function<void(std::size_t, std::size_t)> mfnLoad;
+    Batch mFill;
+    std::size_t mnPieceAt = 0;
+
+    std::mutex mLock;
+    std::condition_variable mChanged;
+    std::deque<Batch> mQueue;
+    bool mbDone = false;
+    bool mbStop = false;
+    std::exception_ptr mError;
+    std::thread mThread;  // last: it starts once the rest is set up
+};
+
+}  // namespace orr
