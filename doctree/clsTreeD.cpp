@@ -286,7 +286,7 @@ bool clsTreeD::Skippable(SchemaIx s)
         return false;
     auto differs = [this](const SchemaEntry& f) { return f.nCode != SchemaIndex::kLongCode && f.nCode != mnId; };
     if (e.cType == 'R')
-        return e.sCode != "XXX" && differs(e) && !Required(s);
+        return !e.bAnyCode && differs(e) && !Required(s);
     if (e.cType != 'S')
         return false;
     switch (e.system) {
@@ -376,7 +376,7 @@ clsTreeD::Result clsTreeD::MatchSegment(SchemaIx s)
 {
     if (IsCode(s))
         return Result::Matched;
-    if (E(s).sCode == "XXX") {
+    if (E(s).bAnyCode) {
         const std::string_view sId = Element(0);
         return (sId == "SE" || sId == "GE" || sId == "IEA") ? Result::NotHere : Result::Matched;
     }
@@ -557,12 +557,12 @@ TreeNode clsTreeD::AddLoopNode(SchemaIx s)
         }
         init.sText = mText;
     }
-    const bool bEnvelope = e.sLevel == "0001" || e.sLevel == "0002" || e.sLevel == "0003";
+    const bool bEnvelope = e.cEnvelope != 0;
     std::string sTag;
     if (c.loopTag) {
         init.tag = c.loopTag;
     } else {
-        const char* sKind = e.sLevel == "0001" ? "X" : e.sLevel == "0002" ? "F" : e.sLevel == "0003" ? "T" : "Z";
+        const char sKind[2] = {bEnvelope ? e.cEnvelope : 'Z', '\0'};
         sTag = gfDnodeTagWithLink(gfDnodeNewTag(sKind, bEnvelope ? "" : e.sCode, "0"), mpIx->Link(s));
         init.sTag = sTag;
     }

@@ -284,10 +284,9 @@ void clsTreeDCheck::LoadFacts(SegmentFacts& facts, NodeId node)
         const SchemaEntry& e = (*mpIndex)[p];
         if (e.system != SystemKind::Ls)
             continue;
-        const bool bEnvelope = e.sLevel == "0001" || e.sLevel == "0002" || e.sLevel == "0003";
-        if (!bEnvelope && facts.sLoopId.empty())
+        if (!e.cEnvelope && facts.sLoopId.empty())
             facts.sLoopId = e.sLevel;
-        loops.push_back(e.sLevel == "0001" ? "ISA" : e.sLevel == "0002" ? "GS" : e.sLevel == "0003" ? "ST" : e.sLevel);
+        loops.push_back(e.cEnvelope == 'X' ? "ISA" : e.cEnvelope == 'F' ? "GS" : e.cEnvelope == 'T' ? "ST" : e.sLevel);
     }
     for (auto it = loops.rbegin(); it != loops.rend(); ++it)
         facts.sLoopPath += (facts.sLoopPath.empty() ? "" : "/") + *it;

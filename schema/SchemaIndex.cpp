@@ -153,6 +153,8 @@ void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
     e.sNumber = attr('N');
     e.sDescription = attr('D');
     e.sLevel = attr('L');
+    e.cEnvelope = e.sLevel == "0001" ? 'X' : e.sLevel == "0002" ? 'F' : e.sLevel == "0003" ? 'T' : 0;
+    e.bAnyCode = e.sCode == "XXX";
     e.sDataType = attr('T');
     e.nMinLength = number('A').value_or(0);
     e.nMaxLength = number('B').value_or(0);

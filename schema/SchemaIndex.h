@@ -47,6 +47,10 @@ struct SchemaEntry {
     std::string sCode;            // the I value after the type letter
     std::string sNumber, sDescription, sLevel, sRequirement, sDataType;
     std::int32_t nMinLength = 0, nMaxLength = 0;  // A and B of a data element
+    // The document node kind of an envelope loop (L 0001, 0002, 0003):
+    // 'X' interchange, 'F' group, 'T' transaction set; 0 for any other.
+    char cEnvelope = 0;
+    bool bAnyCode = false;  // the code XXX: any segment but the trailers
     std::vector<std::string> keys;  // K split at ","; empty: never matches
     std::vector<std::string> codes;  // V split at ",", sorted: a data element's valid codes; empty: any
 
