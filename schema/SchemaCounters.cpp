@@ -9,22 +9,27 @@
 namespace orr {
 
 SchemaCounters::SchemaCounters(const SchemaIndex& index)
-    : mIndex(index), mCount(index.Size(), 0), mNonZero((index.Size() + 63) / 64, 0), mDirty(index.Size(), 0)
+    : mIndex(index), mCount(index.Size(), 0), mDirty(index.Size(), 0)
 {
-    mBarrier.reserve(index.Size());
-    mCounted.reserve(index.Size());
+    mSlotsBefore.reserve(index.Size() + 1);
     for (std::uint32_t i = 0; i < index.Size(); ++i) {
-        mBarrier.push_back(index[SchemaIx{i}].resetBarrier.value);
-        mCounted.push_back(index[SchemaIx{i}].bCounted);
+        mSlotsBefore.push_back(std::uint32_t(mEntry.size()));
+        if (index[SchemaIx{i}].bCounted) {
+            mEntry.push_back(i);
+            mBarrier.push_back(index[SchemaIx{i}].resetBarrier.value);
+        }
     }
+    mSlotsBefore.push_back(std::uint32_t(mEntry.size()));
+    mNonZero.assign((mEntry.size() + 63) / 64, 0);
 }
 
 void SchemaCounters::Inc(SchemaIx ix)
 {
-    if (!mCounted[ix.value])
-        return;
+    const std::uint32_t nSlot = mSlotsBefore[ix.value];
+    if (nSlot == mSlotsBefore[ix.value + 1])
+        return;  // not counted
     ++mCount[ix.value];
-    mNonZero[ix.value >> 6] |= std::uint64_t(1) << (ix.value & 63);
+    mNonZero[nSlot >> 6] |= std::uint64_t(1) << (nSlot & 63);
     Touch(ix);
 }
 
@@ -32,9 +37,8 @@ void SchemaCounters::ResetBelow(SchemaIx top)
 {
     if (!top || !mIndex[top].IsSystem())
         return;
-    // Only counters that are not 0 can change: the bits in (top, nEnd),
-    // a word at a time (most words are 0).
-    const std::uint32_t nFirst = top.value + 1, nEnd = mIndex[top].nEnd;
+    // Only counters that are not 0 can change: the bits of the slots in (top, nEnd).
+    const std::uint32_t nFirst = mSlotsBefore[top.value + 1], nEnd = mSlotsBefore[mIndex[top].nEnd];
     if (nFirst >= nEnd)
         return;
     const std::uint32_t wFirst = nFirst >> 6, wLast = (nEnd - 1) >> 6;
@@ -47,12 +51,12 @@ void SchemaCounters::ResetBelow(SchemaIx top)
         if (w == wLast)
             bits &= ~std::uint64_t(0) >> (63 - ((nEnd - 1) & 63));
         for (; bits; bits &= bits - 1) {
-            const std::uint32_t n = (w << 6) + std::uint32_t(std::countr_zero(bits));
-            if (mBarrier[n] >= top.value)
+            const std::uint32_t nSlot = (w << 6) + std::uint32_t(std::countr_zero(bits));
+            if (mBarrier[nSlot] >= top.value)
                 continue;  // behind a node that is not a system node
-            mCount[n] = 0;
-            mNonZero[w] &= ~(std::uint64_t(1) << (n & 63));
-            Touch(SchemaIx{n});
+            mCount[mEntry[nSlot]] = 0;
+            mNonZero[w] &= ~(std::uint64_t(1) << (nSlot & 63));
+            Touch(SchemaIx{mEntry[nSlot]});
         }
     }
 }

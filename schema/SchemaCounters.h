@@ -34,12 +34,16 @@ private:
     }
 
     const SchemaIndex& mIndex;
-    // Copies of the two entry fields every matched segment reads, packed
-    // close together: the entries themselves are large.
-    std::vector<std::uint32_t> mBarrier;  // resetBarrier
-    std::vector<std::uint8_t> mCounted;   // bCounted
-    std::vector<std::int64_t> mCount;
-    std::vector<std::uint64_t> mNonZero;  // one bit per entry, by pre-order number
+    // The counted entries (loops and segments, not the many data elements)
+    // numbered densely in pre-order, so that a subtree's counters are one
+    // short run of bits: mSlotsBefore[i] counts the counted entries before
+    // entry i (one more number at the end), mEntry gives a slot's entry and
+    // mBarrier its resetBarrier (the entries themselves are large).
+    std::vector<std::uint32_t> mSlotsBefore;
+    std::vector<std::uint32_t> mEntry;
+    std::vector<std::uint32_t> mBarrier;
+    std::vector<std::int64_t> mCount;     // by entry
+    std::vector<std::uint64_t> mNonZero;  // one bit per slot
     std::vector<std::uint8_t> mDirty;
     std::vector<SchemaIx> mDirtyList;
 };
