@@ -150,16 +150,10 @@ clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
     return ix;
 }
 
-clsTree::ClassId clsTree::ClassFor(const NodeInit& init, std::uint8_t nFlags, Ix ix)
+clsTree::ClassId clsTree::ClassFromParts(const NodeInit& init, std::uint8_t nFlags, Ix ix)
 {
     if (const Ix kind = init.kindOf ? ToIx(init.kindOf) : kNone; kind != kNone) {
-        const ClassId id = mNodes.Class(kind);
-        if (id != kOwnClass) {
-            if (id != 0)
-                ++mClasses[id].nRefs;
-            return id;
-        }
-        NodeClass c = ClassOf(kind);
+        NodeClass c = ClassOf(kind);  // the kind keeps a class of its own: a copy
         c.nRefs = 0;
         return InternClass(c, ix);
     }
@@ -871,10 +865,8 @@ void clsTree::SetMaterialiser(Materialiser fn, char cSeparator)
     mcPayloadSeparator = cSeparator;
 }
 
-void clsTree::Materialise(Ix ix) const
+void clsTree::MakePayloadChildren(Ix ix) const
 {
-    if (!(mNodes.Flags(ix) & kPending))
-        return;
     auto* self = const_cast<clsTree*>(this);  // logically const: the children always existed
     self->mNodes.Flags(ix) &= std::uint8_t(~kPending);
     if (!mMaterialiser)
@@ -1185,8 +1177,16 @@ NodeId clsTree::FirstChild(NodeId node) const { return node ? Child(node, 0) : N
 
 NodeId clsTree::LastChild(NodeId node) const
 {
-    const std::uint32_t n = node ? ChildCount(node) : 0;
-    return n == 0 ? NodeId{} : Child(node, n - 1);
+    // Child(node, ChildCount(node) - 1) in one look: a builder asks it for every segment.
+    const Ix ix = node ? ToIx(node) : kNone;
+    if (ix == kNone)
+        return {};
+    Materialise(ix);
+    const std::uint32_t n = CountOf(ix);
+    if (n == 0)
+        return {};
+    const Body& r = RangeOf(ix);
+    return ToId((r.b & kDeferred) ? r.a : ChildAt(ix, n - 1));
 }
 
 bool clsTree::HasChildren(NodeId node) const { return PeekChildCount(node) > 0; }

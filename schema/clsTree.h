@@ -359,7 +359,20 @@ private:
     NodeId ToId(Ix ix) const { return ix == 0 || ix == kNone ? NodeId{} : NodeId{mIdBase + ix}; }
 
     Ix NewNode(const NodeInit& init, std::uint8_t nFlags);
-    ClassId ClassFor(const NodeInit& init, std::uint8_t nFlags, Ix ix);  // takes a reference
+    // The class of a new node, referenced once more: that of init.kindOf
+    // inline (a builder's usual case), else made from init's parts.
+    ClassId ClassFor(const NodeInit& init, std::uint8_t nFlags, Ix ix)
+    {
+        if (const Ix kind = init.kindOf ? ToIx(init.kindOf) : kNone; kind != kNone) {
+            if (const ClassId id = mNodes.Class(kind); id != kOwnClass) {
+                if (id != 0)
+                    ++mClasses[id].nRefs;
+                return id;
+            }
+        }
+        return ClassFromParts(init, nFlags, ix);
+    }
+    ClassId ClassFromParts(const NodeInit& init, std::uint8_t nFlags, Ix ix);
     TextRef BranchText(const NodeInit& init);
 
     // ---- ranges
@@ -412,7 +425,12 @@ private:
     std::size_t DefaultHead(std::string_view sPayload) const;
     bool IsDefaultHead(std::string_view sPayload, std::size_t nHead) const;
     std::uint32_t PayloadChildren(Ix ix) const;
-    void Materialise(Ix ix) const;
+    void Materialise(Ix ix) const
+    {
+        if (mNodes.Flags(ix) & kPending) [[unlikely]]
+            MakePayloadChildren(ix);
+    }
+    void MakePayloadChildren(Ix ix) const;
     void DropPayload(Ix ix);
     void TouchChildOf(Ix parent);  // a child changed: the payload is no longer the truth
     TextRef SharedText(std::string_view sText);
