@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <climits>
+#include <optional>
 
 #include "schema/clsTree.h"
 #include "schema/modNodeS.h"
@@ -122,9 +122,8 @@ SchemaIndex::SchemaIndex(const clsTree& tree, NodeId root)
 void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
 {
     // The tag is cut once; a letter's value is its first field (as gfTagGetAttr reads it).
-    const std::vector<std::string_view> fields = gfSplitFields(sTag);
     std::array<std::optional<std::string_view>, 128> byLetter;
-    for (const std::string_view f : fields)
+    for (const std::string_view f : gfSplitFields(sTag))
         if (!f.empty() && static_cast<unsigned char>(f[0]) < byLetter.size() && !byLetter[std::size_t(f[0])])
             byLetter[std::size_t(f[0])] = f.substr(1);
     auto attr = [&byLetter](char c) { return byLetter[std::size_t(c)].value_or(std::string_view()); };
@@ -143,7 +142,7 @@ void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
         e.nRepeat = n ? *n : 0;
     }
     // The builder writes C fields as numbers only, so a tag's C is a number.
-    e.bCounted = fields.size() >= 7 && byLetter[std::size_t('C')];
+    e.bCounted = gfTagCanSetAttr(sTag, 'C');
     e.sRequirement = attr('P');
     e.nRequired = e.sRequirement == "R" || e.sRequirement == "M" ? 1 : 0;
     e.nX = Position(attr('X'));

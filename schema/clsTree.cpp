@@ -436,8 +436,7 @@ void clsTree::Place(Ix rel, Relation relation, Ix child)
         const std::uint8_t nFlags = mNodes.Flags(parent);
         if (nFlags & kPending)
             Materialise(parent);  // lazy children come first
-        if (mBulk > 0 && child > parent && !((nFlags | mNodes.Flags(child)) & kDetached) &&
-            AppendDeferred(parent, child)) {
+        if (Deferrable(parent, child) && AppendDeferred(parent, child)) {
             if (nFlags & kPayload)
                 TouchChildOf(parent);
             return;

@@ -408,8 +408,13 @@ private:
     // child appended to a parent that is neither detached nor a payload.
     bool AppendInBulk(Ix parent, Ix child)
     {
-        return mBulk > 0 && child > parent && !(mNodes.Flags(parent) & (kDetached | kPending | kPayload)) &&
-               !(mNodes.Flags(child) & kDetached) && AppendDeferred(parent, child);
+        return !(mNodes.Flags(parent) & (kPending | kPayload)) && Deferrable(parent, child) &&
+               AppendDeferred(parent, child);
+    }
+    // Whether child may join parent's children as a deferred append (AppendDeferred decides the rest).
+    bool Deferrable(Ix parent, Ix child) const
+    {
+        return mBulk > 0 && child > parent && !((mNodes.Flags(parent) | mNodes.Flags(child)) & kDetached);
     }
     void SetDetached(Ix top, bool bDetached);
     // Takes nCount children from row nFirst out of parent's range (the later
