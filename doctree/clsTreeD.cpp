@@ -536,32 +536,48 @@ bool clsTreeD::HasRoom(SchemaIx s)
 
 TreeNode clsTreeD::AddLoopNode(SchemaIx s)
 {
-    const SchemaEntry& e = E(s);
     Cache& c = mCache[s.value];
     std::int32_t nR = 0, nC = 0;
     GetLoopCount(s, nR, nC);
     // Loop nodes of one schema node and use count have the same text: share it.
     const std::size_t nText = nR > 1 ? std::size_t(std::max(nC, 0)) : 0;
     const bool bShare = (nR <= 1 || nC >= 0) && nText < 1024;
-    NodeInit init;
+    TreeNode nd;
     if (bShare && nText < c.loopTexts.size() && c.loopTexts[nText]) {
-        init.kindOf = init.textOf = c.loopTexts[nText];  // the same tag, images and text
+        nd = mpDoc->Node(mpDoc->AddLike(mndParent.Id(), c.loopTexts[nText]));  // the same tag, images and text
     } else {
-        mText = e.sDescription;
-        if (nR > 1) {
-            mText += " (";
-            mText += std::to_string(nC);
-            mText += " of ";
-            mText += std::to_string(nR);
-            mText += ')';
+        nd = NewLoopNode(s, nR, nC);
+        if (bShare) {
+            if (c.loopTexts.size() <= nText)
+                c.loopTexts.resize(nText + 1);
+            c.loopTexts[nText] = nd.Id();
         }
-        init.sText = mText;
     }
-    const bool bEnvelope = e.cEnvelope != 0;
+    if (E(s).cEnvelope)
+        mndEnvelope = nd;
+    mndParent = nd;
+    return nd;
+}
+
+TreeNode clsTreeD::NewLoopNode(SchemaIx s, std::int32_t nR, std::int32_t nC)
+{
+    const SchemaEntry& e = E(s);
+    Cache& c = mCache[s.value];
+    mText = e.sDescription;
+    if (nR > 1) {
+        mText += " (";
+        mText += std::to_string(nC);
+        mText += " of ";
+        mText += std::to_string(nR);
+        mText += ')';
+    }
+    NodeInit init;
+    init.sText = mText;
     std::string sTag;
     if (c.loopTag) {
         init.tag = c.loopTag;
     } else {
+        const bool bEnvelope = e.cEnvelope != 0;
         const char sKind[2] = {bEnvelope ? e.cEnvelope : 'Z', '\0'};
         sTag = gfDnodeTagWithLink(gfDnodeNewTag(sKind, bEnvelope ? "" : e.sCode, "0"), mpIx->Link(s));
         init.sTag = sTag;
@@ -571,14 +587,6 @@ TreeNode clsTreeD::AddLoopNode(SchemaIx s)
     const TreeNode nd = mpDoc->Node(mpDoc->Add(mndParent.Id(), Relation::Child, init));
     if (!c.loopTag)
         c.loopTag = mpDoc->TagIdOf(nd.Id());
-    if (bShare && !init.kindOf) {
-        if (c.loopTexts.size() <= nText)
-            c.loopTexts.resize(nText + 1);
-        c.loopTexts[nText] = nd.Id();
-    }
-    if (bEnvelope)
-        mndEnvelope = nd;
-    mndParent = nd;
     return nd;
 }
 
@@ -592,24 +600,19 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaIx s)
         head[i + 1] = sId[i];
     std::uint32_t nHead;
     std::memcpy(&nHead, head, 4);
+    // A segment like the last one matched to s is a node of its kind.
+    if (c.segKind && c.nSegHead == nHead)
+        return mpDoc->Node(mpDoc->AddLike(ndParent.Id(), c.segKind, msSegment, sId.size()));
+    const std::string sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", sId, "0"), mpIx->Link(s));
     NodeInit init;
-    std::string sTag;
-    const bool bCached = c.segKind && c.nSegHead == nHead;
-    if (bCached) {
-        init.kindOf = c.segKind;
-    } else {
-        sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", sId, "0"), mpIx->Link(s));
-        init.sTag = sTag;
-        init.image = mImgClosed;
-        init.expandedImage = mImgOpen;
-    }
+    init.sTag = sTag;
+    init.image = mImgClosed;
+    init.expandedImage = mImgOpen;
     init.sPayload = msSegment;
     init.nPayloadHead = sId.size();
     const TreeNode nd = mpDoc->Node(mpDoc->Add(ndParent.Id(), Relation::Child, init));
-    if (!bCached) {
-        c.segKind = nd.Id();
-        c.nSegHead = nHead;
-    }
+    c.segKind = nd.Id();
+    c.nSegHead = nHead;
     return nd;
 }
 

@@ -114,6 +114,7 @@ private:
     SchemaIx SkipFor(SchemaIx s);
 
     TreeNode AddLoopNode(SchemaIx s);
+    TreeNode NewLoopNode(SchemaIx s, std::int32_t nR, std::int32_t nC);  // a loop node of a new kind
     TreeNode AddSegmentNode(const TreeNode& ndParent, SchemaIx s);
     void AddUnmatched();
 

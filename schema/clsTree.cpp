@@ -121,34 +121,21 @@ clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
 {
     if (!init.sKey.empty() && mByKey.find(init.sKey) != mByKey.end())
         throw TreeError("Key is not unique in collection");
-    const std::size_t n = mNodes.size();
-    if (std::uint64_t(mIdBase) + n >= std::numeric_limits<std::uint32_t>::max())
-        throw TreeError("too many nodes");
-    const Ix ix = Ix(n);
-    const bool bPayload = !init.sPayload.empty();
-    if (bPayload)
+    const Ix ix = NextIx();
+    if (!init.sPayload.empty())
         nFlags |= kLeaf | kPayload | kPending;
     if (init.bExpanded)
         nFlags |= kExpanded;
-    Body body;
-    if (bPayload) {
-        const TextRef r = mArena.Add(init.sPayload);
-        body = {std::uint32_t(r.bits), std::uint32_t(r.bits >> 32)};
-    }
-    mNodes.push_back(body, 0, ClassFor(init, nFlags, ix), nFlags);
-    if (bPayload) {
-        const std::size_t nHead = std::min(init.nPayloadHead, init.sPayload.size());
-        if (!IsDefaultHead(init.sPayload, nHead))
-            mHeads[ix] = std::uint32_t(std::min<std::size_t>(nHead, std::numeric_limits<std::uint32_t>::max()));
-    }
+    PushNode(init.sPayload, init.nPayloadHead, ClassFor(init, nFlags, ix), nFlags);
     if (!init.sKey.empty()) {
         auto [pos, bNew] = mByKey.emplace(std::string(init.sKey), ix);
         mKeyOf[ix] = &pos->first;
         mNodes.Flags(ix) |= kHasKey;
     }
-    ++mLive;
     return ix;
 }
+
+void clsTree::TooManyNodes() { throw TreeError("too many nodes"); }
 
 clsTree::ClassId clsTree::ClassFromParts(const NodeInit& init, std::uint8_t nFlags, Ix ix)
 {

@@ -42,8 +42,10 @@
 //
 // Threading. One thread only: readers materialise lazy children and settle
 // deferred ranges, so even const calls write.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -144,6 +146,10 @@ public:
     // this tree, when Next/Previous is given without rel, or when the key is
     // taken.
     NodeId Add(NodeId rel, Relation relation, const NodeInit& init);
+    // A builder's usual case, cheaper: the same as Add(parent,
+    // Relation::Child, init) with only init.kindOf = kind, init.sPayload and
+    // init.nPayloadHead set.
+    NodeId AddLike(NodeId parent, NodeId kind, std::string_view sPayload = {}, std::size_t nPayloadHead = 0);
     // The same with image keys as texts.
     NodeId Add(NodeId rel, Relation relation, std::string_view sKey, std::string_view sText,
                std::string_view sImage = {}, std::string_view sExpandedImage = {});
@@ -359,16 +365,46 @@ private:
     NodeId ToId(Ix ix) const { return ix == 0 || ix == kNone ? NodeId{} : NodeId{mIdBase + ix}; }
 
     Ix NewNode(const NodeInit& init, std::uint8_t nFlags);
+    // The index the next node gets; throws when the ids would run out.
+    Ix NextIx() const
+    {
+        const std::size_t n = mNodes.size();
+        if (std::uint64_t(mIdBase) + n >= std::numeric_limits<std::uint32_t>::max()) [[unlikely]]
+            TooManyNodes();
+        return Ix(n);
+    }
+    [[noreturn, gnu::cold]] static void TooManyNodes();
+    // Appends node NextIx() to the arrays, without a parent: its class
+    // (referenced already), its flags and, for a payload, the payload's text.
+    void PushNode(std::string_view sPayload, std::size_t nPayloadHead, ClassId cls, std::uint8_t nFlags)
+    {
+        const Ix ix = Ix(mNodes.size());
+        Body body;
+        if (nFlags & kPayload) {
+            const TextRef r = mArena.Add(sPayload);
+            body = {std::uint32_t(r.bits), std::uint32_t(r.bits >> 32)};
+        }
+        mNodes.push_back(body, 0, cls, nFlags);
+        if (nFlags & kPayload) {
+            const std::size_t nHead = std::min(nPayloadHead, sPayload.size());
+            if (!IsDefaultHead(sPayload, nHead)) [[unlikely]]
+                mHeads[ix] = std::uint32_t(std::min<std::size_t>(nHead, std::numeric_limits<std::uint32_t>::max()));
+        }
+        ++mLive;
+    }
+    ClassId RefClass(ClassId id)
+    {
+        if (id != 0)
+            ++mClasses[id].nRefs;
+        return id;
+    }
     // The class of a new node, referenced once more: that of init.kindOf
     // inline (a builder's usual case), else made from init's parts.
     ClassId ClassFor(const NodeInit& init, std::uint8_t nFlags, Ix ix)
     {
         if (const Ix kind = init.kindOf ? ToIx(init.kindOf) : kNone; kind != kNone) {
-            if (const ClassId id = mNodes.Class(kind); id != kOwnClass) {
-                if (id != 0)
-                    ++mClasses[id].nRefs;
-                return id;
-            }
+            if (const ClassId id = mNodes.Class(kind); id != kOwnClass)
+                return RefClass(id);
         }
         return ClassFromParts(init, nFlags, ix);
     }
@@ -548,6 +584,26 @@ inline clsTree::Ix clsTree::ToIx(NodeId node) const
     if (ix >= mNodes.size() || (mNodes.Flags(ix) & kRemoved))
         return kNone;
     return ix;
+}
+
+inline NodeId clsTree::AddLike(NodeId parent, NodeId kind, std::string_view sPayload, std::size_t nPayloadHead)
+{
+    // Without the general Add's checks where they cannot fail: a live parent
+    // that is no payload, during a bulk update, and a kind with a shared class.
+    const Ix p = ToIx(parent), k = ToIx(kind);
+    if (mBulk == 0 || p == kNone || k == kNone || mNodes.Class(k) == kOwnClass ||
+        (mNodes.Flags(p) & (kPending | kPayload | kDetached))) [[unlikely]] {
+        NodeInit init;
+        init.kindOf = kind;
+        init.sPayload = sPayload;
+        init.nPayloadHead = nPayloadHead;
+        return Add(parent, Relation::Child, init);
+    }
+    const Ix ix = NextIx();
+    PushNode(sPayload, nPayloadHead, RefClass(mNodes.Class(k)), sPayload.empty() ? 0 : kLeaf | kPayload | kPending);
+    if (!AppendDeferred(p, ix)) [[unlikely]]
+        Place(p, Relation::Child, ix);
+    return ToId(ix);
 }
 
 inline bool clsTree::IsValid(NodeId node) const { return ToIx(node) != kNone; }

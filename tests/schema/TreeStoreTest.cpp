@@ -465,6 +465,15 @@ TEST(TreeStore, ManyKindsOfNodesAndFarParents)
     const NodeId copy5 = t.Add(root, Relation::Child, like);
     like.kindOf = nodes[69999];
     const NodeId copyOwn = t.Add(root, Relation::Child, like);
+    {
+        clsTree::BulkUpdate bulk(t);
+        const NodeId likeOwn = t.AddLike(early, nodes[69999]), like5 = t.AddLike(early, nodes[5]);
+        EXPECT_EQ(t.Tag(likeOwn), "tag 69999");
+        EXPECT_EQ(t.Text(like5), "text 5");
+        EXPECT_EQ(t.Parent(like5), early);
+        t.Remove(likeOwn);
+        t.Remove(like5);
+    }
     EXPECT_EQ(t.Text(copy5), "text 5");
     EXPECT_EQ(t.Tag(copy5), "tag 5");
     EXPECT_EQ(t.Image(copy5), "");
@@ -514,7 +523,10 @@ TEST(TreeStore, RandomEditsMatchASimpleModel)
         } else {
             init.sText = text;
         }
-        const NodeId n = t.Add(rel, r, init);
+        // A payload child of a random node's kind takes the builder's short way
+        // (or falls back to Add: no bulk update, a payload or detached parent).
+        const bool bLike = r == Relation::Child && !init.sPayload.empty() && !live.empty() && rng() % 2;
+        const NodeId n = bLike ? t.AddLike(rel, pick(), payload, text.size()) : t.Add(rel, r, init);
         textOf[n.value] = text;
         live.push_back(n);
         return n;
