@@ -336,39 +336,6 @@ void clsTree::CutRange(Ix parent, std::uint32_t nFirst, std::uint32_t nCount, bo
     r.b -= nCount;
 }
 
-bool clsTree::AppendDeferred(Ix parent, Ix child)
-{
-    // The children of a parent filled in a bulk update are only counted (a
-    // holds the last one) and get their range when first asked for, all in
-    // one pass. Children made one after another, with nothing in between,
-    // become a run and take no room in the child-id array. Only a parent
-    // without children, or one filled so far, and children made after it.
-    Body& r = EnsureRange(parent);
-    const std::uint32_t b = r.b, n = b & kCountMask;
-    if (!(b & kDeferred)) {
-        if (n != 0)
-            return false;
-        r = {child, 1 | kDeferred};
-        ++mnDeferred;
-        mDeferredFrom = std::min(mDeferredFrom, parent);
-    } else {
-        if (child <= r.a)
-            return false;
-        if (n == kCountMask)
-            throw TreeError("too many nodes");
-        if (!(b & kGap) && child != r.a + 1) {
-            r.b |= kGap;
-            mnDeferredChildren += n;
-        }
-        if (r.b & kGap)
-            ++mnDeferredChildren;
-        r.a = child;
-        ++r.b;
-    }
-    SetParent(child, parent);
-    return true;
-}
-
 void clsTree::SettleDeferred() const
 {
     auto* self = const_cast<clsTree*>(this);  // logically const: the ranges always existed

@@ -50,7 +50,9 @@ void Field(std::string& sTag, char cLetter, std::string_view sValue)
 
 std::vector<std::string_view> gfSplitFields(std::string_view s, char cSeparator)
 {
+    // Room for a definition line's fields at once: they are split by the thousand.
     std::vector<std::string_view> fields;
+    fields.reserve(16);
     std::size_t nStart = 0;
     for (;;) {
         const auto nAt = s.find(cSeparator, nStart);
