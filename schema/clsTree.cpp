@@ -175,7 +175,7 @@ void clsTree::Promote(Ix ix)
 {
     // A leaf gets children: its text moves to a side record, its id stays.
     if (mPromoted.size() >= kNone)
-        throw TreeError("too many nodes");
+        TooManyNodes();
     mPromoted.push_back({OwnText(ix), Body{}});
     mNodes.Body(ix) = {Ix(mPromoted.size() - 1), 0};
     mNodes.Flags(ix) |= kPromoted;
@@ -225,7 +225,7 @@ void clsTree::GrowRoom(Ix parent)
         return;
     }
     if (mChildIds.size() + nNew > std::numeric_limits<std::uint32_t>::max())
-        throw TreeError("too many nodes");
+        TooManyNodes();
     const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
     mChildIds.resize(std::size_t(nBegin) + nNew);
     std::copy_n(mChildIds.data() + r.a, nCount, mChildIds.data() + nBegin);
@@ -239,7 +239,7 @@ void clsTree::MakeStretch(Ix parent)
     const std::uint32_t n = r.b & kCountMask;
     const std::uint32_t nRoom = RoomFor(n + 1);
     if (mChildIds.size() + nRoom > std::numeric_limits<std::uint32_t>::max())
-        throw TreeError("too many nodes");
+        TooManyNodes();
     const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
     mChildIds.resize(std::size_t(nBegin) + nRoom);
     for (std::uint32_t i = 0; i < n; ++i)
@@ -260,7 +260,7 @@ void clsTree::InsertChild(Ix parent, std::uint32_t nRow, Ix child)
     Body& r = EnsureRange(parent);
     const std::uint32_t n = r.b & kCountMask;
     if (n == kCountMask)
-        throw TreeError("too many nodes");
+        TooManyNodes();
     SetParent(child, parent);
     if (n == 0) {
         r = {child, 1 | kRun};
@@ -341,7 +341,7 @@ void clsTree::SettleDeferred() const
     auto* self = const_cast<clsTree*>(this);  // logically const: the ranges always existed
     const std::size_t nTotal = mChildIds.size() + mnDeferredChildren;
     if (nTotal > std::numeric_limits<std::uint32_t>::max())
-        throw TreeError("too many nodes");
+        TooManyNodes();
     // Deferred children were appended in the order they were made, after
     // their parent: one pass from the last index down meets every child
     // before its parent and a parent's children last to first, so each
