@@ -588,11 +588,10 @@ inline clsTree::Ix clsTree::ToIx(NodeId node) const
 
 inline NodeId clsTree::AddLike(NodeId parent, NodeId kind, std::string_view sPayload, std::size_t nPayloadHead)
 {
-    // Without the general Add's checks where they cannot fail: a live parent
-    // that is no payload, during a bulk update, and a kind with a shared class.
+    // Add's way for a live parent and a kind with a shared class, without a
+    // NodeInit to read; anything else goes the general way.
     const Ix p = ToIx(parent), k = ToIx(kind);
-    if (mBulk == 0 || p == kNone || k == kNone || mNodes.Class(k) == kOwnClass ||
-        (mNodes.Flags(p) & (kPending | kPayload | kDetached))) [[unlikely]] {
+    if (p == kNone || k == kNone || mNodes.Class(k) == kOwnClass) [[unlikely]] {
         NodeInit init;
         init.kindOf = kind;
         init.sPayload = sPayload;
@@ -601,7 +600,7 @@ inline NodeId clsTree::AddLike(NodeId parent, NodeId kind, std::string_view sPay
     }
     const Ix ix = NextIx();
     PushNode(sPayload, nPayloadHead, RefClass(mNodes.Class(k)), sPayload.empty() ? 0 : kLeaf | kPayload | kPending);
-    if (!AppendDeferred(p, ix)) [[unlikely]]
+    if (!AppendInBulk(p, ix)) [[unlikely]]
         Place(p, Relation::Child, ix);
     return ToId(ix);
 }
