@@ -662,35 +662,24 @@ std::vector<QMdiSubWindow*> frmMain::ArrangeableWindows() const
     return windows;
 }
 
-void frmMain::TileHorizontal()
-{
-    // One above the other, each as wide as the area.
-    const auto windows = ArrangeableWindows();
-    if (windows.empty())
-        return;
-    const QRect area = mMdi->viewport()->rect();
-    const int h = area.height() / int(windows.size());
-    for (QMdiSubWindow* sub : windows)
-        sub->setProperty(kPlacedIndex, QVariant());
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        windows[i]->showNormal();
-        windows[i]->setGeometry(0, int(i) * h, area.width(), h);
-    }
-}
+void frmMain::TileHorizontal() { Tile(Qt::Vertical); }  // one above the other, each as wide as the area
 
-void frmMain::TileVertical()
+void frmMain::TileVertical() { Tile(Qt::Horizontal); }  // side by side, each as high as the area
+
+void frmMain::Tile(Qt::Orientation along)
 {
-    // Side by side, each as high as the area.
     const auto windows = ArrangeableWindows();
     if (windows.empty())
         return;
-    const QRect area = mMdi->viewport()->rect();
-    const int w = area.width() / int(windows.size());
+    const QSize area = mMdi->viewport()->size();
+    const int n = int(windows.size());
+    const QSize cell = along == Qt::Vertical ? QSize(area.width(), area.height() / n) : QSize(area.width() / n, area.height());
+    const QPoint step = along == Qt::Vertical ? QPoint(0, cell.height()) : QPoint(cell.width(), 0);
     for (QMdiSubWindow* sub : windows)
         sub->setProperty(kPlacedIndex, QVariant());
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        windows[i]->showNormal();
-        windows[i]->setGeometry(int(i) * w, 0, w, area.height());
+    for (int i = 0; i < n; ++i) {
+        windows[std::size_t(i)]->showNormal();
+        windows[std::size_t(i)]->setGeometry(QRect(step * i, cell));
     }
 }
 

@@ -117,6 +117,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The arrangeable windows in a row along the orientation, each a cell of equal size.
+    void Tile(Qt::Orientation along);
     void CreateMenus();
     void CreateToolbar();
     void CreateStatusBar();
