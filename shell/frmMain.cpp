@@ -673,7 +673,8 @@ void frmMain::Tile(Qt::Orientation along)
         return;
     const QSize area = mMdi->viewport()->size();
     const int n = int(windows.size());
-    const QSize cell = along == Qt::Vertical ? QSize(area.width(), area.height() / n) : QSize(area.width() / n, area.height());
+    const QSize cell =
+        along == Qt::Vertical ? QSize(area.width(), area.height() / n) : QSize(area.width() / n, area.height());
     const QPoint step = along == Qt::Vertical ? QPoint(0, cell.height()) : QPoint(cell.width(), 0);
     for (QMdiSubWindow* sub : windows)
         sub->setProperty(kPlacedIndex, QVariant());

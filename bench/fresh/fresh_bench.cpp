@@ -2,10 +2,10 @@
 // MiB (64 unless given) of anonymous memory, 2 MiB aligned and marked for
 // transparent huge pages as the tree store's blocks are, and faults it in
 // with MADV_POPULATE_WRITE, once from one thread and once (in a new mapping)
-// split between two. Run it right after another program to see what that
-// program left behind: on our virtual machines the same 64 MiB take a few
-// milliseconds after one of our own processes and ten to thirty times as
-// long after a node.js peer (docs/PERFORMANCE.md). Linux only.
+// split between two. On our virtual machines the same 64 MiB take a few
+// milliseconds on memory another process has just given back and ten to
+// thirty times as long once the machine has sat idle for a few seconds
+// (docs/PERFORMANCE.md). Linux only.
 #include <sys/mman.h>
 
 #include <algorithm>
