@@ -122,8 +122,7 @@ clsTree::Ix clsTree::NewNode(const NodeInit& init, std::uint8_t nFlags)
     if (!init.sKey.empty() && mByKey.find(init.sKey) != mByKey.end())
         throw TreeError("Key is not unique in collection");
     const Ix ix = NextIx();
-    if (!init.sPayload.empty())
-        nFlags |= kLeaf | kPayload | kPending;
+    nFlags |= PayloadFlags(init.sPayload);
     if (init.bExpanded)
         nFlags |= kExpanded;
     PushNode(init.sPayload, init.nPayloadHead, ClassFor(init, nFlags, ix), nFlags);
@@ -224,8 +223,7 @@ void clsTree::GrowRoom(Ix parent)
         mChildIds.resize(std::size_t(r.a) + nNew);
         return;
     }
-    if (mChildIds.size() + nNew > std::numeric_limits<std::uint32_t>::max())
-        TooManyNodes();
+    ChildIdsFit(nNew);
     const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
     mChildIds.resize(std::size_t(nBegin) + nNew);
     std::copy_n(mChildIds.data() + r.a, nCount, mChildIds.data() + nBegin);
@@ -238,8 +236,7 @@ void clsTree::MakeStretch(Ix parent)
     Body& r = RangeOf(parent);
     const std::uint32_t n = r.b & kCountMask;
     const std::uint32_t nRoom = RoomFor(n + 1);
-    if (mChildIds.size() + nRoom > std::numeric_limits<std::uint32_t>::max())
-        TooManyNodes();
+    ChildIdsFit(nRoom);
     const std::uint32_t nBegin = std::uint32_t(mChildIds.size());
     mChildIds.resize(std::size_t(nBegin) + nRoom);
     for (std::uint32_t i = 0; i < n; ++i)
@@ -339,9 +336,8 @@ void clsTree::CutRange(Ix parent, std::uint32_t nFirst, std::uint32_t nCount, bo
 void clsTree::SettleDeferred() const
 {
     auto* self = const_cast<clsTree*>(this);  // logically const: the ranges always existed
+    ChildIdsFit(mnDeferredChildren);
     const std::size_t nTotal = mChildIds.size() + mnDeferredChildren;
-    if (nTotal > std::numeric_limits<std::uint32_t>::max())
-        TooManyNodes();
     // Deferred children were appended in the order they were made, after
     // their parent: one pass from the last index down meets every child
     // before its parent and a parent's children last to first, so each

@@ -376,6 +376,17 @@ private:
         return Ix(n);
     }
     [[noreturn, gnu::cold]] static void TooManyNodes();
+    // Throws when nMore child ids more would not be numbered by an Ix.
+    void ChildIdsFit(std::size_t nMore) const
+    {
+        if (mChildIds.size() + nMore > std::numeric_limits<std::uint32_t>::max()) [[unlikely]]
+            TooManyNodes();
+    }
+    // A payload makes a node a leaf whose children are made when first looked at.
+    static std::uint8_t PayloadFlags(std::string_view sPayload)
+    {
+        return sPayload.empty() ? 0 : kLeaf | kPayload | kPending;
+    }
     // Appends node NextIx() to the arrays, without a parent: its class
     // (referenced already), its flags and, for a payload, the payload's text.
     void PushNode(std::string_view sPayload, std::size_t nPayloadHead, ClassId cls, std::uint8_t nFlags)
@@ -601,7 +612,7 @@ inline NodeId clsTree::AddLike(NodeId parent, NodeId kind, std::string_view sPay
         return Add(parent, Relation::Child, init);
     }
     const Ix ix = NextIx();
-    PushNode(sPayload, nPayloadHead, RefClass(mNodes.Class(k)), sPayload.empty() ? 0 : kLeaf | kPayload | kPending);
+    PushNode(sPayload, nPayloadHead, RefClass(mNodes.Class(k)), PayloadFlags(sPayload));
     if (!AppendInBulk(p, ix)) [[unlikely]]
         Place(p, Relation::Child, ix);
     return ToId(ix);
