@@ -5,8 +5,13 @@
 namespace orr {
 
 SegmentPipe::SegmentPipe(clsEdiAsyncParser& parser, std::string_view sText, std::size_t nPiece,
-                         std::function<void(std::size_t, std::size_t)> fnLoad)
-    : mParser(parser), mpListener(parser.Listener()), msText(sText), mnPiece(nPiece), mfnLoad(std::move(fnLoad))
+                         SepCode nDelimiter, std::function<void(std::size_t, std::size_t)> fnLoad)
+    : mParser(parser),
+      mpListener(parser.Listener()),
+      msText(sText),
+      mnPiece(nPiece),
+      mnDelimiter(nDelimiter),
+      mfnLoad(std::move(fnLoad))
 {
     mParser.SetListener(this);
     mFill.segments.reserve(kBatch);
@@ -47,7 +52,8 @@ void SegmentPipe::Run()
 void SegmentPipe::Add(std::string_view s)
 {
     const bool bSlice = s.data() >= msText.data() && s.data() + s.size() <= msText.data() + msText.size();
-    mFill.segments.push_back(bSlice ? s : std::string_view(mFill.copies.emplace_back(s)));
+    mFill.segments.push_back(
+        SegmentHead::Cut(bSlice ? s : std::string_view(mFill.copies.emplace_back(s)), mnDelimiter));
     if (mFill.segments.size() == kBatch)
         Hand(false);
 }

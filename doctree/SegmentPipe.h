@@ -3,10 +3,10 @@
 // matches them: on two cores the terminator search, the trimming and the
 // first read of a mapped file's pages overlap the matching.
 //
-// Segments come out in the text's order, in batches. A segment that is a
-// slice of the text stays one (valid as long as the text); any other (one
-// cut across two pieces, or one whose line ends were taken out) is a copy
-// that lives as long as its batch. The parser is used by the cutting thread
+// Segments come out in the text's order, in batches, each with its head
+// cut (SegmentHead). A segment that is a slice of the text stays one (valid
+// as long as the text); any other (one cut across two pieces, or one whose
+// line ends were taken out) is a copy that lives as long as its batch. The parser is used by the cutting thread
 // only, from construction until the destructor returns, and is left ended.
 #include <condition_variable>
 #include <cstddef>
@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "doctree/SegmentHead.h"
 #include "edi/clsEdiAsyncParser.h"
 
 namespace orr {
@@ -26,14 +27,15 @@ namespace orr {
 class SegmentPipe : private EdiParserListener {
 public:
     struct Batch {
-        std::vector<std::string_view> segments;
+        std::vector<SegmentHead> segments;
         std::deque<std::string> copies;  // texts of the segments that are no slices of the text
         std::size_t nCutBefore = 0;      // every piece before this offset is cut to its end
     };
 
     // Cuts sText a piece of nPiece characters at a time, each after
-    // fnLoad(offset, size) ran for it on the cutting thread.
-    SegmentPipe(clsEdiAsyncParser& parser, std::string_view sText, std::size_t nPiece,
+    // fnLoad(offset, size) ran for it on the cutting thread; nDelimiter
+    // separates the elements of a head.
+    SegmentPipe(clsEdiAsyncParser& parser, std::string_view sText, std::size_t nPiece, SepCode nDelimiter,
                 std::function<void(std::size_t, std::size_t)> fnLoad);
     // Stops the cutting where it is and waits for its thread.
     ~SegmentPipe() override;
@@ -62,6 +64,7 @@ private:
     EdiParserListener* const mpListener;  // the parser's own, back at the end
     const std::string_view msText;
     const std::size_t mnPiece;
+    const SepCode mnDelimiter;
     const std::function<void(std::size_t, std::size_t)> mfnLoad;
     Batch mFill;
     std::size_t mnPieceAt = 0;

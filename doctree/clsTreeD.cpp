@@ -26,16 +26,6 @@ namespace {
 // much of it is in our memory at once.
 constexpr std::size_t kMappedPieceSize = std::size_t(1) << 20;
 
-std::string_view TrimBlanks(std::string_view s)
-{
-    if (!s.empty() && s.front() != ' ' && s.back() != ' ')
-        return s;  // the usual case: the parser trimmed the segment already
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 // "E00".."E99", built once: element tags are the most frequent strings.
 const std::array<std::string, 100>& ElementTags()
 {
@@ -115,13 +105,13 @@ TreeNode clsTreeD::Build(clsTree& docTree, std::unique_ptr<clsFileMapping> file,
     return BuildFrom(docTree, sFile, schemaTree, index, [&](clsProgress& progress) {
         // Cut on a second thread while this one matches; the pieces are
         // paged in there, and given back here once their segments are in the tree.
-        SegmentPipe pipe(mParser, f.Text(), kMappedPieceSize, [&f](std::size_t n, std::size_t nSize) {
+        SegmentPipe pipe(mParser, f.Text(), kMappedPieceSize, mnDelimiter, [&f](std::size_t n, std::size_t nSize) {
             f.Load(n, nSize);
         });
         SegmentPipe::Batch batch;
         while (pipe.Next(batch)) {
-            for (const std::string_view sSegment : batch.segments)
-                HandleSegment(sSegment);
+            for (const SegmentHead& head : batch.segments)
+                HandleSegment(head);
             if (batch.nCutBefore > mnBytesRead) {
                 f.Release(mnBytesRead, batch.nCutBefore - mnBytesRead);
                 mnBytesRead = batch.nCutBefore;
@@ -208,32 +198,27 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
     return mndRoot;
 }
 
-void clsTreeD::SplitMore(std::size_t n)
+const std::vector<std::string_view>& clsTreeD::RestOfElements()
 {
+    if (mbRestCut)
+        return mRest;
+    mbRestCut = true;
+    mRest.clear();
+    const std::string_view s = mHead.sText;
     const bool bSplits = mnDelimiter > 0 && mnDelimiter <= 255;
-    const char d = char(mnDelimiter);
-    while (mElements.size() <= n && mnSplitAt != std::string_view::npos) {
-        const char* const b = msSegment.data() + mnSplitAt;
-        const char* const e = msSegment.data() + msSegment.size();
-        const char* p = b;
-        if (bSplits)
-            while (p != e && *p != d)  // elements are short: a plain loop beats a library search
-                ++p;
-        else
-            p = e;
-        mElements.emplace_back(b, std::size_t(p - b));
-        mnSplitAt = p == e ? std::string_view::npos : std::size_t(p - msSegment.data()) + 1;
+    for (std::size_t nAt = mHead.RestAt(); nAt != std::string_view::npos;) {
+        const std::size_t p = bSplits ? s.find(char(mnDelimiter), nAt) : std::string_view::npos;
+        mRest.push_back(s.substr(nAt, p == std::string_view::npos ? p : p - nAt));
+        nAt = p == std::string_view::npos ? p : p + 1;
     }
+    return mRest;
 }
 
-void clsTreeD::HandleSegment(std::string_view sSegment)
+void clsTreeD::HandleSegment(const SegmentHead& head)
 {
-    msSegment = TrimBlanks(sSegment);
-    mElements.clear();
-    // Elements are cut as far as the matching looks (the identifier, a key).
-    mnSplitAt = 0;
-    SplitTo(0);
-    mnId = SchemaIndex::PackCode(mElements[0]);
+    mHead = head;
+    mbRestCut = false;
+    mnId = head.nId;
     if (mnId == kIdIsa)
         ReadInterchangeSeparators();
     if (mnError != kOk) {
@@ -244,7 +229,7 @@ void clsTreeD::HandleSegment(std::string_view sSegment)
         PlaceAtStart();
     if (Match() != Result::Matched) {
         mnError = kMatchFailed;
-        msError = "Segment matching failed.\r\nFailed segment:" + std::string(sSegment);
+        msError = "Segment matching failed.\r\nFailed segment:" + std::string(mHead.sText);
         AddUnmatched();
     }
 }
@@ -417,7 +402,7 @@ clsTreeD::Result clsTreeD::MatchKeyedLoop(SchemaIx s, bool bHl)
     // A segment shorter than the key position matches no key.
     if (nKeyAt == 0 || !HasElement(nKeyAt))
         return Result::NotHere;
-    const std::string_view sKey = KeyValue(mElements[nKeyAt]);
+    const std::string_view sKey = KeyValue(Element(nKeyAt));
     for (SchemaIx c = E(s).first; c; c = E(c).next) {
         if (mpIx->KeyMatches(c, sKey) && HasRoom(c)) {
             EnterLoop(c, s);
@@ -468,7 +453,7 @@ clsTreeD::Result clsTreeD::MatchKeyedSegment(SchemaIx s)
     const std::int16_t nY = E(s).nY;
     if (nY <= 0 || !HasElement(std::size_t(nY)))
         return Result::NotHere;
-    const std::string_view sKey = KeyValue(mElements[std::size_t(nY)]);
+    const std::string_view sKey = KeyValue(Element(std::size_t(nY)));
     for (SchemaIx c = first; c; c = E(c).next) {
         if (!mpIx->KeyMatches(c, sKey) || !HasRoom(c))
             continue;
@@ -602,13 +587,13 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaIx s)
     std::memcpy(&nHead, head, 4);
     // A segment like the last one matched to s is a node of its kind.
     if (c.segKind && c.nSegHead == nHead)
-        return mpDoc->Node(mpDoc->AddLike(ndParent.Id(), c.segKind, msSegment, sId.size()));
+        return mpDoc->Node(mpDoc->AddLike(ndParent.Id(), c.segKind, mHead.sText, sId.size()));
     const std::string sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", sId, "0"), mpIx->Link(s));
     NodeInit init;
     init.sTag = sTag;
     init.image = mImgClosed;
     init.expandedImage = mImgOpen;
-    init.sPayload = msSegment;
+    init.sPayload = mHead.sText;
     init.nPayloadHead = sId.size();
     const TreeNode nd = mpDoc->Node(mpDoc->Add(ndParent.Id(), Relation::Child, init));
     c.segKind = nd.Id();
@@ -625,7 +610,7 @@ void clsTreeD::AddUnmatched()
     init.sTag = sTag;
     init.image = mImgErrClosed;
     init.expandedImage = mImgErrOpen;
-    init.sPayload = msSegment;
+    init.sPayload = mHead.sText;
     init.nPayloadHead = Element(0).size();
     mpDoc->Add(mndEnvelope.Id(), Relation::Child, init);
 }

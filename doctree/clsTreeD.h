@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/clsConfig.h"
+#include "doctree/SegmentHead.h"
 #include "edi/clsEdiAsyncParser.h"
 #include "edi/modGuessEdi.h"
 #include "schema/SchemaCounters.h"
@@ -81,6 +82,7 @@ private:
     void TriggerGs(bool, std::string_view sSegment) override { HandleSegment(sSegment); }
     void TriggerSt(bool, std::string_view sSegment) override { HandleSegment(sSegment); }
     void TriggerSeg(std::string_view sSegment) override { HandleSegment(sSegment); }
+    void HandleSegment(std::string_view sSegment) { HandleSegment(SegmentHead::Cut(sSegment, mnDelimiter)); }
 
     // What the builder keeps per schema entry while it runs: where matching
     // may skip to for a segment code, and the document tags and loop texts
@@ -99,7 +101,7 @@ private:
     };
 
     const SchemaEntry& E(SchemaIx ix) const { return (*mpIx)[ix]; }
-    void HandleSegment(std::string_view sSegment);
+    void HandleSegment(const SegmentHead& head);
     void ReadInterchangeSeparators();
     void PlaceAtStart();
     Result Match();
@@ -118,30 +120,25 @@ private:
     TreeNode AddSegmentNode(const TreeNode& ndParent, SchemaIx s);
     void AddUnmatched();
 
+    // Element n of the segment ("" past its last): the head's are looked up,
+    // the rest cut once, when first asked for (a later key, the ISA's separators).
     std::string_view Element(std::size_t n)
     {
-        SplitTo(n);
-        return n < mElements.size() ? mElements[n] : std::string_view();
+        if (n < mHead.nCut)
+            return mHead.Element(n);
+        const std::vector<std::string_view>& rest = RestOfElements();
+        return n - mHead.nCut < rest.size() ? rest[n - mHead.nCut] : std::string_view();
     }
-    bool HasElement(std::size_t n)
-    {
-        SplitTo(n);
-        return n < mElements.size();
-    }
-    void SplitTo(std::size_t n)
-    {
-        if (mElements.size() <= n && mnSplitAt != std::string_view::npos)
-            SplitMore(n);
-    }
-    void SplitMore(std::size_t n);
+    bool HasElement(std::size_t n) { return n < mHead.nCut || n - mHead.nCut < RestOfElements().size(); }
+    const std::vector<std::string_view>& RestOfElements();
     std::string_view KeyValue(std::string_view sValue) const;  // the part a key is compared with
     bool HasRoom(SchemaIx s);
     // Element(0) is the code of s (packed compare).
-    bool IsCode(SchemaIx s) const
+    bool IsCode(SchemaIx s)
     {
         const SchemaEntry& e = E(s);
         return e.nCode != SchemaIndex::kLongCode && mnId != SchemaIndex::kLongCode ? e.nCode == mnId
-                                                                                   : e.sCode == mElements[0];
+                                                                                   : e.sCode == Element(0);
     }
     bool Required(SchemaIx s);
 
@@ -182,10 +179,10 @@ private:
     char mcComponent = kDefaultComponent;  // of the interchange being read
     char mcRepetition = 0;                 // 0: none (before version 00501)
 
-    std::string_view msSegment;               // the segment being handled
-    std::vector<std::string_view> mElements;  // its elements; 0 is the identifier
-    std::uint64_t mnId = 0;                   // Element(0) packed
-    std::size_t mnSplitAt = 0;                // where the next element starts; npos: all cut
+    SegmentHead mHead;                     // the segment being handled
+    std::uint64_t mnId = 0;                // Element(0) packed
+    std::vector<std::string_view> mRest;   // its elements after the head's
+    bool mbRestCut = false;                // mRest holds this segment's
     std::string mText;                        // scratch for node texts
     ImageId mImgClosedData, mImgOpenData, mImgClosed, mImgOpen, mImgErrClosed, mImgErrOpen;
 };

@@ -54,11 +54,11 @@ TEST(SegmentPipe, SegmentsInOrderAcrossBatchesAndPieces)
     std::vector<std::string> got;
     std::size_t nCutBefore = 0;
     {
-        SegmentPipe pipe(Configured(parser), sText, 1000, [&](std::size_t n, std::size_t) { loaded.push_back(n); });
+        SegmentPipe pipe(Configured(parser), sText, 1000, '*', [&](std::size_t n, std::size_t) { loaded.push_back(n); });
         SegmentPipe::Batch batch;
         while (pipe.Next(batch)) {
-            for (const std::string_view s : batch.segments)
-                got.emplace_back(s);
+            for (const SegmentHead& h : batch.segments)
+                got.emplace_back(h.sText);
             EXPECT_GE(batch.nCutBefore, nCutBefore);
             nCutBefore = batch.nCutBefore;
         }
@@ -80,15 +80,15 @@ TEST(SegmentPipe, EarlyStopAndFailedCutting)
     const std::string sText = ManySegments(60000);  // more batches than are cut ahead
     clsEdiAsyncParser parser;
     {
-        SegmentPipe pipe(Configured(parser), sText, 64, [](std::size_t, std::size_t) {});
+        SegmentPipe pipe(Configured(parser), sText, 64, '*', [](std::size_t, std::size_t) {});
         SegmentPipe::Batch batch;
         ASSERT_TRUE(pipe.Next(batch));
-        EXPECT_EQ(batch.segments.front(), "ISA*00*X");
+        EXPECT_EQ(batch.segments.front().sText, "ISA*00*X");
     }
 
     std::size_t nSegments = 0;
     clsEdiAsyncParser other;
-    SegmentPipe failing(Configured(other), sText, 1000, [](std::size_t n, std::size_t) {
+    SegmentPipe failing(Configured(other), sText, 1000, '*', [](std::size_t n, std::size_t) {
         if (n >= 50000)
             throw std::runtime_error("no more");
     });

@@ -1,0 +1,53 @@
+#include "doctree/SegmentHead.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "schema/SchemaIndex.h"
+
+namespace orr {
+namespace {
+
+std::string_view TrimBlanks(std::string_view s)
+{
+    if (!s.empty() && s.front() != ' ' && s.back() != ' ')
+        return s;  // the usual case: the parser trimmed the segment already
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+SegmentHead SegmentHead::Cut(std::string_view sSegment, SepCode nDelimiter)
+{
+    SegmentHead h;
+    h.sText = TrimBlanks(sSegment);
+    const std::string_view s = h.sText;
+    // Positions past what an end can hold are left to the matching thread.
+    constexpr std::size_t kMaxEnd = std::numeric_limits<std::uint16_t>::max();
+    const std::size_t nLimit = std::min(s.size(), kMaxEnd);
+    const bool bSplits = nDelimiter > 0 && nDelimiter <= 255;
+    const char d = char(nDelimiter);
+    std::size_t p = 0;
+    while (h.nCut < kCuts) {
+        if (bSplits)
+            while (p < nLimit && s[p] != d)  // elements are short: a plain loop beats a library search
+                ++p;
+        else
+            p = s.size();
+        if (p > kMaxEnd || (p == nLimit && p != s.size()))
+            break;
+        h.ends[h.nCut++] = std::uint16_t(p);
+        if (p == s.size()) {
+            h.bAll = true;
+            break;
+        }
+        ++p;
+    }
+    h.nId = h.nCut ? SchemaIndex::PackCode(s.substr(0, h.ends[0])) : SchemaIndex::kLongCode;
+    return h;
+}
+
+}  // namespace orr
