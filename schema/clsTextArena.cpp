@@ -58,7 +58,7 @@ TextRef clsTextArena::AddSlow(std::string_view s)
     }
     mBase.push_back(block.p);
     mBlocks.push_back(block);
-    if (mSpare.empty() && mBlocks.size() >= 2 && clsTreeMemory::Prefaulting()) {
+    if (mSpare.empty() && mBlocks.size() >= 2 && clsTreeMemory::PrefaultFor(mBlocks.size() * kBlockSize)) {
         // A large arena: the next block is faulted in while this one fills.
         mSpare.push_back(clsTreeMemory::Allocate(kBlockSize));
         clsTreeMemory::Prefault(mSpare.back().p, kBlockSize);

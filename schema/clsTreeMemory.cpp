@@ -20,9 +20,7 @@ namespace {
 
 std::size_t Round(std::size_t n) { return (std::max<std::size_t>(n, 1) + clsTreeMemory::kGranule - 1) & ~(clsTreeMemory::kGranule - 1); }
 
-// ORRINDALE_HUGEPAGES=0 measures what huge pages bring; ORRINDALE_PREFAULT=1
-// turns on the helper thread that faults pages in ahead (off: on our shared
-// two-core machines it cost CPU time and won no wall time).
+// ORRINDALE_HUGEPAGES=0 measures what huge pages bring.
 bool FromEnvironment(const char* sName, bool bDefault)
 {
     const char* s = std::getenv(sName);
@@ -32,11 +30,20 @@ bool FromEnvironment(const char* sName, bool bDefault)
 std::atomic<bool> gbHugePages{FromEnvironment("ORRINDALE_HUGEPAGES", true)};
 std::atomic<std::size_t> gnInUse{0};
 
+// Faulting pages in ahead (PrefaultFor): -1 for large arrays only, 1 always,
+// 0 never (ORRINDALE_PREFAULT=1 or 0 in the environment, to measure it).
+int PrefaultSetting()
+{
 #ifdef MADV_POPULATE_WRITE
-std::atomic<bool> gbPrefault{FromEnvironment("ORRINDALE_PREFAULT", false)};
+    const char* s = std::getenv("ORRINDALE_PREFAULT");
+    return s && *s ? int(FromEnvironment("ORRINDALE_PREFAULT", false)) : -1;
 #else
-std::atomic<bool> gbPrefault{false};
+    return 0;
 #endif
+}
+
+const int gnPrefault = PrefaultSetting();
+std::atomic<bool> gbPrefaulting{false};  // the helper thread has had work
 
 // The helper thread of Prefault: ranges to fault in, oldest first. It
 // lives as long as the process (detached), started by the first request.
@@ -53,6 +60,7 @@ struct Prefaulter {
             queue.push_back(b);
             if (!bStarted) {
                 bStarted = true;
+                gbPrefaulting = true;
                 std::thread([this] { Run(); }).detach();
             }
         }
@@ -235,7 +243,7 @@ clsTreeMemory::Block clsTreeMemory::Grow(Block b, std::size_t nBytes, std::size_
         gnInUse -= n - b.nBytes;
         throw;
     }
-    if (to.p != b.p && gbPrefault)
+    if (to.p != b.p && gbPrefaulting)
         ThePrefaulter().Forget(b);
     return to;
 }
@@ -254,7 +262,7 @@ void clsTreeMemory::Free(Block b)
     if (!b.p)
         return;
     gnInUse -= b.nBytes;
-    if (gbPrefault)
+    if (gbPrefaulting)
         ThePrefaulter().Forget(b);
     Pool& pool = ThePool();
     {
@@ -288,13 +296,13 @@ void clsTreeMemory::FreeArray(Block b, void* pHeap)
         std::free(pHeap);
 }
 
+bool clsTreeMemory::PrefaultFor(std::size_t nBytes) { return gnPrefault > 0 || (gnPrefault < 0 && nBytes >= kPrefaultFrom); }
+
 void clsTreeMemory::Prefault(char* p, std::size_t nBytes)
 {
-    if (gbPrefault && p && nBytes)
+    if (gnPrefault != 0 && p && nBytes)
         ThePrefaulter().Push({p, nBytes});
 }
-
-bool clsTreeMemory::Prefaulting() { return gbPrefault; }
 
 void clsTreeMemory::SetHugePages(bool bOn) { gbHugePages = bOn; }
 

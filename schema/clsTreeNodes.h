@@ -103,14 +103,15 @@ private:
 
     char* Chunk(std::size_t i) const { return mData + (i >> kChunkBits) * kChunkBytes; }
 
-    // Entering chunk mSize >> kChunkBits: room for it, and the next ones
-    // faulted in by clsTreeMemory's helper while this one fills.
+    // Entering chunk mSize >> kChunkBits: room for it, and for an array
+    // large or reserved large, the next ones faulted in by clsTreeMemory's
+    // helper while this one fills.
     void NewChunk()
     {
         const std::size_t c = mSize >> kChunkBits;
         if (c == mChunks)
             Grow(mChunks + 1);
-        if (!mBlock.p)
+        if (!mBlock.p || !clsTreeMemory::PrefaultFor(mChunks * kChunkBytes))
             return;
         const std::size_t nFrom = std::max(c + 1, mPrefaulted), nTo = std::min(c + 1 + kPrefaultChunks, mChunks);
         if (nFrom < nTo) {
