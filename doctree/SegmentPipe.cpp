@@ -4,13 +4,9 @@
 
 namespace orr {
 
-SegmentPipe::SegmentPipe(clsEdiAsyncParser& parser, std::string_view sText, std::size_t nPiece,
-                         SepCode nDelimiter, std::function<void(std::size_t, std::size_t)> fnLoad)
-    : mParser(parser),
-      mpListener(parser.Listener()),
-      msText(sText),
-      mnPiece(nPiece),
-      mnDelimiter(nDelimiter),
+SegmentPipe::SegmentPipe(clsEdiAsyncParser& parser, std::string_view sText, std::size_t nPiece, SepCode nDelimiter,
+                         std::function<void(std::size_t, std::size_t)> fnLoad)
+    : mParser(parser), mpListener(parser.Listener()), msText(sText), mnPiece(nPiece), mnDelimiter(nDelimiter),
       mfnLoad(std::move(fnLoad))
 {
     mParser.SetListener(this);

@@ -47,7 +47,7 @@ public:
     bool Next(Batch& b);
 
 private:
-    struct Stopped {};  // unwinds the cutting thread out of the parser
+    struct Stopped {};                           // unwinds the cutting thread out of the parser
     static constexpr std::size_t kBatch = 2048;  // segments
     static constexpr std::size_t kQueued = 4;    // batches cut ahead at most
 

@@ -61,18 +61,20 @@ void clsTreeD::SetSelimiter(SepCode nCode) { mParser.SetSelimiter(nCode); }
 void clsTreeD::InstallElementMaterialiser(clsTree& tree, SepCode nDelimiter)
 {
     const ImageId imgDde = tree.InternImage("dde");
-    tree.SetMaterialiser([nDelimiter, imgDde](clsTree& t, NodeId node, std::string_view sPayload) {
-        if (nDelimiter > 255)
-            return;
-        const char d = char(nDelimiter);
-        std::size_t pos = sPayload.find(d);
-        for (std::size_t n = 1; pos != std::string_view::npos; ++n) {
-            const std::size_t begin = pos + 1;
-            pos = sPayload.find(d, begin);
-            const std::size_t end = pos == std::string_view::npos ? sPayload.size() : pos;
-            t.AddPayloadChild(node, begin, end - begin, ElementTags()[n % 100], imgDde);
-        }
-    }, nDelimiter > 255 ? '\0' : char(nDelimiter));
+    tree.SetMaterialiser(
+        [nDelimiter, imgDde](clsTree& t, NodeId node, std::string_view sPayload) {
+            if (nDelimiter > 255)
+                return;
+            const char d = char(nDelimiter);
+            std::size_t pos = sPayload.find(d);
+            for (std::size_t n = 1; pos != std::string_view::npos; ++n) {
+                const std::size_t begin = pos + 1;
+                pos = sPayload.find(d, begin);
+                const std::size_t end = pos == std::string_view::npos ? sPayload.size() : pos;
+                t.AddPayloadChild(node, begin, end - begin, ElementTags()[n % 100], imgDde);
+            }
+        },
+        nDelimiter > 255 ? '\0' : char(nDelimiter));
 }
 
 TreeNode clsTreeD::Build(clsTree& docTree, const std::string& sFile, clsTree& schemaTree)
@@ -105,9 +107,8 @@ TreeNode clsTreeD::Build(clsTree& docTree, std::unique_ptr<clsFileMapping> file,
     return BuildFrom(docTree, sFile, schemaTree, index, [&](clsProgress& progress) {
         // Cut on a second thread while this one matches; the pieces are
         // paged in there, and given back here once their segments are in the tree.
-        SegmentPipe pipe(mParser, f.Text(), kMappedPieceSize, mnDelimiter, [&f](std::size_t n, std::size_t nSize) {
-            f.Load(n, nSize);
-        });
+        SegmentPipe pipe(mParser, f.Text(), kMappedPieceSize, mnDelimiter,
+                         [&f](std::size_t n, std::size_t nSize) { f.Load(n, nSize); });
         SegmentPipe::Batch batch;
         while (pipe.Next(batch)) {
             for (const SegmentHead& head : batch.segments)
@@ -144,8 +145,8 @@ void clsTreeD::ShowProgress(clsProgress& progress) const
         progress.Status("Reading EDI document. " + std::to_string(mnBytesRead) + " characters read.");
 }
 
-TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree& schemaTree,
-                             const SchemaIndex& index, const std::function<void(clsProgress&)>& fnRead)
+TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree& schemaTree, const SchemaIndex& index,
+                             const std::function<void(clsProgress&)>& fnRead)
 {
     std::error_code ec;
     mnBytesRead = 0;
@@ -192,8 +193,9 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
 
     if (mnSegments == 0) {
         mnError = kNoSegment;
-        msError = "No segment was recognized.\r\nCheck segment separator and Data Element separator in the Option "
-                  "screen.";
+        msError =
+            "No segment was recognized.\r\nCheck segment separator and Data Element separator in the Option "
+            "screen.";
     }
     return mndRoot;
 }
@@ -275,18 +277,14 @@ bool clsTreeD::Skippable(SchemaIx s)
     if (e.cType != 'S')
         return false;
     switch (e.system) {
-    case SystemKind::Ls:
-        return e.first && E(e.first).cType == 'R' && differs(E(e.first)) && !Required(e.first);
-    case SystemKind::Hls:
-        return mnId != kIdHl;
+    case SystemKind::Ls: return e.first && E(e.first).cType == 'R' && differs(E(e.first)) && !Required(e.first);
+    case SystemKind::Hls: return mnId != kIdHl;
     case SystemKind::Els: {
         const SchemaIx first = e.first ? E(e.first).first : SchemaIx{};
         return !first || E(first).cType != 'R' || differs(E(first));
     }
-    case SystemKind::Ess:
-        return !e.first || E(e.first).cType != 'R' || differs(E(e.first));
-    default:
-        return false;
+    case SystemKind::Ess: return !e.first || E(e.first).cType != 'R' || differs(E(e.first));
+    default: return false;
     }
 }
 

@@ -94,9 +94,9 @@ private:
         } skips[4];
         std::uint8_t nNextSkip = 0;
         TagId loopTag;
-        TagId otherTag;  // a tag whose link is not this container's (EnterContainer)
-        std::uint32_t nSegHead = 0;  // the code part ("S" + 3 characters) of segKind's tag
-        NodeId segKind;  // a segment node made for it: the next ones are of its kind
+        TagId otherTag;                 // a tag whose link is not this container's (EnterContainer)
+        std::uint32_t nSegHead = 0;     // the code part ("S" + 3 characters) of segKind's tag
+        NodeId segKind;                 // a segment node made for it: the next ones are of its kind
         std::vector<NodeId> loopTexts;  // a document loop node made for it, by use count (its kind)
     };
 
@@ -172,18 +172,18 @@ private:
     std::unique_ptr<SchemaIndex> mOwnIndex;  // the first form of Build compiles one
     std::optional<SchemaCounters> mCounts;
     std::vector<Cache> mCache;
-    TreeNode mndRoot;       // document root
-    SchemaIx mS;            // schema pointer (none: none)
-    TreeNode mndParent;     // document parent
-    TreeNode mndEnvelope;   // last X, F or T node, or the root
+    TreeNode mndRoot;                      // document root
+    SchemaIx mS;                           // schema pointer (none: none)
+    TreeNode mndParent;                    // document parent
+    TreeNode mndEnvelope;                  // last X, F or T node, or the root
     char mcComponent = kDefaultComponent;  // of the interchange being read
     char mcRepetition = 0;                 // 0: none (before version 00501)
 
-    SegmentHead mHead;                     // the segment being handled
-    std::uint64_t mnId = 0;                // Element(0) packed
-    std::vector<std::string_view> mRest;   // its elements after the head's
-    bool mbRestCut = false;                // mRest holds this segment's
-    std::string mText;                        // scratch for node texts
+    SegmentHead mHead;                    // the segment being handled
+    std::uint64_t mnId = 0;               // Element(0) packed
+    std::vector<std::string_view> mRest;  // its elements after the head's
+    bool mbRestCut = false;               // mRest holds this segment's
+    std::string mText;                    // scratch for node texts
     ImageId mImgClosedData, mImgOpenData, mImgClosed, mImgOpen, mImgErrClosed, mImgErrOpen;
 };
 

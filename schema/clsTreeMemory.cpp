@@ -18,7 +18,10 @@
 namespace orr {
 namespace {
 
-std::size_t Round(std::size_t n) { return (std::max<std::size_t>(n, 1) + clsTreeMemory::kGranule - 1) & ~(clsTreeMemory::kGranule - 1); }
+std::size_t Round(std::size_t n)
+{
+    return (std::max<std::size_t>(n, 1) + clsTreeMemory::kGranule - 1) & ~(clsTreeMemory::kGranule - 1);
+}
 
 // ORRINDALE_HUGEPAGES=0 measures what huge pages bring.
 bool FromEnvironment(const char* sName, bool bDefault)
@@ -127,7 +130,8 @@ clsTreeMemory::Block Map(std::size_t n, bool bHugeOk = true)
         throw std::bad_alloc();
     char* const base = static_cast<char*>(raw);
     const std::uintptr_t a = reinterpret_cast<std::uintptr_t>(base);
-    const std::size_t nLead = (clsTreeMemory::kGranule - (a & (clsTreeMemory::kGranule - 1))) & (clsTreeMemory::kGranule - 1);
+    const std::size_t nLead =
+        (clsTreeMemory::kGranule - (a & (clsTreeMemory::kGranule - 1))) & (clsTreeMemory::kGranule - 1);
     if (nLead)
         ::munmap(base, nLead);
     if (nMap - nLead > n)
@@ -296,7 +300,10 @@ void clsTreeMemory::FreeArray(Block b, void* pHeap)
         std::free(pHeap);
 }
 
-bool clsTreeMemory::PrefaultFor(std::size_t nBytes) { return gnPrefault > 0 || (gnPrefault < 0 && nBytes >= kPrefaultFrom); }
+bool clsTreeMemory::PrefaultFor(std::size_t nBytes)
+{
+    return gnPrefault > 0 || (gnPrefault < 0 && nBytes >= kPrefaultFrom);
+}
 
 void clsTreeMemory::Prefault(char* p, std::size_t nBytes)
 {

@@ -59,7 +59,10 @@ public:
         return reinterpret_cast<const std::uint16_t*>(Chunk(i) + kClassAt)[i & kMask];
     }
     std::uint8_t& Flags(std::size_t i) { return reinterpret_cast<std::uint8_t*>(Chunk(i) + kFlagsAt)[i & kMask]; }
-    std::uint8_t Flags(std::size_t i) const { return reinterpret_cast<const std::uint8_t*>(Chunk(i) + kFlagsAt)[i & kMask]; }
+    std::uint8_t Flags(std::size_t i) const
+    {
+        return reinterpret_cast<const std::uint8_t*>(Chunk(i) + kFlagsAt)[i & kMask];
+    }
 
     void push_back(TreeBody body, std::uint16_t nParent, std::uint16_t nClass, std::uint8_t nFlags)
     {
@@ -145,7 +148,7 @@ private:
 
     char* mData = nullptr;
     std::size_t mSize = 0;
-    std::size_t mChunks = 0;  // room, in whole chunks
+    std::size_t mChunks = 0;      // room, in whole chunks
     std::size_t mPrefaulted = 0;  // chunks before this one were asked for
     clsTreeMemory::Block mBlock;
 };

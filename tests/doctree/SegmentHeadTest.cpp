@@ -25,10 +25,17 @@ TEST(SegmentHead, CutsAsAPlainSplitDoes)
 {
     const std::string sLong(70000, 'x');
     const std::vector<std::string> texts = {
-        "NM1*85*2*CLINIC*****XX*123", "HL*1**20*1", "SE*5", "N4", "", "**", "REF*", "LX*1*",
-        "BIN*" + sLong,                  // the second element ends out of reach
-        sLong + "*A",                    // so does the first
-        "ST*837*" + sLong.substr(0, 65000) + "*X",  // the fourth ends just past it
+        "NM1*85*2*CLINIC*****XX*123",
+        "HL*1**20*1",
+        "SE*5",
+        "N4",
+        "",
+        "**",
+        "REF*",
+        "LX*1*",
+        "BIN*" + sLong,                        // the second element ends out of reach
+        sLong + "*A",                          // so does the first
+        "NM1*85*2*" + sLong.substr(0, 65600),  // so does the fourth
     };
     for (const std::string& s : texts) {
         SCOPED_TRACE(s.substr(0, 30));
@@ -40,11 +47,13 @@ TEST(SegmentHead, CutsAsAPlainSplitDoes)
         ASSERT_EQ(h.nCut, nExpected);
         for (std::size_t i = 0; i < h.nCut; ++i) {
             EXPECT_EQ(h.ends[i], ends[i]);
-            EXPECT_EQ(h.Element(i), std::string_view(s).substr(i ? ends[i - 1] + 1 : 0, ends[i] - (i ? ends[i - 1] + 1 : 0)));
+            EXPECT_EQ(h.Element(i),
+                      std::string_view(s).substr(i ? ends[i - 1] + 1 : 0, ends[i] - (i ? ends[i - 1] + 1 : 0)));
         }
         EXPECT_EQ(h.bAll, h.nCut == ends.size());
         EXPECT_EQ(h.RestAt(), h.bAll ? std::string_view::npos : h.nCut ? ends[h.nCut - 1] + 1 : 0);
-        EXPECT_EQ(h.nId, h.nCut ? SchemaIndex::PackCode(std::string_view(s).substr(0, ends[0])) : SchemaIndex::kLongCode);
+        EXPECT_EQ(h.nId,
+                  h.nCut ? SchemaIndex::PackCode(std::string_view(s).substr(0, ends[0])) : SchemaIndex::kLongCode);
     }
 }
 

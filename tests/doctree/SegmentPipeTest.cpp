@@ -54,7 +54,8 @@ TEST(SegmentPipe, SegmentsInOrderAcrossBatchesAndPieces)
     std::vector<std::string> got;
     std::size_t nCutBefore = 0;
     {
-        SegmentPipe pipe(Configured(parser), sText, 1000, '*', [&](std::size_t n, std::size_t) { loaded.push_back(n); });
+        SegmentPipe pipe(Configured(parser), sText, 1000, '*',
+                         [&](std::size_t n, std::size_t) { loaded.push_back(n); });
         SegmentPipe::Batch batch;
         while (pipe.Next(batch)) {
             for (const SegmentHead& h : batch.segments)

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <thread>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "schema/clsTreeArray.h"
 #include "schema/clsTreeMemory.h"
@@ -39,8 +39,7 @@ TEST(TreeMemory, ArraysKeepTheirValuesAsTheyGrowAndBlocksAreReused)
     clsTreeNodes nodes;
     const std::size_t n = clsTreeNodes::kChunk * 3 + 5;
     for (std::size_t i = 0; i < n; ++i)
-        nodes.push_back({std::uint32_t(i), std::uint32_t(~i)}, std::uint16_t(i), std::uint16_t(i * 3),
-                        std::uint8_t(i));
+        nodes.push_back({std::uint32_t(i), std::uint32_t(~i)}, std::uint16_t(i), std::uint16_t(i * 3), std::uint8_t(i));
     bSame = true;
     for (std::size_t i = 0; i < n && bSame; ++i)
         bSame = nodes.Body(i).a == i && nodes.Body(i).b == std::uint32_t(~i) && nodes.Parent(i) == std::uint16_t(i) &&
@@ -48,7 +47,9 @@ TEST(TreeMemory, ArraysKeepTheirValuesAsTheyGrowAndBlocksAreReused)
     EXPECT_TRUE(bSame);
 
     const std::size_t nBefore = clsTreeMemory::PooledBytes();
-    { clsTreeArray<std::uint32_t> gone(std::move(a)); }
+    {
+        clsTreeArray<std::uint32_t> gone(std::move(a));
+    }
     const std::size_t nPooled = clsTreeMemory::PooledBytes();
     EXPECT_GT(nPooled, nBefore);
     clsTreeArray<std::uint32_t> next;
@@ -127,8 +128,7 @@ TEST(TreeMemory, HugePagesOnlyOnceTheTreesAreLarge)
     const clsTreeMemory::Block large = clsTreeMemory::Allocate(clsTreeMemory::kHugePagesFrom);
     small = clsTreeMemory::Grow(small, 3 * clsTreeMemory::kGranule, 100);
     const clsTreeMemory::Block refused = clsTreeMemory::Allocate(100, false);
-    EXPECT_EQ(clsTreeMemory::BytesInUse(),
-              nBase + 4 * clsTreeMemory::kGranule + clsTreeMemory::kHugePagesFrom);
+    EXPECT_EQ(clsTreeMemory::BytesInUse(), nBase + 4 * clsTreeMemory::kGranule + clsTreeMemory::kHugePagesFrom);
 #ifdef __linux__
     if (clsTreeMemory::HugePages()) {
         EXPECT_NE(VmFlagsOf(small.p).find(" nh "), std::string::npos);
