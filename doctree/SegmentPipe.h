@@ -6,8 +6,9 @@
 // Segments come out in the text's order, in batches, each with its head
 // cut (SegmentHead). A segment that is a slice of the text stays one (valid
 // as long as the text); any other (one cut across two pieces, or one whose
-// line ends were taken out) is a copy that lives as long as its batch. The parser is used by the cutting thread
-// only, from construction until the destructor returns, and is left ended.
+// line ends were taken out) is a copy that lives as long as its batch. The
+// parser is used by the cutting thread only, from construction until the
+// destructor returns, and is left ended.
 #include <condition_variable>
 #include <cstddef>
 #include <deque>

@@ -220,8 +220,7 @@ void clsTreeD::HandleSegment(const SegmentHead& head)
 {
     mHead = head;
     mbRestCut = false;
-    mnId = head.nId;
-    if (mnId == kIdIsa)
+    if (mHead.nId == kIdIsa)
         ReadInterchangeSeparators();
     if (mnError != kOk) {
         AddUnmatched();
@@ -269,16 +268,16 @@ std::int32_t clsTreeD::BadNumber()
 bool clsTreeD::Skippable(SchemaIx s)
 {
     const SchemaEntry& e = E(s);
-    if (mnId == SchemaIndex::kLongCode || e.bRepeatBad)
+    if (mHead.nId == SchemaIndex::kLongCode || e.bRepeatBad)
         return false;
-    auto differs = [this](const SchemaEntry& f) { return f.nCode != SchemaIndex::kLongCode && f.nCode != mnId; };
+    auto differs = [this](const SchemaEntry& f) { return f.nCode != SchemaIndex::kLongCode && f.nCode != mHead.nId; };
     if (e.cType == 'R')
         return !e.bAnyCode && differs(e) && !Required(s);
     if (e.cType != 'S')
         return false;
     switch (e.system) {
     case SystemKind::Ls: return e.first && E(e.first).cType == 'R' && differs(E(e.first)) && !Required(e.first);
-    case SystemKind::Hls: return mnId != kIdHl;
+    case SystemKind::Hls: return mHead.nId != kIdHl;
     case SystemKind::Els: {
         const SchemaIx first = e.first ? E(e.first).first : SchemaIx{};
         return !first || E(first).cType != 'R' || differs(E(first));
@@ -292,14 +291,14 @@ SchemaIx clsTreeD::SkipFor(SchemaIx s)
 {
     Cache& c = mCache[s.value];
     for (const Cache::Skip& k : c.skips)
-        if (k.to && k.nCode == mnId)
+        if (k.to && k.nCode == mHead.nId)
             return k.to;
     SchemaIx p = s;
     while (Skippable(p) && E(p).next)  // the last sibling: Match looks at it and climbs
         p = E(p).next;
     Cache::Skip& k = c.skips[c.nNextSkip];
     c.nNextSkip = std::uint8_t((c.nNextSkip + 1) % 4);
-    k.nCode = mnId;
+    k.nCode = mHead.nId;
     k.to = p;
     return p;
 }

@@ -137,8 +137,8 @@ private:
     bool IsCode(SchemaIx s)
     {
         const SchemaEntry& e = E(s);
-        return e.nCode != SchemaIndex::kLongCode && mnId != SchemaIndex::kLongCode ? e.nCode == mnId
-                                                                                   : e.sCode == Element(0);
+        return e.nCode != SchemaIndex::kLongCode && mHead.nId != SchemaIndex::kLongCode ? e.nCode == mHead.nId
+                                                                                        : e.sCode == Element(0);
     }
     bool Required(SchemaIx s);
 
@@ -180,7 +180,6 @@ private:
     char mcRepetition = 0;                 // 0: none (before version 00501)
 
     SegmentHead mHead;                    // the segment being handled
-    std::uint64_t mnId = 0;               // Element(0) packed
     std::vector<std::string_view> mRest;  // its elements after the head's
     bool mbRestCut = false;               // mRest holds this segment's
     std::string mText;                    // scratch for node texts

@@ -39,14 +39,13 @@ int PrefaultSetting()
 {
 #ifdef MADV_POPULATE_WRITE
     const char* s = std::getenv("ORRINDALE_PREFAULT");
-    return s && *s ? int(FromEnvironment("ORRINDALE_PREFAULT", false)) : -1;
+    return s && *s ? int(std::strcmp(s, "0") != 0) : -1;
 #else
     return 0;
 #endif
 }
 
 const int gnPrefault = PrefaultSetting();
-std::atomic<bool> gbPrefaulting{false};  // the helper thread has had work
 
 // The helper thread of Prefault: ranges to fault in, oldest first. It
 // lives as long as the process (detached), started by the first request.
@@ -54,7 +53,7 @@ struct Prefaulter {
     std::mutex lock;
     std::condition_variable wake;
     std::deque<clsTreeMemory::Block> queue;
-    bool bStarted = false;
+    std::atomic<bool> bStarted{false};  // read without the lock by Forget
 
     void Push(clsTreeMemory::Block b)
     {
@@ -63,7 +62,6 @@ struct Prefaulter {
             queue.push_back(b);
             if (!bStarted) {
                 bStarted = true;
-                gbPrefaulting = true;
                 std::thread([this] { Run(); }).detach();
             }
         }
@@ -72,6 +70,8 @@ struct Prefaulter {
     // A block given back is not faulted in any more.
     void Forget(clsTreeMemory::Block b)
     {
+        if (!bStarted)
+            return;  // nothing was ever asked for
         std::lock_guard<std::mutex> guard(lock);
         std::erase_if(queue, [&](const clsTreeMemory::Block& q) { return q.p >= b.p && q.p < b.p + b.nBytes; });
     }
@@ -247,7 +247,7 @@ clsTreeMemory::Block clsTreeMemory::Grow(Block b, std::size_t nBytes, std::size_
         gnInUse -= n - b.nBytes;
         throw;
     }
-    if (to.p != b.p && gbPrefaulting)
+    if (to.p != b.p)
         ThePrefaulter().Forget(b);
     return to;
 }
@@ -266,8 +266,7 @@ void clsTreeMemory::Free(Block b)
     if (!b.p)
         return;
     gnInUse -= b.nBytes;
-    if (gbPrefaulting)
-        ThePrefaulter().Forget(b);
+    ThePrefaulter().Forget(b);
     Pool& pool = ThePool();
     {
         std::lock_guard<std::mutex> guard(pool.lock);
