@@ -1,6 +1,7 @@
 #include "app/clsConfig.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <unistd.h>
@@ -100,6 +101,11 @@ SepCode clsConfig::S2N(const std::string& sText)
         if (a == 'C' && b == 'R') return 13;
         if (a == 'L' && b == 'F') return 10;
         if (a == '0' && b == 'X') {
+            // Codes beyond a byte (a terminator such as U+2026) are written with four digits.
+            if (sText.size() == 6 && std::all_of(sText.begin() + 2, sText.end(), [](char c) {
+                    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+                }))
+                return SepCode(std::stoul(sText.substr(2), nullptr, 16));
             int high = sText.size() > 2 ? HexValue(sText[2]) : 0;
             int low = sText.size() > 3 ? HexValue(sText[3]) : 0;
             return SepCode(16 * high + low);

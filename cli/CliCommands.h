@@ -14,6 +14,14 @@ class EdiDocument;
 bool gfCliLoadDocument(const CliArgs& args, EdiDocument& doc);
 // Usage error without -o FILE; an error when FILE is the input file itself.
 void gfRequireOutput(const CliArgs& args);
+// Separator detection for the command line: the reason on stderr when it
+// fails, and for an unknown separator the options that name it.
+bool gfCliGuessSeparators(const std::string& sFile, SepCode& nDelimiter, SepCode& nSelimiter);
+// False (said on stderr) when nothing could be read from the document's
+// file: writing commands then write nothing.
+bool gfCliDocumentRead(const EdiDocument& doc);
+// The exit status of a command that wrote sOut; a failed write leaves no part of it.
+int gfCliKeepOnlyWhole(const std::string& sOut, bool bWritten);
 
 int gfCmdDefs(const CliArgs& args);
 int gfCmdPack(const CliArgs& args);

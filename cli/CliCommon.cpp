@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "app/UiService.h"
 #include "app/modGlobals.h"
+#include "cli/ConsoleUi.h"
 #include "app/modMain.h"
 #include "schema/modStartup.h"
 #include "edi/modDocType.h"
@@ -67,6 +69,15 @@ std::string gfCliDocType(const std::string& sOption, const std::string& sFile, S
                                             gfDocTypes(entries), gConfig->FreeFormDocType);
     std::fprintf(stderr, "info: type %s\n", sType.c_str());
     return sType;
+}
+
+std::string gfCliMessages()
+{
+    std::string s;
+    if (const auto* ui = dynamic_cast<const ConsoleUi*>(&gfUi()))
+        for (const std::string& sLine : ui->Messages())
+            s += (s.empty() ? "" : " ") + sLine;
+    return s;
 }
 
 CliSession::CliSession(const CliArgs& args)

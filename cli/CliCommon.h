@@ -46,6 +46,9 @@ CliArgs gfParseCliArgs(int argc, char** argv);
 std::string gfCliDocType(const std::string& sOption, const std::string& sFile, SepCode nDelimiter,
                          SepCode nSelimiter);
 
+// The messages shown so far (reasons of a failure), joined by blanks.
+std::string gfCliMessages();
+
 class CliSession {
 public:
     explicit CliSession(const CliArgs& args);

@@ -3,10 +3,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <algorithm>
 #include <cstdio>
 
-#include "doctree/EdiDocument.h"
+#include "doctree/DocumentVerdict.h"
 #include "doctree/clsTreeDCheck.h"
 
 namespace orr {
@@ -40,29 +39,29 @@ QJsonObject Json(const EdiFinding& f)
 
 }  // namespace
 
-EdiFindings gfCliCheckElements(EdiDocument& doc, const std::string& sFile)
-{
-    EdiFindings findings = clsTreeDCheck().Check(doc);
-    clsTreeDCheck::LocateLines(findings, sFile, doc.Delimiter(), doc.Selimiter());
-    return findings;
-}
-
 std::string gfFindingLine(const EdiFinding& f)
 {
     return (f.nLine > 0 ? std::to_string(f.nLine) : std::string()) + ":" + std::to_string(f.nSegment) + ":" +
            f.sSegmentId + ":" + Position(f) + ": " + Severity(f) + ": " + f.sMessage;
 }
 
-int gfReportValidation(bool bValid, const std::string& sBuildError, const std::optional<EdiFindings>& findings,
+void gfReportUnread(const std::string& sError)
+{
+    QJsonObject o;
+    o[QStringLiteral("valid")] = false;
+    o[QStringLiteral("verdict")] = Text(DocumentVerdict::Of(false, {}).Text());
+    o[QStringLiteral("error")] = Text(sError.empty() ? std::string("The file could not be read.") : sError);
+    std::printf("%s", QJsonDocument(o).toJson(QJsonDocument::Indented).constData());
+}
+
+int gfReportValidation(bool bReadBack, const std::string& sBuildError, const std::optional<EdiFindings>& findings,
                        bool bJson)
 {
-    const bool bErrors =
-        findings && std::any_of(findings->begin(), findings->end(), [](const EdiFinding& f) { return f.IsError(); });
+    const DocumentVerdict verdict = DocumentVerdict::Of(bReadBack, findings ? *findings : EdiFindings());
     if (bJson) {
         QJsonObject o;
-        o[QStringLiteral("valid")] = bValid;
-        o[QStringLiteral("verdict")] =
-            bValid ? QStringLiteral("Document is valid.") : QStringLiteral("Document failed validation.");
+        o[QStringLiteral("valid")] = verdict.bValid;
+        o[QStringLiteral("verdict")] = Text(verdict.Text());
         o[QStringLiteral("error")] = Text(sBuildError);
         if (findings) {
             QJsonArray list;
@@ -72,14 +71,14 @@ int gfReportValidation(bool bValid, const std::string& sBuildError, const std::o
         }
         std::printf("%s", QJsonDocument(o).toJson(QJsonDocument::Indented).constData());
     } else {
-        std::printf("%s\n", bValid ? "Document is valid." : "Document failed validation.");
+        std::printf("%s\n", verdict.Text().c_str());
         if (!sBuildError.empty())
             std::printf("%s\n", sBuildError.c_str());
         if (findings)
             for (const EdiFinding& f : *findings)
                 std::printf("%s\n", gfFindingLine(f).c_str());
     }
-    return bValid && !bErrors ? 0 : 1;
+    return verdict.bValid ? 0 : 1;
 }
 
 }  // namespace orr

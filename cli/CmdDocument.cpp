@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/UiService.h"
 #include "app/modGlobals.h"
 #include "cli/CliCommands.h"
 #include "cli/CliFindings.h"
 #include "doctree/EdiDocument.h"
+#include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
 #include "edi/modConversion.h"
 #include "edi/modGuessEdi.h"
@@ -28,6 +30,13 @@ std::string Lines(const std::string& s)
 
 }  // namespace
 
+int gfCliKeepOnlyWhole(const std::string& sOut, bool bWritten)
+{
+    if (!bWritten)
+        std::remove(sOut.c_str());  // a part of a file is worse than none
+    return bWritten ? 0 : 1;
+}
+
 void gfRequireOutput(const CliArgs& args)
 {
     const std::string sOut = args.Option("-o");
@@ -46,7 +55,7 @@ bool gfCliLoadDocument(const CliArgs& args, EdiDocument& doc)
     const std::string sFile = args.positional[1];
     SepCode nDelimiter = 0, nSelimiter = 0;
     const std::string sDelimiter = args.Option("--delimiter"), sSelimiter = args.Option("--selimiter");
-    if ((sDelimiter.empty() || sSelimiter.empty()) && !gfGuessEdi(sFile, nDelimiter, nSelimiter))
+    if ((sDelimiter.empty() || sSelimiter.empty()) && !gfCliGuessSeparators(sFile, nDelimiter, nSelimiter))
         return false;
     if (!sDelimiter.empty())
         nDelimiter = clsConfig::S2N(sDelimiter);
@@ -61,6 +70,31 @@ bool gfCliLoadDocument(const CliArgs& args, EdiDocument& doc)
     if (bOpen)
         doc.SetFileName(sFile, false);
     return bOpen;
+}
+
+bool gfCliGuessSeparators(const std::string& sFile, SepCode& nDelimiter, SepCode& nSelimiter)
+{
+    const GuessResult r = gfGuessFile(sFile, *gConfig);
+    nDelimiter = r.nDelimiter;
+    nSelimiter = r.nSelimiter;
+    if (r.bFound)
+        return true;
+    if (!r.sMessage.empty())
+        gfMsgBox(r.sMessage, MsgIcon::Information);
+    // A separator the candidate lists do not know can still be named.
+    if (r.sMessage.starts_with(kGuessUnknownDe) || r.sMessage.starts_with(kGuessUnknownSeg))
+        std::fprintf(stderr, "info: give the separators with --delimiter X --selimiter Y (a character, CR, LF or "
+                             "0xNN) to read it anyway\n");
+    return false;
+}
+
+// The output of a writing command is made only from a document that was read.
+bool gfCliDocumentRead(const EdiDocument& doc)
+{
+    if (doc.BuildError() != clsTreeD::kNoSegment)
+        return true;
+    std::fprintf(stderr, "error: nothing was read from %s; no output was written\n", doc.FileName().c_str());
+    return false;
 }
 
 int gfCmdTree(const CliArgs& args)
@@ -83,13 +117,20 @@ int gfCmdValidate(const CliArgs& args)
         throw UsageError("validate needs --format text|json");
     CliSession session(args);
     EdiDocument doc;
-    if (!session.Start() || !gfCliLoadDocument(args, doc))
+    if (!session.Start() || !gfCliLoadDocument(args, doc)) {
+        if (sFormat == "json")
+            gfReportUnread(gfCliMessages());
         return 1;
-    const bool bValid = doc.Validate() && doc.BuildError() == 0;
+    }
+    const bool bElements = args.Flag("--elements");
+    const bool bReadBack =
+        doc.Validate(bElements ? EdiDocument::ValidateMode::WithElementCheck : EdiDocument::ValidateMode::RoundTrip,
+                     0) &&
+        doc.BuildError() == 0;
     std::optional<EdiFindings> findings;
-    if (args.Flag("--elements"))
-        findings = gfCliCheckElements(doc, args.positional[1]);
-    return gfReportValidation(bValid, Lines(doc.BuildErrorText()), findings, sFormat == "json");
+    if (bElements)
+        findings = doc.Findings();
+    return gfReportValidation(bReadBack, Lines(doc.BuildErrorText()), findings, sFormat == "json");
 }
 
 int gfCmdConvert(const CliArgs& args)
@@ -107,12 +148,12 @@ int gfCmdConvert(const CliArgs& args)
     }
     CliSession session(args);
     EdiDocument doc;
-    if (!session.Start() || !gfCliLoadDocument(args, doc))
+    if (!session.Start() || !gfCliLoadDocument(args, doc) || !gfCliDocumentRead(doc))
         return 1;
     clsTreeDSave writer;
     writer.SetDelimiter(nToDelimiter);
     writer.SetSelimiter(nToSelimiter);
-    return writer.WriteX12(args.Option("-o"), doc.Root(), plan.bLineEnds) ? 0 : 1;
+    return gfCliKeepOnlyWhole(args.Option("-o"), writer.WriteX12(args.Option("-o"), doc.Root(), plan.bLineEnds));
 }
 
 int gfCmdExport(const CliArgs& args)
@@ -124,10 +165,11 @@ int gfCmdExport(const CliArgs& args)
         throw UsageError("export needs --separator tab|comma");
     CliSession session(args);
     EdiDocument doc;
-    if (!session.Start() || !gfCliLoadDocument(args, doc))
+    if (!session.Start() || !gfCliLoadDocument(args, doc) || !gfCliDocumentRead(doc))
         return 1;
     clsTreeDSave writer;
-    return writer.SaveAsText(args.Option("-o"), doc.Root(), sSeparator == "tab" ? "\t" : ",") ? 0 : 1;
+    return gfCliKeepOnlyWhole(args.Option("-o"),
+                              writer.SaveAsText(args.Option("-o"), doc.Root(), sSeparator == "tab" ? "\t" : ","));
 }
 
 }  // namespace orr

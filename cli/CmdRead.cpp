@@ -21,7 +21,7 @@ int gfCmdDetect(const CliArgs& args)
     } catch (const std::exception&) {
     }
     SepCode nDelimiter = 0, nSelimiter = 0;
-    if (!gfGuessEdi(args.positional[1], nDelimiter, nSelimiter))
+    if (!gfCliGuessSeparators(args.positional[1], nDelimiter, nSelimiter))
         return 1;  // the reason went to stderr
     std::printf("delimiter=%s selimiter=%s\n", gConfig->N2S(nDelimiter).c_str(), gConfig->N2S(nSelimiter).c_str());
     for (const TransactionSetKind& k : gfScanTransactionSets(args.positional[1], nDelimiter, nSelimiter))

@@ -53,8 +53,10 @@ MsgAnswer ConsoleUi::MsgBox(const std::string& sText, MsgButtons buttons, MsgIco
     else if (buttons == MsgButtons::YesNoCancel)
         answer = mAnswer.value_or(MsgAnswer::Cancel);
     const std::string sLine = OneLine(sText);
-    if (buttons == MsgButtons::OK)
+    if (buttons == MsgButtons::OK) {
         std::fprintf(mOut, "%s: %s\n", Label(icon), sLine.c_str());
+        mMessages.push_back(sLine);
+    }
     else
         std::fprintf(mOut, "question: %s -> %s\n", sLine.c_str(), AnswerText(answer));
     return answer;

@@ -24,6 +24,9 @@ public:
     int ChooseFromList(const std::string& sPrompt, const std::string& sTitle,
                        const std::vector<std::string>& items, int nSelected) override;
 
+    // Every message shown so far (not the questions), each on one line.
+    const std::vector<std::string>& Messages() const { return mMessages; }
+
     // A message text on one line: each run of line breaks becomes one blank.
     static std::string OneLine(const std::string& sText);
     // An answer as the console prints it: "ok", "yes", "no", "cancel".
@@ -32,6 +35,7 @@ public:
 private:
     std::FILE* mOut;
     std::optional<MsgAnswer> mAnswer;
+    std::vector<std::string> mMessages;
 };
 
 }  // namespace orr

@@ -7,7 +7,9 @@
 #include "app/UiService.h"
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "doctree/DocumentVerdict.h"
 #include "doctree/clsTreeD.h"
+#include "doctree/clsTreeDCheck.h"
 #include "doctree/clsTreeDNewTree.h"
 #include "doctree/clsTreeDValid.h"
 #include "doctree/modNodeD.h"
@@ -143,6 +145,7 @@ TreeNode EdiDocument::ReadOnce(const std::string& sFile)
     mnBuildError = builder.nError();
     msBuildError = builder.sError();
     mnBuildSegments = builder.SegmentCount();
+    mbLastUnterminated = root && builder.LastSegmentUnterminated();
     return root;
 }
 
@@ -165,6 +168,7 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
             mDiskStamp = stamp;
             mbReadOnly = bReadOnly;
             Accept(root);
+            SayWhenNoInterchange();
             return true;
         };
         if (mnBuildError == clsTreeD::kOk || mode == OpenMode::Batch)
@@ -206,6 +210,17 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
         if (!LoadDefinition(gConfig->FreeFormDocType))
             return false;
     }
+}
+
+void EdiDocument::SayWhenNoInterchange()
+{
+    // A group or set without its interchange opens, but a trading partner
+    // would not take it as it is.
+    const TreeNode ndFirst = Root().FirstChild();
+    const char cKind = ndFirst ? gfDnodeType(ndFirst) : 0;
+    if (cKind == 'F' || cKind == 'T')
+        gfMsgBox(std::string("The file has no ISA segment; it starts with ") + (cKind == 'F' ? "GS" : "ST") + ".",
+                 MsgIcon::Information);
 }
 
 bool EdiDocument::New(int nOption)
@@ -255,6 +270,7 @@ bool EdiDocument::SaveTo(const std::string& sFile, const SaveFileOps& ops)
     const bool bSaved =
         gfWriteToFile(sFile, Root(), mSeparators.nDelimiter, mSeparators.nSelimiter, bChanged, ops);
     if (bSaved) {
+        mbLastUnterminated = false;
         mHistory.MarkSaved();
         mDiskStamp = StampOf(sFile);
     }
@@ -262,7 +278,7 @@ bool EdiDocument::SaveTo(const std::string& sFile, const SaveFileOps& ops)
     return bSaved;
 }
 
-bool EdiDocument::Validate()
+bool EdiDocument::Validate(ValidateMode mode, std::size_t nLimit)
 {
     BusyScope busy(*this);
     clsTreeDValid validation;
@@ -284,7 +300,19 @@ bool EdiDocument::Validate()
     mnBuildError = verdict->nError;
     msBuildError = verdict->sError;
     SetFileName(msFileName);
-    validation.ShowVerdict(*verdict);
+    mFindings.clear();
+    mbFindingsTruncated = false;
+    if (mode == ValidateMode::RoundTrip) {
+        validation.ShowVerdict(*verdict);
+        return true;
+    }
+    clsTreeDCheck check(nLimit);
+    mFindings = check.Check(*this);
+    mbFindingsTruncated = check.Truncated();
+    // Lines come from the file, which only says something about a tree read from it unchanged.
+    if (!mbModified && !msFileName.empty())
+        clsTreeDCheck::LocateLines(mFindings, msFileName, mSeparators.nDelimiter, mSeparators.nSelimiter);
+    gfMsgBox(DocumentVerdict::Of(verdict->bValid, mFindings).Text(), MsgIcon::Information);
     return true;
 }
 

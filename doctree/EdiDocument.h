@@ -18,6 +18,7 @@
 #include "app/clsConfig.h"
 #include "doctree/UndoHistory.h"
 #include "doctree/modSaveFile.h"
+#include "edi/EdiFinding.h"
 #include "edi/modGuessEdi.h"
 #include "schema/SchemaIndex.h"
 #include "schema/TreeNode.h"
@@ -73,6 +74,9 @@ public:
     std::int16_t BuildError() const { return mnBuildError; }
     const std::string& BuildErrorText() const { return msBuildError; }
     std::size_t BuildSegments() const { return mnBuildSegments; }
+    // The file as read ends with a segment without its terminator (until a
+    // save writes one).
+    bool LastSegmentUnterminated() const { return mbLastUnterminated; }
 
     void AddListener(DocumentListener* pListener);
     void RemoveListener(DocumentListener* pListener);
@@ -96,7 +100,17 @@ public:
     // in place of the tree, in its memory; "Document is valid." or
     // "Document failed validation.". When the work file cannot be written
     // ("Disk IO failed.") nothing else happens. True when the tree was rebuilt.
-    bool Validate();
+    // WithElementCheck also checks every value of the rebuilt tree (the
+    // findings are kept) and the one message follows DocumentVerdict.
+    // At most nLimit findings are kept (0: all).
+    enum class ValidateMode { RoundTrip, WithElementCheck };
+    static constexpr std::size_t kFindingsLimit = 100000;
+    bool Validate(ValidateMode mode = ValidateMode::RoundTrip, std::size_t nLimit = kFindingsLimit);
+    // The findings of the last validation with the element check
+    // (FindingsTruncated: there were more than the limit); lines located
+    // while the document is as its file has it.
+    const EdiFindings& Findings() const { return mFindings; }
+    bool FindingsTruncated() const { return mbFindingsTruncated; }
     // Removes every schema link of the tree.
     void ClearMapping();
 
@@ -131,6 +145,7 @@ private:
     bool Rebuild(const Build& fnBuild);
     TreeNode ReadOnce(const std::string& sFile);
     void AfterHistoryStep(const TreeEdit* pEdit, bool bUndo);
+    void SayWhenNoInterchange();
     // The file as this document last read or wrote it, to notice changes
     // made by other programs before it is overwritten.
     struct DiskStamp {
@@ -153,6 +168,9 @@ private:
     std::int16_t mnBuildError = 0;
     std::string msBuildError;
     std::size_t mnBuildSegments = 0;
+    bool mbLastUnterminated = false;
+    EdiFindings mFindings;
+    bool mbFindingsTruncated = false;
     UndoHistory mHistory;
     std::vector<DocumentListener*> mListeners;
     std::optional<DiskStamp> mDiskStamp;

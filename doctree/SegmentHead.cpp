@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "edi/SegmentText.h"
 #include "schema/SchemaIndex.h"
 
 namespace orr {
@@ -23,13 +24,17 @@ std::string_view TrimBlanks(std::string_view s)
 SegmentHead SegmentHead::Cut(std::string_view sSegment, SepCode nDelimiter)
 {
     SegmentHead h;
-    h.sText = TrimBlanks(sSegment);
+    const bool bSplits = nDelimiter > 0 && nDelimiter <= 255;
+    const char d = char(nDelimiter);
+    // A binary segment's data is kept as it stands, blanks at its end too,
+    // and is never cut: the matching thread takes it as one element.
+    const std::optional<BinaryData> binary =
+        bSplits && !sSegment.empty() && sSegment.front() == 'B' ? gfBinaryData(sSegment, d) : std::nullopt;
+    h.sText = binary ? sSegment : TrimBlanks(sSegment);
     const std::string_view s = h.sText;
     // Positions past what an end can hold are left to the matching thread.
     constexpr std::size_t kMaxEnd = std::numeric_limits<std::uint16_t>::max();
-    const std::size_t nLimit = std::min(s.size(), kMaxEnd);
-    const bool bSplits = nDelimiter > 0 && nDelimiter <= 255;
-    const char d = char(nDelimiter);
+    const std::size_t nLimit = std::min(binary ? binary->nAt : s.size(), kMaxEnd);
     std::size_t p = 0;
     while (h.nCut < kCuts) {
         if (bSplits)

@@ -15,6 +15,7 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -31,6 +32,8 @@ public:
         std::vector<SegmentHead> segments;
         std::deque<std::string> copies;  // texts of the segments that are no slices of the text
         std::size_t nCutBefore = 0;      // every piece before this offset is cut to its end
+        std::optional<std::string> trailing;  // text after the last terminator (the last batch)
+        bool bUnterminated = false;           // its last segment had no terminator (the last batch)
     };
 
     // Cuts sText a piece of nPiece characters at a time, each after
@@ -57,6 +60,8 @@ private:
     void TriggerGs(bool, std::string_view s) override { Add(s); }
     void TriggerSt(bool, std::string_view s) override { Add(s); }
     void TriggerSeg(std::string_view s) override { Add(s); }
+    void TriggerTrailing(std::string_view s) override { mFill.trailing = std::string(s); }
+    void TriggerUnterminated() override { mFill.bUnterminated = true; }
     void Add(std::string_view s);
     // The batch being filled goes to the queue, once there is room.
     void Hand(bool bLast);

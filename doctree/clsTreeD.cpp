@@ -15,6 +15,7 @@
 #include "app/modSystem.h"
 #include "doctree/SegmentPipe.h"
 #include "doctree/modNodeD.h"
+#include "edi/SegmentText.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsFileMapping.h"
 #include "schema/modNodeS.h"
@@ -66,10 +67,13 @@ void clsTreeD::InstallElementMaterialiser(clsTree& tree, SepCode nDelimiter)
             if (nDelimiter > 255)
                 return;
             const char d = char(nDelimiter);
+            // A binary segment's data is one element, separators in it or not.
+            const std::optional<BinaryData> binary = gfBinaryData(sPayload, d);
+            const std::size_t nSplitEnd = binary ? binary->nAt : sPayload.size();
             std::size_t pos = sPayload.find(d);
             for (std::size_t n = 1; pos != std::string_view::npos; ++n) {
                 const std::size_t begin = pos + 1;
-                pos = sPayload.find(d, begin);
+                pos = begin < nSplitEnd ? sPayload.find(d, begin) : std::string_view::npos;
                 const std::size_t end = pos == std::string_view::npos ? sPayload.size() : pos;
                 t.AddPayloadChild(node, begin, end - begin, ElementTags()[n % 100], imgDde);
             }
@@ -113,6 +117,9 @@ TreeNode clsTreeD::Build(clsTree& docTree, std::unique_ptr<clsFileMapping> file,
         while (pipe.Next(batch)) {
             for (const SegmentHead& head : batch.segments)
                 HandleSegment(head);
+            if (batch.trailing)
+                AddTrailing(*batch.trailing);
+            mbUnterminated = mbUnterminated || batch.bUnterminated;
             if (batch.nCutBefore > mnBytesRead) {
                 f.Release(mnBytesRead, batch.nCutBefore - mnBytesRead);
                 mnBytesRead = batch.nCutBefore;
@@ -150,6 +157,7 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
 {
     std::error_code ec;
     mnBytesRead = 0;
+    mbUnterminated = false;
     mpDoc = &docTree;
     mpSchema = &schemaTree;
     mpIx = &index;
@@ -161,6 +169,8 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
     mImgOpen = docTree.InternImage("open");
     mImgErrClosed = docTree.InternImage("errclosed");
     mImgErrOpen = docTree.InternImage("erropen");
+    mImgTrailing = docTree.InternImage(kTrailingImage);
+    mImgTrailingOpen = docTree.InternImage(kTrailingOpenImage);
     InstallElementMaterialiser(docTree, mnDelimiter);
 
     // Room for the nodes a file of this size makes (segments of a dozen
@@ -179,6 +189,8 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
     mS = index.Root();
     mndParent = mndEnvelope = mndRoot;
     mParser.bIsaTrigger = mParser.bGsTrigger = mParser.bStTrigger = mParser.bSegTrigger = true;
+    mParser.bIsaSeparators = true;
+    mParser.bReportTrailing = true;
 
     // The use counters go into the schema tags however the build ends.
     struct WriteBack {
@@ -196,8 +208,46 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
         msError =
             "No segment was recognized.\r\nCheck segment separator and Data Element separator in the Option "
             "screen.";
+    } else if (mnError == kOk) {
+        CheckEnvelopesClosed();
     }
     return mndRoot;
+}
+
+void clsTreeD::CheckEnvelopesClosed()
+{
+    // Only the last envelope of each level can be open: a header that came
+    // while one was open failed to match.
+    struct Level {
+        char cKind;
+        const char *sTrailer, *sWhat;
+        std::size_t nControl;  // the header's control number element
+    };
+    static constexpr Level kLevels[] = {{'T', "SE", "transaction set", 2},
+                                        {'F', "GE", "functional group", 6},
+                                        {'X', "IEA", "interchange", 13}};
+    std::vector<std::string_view> values;
+    for (TreeNode nd = mndEnvelope; nd && nd != mndRoot; nd = nd.Parent()) {
+        const char cKind = gfDnodeType(nd);
+        const Level* level = std::find_if(std::begin(kLevels), std::end(kLevels),
+                                          [cKind](const Level& l) { return l.cKind == cKind; });
+        if (level == std::end(kLevels))
+            continue;
+        const TreeNode ndLast = nd.LastChild();
+        if (ndLast && gfDnodeType(ndLast) == 'S' && ndLast.Text() == level->sTrailer)
+            continue;
+        std::string sControl;
+        if (const TreeNode ndHeader = nd.FirstChild())
+            if (const std::optional<std::string_view> payload = mpDoc->Payload(ndHeader.Id())) {
+                gfSplitElements(*payload, mnDelimiter < 256 ? char(mnDelimiter) : '\0', values);
+                if (level->nControl < values.size())
+                    sControl = " " + std::string(values[level->nControl]);
+            }
+        mnError = kTruncated;
+        msError += (msError.empty() ? "" : "\r\n") + std::string("The file ends inside ") + level->sWhat + sControl +
+                   ": its " + level->sTrailer + " segment is missing (segment " + std::to_string(mnSegments + 1) +
+                   ").";
+    }
 }
 
 const std::vector<std::string_view>& clsTreeD::RestOfElements()
@@ -208,8 +258,10 @@ const std::vector<std::string_view>& clsTreeD::RestOfElements()
     mRest.clear();
     const std::string_view s = mHead.sText;
     const bool bSplits = mnDelimiter > 0 && mnDelimiter <= 255;
+    const std::optional<BinaryData> binary = bSplits ? gfBinaryData(s, char(mnDelimiter)) : std::nullopt;
+    const std::size_t nSplitEnd = binary ? binary->nAt : s.size();
     for (std::size_t nAt = mHead.RestAt(); nAt != std::string_view::npos;) {
-        const std::size_t p = bSplits ? s.find(char(mnDelimiter), nAt) : std::string_view::npos;
+        const std::size_t p = bSplits && nAt < nSplitEnd ? s.find(char(mnDelimiter), nAt) : std::string_view::npos;
         mRest.push_back(s.substr(nAt, p == std::string_view::npos ? p : p - nAt));
         nAt = p == std::string_view::npos ? p : p + 1;
     }
@@ -308,10 +360,19 @@ void clsTreeD::PlaceAtStart()
     mCounts->ResetBelow(mpIx->Root());
     const std::string_view sId = Element(0);
     SchemaIx s = mpIx->Root() ? E(mpIx->Root()).first : SchemaIx{};
+    // A file without an interchange header starts in the group loop, or the
+    // set loop: the envelope loop of that kind below (other segments, such as
+    // ISB or TA1, may come first in the interchange loop).
+    const auto envelopeBelow = [this](SchemaIx loop, char cKind) {
+        SchemaIx c = loop ? E(loop).first : SchemaIx{};
+        while (c && E(c).cEnvelope != cKind)
+            c = E(c).next;
+        return c;
+    };
     if (s && (sId == "GS" || sId == "ST"))
-        s = mpIx->Child(s, 1);
+        s = envelopeBelow(s, 'F');
     if (s && sId == "ST")
-        s = mpIx->Child(s, 1);
+        s = envelopeBelow(s, 'T');
     mS = s;
 }
 
@@ -596,6 +657,23 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaIx s)
     c.segKind = nd.Id();
     c.nSegHead = nHead;
     return nd;
+}
+
+void clsTreeD::AddTrailing(std::string_view sText)
+{
+    // Text after the last terminator is no segment, but it is the file's:
+    // it stays, last in the document, and is written back as it stands. It
+    // is no segment read either: a file of nothing else read nothing.
+    const std::size_t nId = mnDelimiter > 0 && mnDelimiter < 256 ? sText.find(char(mnDelimiter)) : sText.npos;
+    const std::string_view sId = nId == sText.npos ? std::string_view("???") : sText.substr(0, nId);
+    const std::string sTag = gfDnodeNewTag("S", sId, "0");
+    NodeInit init;
+    init.sTag = sTag;
+    init.image = mImgTrailing;
+    init.expandedImage = mImgTrailingOpen;
+    init.sPayload = sText;
+    init.nPayloadHead = nId == sText.npos ? sText.size() : nId;  // no element: the text shows whole
+    mpDoc->Add(mndRoot.Id(), Relation::Child, init);
 }
 
 void clsTreeD::AddUnmatched()

@@ -33,7 +33,8 @@ class clsProgress;
 class clsTreeD final : private EdiParserListener {
 public:
     // Error codes of a build.
-    enum : std::int16_t { kOk = 0, kMatchFailed = 1, kNoSegment = 2, kRanOut = 3 };
+    // kTruncated: the file ends inside a transaction set, group or interchange.
+    enum : std::int16_t { kOk = 0, kMatchFailed = 1, kNoSegment = 2, kRanOut = 3, kTruncated = 4 };
     static constexpr std::size_t kPieceSize = 512;
     // Key values are compared up to the first component separator; a file
     // without an ISA uses this one.
@@ -51,6 +52,8 @@ public:
     std::size_t SegmentCount() const { return mnSegments; }
     // Characters read from the file by the last Build.
     std::uint64_t BytesRead() const { return mnBytesRead; }
+    // The file's last segment had no terminator (it was read all the same).
+    bool LastSegmentUnterminated() const { return mbUnterminated; }
 
     // Reads the whole file into docTree (a new top-level root "Root") matched
     // against schemaTree, whose top-level node is the schema root. The missing
@@ -82,6 +85,8 @@ private:
     void TriggerGs(bool, std::string_view sSegment) override { HandleSegment(sSegment); }
     void TriggerSt(bool, std::string_view sSegment) override { HandleSegment(sSegment); }
     void TriggerSeg(std::string_view sSegment) override { HandleSegment(sSegment); }
+    void TriggerTrailing(std::string_view sText) override { AddTrailing(sText); }
+    void TriggerUnterminated() override { mbUnterminated = true; }
     void HandleSegment(std::string_view sSegment) { HandleSegment(SegmentHead::Cut(sSegment, mnDelimiter)); }
 
     // What the builder keeps per schema entry while it runs: where matching
@@ -119,6 +124,9 @@ private:
     TreeNode NewLoopNode(SchemaIx s, std::int32_t nR, std::int32_t nC);  // a loop node of a new kind
     TreeNode AddSegmentNode(const TreeNode& ndParent, SchemaIx s);
     void AddUnmatched();
+    void AddTrailing(std::string_view sText);
+    // At the end: the envelopes still open (no SE, GE or IEA) make the build fail.
+    void CheckEnvelopesClosed();
 
     // Element n of the segment ("" past its last): the head's are looked up,
     // the rest cut once, when first asked for (a later key, the ISA's separators).
@@ -165,6 +173,7 @@ private:
     std::string msError;
     std::size_t mnSegments = 0;
     std::uint64_t mnBytesRead = 0;
+    bool mbUnterminated = false;
 
     clsTree* mpDoc = nullptr;
     clsTree* mpSchema = nullptr;
@@ -183,7 +192,8 @@ private:
     std::vector<std::string_view> mRest;  // its elements after the head's
     bool mbRestCut = false;               // mRest holds this segment's
     std::string mText;                    // scratch for node texts
-    ImageId mImgClosedData, mImgOpenData, mImgClosed, mImgOpen, mImgErrClosed, mImgErrOpen;
+    ImageId mImgClosedData, mImgOpenData, mImgClosed, mImgOpen, mImgErrClosed, mImgErrOpen, mImgTrailing,
+        mImgTrailingOpen;
 };
 
 }  // namespace orr

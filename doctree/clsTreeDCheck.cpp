@@ -10,6 +10,7 @@
 #include "app/modGlobals.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/modNodeD.h"
+#include "edi/SegmentText.h"
 #include "edi/clsEdiAsyncParser.h"
 #include "edi/modDocType.h"
 #include "schema/clsDefFiles.h"
@@ -150,6 +151,7 @@ private:
     void TriggerGs(bool, std::string_view s) override { Segment(s); }
     void TriggerSt(bool, std::string_view s) override { Segment(s); }
     void TriggerSeg(std::string_view s) override { Segment(s); }
+    void TriggerTrailing(std::string_view s) override { Segment(s); }
 
     void Segment(std::string_view sSeg)
     {
@@ -209,6 +211,8 @@ EdiFindings clsTreeDCheck::Check(EdiDocument& doc)
     mSeparators = {};
     mbReportedUnmatched = false;
     mpTree = &doc.Tree();
+    mbUnterminated = doc.LastSegmentUnterminated();
+    mNode = {};
     mpSchema = &doc.SchemaTree();
     mpIndex = &doc.Index();
     mcDelimiter = doc.Delimiter() > 0 && doc.Delimiter() <= 255 ? static_cast<char>(doc.Delimiter()) : '\0';
@@ -222,7 +226,7 @@ void clsTreeDCheck::Walk(NodeId root)
     clsProgress progress;
     // Segments that could not be placed hang under the last envelope node,
     // but in the file they follow every placed one.
-    std::vector<NodeId> unmatched;
+    std::vector<NodeId> unmatched, trailing;
     std::vector<NodeId> stack{root};
     while (!stack.empty()) {
         const NodeId node = stack.back();
@@ -231,6 +235,8 @@ void clsTreeDCheck::Walk(NodeId root)
         if (facts.cKind == 'S') {
             if (facts.segment)
                 CheckSegment(node, facts);
+            else if (mpTree->Image(node).ends_with(kTrailingImage))
+                trailing.push_back(node);
             else
                 unmatched.push_back(node);
             if ((mAt.nOrdinal & 0xFFF) == 0 && progress.Due())
@@ -242,6 +248,24 @@ void clsTreeDCheck::Walk(NodeId root)
     }
     for (const NodeId node : unmatched)
         CheckSegment(node, FactsOf(node));
+    if (mbUnterminated && mNode) {
+        mValues.assign(1, mpTree->Text(mNode));
+        Add(FindingKind::UnterminatedSegment,
+            "The file's last segment has no terminator; saving the document writes one.", 0, 0, {},
+            FindingSeverity::Warning);
+    }
+    ReportOpenEnvelopes('X', true);
+    for (const NodeId node : trailing) {
+        mNode = node;
+        mpFacts = nullptr;
+        const std::string_view sText = mpTree->Payload(node).value_or(std::string_view());
+        ++mAt.nOrdinal;
+        ++mAt.nInInterchange;
+        mValues.assign(1, mpTree->Text(node));
+        Add(FindingKind::TrailingText,
+            "text after the last segment terminator: " + Counted(std::uint32_t(sText.size()), "character"), 0, 0,
+            sText);
+    }
 }
 
 const clsTreeDCheck::SegmentFacts& clsTreeDCheck::FactsOf(NodeId node)
@@ -317,13 +341,7 @@ void clsTreeDCheck::ReadValues(NodeId node)
 {
     mValues.clear();
     if (const std::optional<std::string_view> payload = mpTree->Payload(node)) {
-        std::string_view s = *payload;
-        for (std::size_t nAt = mcDelimiter ? s.find(mcDelimiter) : std::string_view::npos;
-             nAt != std::string_view::npos; nAt = s.find(mcDelimiter)) {
-            mValues.push_back(s.substr(0, nAt));
-            s.remove_prefix(nAt + 1);
-        }
-        mValues.push_back(s);
+        gfSplitElements(*payload, mcDelimiter, mValues);
         return;
     }
     // Edited: the identifier is the text, the elements are the children in order.
@@ -358,15 +376,20 @@ void clsTreeDCheck::Advance(std::string_view sId)
     auto value = [this](std::size_t n) { return n < mValues.size() ? mValues[n] : std::string_view(); };
     Position& at = mAt;
     ++at.nOrdinal;
+    // A header while its envelope (or one inside it) is open: the trailers were expected here.
+    if (sId == "ISA" || sId == "GS" || sId == "ST")
+        ReportOpenEnvelopes(sId == "ISA" ? 'X' : sId == "GS" ? 'F' : 'T', false);
     if (sId == "ISA") {
         at.nInterchange += 1;
         at.nInInterchange = at.nGroup = at.nSet = at.nInSet = 0;
         at.sIsa13 = value(13);
+        at.bInterchangeOpen = true;
         mSeparators = gfIsaSeparators(value(11), value(12), value(16));
     } else if (sId == "GS") {
         at.nGroup += 1;
         at.nSet = 0;
         at.sGs06 = value(6);
+        at.bGroupOpen = true;
     }
     ++at.nInInterchange;
     if (sId == "ST") {
@@ -389,10 +412,46 @@ void clsTreeDCheck::CheckEnvelope(std::string_view sId)
     } else if (sId == "GE" && mAt.nGroup > 0) {
         CheckCountAndControl(FindingKind::GroupSetCount, "functional group", mAt.nSet, "transaction set",
                              FindingKind::GroupControlNumber, "GS06", mAt.sGs06);
+        mAt.bGroupOpen = false;
     } else if (sId == "IEA" && mAt.nInterchange > 0) {
         CheckCountAndControl(FindingKind::InterchangeGroupCount, "interchange", mAt.nGroup, "functional group",
                              FindingKind::InterchangeControlNumber, "ISA13", mAt.sIsa13);
+        mAt.bInterchangeOpen = false;
     }
+}
+
+void clsTreeDCheck::ReportOpenEnvelopes(char cLevel, bool bAtEnd)
+{
+    // Innermost first; a new interchange closes all three, a new group the
+    // group and the set, a new set the set. At the file's end the trailers
+    // were expected after the last segment, else at the header now read.
+    struct Open {
+        bool bOpen;
+        FindingKind kind;
+        const char *sWhat, *sTrailer;
+        const std::string& sControl;
+    };
+    const Open open[] = {
+        {mAt.nInSet > 0, FindingKind::SetTrailerMissing, "Transaction set", "SE", mAt.sSt02},
+        {mAt.bGroupOpen && cLevel != 'T', FindingKind::GroupTrailerMissing, "Functional group", "GE", mAt.sGs06},
+        {mAt.bInterchangeOpen && cLevel == 'X', FindingKind::InterchangeTrailerMissing, "Interchange", "IEA",
+         mAt.sIsa13},
+    };
+    const std::vector<std::string_view> values = mValues;
+    for (const Open& o : open) {
+        if (!o.bOpen)
+            continue;
+        mValues.assign(1, o.sTrailer);
+        const std::uint32_t nOrdinal = mAt.nOrdinal;
+        mAt.nOrdinal += bAtEnd ? 1 : 0;
+        Add(o.kind, std::string(o.sWhat) + " " + o.sControl + " ends without its " + o.sTrailer + " segment.");
+        mAt.nOrdinal = nOrdinal;
+        if (!mFindings.empty() && mFindings.back().kind == o.kind)
+            mFindings.back().nSegment = mAt.nInInterchange + 1;
+    }
+    mValues = values;
+    if (cLevel == 'X' || cLevel == 'F')
+        mAt.nInSet = 0;
 }
 
 void clsTreeDCheck::CheckIsaLayout()
@@ -638,6 +697,7 @@ void clsTreeDCheck::LocateLines(EdiFindings& findings, const std::string& sFile,
     parser.SetDelimiter(nDelimiter);
     parser.SetSelimiter(nSelimiter);
     parser.bIsaTrigger = parser.bGsTrigger = parser.bStTrigger = parser.bSegTrigger = true;
+    parser.bIsaSeparators = parser.bReportTrailing = true;
     parser.ParseData(sText);
     parser.EndData();
 }

@@ -66,6 +66,7 @@ private:
     struct Position {
         std::uint32_t nOrdinal = 0, nInInterchange = 0, nInSet = 0;
         std::uint32_t nInterchange = 0, nGroup = 0, nSet = 0;
+        bool bInterchangeOpen = false, bGroupOpen = false;  // no IEA, no GE yet
         std::string sIsa13, sGs06, sSt02;
     };
     struct Problem {
@@ -82,6 +83,9 @@ private:
     void ReadValues(NodeId node);
     void Advance(std::string_view sId);
     void CheckEnvelope(std::string_view sId);
+    // Trailers missing: of the envelopes a new header of level cLevel ('X',
+    // 'F', 'T') closes, or, bAtEnd, of all still open at the file's end.
+    void ReportOpenEnvelopes(char cLevel, bool bAtEnd);
     void CheckIsaLayout();
     void CheckCountAndControl(FindingKind countKind, std::string_view sContainer, std::uint32_t nCount,
                               const char* sWhat, FindingKind controlKind, std::string_view sHeader,
@@ -112,6 +116,7 @@ private:
     std::vector<std::string_view> mValues;  // the segment's: 0 is its identifier
     bool mbIsa = false;                     // the segment is an ISA
     bool mbReportedUnmatched = false;
+    bool mbUnterminated = false;  // the document's file ends without a terminator
 };
 
 }  // namespace orr

@@ -9,6 +9,8 @@
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
 #include "doctree/modNodeD.h"
+#include "edi/SegmentText.h"
+#include "edi/modGuessEdi.h"
 
 namespace orr {
 namespace {
@@ -36,8 +38,13 @@ bool clsTreeDSave::SaveAs(const std::string& sFile, const TreeNode& ndRoot, bool
 
 bool clsTreeDSave::WriteX12(const std::string& sFile, const TreeNode& ndRoot, bool bLineBreaks)
 {
+    return WriteX12(sFile, ndRoot, bLineBreaks ? LineEnd::CrLf : LineEnd::None);
+}
+
+bool clsTreeDSave::WriteX12(const std::string& sFile, const TreeNode& ndRoot, LineEnd lineEnd)
+{
     mbLineMode = false;
-    mbAddLineBreak = bLineBreaks;
+    mLineEnd = lineEnd;
     return WriteFile(sFile, ndRoot);
 }
 
@@ -46,14 +53,20 @@ bool clsTreeDSave::SaveAsText(const std::string& sFile, const TreeNode& ndRoot, 
     mnDelimiter = sSeparator.empty() ? SepCode(0) : SepCode(static_cast<unsigned char>(sSeparator[0]));
     mnSelimiter = 0;
     mbLineMode = true;
-    mbAddLineBreak = true;
+    mLineEnd = LineEnd::CrLf;
     return WriteFile(sFile, ndRoot);
 }
 
 std::string clsTreeDSave::ToText(const TreeNode& ndRoot, bool bLineBreaks)
 {
+    return ToText(ndRoot, bLineBreaks ? LineEnd::CrLf : LineEnd::None);
+}
+
+std::string clsTreeDSave::ToText(const TreeNode& ndRoot, LineEnd lineEnd)
+{
     mbLineMode = false;
-    mbAddLineBreak = bLineBreaks;
+    mLineEnd = lineEnd;
+    msTerminator = gfSeparatorBytes(mnSelimiter);
     std::string out;
     WriteChildren(ndRoot, out);
     return out;
@@ -61,6 +74,7 @@ std::string clsTreeDSave::ToText(const TreeNode& ndRoot, bool bLineBreaks)
 
 bool clsTreeDSave::WriteFile(const std::string& sFile, const TreeNode& ndRoot)
 {
+    msTerminator = gfSeparatorBytes(mnSelimiter);
     std::ofstream file(sFile, std::ios::binary | std::ios::trunc);
     if (file) {
         std::string out;
@@ -113,18 +127,27 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     clsTree& tree = *nd.Tree();
     // Only an empty placeholder is left out: a segment of nothing but its
     // identifier, read or made, is written as the identifier and terminator.
-    if (nd.Image().ends_with("nullsegment") && !tree.HasChildren(nd.Id()))
+    const std::string& sImage = nd.Image();
+    if (sImage.ends_with("nullsegment") && !tree.HasChildren(nd.Id()))
         return;
     const char cDelimiter = char(mnDelimiter);
-    if (const auto payload = tree.Payload(nd.Id())) {
+    const bool bTrailing = sImage.ends_with(kTrailingImage);
+    if (const auto payload = tree.Payload(nd.Id()); payload && bTrailing) {
+        out += *payload;  // text after the last terminator, as it was read
+        return;
+    } else if (payload) {
         // Elements never touched: copy the segment text, separators swapped.
         const std::size_t nStart = out.size();
         out += *payload;
         const char cSource = tree.PayloadSeparator();
-        if (cSource != cDelimiter)
-            for (std::size_t i = nStart + nd.Text().size(); i < out.size(); ++i)
+        if (cSource != cDelimiter) {
+            // A binary segment's data is written byte for byte.
+            const std::optional<BinaryData> binary = gfBinaryData(*payload, cSource);
+            const std::size_t nEnd = nStart + (binary ? binary->nAt : payload->size());
+            for (std::size_t i = nStart + nd.Text().size(); i < nEnd; ++i)
                 if (out[i] == cSource)
                     out[i] = cDelimiter;
+        }
     } else {
         out += nd.Text();
         for (TreeNode child = nd.FirstChild(); child; child = child.Next()) {
@@ -135,6 +158,8 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
             out += cDelimiter;
             out += child.Text();
         }
+        if (bTrailing)
+            return;
     }
     Terminate(out);
     if (mpFile && out.size() >= kFlushAt) {
@@ -147,16 +172,16 @@ void clsTreeDSave::Terminate(std::string& out) const
 {
     if (mbLineMode) {
         out += "\r\n";
-    } else if (mnSelimiter == 13) {
-        out += '\r';
-    } else if (mnSelimiter == 10) {
-        out += '\n';
-    } else {
-        if (mnSelimiter != 0)
-            out += char(mnSelimiter);
-        if (mbAddLineBreak)
-            out += "\r\n";
+        return;
     }
+    out += msTerminator;
+    // A terminator that is itself a line end gets no other after it; but a
+    // carriage return may be followed by a line feed (CR LF files).
+    const bool bLineEndTerminator = mnSelimiter == 13 || mnSelimiter == 10;
+    if (mLineEnd == LineEnd::CrLf && !bLineEndTerminator)
+        out += "\r\n";
+    else if (mLineEnd == LineEnd::Lf && mnSelimiter != 10)
+        out += '\n';
 }
 
 }  // namespace orr

@@ -11,6 +11,9 @@ namespace orr {
 
 class clsTreeDSave {
 public:
+    // What follows each terminator.
+    enum class LineEnd { None, CrLf, Lf };
+
     clsTreeDSave();
 
     void SetDelimiter(SepCode nCode) { mnDelimiter = nCode; }
@@ -22,10 +25,12 @@ public:
     bool SaveAs(const std::string& sFile, const TreeNode& ndRoot, bool& bSilent);
     // X12 text with the given line breaks and no question.
     bool WriteX12(const std::string& sFile, const TreeNode& ndRoot, bool bLineBreaks);
+    bool WriteX12(const std::string& sFile, const TreeNode& ndRoot, LineEnd lineEnd);
     // Every segment on its own line, elements joined by sSeparator's first character.
     bool SaveAsText(const std::string& sFile, const TreeNode& ndRoot, const std::string& sSeparator);
     // The same X12 text as SaveAs would write, into a string (no question).
     std::string ToText(const TreeNode& ndRoot, bool bLineBreaks);
+    std::string ToText(const TreeNode& ndRoot, LineEnd lineEnd);
 
     const std::string& sError() const { return msError; }
 
@@ -37,7 +42,8 @@ private:
 
     SepCode mnDelimiter;
     SepCode mnSelimiter;
-    bool mbAddLineBreak = false;
+    std::string msTerminator;  // its characters in the file
+    LineEnd mLineEnd = LineEnd::None;
     bool mbLineMode = false;
     std::string msError;
     std::ofstream* mpFile = nullptr;  // while writing a file: flushed in blocks

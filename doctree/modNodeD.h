@@ -10,6 +10,10 @@
 namespace orr {
 
 inline constexpr const char* kUnlinked = "00000";
+// The images of the node that keeps text found after the last segment
+// terminator: written back as it stands, with no terminator after it.
+inline constexpr const char* kTrailingImage = "trailing";
+inline constexpr const char* kTrailingOpenImage = "trailingopen";
 
 // kind + first three characters of (code + blanks) + "*" + last five of ("0000" + number).
 std::string gfDnodeNewTag(std::string_view sKind, std::string_view sCode, std::string_view sNumber);

@@ -35,6 +35,11 @@ enum class FindingKind : std::uint8_t {
     GroupControlNumber,        // GE02 and GS06
     InterchangeGroupCount,     // IEA01
     InterchangeControlNumber,  // IEA02 and ISA13
+    SetTrailerMissing,         // a transaction set without SE (at the next header or the file's end)
+    GroupTrailerMissing,       // a functional group without GE
+    InterchangeTrailerMissing,  // an interchange without IEA
+    TrailingText,               // text after the last segment terminator
+    UnterminatedSegment,        // the file's last segment has no terminator
 };
 
 struct EdiFinding {

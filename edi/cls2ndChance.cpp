@@ -1,5 +1,8 @@
 #include "edi/cls2ndChance.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace orr {
 
 cls2ndChance::cls2ndChance(clsConfig& config)
@@ -15,8 +18,10 @@ void cls2ndChance::Select(SeparatorChoices& list, int nIndex)
         list.nSelected = nIndex;
 }
 
-std::string cls2ndChance::Shown(const SeparatorChoices& list)
+std::string cls2ndChance::Shown(const SeparatorChoices& list, const std::string& sTyped)
 {
+    if (!sTyped.empty())
+        return sTyped;
     if (list.nSelected < 0 || list.nSelected >= int(list.entries.size()))
         return {};
     return list.entries[std::size_t(list.nSelected)];
@@ -26,11 +31,26 @@ void cls2ndChance::SelectSegment(int nIndex) { Select(mSegment, nIndex); }
 
 void cls2ndChance::SelectDataElement(int nIndex) { Select(mDataElement, nIndex); }
 
-std::string cls2ndChance::SegmentText() const { return Shown(mSegment); }
+std::string cls2ndChance::SegmentText() const { return Shown(mSegment, msTypedSegment); }
 
-std::string cls2ndChance::DataElementText() const { return Shown(mDataElement); }
+std::string cls2ndChance::DataElementText() const { return Shown(mDataElement, msTypedDataElement); }
 
-bool cls2ndChance::CanOk() const { return !SegmentText().empty() && !DataElementText().empty(); }
+bool cls2ndChance::IsNotation(const std::string& sText)
+{
+    if (sText.size() == 1)
+        return true;
+    const std::string sUpper = [&] {
+        std::string u = sText;
+        std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+        return u;
+    }();
+    if (sUpper == "CR" || sUpper == "LF")
+        return true;
+    return (sText.size() == 4 || sText.size() == 6) && sUpper.starts_with("0X") &&
+           std::all_of(sText.begin() + 2, sText.end(), [](unsigned char c) { return std::isxdigit(c) != 0; });
+}
+
+bool cls2ndChance::CanOk() const { return IsNotation(SegmentText()) && IsNotation(DataElementText()); }
 
 bool cls2ndChance::Ok()
 {

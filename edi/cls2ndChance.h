@@ -33,11 +33,17 @@ public:
     void SelectSegment(int nIndex);
     void SelectDataElement(int nIndex);
 
-    // The text each list shows: the selected entry, or "" without one.
+    // The user types a separator into a list's box instead (any separator,
+    // in the notation: one character, CR, LF, 0xNN); "" goes back to the
+    // selected entry.
+    void TypeSegment(const std::string& sText) { msTypedSegment = sText; }
+    void TypeDataElement(const std::string& sText) { msTypedDataElement = sText; }
+
+    // The text each list shows: what was typed, else the selected entry, or "" without one.
     std::string SegmentText() const;
     std::string DataElementText() const;
 
-    // OK is offered only while both lists show a separator.
+    // OK is offered only while both lists show a separator in the notation.
     bool CanOk() const;
     // cmdOk: stores the two shown texts in sReturn1 and sReturn2 and closes.
     // Without a selection in both lists nothing is stored and false is
@@ -50,12 +56,15 @@ public:
 
 private:
     static void Select(SeparatorChoices& list, int nIndex);
-    static std::string Shown(const SeparatorChoices& list);
+    static std::string Shown(const SeparatorChoices& list, const std::string& sTyped);
+    // One character, CR, LF, or 0x with two or four hexadecimal digits.
+    static bool IsNotation(const std::string& sText);
 
     clsConfig& mConfig;
     SeparatorChoices mSegment;
     SeparatorChoices mDataElement;
     std::optional<SeparatorPair> mChoice;
+    std::string msTypedSegment, msTypedDataElement;
 };
 
 }  // namespace orr

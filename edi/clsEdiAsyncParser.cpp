@@ -11,6 +11,8 @@
 
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "edi/SegmentText.h"
+#include "edi/modGuessEdi.h"
 #include "schema/modFileArchive.h"
 
 namespace orr {
@@ -50,7 +52,7 @@ void ClearAndShrinkHuge(std::string& s)
 }  // namespace
 
 clsEdiAsyncParser::clsEdiAsyncParser(EdiParserListener* pListener)
-    : mpListener(pListener), mnDelimiter(gConfig ? gConfig->Delimiter : SepCode(42))
+    : mpListener(pListener), mnDelimiter(gConfig ? gConfig->Delimiter : SepCode(42)), mnTextDelimiter(mnDelimiter)
 {
     SetSelimiter(gConfig ? gConfig->Selimiter : SepCode(126));
 }
@@ -58,6 +60,7 @@ clsEdiAsyncParser::clsEdiAsyncParser(EdiParserListener* pListener)
 void clsEdiAsyncParser::SetSelimiter(SepCode nCode)
 {
     mnSelimiter = nCode;
+    mTerminator = nCode > 255 ? gfSeparatorBytes(nCode) : std::string();
     mbStopIsBlank = nCode == 0 || (nCode < 256 && IsBlank(char(nCode)));
     // The tail was scanned for the old terminator; look at it again.
     if (!mTail.empty())
@@ -151,10 +154,81 @@ std::size_t clsEdiAsyncParser::FindStop(std::string_view s)
                 return i;
         return npos;
     }
-    if (mnSelimiter > 255 || s.empty())  // memchr must not see the null data of an empty view
+    if (s.empty())  // memchr must not see the null data of an empty view
         return npos;
+    if (!mTerminator.empty()) {
+        // Its lead byte, then the rest; one cut off by the end of s is not found yet.
+        const char* const e = s.data() + s.size();
+        for (const char* p = s.data(); (p = mStops.Find(p, e, mTerminator[0])); ++p) {
+            if (std::size_t(e - p) < mTerminator.size())
+                return npos;
+            if (std::string_view(p, mTerminator.size()) == mTerminator)
+                return std::size_t(p - s.data());
+        }
+        return npos;
+    }
     const char* const p = mStops.Find(s.data(), s.data() + s.size(), char(mnSelimiter));
     return p ? std::size_t(p - s.data()) : npos;
+}
+
+bool clsEdiAsyncParser::FindSegmentEnd(std::string_view s, std::size_t& nStop, std::size_t& nNext, bool& bBinary)
+{
+    bBinary = false;
+    const char d = mnTextDelimiter > 0 && mnTextDelimiter < 256 ? char(mnTextDelimiter) : '\0';
+    if (d && !s.empty() && (s.front() == 'B' || s.front() == ' ')) {
+        if (const std::optional<BinaryData> data = gfBinaryData(s, d)) {
+            // The data is taken by its length; the terminator must follow it.
+            const std::size_t nEnd = data->nAt + data->nLength;
+            if (mnSelimiter != 0 && nEnd + TerminatorSize() <= s.size() &&
+                FindStop(s.substr(nEnd, TerminatorSize())) == 0) {
+                nStop = nEnd;
+                nNext = nEnd + TerminatorSize();
+                bBinary = true;
+                return true;
+            }
+            if (mnSelimiter != 0 && nEnd + TerminatorSize() > s.size() && !mbEnding) {
+                mnJoinNeed = nEnd + TerminatorSize();  // wait for the rest of the data
+                return false;
+            }
+            // A length that does not fit: cut as any other segment.
+        }
+    }
+    nStop = FindStop(s);
+    if (nStop == npos)
+        return false;
+    nNext = nStop + (mnSelimiter == 0 ? 1 : TerminatorSize());
+    return true;
+}
+
+bool clsEdiAsyncParser::ReadIsaHead(std::string_view s)
+{
+    // Blanks and a byte-order mark may stand before the identifier.
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+        ++i;
+    if (s.substr(i, kBom.size()) == kBom)
+        i += kBom.size();
+    s.remove_prefix(std::min(i, s.size()));
+    const std::string_view sIsa = "ISA";
+    const bool bMayBeIsa = s.substr(0, sIsa.size()) == sIsa.substr(0, std::min(s.size(), sIsa.size()));
+    if (bMayBeIsa && s.size() < kIsaHeadLength && !mbEnding) {
+        mnJoinNeed = i + kIsaHeadLength;
+        return false;
+    }
+    mbIsaStart = false;
+    if (const std::optional<FixedIsa> isa = bMayBeIsa ? gfFixedIsa(s) : std::nullopt) {
+        mnTextDelimiter = isa->nDelimiter;
+        mnSelimiter = isa->nSelimiter;
+        mTerminator = isa->nSelimiter > 255 ? gfSeparatorBytes(isa->nSelimiter) : std::string();
+        mbStopIsBlank = isa->nSelimiter < 256 && IsBlank(char(isa->nSelimiter));
+    }
+    return true;
+}
+
+bool clsEdiAsyncParser::TailNeedsJoin(std::string_view sTail) const
+{
+    const char d = mnTextDelimiter > 0 && mnTextDelimiter < 256 ? char(mnTextDelimiter) : '\0';
+    return (mbIsaStart && bIsaSeparators) || !mTerminator.empty() || gfMayBeBinary(sTail, d);
 }
 
 const char* clsEdiAsyncParser::StopFinder::Find(const char* p, const char* e, char c)
@@ -206,7 +280,20 @@ void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)
     // Terminators and line ends found ahead belong to this text only.
     mStops = {};
 
-    if (!mTail.empty()) {
+    if (!mTail.empty() && mbJoinTail && mTail.size() + sIn.size() < mnJoinNeed) {
+        mTail.append(sIn);  // still too little to cut: gathered, not joined again each time
+        return;
+    }
+    if (!mTail.empty() && mbJoinTail) {
+        // The tail is cut again with the new text after it: an interchange
+        // header, a binary segment or a terminator of several bytes may span both.
+        mbJoinTail = false;
+        mJoined.assign(mTail);
+        mJoined.append(sIn);
+        mTail.clear();
+        sIn = mJoined;
+        mRest = sIn;
+    } else if (!mTail.empty()) {
         // The tail is an unfinished segment: the first stop in the new text ends it.
         const std::size_t nStop = FindStop(sIn);
         if (nStop == npos) {
@@ -218,6 +305,7 @@ void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)
         mSegment.swap(mTail);
         mTail.clear();
         mRest = sIn;
+        mbTerminated = true;
         HandleSegment(mSegment, true);
         ClearAndShrinkHuge(mSegment);
     }
@@ -233,42 +321,51 @@ void clsEdiAsyncParser::Process(std::string_view sIn, bool bNewText)
         }
         if (sIn.empty())
             break;
-        const std::size_t nStop = FindStop(sIn);
-        if (nStop == npos) {
+        std::size_t nStop = 0, nNext = 0;
+        bool bBinary = false;
+        mnJoinNeed = 0;
+        if ((mbIsaStart && bIsaSeparators && !ReadIsaHead(sIn)) || !FindSegmentEnd(sIn, nStop, nNext, bBinary)) {
             mTail.assign(sIn.data(), sIn.size());
+            mbJoinTail = TailNeedsJoin(mTail);
             break;
         }
         const std::string_view sRaw = sIn.substr(0, nStop);
-        sIn.remove_prefix(nStop + 1);
+        sIn.remove_prefix(nNext);
         mRest = sIn;
-        HandleSegment(sRaw, mnSelimiter != 0 && mStops.LineEndBefore());
+        mbTerminated = true;
+        HandleSegment(sRaw, mnSelimiter != 0 && (!mTerminator.empty() || mStops.LineEndBefore()), bBinary);
     }
     mRest = {};
 }
 
-void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bMayHaveLineEnd)
+void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bMayHaveLineEnd, bool bBinary)
 {
     mbCutAny = true;
     if (!mbCutNonBlank)
         mbCutNonBlank = !mbStopIsBlank || !AllBlank(sRaw);
 
     // Line ends go wherever they are, blanks at both ends: shrinking the
-    // slice does both at the ends; only line ends inside need a copy.
+    // slice does both at the ends; only line ends inside need a copy. A
+    // binary segment's data stays as it is.
     const char* b = sRaw.data();
     const char* e = b + sRaw.size();
     while (b < e && (*b == ' ' || IsLineEnd(*b)))
         ++b;
-    while (e > b && (e[-1] == ' ' || IsLineEnd(e[-1])))
+    while (!bBinary && e > b && (e[-1] == ' ' || IsLineEnd(e[-1])))
         --e;
     if (b == e)
         return;  // nothing between two terminators
     std::string_view sSeg(b, std::size_t(e - b));
-    if (bMayHaveLineEnd && (std::memchr(b, '\r', sSeg.size()) || std::memchr(b, '\n', sSeg.size()))) {
+    if (bBinary) {
+        sSeg = InDelimiter(sSeg);
+    } else if (bMayHaveLineEnd && (std::memchr(b, '\r', sSeg.size()) || std::memchr(b, '\n', sSeg.size()))) {
         mScratch.clear();
         for (char c : sSeg)
             if (!IsLineEnd(c))
                 mScratch.push_back(c);
-        sSeg = mScratch;
+        sSeg = InDelimiter(mScratch);
+    } else {
+        sSeg = InDelimiter(sSeg);
     }
     if (mbBomMayLead) {
         // A byte-order mark after blank lines, or at the start of a file
@@ -300,6 +397,7 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bMayHaveLineEn
             mbCutAny = false;
             mbCutNonBlank = false;
             mbBomMayLead = true;
+            mbIsaStart = true;
             return;
         }
         if (sId == "GS" || sId == "GE") {
@@ -316,6 +414,33 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bMayHaveLineEn
     // Any other identifier, and a segment without element separator ("???").
     if (bSegTrigger && mpListener)
         mpListener->TriggerSeg(sSeg);
+}
+
+bool clsEdiAsyncParser::StartsLikeSegment(std::string_view s) const
+{
+    const std::size_t nFrom = std::min(s.find_first_not_of(" \t\r\n"), s.size());
+    if (mnTextDelimiter == 0 || mnTextDelimiter > 255)
+        return false;
+    const std::size_t nId = s.find(char(mnTextDelimiter), nFrom);
+    if (nId == npos || nId - nFrom < 2 || nId - nFrom > 3 || s[nFrom] < 'A' || s[nFrom] > 'Z')
+        return false;
+    return std::all_of(s.begin() + std::ptrdiff_t(nFrom), s.begin() + std::ptrdiff_t(nId),
+                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
+}
+
+std::string_view clsEdiAsyncParser::InDelimiter(std::string_view sSeg)
+{
+    if (mnTextDelimiter == mnDelimiter || mnTextDelimiter > 255 || mnDelimiter > 255 || mnDelimiter == 0)
+        return sSeg;
+    // An interchange with separators of its own: its segments are reported
+    // with the document's element separator (binary data stays as it is).
+    const char from = char(mnTextDelimiter), to = char(mnDelimiter);
+    const std::optional<BinaryData> data = gfBinaryData(sSeg, from);
+    const std::size_t nEnd = data ? data->nAt : sSeg.size();
+    if (sSeg.data() != mScratch.data())
+        mScratch.assign(sSeg);
+    std::replace(mScratch.begin(), mScratch.begin() + std::ptrdiff_t(nEnd), from, to);
+    return mScratch;
 }
 
 void clsEdiAsyncParser::SaveInterchange()
@@ -338,7 +463,32 @@ bool clsEdiAsyncParser::LeftIsBlank() const
 
 void clsEdiAsyncParser::EndData()
 {
+    const bool bFirstEnd = mbRunning;
+    if (mbJoinTail && mbRunning && !mbInParse && !mTail.empty()) {
+        // What waited for more text is cut as it stands.
+        mbJoinTail = false;
+        mbEnding = true;
+        std::string sTail;
+        sTail.swap(mTail);
+        try {
+            Process(sTail, false);
+        } catch (...) {
+            mbRunning = false;
+            throw;
+        }
+    }
     mbRunning = false;
+    if (bReportTrailing && mpListener && bFirstEnd && !mbInParse && !mTail.empty() && !AllBlank(mTail)) {
+        if (mbTerminated && StartsLikeSegment(mTail)) {
+            // The last segment without its terminator (a file saved without the final one).
+            std::string sLast;
+            sLast.swap(mTail);
+            HandleSegment(sLast, true, gfBinaryData(sLast, char(mnTextDelimiter)).has_value());
+            mpListener->TriggerUnterminated();
+        } else {
+            mpListener->TriggerTrailing(mTail);
+        }
+    }
     const bool bHalfBom = !mbBomDone && mnBomMatched > 0;  // bytes that were no byte-order mark
     const bool bEmpty = !mbCutAny && !bHalfBom && mTail.empty() && mRest.empty() && mAhead.empty() &&
                         mPending.empty();

@@ -43,6 +43,14 @@ public:
     virtual void TriggerEnd() {}
     // EndData found other text left: nCode 1, sError "Leftover data".
     virtual void ErrorDetected(std::int16_t nCode, const std::string& sError) {}
+    // With bReportTrailing: EndData found text after the last terminator that
+    // is not blank: sText exactly as it stands in the input (raised before
+    // ErrorDetected). When a terminator was found before and the text starts
+    // like a segment (an identifier of two or three letters and digits, then
+    // the element separator), it is reported as the last segment instead,
+    // through its trigger, and then TriggerUnterminated.
+    virtual void TriggerTrailing(std::string_view sText) {}
+    virtual void TriggerUnterminated() {}
 };
 
 inline constexpr const char* kParserLeftover = "Leftover data";
@@ -59,9 +67,13 @@ public:
     EdiParserListener* Listener() const { return mpListener; }
 
     // The write-only Delimiter and Selimiter properties (character codes).
-    // A code above 255 never occurs in 8-bit text: such a terminator is
-    // never found, such an element separator never splits.
-    void SetDelimiter(SepCode nCode) { mnDelimiter = nCode; }
+    // An element separator above 255 never splits; a terminator above 255 is
+    // that character in UTF-8 (several bytes).
+    void SetDelimiter(SepCode nCode)
+    {
+        mnDelimiter = nCode;
+        mnTextDelimiter = nCode;
+    }
     // 0: a carriage return or a line feed ends a segment.
     void SetSelimiter(SepCode nCode);
 
@@ -69,6 +81,14 @@ public:
     bool bGsTrigger = false;
     bool bStTrigger = false;
     bool bSegTrigger = false;
+    // Each interchange's own separators: at the start of every interchange
+    // whose ISA has the fixed layout, its element separator and terminator
+    // are taken from it for the rest of the interchange, and its segments are
+    // reported with the Delimiter given (its element separators replaced).
+    bool bIsaSeparators = false;
+    // What follows the last terminator is reported (TriggerTrailing,
+    // TriggerUnterminated) instead of only counting as leftover data.
+    bool bReportTrailing = false;
 
     // Appends a piece of text and reports every segment completed by it, in
     // order, before returning. After EndData nothing is cut or reported.
@@ -97,8 +117,21 @@ private:
     void Process(std::string_view sIn, bool bNewText);
     // Position of the first terminator (or line end when the terminator is 0), or npos.
     std::size_t FindStop(std::string_view s);
-    // bMayHaveLineEnd false: sRaw is known to hold no line end.
-    void HandleSegment(std::string_view sRaw, bool bMayHaveLineEnd);
+    // Where the segment that s starts with ends (its terminator) and where
+    // the text after it starts; false when s holds no whole segment.
+    bool FindSegmentEnd(std::string_view s, std::size_t& nStop, std::size_t& nNext, bool& bBinary);
+    std::size_t TerminatorSize() const { return mTerminator.empty() ? 1 : mTerminator.size(); }
+    // At an interchange's start: takes the separators of a fixed-width ISA
+    // that s starts with. False when s is too short to tell yet.
+    bool ReadIsaHead(std::string_view s);
+    // True when a tail of this text must be joined with the next piece and
+    // cut again, instead of ending at the first stop in the next piece.
+    bool TailNeedsJoin(std::string_view sTail) const;
+    // bMayHaveLineEnd false: sRaw is known to hold no line end. bBinary: a
+    // binary segment, whose data is kept as it stands.
+    void HandleSegment(std::string_view sRaw, bool bMayHaveLineEnd, bool bBinary = false);
+    std::string_view InDelimiter(std::string_view sSeg);
+    bool StartsLikeSegment(std::string_view s) const;
 
     // Finds terminators 64 characters at a time: one pass of vector compares
     // marks every terminator of a block, and its line ends, so a short
@@ -124,8 +157,16 @@ private:
 
     EdiParserListener* mpListener;
     SepCode mnDelimiter;
+    SepCode mnTextDelimiter;  // the element separator in the text (the interchange's own)
     SepCode mnSelimiter = 126;
+    std::string mTerminator;     // a terminator of several bytes; empty for one byte
     bool mbStopIsBlank = false;  // the terminator is itself blank text (or line ends terminate)
+    bool mbIsaStart = true;      // the next segment may start an interchange
+    bool mbJoinTail = false;     // the tail waits for more text to be cut again (see TailNeedsJoin)
+    std::size_t mnJoinNeed = 0;  // how long the tail must grow before that is worth trying
+    bool mbEnding = false;       // EndData is cutting what was left
+    bool mbTerminated = false;   // a terminator was found in the input
+    std::string mJoined;         // a tail joined with the next piece
 
     bool mbRunning = true;
     bool mbInParse = false;

@@ -103,6 +103,7 @@ std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, 
     parser.SetDelimiter(nDelimiter);
     parser.SetSelimiter(nSelimiter);
     parser.bGsTrigger = parser.bStTrigger = true;
+    parser.bIsaSeparators = true;
     char piece[65536];
     while (in.read(piece, sizeof piece).gcount() > 0)
         parser.ParseData(std::string_view(piece, std::size_t(in.gcount())));

@@ -79,7 +79,73 @@ std::string ReadHead(const std::string& sPath)
     return sHead;
 }
 
+// Where the element separators of a fixed-width ISA stand (ISA01 to ISA16).
+constexpr std::size_t kIsaSeparatorAt[16] = {3, 6, 17, 20, 31, 34, 50, 53, 69, 76, 81, 83, 89, 99, 101, 103};
+constexpr std::size_t kIsa16At = 104;
+constexpr std::size_t kIsaTerminatorAt = 105;
+
+// The length of the UTF-8 character that starts with lead byte c and fits a
+// separator code (two or three bytes), else 1.
+std::size_t Utf8Length(unsigned char c) { return c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : 1; }
+
 }  // namespace
+
+std::optional<FixedIsa> gfFixedIsa(std::string_view sText)
+{
+    if (sText.size() < kIsaFixedLength || !StartsNoCase(sText, "ISA"))
+        return std::nullopt;
+    const char d = sText[3];
+    const char c16 = sText[kIsa16At];
+    if (IsLetter(d) || d == '\r' || d == '\n' || c16 == d || c16 == '\r' || c16 == '\n')
+        return std::nullopt;
+    std::size_t nNext = 0;
+    for (std::size_t i = 3; i < kIsa16At; ++i) {
+        const bool bSeparatorHere = nNext < 16 && i == kIsaSeparatorAt[nNext];
+        if ((sText[i] == d) != bSeparatorHere)
+            return std::nullopt;
+        nNext += bSeparatorHere;
+    }
+    FixedIsa isa;
+    isa.nDelimiter = Code(d);
+    isa.nComponent = Code(c16);
+    const auto t = static_cast<unsigned char>(sText[kIsaTerminatorAt]);
+    if (t == Code(d) || t == Code(c16))
+        return std::nullopt;
+    isa.nSelimiter = t;
+    const std::size_t nLength = Utf8Length(t);
+    if (nLength > 1) {
+        // A terminator of several bytes needs them all to be told from a single one.
+        if (sText.size() < kIsaTerminatorAt + nLength)
+            return std::nullopt;
+        SepCode nCode = nLength == 2 ? SepCode(t & 0x1F) : SepCode(t & 0x0F);
+        bool bUtf8 = true;
+        for (std::size_t i = 1; i < nLength; ++i) {
+            const auto b = static_cast<unsigned char>(sText[kIsaTerminatorAt + i]);
+            bUtf8 = bUtf8 && (b & 0xC0) == 0x80;
+            nCode = SepCode((nCode << 6) | (b & 0x3F));
+        }
+        // A character of the Latin-1 range in UTF-8 cannot be told from that
+        // byte by its code: such a header is left to the candidate search.
+        if (bUtf8 && nCode <= 255)
+            return std::nullopt;
+        if (bUtf8) {
+            isa.nSelimiter = nCode;
+            isa.nTerminatorBytes = nLength;
+        }
+    }
+    return isa;
+}
+
+std::string gfSeparatorBytes(SepCode nCode)
+{
+    if (nCode == 0)
+        return {};
+    if (nCode < 256)
+        return std::string(1, char(nCode));
+    if (nCode < 0x800)
+        return {char(0xC0 | (nCode >> 6)), char(0x80 | (nCode & 0x3F))};
+    return {char(0xE0 | (nCode >> 12)), char(0x80 | ((nCode >> 6) & 0x3F)), char(0x80 | (nCode & 0x3F))};
+}
 
 SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimiter, const clsConfig& config)
 {
@@ -94,7 +160,10 @@ SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimit
     std::size_t nEnd = nDelimiter < 256 ? sText.find(char(nDelimiter), nStart) : std::string_view::npos;
     if (nEnd == std::string_view::npos)
         nEnd = sText.size();
-    const std::string_view sField = TrimSpaces(sText.substr(nStart, nEnd - nStart));
+    std::string_view sField = TrimSpaces(sText.substr(nStart, nEnd - nStart));
+    // ISA16 is one character, the component separator: never the terminator.
+    if (k == 16 && !sField.empty())
+        sField.remove_prefix(1);
     for (char c : sField) {
         if (c == '\r')
             return 13;
@@ -130,6 +199,13 @@ GuessResult gfGuessText(std::string_view sHead, const std::string& sPath, const 
     std::size_t k = 0;
     std::string_view sRest;
     if (nFirst < nLook && StartsNoCase(sText, "ISA")) {
+        // A header of the fixed layout names its separators itself, whatever bytes they are.
+        if (const std::optional<FixedIsa> isa = gfFixedIsa(sText)) {
+            r.nDelimiter = isa->nDelimiter;
+            r.nSelimiter = isa->nSelimiter;
+            r.bFound = true;
+            return r;
+        }
         sRest = sText.substr(3);
         k = 16;
     } else if (nFirst < nLook && StartsNoCase(sText, "GS")) {
@@ -151,7 +227,7 @@ GuessResult gfGuessText(std::string_view sHead, const std::string& sPath, const 
     }
     r.nDelimiter = Code(sRest.front());
     if (!config.IsDelimiter(r.nDelimiter)) {
-        r.sMessage = std::string(kGuessUnknownDe) + std::string(sRest);
+        r.sMessage = std::string(kGuessUnknownDe) + config.N2S(r.nDelimiter);
         return r;
     }
     r.nSelimiter = gfGuessSelimiter(sText, k, r.nDelimiter, config);
@@ -163,22 +239,24 @@ GuessResult gfGuessText(std::string_view sHead, const std::string& sPath, const 
     return r;
 }
 
-bool gfGuessEdi(const std::string& sPath, SepCode& nDelimiter, SepCode& nSelimiter, const clsConfig& config)
+GuessResult gfGuessFile(const std::string& sPath, const clsConfig& config)
 {
-    nDelimiter = 42;
-    nSelimiter = 13;
-    std::string sHead;
     try {
-        sHead = ReadHead(sPath);
+        return gfGuessText(ReadHead(sPath), sPath, config);
     } catch (const std::exception& e) {
         gfReportRunTimeError(e);
-        return false;
+        return {};
     }
-    const GuessResult r = gfGuessText(sHead, sPath, config);
+}
+
+bool gfGuessEdi(const std::string& sPath, SepCode& nDelimiter, SepCode& nSelimiter, const clsConfig& config)
+{
+    const GuessResult r = gfGuessFile(sPath, config);
     nDelimiter = r.nDelimiter;
     nSelimiter = r.nSelimiter;
     if (!r.bFound) {
-        gfMsgBox(r.sMessage, MsgIcon::Information);
+        if (!r.sMessage.empty())
+            gfMsgBox(r.sMessage, MsgIcon::Information);
         return false;
     }
     return true;

@@ -106,16 +106,11 @@ FindingsDock::FindingsDock(EdiDocument& doc, TreeModel* docModel, QWidget* paren
 
 FindingsDock::~FindingsDock() { mDoc.RemoveListener(this); }
 
-void FindingsDock::CheckDocument()
+void FindingsDock::ShowDocumentFindings()
 {
     if (!mDoc.HasRoot())
         return;
-    clsTreeDCheck check(kLimit);
-    EdiFindings findings = check.Check(mDoc);
-    // Lines come from the file, which only says something about a tree read from it unchanged.
-    if (!mDoc.Modified() && !mDoc.FileName().empty())
-        clsTreeDCheck::LocateLines(findings, mDoc.FileName(), mDoc.Delimiter(), mDoc.Selimiter());
-    SetFindings(std::move(findings), check.Truncated());
+    SetFindings(mDoc.Findings(), mDoc.FindingsTruncated());
     show();
     raise();
 }

@@ -19,14 +19,13 @@ class FindingsDock : public QDockWidget, private DocumentListener {
     Q_OBJECT
 public:
     // At most this many findings are listed.
-    static constexpr std::size_t kLimit = 100000;
+    static constexpr std::size_t kLimit = EdiDocument::kFindingsLimit;
 
     FindingsDock(EdiDocument& doc, TreeModel* docModel, QWidget* parent);
     ~FindingsDock() override;
 
-    // Checks the document's values and envelopes, lists the findings and
-    // shows the list.
-    void CheckDocument();
+    // Lists the findings of the document's last validation and shows the list.
+    void ShowDocumentFindings();
     const EdiFindings& Findings() const { return mFindings; }
     // Makes the node of the finding in row nRow the current node.
     void ShowFinding(int nRow);

@@ -114,7 +114,10 @@ IconCache::IconCache()
     // Document elements look like the schema's data elements.
     for (const auto& [alias, base] : {std::pair{QStringLiteral("dde"), QStringLiteral("de")},
                                       std::pair{QStringLiteral("ddeoptional"), QStringLiteral("deoptional")},
-                                      std::pair{QStringLiteral("ddenotused"), QStringLiteral("denotused")}})
+                                      std::pair{QStringLiteral("ddenotused"), QStringLiteral("denotused")},
+                                      // text after the last terminator is shown like a segment that failed
+                                      std::pair{QStringLiteral("trailing"), QStringLiteral("errclosed")},
+                                      std::pair{QStringLiteral("trailingopen"), QStringLiteral("erropen")}})
         for (const QString& prefix : {QString(), QStringLiteral("cut"), QStringLiteral("cop")})
             if (Has(prefix + base))
                 Add(prefix + alias, Icon(prefix + base));

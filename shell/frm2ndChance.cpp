@@ -51,6 +51,19 @@ frm2ndChance::frm2ndChance(QWidget* parent) : QDialog(parent), mChoice(*gConfig)
         mChoice.SelectDataElement(n);
         update();
     });
+    // Any separator may be typed in the notation, beyond the candidates listed.
+    for (QComboBox* box : {cboSegment, cboDataElement}) {
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        connect(box, &QComboBox::editTextChanged, this, [this, box, update](const QString& sText) {
+            const std::string s = sText.toLatin1().toStdString();
+            if (box == cboSegment)
+                mChoice.TypeSegment(s);
+            else
+                mChoice.TypeDataElement(s);
+            update();
+        });
+    }
     update();
     connect(cmdOk, &QPushButton::clicked, this, &frm2ndChance::CmdOkClick);
     connect(cmdCancel, &QPushButton::clicked, this, &frm2ndChance::reject);

@@ -536,11 +536,11 @@ void frmDocument::Run(DocCommand command)
     case DocCommand::Validate: {
         ClearHighlights();
         mbValidating = true;
-        const bool bDone = mDoc.Validate();
+        const bool bDone = mDoc.Validate(EdiDocument::ValidateMode::WithElementCheck);
         mbValidating = false;
         if (bDone) {
             NodeClick(mDoc.Root().Id());
-            mFindings->CheckDocument();
+            mFindings->ShowDocumentFindings();
         }
         break;
     }

@@ -115,7 +115,9 @@ TEST(CliDocument, FailuresAndUsage)
     EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(r.sOut, "Document failed validation.\nSegment matching failed.\nFailed segment:HL*2*1*Q\n");
 
-    // Separators given on the command line override detection: wrong ones find nothing.
+    // Separators given on the command line override detection: wrong ones find nothing
+    // (in a header that does not name its own by the fixed layout).
+    TestEnv::WriteFile(bad, TestEnv::Replaced(text, "SENDER         ", "SENDER"));
     r = RunCli(pre + "tree " + bad + " --type T1 --delimiter '|' --selimiter @");
     EXPECT_EQ(r.nExit, 2);
 
@@ -151,7 +153,7 @@ TEST(CliDocument, ValidateElements)
     TestEnv::WriteFile(in, text);
     r = RunCli(pre + in + " --type E1 --elements");
     EXPECT_EQ(r.nExit, 1);
-    EXPECT_EQ(r.sOut, "Document is valid.\n"
+    EXPECT_EQ(r.sOut, "Document has 2 errors and 0 warnings.\n"
                       "5:5:N1:01: error: N101 (Entity Identifier Code) \"ZZ\" is not a valid code.\n"
                       "10:10:GE:02: error: GE02 \"8\" does not match GS06 \"7\".\n");
     EXPECT_EQ(RunCli(pre + in + " --type E1").nExit, 0);  // the structure alone is fine
@@ -177,6 +179,22 @@ TEST(CliDocument, ValidateElements)
     EXPECT_EQ(f.value(QStringLiteral("loop")).toString(), QStringLiteral("ISA/GS/ST"));
     EXPECT_EQ(f.value(QStringLiteral("severity")).toString(), QStringLiteral("warning"));
     EXPECT_EQ(RunCli(pre + in + " --type E1 --format xml").nExit, 2);
+
+    // One verdict in JSON too; a file that cannot be read is still an object.
+    text = test::kValidE1;
+    TestEnv::WriteFile(in, TestEnv::Replaced(text, "N1*ST", "N1*ZZ"));
+    r = RunCli(pre + in + " --type E1 --elements --format json");
+    EXPECT_EQ(r.nExit, 1);
+    QJsonObject bad = QJsonDocument::fromJson(QByteArray::fromStdString(r.sOut)).object();
+    EXPECT_FALSE(bad.value(QStringLiteral("valid")).toBool());
+    EXPECT_EQ(bad.value(QStringLiteral("verdict")).toString(), QStringLiteral("Document has 1 error and 0 warnings."));
+    TestEnv::WriteFile(in, "ISA\x1D" "00\x1D" "01~");
+    r = RunCli(pre + in + " --type E1 --elements --format json");
+    EXPECT_EQ(r.nExit, 1);
+    bad = QJsonDocument::fromJson(QByteArray::fromStdString(r.sOut)).object();
+    EXPECT_FALSE(bad.value(QStringLiteral("valid")).toBool());
+    EXPECT_EQ(bad.value(QStringLiteral("error")).toString(), QStringLiteral("Data Element separator is not known:0x1D"));
+    EXPECT_NE(r.sErr.find("--delimiter X --selimiter Y"), std::string::npos) << r.sErr;
 }
 
 }  // namespace

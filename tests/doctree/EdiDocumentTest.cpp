@@ -41,6 +41,8 @@ TEST(EdiDocument, OtherSeparatorsApplyToThisDocumentOnly)
     test::DocTreeFixture env;
     std::string text = test::kValidT1;
     std::replace(text.begin(), text.end(), '~', '\'');
+    // A header of another width: it names no separators of its own.
+    text = TestEnv::Replaced(text, "SENDER         ", "SENDER");
     TestEnv::WriteFile(env.Path("quote.edi"), text);
 
     Document doc;

@@ -176,7 +176,10 @@ TEST(TreeD, NoSegmentRecognised)
     EXPECT_EQ(d.sError,
               "No segment was recognized.\r\nCheck segment separator and Data Element separator in the Option "
               "screen.");
-    EXPECT_EQ(d.ndRoot.Children(), 0u);
+    // Nothing was cut, but the text is kept, as text after the last terminator.
+    ASSERT_EQ(d.ndRoot.Children(), 1u);
+    EXPECT_EQ(d.ndRoot.FirstChild().Image(), "trailing");
+    EXPECT_EQ(d.doc.Payload(d.ndRoot.FirstChild().Id()), "ISA*00*1*2~GS*1~");
 
     BuiltDocument empty;
     BuildText(env, empty, "");

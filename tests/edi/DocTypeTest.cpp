@@ -50,7 +50,13 @@ TEST(DocType, ScanListsTheKindsOfTransactionSetsInOrder)
     EXPECT_EQ(gfScanTransactionSets(sFile, '|', 0), all);
     const TransactionSetKind first = all.front();
     EXPECT_TRUE(gfScanTransactionSets(env.Path("missing.edi"), '|', 0).empty());
-    EXPECT_TRUE(gfScanTransactionSets(sFile, '*', 0).empty()) << "wrong separator: no ST";
+    // The fixed-width ISA names its own separators; a file without one read
+    // with the wrong separator shows no set.
+    EXPECT_EQ(gfScanTransactionSets(sFile, '*', 0), all);
+    const std::string sGroup = env.Path("group.edi");
+    TestEnv::WriteFile(sGroup, "GS|FA|S|R|20240115|1030|2|X|004010\nST|997|1\nSE|2|1\nGE|1|2\n");
+    EXPECT_EQ(gfScanTransactionSets(sGroup, '|', 0).size(), 1u);
+    EXPECT_TRUE(gfScanTransactionSets(sGroup, '*', 0).empty()) << "wrong separator: no ST";
 
     // The file's sets call for 837P_X098A1, 997 (no such type here: FreeForm) and 837.
     EXPECT_EQ(gfGuessDocType(sFile, kTypes, "FreeForm"), "FreeForm");

@@ -82,11 +82,12 @@ TEST(GuessEdi, SeparatorsFoundInText)
         {"ST*850*0001'BEG*00*SA*1**20230101'", 42, 39},
         {"st|850|0001\nBEG|00\n", 124, 10},
         // Carriage return by default: too few fields, fewer than 17 fields in the first 512
-        // characters, a terminator that is no candidate.
+        // characters.
         {"GS*PO*S*R~ST*850~", 42, 13},
         {"ISA*" + std::string(600, 'x') + "*00~", 42, 13},
-        {Interchange('*', "!", ""), 42, 13},
-        {sAt, 42, 64},
+        // A fixed-width ISA names its terminator whatever it is, and ISA16 is never taken for it.
+        {Interchange('*', "!", ""), 42, 33},
+        {sAt, 42, 126},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Guess(c.sText), (Detected{true, c.d, c.s, ""})) << c.sText;
@@ -108,8 +109,9 @@ TEST(GuessEdi, FailuresAndTheirMessages)
     EXPECT_EQ(Guess("1234567890 ISA"), (Detected{false, 42, 13, "Data Element separator is not known:"}));
 
     const std::string sGs = "\x1D" "PO\x1DS\x1DR~";
-    EXPECT_EQ(Guess("ISA" + sGs), (Detected{false, 0x1D, 13, "Data Element separator is not known:" + sGs}));
-    EXPECT_EQ(Guess("ISA  :00:01~"), (Detected{false, ':', 13, "Data Element separator is not known::00:01~"}));
+    // The separator is named as the options write it.
+    EXPECT_EQ(Guess("ISA" + sGs), (Detected{false, 0x1D, 13, "Data Element separator is not known:0x1D"}));
+    EXPECT_EQ(Guess("ISA  :00:01~"), (Detected{false, ':', 13, "Data Element separator is not known:0x3A"}));
 }
 
 TEST(GuessEdi, SegmentSeparatorScan)
@@ -164,7 +166,7 @@ TEST(GuessEdi, FileFailuresAreShownToTheUser)
     EXPECT_EQ(env.ui.Messages(),
               (std::vector<std::string>{"The file is too small to be an EDI file.",
                                         "Could not find the control segment in file:" + env.Path("letter.txt"),
-                                        "Data Element separator is not known:\x1DPO\x1DSENDER~"}));
+                                        "Data Element separator is not known:0x1D"}));
 }
 
 TEST(GuessEdi, UnreadablePathsGiveTheRunTimeErrorReport)

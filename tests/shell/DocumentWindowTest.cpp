@@ -246,7 +246,7 @@ TEST(FrameWithDocument, ToolbarDrivesTheRealDocumentWindow)
         };
         button("Validate")->trigger();
         env.ui.fnWhileShown = {};
-        EXPECT_EQ(env.ui.Messages().back(), "Document is valid.");
+        EXPECT_EQ(env.ui.Messages().back(), "Document has 2 errors and 0 warnings.");
         EXPECT_EQ(doc->ActiveD(), doc->RootD().Id());
         EXPECT_TRUE(doc->tvc->isExpanded(model->IndexOf(doc->RootD().Id())));
         EXPECT_EQ(bOpenBehindVerdict, true);
