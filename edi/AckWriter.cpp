@@ -80,11 +80,17 @@ bool AckSeparators::Clash(std::string_view s) const
 std::string AckSeparators::Problem() const
 {
     const char cTerminator = TerminatorIsLineEnd() ? '\n' : static_cast<char>(nTerminator);
-    if (nTerminator > 255 || std::isalnum(static_cast<unsigned char>(cElement)) || cElement == ' ' ||
-        !Distinct({cElement, cComponent, cRepetition, cTerminator}))
-        return std::string("The element separator \"") + cElement + "\" cannot be told apart from the component (\"" +
-               cComponent + "\") and repetition (\"" + cRepetition + "\") separators and the segment terminator.";
-    return {};
+    if (nTerminator <= 255 && cElement != '\0' && cElement != ' ' &&
+        !std::isalnum(static_cast<unsigned char>(cElement)) &&
+        Distinct({cElement, cComponent, cRepetition, cTerminator}))
+        return {};
+    // Printable ones as they are, the others in the options' notation (CR, 0x15).
+    auto shown = [](SepCode n) {
+        return "\"" + (n > ' ' && n < 0x7F ? std::string(1, static_cast<char>(n)) : gConfig->N2S(n)) + "\"";
+    };
+    return "The separators of the acknowledgement cannot be told apart: element " +
+           shown(static_cast<unsigned char>(cElement)) + ", component " + shown(SepCode(cComponent)) +
+           ", repetition " + shown(SepCode(cRepetition)) + ", terminator " + shown(nTerminator) + ".";
 }
 
 AckWriter::AckWriter(const AckSeparators& separators, const clsEdiDoc::LocalClock& clock)
@@ -117,10 +123,10 @@ void AckWriter::BeginInterchange(const SegmentElements& receivedIsa, const std::
 {
     const clsConfig& c = *gConfig;
     auto received = [&](std::size_t n) { return Trimmed(gfElementAt(receivedIsa, n)); };
-    // The sender's receiver is our sender, and the other way round.
     const std::string sUsage = received(15);
     msIsa13 = clsEdiDoc::NineDigits(mnInterchange++);
     mnGroups = 0;
+    // The sender's receiver is our sender, and the other way round.
     Write({"ISA", "00", Fixed("", 10), "00", Fixed("", 10),
            Fixed(Copy("ISA07", FirstOf({received(7), c.MyAddrQualifier, "ZZ"}), 1, 2), 2),
            Fixed(Copy("ISA08", FirstOf({received(8), c.MyAddr}), 0, 15), 15),

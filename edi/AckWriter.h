@@ -63,7 +63,6 @@ public:
     const std::string& Time() const { return msTime; }
 
 private:
-
     AckSeparators mSeparators;
     std::string msDate, msTime, msLongDate;  // YYMMDD, HHMM, CCYYMMDD
     std::int64_t mnInterchange;

@@ -10,8 +10,6 @@
 namespace orr {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 bool Is(std::string_view sSegment, std::string_view sId, char cDelimiter)
 {
     return sSegment.starts_with(sId) && (sSegment.size() == sId.size() || sSegment[sId.size()] == cDelimiter);
@@ -44,7 +42,7 @@ std::optional<ReceivedFile> EnvelopeReader::ReadFile(const std::string& sFile)
     std::string sPiece(1 << 16, '\0');
     while (in) {
         in.read(sPiece.data(), std::streamsize(sPiece.size()));
-        reader.Feed(std::string_view(sPiece.data(), std::size_t(in.gcount())));
+        reader.mParser.ParseData(std::string_view(sPiece.data(), std::size_t(in.gcount())));
     }
     if (!in.eof()) {
         const int nErr = errno ? errno : EIO;
@@ -54,30 +52,8 @@ std::optional<ReceivedFile> EnvelopeReader::ReadFile(const std::string& sFile)
     return reader.Finish();
 }
 
-ReceivedFile EnvelopeReader::ReadText(std::string_view sText, SepCode nDelimiter, SepCode nSelimiter)
-{
-    EnvelopeReader reader(nDelimiter, nSelimiter);
-    reader.Feed(sText);
-    return reader.Finish();
-}
-
-void EnvelopeReader::Feed(std::string_view sPiece)
-{
-    for (auto it = sPiece.rbegin(); it != sPiece.rend(); ++it)
-        if (!IsBlank(*it)) {
-            mcLast = *it;
-            break;
-        }
-    mParser.ParseData(sPiece);
-}
-
 ReceivedFile EnvelopeReader::Finish()
 {
-    // A last segment without its terminator is still read, as the document shows it.
-    const SepCode nStop = mFile.nSelimiter;
-    const bool bLineEnds = nStop == 0 || nStop > 255;
-    if (mcLast != '\0' && (bLineEnds || mcLast != static_cast<char>(nStop)))
-        mParser.ParseData(std::string(1, bLineEnds ? '\n' : static_cast<char>(nStop)));
     mParser.EndData();
     if (mpInterchange) {
         Fault(EnvelopeFault::NoTrailer, "Interchange " + std::to_string(mFile.interchanges.size()) + " (ISA13 " +

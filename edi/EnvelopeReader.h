@@ -18,12 +18,9 @@ public:
     // The file read with the separators detected at its start; nothing when
     // they cannot be detected or the file cannot be read (the reason shown).
     static std::optional<ReceivedFile> ReadFile(const std::string& sFile);
-    // Text read with the given separators.
-    static ReceivedFile ReadText(std::string_view sText, SepCode nDelimiter, SepCode nSelimiter);
 
 private:
     EnvelopeReader(SepCode nDelimiter, SepCode nSelimiter);
-    void Feed(std::string_view sPiece);
     ReceivedFile Finish();
 
     void TriggerIsa(bool bBegin, std::string_view sSegment) override;
@@ -45,7 +42,6 @@ private:
     ReceivedInterchange* mpInterchange = nullptr;  // open: its IEA not yet read
     ReceivedGroup* mpGroup = nullptr;
     ReceivedSet* mpSet = nullptr;
-    char mcLast = '\0';  // the last character fed that is not blank
 };
 
 }  // namespace orr

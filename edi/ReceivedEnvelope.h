@@ -1,8 +1,8 @@
 #pragma once
 // The envelopes of a received file as the segment parser reads them: every
 // interchange with its functional groups and their transaction sets, the
-// header and trailer elements as received, and the first thing wrong with
-// each interchange's structure. What acknowledgements are built from.
+// header and trailer elements as received, and what is wrong with each
+// interchange's structure. What acknowledgements are built from.
 #include <algorithm>
 #include <cstdint>
 #include <string>
