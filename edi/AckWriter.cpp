@@ -72,8 +72,8 @@ bool AckSeparators::Clash(std::string_view s) const
 {
     return std::any_of(s.begin(), s.end(), [this](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return c == cElement || c == cComponent || c == cRepetition ||
-               (!TerminatorIsLineEnd() && u == nTerminator) || u < 0x20 || u == 0x7F;
+        return c == cElement || c == cComponent || c == cRepetition || (!TerminatorIsLineEnd() && u == nTerminator) ||
+               u < 0x20 || u == 0x7F;
     });
 }
 
@@ -89,13 +89,12 @@ std::string AckSeparators::Problem() const
         return "\"" + (n > ' ' && n < 0x7F ? std::string(1, static_cast<char>(n)) : gConfig->N2S(n)) + "\"";
     };
     return "The separators of the acknowledgement cannot be told apart: element " +
-           shown(static_cast<unsigned char>(cElement)) + ", component " + shown(SepCode(cComponent)) +
-           ", repetition " + shown(SepCode(cRepetition)) + ", terminator " + shown(nTerminator) + ".";
+           shown(static_cast<unsigned char>(cElement)) + ", component " + shown(SepCode(cComponent)) + ", repetition " +
+           shown(SepCode(cRepetition)) + ", terminator " + shown(nTerminator) + ".";
 }
 
 AckWriter::AckWriter(const AckSeparators& separators, const clsEdiDoc::LocalClock& clock)
-    : mSeparators(separators),
-      mnInterchange(gConfig->IsaIcNumber),
+    : mSeparators(separators), mnInterchange(gConfig->IsaIcNumber),
       mnGroup(gConfig->GsControlNumber > 0 ? gConfig->GsControlNumber : 1)
 {
     const std::tm now = LocalNow(clock);
@@ -134,7 +133,9 @@ void AckWriter::BeginInterchange(const SegmentElements& receivedIsa, const std::
            Fixed(Copy("ISA06", FirstOf({received(6), c.HerAddr}), 0, 15), 15), msDate, msTime,
            sVersion >= "00402" ? std::string(1, mSeparators.cRepetition) : "U", sVersion, msIsa13,
            c.IsaAckRequired ? "1" : "0",
-           sUsage == "P" || sUsage == "T" || sUsage == "I" ? sUsage : c.IsaTest ? "T" : "P",
+           sUsage == "P" || sUsage == "T" || sUsage == "I" ? sUsage
+           : c.IsaTest                                     ? "T"
+                                                           : "P",
            std::string(1, mSeparators.cComponent)});
 }
 

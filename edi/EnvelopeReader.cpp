@@ -115,8 +115,8 @@ void EnvelopeReader::TriggerIsa(bool bBegin, std::string_view sSegment)
 {
     if (bBegin) {
         if (mpInterchange)
-            Fault(EnvelopeFault::NoTrailer, "Interchange " + std::to_string(mFile.interchanges.size()) +
-                                                " (ISA13 " + gfElementAt(mpInterchange->isa, 13) +
+            Fault(EnvelopeFault::NoTrailer, "Interchange " + std::to_string(mFile.interchanges.size()) + " (ISA13 " +
+                                                gfElementAt(mpInterchange->isa, 13) +
                                                 ") has no IEA segment before the next ISA.");
         mpInterchange = &mFile.interchanges.emplace_back();
         mpGroup = nullptr;

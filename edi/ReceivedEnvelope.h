@@ -36,7 +36,7 @@ inline bool gfSameControlNumber(std::string_view a, std::string_view b)
 }
 
 struct ReceivedSet {
-    SegmentElements st, se;  // se empty: the set has no SE
+    SegmentElements st, se;       // se empty: the set has no SE
     std::uint32_t nSegments = 0;  // ST to SE, both counted
 };
 

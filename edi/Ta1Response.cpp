@@ -83,8 +83,8 @@ std::string Ta1Response::IsaNote(SepCode nDelimiter, SepCode nSelimiter) const
         case 11:
             // From 00402 the repetition separator; before, the standards identifier U.
             bGood = isa[12] >= "00402" ? bGood && s[0] != ' ' && static_cast<unsigned char>(s[0]) != nDelimiter &&
-                                              static_cast<unsigned char>(s[0]) != nSelimiter && s != isa[16]
-                                        : s == "U";
+                                             static_cast<unsigned char>(s[0]) != nSelimiter && s != isa[16]
+                                       : s == "U";
             break;
         case 12:
         case 13: bGood = bGood && gfAllDigits(s); break;
@@ -118,8 +118,8 @@ SegmentElements Ta1Response::Segment(const std::string& sDate, const std::string
     const std::string sTa101 = gfAllDigits(sControl) && sControl.size() <= 9
                                    ? std::string(9 - sControl.size(), '0') + sControl
                                    : std::string(9, '0');
-    return {"TA1", sTa101, IsShortDate(sDateIn) ? sDateIn : sDate, IsShortTime(sTimeIn) ? sTimeIn : sTime, AckCode(),
-            msNote};
+    return {"TA1",     sTa101, IsShortDate(sDateIn) ? sDateIn : sDate, IsShortTime(sTimeIn) ? sTimeIn : sTime,
+            AckCode(), msNote};
 }
 
 }  // namespace orr

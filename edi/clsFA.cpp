@@ -32,8 +32,7 @@ std::string LastFive(const std::string& s) { return s.size() > 5 ? s.substr(s.si
 }  // namespace
 
 clsFA::clsFA(clsEdiDoc::LocalClock clock)
-    : mClock(std::move(clock)),
-      mnDelimiter(gConfig ? gConfig->Delimiter : SepCode('*')),
+    : mClock(std::move(clock)), mnDelimiter(gConfig ? gConfig->Delimiter : SepCode('*')),
       mnSelimiter(gConfig ? gConfig->Selimiter : SepCode('~'))
 {
 }
@@ -91,8 +90,8 @@ bool clsFA::CreateFA(const std::string& sInput, const std::string& sOutput)
     AckWriter writer(separators, mClock);
     Compose(*file, findings ? &*findings : nullptr, writer);
     if (!writer.Unfit().empty()) {
-        gfMsgBox("Could not generate " + Name() + ": values of the received file do not fit the acknowledgement:" +
-                     kCrLf + writer.Unfit(),
+        gfMsgBox("Could not generate " + Name() +
+                     ": values of the received file do not fit the acknowledgement:" + kCrLf + writer.Unfit(),
                  MsgIcon::Information);
         return false;
     }
@@ -162,7 +161,8 @@ void clsFA::Compose(const ReceivedFile& file, const EdiFindings* pFindings, AckW
                 writer.BeginSet(Name(), mKind == AckKind::ImplementationAck999 ? k999Guide : "");
                 writer.Write(response.GroupHeader(group));
                 for (std::uint32_t s = 0; s < group.sets.size(); ++s)
-                    for (const SegmentElements& answer : response.SetResponse(nInterchange, g + 1, s + 1, group.sets[s]))
+                    for (const SegmentElements& answer :
+                         response.SetResponse(nInterchange, g + 1, s + 1, group.sets[s]))
                         writer.Write(answer);
                 writer.Write(response.GroupResponse(group));
                 writer.EndSet();
@@ -224,7 +224,7 @@ bool clsFA::DialogOk(std::string& sInput, std::string& sOutput, clsFA& fa)
     if (fa.CreateFA(sInput, sOutput)) {
         const char* sWhat = fa.Kind() == AckKind::ImplementationAck999 ? "Implementation"
                             : fa.Kind() == AckKind::InterchangeAckTA1  ? "Interchange"
-                                                                        : "Functional";
+                                                                       : "Functional";
         gfMsgBox(std::string(sWhat) + " Acknowledgement created in:" + kCrLf + kCrLf + sOutput, MsgIcon::Information);
     }
     return true;

@@ -70,7 +70,7 @@ frmFA::frmFA(QWidget* parent) : QDialog(parent)
         chkFindings->setEnabled(!b999 && !bTA1);
         chkFindings->setText(b999 ? QStringLiteral("Report the errors of the element check (IK3 to IK5, AK9)")
                                   : QStringLiteral("Report the errors of the element check (AK2 to AK5, AK9)"));
-        lblOutput->setText(b999 ? QStringLiteral("999 output file:")
+        lblOutput->setText(b999   ? QStringLiteral("999 output file:")
                            : bTA1 ? QStringLiteral("TA1 output file:")
                                   : QStringLiteral("997 output file:"));
     };

@@ -86,9 +86,10 @@ AckRun Acknowledge(TestEnv& env, const std::string& sInput, AckKind kind = AckKi
 }
 
 // One interchange of one group of one 850, on one line: the received file of the envelope cases.
-const std::string kOne = "ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       *040301*0907*U*00401*"
-                         "000000001*0*T*:~GS*PO*AS*AR*20040301*0907*5*X*004010~ST*850*0001~BEG*00~SE*3*0001~"
-                         "GE*1*5~IEA*1*000000001~";
+const std::string kOne =
+    "ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       *040301*0907*U*00401*"
+    "000000001*0*T*:~GS*PO*AS*AR*20040301*0907*5*X*004010~ST*850*0001~BEG*00~SE*3*0001~"
+    "GE*1*5~IEA*1*000000001~";
 
 // The lines from AK1 to AK9 of an acknowledgement.
 std::string Body(const std::string& sOut)
@@ -162,8 +163,7 @@ TEST(FunctionalAck, EnvelopeFaultsAnsweredOrRefused)
          sCannot + "Invalid Functional Group.\r\nInterchange 1: Segment BEG is outside a transaction set."},
         {TestEnv::Replaced(kOne, "ST*850*0001~BEG*00~SE*3*0001~", ""),
          sCannot + "Invalid Functional Group.\r\nInterchange 1: Functional group 1 (GS06 5) holds no transaction set."},
-        {kOne + "BEG*00~",
-         sCannot + "Missing ISA segment.\r\nSegment BEG follows the IEA segment of interchange 1."},
+        {kOne + "BEG*00~", sCannot + "Missing ISA segment.\r\nSegment BEG follows the IEA segment of interchange 1."},
         {TestEnv::Replaced(kOne, "GS*PO*AS*AR*20040301*0907*5*X*004010~ST*850*0001~BEG*00~SE*3*0001~GE*1*5~", ""),
          sCannot + "Invalid Functional Group.\r\nThe file holds no functional group."},
     };
@@ -184,17 +184,19 @@ TEST(FunctionalAck, ValuesThatDoNotFitAreRefused)
     sIn = TestEnv::Replaced(sIn, "SEN|DER", "SEN*DER");
     AckRun r = Acknowledge(env, sIn);
     EXPECT_EQ(r.sOut, "<none>");
-    EXPECT_EQ(r.messages.back(), "Could not generate 997: values of the received file do not fit the acknowledgement:"
-                                 "\r\nISA06 \"SEN*DER\" holds a separator of the acknowledgement."
-                                 "\r\nGS06 \"X5\" is not a number.");
+    EXPECT_EQ(r.messages.back(),
+              "Could not generate 997: values of the received file do not fit the acknowledgement:"
+              "\r\nISA06 \"SEN*DER\" holds a separator of the acknowledgement."
+              "\r\nGS06 \"X5\" is not a number.");
 
     // The acknowledgement's own separators must be told apart.
     Prepare(env, kOne);
     clsFA fa(Noon);
     fa.SetDelimiter(':');
     r = RunAck(env, fa);
-    EXPECT_EQ(r.messages.back(), "Could not generate 997: The separators of the acknowledgement cannot be told apart: "
-                                 "element \":\", component \":\", repetition \"^\", terminator \"~\".");
+    EXPECT_EQ(r.messages.back(),
+              "Could not generate 997: The separators of the acknowledgement cannot be told apart: "
+              "element \":\", component \":\", repetition \"^\", terminator \"~\".");
 }
 
 TEST(FunctionalAck, Ta1NotesTheFirstEnvelopeFault)
@@ -203,9 +205,10 @@ TEST(FunctionalAck, Ta1NotesTheFirstEnvelopeFault)
     AckRun r = Acknowledge(env, kOne, AckKind::InterchangeAckTA1);
     EXPECT_TRUE(r.bOk);
     EXPECT_TRUE(r.messages.empty());
-    EXPECT_EQ(r.sOut,
-              "ISA*00*          *00*          *ZZ*RECEIVER       *ZZ*SENDER         *040305*1200*U*00401*000000007*0*T*:\n"
-              "TA1*000000001*040301*0907*A*000\nIEA*0*000000007\n");
+    EXPECT_EQ(
+        r.sOut,
+        "ISA*00*          *00*          *ZZ*RECEIVER       *ZZ*SENDER         *040305*1200*U*00401*000000007*0*T*:\n"
+        "TA1*000000001*040301*0907*A*000\nIEA*0*000000007\n");
     struct Case {
         const char* sFrom;
         const char* sTo;
@@ -214,7 +217,7 @@ TEST(FunctionalAck, Ta1NotesTheFirstEnvelopeFault)
         {"IEA*1*000000001", "IEA*1*000000002", "TA1*000000001*040301*0907*E*001"},
         {"IEA*1*000000001", "IEA*2*000000001", "TA1*000000001*040301*0907*E*021"},
         {"IEA*1*000000001~", "", "TA1*000000001*040301*0907*R*023"},
-        {"GE*1*5~", "", "TA1*000000001*040301*0907*R*024"},  // the group is not closed
+        {"GE*1*5~", "", "TA1*000000001*040301*0907*R*024"},                     // the group is not closed
         {"*040301*0907*", "*040231*0907*", "TA1*000000001*040305*0907*R*014"},  // no date: today's instead
         {"*0*T*:~", "*0*X*:~", "TA1*000000001*040301*0907*R*020"},
         {"*0*T*:~", "*0*T*A~", "TA1*000000001*040301*0907*R*027"},
@@ -276,9 +279,8 @@ TEST(FunctionalAck, FileChecksAndDialog)
     env.ui.QueueAnswer(MsgAnswer::No);
     EXPECT_FALSE(fa.CreateFA(env.Path("in.edi"), env.Path("out.ack")));
     EXPECT_EQ(TestEnv::ReadFile(env.Path("out.ack")), "precious");
-    EXPECT_EQ(env.ui.Messages(),
-              (std::vector<std::string>{"Input file and output file can not be the same file.",
-                                        "File " + env.Path("out.ack") + "exists. Overwrite ?"}));
+    EXPECT_EQ(env.ui.Messages(), (std::vector<std::string>{"Input file and output file can not be the same file.",
+                                                           "File " + env.Path("out.ack") + "exists. Overwrite ?"}));
 
     std::string in = "  ", out = env.Path("x");
     EXPECT_FALSE(clsFA::DialogOk(in, out, fa));
@@ -335,13 +337,15 @@ TEST(FunctionalAck, AnswersEverySetFromTheFindings)
     // A valid set is accepted; a wrong code and a wrong SE02 reject it.
     EXPECT_EQ(Answer(env, test::kValidE1, AckKind::FunctionalAck997),
               "ST*997*0001\nAK1*PO*7\nAK2*850*0001\nAK5*A\nAK9*A*1*1*1\nSE*6*0001\n");
-    const std::string sBad = TestEnv::Replaced(TestEnv::Replaced(test::kValidE1, "N1*ST", "N1*ZZ"), "SE*7*0001", "SE*7*0002");
+    const std::string sBad =
+        TestEnv::Replaced(TestEnv::Replaced(test::kValidE1, "N1*ST", "N1*ZZ"), "SE*7*0001", "SE*7*0002");
     EXPECT_EQ(Answer(env, sBad, AckKind::FunctionalAck997),
               "ST*997*0001\nAK1*PO*7\nAK2*850*0001\nAK3*N1*3*N1*8\nAK4*1*98*7*ZZ\nAK5*R*3*5\nAK9*R*1*1*0\n"
               "SE*8*0001\n");
 
     // A segment with no place in the definition: AK3 code 2, the set rejected.
-    const std::string sOdd = TestEnv::Replaced(TestEnv::Replaced(test::kValidE1, "~\nN1*", "~\nNTE*X~\nN1*"), "SE*7*", "SE*8*");
+    const std::string sOdd =
+        TestEnv::Replaced(TestEnv::Replaced(test::kValidE1, "~\nN1*", "~\nNTE*X~\nN1*"), "SE*7*", "SE*8*");
     EXPECT_NE(Answer(env, sOdd, AckKind::FunctionalAck997).find("AK2*850*0001\nAK3*NTE*3**2\nAK5*R*5\nAK9*R*1*1*0\n"),
               std::string::npos);
 
@@ -357,7 +361,8 @@ TEST(FunctionalAck, AnswersEverySetFromTheFindings)
     std::string sTwo = test::kValidE1;
     const std::string sSet = sTwo.substr(sTwo.find("ST*"), sTwo.find("GE*") - sTwo.find("ST*"));
     std::string sSecond = TestEnv::Replaced(TestEnv::Replaced(sSet, "N1*ST", "N1*ST:X"), "^120000", "^2460");
-    sTwo.insert(sTwo.find("GE*"), TestEnv::Replaced(TestEnv::Replaced(sSecond, "ST*850*0001", "ST*850*0002"), "SE*7*0001", "SE*7*0002"));
+    sTwo.insert(sTwo.find("GE*"),
+                TestEnv::Replaced(TestEnv::Replaced(sSecond, "ST*850*0001", "ST*850*0002"), "SE*7*0001", "SE*7*0002"));
     EXPECT_EQ(Answer(env, sTwo, AckKind::FunctionalAck997),
               "ST*997*0001\nAK1*PO*7\nAK2*850*0001\nAK5*A\nAK2*850*0002\nAK3*N1*3*N1*8\nAK4*1*98*6\n"
               "AK3*DTM*5**8\nAK4*3*337*9*2460\nAK5*R*5\nAK9*R*1*2*1*5\nSE*12*0001\n");
@@ -368,9 +373,10 @@ TEST(FunctionalAck, AnswersEverySetFromTheFindings)
     EXPECT_EQ(Answer(env, TestEnv::Replaced(sTwo, "GE*1*7", "GE*2*7"), AckKind::ImplementationAck999, &sEnvelope),
               "ST*999*0001*005010X231A1\nAK1*PO*7*005010\nAK2*850*0001\nIK5*A\nAK2*850*0002\nIK3*N1*3*N1*8\n"
               "IK4*1*98*13\nIK3*DTM*5**8\nIK4*3::2*337*9*2460\nIK5*R*5\nAK9*P*2*2*1\nSE*12*0001\n");
-    EXPECT_EQ(sEnvelope,
-              "ISA*00*          *00*          *ZZ*RECEIVER       *ZZ*SENDER         *040305*1200*^*00501*000000007*0*T*:\n"
-              "GS*FA*RECEIVER*SENDER*20040305*1200*1*X*005010X231A1\n");
+    EXPECT_EQ(
+        sEnvelope,
+        "ISA*00*          *00*          *ZZ*RECEIVER       *ZZ*SENDER         *040305*1200*^*00501*000000007*0*T*:\n"
+        "GS*FA*RECEIVER*SENDER*20040305*1200*1*X*005010X231A1\n");
 
     // Every interchange is answered from its own findings.
     const std::string sBoth = std::string(test::kValidE1) + TestEnv::Replaced(sBad, "*000000001", "*000000002");
@@ -420,7 +426,8 @@ void ExpectSwapped(const ReceivedFile& in, const ReceivedFile& out, const std::s
         const ReceivedInterchange &a = in.interchanges[i], &b = out.interchanges[i];
         for (const auto& [nOut, nIn] : Pairs{{5, 7}, {6, 8}, {7, 5}, {8, 6}})
             if (!Trimmed(gfElementAt(a.isa, nIn)).empty()) {
-                EXPECT_EQ(Trimmed(gfElementAt(b.isa, nOut)), Trimmed(gfElementAt(a.isa, nIn))) << sWhat << " ISA" << nOut;
+                EXPECT_EQ(Trimmed(gfElementAt(b.isa, nOut)), Trimmed(gfElementAt(a.isa, nIn)))
+                    << sWhat << " ISA" << nOut;
             }
         for (std::size_t g = 0; g < b.groups.size() && g < a.groups.size(); ++g)
             for (const auto& [nOut, nIn] : Pairs{{2, 3}, {3, 2}})
