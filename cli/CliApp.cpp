@@ -62,9 +62,11 @@ const Command kCommands[] = {
      nullptr, &CliIo::fnPrint, true},
     {"new", "--type T [--empty] -o OUT [--delimiter X --selimiter Y] [--crlf]",
      "write a new document of type T filled with the schema's defaults, or empty", gfCmdNew},
-    {"ack", "IN -o OUT [--delimiter X] [--yes] [--errors | --999]",
-     "write a 997 functional acknowledgement; --errors: answer every set from the element check (AK2 to AK5, "
-     "AK9); --999: an implementation acknowledgement (005010X231A1) the same way",
+    {"ack", "IN -o OUT [--errors | --999 | --ta1] [--yes] [--delimiter X]",
+     "write one acknowledgement interchange per received interchange, in order, addressed back to its sender: "
+     "a 997 answering every group (AK1, AK9); --errors: answering every set from the element check too (AK2 to "
+     "AK5); --999: an implementation acknowledgement (005010X231A1) that way; --ta1: a TA1 interchange "
+     "acknowledgment. Exit 0 when written, 1 when nothing could be (nothing is written)",
      gfCmdAck},
     {"mail", "--to ADDRESS --subject TEXT [--body TEXT] [--attach FILE]",
      "send a message through the [Mail] server; password from ORRINDALE_MAIL_PASSWORD or a prompt", nullptr,

@@ -1,6 +1,5 @@
 #include "edi/clsAckResponse.h"
 
-#include <algorithm>
 #include <iterator>
 #include <set>
 
@@ -24,138 +23,144 @@ std::string ElementCode(FindingKind kind, bool b999)
     }
 }
 
-bool IsSetLevel(FindingKind kind)
+// AK502 / IK502 codes of a set's own envelope: SE missing, its control number or count wrong.
+std::set<std::string> SetEnvelopeCodes(const ReceivedSet& set)
 {
-    return kind == FindingKind::SetSegmentCount || kind == FindingKind::SetControlNumber;
-}
-
-bool IsGroupLevel(FindingKind kind)
-{
-    return kind == FindingKind::GroupSetCount || kind == FindingKind::GroupControlNumber;
+    if (set.se.empty())
+        return {"2"};
+    std::set<std::string> codes;
+    if (!gfSameControlNumber(gfElementAt(set.se, 2), gfElementAt(set.st, 2)))
+        codes.insert("3");
+    if (!gfSameControlNumber(gfElementAt(set.se, 1), std::to_string(set.nSegments)))
+        codes.insert("4");
+    return codes;
 }
 
 // AK5 / IK5 and AK9 carry at most five codes after their verdict.
-void AddCodes(std::vector<std::string>& elements, const std::set<std::string>& codes)
+void AddCodes(SegmentElements& elements, const std::set<std::string>& codes)
 {
     for (auto it = codes.begin(); it != codes.end() && std::distance(codes.begin(), it) < 5; ++it)
         elements.push_back(*it);
 }
 
+constexpr std::size_t kMaxCopy = 99;  // the longest copy of a bad value
+
 }  // namespace
 
-clsAckResponse::clsAckResponse(AckKind kind, const EdiFindings& findings, SepCode nDelimiter)
-    : mKind(kind), mcDelimiter(static_cast<char>(nDelimiter))
+clsAckResponse::clsAckResponse(AckKind kind, const EdiFindings* pFindings, AckWriter& writer)
+    : mKind(kind), mbFindings(pFindings != nullptr), mWriter(writer)
 {
-    for (const EdiFinding& f : findings) {
-        if (!f.IsError() || f.nInterchange > 1)
+    if (!pFindings)
+        return;
+    for (const EdiFinding& f : *pFindings) {
+        if (!f.IsError())
             continue;
-        mErrors.push_back(&f);
+        if (f.nSetPosition > 0)
+            mErrors[{f.nInterchange, f.nGroup, f.nSet}].push_back(&f);
         if (f.kind == FindingKind::SegmentUnexpected && !mpFailure)
             mpFailure = &f;
     }
 }
 
-std::vector<const EdiFinding*> clsAckResponse::ErrorsOf(std::uint32_t nGroup, std::uint32_t nSet) const
+SegmentElements clsAckResponse::GroupHeader(const ReceivedGroup& group)
 {
-    std::vector<const EdiFinding*> out;
-    for (const EdiFinding* f : mErrors)
-        if (f->nGroup == nGroup && f->nSet == nSet && f->nSetPosition > 0)
-            out.push_back(f);
-    return out;
-}
-
-bool clsAckResponse::AfterStructureFailure(std::uint32_t nGroup, std::uint32_t nSet) const
-{
-    return mpFailure && (nGroup > mpFailure->nGroup || (nGroup == mpFailure->nGroup && nSet >= mpFailure->nSet));
-}
-
-std::vector<std::string> clsAckResponse::SetResponse(std::uint32_t nGroup, std::uint32_t nSet,
-                                                     const std::vector<std::string>& stElements)
-{
-    auto st = [&](std::size_t n) { return n < stElements.size() ? stElements[n] : std::string(); };
-    std::vector<std::string> out;
-    std::vector<std::string> ak2 = {"AK2", st(1), st(2)};
+    SegmentElements ak1 = {"AK1", mWriter.Copy("GS01", gfElementAt(group.gs, 1), 2, 2),
+                           mWriter.Copy("GS06", gfElementAt(group.gs, 6), 1, 9, true)};
     if (Is999())
-        ak2.push_back(st(3));
-    out.push_back(Join(ak2));
-    std::set<std::string> codes;
-    std::uint32_t nLastPosition = 0;
-    for (const EdiFinding* f : ErrorsOf(nGroup, nSet)) {
-        if (IsSetLevel(f->kind)) {
-            codes.insert(f->kind == FindingKind::SetControlNumber ? "3" : "4");
-            continue;
+        ak1.push_back(mWriter.Copy("GS08", gfElementAt(group.gs, 8), 1, 12));
+    return ak1;
+}
+
+bool clsAckResponse::AfterStructureFailure(const Where& where) const
+{
+    return mpFailure && where >= Where{mpFailure->nInterchange, mpFailure->nGroup, mpFailure->nSet};
+}
+
+std::vector<SegmentElements> clsAckResponse::SetResponse(std::uint32_t nInterchange, std::uint32_t nGroup,
+                                                         std::uint32_t nSet, const ReceivedSet& set)
+{
+    std::set<std::string> codes = SetEnvelopeCodes(set);
+    std::vector<SegmentElements> out;
+    const Where where{nInterchange, nGroup, nSet};
+    if (const auto it = mErrors.find(where); it != mErrors.end()) {
+        std::uint32_t nLastPosition = 0;
+        for (const EdiFinding* f : it->second) {
+            if (f->kind == FindingKind::SetSegmentCount || f->kind == FindingKind::SetControlNumber)
+                continue;  // the envelope's codes
+            codes.insert("5");
+            // Findings come in file order: one AK3 per segment, then its elements.
+            if (f->nSetPosition != nLastPosition)
+                out.push_back(SegmentLine(*f));
+            nLastPosition = f->nSetPosition;
+            if (!ElementCode(f->kind, Is999()).empty())
+                out.push_back(ElementLine(*f));
         }
-        codes.insert("5");
-        // Findings come in file order: one AK3 per segment, then its elements.
-        if (f->nSetPosition != nLastPosition)
-            out.push_back(SegmentLine(*f));
-        nLastPosition = f->nSetPosition;
-        if (!ElementCode(f->kind, Is999()).empty())
-            out.push_back(ElementLine(*f));
     }
     // Beyond a segment that could not be placed nothing was checked.
-    if (AfterStructureFailure(nGroup, nSet))
+    if (AfterStructureFailure(where))
         codes.insert("5");
     const bool bAccepted = codes.empty();
     if (bAccepted)
         ++mnAccepted;
-    std::vector<std::string> ak5 = {Is999() ? "IK5" : "AK5", bAccepted ? "A" : "R"};
+    // A plain 997 answers only the sets whose envelope is wrong.
+    if (!mbFindings && bAccepted)
+        return {};
+    SegmentElements ak2 = {"AK2", mWriter.Copy("ST01", gfElementAt(set.st, 1), 3, 3),
+                           mWriter.Copy("ST02", gfElementAt(set.st, 2), 4, 9)};
+    if (Is999() && set.st.size() > 3)
+        ak2.push_back(mWriter.Copy("ST03", gfElementAt(set.st, 3), 1, 35));
+    out.insert(out.begin(), ak2);
+    SegmentElements ak5 = {Is999() ? "IK5" : "AK5", bAccepted ? "A" : "R"};
     AddCodes(ak5, codes);
-    out.push_back(Join(ak5));
+    out.push_back(ak5);
     return out;
 }
 
-std::string clsAckResponse::GroupResponse(std::uint32_t nGroup, const std::string& sIncluded, std::uint32_t nReceived)
+SegmentElements clsAckResponse::GroupResponse(const ReceivedGroup& group)
 {
+    const auto nReceived = static_cast<std::uint32_t>(group.sets.size());
+    std::string sIncluded = gfElementAt(group.ge, 1);
     std::set<std::string> codes;
-    for (const EdiFinding* f : mErrors)
-        if (f->nGroup == nGroup && IsGroupLevel(f->kind))
-            codes.insert(f->kind == FindingKind::GroupControlNumber ? "4" : "5");
+    if (group.ge.empty())
+        codes.insert("3");
+    else if (!gfSameControlNumber(sIncluded, std::to_string(nReceived)))
+        codes.insert("5");
+    if (!group.ge.empty() && !gfSameControlNumber(gfElementAt(group.ge, 2), gfElementAt(group.gs, 6)))
+        codes.insert("4");
+    // AK902 is a number: without one the sets received are counted.
+    if (!gfAllDigits(sIncluded) || sIncluded.size() > 6)
+        sIncluded = std::to_string(nReceived);
     const std::string sVerdict = !codes.empty() || mnAccepted == 0 ? "R" : mnAccepted == nReceived ? "A" : "P";
-    std::vector<std::string> ak9 = {"AK9", sVerdict, sIncluded.empty() ? std::to_string(nReceived) : sIncluded,
-                                    std::to_string(nReceived), std::to_string(mnAccepted)};
+    SegmentElements ak9 = {"AK9", sVerdict, sIncluded, std::to_string(nReceived), std::to_string(mnAccepted)};
     AddCodes(ak9, codes);
     mnAccepted = 0;
-    return Join(ak9);
+    return ak9;
 }
 
-std::string clsAckResponse::SegmentLine(const EdiFinding& f) const
+SegmentElements clsAckResponse::SegmentLine(const EdiFinding& f) const
 {
     // The loop identifier (element 447) holds four characters: 2010BA is sent as 2010.
-    return Join({Is999() ? "IK3" : "AK3", f.sSegmentId, std::to_string(f.nSetPosition), f.sLoopId.substr(0, 4),
-                 f.kind == FindingKind::SegmentUnexpected ? "2" : "8"});
+    return {Is999() ? "IK3" : "AK3", mWriter.Copy("segment identifier", f.sSegmentId, 2, 3),
+            std::to_string(f.nSetPosition), f.sLoopId.substr(0, 4),
+            f.kind == FindingKind::SegmentUnexpected ? "2" : "8"};
 }
 
-std::string clsAckResponse::ElementLine(const EdiFinding& f) const
+SegmentElements clsAckResponse::ElementLine(const EdiFinding& f) const
 {
     // Position, component and (999) repetition: "3", "5:1", "3::2".
+    const AckSeparators& separators = mWriter.Separators();
+    const char cComponent = separators.cComponent;
     std::string sPosition = std::to_string(f.nElement);
     const bool bRepetition = Is999() && f.nRepetition > 0;
     if (f.nComponent > 0 || bRepetition)
-        sPosition += kComponent + (f.nComponent > 0 ? std::to_string(f.nComponent) : std::string());
+        sPosition += cComponent + (f.nComponent > 0 ? std::to_string(f.nComponent) : std::string());
     if (bRepetition)
-        sPosition += kComponent + std::to_string(f.nRepetition);
-    // The bad value is copied only when no separator of the acknowledgement is in it.
-    std::string sCopy = f.sValue.substr(0, 99);
-    if (std::any_of(sCopy.begin(), sCopy.end(), [this](char c) {
-            return c == mcDelimiter || c == kComponent || c == '^' || static_cast<unsigned char>(c) < 0x20;
-        }))
-        sCopy.clear();
-    return Join({Is999() ? "IK4" : "AK4", sPosition, f.sElementNumber, ElementCode(f.kind, Is999()), sCopy});
-}
-
-std::string clsAckResponse::Join(const std::vector<std::string>& elements) const
-{
-    std::size_t nLast = elements.size();
-    while (nLast > 1 && elements[nLast - 1].empty())
-        --nLast;  // no empty elements at the end
-    std::string s;
-    for (std::size_t i = 0; i < nLast; ++i) {
-        if (i > 0)
-            s += mcDelimiter;
-        s += elements[i];
-    }
-    return s;
+        sPosition += cComponent + std::to_string(f.nRepetition);
+    // AK402 holds the data element's reference number; a composite's (C023) is no number.
+    const std::string sNumber = gfAllDigits(f.sElementNumber) ? f.sElementNumber : std::string();
+    // The bad value is copied whole, and only when no separator of the acknowledgement is in it.
+    const std::string sCopy = f.sValue.size() <= kMaxCopy && !separators.Clash(f.sValue) ? f.sValue : std::string();
+    return {Is999() ? "IK4" : "AK4", sPosition, sNumber, ElementCode(f.kind, Is999()), sCopy};
 }
 
 }  // namespace orr

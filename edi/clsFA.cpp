@@ -2,87 +2,57 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 #include "app/UiService.h"
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "edi/EnvelopeReader.h"
+#include "edi/Ta1Response.h"
 #include "schema/clsDefFiles.h"
 
 namespace orr {
 namespace {
 
+namespace fs = std::filesystem;
+
 const char* const kCrLf = "\r\n";
+constexpr std::size_t kShownFindings = 5;  // of the acknowledgement's own check
 
-bool StartsWith(const std::string& sSegment, const char* sId)
+// The version and release of a GS08 ("004010" of "004010X098A1"); "" when it has none.
+std::string VersionOf(const std::string& sGs08)
 {
-    const std::string id(sId);
-    return sSegment.size() >= id.size() && gfSameName(sSegment.substr(0, id.size()), id);
+    return sGs08.size() >= 6 && gfAllDigits(sGs08.substr(0, 6)) ? sGs08.substr(0, 6) : std::string();
 }
 
-std::string TrimSpaces(const std::string& s)
-{
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-std::vector<std::string> Split(const std::string& s, char c)
-{
-    std::vector<std::string> parts(1);
-    for (char ch : s) {
-        if (ch == c)
-            parts.emplace_back();
-        else
-            parts.back() += ch;
-    }
-    return parts;
-}
+std::string LastFive(const std::string& s) { return s.size() > 5 ? s.substr(s.size() - 5) : s; }
 
 }  // namespace
 
 clsFA::clsFA(clsEdiDoc::LocalClock clock)
-    : mClock(clock),
-      mDelimiter(gConfig ? gConfig->Delimiter : SepCode('*')),
-      mSelimiter(gConfig ? gConfig->Selimiter : SepCode('~')),
-      mDoc(clock)
+    : mClock(std::move(clock)), mnDelimiter(gConfig ? gConfig->Delimiter : SepCode('*')),
+      mnSelimiter(gConfig ? gConfig->Selimiter : SepCode('~'))
 {
 }
 
-clsFA::~clsFA() = default;
-
-bool clsFA::AtEnd() { return mPushBack.empty() && mIn.peek() == std::ifstream::traits_type::eof(); }
-
-std::string clsFA::ReadSegment()
+std::string clsFA::Name() const
 {
-    if (!mPushBack.empty())
-        return std::exchange(mPushBack, std::string());
-    // A line ends at CR LF, LF or CR; blank lines are skipped.
-    while (!AtEnd()) {
-        std::string sLine;
-        int c;
-        while ((c = mIn.get()) != std::ifstream::traits_type::eof() && c != '\r' && c != '\n')
-            sLine += char(c);
-        if (c == '\r' && mIn.peek() == '\n')
-            mIn.get();
-        sLine = TrimSpaces(sLine);
-        if (!sLine.empty())
-            return sLine;
+    switch (mKind) {
+    case AckKind::ImplementationAck999: return "999";
+    case AckKind::InterchangeAckTA1: return "TA1";
+    default: return "997";
     }
-    return {};
 }
 
-void clsFA::PushBack(const std::string& sSegment)
+AckSeparators clsFA::Separators() const
 {
-    if (!mPushBack.empty())
-        gfMsgBox("Invaid PushBack", MsgIcon::Critical);
-    mPushBack = sSegment;
+    AckSeparators separators;
+    separators.cElement = mnDelimiter <= 255 ? static_cast<char>(mnDelimiter) : '\0';
+    separators.nTerminator = mnSelimiter;
+    return separators;
 }
-
-void clsFA::WriteLine(const std::string& sSegment) { mOut << sSegment << kCrLf; }
 
 bool clsFA::CreateFA(const std::string& sInput, const std::string& sOutput)
 {
@@ -91,147 +61,155 @@ bool clsFA::CreateFA(const std::string& sInput, const std::string& sOutput)
         return false;
     }
     std::error_code ec;
-    if (std::filesystem::exists(sOutput, ec) &&
+    if (fs::exists(sOutput, ec) &&
         gfMsgBox("File " + sOutput + "exists. Overwrite ?", MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
         return false;
-    if (!Is999())
+    if (mKind == AckKind::FunctionalAck997)
         gfMsgBox(std::string("The generated 997 is an extremely simple one.") + kCrLf +
                      "Contact Quillmark, Inc if you need more specific segments." + kCrLf + kCrLf +
                      "Click Ok button to continue.",
                  MsgIcon::Information);
-    if (Is999() && !mfnCheck) {
+    if (mKind == AckKind::ImplementationAck999 && !mfnCheck) {
         gfIllogic("CreateFA: a 999 needs a checker");
         return false;
     }
-    if (mfnCheck) {
-        std::optional<EdiFindings> findings = mfnCheck(sInput);
+    const AckSeparators separators = Separators();
+    if (const std::string sProblem = separators.Problem(); !sProblem.empty()) {
+        gfMsgBox("Could not generate " + Name() + ": " + sProblem, MsgIcon::Information);
+        return false;
+    }
+    const std::optional<ReceivedFile> file = EnvelopeReader::ReadFile(sInput);
+    if (!file || Refused(*file))
+        return false;
+    std::optional<EdiFindings> findings;
+    if (mfnCheck && mKind != AckKind::InterchangeAckTA1) {
+        findings = mfnCheck(sInput);
         if (!findings)
             return false;
-        mFindings = std::move(*findings);
-        mResponse = std::make_unique<clsAckResponse>(mKind, mFindings, mDelimiter);
     }
-
-    mIn.open(sInput, std::ios::binary);
-    if (!mIn || std::filesystem::is_directory(sInput, ec)) {
-        gfReportRunTimeError(std::error_code(mIn ? EISDIR : errno, std::generic_category()).message() + ": " + sInput,
-                             mIn ? EISDIR : errno);
+    AckWriter writer(separators, mClock);
+    Compose(*file, findings ? &*findings : nullptr, writer);
+    if (!writer.Unfit().empty()) {
+        gfMsgBox("Could not generate " + Name() +
+                     ": values of the received file do not fit the acknowledgement:" + kCrLf + writer.Unfit(),
+                 MsgIcon::Information);
         return false;
     }
-    mOut.open(sOutput, std::ios::binary | std::ios::trunc);
-    if (!mOut) {
-        gfReportRunTimeError(std::error_code(errno, std::generic_category()).message() + ": " + sOutput, errno);
-        return false;
-    }
-    mDoc = clsEdiDoc(mClock);
-    mDoc.IsaControlNumber = gConfig->IsaIcNumber;
-    mDoc.SetDelimiter(mDelimiter);
-    if (Is999()) {
-        mDoc.sIsaStandards = "^";
-        mDoc.sIsaVersion = "00501";
-        mDoc.sGsVersion = k999Guide;
-    }
-    WriteLine(mDoc.ISA());
-    const bool bVerdict = ProcessInterchange();
-    WriteLine(mDoc.IEA());
-    mOut.close();
-    if (!mOut) {
-        gfReportRunTimeError(std::error_code(EIO, std::generic_category()).message() + ": " + sOutput, EIO);
-        return false;
-    }
-    return bVerdict;
+    return WriteChecked(writer.Text(), sOutput);
 }
 
-bool clsFA::ProcessInterchange()
+bool clsFA::Refused(const ReceivedFile& file) const
 {
-    if (!StartsWith(ReadSegment(), "ISA")) {
-        gfMsgBox("Could not generate 997: Missing ISA segment.", MsgIcon::Information);
-        return false;
+    const std::string sCannot = "Could not generate " + Name() + ": ";
+    if (!file.sOutside.empty() || file.interchanges.empty()) {
+        gfMsgBox(sCannot + "Missing ISA segment." + (file.sOutside.empty() ? "" : kCrLf + file.sOutside),
+                 MsgIcon::Information);
+        return true;
     }
-    if (!ProcessGroups()) {
-        gfMsgBox("Could not generate 997: Invalid Functional Group.", MsgIcon::Information);
-        return false;
-    }
-    if (!StartsWith(ReadSegment(), "IEA")) {
-        gfMsgBox("997 Error: Missing IEA segment.", MsgIcon::Information);
-        return false;
-    }
-    return true;
-}
-
-bool clsFA::ProcessGroups()
-{
-    int nGroups = 0;
-    mnGroup = 0;
-    for (;;) {
-        if (AtEnd())
-            return false;
-        const std::string sGs = ReadSegment();
-        if (!StartsWith(sGs, "GS")) {
-            PushBack(sGs);
-            return nGroups > 0;
+    if (mKind == AckKind::InterchangeAckTA1)
+        return false;  // a TA1 answers a broken envelope too
+    // Groups and sets without their trailer are answered as such; stray segments are not.
+    for (std::size_t i = 0; i < file.interchanges.size(); ++i)
+        if (const EnvelopeProblem* p = file.interchanges[i].First(EnvelopeFault::Content)) {
+            gfMsgBox(sCannot + "Invalid Functional Group." + kCrLf + "Interchange " + std::to_string(i + 1) + ": " +
+                         p->sText,
+                     MsgIcon::Information);
+            return true;
         }
-        const std::vector<std::string> elements = Elements(sGs);
-        auto gs = [&](std::size_t n) { return n < elements.size() ? elements[n] : std::string(); };
-        ++mnGroup;
-        WriteLine(mDoc.GS("FA"));
-        WriteLine(mDoc.ST(Is999() ? "999" : "997", Is999() ? k999Guide : ""));
-        mDoc.IncrementSegCount();
-        const std::string d(1, static_cast<char>(mDelimiter));
-        WriteBody("AK1" + d + gs(1) + d + gs(6) + (Is999() ? d + gs(8) : std::string()));
-        if (AtEnd())
-            continue;
-        if (!SkipTransactions())
-            return false;
-        const std::string sGe = ReadSegment();
-        if (!StartsWith(sGe, "GE"))
-            return false;
-        if (mResponse) {
-            const std::vector<std::string> ge = Elements(sGe);
-            WriteBody(mResponse->GroupResponse(mnGroup, ge.size() > 1 ? ge[1] : std::string(), mnSets));
-        }
-        WriteLine(mDoc.SE());
-        WriteLine(mDoc.GE());
-        ++nGroups;
+    if (file.GroupCount() == 0) {
+        gfMsgBox(sCannot + "Invalid Functional Group." + kCrLf + "The file holds no functional group.",
+                 MsgIcon::Information);
+        return true;
+    }
+    return false;
+}
+
+std::string clsFA::IsaVersion(const ReceivedInterchange& received) const
+{
+    if (mKind == AckKind::ImplementationAck999)
+        return "00501";
+    if (mKind == AckKind::FunctionalAck997 && !received.groups.empty())
+        return GroupVersion(received.groups.front()).substr(0, 5);
+    const std::string sReceived = gfElementAt(received.isa, 12);
+    return sReceived.size() == 5 && gfAllDigits(sReceived) ? sReceived : LastFive("00000" + gConfig->IsaIcVersion);
+}
+
+std::string clsFA::GroupVersion(const ReceivedGroup& group) const
+{
+    if (mKind == AckKind::ImplementationAck999)
+        return k999Guide;
+    // A 997 follows the standard of the group it answers, not its guide.
+    for (const std::string& s : {VersionOf(gfElementAt(group.gs, 8)), VersionOf(gConfig->GsReleaseID)})
+        if (!s.empty())
+            return s;
+    return "004010";
+}
+
+void clsFA::Compose(const ReceivedFile& file, const EdiFindings* pFindings, AckWriter& writer) const
+{
+    clsAckResponse response(mKind, pFindings, writer);
+    std::uint32_t nInterchange = 0;
+    for (const ReceivedInterchange& in : file.interchanges) {
+        ++nInterchange;
+        writer.BeginInterchange(in.isa, IsaVersion(in));
+        if (mKind == AckKind::InterchangeAckTA1)
+            writer.Write(Ta1Response(in, file.nDelimiter, file.nSelimiter).Segment(writer.Date(), writer.Time()));
+        else
+            for (std::uint32_t g = 0; g < in.groups.size(); ++g) {
+                const ReceivedGroup& group = in.groups[g];
+                writer.BeginGroup(group.gs, GroupVersion(group));
+                writer.BeginSet(Name(), mKind == AckKind::ImplementationAck999 ? k999Guide : "");
+                writer.Write(response.GroupHeader(group));
+                for (std::uint32_t s = 0; s < group.sets.size(); ++s)
+                    for (const SegmentElements& answer :
+                         response.SetResponse(nInterchange, g + 1, s + 1, group.sets[s]))
+                        writer.Write(answer);
+                writer.Write(response.GroupResponse(group));
+                writer.EndSet();
+                writer.EndGroup();
+            }
+        writer.EndInterchange();
     }
 }
 
-bool clsFA::SkipTransactions()
+bool clsFA::WriteChecked(const std::string& sText, const std::string& sOutput) const
 {
-    mnSets = 0;
-    for (;;) {
-        if (AtEnd())
-            return false;
-        const std::string sSt = ReadSegment();
-        if (!StartsWith(sSt, "ST")) {
-            PushBack(sSt);
-            return mnSets > 0;
-        }
-        while (!AtEnd() && !StartsWith(ReadSegment(), "SE")) {
-        }
-        ++mnSets;
-        if (mResponse)
-            for (const std::string& sAnswer : mResponse->SetResponse(mnGroup, mnSets, Elements(sSt)))
-                WriteBody(sAnswer);
+    // Beside the target, so the rename cannot cross file systems.
+    const std::string sTemp = sOutput + ".part";
+    auto fail = [&](const std::string& sWhat, int nErr) {
+        std::error_code ec;
+        fs::remove(sTemp, ec);
+        gfReportRunTimeError(std::error_code(nErr, std::generic_category()).message() + ": " + sWhat, nErr);
+        return false;
+    };
+    {
+        std::ofstream out(sTemp, std::ios::binary | std::ios::trunc);
+        out.write(sText.data(), std::streamsize(sText.size()));
+        out.close();
+        if (!out)
+            return fail(sOutput, errno ? errno : EIO);
     }
+    if (mfnSelfCheck) {
+        const std::optional<EdiFindings> findings = mfnSelfCheck(sTemp);
+        if (!findings || !findings->empty()) {
+            std::string sDetail = "The " + Name() + " acknowledgement fails its own check";
+            if (!findings)
+                sDetail += ": it could not be read back.";
+            else
+                for (std::size_t i = 0; i < findings->size() && i < kShownFindings; ++i)
+                    sDetail += kCrLf + (*findings)[i].sMessage;
+            std::error_code ec;
+            fs::remove(sTemp, ec);
+            gfIllogic(sDetail);
+            return false;
+        }
+    }
+    std::error_code ec;
+    fs::rename(sTemp, sOutput, ec);
+    return ec ? fail(sOutput, ec.value()) : true;
 }
 
-void clsFA::WriteBody(const std::string& sSegment)
-{
-    WriteLine(sSegment);
-    mDoc.IncrementSegCount();
-}
-
-std::vector<std::string> clsFA::Elements(const std::string& sSegment) const
-{
-    // A segment read from a line may still end with its terminator.
-    std::string s = sSegment;
-    if (!s.empty() && mSelimiter > 0 && static_cast<unsigned char>(s.back()) == mSelimiter)
-        s.pop_back();
-    return Split(s, static_cast<char>(mDelimiter));
-}
-
-bool clsFA::DialogOk(std::string& sInput, std::string& sOutput, SepCode nDelimiter, clsEdiDoc::LocalClock clock,
-                     AckKind kind, Checker fnCheck)
+bool clsFA::DialogOk(std::string& sInput, std::string& sOutput, clsFA& fa)
 {
     sInput = gfTrim(sInput);
     sOutput = gfTrim(sOutput);
@@ -243,14 +221,12 @@ bool clsFA::DialogOk(std::string& sInput, std::string& sOutput, SepCode nDelimit
         gfMsgBox("Input file and output file are the same file.", MsgIcon::Critical);
         return false;
     }
-    clsFA fa(std::move(clock));
-    fa.SetDelimiter(nDelimiter);
-    fa.SetKind(kind);
-    fa.SetChecker(std::move(fnCheck));
-    if (fa.CreateFA(sInput, sOutput))
-        gfMsgBox(std::string(kind == AckKind::ImplementationAck999 ? "Implementation" : "Functional") +
-                     " Acknowledgement created in:" + kCrLf + kCrLf + sOutput,
-                 MsgIcon::Information);
+    if (fa.CreateFA(sInput, sOutput)) {
+        const char* sWhat = fa.Kind() == AckKind::ImplementationAck999 ? "Implementation"
+                            : fa.Kind() == AckKind::InterchangeAckTA1  ? "Interchange"
+                                                                       : "Functional";
+        gfMsgBox(std::string(sWhat) + " Acknowledgement created in:" + kCrLf + kCrLf + sOutput, MsgIcon::Information);
+    }
     return true;
 }
 

@@ -1,18 +1,20 @@
 #pragma once
-// Writes a minimal 997 functional acknowledgement for a received EDI file:
-// one AK1 per received functional group, envelope structure checked only.
-// Given a checker, it answers every transaction set and group from the
-// findings of the received file (AK2 to AK5, AK9), and it writes the 999
-// implementation acknowledgement (005010X231A1) that way.
-#include <fstream>
+// Writes the acknowledgements of a received EDI file, one acknowledgement
+// interchange for each interchange received, in order, addressed back to
+// its sender: a 997 that answers every functional group (AK1, AK9), a 997
+// or 999 (005010X231A1) that also answers every transaction set from the
+// element check of the received file, or a TA1 for each interchange. The
+// file is read through the document reader's segment parser. The result is
+// checked with the element check before it is written; it is written whole
+// (a temporary file renamed into place) or not at all.
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app/clsConfig.h"
+#include "edi/AckWriter.h"
 #include "edi/EdiFinding.h"
+#include "edi/ReceivedEnvelope.h"
 #include "edi/clsAckResponse.h"
 #include "edi/clsEdiDoc.h"
 
@@ -20,54 +22,47 @@ namespace orr {
 
 class clsFA {
 public:
-    // Checks a received file: its findings, or nothing (reason shown) when
-    // it could not be read against a definition.
+    // Checks a file: its findings, or nothing (reason shown) when it could
+    // not be read against a definition.
     using Checker = std::function<std::optional<EdiFindings>(const std::string& sFile)>;
     static constexpr const char* k999Guide = "005010X231A1";
 
     explicit clsFA(clsEdiDoc::LocalClock clock = {});
-    ~clsFA();
 
-    void SetDelimiter(SepCode nDelimiter) { mDelimiter = nDelimiter; }
-    void SetSelimiter(SepCode nSelimiter) { mSelimiter = nSelimiter; }
+    // The acknowledgement's element separator and segment terminator.
+    void SetDelimiter(SepCode nDelimiter) { mnDelimiter = nDelimiter; }
+    void SetSelimiter(SepCode nSelimiter) { mnSelimiter = nSelimiter; }
 
-    // A 999 always answers from findings: it needs a checker.
     void SetKind(AckKind kind) { mKind = kind; }
+    AckKind Kind() const { return mKind; }
+    // With a checker a 997 answers every set from the findings of the
+    // received file; a 999 always needs one.
     void SetChecker(Checker fnCheck) { mfnCheck = std::move(fnCheck); }
+    // Checks the acknowledgement before it is written: any finding is an
+    // internal error, and nothing is written. Without one it is not checked.
+    void SetSelfCheck(Checker fnCheck) { mfnSelfCheck = std::move(fnCheck); }
 
     // True when a complete acknowledgement was written.
     bool CreateFA(const std::string& sInput, const std::string& sOutput);
 
     // The OK button of the acknowledgement dialog: trims both names (written
-    // back), checks them, runs the generator. True when the dialog closes.
-    static bool DialogOk(std::string& sInput, std::string& sOutput, SepCode nDelimiter,
-                         clsEdiDoc::LocalClock clock = {}, AckKind kind = AckKind::FunctionalAck997,
-                         Checker fnCheck = {});
+    // back), checks them, runs fa. True when the dialog closes.
+    static bool DialogOk(std::string& sInput, std::string& sOutput, clsFA& fa);
 
 private:
-    std::string ReadSegment();
-    void PushBack(const std::string& sSegment);
-    bool AtEnd();
-    void WriteLine(const std::string& sSegment);
-    bool ProcessInterchange();
-    bool ProcessGroups();
-    bool SkipTransactions();
-    void WriteBody(const std::string& sSegment);
-    std::vector<std::string> Elements(const std::string& sSegment) const;
-    bool Is999() const { return mKind == AckKind::ImplementationAck999; }
+    std::string Name() const;
+    AckSeparators Separators() const;
+    // True when the received file cannot be acknowledged (the reason shown).
+    bool Refused(const ReceivedFile& file) const;
+    void Compose(const ReceivedFile& file, const EdiFindings* pFindings, AckWriter& writer) const;
+    std::string IsaVersion(const ReceivedInterchange& received) const;
+    std::string GroupVersion(const ReceivedGroup& group) const;
+    bool WriteChecked(const std::string& sText, const std::string& sOutput) const;
 
     clsEdiDoc::LocalClock mClock;
-    SepCode mDelimiter;
-    SepCode mSelimiter;
-    std::string mPushBack;
-    std::ifstream mIn;
-    std::ofstream mOut;
-    clsEdiDoc mDoc;
+    SepCode mnDelimiter, mnSelimiter;
     AckKind mKind = AckKind::FunctionalAck997;
-    Checker mfnCheck;
-    EdiFindings mFindings;
-    std::unique_ptr<clsAckResponse> mResponse;  // with a checker
-    std::uint32_t mnGroup = 0, mnSets = 0;      // the group being read, its sets so far
+    Checker mfnCheck, mfnSelfCheck;
 };
 
 }  // namespace orr

@@ -38,6 +38,8 @@ frmFA::frmFA(QWidget* parent) : QDialog(parent)
     optAck997->setChecked(true);
     optAck999 = new QRadioButton(QStringLiteral("999 Implementation Acknowledgment (005010X231A1)"), this);
     optAck999->setObjectName(QStringLiteral("optAck999"));
+    optAckTA1 = new QRadioButton(QStringLiteral("TA1 Interchange Acknowledgment"), this);
+    optAckTA1->setObjectName(QStringLiteral("optAckTA1"));
     chkFindings = new QCheckBox(QStringLiteral("Report the errors of the element check (AK2 to AK5, AK9)"), this);
     chkFindings->setObjectName(QStringLiteral("chkFindings"));
     lblOutput = new QLabel(QStringLiteral("997 output file:"), this);
@@ -51,23 +53,29 @@ frmFA::frmFA(QWidget* parent) : QDialog(parent)
     layout->addWidget(cmdOutput, 1, 2);
     layout->addWidget(optAck997, 2, 1);
     layout->addWidget(optAck999, 3, 1);
-    layout->addWidget(chkFindings, 4, 1);
+    layout->addWidget(optAckTA1, 4, 1);
+    layout->addWidget(chkFindings, 5, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(cmdOk);
     buttons->addWidget(cmdCancel);
-    layout->addLayout(buttons, 5, 0, 1, 3);
+    layout->addLayout(buttons, 6, 0, 1, 3);
     layout->setColumnStretch(1, 1);
-    resize(560, 210);
+    resize(560, 240);
 
-    // A 999 always reports what the check finds.
-    connect(optAck999, &QRadioButton::toggled, this, [this](bool b999) {
-        chkFindings->setChecked(b999);
-        chkFindings->setEnabled(!b999);
+    // A 999 always reports what the check finds; a TA1 looks at the envelopes only.
+    auto kindChanged = [this] {
+        const bool b999 = optAck999->isChecked(), bTA1 = optAckTA1->isChecked();
+        chkFindings->setChecked(b999 || (!bTA1 && chkFindings->isChecked() && chkFindings->isEnabled()));
+        chkFindings->setEnabled(!b999 && !bTA1);
         chkFindings->setText(b999 ? QStringLiteral("Report the errors of the element check (IK3 to IK5, AK9)")
                                   : QStringLiteral("Report the errors of the element check (AK2 to AK5, AK9)"));
-        lblOutput->setText(b999 ? QStringLiteral("999 output file:") : QStringLiteral("997 output file:"));
-    });
+        lblOutput->setText(b999   ? QStringLiteral("999 output file:")
+                           : bTA1 ? QStringLiteral("TA1 output file:")
+                                  : QStringLiteral("997 output file:"));
+    };
+    for (QRadioButton* opt : {optAck997, optAck999, optAckTA1})
+        connect(opt, &QRadioButton::toggled, this, kindChanged);
 
     connect(cmdInput, &QPushButton::clicked, this, [this] {
         const std::string sPath = gfOpenFileDialog();
@@ -89,11 +97,16 @@ void frmFA::CmdOkClick()
 {
     std::string sInput = txtInput->text().toStdString();
     std::string sOutput = txtOutput->text().toStdString();
-    const AckKind kind = optAck999->isChecked() ? AckKind::ImplementationAck999 : AckKind::FunctionalAck997;
-    clsFA::Checker fnCheck;
-    if (chkFindings->isChecked() || kind == AckKind::ImplementationAck999)
-        fnCheck = &clsTreeDCheck::CheckFile;
-    const bool bClose = clsFA::DialogOk(sInput, sOutput, Delimiter, {}, kind, fnCheck);
+    clsFA fa;
+    fa.SetDelimiter(Delimiter);
+    fa.SetSelimiter(Selimiter);
+    fa.SetKind(optAck999->isChecked()   ? AckKind::ImplementationAck999
+               : optAckTA1->isChecked() ? AckKind::InterchangeAckTA1
+                                        : AckKind::FunctionalAck997);
+    if (chkFindings->isChecked())
+        fa.SetChecker(&clsTreeDCheck::CheckFile);
+    fa.SetSelfCheck(&clsTreeDCheck::CheckFile);
+    const bool bClose = clsFA::DialogOk(sInput, sOutput, fa);
     txtInput->setText(QString::fromStdString(sInput));
     txtOutput->setText(QString::fromStdString(sOutput));
     if (bClose)

@@ -11,16 +11,17 @@
 
 namespace orr {
 
-// Asks for a received EDI file and where to write its 997 functional
-// acknowledgement, then writes it. Stays open while the names are unusable.
-// On request the 997 answers every set from the element check of the file,
-// and a 999 implementation acknowledgement always does.
+// Asks for a received EDI file and where to write its acknowledgement, then
+// writes it. Stays open while the names are unusable. A 997 answers every
+// group and on request every set from the element check of the file; a 999
+// implementation acknowledgement always does; a TA1 answers every
+// interchange's envelope.
 class frmFA : public QDialog {
     Q_OBJECT
 public:
     explicit frmFA(QWidget* parent = nullptr);
 
-    // The opener's element separator (and terminator), passed on to the generator.
+    // The opener's element separator and terminator: the acknowledgement's.
     SepCode Delimiter = 42;
     SepCode Selimiter = 126;
     void SetInputFile(const std::string& sPath);
@@ -32,6 +33,7 @@ public:
     QLabel* lblOutput;
     QRadioButton* optAck997;
     QRadioButton* optAck999;
+    QRadioButton* optAckTA1;
     QCheckBox* chkFindings;
     QPushButton* cmdInput;
     QPushButton* cmdOutput;

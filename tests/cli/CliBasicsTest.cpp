@@ -136,27 +136,3 @@ TEST(ConsoleUi, AnswersFromOptionsAndPrintsOneLinePerMessage)
 
 }  // namespace
 }  // namespace orr
-
-namespace orr {
-namespace {
-
-TEST(Cli, AckWritesThe997AndAsksBeforeOverwriting)
-{
-    test::TestEnv env;
-    const std::string home = test::MakeCliHome(env.Path("home"));
-    test::TestEnv::WriteFile(env.Path("in.edi"), "ISA*00\nGS*IN*A*B*1*2*31\nST*810*1\nSE*2*1\nGE*1*31\nIEA*1*1\n");
-    const std::string cmd = "--home " + home + " ack " + env.Path("in.edi") + " -o " + env.Path("out.997");
-    auto r = test::RunCli(cmd);
-    ASSERT_EQ(r.nExit, 0) << r.sErr;
-    EXPECT_NE(test::TestEnv::ReadFile(env.Path("out.997")).find("\r\nAK1*IN*31\r\n"), std::string::npos);
-
-    r = test::RunCli(cmd + " --delimiter '|'");  // the file exists: declined without --yes
-    EXPECT_EQ(r.nExit, 1);
-    EXPECT_NE(r.sErr.find("question: File " + env.Path("out.997") + "exists. Overwrite ? -> no"), std::string::npos);
-    r = test::RunCli(cmd + " --delimiter '|' --yes");
-    EXPECT_EQ(r.nExit, 0) << r.sErr;
-    EXPECT_NE(test::TestEnv::ReadFile(env.Path("out.997")).find("\r\nST|997|1\r\n"), std::string::npos);
-}
-
-}  // namespace
-}  // namespace orr

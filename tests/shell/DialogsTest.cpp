@@ -271,13 +271,21 @@ TEST(DirectoryPicker, ReturnsTheChosenOrCreatedDirectory)
     }
 }
 
+// The shipped definitions, so the acknowledgement's own check reads it against the real 997, 999 and envelope.
+void UseShippedDefinitions(ShellEnv& env)
+{
+    env.config->DefinitionFile = ORRINDALE_EDIDEF;
+    ASSERT_TRUE(env.defFiles.RefreshBinFile());
+}
+
 TEST(AcknowledgementDialog, ChecksTheNamesThenWritesThe997)
 {
     ShellEnv env;
+    UseShippedDefinitions(env);
     const std::string sIn = env.Path("in.edi"), sOut = env.Path("out.997");
     TestEnv::WriteFile(sIn, "ISA*00*          *00*          *ZZ*A              *ZZ*B              *"
-                            "200101*1253*U*00401*000000001*0*T*>\nGS*PO*A*B*20200101*1253*1234*X*004010\n"
-                            "ST*850*0001\nBEG*00*SA*1\nSE*3*0001\nGE*1*1234\nIEA*1*000000001\n");
+                            "200101*1253*U*00401*000000001*0*T*>\nGS*PO*AA*BB*20200101*1253*1234*X*004010\n"
+                            "ST*850*0001\nBEG*00*SA*1**20200101\nSE*3*0001\nGE*1*1234\nIEA*1*000000001\n");
     frmFA dlg;
     dlg.open();
     QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
@@ -307,17 +315,20 @@ TEST(AcknowledgementDialog, ChecksTheNamesThenWritesThe997)
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1], "Functional Acknowledgement created in:\r\n\r\n" + sOut);
     const std::string s997 = TestEnv::ReadFile(sOut);
-    EXPECT_NE(s997.find("\r\nAK1*PO*1234\r\n"), std::string::npos);
+    EXPECT_NE(s997.find("*ZZ*B              *ZZ*A              *"), std::string::npos) << s997;  // back to the sender
+    EXPECT_NE(s997.find("~\r\nGS*FA*BB*AA*"), std::string::npos);
+    EXPECT_NE(s997.find("~\r\nAK1*PO*1234~\r\nAK9*A*1*1*1~\r\n"), std::string::npos);
     EXPECT_EQ(s997.find("AK2"), std::string::npos);  // the findings only when asked for
 }
 
-TEST(AcknowledgementDialog, The999AlwaysReportsTheFindings)
+TEST(AcknowledgementDialog, KindsAndTheFindings)
 {
     ShellEnv env;
+    UseShippedDefinitions(env);
     const std::string sIn = env.Path("in.edi"), sOut = env.Path("out.999");
     TestEnv::WriteFile(sIn, "ISA*00*          *00*          *ZZ*A              *ZZ*B              *"
-                            "200101*1253*^*00501*000000001*0*T*>~\nGS*PO*A*B*20200101*1253*1234*X*005010~\n"
-                            "ST*850*0001~\nBEG*00*SA*1~\nSE*3*0001~\nGE*1*1234~\nIEA*1*000000001~\n");
+                            "200101*1253*^*00501*000000001*0*T*>~\nGS*PO*AA*BB*20200101*1253*1234*X*005010~\n"
+                            "ST*850*0001~\nBEG*00*SA*1**20200101~\nSE*3*0001~\nGE*1*1234~\nIEA*1*000000001~\n");
     frmFA dlg;
     dlg.open();
     EXPECT_TRUE(dlg.optAck997->isChecked());
@@ -330,15 +341,31 @@ TEST(AcknowledgementDialog, The999AlwaysReportsTheFindings)
     dlg.optAck997->setChecked(true);
     EXPECT_FALSE(dlg.chkFindings->isChecked());
     EXPECT_TRUE(dlg.chkFindings->isEnabled());
+    dlg.chkFindings->setChecked(true);
+    dlg.optAckTA1->setChecked(true);  // a TA1 looks at the envelope only
+    EXPECT_FALSE(dlg.chkFindings->isChecked());
+    EXPECT_FALSE(dlg.chkFindings->isEnabled());
+    EXPECT_EQ(dlg.lblOutput->text(), QStringLiteral("TA1 output file:"));
 
-    dlg.optAck999->setChecked(true);
     dlg.txtInput->setText(QString::fromStdString(sIn));
     dlg.txtOutput->setText(QString::fromStdString(sOut));
     QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(env.ui.Messages().back(), "Interchange Acknowledgement created in:\r\n\r\n" + sOut);
+    EXPECT_NE(TestEnv::ReadFile(sOut).find("~\r\nTA1*000000001*200101*1253*A*000~\r\nIEA*0*"), std::string::npos);
+
+    frmFA again;
+    again.open();
+    again.optAck999->setChecked(true);
+    again.txtInput->setText(QString::fromStdString(sIn));
+    again.txtOutput->setText(QString::fromStdString(sOut));
+    env.ui.QueueAnswer(MsgAnswer::Yes);  // replace the TA1
+    QTest::mouseClick(again.cmdOk, Qt::LeftButton);
+    EXPECT_EQ(again.result(), QDialog::Accepted);
     EXPECT_EQ(env.ui.Messages().back(), "Implementation Acknowledgement created in:\r\n\r\n" + sOut);
     const std::string s999 = TestEnv::ReadFile(sOut);
-    EXPECT_NE(s999.find("\r\nST*999*1*005010X231A1\r\nAK1*PO*1234*005010\r\nAK2*850*0001\r\n"), std::string::npos)
+    EXPECT_NE(s999.find("~\r\nST*999*0001*005010X231A1~\r\nAK1*PO*1234*005010~\r\nAK2*850*0001~\r\n"),
+              std::string::npos)
         << s999;
 }
 
