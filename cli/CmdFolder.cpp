@@ -1,7 +1,5 @@
 // check and find: many files at once, in worker processes, the results in
 // the order the files were given.
-#include <nlohmann/json.hpp>
-
 #include <unistd.h>
 
 #include <charconv>
@@ -72,19 +70,7 @@ private:
 
 std::string CheckLine(const std::string& sFile, const FolderCheck::FileResult& r, bool bJson)
 {
-    if (bJson) {
-        nlohmann::ordered_json o;
-        o["file"] = sFile;
-        o["type"] = r.bRead ? nlohmann::ordered_json(r.sType) : nlohmann::ordered_json();
-        o["nError"] = r.bRead ? nlohmann::ordered_json(r.nError) : nlohmann::ordered_json();
-        o["errors"] = r.verdict.nErrors;
-        o["warnings"] = r.verdict.nWarnings;
-        o["valid"] = r.verdict.bValid;
-        return o.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    }
-    const char* sVerdict = !r.bRead ? "unreadable" : r.verdict.bValid ? "valid" : "invalid";
-    return sFile + "\t" + (r.bRead ? r.sType : "-") + "\t" + sVerdict + "\t" + std::to_string(r.verdict.nErrors) +
-           "\t" + std::to_string(r.verdict.nWarnings) + "\n";
+    return bJson ? FolderCheck::JsonLine(sFile, r) : FolderCheck::TextLine(sFile, r);
 }
 
 }  // namespace
@@ -140,9 +126,8 @@ int gfCmdFind(const CliArgs& args)
     const std::vector<std::string> files = Files(args);
     const FolderRunner::Job job = [&](const std::string& sFile) {
         FolderRunner::Result r;
-        const std::optional<std::vector<FolderFind::Hit>> hits = find.Search(sFile);
-        for (const FolderFind::Hit& h : hits ? *hits : std::vector<FolderFind::Hit>())
-            r.sOut += sFile + "\t" + std::to_string(h.nSegment) + "\t" + h.sSegment + "\n";
+        if (const std::optional<std::vector<FolderFind::Hit>> hits = find.Search(sFile))
+            r.sOut = FolderFind::Lines(sFile, *hits);
         r.nStatus = r.sOut.empty() ? 1 : 0;
         return r;
     };

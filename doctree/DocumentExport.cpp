@@ -25,8 +25,11 @@ DocumentExport::Loop LoopOf(EdiDocument& doc, NodeId node)
     const std::string_view sLink = gfDnodeTagLink(sTag);
     if (!sLink.empty() && sLink != kUnlinked) {
         const std::string sKey = "K" + std::string(sLink.substr(std::min(sLink.rfind('.') + 1, sLink.size())));
-        if (const SchemaIx ix = doc.Index().Of(doc.SchemaTree().FindKey(sKey)))
-            loop.sId = doc.Index()[ix].sLevel;
+        // The envelope loops go by their header segments, as the element check's loop paths do.
+        if (const SchemaIx ix = doc.Index().Of(doc.SchemaTree().FindKey(sKey))) {
+            const SchemaEntry& e = doc.Index()[ix];
+            loop.sId = e.cEnvelope == 'X' ? "ISA" : e.cEnvelope == 'F' ? "GS" : e.cEnvelope == 'T' ? "ST" : e.sLevel;
+        }
     }
     return loop;
 }

@@ -1,5 +1,7 @@
 #include "doctree/FolderCheck.h"
 
+#include <nlohmann/json.hpp>
+
 #include "doctree/BatchOpen.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/clsTreeDCheck.h"
@@ -26,6 +28,27 @@ FolderCheck::FileResult FolderCheck::Check(const std::string& sFile)
     r.nError = doc->BuildError();
     r.verdict = DocumentVerdict::Of(r.nError, clsTreeDCheck().Check(*doc));
     return r;
+}
+
+std::string FolderCheck::TextLine(const std::string& sFile, const FileResult& r)
+{
+    const char* sVerdict = !r.bRead ? "unreadable" : r.verdict.bValid ? "valid" : "invalid";
+    return sFile + "\t" + (r.bRead ? r.sType : "-") + "\t" + sVerdict + "\t" + std::to_string(r.verdict.nErrors) +
+           "\t" + std::to_string(r.verdict.nWarnings) + "\n";
+}
+
+std::string FolderCheck::JsonLine(const std::string& sFile, const FileResult& r)
+{
+    using Json = nlohmann::ordered_json;
+    Json o;
+    o["file"] = sFile;
+    o["type"] = r.bRead ? Json(r.sType) : Json();
+    o["nError"] = r.bRead ? Json(r.nError) : Json();
+    o["errors"] = r.verdict.nErrors;
+    o["warnings"] = r.verdict.nWarnings;
+    o["valid"] = r.verdict.bValid;
+    // File names are bytes: ones that are not UTF-8 are shown as well as can be.
+    return o.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 }  // namespace orr

@@ -31,6 +31,11 @@ public:
     // user-interaction service.
     FileResult Check(const std::string& sFile);
 
+    // check's line for a file: FILE<TAB>TYPE<TAB>valid|invalid|unreadable<TAB>ERRORS<TAB>WARNINGS
+    // (TYPE "-" when unread), or the JSON line {"file", "type", "nError", "errors", "warnings", "valid"}.
+    static std::string TextLine(const std::string& sFile, const FileResult& r);
+    static std::string JsonLine(const std::string& sFile, const FileResult& r);
+
 private:
     std::string msType;
     std::map<std::string, std::unique_ptr<EdiDocument>> mDocs;

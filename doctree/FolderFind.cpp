@@ -117,4 +117,12 @@ std::optional<std::vector<FolderFind::Hit>> FolderFind::Search(const std::string
     return std::move(collector.hits);
 }
 
+std::string FolderFind::Lines(const std::string& sFile, const std::vector<Hit>& hits)
+{
+    std::string s;
+    for (const Hit& h : hits)
+        s += sFile + "\t" + std::to_string(h.nSegment) + "\t" + h.sSegment + "\n";
+    return s;
+}
+
 }  // namespace orr

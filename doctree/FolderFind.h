@@ -34,6 +34,8 @@ public:
 
     // Nothing when the file cannot be read (the reason shown).
     std::optional<std::vector<Hit>> Search(const std::string& sFile) const;
+    // find's lines for a file's hits: FILE<TAB>SEGNO<TAB>SEGMENT.
+    static std::string Lines(const std::string& sFile, const std::vector<Hit>& hits);
 
 private:
     bool Matches(std::string_view sSegment, char cComponent, char cRepetition) const;
