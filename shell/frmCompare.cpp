@@ -1,7 +1,6 @@
 #include "shell/frmCompare.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +12,7 @@
 
 #include "doctree/BatchOpen.h"
 #include "shell/TreeModel.h"
+#include "shell/modFrmDocFile.h"
 
 namespace orr {
 namespace {
@@ -66,7 +66,8 @@ frmCompare::frmCompare(QWidget* parent) : QDialog(parent)
         l->setBuddy(edit);
         auto* browse = new QPushButton(QStringLiteral("Browse..."), this);
         connect(browse, &QPushButton::clicked, this, [this, edit = edit] {
-            const QString s = QFileDialog::getOpenFileName(this, QStringLiteral("Open EDI Document"), edit->text());
+            const QString s = gfRunFileDialog(this, {FileDialogRequest::Open, QStringLiteral("Open EDI Document"),
+                                                     QString::fromLatin1(kEdiFileFilter), edit->text()});
             if (!s.isEmpty())
                 edit->setText(s);
         });

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
@@ -584,10 +583,11 @@ void frmDocument::Run(DocCommand command)
 
 void frmDocument::ExportTree(bool bJson)
 {
-    const QString sFilter = bJson ? QStringLiteral("JSON Files (*.json)") : QStringLiteral("XML Files (*.xml)");
-    const QString sPath = QFileDialog::getSaveFileName(this, bJson ? QStringLiteral("Export as JSON")
-                                                                    : QStringLiteral("Export as XML"),
-                                                       {}, sFilter);
+    const QString sPath = gfRunFileDialog(
+        this, {FileDialogRequest::Save, bJson ? QStringLiteral("Export as JSON") : QStringLiteral("Export as XML"),
+               bJson ? QStringLiteral("JSON Files (*.json);;All Files (*)")
+                     : QStringLiteral("XML Files (*.xml);;All Files (*)"),
+               {}});
     if (sPath.isEmpty())
         return;
     JsonExport json;
