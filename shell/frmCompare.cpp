@@ -158,9 +158,8 @@ void frmCompare::ShowDifference(int nRow)
         return;
     const DiffEntry& e = mDiffs[std::size_t(nRow)];
     for (auto [view, model, node] : {std::tuple{tvA, mModelA, e.nodeA}, std::tuple{tvB, mModelB, e.nodeB}}) {
-        if (!node)
-            continue;
-        const QModelIndex index = model->IndexOf(node);
+        // A segment only one side has: the other side shows no place.
+        const QModelIndex index = node ? model->IndexOf(node) : QModelIndex();
         view->setCurrentIndex(index);
         view->scrollTo(index, QAbstractItemView::PositionAtCenter);
     }
