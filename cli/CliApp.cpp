@@ -56,10 +56,34 @@ const Command kCommands[] = {
      gfCmdStats},
     {"convert", "FILE --type T --to-delimiter X --to-selimiter Y [--crlf] -o OUT", "write with other separators",
      gfCmdConvert},
-    {"export", "FILE --type T --separator tab|comma -o OUT", "write one delimited line per segment", gfCmdExport},
+    {"export", "FILE --type T|auto (--separator tab|comma | --format json|xml) -o OUT",
+     "write one delimited line per segment, or the document's tree (interchanges, groups, transaction sets, loops "
+     "with the definition's name and id, segments, elements with components and repetitions, the separators) as "
+     "JSON or XML (docs/json-format.md)",
+     gfCmdExportAny},
+    {"import", "FILE.json|FILE.xml -o OUT [--delimiter X --selimiter Y]",
+     "write a JSON or XML export back as X12, with the separators it recorded unless given", gfCmdImport},
     {"print", "FILE --type T -o OUT.pdf [--font FAMILY] [--size POINTS]",
      "print the document to a PDF file as the print preview prints it (fixed-pitch 10-point font by default)",
      nullptr, &CliIo::fnPrint, true},
+    {"diff", "A B [--type T|auto] [--ignore-envelope] [--format text|json]",
+     "compare two documents segment by segment along their trees (separators and line ends do not count): one "
+     "line per difference, changed<TAB>SEGNO_A<TAB>SEGNO_B<TAB>SEGID<TAB>POS<TAB>OLD<TAB>NEW, "
+     "added<TAB>-<TAB>SEGNO_B<TAB>SEGMENT, removed<TAB>SEGNO_A<TAB>-<TAB>SEGMENT; --ignore-envelope leaves out "
+     "ISA09, ISA10, ISA13, GS04-GS06, ST02, SE02, GE02 and IEA02. Exit status 0 equal, 1 different, 2 unreadable",
+     gfCmdDiff},
+    {"check", "PATH... [--type T|auto] [--jobs N] [--recursive] [--format text|jsonl]",
+     "read and check every file (a folder: the files in it; -: file names from standard input, one a line) with "
+     "the element check, in N worker processes (default: one per core); one line per file in the order given, "
+     "FILE<TAB>TYPE<TAB>valid|invalid|unreadable<TAB>ERRORS<TAB>WARNINGS or a JSON line {\"file\", \"type\", "
+     "\"nError\", \"errors\", \"warnings\", \"valid\"}; a summary on stderr. Exit status 0 all valid, 1 one is "
+     "not, 2 none could be read",
+     gfCmdCheck},
+    {"find", "PATH... --text TEXT [--regex] [--segment ID] [--element POS] [--jobs N] [--recursive]",
+     "print FILE<TAB>SEGNO<TAB>SEGMENT for every segment (with --segment only those with that identifier) whose "
+     "text (\"*\" between elements), or element POS (03, or 03-2 for a component), holds TEXT or with --regex "
+     "matches it, case ignored. Exit status 0 found, 1 nothing found",
+     gfCmdFind},
     {"new", "--type T [--empty] -o OUT [--delimiter X --selimiter Y] [--crlf]",
      "write a new document of type T filled with the schema's defaults, or empty", gfCmdNew},
     {"ack", "IN -o OUT [--errors | --999 | --ta1] [--yes] [--delimiter X]",

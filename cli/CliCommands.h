@@ -36,6 +36,12 @@ int gfCmdStats(const CliArgs& args);
 int gfCmdConvert(const CliArgs& args);
 int gfCmdExport(const CliArgs& args);
 int gfCmdNew(const CliArgs& args);
+int gfCmdDiff(const CliArgs& args);
+// export: --format json|xml here, --separator by gfCmdExport.
+int gfCmdExportAny(const CliArgs& args);
+int gfCmdImport(const CliArgs& args);
+int gfCmdCheck(const CliArgs& args);
+int gfCmdFind(const CliArgs& args);
 // In orrindale-cli-io. print needs a Qt Gui application (fonts), which that
 // program starts for it.
 int gfCmdPrint(const CliArgs& args);

@@ -37,7 +37,7 @@ struct CliArgs {
 // Options that take no value; every other "-x"/"--x" takes the next argument.
 inline const std::set<std::string> kCliFlags = {"--version", "--help", "--yes", "--crlf", "--empty",
                                                  "--elements", "--errors", "--999", "--ta1", "--free-form",
-                                                 "--dump"};
+                                                 "--dump", "--ignore-envelope", "--recursive", "--regex"};
 
 CliArgs gfParseCliArgs(int argc, char** argv);
 

@@ -18,6 +18,9 @@ struct DocumentOpenArgs {
     std::string sDocType;
     std::int16_t nOption = 1;  // new documents: 1 default content, 2 empty
     QString sKey;              // the window's child key
+    // Read from a file rebuilt from a JSON or XML export: the document keeps
+    // no file name and counts as changed, so Save asks where to keep it.
+    bool bUntitled = false;
 };
 
 enum class DocCommand {
@@ -50,6 +53,7 @@ enum class DocCommand {
     ConvertFormat,
     ExportText,
     ExportXml,
+    ExportJson,
     CreateAck,
     SendEmail,
     ConnectEdiServer,

@@ -20,6 +20,8 @@
 #include "app/clsProgress.h"
 #include "app/modGlobals.h"
 #include "app/modRecent.h"
+#include "doctree/JsonExport.h"
+#include "doctree/XmlExport.h"
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
 #include "doctree/modTree.h"
@@ -275,6 +277,9 @@ void frmDocument::CreateFileMenu()
     mnuFileSaveAs = AddCommand(file, "mnuFileSaveAs", "Save &As...", DocCommand::SaveAs);
     mnuFileSaveAll = AddFrameCommand(file, "mnuFileSaveAll", "Save A&ll", [](frmMain& f) { f.SaveAllFiles(); });
     file->addSeparator();
+    AddCommand(file, "mnuFileExportJson", "Export as &JSON...", DocCommand::ExportJson);
+    AddCommand(file, "mnuFileExportXml", "Export as &XML...", DocCommand::ExportXml);
+    file->addSeparator();
     mnuFilePrint = AddCommand(file, "mnuFilePrint", "&Print ...", DocCommand::Print);
     mnuFileSave->setShortcut(QKeySequence::Save);
     mnuFilePrint->setShortcut(QKeySequence::Print);
@@ -350,6 +355,7 @@ void frmDocument::CreateToolMenu()
     exportTo->setObjectName(QStringLiteral("mnuToolExport"));
     mnuToolExportText = AddCommand(exportTo, "mnuToolExportText", "Delimited Text File", DocCommand::ExportText);
     AddCommand(exportTo, "mnuToolExportXML", "XML File", DocCommand::ExportXml);
+    AddCommand(exportTo, "mnuToolExportJSON", "JSON File", DocCommand::ExportJson);
     tool->addSeparator();
     AddCommand(tool, "mnuToolEmail", "&Send Email ...", DocCommand::SendEmail);
     AddFrameCommand(tool, "mnuToolBrowser", "&Web Browser", [](frmMain& f) { f.MainViewWebBrowser(); });
@@ -497,6 +503,8 @@ bool frmDocument::CanRun(DocCommand command) const
     case DocCommand::EditSource:
     case DocCommand::ConvertFormat:
     case DocCommand::ExportText:
+    case DocCommand::ExportXml:
+    case DocCommand::ExportJson:
     case DocCommand::ExpandAll:
     case DocCommand::CollapseAll:
     case DocCommand::Validate:
@@ -508,7 +516,6 @@ bool frmDocument::CanRun(DocCommand command) const
     case DocCommand::SwitchView:
     case DocCommand::Refresh:
     case DocCommand::Close:
-    case DocCommand::ExportXml:
     case DocCommand::CreateAck:
     case DocCommand::SendEmail:
     case DocCommand::ConnectEdiServer:
@@ -557,7 +564,8 @@ void frmDocument::Run(DocCommand command)
         break;
     case DocCommand::ConvertFormat: ShowWithRoot<frmToolEdi>(this, mDoc.Root()); break;
     case DocCommand::ExportText: ShowWithRoot<frmExportText>(this, mDoc.Root()); break;
-    case DocCommand::ExportXml: gfMsgBox("This function has not been implemented yet.", MsgIcon::Information); break;
+    case DocCommand::ExportXml: ExportTree(false); break;
+    case DocCommand::ExportJson: ExportTree(true); break;
     case DocCommand::CreateAck: CreateAck(); break;
     case DocCommand::SendEmail: gfMainFileSend(mDoc.FileName(), this); break;
     case DocCommand::ConnectEdiServer: gfOpenEdiServerClient(mDoc.FileName(), this); break;
@@ -571,6 +579,22 @@ void frmDocument::Run(DocCommand command)
     default: break;
     }
     emit commandStateChanged();
+}
+
+void frmDocument::ExportTree(bool bJson)
+{
+    const QString sPath = gfRunFileDialog(
+        this, {FileDialogRequest::Save, bJson ? QStringLiteral("Export as JSON") : QStringLiteral("Export as XML"),
+               bJson ? QStringLiteral("JSON Files (*.json);;All Files (*)")
+                     : QStringLiteral("XML Files (*.xml);;All Files (*)"),
+               {}});
+    if (sPath.isEmpty())
+        return;
+    JsonExport json;
+    XmlExport xml;
+    DocumentExport& out = bJson ? static_cast<DocumentExport&>(json) : xml;
+    if (out.ToFile(mDoc, sPath.toStdString()))
+        gfMsgBox(sPath.toStdString() + " is created.", MsgIcon::Information);
 }
 
 bool frmDocument::EdiFileSave()
@@ -696,8 +720,8 @@ bool frmDocument::EdiFileOpen(const DocumentOpenArgs& args)
                           [this] { return frm2ndChance::Choose(this); })) {
         return false;
     }
-    mDoc.SetFileName(args.sFileName);
-    mDoc.SetModified(args.sFileName.empty());
+    mDoc.SetFileName(args.bUntitled ? std::string() : args.sFileName, !args.bUntitled);
+    mDoc.SetModified(args.sFileName.empty() || args.bUntitled);
     ShowOpened();
     return true;
 }

@@ -39,6 +39,8 @@ public:
     void RepaintForm() override;
 
     // Saves to the document's file, asking for a name when it has none.
+    // File > Export as JSON / XML: the tree into a file the user names.
+    void ExportTree(bool bJson);
     bool EdiFileSave();
     // Saves under a name chosen in the save dialog.
     void EdiFileSaveAs();

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <cmath>
 #include <optional>
 #include <tuple>
@@ -25,7 +26,10 @@
 #include "shell/IconCache.h"
 #include "shell/OrrApplication.h"
 #include "shell/Twips.h"
+#include "doctree/DocumentImport.h"
 #include "shell/frmAbout.h"
+#include "shell/frmCompare.h"
+#include "shell/frmFolder.h"
 #include "shell/frmFA.h"
 #include "shell/frmMail.h"
 #include "shell/frmOptions.h"
@@ -205,6 +209,13 @@ void frmMain::CreateMenus()
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTool"));
     mnuToolCreateFA = action(tools, "mnuToolCreateFA", "Create Functional Ack ...", [this] { MainToolCreateFA(); });
+    tools->addSeparator();
+    mnuToolCompare = action(tools, "mnuToolCompare", "Compare &Documents...", [this] { MainToolCompare(); });
+    mnuToolCheckFolder = action(tools, "mnuToolCheckFolder", "Check &Folder...",
+                                [this] { MainToolFolder(false); });
+    mnuToolFindInFolder = action(tools, "mnuToolFindInFolder", "Find &in Folder...",
+                                 [this] { MainToolFolder(true); });
+    tools->addSeparator();
     mnuToolEmail = action(tools, "mnuToolEmail", "&Send Email ...", [this] { MainFileSend({}); });
     mnuToolBrowser = action(tools, "mnuToolBrowser", "&Web Browser", [this] { MainViewWebBrowser(); });
     mnuToolEdiServer =
@@ -506,6 +517,12 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
 {
     if (!CanOpenDocuments())
         return false;
+    if (const std::optional<DocumentOpenArgs> imported = ImportedDocument(sFileName)) {
+        const bool bOpened = !imported->sFileName.empty() && OpenDocumentWindow(*imported);
+        std::error_code ec;
+        std::filesystem::remove(imported->sFileName, ec);
+        return bOpened;
+    }
     SeparatorPair separators{gConfig->Delimiter, gConfig->Selimiter};
     if (!sFileName.empty()) {
         SeparatorPair detected;
@@ -521,8 +538,13 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
     gfChooseDocType(sFileName, sType, nOption);
     if (sType.empty())
         return false;
+    return OpenDocumentWindow({sFileName, separators.nDelimiter, separators.nSelimiter, sType, nOption, {}});
+}
 
+bool frmMain::OpenDocumentWindow(DocumentOpenArgs args)
+{
     const QString sKey = NewChildKey();
+    args.sKey = sKey;
     DocumentWindow* pWindow = Hook().fnCreate(sKey);
     if (!pWindow)
         return false;
@@ -535,7 +557,6 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
             RemoveChild(sKey);
     });
     gfCopyRecentMenu(pWindow);
-    const DocumentOpenArgs args{sFileName, separators.nDelimiter, separators.nSelimiter, sType, nOption, sKey};
     if (pWindow->EdiFileOpen(args)) {
         // Its menus show in the frame's menu bar while it is active.
         gfMergeMenuEntries(menuBar(), pWindow->menuBar());
@@ -645,6 +666,41 @@ void frmMain::MainToolCreateFA()
     dlg.Selimiter = gConfig->Selimiter;
     dlg.SetInputFile({});
     dlg.exec();
+}
+
+void frmMain::MainToolCompare()
+{
+    // Not modal: the documents stay at hand beside the comparison.
+    auto* dlg = new frmCompare(this);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->show();
+}
+
+void frmMain::MainToolFolder(bool bFind)
+{
+    auto* dlg = new frmFolder(bFind ? frmFolder::Mode::Find : frmFolder::Mode::Check, this);
+    dlg->setAttribute(Qt::WA_DeleteOnClose);
+    dlg->show();
+}
+
+std::optional<DocumentOpenArgs> frmMain::ImportedDocument(const std::string& sFileName)
+{
+    const std::string sExtension = QFileInfo(QString::fromStdString(sFileName)).suffix().toLower().toStdString();
+    if ((sExtension != "json" && sExtension != "xml") || !DocumentImport::LooksLikeExport(sFileName))
+        return std::nullopt;
+    // The X12 text is rebuilt in the work folder; the document names no file until saved.
+    const std::string sWork = gConfig->DataDir + "/" +
+                              QFileInfo(QString::fromStdString(sFileName)).completeBaseName().toStdString() + "." +
+                              std::to_string(QCoreApplication::applicationPid()) + ".edi";
+    DocumentOpenArgs args;
+    try {
+        const DocumentImport::Result r = DocumentImport::ConvertFile(sFileName, sWork, {});
+        args = {sWork, r.separators.nElement, r.separators.nSegment, r.sType, 1, {}, true};
+    } catch (const std::exception& e) {
+        gfMsgBox(e.what(), MsgIcon::Critical);
+        args.sFileName.clear();
+    }
+    return args;
 }
 
 void frmMain::MainFileTemplate()

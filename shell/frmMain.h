@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,6 +72,9 @@ public:
     void MainHelpContents();
     void MainHelpAbout();
     void MainToolCreateFA();
+    // Tools > Compare Documents..., Check Folder... and Find in Folder...
+    void MainToolCompare();
+    void MainToolFolder(bool bFind);
     void MainFileTemplate();
 
     // The toolbar: buttons by key ("New", "Open", "Save", ...).
@@ -97,6 +101,9 @@ public:
     QAction* mnuFileTemplate;
     QAction* mnuFileExit;
     QAction* mnuToolCreateFA;
+    QAction* mnuToolCompare;
+    QAction* mnuToolCheckFolder;
+    QAction* mnuToolFindInFolder;
     QAction* mnuToolEmail;
     QAction* mnuToolBrowser;
     QAction* mnuToolEdiServer;
@@ -120,6 +127,10 @@ private:
     // The arrangeable windows in a row along the orientation, each a cell of equal size.
     void Tile(Qt::Orientation along);
     void CreateMenus();
+    // For a JSON or XML export: the X12 text rebuilt in a work file and how to
+    // open it (an empty file name after a failure, shown); nothing for any other file.
+    std::optional<DocumentOpenArgs> ImportedDocument(const std::string& sFileName);
+    bool OpenDocumentWindow(DocumentOpenArgs args);
     void CreateToolbar();
     void CreateStatusBar();
     void LoadGeometry();

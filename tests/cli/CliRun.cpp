@@ -9,13 +9,15 @@
 
 namespace orr::test {
 
-CliResult RunCli(const std::string& sArgs)
+CliResult RunCli(const std::string& sArgs) { return RunCli(sArgs, "/dev/null"); }
+
+CliResult RunCli(const std::string& sArgs, const std::string& sInputFile)
 {
     char outName[] = "/tmp/orrindale-cli-out-XXXXXX";
     char errName[] = "/tmp/orrindale-cli-err-XXXXXX";
     ::close(::mkstemp(outName));
     ::close(::mkstemp(errName));
-    const std::string cmd = std::string(ORRINDALE_CLI) + " " + sArgs + " >" + outName + " 2>" + errName + " </dev/null";
+    const std::string cmd = std::string(ORRINDALE_CLI) + " " + sArgs + " >" + outName + " 2>" + errName + " <" + sInputFile;
     const int status = std::system(cmd.c_str());
     CliResult r;
     r.nExit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -1,0 +1,37 @@
+#include "doctree/BatchOpen.h"
+
+#include <vector>
+
+#include "app/modGlobals.h"
+#include "doctree/EdiDocument.h"
+#include "edi/modDocType.h"
+#include "edi/modGuessEdi.h"
+#include "schema/clsDefFiles.h"
+
+namespace orr {
+
+std::string BatchOpen::TypeFor(const std::string& sType, const std::string& sFile)
+{
+    if (sType != kAuto)
+        return sType;
+    std::vector<std::string> entries;
+    if (gDefFiles)
+        gDefFiles->GetEdiDefFiles(entries);
+    return gfGuessDocType(sFile, gfDocTypes(entries), gConfig->FreeFormDocType);
+}
+
+bool BatchOpen::Open(EdiDocument& doc, const std::string& sFile, const std::string& sType)
+{
+    SepCode nDelimiter = 0, nSelimiter = 0;
+    if (!gfGuessEdi(sFile, nDelimiter, nSelimiter))
+        return false;
+    doc.SetSeparators(nDelimiter, nSelimiter);
+    if ((doc.Type() != sType || !doc.SchemaRoot()) && !doc.LoadDefinition(sType))
+        return false;
+    if (!doc.Open(sFile, EdiDocument::OpenMode::Batch))
+        return false;
+    doc.SetFileName(sFile, false);
+    return true;
+}
+
+}  // namespace orr
