@@ -45,22 +45,10 @@ std::string_view DocumentExport::LoopName(std::string_view sText)
     return sText;
 }
 
-std::string DocumentExport::LineEndOf(const std::string& sFile, SepCode nSelimiter)
+std::string DocumentExport::LineEndName(clsTreeDSave::LineEnd lineEnd)
 {
-    std::ifstream in(sFile, std::ios::binary);
-    std::string sHead(4096, '\0');
-    in.read(sHead.data(), std::streamsize(sHead.size()));
-    sHead.resize(std::size_t(in.gcount()));
-    const std::size_t n = nSelimiter == 0 || nSelimiter > 255 ? sHead.find_first_of("\r\n")
-                                                               : sHead.find(char(nSelimiter));
-    if (n == std::string::npos)
-        return "none";
-    const std::size_t nAfter = nSelimiter == 0 ? n : n + 1;
-    if (sHead.compare(nAfter, 2, "\r\n") == 0)
-        return "crlf";
-    if (sHead.compare(nAfter, 1, "\n") == 0)
-        return "lf";
-    return sHead.compare(nAfter, 1, "\r") == 0 ? "cr" : "none";
+    using LineEnd = clsTreeDSave::LineEnd;
+    return lineEnd == LineEnd::CrLf ? "crlf" : lineEnd == LineEnd::Lf ? "lf" : lineEnd == LineEnd::Cr ? "cr" : "none";
 }
 
 bool DocumentExport::ToFile(EdiDocument& doc, const std::string& sFile)
@@ -80,7 +68,7 @@ bool DocumentExport::ToFile(EdiDocument& doc, const std::string& sFile)
 
 void DocumentExport::Write(EdiDocument& doc, std::ostream& out)
 {
-    const Separators separators{doc.Delimiter(), doc.Selimiter(), LineEndOf(doc.FileName(), doc.Selimiter())};
+    const Separators separators{doc.Delimiter(), doc.Selimiter(), LineEndName(doc.LineEndRead())};
     Begin(out, doc.Type(), separators);
     if (!doc.HasRoot())
         return End(out);

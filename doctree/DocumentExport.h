@@ -10,6 +10,7 @@
 
 #include "app/clsConfig.h"
 #include "doctree/SegmentValues.h"
+#include "doctree/clsTreeDSave.h"
 
 namespace orr {
 
@@ -38,9 +39,8 @@ public:
 
     // "Name (3 of 200)" -> "Name": the instances of one loop share a name.
     static std::string_view LoopName(std::string_view sText);
-    // The line end that follows the first segment terminator of sFile ("none"
-    // when it cannot be read or none follows).
-    static std::string LineEndOf(const std::string& sFile, SepCode nSelimiter);
+    // The line end as the exports name it: "none", "crlf", "lf", "cr".
+    static std::string LineEndName(clsTreeDSave::LineEnd lineEnd);
 
 protected:
     virtual void Begin(std::ostream& out, const std::string& sType, const Separators& separators) = 0;

@@ -167,6 +167,7 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
         const auto accept = [&](bool bReadOnly) {
             mDiskStamp = stamp;
             mbReadOnly = bReadOnly;
+            mLineEndRead = clsTreeDSave::LineEndOf(sFile, mSeparators.nSelimiter);
             Accept(root);
             SayWhenNoInterchange();
             return true;

@@ -17,6 +17,7 @@
 
 #include "app/clsConfig.h"
 #include "doctree/UndoHistory.h"
+#include "doctree/clsTreeDSave.h"
 #include "doctree/modSaveFile.h"
 #include "edi/EdiFinding.h"
 #include "edi/modGuessEdi.h"
@@ -77,6 +78,8 @@ public:
     // The file as read ends with a segment without its terminator (until a
     // save writes one).
     bool LastSegmentUnterminated() const { return mbLastUnterminated; }
+    // What followed the segment terminators in the file as read.
+    clsTreeDSave::LineEnd LineEndRead() const { return mLineEndRead; }
 
     void AddListener(DocumentListener* pListener);
     void RemoveListener(DocumentListener* pListener);
@@ -169,6 +172,7 @@ private:
     std::string msBuildError;
     std::size_t mnBuildSegments = 0;
     bool mbLastUnterminated = false;
+    clsTreeDSave::LineEnd mLineEndRead = clsTreeDSave::LineEnd::None;
     EdiFindings mFindings;
     bool mbFindingsTruncated = false;
     UndoHistory mHistory;

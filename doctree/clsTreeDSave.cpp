@@ -168,6 +168,24 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     }
 }
 
+clsTreeDSave::LineEnd clsTreeDSave::LineEndOf(const std::string& sFile, SepCode nSelimiter)
+{
+    std::ifstream in(sFile, std::ios::binary);
+    std::string sHead(4096, '\0');
+    in.read(sHead.data(), std::streamsize(sHead.size()));
+    sHead.resize(std::size_t(in.gcount()));
+    const std::string sTerminator = gfSeparatorBytes(nSelimiter);
+    const std::size_t n = sTerminator.empty() ? sHead.find_first_of("\r\n") : sHead.find(sTerminator);
+    if (n == std::string::npos)
+        return LineEnd::None;
+    const std::size_t nAfter = sTerminator.empty() ? n : n + sTerminator.size();
+    if (sHead.compare(nAfter, 2, "\r\n") == 0)
+        return LineEnd::CrLf;
+    if (sHead.compare(nAfter, 1, "\n") == 0)
+        return LineEnd::Lf;
+    return sHead.compare(nAfter, 1, "\r") == 0 ? LineEnd::Cr : LineEnd::None;
+}
+
 void clsTreeDSave::Terminate(std::string& out) const
 {
     if (mbLineMode) {
@@ -182,6 +200,8 @@ void clsTreeDSave::Terminate(std::string& out) const
         out += "\r\n";
     else if (mLineEnd == LineEnd::Lf && mnSelimiter != 10)
         out += '\n';
+    else if (mLineEnd == LineEnd::Cr && !bLineEndTerminator)
+        out += '\r';
 }
 
 }  // namespace orr

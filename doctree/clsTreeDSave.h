@@ -12,7 +12,10 @@ namespace orr {
 class clsTreeDSave {
 public:
     // What follows each terminator.
-    enum class LineEnd { None, CrLf, Lf };
+    enum class LineEnd { None, CrLf, Lf, Cr };
+    // What follows the first terminator of a file (its first 4 KiB read):
+    // the line end its segments end with, None when there is none or no file.
+    static LineEnd LineEndOf(const std::string& sFile, SepCode nSelimiter);
 
     clsTreeDSave();
 

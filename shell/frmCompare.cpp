@@ -65,6 +65,7 @@ frmCompare::frmCompare(QWidget* parent) : QDialog(parent)
         auto* l = new QLabel(QString::fromLatin1(label), this);
         l->setBuddy(edit);
         auto* browse = new QPushButton(QStringLiteral("Browse..."), this);
+        browse->setObjectName(edit == txtFileA ? QStringLiteral("cmdBrowseA") : QStringLiteral("cmdBrowseB"));
         connect(browse, &QPushButton::clicked, this, [this, edit = edit] {
             const QString s = gfRunFileDialog(this, {FileDialogRequest::Open, QStringLiteral("Open EDI Document"),
                                                      QString::fromLatin1(kEdiFileFilter), edit->text()});

@@ -67,6 +67,7 @@ std::vector<std::string> Segments(const std::string& sText, const clsConfig& con
     parser.SetDelimiter(g.nDelimiter);
     parser.SetSelimiter(g.nSelimiter);
     parser.bIsaTrigger = parser.bGsTrigger = parser.bStTrigger = parser.bSegTrigger = true;
+    parser.bIsaSeparators = parser.bReportTrailing = true;  // as documents are read
     parser.ParseData(sText);
     parser.EndData();
     return collect.out;

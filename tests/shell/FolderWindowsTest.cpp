@@ -63,7 +63,7 @@ TEST(CompareWindow, MarksDifferencesInBothTreesAndSteps)
     w.show();
     EXPECT_FALSE(w.cmdCompare->isEnabled());
     env.answers = {QString::fromStdString(a)};
-    w.findChildren<QPushButton*>().value(0)->click();  // the first Browse...
+    w.findChild<QPushButton*>(QStringLiteral("cmdBrowseA"))->click();
     EXPECT_EQ(w.txtFileA->text().toStdString(), a);
     w.txtFileB->setText(QString::fromStdString(b));
     ASSERT_TRUE(w.cmdCompare->isEnabled());
