@@ -73,7 +73,9 @@ PostgresDatabase::PostgresDatabase(const std::string& sConnection, const std::op
     mConn = PQconnectdbParams(keys.data(), values.data(), 1);
     if (PQstatus(mConn) != CONNECTION_OK) {
         const std::string sReason = mConn ? PQerrorMessage(mConn) : "out of memory";
-        const bool bPassword = mConn && PQconnectionNeedsPassword(mConn);
+        // None given where one is wanted, or the one given refused.
+        const bool bPassword =
+            mConn && (PQconnectionNeedsPassword(mConn) || (sPassword && PQconnectionUsedPassword(mConn)));
         PQfinish(mConn);
         mConn = nullptr;
         if (bPassword)
