@@ -45,6 +45,10 @@ int main(int argc, char** argv)
             sTarget = argv[++i];
     }
     BenchEnv env(sDefs, "orrindale-bench-load");
+    if (!env.files.RefreshBinFile()) {
+        std::fprintf(stderr, "cannot read %s\n", env.config.DefinitionFile.c_str());
+        return 1;
+    }
     try {
         const auto db = gfOpenDatabase(sTarget.empty() ? "sqlite:" + (env.dir / "bench.sqlite").string() : sTarget);
         DocumentLoader loader(*db);
