@@ -85,8 +85,7 @@ public:
     // waits: two loaders of one file, or of the schema, take turns.
     virtual void LockKey(std::string_view sKey) = 0;
 
-    virtual std::unique_ptr<RowWriter> OpenRows(std::string_view sTable,
-                                                std::span<const std::string_view> columns) = 0;
+    virtual std::unique_ptr<RowWriter> OpenRows(std::string_view sTable, std::span<const std::string_view> columns) = 0;
 };
 
 }  // namespace orr

@@ -23,10 +23,7 @@ std::map<std::string, std::string>& Passwords()
     return passwords;
 }
 
-std::string Get(const std::string& sKey)
-{
-    return gSettings->Get(gConfig->SettingsApp, kSectionDatabase, sKey, "");
-}
+std::string Get(const std::string& sKey) { return gSettings->Get(gConfig->SettingsApp, kSectionDatabase, sKey, ""); }
 
 bool IsPostgres(const std::string& sTarget)
 {

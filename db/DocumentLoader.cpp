@@ -17,20 +17,31 @@ namespace orr {
 namespace {
 
 using Columns = std::span<const std::string_view>;
-constexpr std::array<std::string_view, 15> kInterchangeColumns = {
-    "file_id", "interchange_no", "sender_qualifier", "sender_id", "receiver_qualifier",
-    "receiver_id", "date", "time", "control_number", "version", "usage_indicator",
-    "element_separator", "component_separator", "repetition_separator", "segment_terminator"};
+constexpr std::array<std::string_view, 15> kInterchangeColumns = {"file_id",
+                                                                  "interchange_no",
+                                                                  "sender_qualifier",
+                                                                  "sender_id",
+                                                                  "receiver_qualifier",
+                                                                  "receiver_id",
+                                                                  "date",
+                                                                  "time",
+                                                                  "control_number",
+                                                                  "version",
+                                                                  "usage_indicator",
+                                                                  "element_separator",
+                                                                  "component_separator",
+                                                                  "repetition_separator",
+                                                                  "segment_terminator"};
 constexpr std::array<std::string_view, 11> kGroupColumns = {
     "file_id", "group_no", "interchange_no", "functional_id", "sender_code", "receiver_code",
-    "date", "time", "control_number", "agency", "version"};
-constexpr std::array<std::string_view, 9> kTransactionColumns = {
-    "file_id", "transaction_no", "interchange_no", "group_no", "set_id", "control_number",
-    "doc_type", "loop_count", "segment_count"};
+    "date",    "time",     "control_number", "agency",        "version"};
+constexpr std::array<std::string_view, 9> kTransactionColumns = {"file_id",  "transaction_no", "interchange_no",
+                                                                 "group_no", "set_id",         "control_number",
+                                                                 "doc_type", "loop_count",     "segment_count"};
 constexpr std::array<std::string_view, 8> kSegmentColumns = {
     "file_id", "segment_no", "interchange_no", "group_no", "transaction_no", "identifier", "loop_path", "text"};
-constexpr std::array<std::string_view, 7> kElementColumns = {
-    "file_id", "segment_no", "position", "repetition", "component", "value", "name"};
+constexpr std::array<std::string_view, 7> kElementColumns = {"file_id",   "segment_no", "position", "repetition",
+                                                             "component", "value",      "name"};
 // Deleted from, in this order, when a path is loaded again.
 constexpr std::array<std::string_view, 5> kFileTables = {"elements", "segments", "transactions", "groups",
                                                          "interchanges"};
@@ -102,8 +113,7 @@ public:
           mGroups(db.OpenRows("groups", Columns(kGroupColumns))),
           mTransactions(db.OpenRows("transactions", Columns(kTransactionColumns))),
           mSegments(db.OpenRows("segments", Columns(kSegmentColumns))),
-          mElements(db.OpenRows("elements", Columns(kElementColumns))),
-          mcDelimiter(char(doc.Delimiter()))
+          mElements(db.OpenRows("elements", Columns(kElementColumns))), mcDelimiter(char(doc.Delimiter()))
     {
     }
 
@@ -111,8 +121,7 @@ public:
     LoadCounts Run(std::string& sHash)
     {
         Walk(mDoc.Root().Id());
-        for (RowWriter* w : {mInterchanges.get(), mGroups.get(), mTransactions.get(), mSegments.get(),
-                             mElements.get()})
+        for (RowWriter* w : {mInterchanges.get(), mGroups.get(), mTransactions.get(), mSegments.get(), mElements.get()})
             w->Finish();
         sHash = mHash.Hex();
         return mCounts;
@@ -177,9 +186,18 @@ private:
             return;
         const TreeNode nd = mTree.Node(node);
         switch (gfDnodeType(nd)) {
-        case 'X': WriteInterchange(); mInterchange = {}; break;
-        case 'F': WriteGroup(); mGroup = {}; break;
-        case 'T': WriteTransaction(); mTransaction = {}; break;
+        case 'X':
+            WriteInterchange();
+            mInterchange = {};
+            break;
+        case 'F':
+            WriteGroup();
+            mGroup = {};
+            break;
+        case 'T':
+            WriteTransaction();
+            mTransaction = {};
+            break;
         default: break;
         }
     }
@@ -219,8 +237,8 @@ private:
         const Envelope& g = mGroup;
         const std::array<std::string, 8> gs = {g.Element(1), g.Element(2), g.Element(3), g.Element(4),
                                                g.Element(5), g.Element(6), g.Element(7), g.Element(8)};
-        const DbValue row[] = {mnFileId, g.nNo, Number(mInterchange.nNo), gs[0], gs[1], gs[2], gs[3], gs[4],
-                               gs[5], gs[6], gs[7]};
+        const DbValue row[] = {mnFileId, g.nNo, Number(mInterchange.nNo), gs[0], gs[1], gs[2], gs[3], gs[4], gs[5],
+                               gs[6],    gs[7]};
         mGroups->Add(row);
     }
 
@@ -228,8 +246,8 @@ private:
     {
         const Envelope& t = mTransaction;
         const std::string s1 = t.Element(1), s2 = t.Element(2);
-        const DbValue row[] = {mnFileId, t.nNo, Number(mInterchange.nNo), Number(mGroup.nNo), s1, s2,
-                               mDoc.Type(), t.nLoops, t.nSegments};
+        const DbValue row[] = {mnFileId, t.nNo,      Number(mInterchange.nNo), Number(mGroup.nNo), s1, s2, mDoc.Type(),
+                               t.nLoops, t.nSegments};
         mTransactions->Add(row);
     }
 
@@ -264,8 +282,9 @@ private:
             ++mTransaction.nSegments;
         const std::size_t nSegment = ++mCounts.nSegments;
         const std::string& sPath = LoopPath(mTree.Parent(nd.Id()));
-        const DbValue row[] = {mnFileId, nSegment, Number(mInterchange.nNo), Number(mGroup.nNo),
-                               Number(mTransaction.nNo), sId, sPath, sText};
+        const DbValue row[] = {
+            mnFileId, nSegment, Number(mInterchange.nNo), Number(mGroup.nNo), Number(mTransaction.nNo), sId,
+            sPath,    sText};
         mSegments->Add(row);
         WriteElements(nd, nSegment, sId, sText);
         if (mfnProgress && nSegment % 4096 == 0)
@@ -378,8 +397,7 @@ void DocumentLoader::ApplySchema()
         const int nVersion = rows.empty() || !rows[0][0] ? 0 : std::stoi(*rows[0][0]);
         if (nVersion > kSchemaVersion)
             throw DatabaseError("the tables were made by a newer version of Orrindale (layout " +
-                                std::to_string(nVersion) + ", this one writes " + std::to_string(kSchemaVersion) +
-                                ")");
+                                std::to_string(nVersion) + ", this one writes " + std::to_string(kSchemaVersion) + ")");
         if (nVersion == 0) {
             mDb.ExecScript(mDb.GetKind() == Database::Kind::Sqlite ? kSchemaSqlite : kSchemaPostgres);
             const DbValue params[] = {kSchemaVersion};

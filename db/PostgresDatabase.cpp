@@ -68,8 +68,7 @@ PostgresDatabase::PostgresDatabase(const std::string& sConnection, const std::op
     // The string goes in as the database name, which libpq expands; a
     // password given apart comes after it and so wins.
     const std::array<const char*, 3> keys = {"dbname", sPassword ? "password" : nullptr, nullptr};
-    const std::array<const char*, 3> values = {sConnection.c_str(), sPassword ? sPassword->c_str() : nullptr,
-                                               nullptr};
+    const std::array<const char*, 3> values = {sConnection.c_str(), sPassword ? sPassword->c_str() : nullptr, nullptr};
     mConn = PQconnectdbParams(keys.data(), values.data(), 1);
     if (PQstatus(mConn) != CONNECTION_OK) {
         const std::string sReason = mConn ? PQerrorMessage(mConn) : "out of memory";
@@ -83,7 +82,8 @@ PostgresDatabase::PostgresDatabase(const std::string& sConnection, const std::op
         throw DatabaseError(sReason);
     }
     // Notices (a table that exists already) are not the user's business.
-    PQsetNoticeProcessor(mConn, [](void*, const char*) {}, nullptr);
+    PQsetNoticeProcessor(
+        mConn, [](void*, const char*) {}, nullptr);
     if (PQsetClientEncoding(mConn, "LATIN1") != 0) {
         const std::string sReason = PQerrorMessage(mConn);
         PQfinish(mConn);
@@ -169,9 +169,8 @@ std::vector<DbRow> PostgresDatabase::Query(std::string_view sSql, std::span<cons
     std::vector<DbRow> rows(std::size_t(PQntuples(r.get())));
     for (int i = 0; i < PQntuples(r.get()); ++i)
         for (int c = 0; c < PQnfields(r.get()); ++c)
-            rows[std::size_t(i)].push_back(PQgetisnull(r.get(), i, c)
-                                               ? std::nullopt
-                                               : std::optional<std::string>(PQgetvalue(r.get(), i, c)));
+            rows[std::size_t(i)].push_back(
+                PQgetisnull(r.get(), i, c) ? std::nullopt : std::optional<std::string>(PQgetvalue(r.get(), i, c)));
     return rows;
 }
 

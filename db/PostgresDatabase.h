@@ -36,8 +36,7 @@ public:
     void Commit() override;
     void Rollback() override;
     void LockKey(std::string_view sKey) override;
-    std::unique_ptr<RowWriter> OpenRows(std::string_view sTable,
-                                        std::span<const std::string_view> columns) override;
+    std::unique_ptr<RowWriter> OpenRows(std::string_view sTable, std::span<const std::string_view> columns) override;
 
     // "?" placeholders numbered as PostgreSQL wants them ($1, $2, ...),
     // string literals and quoted names left alone.

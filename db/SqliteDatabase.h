@@ -30,8 +30,7 @@ public:
     void Rollback() override;
     // The write lock Begin takes already serialises writers.
     void LockKey(std::string_view) override {}
-    std::unique_ptr<RowWriter> OpenRows(std::string_view sTable,
-                                        std::span<const std::string_view> columns) override;
+    std::unique_ptr<RowWriter> OpenRows(std::string_view sTable, std::span<const std::string_view> columns) override;
 
     // A statement kept for the connection, its parameters bound.
     sqlite3_stmt* Bound(std::string_view sSql, std::span<const DbValue> params);

@@ -140,8 +140,8 @@ void DatabasePostDialog::UpdateButtons()
     cmdClose->setEnabled(bIdle);
     cmdAddFile->setEnabled(bIdle);
     cmdRemoveFile->setEnabled(bIdle && !lstFiles->selectedItems().isEmpty());
-    for (QWidget* w : std::initializer_list<QWidget*>{optSqlite, optPostgres, txtSqliteFile, cmdSqliteFile,
-                                                      txtConnection})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{optSqlite, optPostgres, txtSqliteFile, cmdSqliteFile, txtConnection})
         w->setEnabled(bIdle);
     txtSqliteFile->setEnabled(bIdle && optSqlite->isChecked());
     cmdSqliteFile->setEnabled(bIdle && optSqlite->isChecked());
@@ -170,9 +170,9 @@ void DatabasePostDialog::CmdRemoveFileClick()
 
 void DatabasePostDialog::CmdSqliteFileClick()
 {
-    const QString sChosen = gfRunFileDialog(
-        this, {FileDialogRequest::Save, QStringLiteral("Database File"),
-               QStringLiteral("SQLite Databases (*.sqlite *.db);;All Files (*)"), Q(gfFilePath(gfDefaultDatabaseFile()))});
+    const QString sChosen = gfRunFileDialog(this, {FileDialogRequest::Save, QStringLiteral("Database File"),
+                                                   QStringLiteral("SQLite Databases (*.sqlite *.db);;All Files (*)"),
+                                                   Q(gfFilePath(gfDefaultDatabaseFile()))});
     if (!sChosen.isEmpty())
         txtSqliteFile->setText(sChosen);
 }

@@ -64,11 +64,12 @@ int main(int argc, char** argv)
         const LoadCounts c = loader.Load(doc, sFile);
         const double dLoad = Seconds(t1);
         const double dMiB = double(fs::file_size(sFile)) / (1024.0 * 1024.0);
-        std::printf("db=%s bytes=%llu segments=%zu elements=%zu rows=%zu open_s=%.3f load_s=%.3f load_mib_s=%.2f "
-                    "total_mib_s=%.2f\n",
-                    db->GetKind() == Database::Kind::Sqlite ? "sqlite" : "postgresql",
-                    static_cast<unsigned long long>(fs::file_size(sFile)), c.nSegments, c.nElements, c.Rows(), dOpen,
-                    dLoad, dMiB / dLoad, dMiB / (dOpen + dLoad));
+        std::printf(
+            "db=%s bytes=%llu segments=%zu elements=%zu rows=%zu open_s=%.3f load_s=%.3f load_mib_s=%.2f "
+            "total_mib_s=%.2f\n",
+            db->GetKind() == Database::Kind::Sqlite ? "sqlite" : "postgresql",
+            static_cast<unsigned long long>(fs::file_size(sFile)), c.nSegments, c.nElements, c.Rows(), dOpen, dLoad,
+            dMiB / dLoad, dMiB / (dOpen + dLoad));
         return 0;
     } catch (const DatabaseError& e) {
         std::fprintf(stderr, "error: %s\n", e.what());

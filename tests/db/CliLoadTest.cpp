@@ -98,7 +98,8 @@ TEST_F(CliLoad, ADatabaseThatCannotBeOpenedAndUsageErrors)
         EXPECT_EQ(r.sOut, "");
         EXPECT_TRUE(r.sErr.starts_with("error: the database cannot be opened: ")) << r.sErr;
     }
-    for (const std::string& sArgs : std::vector<std::string>{"load", "load '" + sInvoice + "' --db mysql://x", "load x --to y"}) {
+    for (const std::string& sArgs :
+         std::vector<std::string>{"load", "load '" + sInvoice + "' --db mysql://x", "load x --to y"}) {
         const CliResult r = RunCli("--home '" + sHome + "' " + sArgs);
         EXPECT_EQ(r.nExit, 2) << sArgs;
         EXPECT_TRUE(r.sErr.starts_with("error: ")) << r.sErr;

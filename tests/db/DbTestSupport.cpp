@@ -1,9 +1,9 @@
 #include "tests/db/DbTestSupport.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 #include "app/modGlobals.h"
 #include "db/DatabaseSettings.h"

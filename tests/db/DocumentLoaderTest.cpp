@@ -29,7 +29,8 @@ std::vector<std::string> PublicSamples()
 {
     std::vector<std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(std::string(ORRINDALE_SOURCE_DIR) + "/tests/data/public"))
-        if (e.is_regular_file() && e.path().extension() != ".md" && !e.path().filename().string().starts_with("LICENSE"))
+        if (e.is_regular_file() && e.path().extension() != ".md" &&
+            !e.path().filename().string().starts_with("LICENSE"))
             files.push_back(e.path().string());
     std::sort(files.begin(), files.end());
     return files;
@@ -43,9 +44,10 @@ std::string Example(const std::string& sName) { return std::string(ORRINDALE_SOU
 std::vector<std::string> SegmentsFromElements(Database& db, std::int64_t nFile)
 {
     const DbValue file[] = {nFile};
-    const auto seps = db.Query("SELECT element_separator, component_separator, repetition_separator "
-                               "FROM interchanges WHERE file_id = ? ORDER BY interchange_no",
-                               file);
+    const auto seps = db.Query(
+        "SELECT element_separator, component_separator, repetition_separator "
+        "FROM interchanges WHERE file_id = ? ORDER BY interchange_no",
+        file);
     std::vector<std::string> segments;
     std::vector<const DbRow*> segmentSeps;
     for (const DbRow& r : db.Query("SELECT identifier, interchange_no FROM segments WHERE file_id = ? "
@@ -105,8 +107,8 @@ TEST_P(Loader, PublicSamplesGiveTheFilesOwnCountsAndTexts)
         EXPECT_EQ(texts, facts.segments);
         EXPECT_EQ(SegmentsFromElements(*db, nFile), facts.segments);
         for (const auto& [sTable, nCount] : std::map<std::string, std::size_t>{{"interchanges", facts.nInterchanges},
-                                                                              {"groups", facts.nGroups},
-                                                                              {"transactions", facts.Transactions()}})
+                                                                               {"groups", facts.nGroups},
+                                                                               {"transactions", facts.Transactions()}})
             EXPECT_EQ(Scalar(*db, "SELECT COUNT(*) FROM " + sTable + " WHERE file_id = ?", {nFile}),
                       std::to_string(nCount))
                 << sTable;
@@ -129,9 +131,10 @@ TEST_P(Loader, EnvelopesLoopPathsAndElementNames)
     const LoadCounts c = loader.Load(doc, Example("837P_X222A1-professional-claim.edi"));
     EXPECT_EQ(c.Rows(), 1 + 1 + 1 + 1 + 27 + c.nElements);
 
-    const auto x = db->Query("SELECT sender_qualifier, sender_id, receiver_id, date, time, control_number, version, "
-                             "element_separator, component_separator, repetition_separator, segment_terminator "
-                             "FROM interchanges");
+    const auto x = db->Query(
+        "SELECT sender_qualifier, sender_id, receiver_id, date, time, control_number, version, "
+        "element_separator, component_separator, repetition_separator, segment_terminator "
+        "FROM interchanges");
     ASSERT_EQ(x.size(), 1u);
     EXPECT_EQ(x[0], (DbRow{"ZZ", "ORRINDALESEND", "ORRINDALERECV", "240115", "1030", "000000208", "00501", "*", ":",
                            "^", "~"}));
@@ -150,9 +153,10 @@ TEST_P(Loader, EnvelopesLoopPathsAndElementNames)
               (std::vector<DbRow>{{"1", "HC", "Composite Medical Procedure Identifier"},
                                   {"2", "99213", "Composite Medical Procedure Identifier"}}));
     // The usual question: claims over an amount, by the element's position.
-    EXPECT_EQ(db->Query("SELECT s.text FROM segments s JOIN elements e ON e.file_id = s.file_id AND e.segment_no = "
-                        "s.segment_no WHERE s.identifier = 'CLM' AND e.position = 2 AND CAST(e.value AS NUMERIC) >= 100"),
-              (std::vector<DbRow>{{"CLM*CLM-0001*100***11:B:1*Y*A*Y*Y"}}));
+    EXPECT_EQ(
+        db->Query("SELECT s.text FROM segments s JOIN elements e ON e.file_id = s.file_id AND e.segment_no = "
+                  "s.segment_no WHERE s.identifier = 'CLM' AND e.position = 2 AND CAST(e.value AS NUMERIC) >= 100"),
+        (std::vector<DbRow>{{"CLM*CLM-0001*100***11:B:1*Y*A*Y*Y"}}));
     // The ISA keeps its separators as elements, uncut.
     EXPECT_EQ(Scalar(*db, "SELECT value FROM elements WHERE segment_no = 1 AND position = 16"), ":");
     EXPECT_EQ(Scalar(*db, "SELECT COUNT(*) FROM elements WHERE segment_no = 1"), "16");
@@ -194,9 +198,9 @@ TEST_P(Loader, LoadingAgainReplacesTheFilesRowsOnly)
     TestEnv::WriteFile(sFirst, sText);
     const LoadCounts changed = load(sFirst);
     EXPECT_EQ(changed.nTransactions, 1u);
-    EXPECT_EQ(Scalar(*db, "SELECT COUNT(*) FROM transactions t JOIN files f ON f.id = t.file_id WHERE f.path = ?",
-                     {sFirst}),
-              "1");
+    EXPECT_EQ(
+        Scalar(*db, "SELECT COUNT(*) FROM transactions t JOIN files f ON f.id = t.file_id WHERE f.path = ?", {sFirst}),
+        "1");
     EXPECT_NE(Scalar(*db, "SELECT content_hash FROM files WHERE path = ?", {sFirst}), sHash);
     EXPECT_EQ(Scalar(*db, "SELECT COUNT(*) FROM files"), "2");
     EXPECT_EQ(Scalar(*db, "SELECT COUNT(*) FROM segments"),

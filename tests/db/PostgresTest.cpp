@@ -24,9 +24,9 @@ class Postgres : public test::DbTest {};
 TEST_P(Postgres, TwoLoadersAtOnceLoseNothing)
 {
     // 24 files; the two programs share the middle eight, which they load at the same time.
-    const std::vector<std::string> examples = {"850-two-orders.edi", "810-invoice.edi", "856-ship-notice.edi",
-                                               "837P_X222A1-professional-claim.edi", "835_X221A1-two-claims.edi",
-                                               "834_X220A1-family.edi"};
+    const std::vector<std::string> examples = {"850-two-orders.edi",        "810-invoice.edi",
+                                               "856-ship-notice.edi",       "837P_X222A1-professional-claim.edi",
+                                               "835_X221A1-two-claims.edi", "834_X220A1-family.edi"};
     std::vector<std::string> files;
     std::size_t nSegments = 0, nTransactions = 0;
     for (int i = 0; i < 24; ++i) {
@@ -59,8 +59,9 @@ TEST_P(Postgres, TwoLoadersAtOnceLoseNothing)
     EXPECT_EQ(Scalar(*db, "SELECT COUNT(*) FROM transactions"), std::to_string(nTransactions));
     EXPECT_EQ(Scalar(*db, "SELECT COUNT(*) FROM orrindale_schema"), "1");
     // Every file's rows are one load's: no segment number twice, none missing.
-    EXPECT_EQ(Scalar(*db, "SELECT COUNT(*) FROM (SELECT file_id FROM segments GROUP BY file_id "
-                          "HAVING COUNT(*) <> MAX(segment_no)) AS d"),
+    EXPECT_EQ(Scalar(*db,
+                     "SELECT COUNT(*) FROM (SELECT file_id FROM segments GROUP BY file_id "
+                     "HAVING COUNT(*) <> MAX(segment_no)) AS d"),
               "0");
 }
 

@@ -74,7 +74,8 @@ TEST(DatabaseDialog, TheFramePostsChosenFilesAndKeepsTheChoice)
     const std::string sRows = Count(sDatabase, "SELECT COUNT(*) FROM elements");
     EXPECT_EQ(log[1].toStdString(), sOrders + ": 1 interchanges, 1 groups, 2 transaction sets, 48 segments, " +
                                         std::to_string(1 + 1 + 1 + 2 + 48 + std::stoi(sRows)) + " rows written");
-    EXPECT_TRUE(log[2].startsWith(QString::fromStdString(sBad) + QStringLiteral(": not posted: "))) << log[2].toStdString();
+    EXPECT_TRUE(log[2].startsWith(QString::fromStdString(sBad) + QStringLiteral(": not posted: ")))
+        << log[2].toStdString();
     EXPECT_TRUE(log[3].startsWith(QStringLiteral("1 of 2 documents posted, "))) << log[3].toStdString();
     EXPECT_EQ(Count(sDatabase, "SELECT COUNT(*) FROM segments"), "48");
     EXPECT_EQ(dlg.prgPost->value(), dlg.prgPost->maximum());
