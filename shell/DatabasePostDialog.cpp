@@ -1,6 +1,7 @@
 #include "shell/DatabasePostDialog.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -198,15 +199,22 @@ void DatabasePostDialog::Progress(std::size_t nDone, std::size_t nTotal)
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void DatabasePostDialog::Log(const QString& sFile, const LoadCounts& c)
+void DatabasePostDialog::Log(const QString& sFile, const QString& sText)
 {
-    lstLog->addItem(QStringLiteral("%1: %2 interchanges, %3 groups, %4 transaction sets, %5 segments, %6 rows written")
-                        .arg(sFile)
-                        .arg(c.nInterchanges)
-                        .arg(c.nGroups)
-                        .arg(c.nTransactions)
-                        .arg(c.nSegments)
-                        .arg(c.Rows()));
+    // The name keeps the line short; the list above and the tip give the folder.
+    auto* item = new QListWidgetItem(QFileInfo(sFile).fileName() + QStringLiteral(": ") + sText, lstLog);
+    item->setToolTip(sFile);
+}
+
+QString DatabasePostDialog::Written(const LoadCounts& c)
+{
+    const auto count = [](std::size_t n, const char* sOne, const char* sMany) {
+        return QStringLiteral("%1 %2").arg(n).arg(QString::fromLatin1(n == 1 ? sOne : sMany));
+    };
+    return QStringList{count(c.nInterchanges, "interchange", "interchanges"), count(c.nGroups, "group", "groups"),
+                       count(c.nTransactions, "transaction set", "transaction sets"),
+                       count(c.nSegments, "segment", "segments"), count(c.Rows(), "row written", "rows written")}
+        .join(QStringLiteral(", "));
 }
 
 void DatabasePostDialog::CmdPostClick()
@@ -253,16 +261,16 @@ void DatabasePostDialog::CmdPostClick()
                 EdiDocument doc;
                 std::string sError;
                 if (!gfReadDocument(doc, sFile.toStdString(), "auto", sError)) {
-                    lstLog->addItem(QStringLiteral("%1: not posted: %2").arg(sFile, QtUi::ToDisplay(sError)));
+                    Log(sFile, QStringLiteral("not posted: ") + QtUi::ToDisplay(sError));
                     continue;
                 }
                 c = loader->Load(doc, sFile.toStdString(), fnProgress);
             }
-            Log(sFile, c);
+            Log(sFile, Written(c));
             nRows += c.Rows();
             ++nPosted;
         } catch (const DatabaseError& e) {
-            lstLog->addItem(QStringLiteral("%1: not posted: %2").arg(sFile, QtUi::ToDisplay(e.what())));
+            Log(sFile, QStringLiteral("not posted: ") + QtUi::ToDisplay(e.what()));
         }
         prgPost->setValue(prgPost->maximum());
     }

@@ -58,8 +58,10 @@ private:
     void UpdateButtons();
     // The password of a PostgreSQL connection, asked once per run.
     std::optional<std::string> Logon(const std::string& sTarget);
-    // The rows one document wrote, or why it wrote none, as a log line.
-    void Log(const QString& sFile, const LoadCounts& counts);
+    // A log line about one document.
+    void Log(const QString& sFile, const QString& sText);
+    // "1 interchange, 2 groups, ..., 312 rows written".
+    static QString Written(const LoadCounts& counts);
     void Progress(std::size_t nDone, std::size_t nTotal);
 
     EdiDocument* mpDoc;
