@@ -34,6 +34,8 @@ public:
     DbValue(int n) : DbValue(static_cast<std::int64_t>(n)) {}
     DbValue(std::string_view s) : mKind(Kind::Text), msText(s) {}
     DbValue(const std::string& s) : DbValue(std::string_view(s)) {}
+    // A temporary would be gone before the value is used.
+    DbValue(std::string&&) = delete;
     DbValue(const char* s) : DbValue(std::string_view(s)) {}
 
     Kind GetKind() const { return mKind; }

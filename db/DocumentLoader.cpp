@@ -138,7 +138,11 @@ private:
         std::size_t nNo = 0;
         std::vector<std::string> elements;  // the header segment's (ISA, GS or ST), identifier first
         std::size_t nLoops = 0, nSegments = 0;
-        std::string Element(std::size_t n) const { return n < elements.size() ? elements[n] : std::string(); }
+        // A view of the stored element: it lives as long as the envelope.
+        std::string_view Element(std::size_t n) const
+        {
+            return n < elements.size() ? std::string_view(elements[n]) : std::string_view();
+        }
     };
 
     void Walk(NodeId root)
@@ -205,59 +209,54 @@ private:
     void WriteInterchange()
     {
         const Envelope& x = mInterchange;
-        const std::string sDelimiter(1, mcDelimiter);
         const SepCode nSelimiter = mDoc.Selimiter();
         // Line ends terminate segments when no terminator was found.
-        const std::string sTerminator = nSelimiter ? std::string(1, char(nSelimiter)) : std::string("\n");
-        const std::string sVersion = x.Element(12);
-        const std::string sComponent = x.Element(16).substr(0, 1);
-        const std::string sRepetition = RepetitionSeparator(x);
-        const std::string s5 = std::string(Trim(x.Element(5))), s6 = std::string(Trim(x.Element(6))),
-                          s7 = std::string(Trim(x.Element(7))), s8 = std::string(Trim(x.Element(8)));
+        const char cTerminator = nSelimiter ? char(nSelimiter) : '\n';
+        const auto separator = [](const char& c) { return c ? DbValue(std::string_view(&c, 1)) : DbValue(); };
         const DbValue row[] = {mnFileId,
                                x.nNo,
-                               s5,
-                               s6,
-                               s7,
-                               s8,
+                               Trim(x.Element(5)),
+                               Trim(x.Element(6)),
+                               Trim(x.Element(7)),
+                               Trim(x.Element(8)),
                                x.Element(9),
                                x.Element(10),
                                x.Element(13),
-                               sVersion,
+                               x.Element(12),
                                x.Element(15),
-                               sDelimiter,
-                               sComponent.empty() ? DbValue() : DbValue(sComponent),
-                               sRepetition.empty() ? DbValue() : DbValue(sRepetition),
-                               sTerminator};
+                               separator(mcDelimiter),
+                               separator(mcComponent),
+                               separator(mcRepetition),
+                               separator(cTerminator)};
         mInterchanges->Add(row);
     }
 
     void WriteGroup()
     {
         const Envelope& g = mGroup;
-        const std::array<std::string, 8> gs = {g.Element(1), g.Element(2), g.Element(3), g.Element(4),
-                                               g.Element(5), g.Element(6), g.Element(7), g.Element(8)};
-        const DbValue row[] = {mnFileId, g.nNo, Number(mInterchange.nNo), gs[0], gs[1], gs[2], gs[3], gs[4], gs[5],
-                               gs[6],    gs[7]};
+        const DbValue row[] = {mnFileId,     g.nNo,        Number(mInterchange.nNo),
+                               g.Element(1), g.Element(2), g.Element(3),
+                               g.Element(4), g.Element(5), g.Element(6),
+                               g.Element(7), g.Element(8)};
         mGroups->Add(row);
     }
 
     void WriteTransaction()
     {
         const Envelope& t = mTransaction;
-        const std::string s1 = t.Element(1), s2 = t.Element(2);
-        const DbValue row[] = {mnFileId, t.nNo,      Number(mInterchange.nNo), Number(mGroup.nNo), s1, s2, mDoc.Type(),
-                               t.nLoops, t.nSegments};
+        const DbValue row[] = {mnFileId,           t.nNo,        Number(mInterchange.nNo),
+                               Number(mGroup.nNo), t.Element(1), t.Element(2),
+                               mDoc.Type(),        t.nLoops,     t.nSegments};
         mTransactions->Add(row);
     }
 
-    // From version 00501 ISA11 is the repetition separator; before, a code.
-    static std::string RepetitionSeparator(const Envelope& x)
+    // From version 00501 ISA11 is the repetition separator; before, a code. 0: none.
+    static char RepetitionSeparator(const Envelope& x)
     {
-        const std::string s11 = x.Element(11);
+        const std::string_view s11 = x.Element(11);
         const bool bSeparator = x.Element(12) >= "00501" && s11.size() == 1 &&
                                 !std::isalnum(static_cast<unsigned char>(s11[0])) && s11[0] != ' ';
-        return bSeparator ? s11 : std::string();
+        return bSeparator ? s11[0] : '\0';
     }
 
     void Segment(const TreeNode& nd)
@@ -273,9 +272,8 @@ private:
             e.elements.clear();
             ForEachPart(sText, mcDelimiter, [&e](std::size_t, std::string_view s) { e.elements.emplace_back(s); });
             if (sId == "ISA") {
-                const std::string sComponent = e.Element(16).substr(0, 1), sRepetition = RepetitionSeparator(e);
-                mcComponent = sComponent.empty() ? '\0' : sComponent[0];
-                mcRepetition = sRepetition.empty() ? '\0' : sRepetition[0];
+                mcComponent = e.Element(16).empty() ? '\0' : e.Element(16)[0];
+                mcRepetition = RepetitionSeparator(e);
             }
         }
         if (mTransaction.nNo)

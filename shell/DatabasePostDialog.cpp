@@ -141,9 +141,8 @@ void DatabasePostDialog::UpdateButtons()
     cmdClose->setEnabled(bIdle);
     cmdAddFile->setEnabled(bIdle);
     cmdRemoveFile->setEnabled(bIdle && !lstFiles->selectedItems().isEmpty());
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{optSqlite, optPostgres, txtSqliteFile, cmdSqliteFile, txtConnection})
-        w->setEnabled(bIdle);
+    optSqlite->setEnabled(bIdle);
+    optPostgres->setEnabled(bIdle);
     txtSqliteFile->setEnabled(bIdle && optSqlite->isChecked());
     cmdSqliteFile->setEnabled(bIdle && optSqlite->isChecked());
     txtConnection->setEnabled(bIdle && optPostgres->isChecked());

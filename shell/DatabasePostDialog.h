@@ -33,7 +33,7 @@ public:
     // Keeps the choice in the settings, opens the database and writes every
     // document, one transaction each; the log says what each wrote.
     void CmdPostClick();
-    // The files of the list (empty with a document).
+    // Adds a file to the list, once.
     void AddFile(const QString& sFile);
 
     QRadioButton* optSqlite;
