@@ -11,13 +11,13 @@ namespace {
 
 class SqliteRows : public RowWriter {
 public:
-    SqliteRows(SqliteDatabase& db, std::string sSql) : mDb(db), msSql(std::move(sSql)) {}
-    void Add(std::span<const DbValue> row) override { mDb.Step(mDb.Bound(msSql, row)); }
+    SqliteRows(SqliteDatabase& db, const std::string& sSql) : mDb(db), mStmt(db.Prepared(sSql)) {}
+    void Add(std::span<const DbValue> row) override { mDb.Step(mDb.Bind(mStmt, row)); }
     void Finish() override {}
 
 private:
     SqliteDatabase& mDb;
-    std::string msSql;
+    sqlite3_stmt* mStmt;
 };
 
 }  // namespace
@@ -73,7 +73,7 @@ void SqliteDatabase::ExecScript(std::string_view sSql)
     }
 }
 
-sqlite3_stmt* SqliteDatabase::Bound(std::string_view sSql, std::span<const DbValue> params)
+sqlite3_stmt* SqliteDatabase::Prepared(std::string_view sSql)
 {
     auto it = mStatements.find(sSql);
     if (it == mStatements.end()) {
@@ -83,7 +83,11 @@ sqlite3_stmt* SqliteDatabase::Bound(std::string_view sSql, std::span<const DbVal
             Fail(std::string(sSql));
         it = mStatements.emplace(std::string(sSql), stmt).first;
     }
-    sqlite3_stmt* stmt = it->second.get();
+    return it->second.get();
+}
+
+sqlite3_stmt* SqliteDatabase::Bind(sqlite3_stmt* stmt, std::span<const DbValue> params)
+{
     sqlite3_reset(stmt);
     for (std::size_t i = 0; i < params.size(); ++i) {
         const int n = int(i + 1);
@@ -105,7 +109,7 @@ sqlite3_stmt* SqliteDatabase::Bound(std::string_view sSql, std::span<const DbVal
         }
         }
         if (rc != SQLITE_OK)
-            Fail(std::string(sSql));
+            Fail(sqlite3_sql(stmt));
     }
     return stmt;
 }
@@ -122,7 +126,7 @@ bool SqliteDatabase::Step(sqlite3_stmt* stmt)
 
 std::vector<DbRow> SqliteDatabase::Query(std::string_view sSql, std::span<const DbValue> params)
 {
-    sqlite3_stmt* stmt = Bound(sSql, params);
+    sqlite3_stmt* stmt = Bind(Prepared(sSql), params);
     std::vector<DbRow> rows;
     while (Step(stmt)) {
         DbRow& row = rows.emplace_back();
@@ -140,7 +144,7 @@ std::vector<DbRow> SqliteDatabase::Query(std::string_view sSql, std::span<const 
 
 std::int64_t SqliteDatabase::Execute(std::string_view sSql, std::span<const DbValue> params)
 {
-    sqlite3_stmt* stmt = Bound(sSql, params);
+    sqlite3_stmt* stmt = Bind(Prepared(sSql), params);
     while (Step(stmt)) {
     }
     return sqlite3_changes64(mDb);
@@ -165,7 +169,7 @@ std::unique_ptr<RowWriter> SqliteDatabase::OpenRows(std::string_view sTable, std
         sValues += i ? ", ?" : "?";
     }
     sSql += ") VALUES (" + sValues + ")";
-    return std::make_unique<SqliteRows>(*this, std::move(sSql));
+    return std::make_unique<SqliteRows>(*this, sSql);
 }
 
 }  // namespace orr

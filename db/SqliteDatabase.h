@@ -32,8 +32,10 @@ public:
     void LockKey(std::string_view) override {}
     std::unique_ptr<RowWriter> OpenRows(std::string_view sTable, std::span<const std::string_view> columns) override;
 
-    // A statement kept for the connection, its parameters bound.
-    sqlite3_stmt* Bound(std::string_view sSql, std::span<const DbValue> params);
+    // A statement kept for the connection.
+    sqlite3_stmt* Prepared(std::string_view sSql);
+    // The statement reset with these parameters bound.
+    sqlite3_stmt* Bind(sqlite3_stmt* stmt, std::span<const DbValue> params);
     // Steps a bound statement; true while it yields a row. Throws on failure.
     bool Step(sqlite3_stmt* stmt);
 
