@@ -47,13 +47,13 @@ constexpr std::array<std::string_view, 5> kFileTables = {"elements", "segments",
                                                          "interchanges"};
 
 // Calls fn(n, part) for every part of s between the separators c, n from 1;
-// a zero separator leaves s whole.
+// a zero separator leaves s whole, and the last part allowed takes the rest.
 template <class Fn>
-void ForEachPart(std::string_view s, char c, Fn&& fn)
+void ForEachPart(std::string_view s, char c, Fn&& fn, std::size_t nMaxParts = std::string_view::npos)
 {
     std::size_t n = 1;
     for (std::size_t nStart = 0;; ++n) {
-        const std::size_t nEnd = c ? s.find(c, nStart) : std::string_view::npos;
+        const std::size_t nEnd = c && n < nMaxParts ? s.find(c, nStart) : std::string_view::npos;
         fn(n, s.substr(nStart, nEnd == std::string_view::npos ? std::string_view::npos : nEnd - nStart));
         if (nEnd == std::string_view::npos)
             return;
@@ -261,8 +261,9 @@ private:
 
     void Segment(const TreeNode& nd)
     {
-        // Placeholders of empty nodes are shown, never written.
-        if (nd.Image().ends_with("nullsegment") && !mTree.HasChildren(nd.Id()))
+        // Placeholders of empty nodes are shown, never written; text after the
+        // last terminator is kept in the document but is no segment.
+        if ((nd.Image().ends_with("nullsegment") && !mTree.HasChildren(nd.Id())) || nd.Image() == kTrailingImage)
             return;
         const std::string_view sText = gfDnodeSegmentText(mTree, nd.Id(), mcDelimiter, mBuffer);
         mHash.Add(sText);
@@ -292,22 +293,27 @@ private:
     void WriteElements(const TreeNode& nd, std::size_t nSegment, std::string_view sId, std::string_view sText)
     {
         const std::vector<std::string_view>& names = KindOf(nd).names;
-        // The ISA holds the separators themselves, and binary data is taken as it stands.
+        // The ISA holds the separators themselves, and binary data (the last
+        // element of BIN and BDS) is taken as it stands, separators and all.
         const bool bWhole = sId == "ISA" || sId == "BIN" || sId == "BDS";
+        const std::size_t nMaxParts = sId == "BIN" ? 3 : sId == "BDS" ? 4 : std::string_view::npos;
         const char cRepetition = bWhole ? '\0' : mcRepetition, cComponent = bWhole ? '\0' : mcComponent;
-        ForEachPart(sText.substr(sId.size()), mcDelimiter, [&](std::size_t nPart, std::string_view sValue) {
-            if (nPart == 1)
-                return;  // before the first separator: the identifier was cut off
-            const std::size_t nPos = nPart - 1;
-            const DbValue name = nPos < names.size() && !names[nPos].empty() ? DbValue(names[nPos]) : DbValue();
-            ForEachPart(sValue, cRepetition, [&](std::size_t r, std::string_view sRepeat) {
-                ForEachPart(sRepeat, cComponent, [&](std::size_t c, std::string_view sPiece) {
-                    const DbValue row[] = {mnFileId, nSegment, nPos, r, c, sPiece, name};
-                    mElements->Add(row);
-                    ++mCounts.nElements;
+        ForEachPart(
+            sText.substr(sId.size()), mcDelimiter,
+            [&](std::size_t nPart, std::string_view sValue) {
+                if (nPart == 1)
+                    return;  // before the first separator: the identifier was cut off
+                const std::size_t nPos = nPart - 1;
+                const DbValue name = nPos < names.size() && !names[nPos].empty() ? DbValue(names[nPos]) : DbValue();
+                ForEachPart(sValue, cRepetition, [&](std::size_t r, std::string_view sRepeat) {
+                    ForEachPart(sRepeat, cComponent, [&](std::size_t c, std::string_view sPiece) {
+                        const DbValue row[] = {mnFileId, nSegment, nPos, r, c, sPiece, name};
+                        mElements->Add(row);
+                        ++mCounts.nElements;
+                    });
                 });
-            });
-        });
+            },
+            nMaxParts);
     }
 
     // The schema entry a node is matched to (none for an unlinked one); one

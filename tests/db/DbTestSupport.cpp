@@ -1,7 +1,9 @@
 #include "tests/db/DbTestSupport.h"
 
 #include <unistd.h>
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 
@@ -43,6 +45,13 @@ std::string Replace(std::string s, const std::string& sKey, const std::string& s
 
 bool Blank(char c) { return c == '\r' || c == '\n'; }
 
+// An identifier of two or three letters and digits, then an element separator.
+bool StartsLikeASegment(const std::string& sId, const std::string& s)
+{
+    return sId.size() >= 2 && sId.size() <= 3 && sId.size() < s.size() &&
+           std::all_of(sId.begin(), sId.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
 }  // namespace
 
 std::string DbKindName(const ::testing::TestParamInfo<DbKind>& info)
@@ -76,24 +85,25 @@ FileFacts CountFile(const std::string& sPath)
     const std::string sText = TestEnv::ReadFile(sPath);
     if (!sText.starts_with("ISA") || !gfGuessEdi(sPath, nDelimiter, nSelimiter))
         return f;
-    f.bRead = true;
     f.cDelimiter = char(nDelimiter);
     const char cEnd = nSelimiter ? char(nSelimiter) : '\n';
     bool bInSet = false;
+    std::size_t nTrailers = 0;
     for (std::size_t nStart = 0; nStart < sText.size();) {
-        // A segment ends with its terminator: text after the last one is none.
-        const std::size_t nEnd = sText.find(cEnd, nStart);
-        if (nEnd == std::string::npos)
-            break;
-        std::string s = sText.substr(nStart, nEnd - nStart);
-        nStart = nEnd + 1;
+        std::size_t nEnd = sText.find(cEnd, nStart);
+        std::string s = sText.substr(nStart, nEnd == std::string::npos ? std::string::npos : nEnd - nStart);
+        nStart = nEnd == std::string::npos ? sText.size() : nEnd + 1;
         // Line breaks are no part of a segment: files wrapped at a width break segments anywhere.
         std::erase_if(s, Blank);
         if (s.empty())
             continue;
         const std::string sId = s.substr(0, s.find(f.cDelimiter));
+        // Text after the last terminator is a segment only when it starts like one.
+        if (nEnd == std::string::npos && !StartsLikeASegment(sId, s))
+            break;
         f.nInterchanges += sId == "ISA";
         f.nGroups += sId == "GS";
+        nTrailers += sId == "IEA" || sId == "GE" || sId == "SE";
         if (sId == "ST") {
             f.setSegments.push_back(0);
             bInSet = true;
@@ -103,6 +113,8 @@ FileFacts CountFile(const std::string& sPath)
         bInSet = bInSet && sId != "SE";
         f.segments.push_back(std::move(s));
     }
+    // A file that ends inside an envelope is refused.
+    f.bRead = nTrailers == f.nInterchanges + f.nGroups + f.Transactions();
     return f;
 }
 

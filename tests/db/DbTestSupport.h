@@ -26,10 +26,11 @@ std::string NewPostgresDatabase(std::string& sWhyNot);
 std::string PostgresTarget(const std::string& sUser, const std::string& sDatabase);
 
 // The segments of a file as its separators cut them: text ended by the
-// terminator, line breaks dropped, empty pieces skipped. The separators are the detected
+// terminator (or the last text, when it starts like a segment), line breaks
+// dropped, empty pieces skipped. The separators are the detected
 // ones (gfGuessEdi), the only part of the program this uses.
 struct FileFacts {
-    bool bRead = false;  // separators found and an ISA first
+    bool bRead = false;  // separators found, an ISA first and every envelope closed
     char cDelimiter = 0;
     std::vector<std::string> segments;
     std::size_t nInterchanges = 0, nGroups = 0;
