@@ -99,6 +99,13 @@ const Command kCommands[] = {
      "talk to an EDI server: print its event log, send FILE once connected, write what arrives to the incoming "
      "folder, close after SECONDS (10) or when the server closes",
      nullptr, &CliIo::fnConnect},
+    {"load", "FILE... [--type T|auto] [--db sqlite:PATH | --db postgresql://...]",
+     "write each file into a database, one transaction per file, replacing the rows an earlier load of it wrote; "
+     "prints FILE<TAB>interchanges<TAB>groups<TAB>transactions<TAB>segments per file. FILE - reads file names "
+     "from standard input. Default: the [Database] of the settings, else SQLite in the data folder; a PostgreSQL "
+     "password comes from PGPASSWORD or ~/.pgpass. Exit status 1 when a file could not be loaded (the others "
+     "still are), 2 when the database cannot be opened",
+     nullptr, &CliIo::fnLoad},
 };
 
 const Command* FindCommand(const std::string& sName)

@@ -1,8 +1,9 @@
 #pragma once
 // orrindale-cli: the engines in batch, without windows.
 //
-// The commands that need Qt Gui, Qt Network or libcurl (print, mail,
-// connect) are built into a second program, orrindale-cli-io, so that the
+// The commands that need Qt Gui, Qt Network, libcurl or the database
+// clients (print, mail, connect, load) are built into a second program,
+// orrindale-cli-io, so that the
 // others start without those libraries (some 14 MB of memory and their
 // start-up): orrindale-cli hands those commands to it, with the same
 // arguments, before it starts anything.
@@ -18,6 +19,7 @@ struct CliIo {
     using Command = int (*)(const CliArgs& args);
     Command fnPrint = nullptr, fnMail = nullptr, fnConnect = nullptr;
     std::unique_ptr<QCoreApplication> (*fnGuiApplication)(int& argc, char** argv) = nullptr;
+    Command fnLoad = nullptr;  // the database clients
 };
 
 // Exit status: 0 success, 1 failure (reason on stderr), 2 usage error.

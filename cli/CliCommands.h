@@ -47,5 +47,6 @@ int gfCmdFind(const CliArgs& args);
 int gfCmdPrint(const CliArgs& args);
 int gfCmdMail(const CliArgs& args);
 int gfCmdConnect(const CliArgs& args);
+int gfCmdLoad(const CliArgs& args);
 
 }  // namespace orr

@@ -1,5 +1,6 @@
 // orrindale-cli-io: the commands of orrindale-cli that need Qt Gui, Qt
-// Network or libcurl (print, mail, connect). orrindale-cli starts it for them.
+// Network, libcurl or the database clients (print, mail, connect, load).
+// orrindale-cli starts it for them.
 #include <QGuiApplication>
 
 #include "cli/CliApp.h"
@@ -23,6 +24,6 @@ std::unique_ptr<QCoreApplication> GuiApplication(int& argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    const orr::CliIo io{orr::gfCmdPrint, orr::gfCmdMail, orr::gfCmdConnect, GuiApplication};
+    const orr::CliIo io{orr::gfCmdPrint, orr::gfCmdMail, orr::gfCmdConnect, GuiApplication, orr::gfCmdLoad};
     return orr::gfCliMain(argc, argv, &io);
 }

@@ -14,6 +14,7 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/definitions/SOURCES.md DESTINATION ${ORRI
   RENAME definitions-sources.md)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/definitions/licenses/ DESTINATION ${ORRINDALE_DOC_DIR}/licenses)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright DESTINATION ${ORRINDALE_DOC_DIR})
+install(FILES ${CMAKE_SOURCE_DIR}/docs/database.md DESTINATION ${ORRINDALE_DOC_DIR})
 
 # Manual pages and the Debian changelog, compressed as Debian wants them
 # (no name or time stamp in the gzip header, so builds are reproducible).

@@ -9,7 +9,8 @@ mode=${1:-test}
 build=${ORRINDALE_BUILD_DIR:-build}
 packages=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev fonts-dejavu-core xauth
   libcurl4-openssl-dev python3 python3-aiosmtpd poppler-utils xvfb xdotool qt6-qpa-plugins
-  nlohmann-json3-dev libdtl-dev libxml2-dev python3-jsonschema)
+  nlohmann-json3-dev libdtl-dev libxml2-dev python3-jsonschema
+  libsqlite3-dev libpq-dev libssl-dev postgresql)
 
 bash scripts/install-missing.sh "${packages[@]}"
 

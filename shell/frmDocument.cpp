@@ -362,7 +362,7 @@ void frmDocument::CreateToolMenu()
     tool->addSeparator();
     AddCommand(tool, "mnuToolEdiServer", "&Connect to EDI Server ...", DocCommand::ConnectEdiServer);
     AddFrameCommand(tool, "mnuToolExportSQL", "Post to &SQL Server ...",
-                    [](frmMain& f) { gfOpenDatabaseServerClient(&f); });
+                    [this](frmMain& f) { gfOpenDatabaseServerClient(&mDoc, &f); });
 }
 
 void frmDocument::CreateViewMenu()

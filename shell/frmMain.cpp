@@ -221,7 +221,7 @@ void frmMain::CreateMenus()
     mnuToolEdiServer =
         action(tools, "mnuToolEdiServer", "Connect to EDI Server ...", [this] { gfOpenEdiServerClient({}, this); });
     mnuToolExportSQL =
-        action(tools, "mnuToolExportSQL", "Post to SQL Server ...", [this] { gfOpenDatabaseServerClient(this); });
+        action(tools, "mnuToolExportSQL", "Post to SQL Server ...", [this] { gfOpenDatabaseServerClient(nullptr, this); });
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("mnuView"));

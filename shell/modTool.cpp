@@ -1,5 +1,6 @@
 #include "shell/modTool.h"
 
+#include "shell/DatabasePostDialog.h"
 #include "shell/QtUi.h"
 #include "shell/frmConnect.h"
 
@@ -21,6 +22,10 @@ void gfOpenEdiServerClient(const std::string& sFilePath, QWidget* pParent)
     OpenServerClient("EDI Server Connection", sFilePath, pParent);
 }
 
-void gfOpenDatabaseServerClient(QWidget* pParent) { OpenServerClient("Database Server Connection", {}, pParent); }
+void gfOpenDatabaseServerClient(EdiDocument* pDoc, QWidget* pParent)
+{
+    DatabasePostDialog dlg(pDoc, pParent ? pParent : QtUi::DialogParent());
+    dlg.exec();
+}
 
 }  // namespace orr

@@ -7,11 +7,14 @@ class QWidget;
 
 namespace orr {
 
+class EdiDocument;
+
 // The EDI server client, titled "EDI Server Connection", with sFilePath as
 // the file to send (the document window passes its document's path, the
 // frame an empty one); modal.
 void gfOpenEdiServerClient(const std::string& sFilePath, QWidget* pParent = nullptr);
-// The same window titled "Database Server Connection", with no file; modal.
-void gfOpenDatabaseServerClient(QWidget* pParent = nullptr);
+// "Database Server Connection", which posts the document (a document
+// window's) or chosen files (the frame's, pDoc null) into a database; modal.
+void gfOpenDatabaseServerClient(EdiDocument* pDoc, QWidget* pParent = nullptr);
 
 }  // namespace orr
