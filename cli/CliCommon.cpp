@@ -65,8 +65,8 @@ std::string gfCliDocType(const std::string& sOption, const std::string& sFile, S
     std::vector<std::string> entries;
     if (gDefFiles)
         gDefFiles->GetEdiDefFiles(entries);
-    const std::string sType = gfAutoDocType(gfScanTransactionSets(sFile, nDelimiter, nSelimiter),
-                                            gfDocTypes(entries), gConfig->FreeFormDocType);
+    const std::string sType =
+        gfDocTypeFor(sFile, nDelimiter, nSelimiter, gfDocTypes(entries), gConfig->FreeFormDocType);
     std::fprintf(stderr, "info: type %s\n", sType.c_str());
     return sType;
 }

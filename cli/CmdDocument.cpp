@@ -62,7 +62,7 @@ bool gfCliLoadDocument(const CliArgs& args, EdiDocument& doc)
     if (!sSelimiter.empty())
         nSelimiter = clsConfig::S2N(sSelimiter);
     doc.SetSeparators(nDelimiter, nSelimiter);
-    if (!doc.LoadDefinition(gfCliDocType(sType, sFile, nDelimiter, nSelimiter)))
+    if (!doc.LoadDefinition(gfCliDocType(sType, sFile, nDelimiter, nSelimiter), sFile))
         return false;
     const bool bOpen = doc.Open(sFile, EdiDocument::OpenMode::Batch);
     if (!doc.BuildErrorText().empty())

@@ -13,7 +13,7 @@ namespace {
 
 bool ReadAs(EdiDocument& doc, const std::string& sFile, const std::string& sType, std::string& sError)
 {
-    if (!doc.LoadDefinition(sType)) {
+    if (!doc.LoadDefinition(sType, sFile)) {
         sError = "the definition " + sType + " cannot be opened";
         return false;
     }

@@ -26,7 +26,8 @@ bool BatchOpen::Open(EdiDocument& doc, const std::string& sFile, const std::stri
     if (!gfGuessEdi(sFile, nDelimiter, nSelimiter))
         return false;
     doc.SetSeparators(nDelimiter, nSelimiter);
-    if ((doc.Type() != sType || !doc.SchemaRoot()) && !doc.LoadDefinition(sType))
+    if ((doc.Type() != sType || !doc.SchemaRoot() || sType.find('+') != std::string::npos) &&
+        !doc.LoadDefinition(sType, sFile))
         return false;
     if (!doc.Open(sFile, EdiDocument::OpenMode::Batch))
         return false;

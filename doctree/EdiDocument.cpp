@@ -13,6 +13,9 @@
 #include "doctree/clsTreeDNewTree.h"
 #include "doctree/clsTreeDValid.h"
 #include "doctree/modNodeD.h"
+#include "edi/modDocType.h"
+#include "schema/MixedDefinition.h"
+#include "schema/clsDefFiles.h"
 #include "schema/clsTreeS.h"
 
 namespace orr {
@@ -88,13 +91,13 @@ void EdiDocument::NotifyRebuilt()
     NotifyState();
 }
 
-bool EdiDocument::LoadDefinition(const std::string& sType)
+bool EdiDocument::LoadDefinition(const std::string& sType, const std::string& sFile)
 {
     msType = sType;
     mSchema.RemoveAll();
     mIndex = SchemaIndex();
-    clsTreeS builder;
-    mSchemaRoot = builder.Build(mSchema, sType);
+    mSchemaRoot = sType.find('+') != std::string::npos ? BuildMixedSchema(sType, sFile)
+                                                       : clsTreeS().Build(mSchema, sType);
     if (!mSchemaRoot)
         return false;
     mIndex = SchemaIndex(mSchema, mSchemaRoot);
@@ -211,6 +214,37 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
         if (!LoadDefinition(gConfig->FreeFormDocType))
             return false;
     }
+}
+
+NodeId EdiDocument::BuildMixedSchema(const std::string& sType, const std::string& sFile)
+{
+    // Which values of GS08 (or GS01) belong to which definition is the file's to say.
+    std::vector<std::string> entries;
+    if (gDefFiles)
+        gDefFiles->GetEdiDefFiles(entries);
+    const std::vector<GroupKind> groups = gfScanGroups(sFile, mSeparators.nDelimiter, mSeparators.nSelimiter);
+    const std::vector<std::string> groupTypes = gfGroupTypes(groups, gfDocTypes(entries), gConfig->FreeFormDocType);
+    const int nKey = gfGroupKeyElement(groups, groupTypes);
+    std::vector<MixedPart> parts;
+    for (std::size_t nFrom = 0; nFrom <= sType.size();) {
+        const std::size_t nEnd = std::min(sType.find('+', nFrom), sType.size());
+        MixedPart& part = parts.emplace_back();
+        part.sType = sType.substr(nFrom, nEnd - nFrom);
+        nFrom = nEnd + 1;
+        for (std::size_t i = 0; i < groups.size(); ++i)
+            if (groupTypes[i] == part.sType && !groups[i].sets.empty())
+                part.keys.push_back(nKey == 8 ? groups[i].sGs08 : groups[i].sGs01);
+        std::optional<std::vector<std::string>> lines = clsTreeS().Flatten("doc" + part.sType + ".def");
+        if (!lines)
+            return {};
+        part.lines = std::move(*lines);
+    }
+    const std::optional<std::vector<std::string>> lines = nKey ? gfComposeMixedDefinition(parts, nKey) : std::nullopt;
+    if (!lines || std::any_of(parts.begin(), parts.end(), [](const MixedPart& p) { return p.keys.empty(); })) {
+        gfMsgBox("The groups of " + sFile + " do not fit the definitions " + sType + ".", MsgIcon::Information);
+        return {};
+    }
+    return clsTreeS().Build(mSchema, sType, *lines);
 }
 
 void EdiDocument::SayWhenNoInterchange()

@@ -87,7 +87,10 @@ public:
     // ---- reading and writing ------------------------------------------------------------
     // Builds the schema tree of a definition and compiles its index. False
     // when the definition cannot be opened (reported by the schema builder).
-    bool LoadDefinition(const std::string& sType);
+    // A composed type ("850+810", as the automatic choice names a file whose
+    // groups follow different definitions) takes the values that tell its
+    // groups apart from sFile, read with the document's separators.
+    bool LoadDefinition(const std::string& sType, const std::string& sFile = {});
     // Reads a file with the document's separators (see OpenMode). False: the
     // caller gives up; the document is then as it was before.
     bool Open(const std::string& sFile, OpenMode mode, const ChooseSeparators& fnChoose = {});
@@ -149,6 +152,7 @@ private:
     TreeNode ReadOnce(const std::string& sFile);
     void AfterHistoryStep(const TreeEdit* pEdit, bool bUndo);
     void SayWhenNoInterchange();
+    NodeId BuildMixedSchema(const std::string& sType, const std::string& sFile);
     // The file as this document last read or wrote it, to notice changes
     // made by other programs before it is overwritten.
     struct DiskStamp {

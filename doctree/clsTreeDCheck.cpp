@@ -665,7 +665,7 @@ std::optional<EdiFindings> clsTreeDCheck::CheckFile(const std::string& sFile)
         gDefFiles->GetEdiDefFiles(entries);
     EdiDocument doc;
     doc.SetSeparators(nDelimiter, nSelimiter);
-    if (!doc.LoadDefinition(gfGuessDocType(sFile, gfDocTypes(entries), gConfig->FreeFormDocType)) ||
+    if (!doc.LoadDefinition(gfGuessDocType(sFile, gfDocTypes(entries), gConfig->FreeFormDocType), sFile) ||
         !doc.Open(sFile, EdiDocument::OpenMode::Batch))
         return std::nullopt;
     EdiFindings findings = clsTreeDCheck().Check(doc);

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <map>
 
 #include "app/modGlobals.h"
 #include "edi/clsEdiAsyncParser.h"
 #include "edi/modGuessEdi.h"
+#include "schema/MixedDefinition.h"
 
 namespace orr {
 namespace {
@@ -149,7 +151,109 @@ std::string gfGuessDocType(const std::string& sPath, const std::vector<std::stri
     const GuessResult guess = gfGuessText(sHead, sPath, gConfig ? *gConfig : builtIn);
     if (!guess.bFound)
         return sFreeForm;
-    return gfAutoDocType(gfScanTransactionSets(sPath, guess.nDelimiter, guess.nSelimiter), types, sFreeForm);
+    return gfDocTypeFor(sPath, guess.nDelimiter, guess.nSelimiter, types, sFreeForm);
+}
+
+std::string gfDocTypeFor(const std::string& sPath, SepCode nDelimiter, SepCode nSelimiter,
+                         const std::vector<std::string>& types, const std::string& sFreeForm)
+{
+    // Groups of different types are read each against its own definition,
+    // when an element of GS tells them apart.
+    const std::vector<GroupKind> groups = gfScanGroups(sPath, nDelimiter, nSelimiter);
+    const std::vector<std::string> groupTypes = gfGroupTypes(groups, types, sFreeForm);
+    const std::vector<std::string> distinct = gfDistinctGroupTypes(groups, groupTypes);
+    if (distinct.size() > 1)
+        return gfGroupKeyElement(groups, groupTypes) ? gfMixedTypeName(distinct) : sFreeForm;
+    return gfAutoDocType(gfScanTransactionSets(sPath, nDelimiter, nSelimiter), types, sFreeForm);
+}
+
+namespace {
+
+class GroupCollector : public EdiParserListener {
+public:
+    explicit GroupCollector(SepCode nDelimiter) : mnDelimiter(nDelimiter) {}
+
+    void TriggerGs(bool bBegin, std::string_view sSegment) override
+    {
+        if (bBegin)
+            groups.push_back({Element(sSegment, mnDelimiter, 1), Element(sSegment, mnDelimiter, 8), {}});
+        mbOpen = bBegin;
+    }
+
+    void TriggerSt(bool bBegin, std::string_view sSegment) override
+    {
+        if (!bBegin)
+            return;
+        if (!mbOpen && (groups.empty() || !groups.back().sGs01.empty()))
+            groups.push_back({});  // sets without a group
+        groups.back().sets.push_back(Element(sSegment, mnDelimiter, 1));
+    }
+
+    std::vector<GroupKind> groups;
+
+private:
+    SepCode mnDelimiter;
+    bool mbOpen = false;
+};
+
+}  // namespace
+
+std::vector<GroupKind> gfScanGroups(const std::string& sPath, SepCode nDelimiter, SepCode nSelimiter)
+{
+    std::ifstream in(sPath, std::ios::binary);
+    if (!in)
+        return {};
+    GroupCollector collector(nDelimiter);
+    clsEdiAsyncParser parser(&collector);
+    parser.SetDelimiter(nDelimiter);
+    parser.SetSelimiter(nSelimiter);
+    parser.bGsTrigger = parser.bStTrigger = true;
+    parser.bIsaSeparators = parser.bReportTrailing = true;
+    char piece[65536];
+    while (in.read(piece, sizeof piece).gcount() > 0)
+        parser.ParseData(std::string_view(piece, std::size_t(in.gcount())));
+    parser.EndData();
+    return collector.groups;
+}
+
+std::vector<std::string> gfGroupTypes(const std::vector<GroupKind>& groups, const std::vector<std::string>& types,
+                                      const std::string& sFreeForm)
+{
+    std::vector<std::string> out;
+    for (const GroupKind& g : groups) {
+        std::vector<TransactionSetKind> kinds;
+        for (const std::string& sSet : g.sets)
+            kinds.push_back({sSet, g.sGs08, 1});
+        out.push_back(gfAutoDocType(kinds, types, sFreeForm));
+    }
+    return out;
+}
+
+int gfGroupKeyElement(const std::vector<GroupKind>& groups, const std::vector<std::string>& groupTypes)
+{
+    const auto tellsApart = [&](std::string GroupKind::*value) {
+        std::map<std::string, std::string> typeOf;
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            if (groups[i].sets.empty())
+                continue;
+            const auto [it, bNew] = typeOf.emplace(groups[i].*value, groupTypes[i]);
+            if (!bNew && it->second != groupTypes[i])
+                return false;
+        }
+        return true;
+    };
+    return tellsApart(&GroupKind::sGs08) ? 8 : tellsApart(&GroupKind::sGs01) ? 1 : 0;
+}
+
+std::vector<std::string> gfDistinctGroupTypes(const std::vector<GroupKind>& groups,
+                                              const std::vector<std::string>& groupTypes)
+{
+    std::vector<std::string> distinct;
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        if (!groups[i].sets.empty() &&
+            std::find(distinct.begin(), distinct.end(), groupTypes[i]) == distinct.end())
+            distinct.push_back(groupTypes[i]);
+    return distinct;
 }
 
 std::string gfDocTypeOfEntry(const std::string& sEntryName)

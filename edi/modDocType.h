@@ -37,10 +37,43 @@ std::string gfAutoDocType(const TransactionSetKind& kind, const std::vector<std:
 std::string gfAutoDocType(const std::vector<TransactionSetKind>& kinds, const std::vector<std::string>& types,
                           const std::string& sFreeForm);
 
+// The type that fits sPath read with these separators: gfAutoDocType of its
+// transaction sets, or for groups of different types told apart by an
+// element of GS, a composed type of theirs ("850+810"); sFreeForm when no
+// definition fits. Shows nothing.
+std::string gfDocTypeFor(const std::string& sPath, SepCode nDelimiter, SepCode nSelimiter,
+                         const std::vector<std::string>& types, const std::string& sFreeForm);
+
 // The type that fits sPath, with the separators detected from its start;
 // sFreeForm when they cannot be detected. Shows nothing.
 std::string gfGuessDocType(const std::string& sPath, const std::vector<std::string>& types,
                            const std::string& sFreeForm);
+
+// One functional group of a file: GS01, GS08 and the transaction set codes
+// (ST01) of its sets, in order. Sets before any GS form a group of their own
+// with empty GS01 and GS08.
+struct GroupKind {
+    std::string sGs01, sGs08;
+    std::vector<std::string> sets;
+    bool operator==(const GroupKind&) const = default;
+};
+
+// The groups of sPath in file order; none when it cannot be read.
+std::vector<GroupKind> gfScanGroups(const std::string& sPath, SepCode nDelimiter, SepCode nSelimiter);
+
+// The type that fits each group (gfAutoDocType of its sets when they agree,
+// else sFreeForm), in the order of the groups.
+std::vector<std::string> gfGroupTypes(const std::vector<GroupKind>& groups, const std::vector<std::string>& types,
+                                      const std::string& sFreeForm);
+
+// The GS element that tells the groups' types apart: 8 (GS08) when each of
+// its values belongs to one type, else 1 (GS01) likewise, else 0. Groups
+// without sets are left out.
+int gfGroupKeyElement(const std::vector<GroupKind>& groups, const std::vector<std::string>& groupTypes);
+
+// The distinct types of the groups that hold sets, in order of first use.
+std::vector<std::string> gfDistinctGroupTypes(const std::vector<GroupKind>& groups,
+                                              const std::vector<std::string>& groupTypes);
 
 // "DOC850.DEF" (a definition store entry name) -> "850": the name without
 // its first three and last four characters; "" for a name of seven or fewer.

@@ -238,6 +238,11 @@ NodeId clsTreeS::Build(clsTree& tree, const std::string& sDocType)
     const auto lines = Flatten("doc" + sDocType + ".def");
     if (!lines)
         return {};  // left to the implementer: no definition, no tree
+    return Build(tree, sDocType, *lines);
+}
+
+NodeId clsTreeS::Build(clsTree& tree, const std::string& sDocType, const std::vector<std::string>& lines)
+{
     NodeId root;
     try {
         NodeInit init;
@@ -250,7 +255,7 @@ NodeId clsTreeS::Build(clsTree& tree, const std::string& sDocType)
         init.bExpanded = true;
         root = tree.Add(NodeId{}, Relation::Child, init);
         mnYieldCounter = 0;
-        BuildLevels(tree, root, *lines);
+        BuildLevels(tree, root, lines);
     } catch (const TreeError& e) {
         gfReportRunTimeError(e);
         return {};

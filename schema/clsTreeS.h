@@ -34,6 +34,8 @@ public:
     // document definition cannot be opened, or when the tree refuses a node
     // (a key already taken; reported as a run-time error).
     NodeId Build(clsTree& tree, const std::string& sDocType);
+    // The same from lines flattened already (a composed definition named sDocType).
+    NodeId Build(clsTree& tree, const std::string& sDocType, const std::vector<std::string>& lines);
     std::int16_t ErrorCode() const { return 0; }
     std::string ErrorDescription() const { return {}; }
 

@@ -707,7 +707,7 @@ void frmDocument::CreateAck()
 bool frmDocument::EdiFileOpen(const DocumentOpenArgs& args)
 {
     mDoc.SetSeparators(args.nDelimiter, args.nSelimiter);
-    if (!mDoc.LoadDefinition(args.sDocType))
+    if (!mDoc.LoadDefinition(args.sDocType, args.sFileName))
         return false;
     mbFreeForm = args.sDocType == gConfig->FreeFormDocType;
     mEditor = std::make_unique<DocumentEditor>(mDoc, mbFreeForm);

@@ -181,6 +181,13 @@ void frmFileNew::Preselect(const QString& sType)
             return;
         }
     }
+    // A type composed for a file whose groups are of several types is no
+    // definition of the list: offer it first, since only it fits the file.
+    if (sType.contains(QLatin1Char('+'))) {
+        mModel->insertRow(0, {new QStandardItem(IconCache::Instance().Icon(QStringLiteral("doc")), sType),
+                              new QStandardItem(QStringLiteral("Groups of several types, each read against its own definition"))});
+        Preselect(sType);
+    }
 }
 
 void frmFileNew::CmdOkClick()

@@ -33,7 +33,8 @@ public:
     };
     const std::optional<Choice>& Chosen() const { return mChosen; }
     // Selects the type named sType (any case) and shows it; nothing when the
-    // list has no such type.
+    // list has no such type, unless it is a composed type ("850+810"), which
+    // is added first.
     void Preselect(const QString& sType);
 
     QStandardItemModel* mModel;  // the types: "Name" and "Description"

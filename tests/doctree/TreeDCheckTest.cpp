@@ -218,7 +218,7 @@ TEST(ElementCheck, ShippedExamplesAndCodeLists)
         EXPECT_TRUE(gfGuessEdi(sFile, nDelimiter, nSelimiter)) << sFile;
         EdiDocument doc;
         doc.SetSeparators(nDelimiter, nSelimiter);
-        EXPECT_TRUE(doc.LoadDefinition(gfGuessDocType(sFile, types, env.config->FreeFormDocType)));
+        EXPECT_TRUE(doc.LoadDefinition(gfGuessDocType(sFile, types, env.config->FreeFormDocType), sFile));
         EXPECT_TRUE(doc.Open(sFile, EdiDocument::OpenMode::Batch));
         EXPECT_EQ(doc.BuildError(), 0) << sFile;
         return clsTreeDCheck().Check(doc);

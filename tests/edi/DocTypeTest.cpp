@@ -58,8 +58,9 @@ TEST(DocType, ScanListsTheKindsOfTransactionSetsInOrder)
     EXPECT_EQ(gfScanTransactionSets(sGroup, '|', 0).size(), 1u);
     EXPECT_TRUE(gfScanTransactionSets(sGroup, '*', 0).empty()) << "wrong separator: no ST";
 
-    // The file's sets call for 837P_X098A1, 997 (no such type here: FreeForm) and 837.
-    EXPECT_EQ(gfGuessDocType(sFile, kTypes, "FreeForm"), "FreeForm");
+    // The file's sets call for 837P_X098A1, 997 (no such type here: FreeForm) and 837; the
+    // second group mixes 997 and 837, so it is read free-form beside the guide's group.
+    EXPECT_EQ(gfGuessDocType(sFile, kTypes, "FreeForm"), "837P_X098A1+FreeForm");
     EXPECT_EQ(gfAutoDocType(first, kTypes, "FreeForm"), "837P_X098A1");
     EXPECT_EQ(gfAutoDocType({{"837", "004010X098A1", 1}, {"837", "004010X098", 2}}, kTypes, "FreeForm"),
               "837P_X098A1");

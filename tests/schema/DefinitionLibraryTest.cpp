@@ -23,6 +23,8 @@
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 #include "doctree/clsTreeD.h"
+#include "doctree/clsTreeDCheck.h"
+#include "doctree/modNodeD.h"
 #include "edi/modDocType.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
@@ -265,18 +267,68 @@ protected:
     std::int16_t Read(const std::string& sType, const std::string& sFile, std::string& sError,
                       SepCode nDelimiter = '*', SepCode nSelimiter = '~')
     {
-        clsTree schema, doc;
-        clsTreeS builder;
-        if (!builder.Build(schema, sType))
+        EdiDocument doc;
+        doc.SetSeparators(nDelimiter, nSelimiter);
+        if (!doc.LoadDefinition(sType, sFile) || !doc.Open(sFile, EdiDocument::OpenMode::Batch))
             return -1;
-        clsTreeD reader;
-        reader.SetDelimiter(nDelimiter);
-        reader.SetSelimiter(nSelimiter);
-        const TreeNode root = reader.Build(doc, sFile, schema);
-        sError = reader.sError();
-        return root ? reader.nError() : -1;
+        sError = doc.BuildErrorText();
+        return doc.BuildError();
     }
 };
+
+// The functional group of an example file, GS to GE.
+std::string GroupOf(const std::string& sExample)
+{
+    const std::string s = TestEnv::ReadFile(std::string(ORRINDALE_SOURCE_DIR) + "/examples/" + sExample);
+    const std::size_t nGs = s.find("GS*"), nGe = s.find("GE*");
+    return s.substr(nGs, s.find('\n', nGe) + 1 - nGs);
+}
+
+// Groups of different types in one file: the automatic choice names them
+// all, and each group is read and checked against its own definition.
+TEST_F(DefinitionLibraryDocuments, GroupsOfDifferentTypesReadEachAgainstItsOwn)
+{
+    ASSERT_TRUE(loaded);
+    std::vector<std::string> entries;
+    files.GetEdiDefFiles(entries);
+    const std::vector<std::string> types = gfDocTypes(entries);
+    const std::string sIsa =
+        "ISA*00*          *00*          *ZZ*ORRINDALESEND  *ZZ*ORRINDALERECV  *240115*1030*^*00501*000000301*0*T*:~\n";
+    const struct {
+        std::vector<const char*> examples;
+        std::string sType;
+        std::vector<std::string> groupTexts;
+    } cases[] = {
+        // The same version: GS01 tells the purchase order from the invoice.
+        {{"850-purchase-order.edi", "810-invoice.edi", "850-two-orders.edi"}, "850+810",
+         {"Functional group (850)", "Functional group (810)", "Functional group (850)"}},
+        // One transaction set code, two guides: GS08 tells them apart.
+        {{"837P_X222A1-professional-claim.edi", "837I_X223A2-institutional-claim.edi"}, "837P_X222A1+837I_X223A2",
+         {"Functional group (837P_X222A1)", "Functional group (837I_X223A2)"}},
+    };
+    for (const auto& c : cases) {
+        std::string sText = sIsa;
+        for (const char* sExample : c.examples)
+            sText += GroupOf(sExample);
+        sText += "IEA*" + std::to_string(c.examples.size()) + "*000000301~\n";
+        const std::string sFile = env.Path("mixed.edi");
+        TestEnv::WriteFile(sFile, sText);
+        ASSERT_EQ(gfGuessDocType(sFile, types, "FreeForm"), c.sType);
+        EdiDocument doc;
+        doc.SetSeparators('*', '~');
+        ASSERT_TRUE(doc.LoadDefinition(c.sType, sFile));
+        ASSERT_TRUE(doc.Open(sFile, EdiDocument::OpenMode::Batch));
+        EXPECT_EQ(doc.BuildError(), 0) << doc.BuildErrorText();
+        std::vector<std::string> groupTexts;
+        for (NodeId n = doc.Root().Id(); (n = gfDnodeNextInOrder(doc.Tree(), doc.Root().Id(), n));)
+            if (gfDnodeType(doc.Tree().Node(n)) == 'F')
+                groupTexts.emplace_back(doc.Tree().Text(n).substr(0, doc.Tree().Text(n).find(" (", 18)));
+        EXPECT_EQ(groupTexts, c.groupTexts);
+        const EdiFindings findings = clsTreeDCheck().Check(doc);
+        EXPECT_TRUE(std::none_of(findings.begin(), findings.end(), [](const EdiFinding& f) { return f.IsError(); }))
+            << findings.front().sMessage;
+    }
+}
 
 TEST_F(DefinitionLibraryDocuments, ExamplesOpenAgainstTheirTypeAndFreeForm)
 {
@@ -301,7 +353,7 @@ TEST_F(DefinitionLibraryDocuments, ExamplesOpenAgainstTheirTypeAndFreeForm)
 
 // The type chosen from ST01 and GS08 is the document's own, for every document made for a
 // type (the 278 response shares its guide with the request, which comes first); documents
-// with sets of several types get the free-form type.
+// whose groups hold sets of several types get a composed type ("940+850+999_X231A1").
 TEST_F(DefinitionLibraryDocuments, AutoTypeOfEveryExampleIsItsOwn)
 {
     ASSERT_TRUE(loaded);
@@ -314,8 +366,12 @@ TEST_F(DefinitionLibraryDocuments, AutoTypeOfEveryExampleIsItsOwn)
     for (const auto& [sType, sFile] : examples) {
         if (sType == "278R_X094A1")
             continue;
-        const bool bOneType = sFile.find("FreeForm-interchange-acknowledgments") == std::string::npos;
-        EXPECT_EQ(gfGuessDocType(sFile, types, "FreeForm"), bOneType ? sType : "997") << sFile;
+        std::string sExpected = sType;
+        if (sFile.find("FreeForm-interchange-acknowledgments") != std::string::npos)
+            sExpected = "997";
+        else if (sFile.find("FreeForm-two-interchanges") != std::string::npos)
+            sExpected = "940+850+999_X231A1";
+        EXPECT_EQ(gfGuessDocType(sFile, types, "FreeForm"), sExpected) << sFile;
     }
 }
 

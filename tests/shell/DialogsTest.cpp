@@ -116,6 +116,18 @@ TEST(DocTypeDialog, PreselectsTheTypeThatFitsTheFile)
     EXPECT_EQ(sShown, QStringLiteral("810"));
     EXPECT_EQ(sType, "810");
 
+    // Groups of two types: the composed type is offered first and chosen.
+    TestEnv::WriteFile(sFile, "ISA*00*          *00*          *ZZ*S              *ZZ*R              *240115*1030*U*"
+                              "00401*000000001*0*T*:~GS*IN*S*R*20240115*1030*1*X*004010~ST*810*0001~SE*2*0001~"
+                              "GE*1*1~GS*PO*S*R*20240115*1030*2*X*004010~ST*850*0001~SE*2*0001~GE*1*2~IEA*2*000000001~");
+    test::WhenModal<frmFileNew>([&sShown](frmFileNew* dlg) {
+        sShown = dlg->SelectedType();
+        QTest::mouseClick(dlg->cmdOk, Qt::LeftButton);
+    });
+    gfChooseDocType(sFile, sType, nOption);
+    EXPECT_EQ(sShown, QStringLiteral("810+850"));
+    EXPECT_EQ(sType, "810+850");
+
     // A set without definition: nothing preselected (FreeForm is not in this list either).
     frmFileNew dlg(false);
     dlg.Preselect(QStringLiteral("FreeForm"));
