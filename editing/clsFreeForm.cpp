@@ -155,13 +155,16 @@ EditEnd clsFreeForm::NewChildOf(TreeEdit& edit, const TreeNode& nd)
     const SchemaIndex& index = mDoc.Index();
     switch (const char kind = gfDnodeType(nd)) {
     case 'D': {
-        // A transaction built from the schema's first node.
+        // A new instance of the schema's first node (an interchange), of the
+        // kind reading gives it: taken for a transaction set, its envelope
+        // segments would move like body segments and its deletion be refused.
         const SchemaIx ix = index.Empty() ? SchemaIx{} : index[index.Root()].first;
         if (!ix)
             return EditEnd::Discard;
         const SchemaEntry& def = index[ix];
+        const std::string sKind(1, def.cEnvelope ? def.cEnvelope : 'T');
         const NodeId ndNew =
-            gfAddDetached(tree, def.sDescription, gfLinkedTag("T", "", index, ix), "closeddata", "opendata");
+            gfAddDetached(tree, def.sDescription, gfLinkedTag(sKind, "", index, ix), "closeddata", "opendata");
         if (!gfBuildDefault(mDoc, ndNew, ix)) {
             tree.Remove(ndNew);
             return EditEnd::Discard;

@@ -91,5 +91,32 @@ TEST_F(CliEdit, ScriptErrorsAndFailedSaves)
     EXPECT_EQ(RunCli("--home " + env.Path("home") + " edit " + env.Path("none.edi") + " --type E1").nExit, 1);
 }
 
+// A new interchange in a free-form document is an interchange, as reading
+// makes it, not a transaction set: its TA1 does not move past the group
+// (filled there it was written where no reading places it), and either
+// interchange may then be deleted.
+TEST(CliEditFreeForm, NewInterchangeKeepsItsEnvelopeOrder)
+{
+    TestEnv env;
+    const std::string sHome = test::MakeCliHome(env.Path("home"));
+    const std::string sOut = env.Path("out.edi");
+    auto edit = [&](const std::string& sScript) {
+        TestEnv::WriteFile(env.Path("script.txt"), sScript);
+        return RunCli("--home " + sHome + " edit " ORRINDALE_SOURCE_DIR "/examples/835_X221A1-remittance.edi" +
+                      " --type FreeForm --script " + env.Path("script.txt") + " -o " + sOut);
+    };
+    auto r = edit("select /\nnew-child\nselect /2/4\nmove-down\nnew-child\n");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    const std::string sSaved = TestEnv::ReadFile(sOut);
+    EXPECT_NE(sSaved.find("*:~TA1*~GS*"), std::string::npos) << sSaved;
+    r = RunCli("--home " + sHome + " tree " + sOut + " --type FreeForm");
+    EXPECT_EQ(r.nExit, 0) << r.sOut.substr(r.sOut.rfind('\n', r.sOut.size() - 2));
+    // Two interchanges: the first goes, and then the new one is the last.
+    r = edit("select /\nnew-child\nselect /1\ndelete\nselect /1\ndelete\n");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_EQ(r.sErr.substr(0, r.sErr.find('\n')), "message: You can not delete the last system loop.");
+    EXPECT_EQ(TestEnv::ReadFile(sOut).rfind("ISA*00**00**", 0), 0u);
+}
+
 }  // namespace
 }  // namespace orr
