@@ -72,6 +72,13 @@ clsFreeForm::Buttons clsFreeForm::SetButtons(const TreeNode& nd)
     return b;
 }
 
+bool clsFreeForm::CanPaste(const TreeNode& nd)
+{
+    // A TA1 beside a group would stand where no reading places it.
+    const TreeNode ndSource = mClipboard.Source(mDoc.Tree());
+    return ndSource && nd && gfDnodeType(ndSource) == gfDnodeType(nd) && mClipboard.SameParentLink(nd, mDoc.Tree());
+}
+
 clsFreeForm::Inserts clsFreeForm::CanInsert(const TreeNode& nd)
 {
     Inserts in;
@@ -128,6 +135,8 @@ void clsFreeForm::PasteNode()
             gfMsgBox("Nothing to paste.", MsgIcon::Information);
             return EditEnd::Discard;
         }
+        if (!SetButtons(ndAnchor).bPaste)  // a script asks where the menu would not
+            return EditEnd::Discard;
         // A segment's text is its identifier, which the writer writes: it stays.
         std::optional<std::string> sText;
         if (gfDnodeType(ndSource) != 'S') {
