@@ -29,6 +29,42 @@ std::string Reason(const std::string& sError, bool bBlank)
            sError + kCrLf + kCrLf;
 }
 
+// Copies nd with its subtree into target as a new top-level node, in the
+// order a read makes nodes. A segment whose elements nobody has looked at
+// keeps them in its payload, to be made on first access as after a read.
+NodeId CopyTree(const TreeNode& nd, clsTree& target)
+{
+    clsTree& source = *nd.Tree();
+    clsTree::BulkUpdate bulk(target);
+    std::vector<std::pair<NodeId, NodeId>> stack{{nd.Id(), NodeId{}}};  // node, parent of its copy
+    NodeId top;
+    while (!stack.empty()) {
+        const auto [from, parent] = stack.back();
+        stack.pop_back();
+        const bool bPending = source.ChildrenPending(from);
+        NodeInit init;
+        init.sKey = source.Key(from);
+        init.sTag = source.Tag(from);
+        init.image = target.InternImage(source.Image(from));
+        init.expandedImage = target.InternImage(source.ExpandedImage(from));
+        init.bExpanded = source.Expanded(from);
+        if (bPending) {
+            init.sPayload = *source.Payload(from);
+            init.nPayloadHead = source.Text(from).size();
+        } else {
+            init.sText = source.Text(from);
+        }
+        const NodeId to = target.Add(parent, Relation::Child, init);
+        if (source.BackColor(from) != kWhite)
+            target.SetBackColor(to, source.BackColor(from));
+        top = top ? top : to;
+        if (!bPending)
+            for (std::uint32_t n = source.ChildCount(from); n-- > 0;)
+                stack.emplace_back(source.Child(from, n), to);
+    }
+    return top;
+}
+
 }  // namespace
 
 // Marks the document busy for a scope, so that nothing enters it while a
@@ -272,6 +308,24 @@ bool EdiDocument::New(int nOption)
         clsTreeDNewTree builder;
         builder.SetDelimiter(mSeparators.nDelimiter);
         return builder.Build(scratch, ndRoot, SchemaRoot()) ? ndRoot : TreeNode();
+    });
+}
+
+bool EdiDocument::CopyFrom(EdiDocument& other)
+{
+    if (other.msType != msType || !other.HasRoot())
+        return false;
+    SetModified(false);  // first: the history's saved point is the copy
+    mSeparators = other.mSeparators;
+    mbReadOnly = other.mbReadOnly;
+    mnBuildError = other.mnBuildError;
+    msBuildError = other.msBuildError;
+    mnBuildSegments = other.mnBuildSegments;
+    msFileName = other.msFileName;
+    mDiskStamp = other.mDiskStamp;
+    return Rebuild([&](clsTree& scratch) {
+        clsTreeD::InstallElementMaterialiser(scratch, mSeparators.nDelimiter);
+        return scratch.Node(CopyTree(other.Root(), scratch));
     });
 }
 

@@ -97,6 +97,11 @@ public:
     // A new document: a root "New" alone (nOption 2) or with the schema's
     // default content (nOption 1). False after a failure.
     bool New(int nOption);
+    // Becomes a copy of other as other was read (tree, separators, file
+    // name, verdict, read-only flag), without reading or building the
+    // definition again: nothing to undo, unmodified. For running many edit
+    // sequences from one read. False when the definitions differ.
+    bool CopyFrom(EdiDocument& other);
     // Saves to sFile through the save path with its backup; the modified
     // flag follows the result. The file name is not changed. When another
     // program changed the file since this document read or wrote it, the

@@ -136,12 +136,10 @@ void DocumentEditor::ToggleEmptyFolder()
 
 void DocumentEditor::Move(bool bUp)
 {
-    if (!mbFreeForm) {
-        const clsFreeForm::Moves moves = CanMove();
-        if (!(bUp ? moves.bUp : moves.bDown))
-            return;
-    }
-    bUp ? mFreeForm.MoveUp() : mFreeForm.MoveDown();
+    // In both modes: a script runs commands the menu would have disabled.
+    const clsFreeForm::Moves moves = CanMove();
+    if (bUp ? moves.bUp : moves.bDown)
+        bUp ? mFreeForm.MoveUp() : mFreeForm.MoveDown();
 }
 
 void DocumentEditor::CutCopy(bool bCut)

@@ -72,6 +72,13 @@ clsFreeForm::Buttons clsFreeForm::SetButtons(const TreeNode& nd)
     return b;
 }
 
+bool clsFreeForm::CanPaste(const TreeNode& nd)
+{
+    // A TA1 beside a group would stand where no reading places it.
+    const TreeNode ndSource = mClipboard.Source(mDoc.Tree());
+    return ndSource && nd && gfDnodeType(ndSource) == gfDnodeType(nd) && mClipboard.SameParentLink(nd, mDoc.Tree());
+}
+
 clsFreeForm::Inserts clsFreeForm::CanInsert(const TreeNode& nd)
 {
     Inserts in;
@@ -128,6 +135,8 @@ void clsFreeForm::PasteNode()
             gfMsgBox("Nothing to paste.", MsgIcon::Information);
             return EditEnd::Discard;
         }
+        if (!SetButtons(ndAnchor).bPaste)  // a script asks where the menu would not
+            return EditEnd::Discard;
         // A segment's text is its identifier, which the writer writes: it stays.
         std::optional<std::string> sText;
         if (gfDnodeType(ndSource) != 'S') {
@@ -155,13 +164,16 @@ EditEnd clsFreeForm::NewChildOf(TreeEdit& edit, const TreeNode& nd)
     const SchemaIndex& index = mDoc.Index();
     switch (const char kind = gfDnodeType(nd)) {
     case 'D': {
-        // A transaction built from the schema's first node.
+        // A new instance of the schema's first node (an interchange), of the
+        // kind reading gives it: taken for a transaction set, its envelope
+        // segments would move like body segments and its deletion be refused.
         const SchemaIx ix = index.Empty() ? SchemaIx{} : index[index.Root()].first;
         if (!ix)
             return EditEnd::Discard;
         const SchemaEntry& def = index[ix];
+        const std::string sKind(1, def.cEnvelope ? def.cEnvelope : 'T');
         const NodeId ndNew =
-            gfAddDetached(tree, def.sDescription, gfLinkedTag("T", "", index, ix), "closeddata", "opendata");
+            gfAddDetached(tree, def.sDescription, gfLinkedTag(sKind, "", index, ix), "closeddata", "opendata");
         if (!gfBuildDefault(mDoc, ndNew, ix)) {
             tree.Remove(ndNew);
             return EditEnd::Discard;

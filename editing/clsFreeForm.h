@@ -30,7 +30,9 @@ public:
     bool CanEdit();
     Buttons SetButtons(const TreeNode& nd);
     Inserts CanInsert(const TreeNode& nd);
-    bool CanPaste(const TreeNode& nd) { return mClipboard.SameParentLink(nd, mDoc.Tree()); }
+    // The clipboard node goes beside nd: one of its kind (a segment beside
+    // a segment, a group beside a group) under a parent of the same link.
+    bool CanPaste(const TreeNode& nd);
     bool CanDeleteNode();
 
     // Each a single undo step on the current node; the caller moves only
@@ -39,6 +41,7 @@ public:
     void MoveDown() { Move(false); }
     void ClearCopyCutImage() { mClipboard.Clear(); }
     void CutCopyNode(const TreeNode& nd, bool bCut);
+    // Only where SetButtons enables it; an empty clipboard is said.
     void PasteNode();
     bool NewChild();
     bool NewSibling(bool bBefore);

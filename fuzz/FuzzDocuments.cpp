@@ -54,6 +54,26 @@ const std::vector<std::pair<std::string, std::string>>& ExampleDocuments()
     return documents;
 }
 
+EditSubject& Subject(std::size_t nExample, bool bFreeForm)
+{
+    // Never destroyed: the documents outlive every input and the tree memory pools.
+    static auto* subjects = new std::map<std::pair<std::size_t, bool>, std::unique_ptr<EditSubject>>;
+    auto& slot = (*subjects)[{nExample, bFreeForm}];
+    if (!slot) {
+        Library();
+        const auto& [sFile, sType] = ExampleDocuments().at(nExample);
+        slot = std::make_unique<EditSubject>();
+        for (EdiDocument* doc : {&slot->read, &slot->work}) {
+            doc->SetSeparators('*', '~');
+            if (!doc->LoadDefinition(bFreeForm ? std::string("FreeForm") : sType))
+                std::abort();
+        }
+        if (!slot->read.Open(sFile, EdiDocument::OpenMode::Batch))
+            std::abort();  // the examples open against both
+    }
+    return *slot;
+}
+
 Schema& SchemaFor(std::string_view sText, SepCode nDelimiter)
 {
     static std::map<std::string, std::unique_ptr<Schema>> cache;

@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "app/clsConfig.h"
+#include "doctree/EdiDocument.h"
 #include "schema/TreeNode.h"
 #include "schema/clsTree.h"
+#include "tests/support/RandomEdits.h"
 
 namespace orr {
 class clsDefFiles;
@@ -30,6 +32,16 @@ clsDefFiles& Library();
 // Every example document (examples/*.edi) with its type, the part of the
 // file name before the first "-".
 const std::vector<std::pair<std::string, std::string>>& ExampleDocuments();
+
+// An example document read once against its own or the free-form
+// definition, and a document of the same definition in which every input
+// edits a copy of it.
+struct EditSubject {
+    EdiDocument read, work;
+    test::RandomEdits::Reader reader{read};  // reads the written work back
+};
+// Made on first use and kept; nExample indexes ExampleDocuments().
+EditSubject& Subject(std::size_t nExample, bool bFreeForm);
 
 // The schema for the document type named by the first "ST" segment of the
 // text (ST, the element separator, the type), or T1 when there is none or

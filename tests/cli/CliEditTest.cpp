@@ -91,5 +91,38 @@ TEST_F(CliEdit, ScriptErrorsAndFailedSaves)
     EXPECT_EQ(RunCli("--home " + env.Path("home") + " edit " + env.Path("none.edi") + " --type E1").nExit, 1);
 }
 
+// Free-form edits keep an interchange's own segments (TA1, ISB, ISE) where
+// reading places them, before its groups: a new interchange is an
+// interchange as reading makes it, not a transaction set, so its TA1 does not
+// move past the group (filled there it was written where no reading places
+// it) and either interchange may then be deleted; a cut TA1 is not pasted
+// beside a group.
+TEST(CliEditFreeForm, InterchangeSegmentsStayBeforeTheGroups)
+{
+    TestEnv env;
+    const std::string sHome = test::MakeCliHome(env.Path("home"));
+    const std::string sOut = env.Path("out.edi");
+    auto edit = [&](const std::string& sExample, const std::string& sScript) {
+        TestEnv::WriteFile(env.Path("script.txt"), sScript);
+        return RunCli("--home " + sHome + " edit " ORRINDALE_SOURCE_DIR "/examples/" + sExample +
+                      " --type FreeForm --script " + env.Path("script.txt") + " -o " + sOut);
+    };
+    auto readsBack = [&] { return RunCli("--home " + sHome + " tree " + sOut + " --type FreeForm").nExit == 0; };
+    auto r = edit("835_X221A1-remittance.edi", "select /\nnew-child\nselect /2/4\nmove-down\nnew-child\n");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_NE(TestEnv::ReadFile(sOut).find("*:~TA1*~GS*"), std::string::npos) << TestEnv::ReadFile(sOut);
+    EXPECT_TRUE(readsBack());
+    // Two interchanges: the first goes, and then the new one is the last.
+    r = edit("835_X221A1-remittance.edi", "select /\nnew-child\nselect /1\ndelete\nselect /1\ndelete\n");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_EQ(r.sErr.substr(0, r.sErr.find('\n')), "message: You can not delete the last system loop.");
+    EXPECT_EQ(TestEnv::ReadFile(sOut).rfind("ISA*00**00**", 0), 0u);
+    // The second interchange: ISA ISB ISE TA1, a group, IEA.
+    r = edit("FreeForm-interchange-acknowledgments.edi", "select /2/4\ncut\nselect /2/5\npaste\n");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_NE(TestEnv::ReadFile(sOut).find("*ET~TA1*000000101*240115*1030*A*000~GS*"), std::string::npos);
+    EXPECT_TRUE(readsBack());
+}
+
 }  // namespace
 }  // namespace orr

@@ -261,6 +261,50 @@ TEST(EdiDocument, UndoAndRedoRestoreTheTreeAndTheSavedState)
     EXPECT_FALSE(doc.CanUndo());
 }
 
+// A copy is the document as read: the same nodes, file, verdict and marks,
+// segments whose elements nobody looked at still made on demand, nothing
+// to undo; its edits leave the original alone. Only a document of the same
+// definition is copied.
+TEST(EdiDocument, ACopyIsTheDocumentAsRead)
+{
+    test::DocTreeFixture env;
+    TestEnv::WriteFile(env.Path("good.edi"), test::kValidT1);
+    Document read, copy;
+    ASSERT_TRUE(read.Open(env.Path("good.edi"), Mode::Batch));
+    auto beg = [](EdiDocument& d) { return d.Root().FirstChild().Child(1).Child(1).Child(1); };
+    ASSERT_TRUE(read.Tree().ChildrenPending(beg(read).Id()));
+    read.Tree().SetBackColor(beg(read).Parent().Id(), 0xFF0000);
+    read.Tree().SetExpanded(beg(read).Parent().Id(), true);
+    ASSERT_TRUE(copy.Open(env.Path("good.edi"), Mode::Batch));
+    TreeEdit earlier(copy.Tree());  // copy's own edit, to be forgotten
+    earlier.SetText(beg(copy).Id(), "NTE");
+    copy.Commit(std::move(earlier));
+
+    ASSERT_TRUE(copy.CopyFrom(read));
+    EXPECT_TRUE(copy.Tree().ChildrenPending(beg(copy).Id()));
+    EXPECT_EQ(copy.Dump(), read.Dump());
+    EXPECT_EQ(beg(copy).Parent().BackColor(), 0xFF0000u);
+    EXPECT_TRUE(beg(copy).Parent().Expanded());
+    EXPECT_EQ(copy.FileName(), read.FileName());
+    EXPECT_EQ(copy.BuildError(), 0);
+    EXPECT_FALSE(copy.Modified());
+    EXPECT_FALSE(copy.CanUndo());
+
+    const std::string original = read.Dump();
+    TreeEdit change(copy.Tree());
+    change.SetText(beg(copy).FirstChild().Id(), "05");
+    copy.Commit(std::move(change));
+    EXPECT_NE(copy.Dump(), original);
+    EXPECT_EQ(read.Dump(), original);
+    copy.Undo();
+    EXPECT_EQ(copy.Dump(), original);
+    EXPECT_FALSE(copy.Modified());
+
+    Document other("T2");
+    EXPECT_FALSE(other.CopyFrom(read));
+    EXPECT_FALSE(other.HasRoot());
+}
+
 // Another program wrote the file after it was read: the save asks first,
 // and No leaves that program's content in place.
 TEST(EdiDocument, AFileChangedOnDiskIsNotOverwrittenUnasked)

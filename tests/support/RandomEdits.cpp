@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <sstream>
+#include <string_view>
 #include <vector>
 
+#include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
 
@@ -62,6 +65,27 @@ std::string FirstDifference(const std::string& a, const std::string& b)
            " / " + line(b);
 }
 
+// Observers of a tree for as long as it lives, however the scope ends.
+class Observing {
+public:
+    Observing(clsTree& tree, std::initializer_list<TreeObserver*> observers) : mTree(tree), mObservers(observers)
+    {
+        for (TreeObserver* o : mObservers)
+            mTree.AddObserver(o);
+    }
+    ~Observing()
+    {
+        for (TreeObserver* o : mObservers)
+            mTree.RemoveObserver(o);
+    }
+    Observing(const Observing&) = delete;
+    Observing& operator=(const Observing&) = delete;
+
+private:
+    clsTree& mTree;
+    std::vector<TreeObserver*> mObservers;
+};
+
 }  // namespace
 
 MsgAnswer RandomEdits::Ui::MsgBox(const std::string&, MsgButtons buttons, MsgIcon, const std::string&)
@@ -81,27 +105,51 @@ int RandomEdits::Ui::ChooseFromList(const std::string&, const std::string&, cons
     return n;
 }
 
-RandomEdits::RandomEdits(EdiDocument& doc, DocumentEditor& editor, Ui& ui, Choose choose)
-    : mDoc(doc), mEditor(editor), mUi(ui), mChoose(std::move(choose))
+std::string RandomEdits::Reader::Check(const std::string& sText, SepCode nDelimiter, SepCode nSelimiter, bool bNoError)
+{
+    clsTreeD reader;
+    reader.SetDelimiter(nDelimiter);
+    reader.SetSelimiter(nSelimiter);
+    std::istringstream in(sText);
+    std::string sFailure;
+    try {
+        if (!reader.Build(mTree, in, "written.edi", mDefinition.SchemaTree(), mDefinition.Index()))
+            sFailure = "the written document does not open";
+        else if (bNoError && reader.nError() != 0)
+            sFailure = "the written document reads back with error " + std::to_string(reader.nError()) + ": " +
+                       reader.sError();
+    } catch (const std::exception& e) {
+        sFailure = std::string("the written document does not open: ") + e.what();
+    }
+    mTree.RemoveAll();
+    return sFailure;
+}
+
+RandomEdits::RandomEdits(EdiDocument& doc, DocumentEditor& editor, Ui& ui, Choose choose, Reader* pReader)
+    : mDoc(doc), mEditor(editor), mUi(ui), mChoose(std::move(choose)), mpReader(pReader)
 {
 }
 
 std::string RandomEdits::Dump(EdiDocument& doc)
 {
     std::string s;
+    s.reserve(64 * doc.Tree().NodeCount());  // a line is some 50 characters
     std::vector<std::pair<TreeNode, int>> stack{{doc.Root(), 0}};
     while (!stack.empty()) {
         const auto [nd, nDepth] = stack.back();
         stack.pop_back();
-        s += std::to_string(nDepth) + "|" + std::string(nd.Text()) + "|" + nd.Tag() + "|" + nd.Image() + "|" +
-             nd.ExpandedImage() + (nd.Expanded() ? "|+\n" : "|\n");
+        const std::string sDepth = std::to_string(nDepth);
+        for (const std::string_view sPart : {std::string_view(sDepth), nd.Text(), std::string_view(nd.Tag()),
+                                             std::string_view(nd.Image()), std::string_view(nd.ExpandedImage())})
+            s.append(sPart).push_back('|');
+        s += nd.Expanded() ? "+\n" : "\n";
         for (std::uint32_t i = nd.Children(); i-- > 0;)
             stack.emplace_back(nd.Child(i), nDepth + 1);
     }
     return s;
 }
 
-std::string RandomEdits::CheckTree(clsTree& tree, NodeId root)
+std::string RandomEdits::CheckTree(clsTree& tree, NodeId root, bool bDeep)
 {
     std::vector<NodeId> stack{root};
     while (!stack.empty()) {
@@ -110,16 +158,83 @@ std::string RandomEdits::CheckTree(clsTree& tree, NodeId root)
         if (!tree.IsValid(node) || tree.IsDetached(node) || tree.Tag(node).empty())
             return "node " + PathOf(tree, node) + " is invalid, detached or without a tag";
         const std::uint32_t nCount = tree.ChildCount(node);
+        NodeId previous, c = nCount ? tree.Child(node, 0) : NodeId{};
         for (std::uint32_t r = 0; r < nCount; ++r) {
-            const NodeId c = tree.Child(node, r);
-            if (tree.Row(c) != r || tree.Parent(c) != node ||
-                tree.Previous(c) != (r ? tree.Child(node, r - 1) : NodeId{}) ||
-                tree.Next(c) != (r + 1 < nCount ? tree.Child(node, r + 1) : NodeId{}))
+            const NodeId next = r + 1 < nCount ? tree.Child(node, r + 1) : NodeId{};
+            if (tree.Row(c) != r || tree.Parent(c) != node || tree.Previous(c) != previous || tree.Next(c) != next)
                 return "rows, parent and siblings disagree below " + PathOf(tree, node);
-            stack.push_back(c);
+            if (bDeep)
+                stack.push_back(c);
+            previous = std::exchange(c, next);
         }
     }
     return {};
+}
+
+const std::vector<NodeId>& RandomEdits::PickOrder::Nodes(NodeId root)
+{
+    if (mNodes.empty() || root != mRoot) {
+        mRoot = root;
+        mNodes.clear();
+        Walk(root, mNodes);
+    }
+    return mNodes;
+}
+
+void RandomEdits::PickOrder::Walk(NodeId node, std::vector<NodeId>& out)
+{
+    std::vector<NodeId> stack{node};
+    while (!stack.empty()) {
+        const NodeId n = stack.back();
+        stack.pop_back();
+        out.push_back(n);
+        for (std::uint32_t i = 0, nCount = mTree.ChildCount(n); i < nCount; ++i)
+            stack.push_back(mTree.Child(n, i));
+    }
+}
+
+std::size_t RandomEdits::PickOrder::Pos(NodeId node) const
+{
+    const auto it = std::find(mNodes.begin(), mNodes.end(), node);
+    return it == mNodes.end() ? npos : std::size_t(it - mNodes.begin());
+}
+
+std::size_t RandomEdits::PickOrder::End(NodeId node) const
+{
+    // The subtree of the previous sibling of node, or of its nearest
+    // ancestor that has one, follows it.
+    for (NodeId a = node; a && a != mRoot; a = mTree.Parent(a))
+        if (const NodeId previous = mTree.Previous(a))
+            return Pos(previous);
+    return mNodes.size();
+}
+
+void RandomEdits::PickOrder::AboutToRemove(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast)
+{
+    if (mNodes.empty())
+        return;
+    // The rows' subtrees stand together, the last row's first.
+    const std::size_t nBegin = Pos(mTree.Child(parent, nLast)), nEnd = End(mTree.Child(parent, nFirst));
+    if (nBegin == npos || nEnd == npos || nEnd < nBegin) {
+        mNodes.clear();  // not below the root: walked again when asked
+        return;
+    }
+    mNodes.erase(mNodes.begin() + std::ptrdiff_t(nBegin), mNodes.begin() + std::ptrdiff_t(nEnd));
+}
+
+void RandomEdits::PickOrder::Inserted(NodeId parent, std::uint32_t nFirst, std::uint32_t nLast)
+{
+    if (mNodes.empty())
+        return;
+    const std::size_t nAt = Pos(parent) == npos ? npos : nFirst ? Pos(mTree.Child(parent, nFirst - 1)) : End(parent);
+    if (nAt == npos) {
+        mNodes.clear();
+        return;
+    }
+    std::vector<NodeId> rows;
+    for (std::uint32_t r = nLast + 1; r-- > nFirst;)
+        Walk(mTree.Child(parent, r), rows);
+    mNodes.insert(mNodes.begin() + std::ptrdiff_t(nAt), rows.begin(), rows.end());
 }
 
 void RandomEdits::SelectSomeNode()
@@ -128,15 +243,7 @@ void RandomEdits::SelectSomeNode()
         mDoc.SetCurrent({});
         return;
     }
-    std::vector<NodeId> nodes;
-    std::vector<TreeNode> stack{mDoc.Root()};
-    while (!stack.empty()) {
-        const TreeNode nd = stack.back();
-        stack.pop_back();
-        nodes.push_back(nd.Id());
-        for (TreeNode c = nd.FirstChild(); c; c = c.Next())
-            stack.push_back(c);
-    }
+    const std::vector<NodeId>& nodes = mPickOrder.Nodes(mDoc.Root().Id());
     mDoc.SetCurrent(nodes[mChoose(std::uint32_t(nodes.size()))]);
 }
 
@@ -177,7 +284,7 @@ void RandomEdits::Command(std::uint32_t nCommand)
 void RandomEdits::Step()
 {
     SelectSomeNode();
-    const EditPermissions allowed = mEditor.Permissions();
+    const EditPermissions allowed = mbAllowedOnly ? mEditor.Permissions() : EditPermissions{};
     // Emptying a value, deleting an element (the later ones move up) or
     // renaming a segment may lose what the reading matches by: allowed, yet
     // not meant to keep the document readable.
@@ -192,6 +299,25 @@ void RandomEdits::Step()
     Command(nCommand);
 }
 
+std::string RandomEdits::CheckChanges()
+{
+    const bool bReset = std::exchange(mChanges.bReset, false);
+    const std::vector<NodeId> parents = std::exchange(mChanges.parents, {});
+    const std::vector<NodeId> inserted = std::exchange(mChanges.inserted, {});
+    clsTree& tree = mDoc.Tree();
+    const NodeId root = mDoc.Root().Id();
+    if (bReset)
+        return CheckTree(tree, root);
+    for (const bool bDeep : {false, true})
+        for (const NodeId node : bDeep ? inserted : parents) {
+            if (node && (!tree.IsValid(node) || tree.IsDetached(node)))
+                continue;  // taken out again by the same step
+            if (std::string s = CheckTree(tree, node ? node : root, bDeep); !s.empty())
+                return s;
+        }
+    return {};
+}
+
 std::string RandomEdits::ReadBack(const std::string& sWorkFile)
 {
     clsTreeDSave writer;
@@ -200,15 +326,18 @@ std::string RandomEdits::ReadBack(const std::string& sWorkFile)
     const std::string sText = writer.ToText(mDoc.Root(), false);
     if (sText.empty())
         return {};  // every interchange deleted: nothing to read
-    std::ofstream(sWorkFile, std::ios::binary) << sText;
-    EdiDocument back;
-    back.SetSeparators(mDoc.Delimiter(), mDoc.Selimiter());
-    if (!back.LoadDefinition(mDoc.Type()) || !back.Open(sWorkFile, EdiDocument::OpenMode::Batch))
-        return "the written document does not open";
-    if (mbAllowedOnly && back.BuildError() != 0)
-        return "the written document reads back with error " + std::to_string(back.BuildError()) + ": " +
-               back.BuildErrorText();
-    return {};
+    std::string sFailure;
+    if (mpReader) {
+        sFailure = mpReader->Check(sText, mDoc.Delimiter(), mDoc.Selimiter(), mbAllowedOnly);
+    } else {
+        EdiDocument definition;
+        if (!definition.LoadDefinition(mDoc.Type()))
+            return "the definition does not load";
+        sFailure = Reader(definition).Check(sText, mDoc.Delimiter(), mDoc.Selimiter(), mbAllowedOnly);
+    }
+    if (!sFailure.empty())
+        std::ofstream(sWorkFile, std::ios::binary) << sText;
+    return sFailure;
 }
 
 std::string RandomEdits::Run(int nSteps, const std::string& sWorkFile, bool bAllowedOnly)
@@ -216,11 +345,21 @@ std::string RandomEdits::Run(int nSteps, const std::string& sWorkFile, bool bAll
     const std::string sOriginal = Dump(mDoc);
     const bool bReadsBack = mDoc.BuildError() == 0;
     mbAllowedOnly = bAllowedOnly;
-    for (int i = 0; i < nSteps; ++i) {
-        Step();
-        if (std::string s = CheckTree(mDoc.Tree(), mDoc.Root().Id()); !s.empty())
-            return "after step " + std::to_string(i + 1) + ": " + s;
+    clsTree& tree = mDoc.Tree();
+    auto checkAll = [&](const char* sWhen) {
+        const std::string s = CheckTree(tree, mDoc.Root().Id());
+        return s.empty() ? s : sWhen + s;
+    };
+    {
+        const Observing watch(tree, {&mChanges, &mPickOrder});
+        for (int i = 0; i < nSteps; ++i) {
+            Step();
+            if (std::string s = CheckChanges(); !s.empty())
+                return "after step " + std::to_string(i + 1) + ": " + s;
+        }
     }
+    if (std::string s = checkAll("after the last step: "); !s.empty())
+        return s;
     if (std::string s = bReadsBack ? ReadBack(sWorkFile) : std::string(); !s.empty())
         return s;
     mEditor.ClearCut();     // the clipboard's marks are no edits
@@ -233,11 +372,13 @@ std::string RandomEdits::Run(int nSteps, const std::string& sWorkFile, bool bAll
         return "undoing everything does not give back the original tree" + FirstDifference(sOriginal, s);
     if (mDoc.Modified())
         return "the document is modified after undoing everything";
+    if (std::string s = checkAll("after undoing everything: "); !s.empty())
+        return s;
     while (mDoc.CanRedo())
         mEditor.Redo();
     if (const std::string s = Dump(mDoc); s != sFinal)
         return "redoing everything does not give back the final tree" + FirstDifference(sFinal, s);
-    return {};
+    return checkAll("after redoing everything: ");
 }
 
 }  // namespace orr::test
