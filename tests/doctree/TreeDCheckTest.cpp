@@ -67,7 +67,7 @@ TEST(ElementCheck, EachRuleIsFoundAtItsPlace)
         {"040310", "20040231", Kind::InvalidDate, "7:7:DTM02", ""},
         {"^120000", "^2460", Kind::InvalidTime, "7:7:DTM03",
          "DTM03 (Time) repetition 2 \"2460\" is not a valid time (HHMM, HHMMSS, HHMMSSd or HHMMSSdd)."},
-        {"N1*ST", "N1*ZZ", Kind::InvalidCode, "5:5:N101", "N101 (Entity Identifier Code) \"ZZ\" is not a valid code."},
+        {"N1*ST", "N1*ZZ", Kind::InvalidCode, "5:5:N101", "N101 (Entity Identifier Code) \"ZZ\" is not a valid code (valid codes: BT, SF, ST)."},
         {"N1*ST", "N1*ST:X", Kind::TooManyComponents, "5:5:N101", ""},
         {"Ship Here~", "Ship Here**X~", Kind::TooManyElements, "5:5:N104", "N1 has 4 elements; the definition has 2."},
         {"ZZ:1:2", "QQ:1", Kind::InvalidCode, "8:8:REF04-01", ""},

@@ -207,9 +207,8 @@ def generate(x12ref, out_dir):
         files["doc%s.def" % doctype] = doc_lines(description, title, source, body, "envopen4010.def",
                                                  "envclose4010.def", prefix=retailsrc.PREFIX)
     eddy = eddysrc.Eddy(x12ref)
-    lengths = {k: (v[1], v[2]) for k, v in list(eddy.elements.items()) + list(dataele.items.items())
-               if v[0] == "ID"}
-    libedi = libedisrc.Libedi(x12ref, eddy.segment_names, lengths)
+    facts = {k: v[:3] for k, v in list(eddy.elements.items()) + list(dataele.items.items())}
+    libedi = libedisrc.Libedi(x12ref, eddy.segment_names, facts)
     sets, used4010 = standard_sets(libedi, eddy, retail)
     files.update(sets)
     files.update(retail.segment_files(used4010))

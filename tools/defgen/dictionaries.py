@@ -54,13 +54,19 @@ def dictionary_5010(libedi):
     return lines
 
 
+# Elements whose codes come from a list outside X12 that eddy gives only in part: element 156,
+# states and provinces, lists the U.S. states alone.
+PARTIAL = ("156",)
+
+
 def dictionary_4010(eddy, libedi, composites_4010):
     """composites_4010: composite -> (component elements, name) from the 004010 sources."""
     lines = _header("004010", "eddy elements.tsv and code-lists (MIT), pyx12 004010 maps (BSD-3-Clause), our "
                     "composites.tsv and libedi (MPL-2.0) for component requirements")
     for eid in sorted(eddy.elements, key=_order):
         etype, mn, mx, name = eddy.elements[eid]
-        lines.append(_line(eid, etype, mn, mx, name, eddy.code_list(eid) if etype == "ID" else None))
+        codes = eddy.code_list(eid) if etype == "ID" and eid not in PARTIAL else None
+        lines.append(_line(eid, etype, mn, mx, name, codes))
     later = {eid: e for eid, e in libedi.dictionary.entries().items() if "Components" in e}
     for cid in sorted(set(later) | set(composites_4010), key=_order):
         theirs = [(c["Id"], "M" if c.get("Required") else "O") for c in later[cid]["Components"]] \

@@ -70,14 +70,38 @@ def read_table(path):
 
 
 class Dictionary:
-    """libedi's 005010 segment dictionary as element lines, and its qualifier lists by element."""
+    """libedi's 005010 segment dictionary as element lines, and its qualifier lists by element.
 
-    def __init__(self, path, fallback_lengths):
+    Two faults of the source are mended: an element without lengths (libedi gives none for ID
+    elements and some others) takes them from `fallback` (element -> (type, min, max) of
+    pyx12's dataele.xml, else eddy's 004010 dictionary); a segment whose second and later uses
+    of a composite libedi leaves out (HI has one C022 of twelve, SVC lacks SVC06) takes its
+    element list from `full_lists` (segment -> element ids of pyx12's 005010 maps), when
+    libedi's list is a part of it."""
+
+    def __init__(self, path, fallback, full_lists=None):
         with open(path, encoding="utf-8") as f:
             data = json.load(f)
         self.segments = data["Segments"]
         self.qualifiers = data["Qualifiers"]
-        self.fallback = fallback_lengths  # element -> (min, max) for ID elements (libedi gives none)
+        self.fallback = fallback
+        self.mended = sorted(sid for sid, ids in (full_lists or {}).items() if self._mend(sid, ids))
+
+    def _mend(self, sid, ids):
+        """Replaces libedi's element list of sid by ids when it lists fewer, in the same order."""
+        theirs = self.segments.get(sid, {}).get("Elements")
+        if not theirs or len(ids) <= len(theirs) or not _is_part(theirs, ids):
+            return False
+        known = {e["Id"]: e for e in theirs}
+        out, i = [], 0
+        for eid in ids:
+            if i < len(theirs) and theirs[i]["Id"] == eid:
+                out.append(theirs[i])
+                i += 1
+            else:  # a repeated composite or element: as its first use, optional
+                out.append(dict(known[eid], Required=False))
+        self.segments[sid] = {"Elements": out}
+        return True
 
     def has(self, sid):
         return sid in self.segments
@@ -93,16 +117,16 @@ class Dictionary:
         return Element(entry["Id"], pos, req, etype, mn, mx, entry["Desc"])
 
     def facts(self, entry):
-        """(type, min, max) of an element entry; an ID element's lengths from the fallback, or
-        from its codes."""
-        if "QualifierRef" in entry or entry.get("DataType", "ID") == "ID":
-            if entry["Id"] in self.fallback:
-                mn, mx = self.fallback[entry["Id"]]
-            else:
-                codes = self.codes(entry) or ["X"]
-                mn, mx = min(len(c) for c in codes), max(len(c) for c in codes)
-            return "ID", mn, mx
-        return entry["DataType"], entry.get("MinLength", 1), entry.get("MaxLength", 1)
+        """(type, min, max) of an element entry; what libedi leaves out from the fallback, or for
+        an ID element without one from its codes."""
+        eid = entry["Id"]
+        etype = "ID" if "QualifierRef" in entry else entry.get("DataType", "ID")
+        if "MinLength" in entry and "MaxLength" in entry:
+            return etype, entry["MinLength"], entry["MaxLength"]
+        if eid in self.fallback:
+            return etype, self.fallback[eid][1], self.fallback[eid][2]
+        codes = self.codes(entry) or ["X"]
+        return etype, min(len(c) for c in codes), max(len(c) for c in codes)
 
     def codes(self, entry):
         """The element's valid codes (values only), those that fit a DEF field."""
@@ -124,6 +148,29 @@ class Dictionary:
 
 
 SEGMENT_FILE = "seg5010-%s.def"
+
+
+def _is_part(entries, ids):
+    """True when the identifiers of entries appear in ids in the same order."""
+    it = iter(ids)
+    return all(e["Id"] in it for e in entries)
+
+
+def pyx12_element_lists(folders):
+    """segment -> element ids by position, the longest list of every pyx12 map in folders."""
+    import xml.etree.ElementTree as ET
+    out = {}
+    for folder in folders:
+        for name in sorted(os.listdir(folder)):
+            if not name.endswith(".xml") or ".5010" not in name or ".v2." in name:
+                continue
+            for seg in ET.parse(os.path.join(folder, name)).getroot().iter("segment"):
+                ids = [(int((c.findtext("seq") or "0").strip()), (c.findtext("data_ele") or "").strip())
+                       for c in seg if c.tag in ("element", "composite")]
+                ids = [e for _, e in sorted(ids)]
+                if len(ids) > len(out.get(seg.get("xid"), [])):
+                    out[seg.get("xid")] = ids
+    return out
 
 
 # ---------------------------------------------------------------------------------------------
@@ -187,9 +234,11 @@ def merge_twins(items):
 
 
 class Libedi:
-    def __init__(self, x12ref, names, fallback_lengths):
+    def __init__(self, x12ref, names, fallback):
         self.folder = os.path.join(x12ref, "libedi", "00501")
-        self.dictionary = Dictionary(os.path.join(self.folder, "X12_00501.json"), fallback_lengths)
+        maps = [os.path.join(x12ref, "pyx12", "map"), os.path.join(x12ref, "pyx12", "pr30-5010-270-271")]
+        self.dictionary = Dictionary(os.path.join(self.folder, "X12_00501.json"), fallback,
+                                     pyx12_element_lists(maps) if fallback else None)
         self.names = names          # segment id -> description
         self.used = set()           # segments whose element files the 005010 sets include
 
