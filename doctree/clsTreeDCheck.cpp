@@ -91,18 +91,6 @@ bool IsTime(std::string_view s)
     return Number(s.substr(0, 2)) < 24 && Number(s.substr(2, 2)) < 60 && (!bSeconds || Number(s.substr(4, 2)) < 60);
 }
 
-// "004010" of a GS08 ("004010X098A1"); "" when it does not start with six digits.
-std::string ReleaseOfGs08(std::string_view s)
-{
-    return s.size() >= 6 && IsDigits(s.substr(0, 6)) ? std::string(s.substr(0, 6)) : std::string();
-}
-
-// "004010" of an ISA12 ("00401"): version and release, then the subrelease 0.
-std::string ReleaseOfIsa12(std::string_view s)
-{
-    return s.size() == 5 && IsDigits(s) ? std::string(s) + "0" : std::string();
-}
-
 std::string CodeList(const std::vector<std::string>& codes)
 {
     std::string s;
@@ -425,13 +413,14 @@ void clsTreeDCheck::Advance(std::string_view sId)
         at.sIsa13 = value(13);
         at.bInterchangeOpen = true;
         mSeparators = gfIsaSeparators(value(11), value(12), value(16));
-        SetRelease(ReleaseOfIsa12(value(12)));
+        at.sIsa12 = value(12);
+        SetRelease(ElementDictionary::Release({}, at.sIsa12));
     } else if (sId == "GS") {
         at.nGroup += 1;
         at.nSet = 0;
         at.sGs06 = value(6);
         at.bGroupOpen = true;
-        SetRelease(ReleaseOfGs08(value(8)));
+        SetRelease(ElementDictionary::Release(value(8), at.sIsa12));
     }
     ++at.nInInterchange;
     if (sId == "ST") {

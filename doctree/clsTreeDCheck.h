@@ -77,7 +77,7 @@ private:
         std::uint32_t nOrdinal = 0, nInInterchange = 0, nInSet = 0;
         std::uint32_t nInterchange = 0, nGroup = 0, nSet = 0;
         bool bInterchangeOpen = false, bGroupOpen = false;  // no IEA, no GE yet
-        std::string sIsa13, sGs06, sSt02;
+        std::string sIsa12, sIsa13, sGs06, sSt02;
         std::string sRelease;  // "004010": of GS08, before a group of ISA12; "" unknown
     };
     // The limits of a simple value: an element's, or a component's.

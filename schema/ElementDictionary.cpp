@@ -85,6 +85,13 @@ const ElementDictionary::Composite* ElementDictionary::FindComposite(std::string
     return it == mComposites.end() ? nullptr : &it->second;
 }
 
+std::string ElementDictionary::Release(std::string_view sGs08, std::string_view sIsa12)
+{
+    if (sGs08.size() >= 6 && IsNumber(sGs08.substr(0, 6)))
+        return std::string(sGs08.substr(0, 6));
+    return sIsa12.size() == 5 && IsNumber(sIsa12) ? std::string(sIsa12) + "0" : std::string();
+}
+
 std::shared_ptr<const ElementDictionary> ElementDictionary::ForRelease(std::string_view sVersion)
 {
     if (sVersion.size() < 6 || !IsNumber(sVersion.substr(0, 6)) || !gDefFiles)

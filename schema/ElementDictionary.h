@@ -43,6 +43,11 @@ public:
     const Composite* FindComposite(std::string_view sId) const;
     bool Empty() const { return mElements.empty(); }
 
+    // The release a group's values follow: GS08's six digits ("004010" of
+    // "004010X098A1"), else, as before any group, ISA12's ("00401" gives
+    // "004010"); "" when neither tells.
+    static std::string Release(std::string_view sGs08, std::string_view sIsa12);
+
     // The dictionary of the functional groups of a GS08 release ("004010",
     // "005010X222A1"): that of its six-digit release's version and release
     // ("dict4010.def" for 004010 to 004019), read once from the definition
