@@ -126,6 +126,16 @@ std::string Quoted(std::string_view s)
     return out + "\"";
 }
 
+// "REF04 (Reference Identifier) repetition 2"
+std::string Labelled(std::string sReference, const std::string& sName, std::uint16_t nRep)
+{
+    if (!sName.empty())
+        sReference += " (" + sName + ")";
+    if (nRep > 0)
+        sReference += " repetition " + std::to_string(nRep);
+    return sReference;
+}
+
 std::string TwoDigits(unsigned n)
 {
     char buf[8];
@@ -763,24 +773,13 @@ std::string clsTreeDCheck::Designator(std::uint16_t nElement) const
 
 std::string clsTreeDCheck::Named(SchemaIx element, std::uint16_t nPos, std::uint16_t nRep) const
 {
-    const std::string& sName = (*mpIndex)[element].sDescription;
-    std::string s = Designator(nPos);
-    if (!sName.empty())
-        s += " (" + sName + ")";
-    if (nRep > 0)
-        s += " repetition " + std::to_string(nRep);
-    return s;
+    return Labelled(Designator(nPos), (*mpIndex)[element].sDescription, nRep);
 }
 
 std::string clsTreeDCheck::Subject(std::uint16_t nPos, std::uint16_t nComponent, const std::string& sName,
                                    std::uint16_t nRep) const
 {
-    std::string s = Designator(nPos) + "-" + TwoDigits(nComponent);
-    if (!sName.empty())
-        s += " (" + sName + ")";
-    if (nRep > 0)
-        s += " repetition " + std::to_string(nRep);
-    return s;
+    return Labelled(Designator(nPos) + "-" + TwoDigits(nComponent), sName, nRep);
 }
 
 void clsTreeDCheck::Add(FindingKind kind, std::string sMessage, std::uint16_t nElement, std::uint16_t nRepetition,
