@@ -23,8 +23,21 @@ namespace {
 constexpr std::array<std::size_t, 17> kIsaWidths = {0, 2, 10, 2, 10, 2, 15, 2, 15, 6, 4, 1, 5, 9, 1, 1, 1};
 constexpr std::size_t kShownValue = 40;  // longer values are cut in messages
 constexpr std::size_t kNamedCodes = 10;  // a list this short is named in its finding
-// ST03 (implementation convention reference) exists from this release on.
-constexpr std::string_view kSt03Release = "004030";
+
+// Envelope and acknowledgement elements a release added, checked by the
+// group's release whatever the definition lists.
+struct AddedElement {
+    std::string_view sSegment;
+    std::uint16_t nPosition;
+    std::string_view sRelease;  // the first release that has it
+    int nMaxLength;             // AN, at least 1
+    const char* sName;
+};
+constexpr std::array<AddedElement, 2> kAddedElements = {{
+    {"ST", 3, "004030", 35, "Implementation Convention Reference"},
+    {"AK1", 3, "005010", 12, "Version / Release / Industry Identifier Code"},
+}};
+
 // GS04 holds CCYYMMDD from this release on, YYMMDD before.
 constexpr std::string_view kCenturyDateRelease = "004010";
 
@@ -549,8 +562,7 @@ void clsTreeDCheck::CheckElements(const SegmentFacts& facts)
     if (facts.elements.size() < 2)
         return;  // the definition lists no elements: anything goes
     std::size_t nDefined = facts.elements.size() - 1;
-    if (mValues[0] == "ST")
-        CheckSt03(nDefined);
+    CheckAddedElements(nDefined);
     std::size_t nLast = mValues.size() - 1;
     while (nLast > nDefined && mValues[nLast].empty())
         --nLast;  // empty elements at the end are harmless
@@ -569,27 +581,27 @@ void clsTreeDCheck::CheckElements(const SegmentFacts& facts)
                          nPos < mValues.size() ? mValues[nPos] : std::string_view());
 }
 
-void clsTreeDCheck::CheckSt03(std::size_t& nDefined)
+void clsTreeDCheck::CheckAddedElements(std::size_t& nDefined)
 {
-    // ST03 follows the group's release, whatever the definition says.
-    const std::string_view sSt03 = mValues.size() > 3 ? mValues[3] : std::string_view();
-    if (mAt.sRelease.empty() || sSt03.empty())
-        return;
-    if (mAt.sRelease < kSt03Release) {
-        Add(FindingKind::TooManyElements,
-            "ST03 " + Quoted(sSt03) + " has no place in release " + mAt.sRelease + "; ST03 exists from release " +
-                std::string(kSt03Release) + " on.",
-            3, 0, sSt03);
-        nDefined = std::max<std::size_t>(nDefined, 3);
-        return;
+    for (const AddedElement& a : kAddedElements) {
+        const std::string_view sValue = mValues.size() > a.nPosition ? mValues[a.nPosition] : std::string_view();
+        if (mValues[0] != a.sSegment || mAt.sRelease.empty() || sValue.empty())
+            continue;
+        const std::string sRef = Designator(a.nPosition);
+        if (mAt.sRelease < a.sRelease) {
+            Add(FindingKind::TooManyElements,
+                sRef + " " + Quoted(sValue) + " has no place in release " + mAt.sRelease + "; " + sRef +
+                    " exists from release " + std::string(a.sRelease) + " on.",
+                a.nPosition, 0, sValue);
+            nDefined = std::max<std::size_t>(nDefined, a.nPosition);
+        } else if (nDefined < a.nPosition) {
+            nDefined = a.nPosition;  // a definition of an older release: the value is still checked
+            Problem problem;
+            if (!CheckSimple({ValueType::Text, "AN", 1, a.nMaxLength, nullptr}, sValue, problem))
+                Add(problem.kind, Labelled(sRef, a.sName, 0) + " " + Quoted(sValue) + " " + problem.sMessage,
+                    a.nPosition, 0, sValue);
+        }
     }
-    if (nDefined >= 3)
-        return;
-    nDefined = 3;  // a definition of an older release: the value is still checked
-    Problem problem;
-    if (!CheckSimple({ValueType::Text, "AN", 1, 35, nullptr}, sSt03, problem))
-        Add(problem.kind, "ST03 (Implementation Convention Reference) " + Quoted(sSt03) + " " + problem.sMessage, 3,
-            0, sSt03);
 }
 
 void clsTreeDCheck::CheckElement(const ElementFacts& e, std::uint16_t nPos, std::string_view sValue)

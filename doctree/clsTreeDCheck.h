@@ -4,7 +4,7 @@
 // definition's, else the release dictionary's), composites component by
 // component (from the release dictionary) and repetitions cut at the
 // interchange's own separators, the envelope counts and control numbers, and
-// the envelope rules of the group's release (ST03, GS04). Every finding is located (line,
+// the envelope rules of the group's release (ST03, AK103, GS04). Every finding is located (line,
 // segment number, element, schema loop). The document is only read; segments
 // whose elements were never shown stay unmade.
 #include <cstddef>
@@ -115,7 +115,7 @@ private:
                               const std::string& sHeaderValue);
     void SetRelease(std::string sRelease);
     void CheckElements(const SegmentFacts& facts);
-    void CheckSt03(std::size_t& nDefined);
+    void CheckAddedElements(std::size_t& nDefined);
     void CheckElement(const ElementFacts& e, std::uint16_t nPos, std::string_view sValue);
     void CheckRepetition(const ElementFacts& e, std::uint16_t nPos, std::uint16_t nRep, std::string_view sValue);
     bool CheckValue(const ElementFacts& e, std::uint16_t nPos, std::string_view sValue, Problem& problem) const;

@@ -221,6 +221,9 @@ QTY*0*O*1*Quantity
 REF*0*O*2*Reference
 128*1*M*ID*2*3*Reference Identification Qualifier
 C040*4*O*COMP*1*40*Reference Identifier*AB,ZZ
+AK1*0*O*1*Group response
+479*1*M*ID*2*2*Functional Identifier Code
+28*2*M*N0*1*9*Group Control Number
 SE*0*M*1*Transaction trailer
 A??*LE
 GE*0*M*1*Group trailer
@@ -346,6 +349,13 @@ TEST(ElementCheck, EnvelopeRulesFollowTheGroupsRelease)
              "\" is too long: 36 characters, at most 35."},
         {TestEnv::Replaced(TestEnv::Replaced(kValidV1, "*005010~", "*004010~"), "ST*850*0001", "ST*850*0001*X"),
          "ST03: ST03 \"X\" has no place in release 004010; ST03 exists from release 004030 on."},
+        // AK103 exists from 005010 on.
+        {TestEnv::Replaced(TestEnv::Replaced(kValidV1, "SE*5*", "SE*6*"), "ZZ:12~\n", "ZZ:12~\nAK1*PO*7*005010X222A1~\n"),
+         ""},
+        {TestEnv::Replaced(TestEnv::Replaced(TestEnv::Replaced(kValidV1, "SE*5*", "SE*6*"), "ZZ:12~\n",
+                                             "ZZ:12~\nAK1*PO*7*004010~\n"),
+                           "*005010~", "*004010~"),
+         "AK103: AK103 \"004010\" has no place in release 004010; AK103 exists from release 005010 on."},
         // GS04: YYMMDD before 004010, CCYYMMDD from it on.
         {s3040, ""},
         {TestEnv::Replaced(s3040, "R*040305", "R*20040305"),
