@@ -420,6 +420,8 @@ def parse_item(text):
             while True:
                 child, j = parse(j)
                 children.append(child)
+                if j >= len(text):
+                    raise ValueError("missing ) in %s" % text)
                 if text[j] == ")":
                     return Node(sid, "O", maximum or UNBOUNDED, children), j + 1
                 j += 1  # ","
