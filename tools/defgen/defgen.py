@@ -6,8 +6,9 @@ reference data, and checks DEF files and example documents the way the program r
   defgen.py check [--defs DIR] [--examples DIR ...] [--invalid DIR]
                                                    line forms, schema trees, envelope shape,
                                                    and matching of the examples
-  defgen.py crosscheck [--x12ref DIR]              compare the retail 004010 data of this tool
-                                                   with the other reference sources
+  defgen.py crosscheck [--x12ref DIR] [--defs DIR] compare the retail 004010 data of this tool
+                                                   with the other reference sources, and the
+                                                   004010 standard sets with OopFactory's
   defgen.py tree TYPE [--defs DIR]                 print the flattened schema of one type
 
 Python 3 standard library only. See README.md.
