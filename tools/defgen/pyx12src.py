@@ -72,10 +72,18 @@ def _codes(el):
     return [c.text.strip() for c in vc.findall("code") if c.text and c.text.strip()]
 
 
-def _written(codes):
-    """The codes written as an element's list: none when one of them does not fit a DEF field
-    (a list without it would draw findings on valid values)."""
-    return codes if codes and all(re.fullmatch(r"[A-Za-z0-9]+", c) for c in codes) else None
+# Elements that name a document, a group kind or a version (ST01, GS01, GS08, AK101, AK201,
+# AK103): a guide lists its own, but the program writes them for any document (an acknowledgement
+# of an 850 is a 999 too), so they get no list.
+NAMES_A_DOCUMENT = ("143", "479", "480")
+
+
+def _written(num, codes):
+    """The codes written as element num's list: none for an element that names a document, or
+    when one of them does not fit a DEF field (a list without it would draw findings on valid
+    values)."""
+    ok = codes and num not in NAMES_A_DOCUMENT and all(re.fullmatch(r"[A-Za-z0-9]+", c) for c in codes)
+    return codes if ok else None
 
 
 def convert_segment(node, dataele, req_override=None):
@@ -91,14 +99,15 @@ def convert_segment(node, dataele, req_override=None):
         if child.tag == "element":
             etype, mn, mx, dname = dataele.get(num)
             listed = _codes(child)
-            elements.append(Element(num, pos, usage, etype, mn, mx, name or dname, _written(listed)))
+            elements.append(Element(num, pos, usage, etype, mn, mx, name or dname, _written(num, listed)))
             if listed:
                 codes[pos] = listed
         else:
             comps = [c for c in child if c.tag == "element"]
             total = dataele.composite_max(num, [_text(c, "data_ele") for c in comps])
             first = _codes(comps[0]) if comps else []
-            elements.append(Element(num, pos, usage, "COMP", 1, total, name, _written(first)))
+            first_num = _text(comps[0], "data_ele") if comps else ""
+            elements.append(Element(num, pos, usage, "COMP", 1, total, name, _written(first_num, first)))
             if first:
                 codes[pos] = first
     elements.sort(key=lambda e: e.pos)
