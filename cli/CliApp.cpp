@@ -133,7 +133,8 @@ void PrintHelp()
                 "--home DIR (or ORRINDALE_HOME) keeps definitions, settings and work files in DIR.\n"
                 "--yes answers every question with Yes; otherwise Yes/No questions get No.\n"
                 "--type auto takes the definition of the file's transaction sets: the implementation guide\n"
-                "named in GS08, else the standard set of ST01; FreeForm for none or several.\n");
+                "named in GS08, else the standard set of ST01 of the group's release (824 for 004010 and\n"
+                "older, 824_5010 for 005010 and later); FreeForm for none or several.\n");
 }
 
 int Dispatch(const CliArgs& args, const CliIo* io)

@@ -22,6 +22,24 @@ namespace {
 // The fixed widths of ISA01 to ISA16.
 constexpr std::array<std::size_t, 17> kIsaWidths = {0, 2, 10, 2, 10, 2, 15, 2, 15, 6, 4, 1, 5, 9, 1, 1, 1};
 constexpr std::size_t kShownValue = 40;  // longer values are cut in messages
+constexpr std::size_t kNamedCodes = 10;  // a list this short is named in its finding
+
+// Envelope and acknowledgement elements a release added, checked by the
+// group's release whatever the definition lists.
+struct AddedElement {
+    std::string_view sSegment;
+    std::uint16_t nPosition;
+    std::string_view sRelease;  // the first release that has it
+    int nMaxLength;             // AN, at least 1
+    const char* sName;
+};
+constexpr std::array<AddedElement, 2> kAddedElements = {{
+    {"ST", 3, "004030", 35, "Implementation Convention Reference"},
+    {"AK1", 3, "005010", 12, "Version / Release / Industry Identifier Code"},
+}};
+
+// GS04 holds CCYYMMDD from this release on, YYMMDD before.
+constexpr std::string_view kCenturyDateRelease = "004010";
 
 bool IsDigits(std::string_view s)
 {
@@ -86,6 +104,14 @@ bool IsTime(std::string_view s)
     return Number(s.substr(0, 2)) < 24 && Number(s.substr(2, 2)) < 60 && (!bSeconds || Number(s.substr(4, 2)) < 60);
 }
 
+std::string CodeList(const std::vector<std::string>& codes)
+{
+    std::string s;
+    for (const std::string& c : codes)
+        s += (s.empty() ? "" : ", ") + c;
+    return s;
+}
+
 bool HasControl(std::string_view s)
 {
     return std::any_of(s.begin(), s.end(), [](char c) {
@@ -111,6 +137,16 @@ std::string Quoted(std::string_view s)
     if (s.size() > kShownValue)
         out += "...";
     return out + "\"";
+}
+
+// "REF04 (Reference Identifier) repetition 2"
+std::string Labelled(std::string sReference, const std::string& sName, std::uint16_t nRep)
+{
+    if (!sName.empty())
+        sReference += " (" + sName + ")";
+    if (nRep > 0)
+        sReference += " repetition " + std::to_string(nRep);
+    return sReference;
 }
 
 std::string TwoDigits(unsigned n)
@@ -209,6 +245,7 @@ EdiFindings clsTreeDCheck::Check(EdiDocument& doc)
     mFacts.clear();
     mAt = {};
     mSeparators = {};
+    mDictionary.reset();
     mbReportedUnmatched = false;
     mpTree = &doc.Tree();
     mbUnterminated = doc.LastSegmentUnterminated();
@@ -274,8 +311,11 @@ const clsTreeDCheck::SegmentFacts& clsTreeDCheck::FactsOf(NodeId node)
     if (nTag >= mFacts.size())
         mFacts.resize(std::size_t(nTag) + 1);
     SegmentFacts& facts = mFacts[nTag];
-    if (!facts.bKnown)
+    if (!facts.bKnown || facts.nDictionary != mnDictionary) {
+        facts = SegmentFacts{};
+        facts.nDictionary = mnDictionary;
         LoadFacts(facts, node);
+    }
     return facts;
 }
 
@@ -316,24 +356,35 @@ void clsTreeDCheck::LoadFacts(SegmentFacts& facts, NodeId node)
         facts.sLoopPath += (facts.sLoopPath.empty() ? "" : "/") + *it;
 }
 
+clsTreeDCheck::ValueType clsTreeDCheck::TypeOf(std::string_view t)
+{
+    using V = ValueType;
+    if (t.size() == 2 && t[0] == 'N' && std::isdigit(static_cast<unsigned char>(t[1])))
+        return V::Integer;
+    if (t == "R")
+        return V::Decimal;
+    if (t == "DT")
+        return V::Date;
+    if (t == "TM")
+        return V::Time;
+    return t == "COMP" ? V::Composite : V::Text;
+}
+
 clsTreeDCheck::ElementFacts clsTreeDCheck::ElementFactsOf(SchemaIx element) const
 {
     const SchemaEntry& e = (*mpIndex)[element];
-    const std::string& t = e.sDataType;
     ElementFacts f;
     f.ix = element;
     f.bRequired = e.nRequired == 1;
     f.bNotUsed = e.sRequirement == "N";
-    if (t.size() == 2 && t[0] == 'N' && std::isdigit(static_cast<unsigned char>(t[1])))
-        f.type = ValueType::Integer;
-    else if (t == "R")
-        f.type = ValueType::Decimal;
-    else if (t == "DT")
-        f.type = ValueType::Date;
-    else if (t == "TM")
-        f.type = ValueType::Time;
-    else if (t == "COMP")
-        f.type = ValueType::Composite;
+    f.type = TypeOf(e.sDataType);
+    if (!e.codes.empty())
+        f.codes = &e.codes;
+    if (mDictionary && f.type == ValueType::Composite)
+        f.composite = mDictionary->FindComposite(e.sCode);
+    else if (const auto* d = mDictionary ? mDictionary->FindElement(e.sCode) : nullptr;
+             d && !f.codes && e.sDataType == "ID" && !d->codes.empty())
+        f.codes = &d->codes;
     return f;
 }
 
@@ -385,11 +436,14 @@ void clsTreeDCheck::Advance(std::string_view sId)
         at.sIsa13 = value(13);
         at.bInterchangeOpen = true;
         mSeparators = gfIsaSeparators(value(11), value(12), value(16));
+        at.sIsa12 = value(12);
+        SetRelease(ElementDictionary::Release({}, at.sIsa12));
     } else if (sId == "GS") {
         at.nGroup += 1;
         at.nSet = 0;
         at.sGs06 = value(6);
         at.bGroupOpen = true;
+        SetRelease(ElementDictionary::Release(value(8), at.sIsa12));
     }
     ++at.nInInterchange;
     if (sId == "ST") {
@@ -491,11 +545,24 @@ void clsTreeDCheck::CheckCountAndControl(FindingKind countKind, std::string_view
 
 // ---- the elements -------------------------------------------------------------------------
 
+void clsTreeDCheck::SetRelease(std::string sRelease)
+{
+    if (sRelease == mAt.sRelease)
+        return;
+    std::shared_ptr<const ElementDictionary> dictionary = ElementDictionary::ForRelease(sRelease);
+    if (dictionary != mDictionary) {
+        mDictionary = std::move(dictionary);
+        ++mnDictionary;  // the element facts hold the dictionary's lists: read them anew
+    }
+    mAt.sRelease = std::move(sRelease);
+}
+
 void clsTreeDCheck::CheckElements(const SegmentFacts& facts)
 {
     if (facts.elements.size() < 2)
         return;  // the definition lists no elements: anything goes
-    const std::size_t nDefined = facts.elements.size() - 1;
+    std::size_t nDefined = facts.elements.size() - 1;
+    CheckAddedElements(nDefined);
     std::size_t nLast = mValues.size() - 1;
     while (nLast > nDefined && mValues[nLast].empty())
         --nLast;  // empty elements at the end are harmless
@@ -508,10 +575,33 @@ void clsTreeDCheck::CheckElements(const SegmentFacts& facts)
                 std::to_string(nDefined) + ".",
             static_cast<std::uint16_t>(nExtra), 0, mValues[nExtra]);
     }
-    for (std::size_t nPos = 1; nPos <= nDefined; ++nPos)
+    for (std::size_t nPos = 1; nPos <= std::min(nDefined, facts.elements.size() - 1); ++nPos)
         if (const ElementFacts& e = facts.elements[nPos]; e.ix)
             CheckElement(e, static_cast<std::uint16_t>(nPos),
                          nPos < mValues.size() ? mValues[nPos] : std::string_view());
+}
+
+void clsTreeDCheck::CheckAddedElements(std::size_t& nDefined)
+{
+    for (const AddedElement& a : kAddedElements) {
+        const std::string_view sValue = mValues.size() > a.nPosition ? mValues[a.nPosition] : std::string_view();
+        if (mValues[0] != a.sSegment || mAt.sRelease.empty() || sValue.empty())
+            continue;
+        const std::string sRef = Designator(a.nPosition);
+        if (mAt.sRelease < a.sRelease) {
+            Add(FindingKind::TooManyElements,
+                sRef + " " + Quoted(sValue) + " has no place in release " + mAt.sRelease + "; " + sRef +
+                    " exists from release " + std::string(a.sRelease) + " on.",
+                a.nPosition, 0, sValue);
+            nDefined = std::max<std::size_t>(nDefined, a.nPosition);
+        } else if (nDefined < a.nPosition) {
+            nDefined = a.nPosition;  // a definition of an older release: the value is still checked
+            Problem problem;
+            if (!CheckSimple({ValueType::Text, "AN", 1, a.nMaxLength, nullptr}, sValue, problem))
+                Add(problem.kind, Labelled(sRef, a.sName, 0) + " " + Quoted(sValue) + " " + problem.sMessage,
+                    a.nPosition, 0, sValue);
+        }
+    }
 }
 
 void clsTreeDCheck::CheckElement(const ElementFacts& e, std::uint16_t nPos, std::string_view sValue)
@@ -550,31 +640,113 @@ void clsTreeDCheck::CheckRepetition(const ElementFacts& e, std::uint16_t nPos, s
                                     std::string_view sValue)
 {
     Problem problem;
-    if (CheckValue(e, sValue, problem))
+    if (CheckValue(e, nPos, sValue, problem))
         return;
-    Add(problem.kind, Named(e.ix, nPos, nRep) + " " + Quoted(sValue) + " " + problem.sMessage, nPos, nRep, sValue,
-        FindingSeverity::Error, problem.nComponent);
+    std::string sSubject = Named(e.ix, nPos, nRep);
+    std::string_view sShown = sValue;
+    if (problem.component) {
+        sSubject = Subject(nPos, problem.nComponent, problem.component->sName, nRep);
+        sShown = problem.sComponentValue;
+    }
+    Add(problem.kind, sSubject + (problem.bMissing ? "" : " " + Quoted(sShown)) + " " + problem.sMessage, nPos, nRep,
+        sValue, FindingSeverity::Error, problem.nComponent);
 }
 
-bool clsTreeDCheck::CheckValue(const ElementFacts& facts, std::string_view sValue, Problem& problem) const
+clsTreeDCheck::Limits clsTreeDCheck::LimitsOf(const ElementFacts& facts, std::uint16_t nPos) const
 {
     const SchemaEntry& e = (*mpIndex)[facts.ix];
-    const bool bComposite = facts.type == ValueType::Composite;
-    auto fail = [&problem](FindingKind kind, std::string sMessage, std::uint16_t nComponent = 0) {
-        problem = {kind, std::move(sMessage), nComponent};
+    Limits limits{facts.type, e.sDataType, e.nMinLength, e.nMaxLength, facts.codes};
+    // The ISA's fixed widths are checked as its layout.
+    if (mbIsa)
+        limits.nMin = limits.nMax = 0;
+    // GS04 is YYMMDD before release 004010, CCYYMMDD from it on.
+    if (nPos == 4 && mValues[0] == "GS" && !mAt.sRelease.empty())
+        limits.nMin = limits.nMax = mAt.sRelease < kCenturyDateRelease ? 6 : 8;
+    return limits;
+}
+
+bool clsTreeDCheck::CheckValue(const ElementFacts& facts, std::uint16_t nPos, std::string_view sValue,
+                               Problem& problem) const
+{
+    if (facts.type == ValueType::Composite)
+        return CheckComposite(facts, sValue, problem);
+    if (!mbIsa && sValue.find(mSeparators.cComponent) != std::string_view::npos) {
+        problem.kind = FindingKind::TooManyComponents;
+        problem.sMessage =
+            "holds the component separator \"" + std::string(1, mSeparators.cComponent) + "\" but is not a composite.";
+        return false;
+    }
+    return CheckSimple(LimitsOf(facts, nPos), sValue, problem);
+}
+
+bool clsTreeDCheck::CheckComposite(const ElementFacts& facts, std::string_view sValue, Problem& problem) const
+{
+    const SchemaEntry& e = (*mpIndex)[facts.ix];
+    const char cComponent = mSeparators.cComponent;
+    if (!facts.composite) {
+        // No structure known: the whole value's length, and the first component's codes.
+        const std::size_t nFirst = sValue.find(cComponent);
+        if (!CheckSimple({ValueType::Text, e.sDataType, e.nMinLength, e.nMaxLength, nullptr}, sValue, problem))
+            return false;
+        if (CheckSimple({ValueType::Text, "", 0, 0, facts.codes}, sValue.substr(0, nFirst), problem))
+            return true;
+        problem.nComponent = 1;
+        return false;
+    }
+    const std::vector<ElementDictionary::Component>& components = facts.composite->components;
+    std::vector<std::string_view> parts;
+    for (std::size_t nAt = sValue.find(cComponent);; nAt = sValue.find(cComponent)) {
+        parts.push_back(sValue.substr(0, nAt));
+        if (nAt == std::string_view::npos)
+            break;
+        sValue.remove_prefix(nAt + 1);
+    }
+    while (parts.size() > components.size() && parts.back().empty())
+        parts.pop_back();  // empty components at the end are harmless
+    if (parts.size() > components.size()) {
+        problem.kind = FindingKind::TooManyComponents;
+        problem.sMessage = "has " + std::to_string(parts.size()) + " components; " + facts.composite->sId + " has " +
+                           std::to_string(components.size()) + ".";
+        problem.nComponent = static_cast<std::uint16_t>(components.size() + 1);
+        return false;
+    }
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const ElementDictionary::Element& c = *components[i].element;
+        const std::string_view sPart = i < parts.size() ? parts[i] : std::string_view();
+        problem.nComponent = static_cast<std::uint16_t>(i + 1);
+        problem.component = &c;
+        problem.sComponentValue = sPart;
+        if (sPart.empty()) {
+            if (!components[i].bRequired)
+                continue;
+            problem.kind = FindingKind::MissingElement;
+            problem.sMessage = "is required but missing.";
+            problem.bMissing = true;
+            return false;
+        }
+        // The definition's own list is its first component's.
+        const std::vector<std::string>* codes = i == 0 && facts.codes ? facts.codes : &c.codes;
+        if (!CheckSimple({TypeOf(c.sType), c.sType, c.nMinLength, c.nMaxLength, codes->empty() ? nullptr : codes},
+                         sPart, problem))
+            return false;
+    }
+    return true;
+}
+
+bool clsTreeDCheck::CheckSimple(const Limits& limits, std::string_view sValue, Problem& problem) const
+{
+    auto fail = [&problem](FindingKind kind, std::string sMessage) {
+        problem.kind = kind;
+        problem.sMessage = std::move(sMessage);
         return false;
     };
-    if (!bComposite && !mbIsa && sValue.find(mSeparators.cComponent) != std::string_view::npos)
-        return fail(
-            FindingKind::TooManyComponents,
-            "holds the component separator \"" + std::string(1, mSeparators.cComponent) + "\" but is not a composite.");
     if (HasControl(sValue))
         return fail(FindingKind::InvalidCharacter, "holds a control character.");
     std::size_t nLength = sValue.size();
-    switch (facts.type) {
+    switch (limits.type) {
     case ValueType::Integer:
         if (!IsInteger(sValue, nLength))
-            return fail(FindingKind::InvalidCharacter, "is not a whole number (type " + e.sDataType + ").");
+            return fail(FindingKind::InvalidCharacter, "is not a whole number (type " + std::string(limits.sType) + ").");
         break;
     case ValueType::Decimal:
         if (!IsDecimal(sValue, nLength))
@@ -590,17 +762,17 @@ bool clsTreeDCheck::CheckValue(const ElementFacts& facts, std::string_view sValu
         break;
     default: break;
     }
-    // The ISA's fixed widths are checked as its layout.
-    if (!mbIsa && nLength < std::size_t(e.nMinLength))
+    if (nLength < std::size_t(limits.nMin))
         return fail(FindingKind::TooShort, "is too short: " + Counted(std::uint32_t(nLength), "character") +
-                                               ", at least " + std::to_string(e.nMinLength) + ".");
-    if (!mbIsa && e.nMaxLength > 0 && nLength > std::size_t(e.nMaxLength))
+                                               ", at least " + std::to_string(limits.nMin) + ".");
+    if (limits.nMax > 0 && nLength > std::size_t(limits.nMax))
         return fail(FindingKind::TooLong, "is too long: " + Counted(std::uint32_t(nLength), "character") +
-                                              ", at most " + std::to_string(e.nMaxLength) + ".");
-    // A composite's codes are those of its first component.
-    const std::string_view sCode = bComposite ? sValue.substr(0, sValue.find(mSeparators.cComponent)) : sValue;
-    if (!mpIndex->CodeAllowed(facts.ix, sCode))
-        return fail(FindingKind::InvalidCode, "is not a valid code.", bComposite ? 1 : 0);
+                                              ", at most " + std::to_string(limits.nMax) + ".");
+    const std::vector<std::string>* codes = limits.codes;
+    if (codes && !std::binary_search(codes->begin(), codes->end(), sValue, std::less<>()))
+        return fail(FindingKind::InvalidCode, codes->size() <= kNamedCodes
+                                                  ? "is not a valid code (valid codes: " + CodeList(*codes) + ")."
+                                                  : std::string("is not a valid code."));
     return true;
 }
 
@@ -613,13 +785,13 @@ std::string clsTreeDCheck::Designator(std::uint16_t nElement) const
 
 std::string clsTreeDCheck::Named(SchemaIx element, std::uint16_t nPos, std::uint16_t nRep) const
 {
-    const std::string& sName = (*mpIndex)[element].sDescription;
-    std::string s = Designator(nPos);
-    if (!sName.empty())
-        s += " (" + sName + ")";
-    if (nRep > 0)
-        s += " repetition " + std::to_string(nRep);
-    return s;
+    return Labelled(Designator(nPos), (*mpIndex)[element].sDescription, nRep);
+}
+
+std::string clsTreeDCheck::Subject(std::uint16_t nPos, std::uint16_t nComponent, const std::string& sName,
+                                   std::uint16_t nRep) const
+{
+    return Labelled(Designator(nPos) + "-" + TwoDigits(nComponent), sName, nRep);
 }
 
 void clsTreeDCheck::Add(FindingKind kind, std::string sMessage, std::uint16_t nElement, std::uint16_t nRepetition,

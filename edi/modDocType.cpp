@@ -4,6 +4,8 @@
 #include <cctype>
 #include <fstream>
 #include <map>
+#include <iterator>
+#include <utility>
 
 #include "app/modGlobals.h"
 #include "edi/clsEdiAsyncParser.h"
@@ -66,7 +68,20 @@ private:
 // The guide of a GS08 version: what follows the six-digit version ("X222A1").
 std::string Guide(const std::string& sVersion) { return sVersion.size() > 6 ? Upper(sVersion.substr(6)) : ""; }
 
+bool AllDigits(std::string_view s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// The release of a GS08 version ("005010" of "005010X222A1"); "" when it does not start with six digits.
+std::string Release(const std::string& sVersion)
+{
+    const std::string s = sVersion.substr(0, 6);
+    return s.size() == 6 && AllDigits(s) ? s : std::string();
+}
+
 // A guide type of set sSet: sSet, optional letters, "_" and a guide; the guide or "".
+// A release suffix (824_5010) is no guide.
 std::string GuideOfType(const std::string& sType, const std::string& sSet)
 {
     const std::string t = Upper(sType);
@@ -75,20 +90,53 @@ std::string GuideOfType(const std::string& sType, const std::string& sSet)
     std::size_t i = sSet.size();
     while (i < t.size() && std::isalpha(static_cast<unsigned char>(t[i])))
         ++i;
-    return i < t.size() && t[i] == '_' ? t.substr(i + 1) : std::string();
+    if (i >= t.size() || t[i] != '_' || AllDigits(std::string_view(t).substr(i + 1)))
+        return {};
+    return t.substr(i + 1);
 }
 
-// How well type sType fits set sSet of guide sGuide, best first: 4 the guide
-// under the plain set (278_X094A1), 3 the guide (837P_X222A1), 2 a guide one
-// name begins the other (X098 and X098A1), 1 the standard set; 0 not at all.
-int Fit(const std::string& sType, const std::string& sSet, const std::string& sGuide)
+// The release a standard-set type of sSet stands for: "004010" for the plain
+// set, "00" + the digits for sSet_5010; "" when sType is none of sSet's.
+std::string ReleaseOfType(const std::string& sType, const std::string& sSet)
+{
+    const std::string t = Upper(sType);
+    if (t == sSet)
+        return kPlainSetRelease;
+    if (t.size() == sSet.size() + 5 && t.compare(0, sSet.size(), sSet) == 0 && t[sSet.size()] == '_' &&
+        AllDigits(std::string_view(t).substr(sSet.size() + 1)))
+        return "00" + t.substr(sSet.size() + 1);
+    return {};
+}
+
+// How well guide type sType fits set sSet of guide sGuide, best first: 3 the
+// guide under the plain set (278_X094A1), 2 the guide (837P_X222A1), 1 a
+// guide one name begins the other (X098 and X098A1); 0 not at all.
+int GuideFit(const std::string& sType, const std::string& sSet, const std::string& sGuide)
 {
     const std::string g = sGuide.empty() ? std::string() : GuideOfType(sType, sSet);
-    if (!g.empty() && g == sGuide)
-        return Upper(sType) == sSet + "_" + sGuide ? 4 : 3;
-    if (!g.empty() && (g.rfind(sGuide, 0) == 0 || sGuide.rfind(g, 0) == 0))
-        return 2;
-    return Upper(sType) == sSet ? 1 : 0;
+    if (g.empty())
+        return 0;
+    if (g == sGuide)
+        return Upper(sType) == sSet + "_" + sGuide ? 3 : 2;
+    return g.rfind(sGuide, 0) == 0 || sGuide.rfind(g, 0) == 0 ? 1 : 0;
+}
+
+// The standard-set type of sSet for a file of release sRelease: the latest
+// release not after it, else (an older file, or none) the earliest; null when
+// types has none of sSet's.
+const std::string* StandardSet(const std::vector<std::string>& types, const std::string& sSet,
+                               const std::string& sRelease)
+{
+    std::vector<std::pair<std::string, const std::string*>> sets;  // (release, type)
+    for (const std::string& sType : types)
+        if (std::string r = ReleaseOfType(sType, sSet); !r.empty())
+            sets.emplace_back(std::move(r), &sType);
+    if (sets.empty())
+        return nullptr;
+    std::sort(sets.begin(), sets.end());
+    const auto after = std::upper_bound(sets.begin(), sets.end(), sRelease,
+                                        [](const std::string& s, const auto& e) { return s < e.first; });
+    return sRelease.empty() || after == sets.begin() ? sets.front().second : std::prev(after)->second;
 }
 
 }  // namespace
@@ -117,15 +165,19 @@ std::string gfAutoDocType(const TransactionSetKind& kind, const std::vector<std:
                           const std::string& sFreeForm)
 {
     const std::string sSet = Upper(kind.sSet), sGuide = Guide(kind.sVersion);
+    if (sSet.empty())
+        return sFreeForm;
     const std::string* best = nullptr;
     int nBest = 0;
     for (const std::string& sType : types) {
-        const int nScore = sSet.empty() ? 0 : Fit(sType, sSet, sGuide);
+        const int nScore = GuideFit(sType, sSet, sGuide);
         if (nScore > nBest || (nScore == nBest && nScore > 0 && sType < *best)) {
             best = &sType;
             nBest = nScore;
         }
     }
+    if (!best)
+        best = StandardSet(types, sSet, Release(kind.sVersion));
     return best ? *best : sFreeForm;
 }
 

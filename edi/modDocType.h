@@ -22,12 +22,18 @@ struct TransactionSetKind {
 std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, SepCode nDelimiter,
                                                       SepCode nSelimiter);
 
+// The release of the plain standard-set types ("824"); a type "824_5010"
+// stands for release 005010.
+inline constexpr const char* kPlainSetRelease = "004010";
+
 // The type of types (document type names, any case) that fits a transaction
 // set: with an implementation guide in GS08 ("005010X222A1"), the guide's
 // definition (ST01, optional letters, "_" and the guide: 837P_X222A1,
 // preferring ST01 + "_" + guide, and a guide that begins the other: X098 for
 // X098A1); otherwise, or when no guide definition is there, the standard set
-// ST01; sFreeForm when neither is in types.
+// ST01 of the group's release: of ST01 (004010) and ST01_5010 (005010) the
+// latest not after the release in GS08, the earliest for older files and
+// files without GS; sFreeForm when none of these is in types.
 std::string gfAutoDocType(const TransactionSetKind& kind, const std::vector<std::string>& types,
                           const std::string& sFreeForm);
 

@@ -82,13 +82,6 @@ public:
     std::string Link(SchemaIx ix) const;
     // True when the key value matches one of the entry's keys, case-insensitively.
     bool KeyMatches(SchemaIx ix, std::string_view sValue) const;
-    // True when the data element has no code list or lists the value (exactly).
-    bool CodeAllowed(SchemaIx ix, std::string_view sValue) const
-    {
-        const std::vector<std::string>& c = mEntries[ix.value].codes;
-        return c.empty() || std::binary_search(c.begin(), c.end(), sValue, std::less<>());
-    }
-
     // Up to seven characters in one word, for comparing segment identifiers
     // in one step; longer codes give kLongCode.
     static std::uint64_t PackCode(std::string_view s);

@@ -6,17 +6,60 @@
 #include <vector>
 
 #include "doctree/modNodeD.h"
+#include "edi/modGuessEdi.h"
 
 namespace orr {
 namespace {
 
 QString L1(std::string_view s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
 
-QString Length(const SchemaEntry& e)
+QString Length(int nMin, int nMax)
 {
-    if (e.nMinLength == 0 && e.nMaxLength == 0)
+    if (nMin == 0 && nMax == 0)
         return {};
-    return QStringLiteral("%1-%2").arg(e.nMinLength).arg(e.nMaxLength);
+    return QStringLiteral("%1-%2").arg(nMin).arg(nMax);
+}
+
+// Element n of a segment's text (0 the identifier); "" when it has fewer.
+std::string_view ElementOf(std::string_view sText, char cDelimiter, std::size_t n)
+{
+    for (; n > 0; --n) {
+        const std::size_t nAt = sText.find(cDelimiter);
+        if (nAt == std::string_view::npos)
+            return {};
+        sText.remove_prefix(nAt + 1);
+    }
+    return sText.substr(0, sText.find(cDelimiter));
+}
+
+// What a segment's components follow: the release dictionary of its group
+// (GS08, else ISA12) and its interchange's component separator (ISA16).
+struct Envelope {
+    std::shared_ptr<const ElementDictionary> dictionary;
+    char cComponent = kDefaultComponentSeparator;
+};
+
+Envelope EnvelopeOf(clsTree& tree, NodeId segment, char cDelimiter)
+{
+    std::string sGs08, sIsa12, buffer;
+    Envelope envelope;
+    for (NodeId n = tree.Parent(segment); n; n = tree.Parent(n)) {
+        const char cKind = gfDnodeType(tree.Node(n));
+        const NodeId header = cKind == 'F' || cKind == 'X' ? tree.FirstChild(n) : NodeId{};
+        if (!header)
+            continue;
+        const std::string_view sText = gfDnodeSegmentText(tree, header, cDelimiter, buffer);
+        if (cKind == 'F') {
+            sGs08 = ElementOf(sText, cDelimiter, 8);
+        } else {
+            sIsa12 = ElementOf(sText, cDelimiter, 12);
+            const std::string_view sIsa16 = ElementOf(sText, cDelimiter, 16);
+            if (sIsa16.size() == 1)
+                envelope.cComponent = sIsa16[0];
+        }
+    }
+    envelope.dictionary = ElementDictionary::ForRelease(ElementDictionary::Release(sGs08, sIsa12));
+    return envelope;
 }
 
 }  // namespace
@@ -103,12 +146,12 @@ void SegmentDetailPanel::ShowSegment(NodeId segment, NodeId element)
     const QString sDescription = Description(segment);
     lblTitle->setText(L1(mDoc.Tree().Text(segment)) +
                       (sDescription.isEmpty() ? QString() : QStringLiteral(" - ") + sDescription));
-    FillElements(segment);
-    if (element)
-        tblElements->selectRow(int(mDoc.Tree().Row(element)));
+    const std::vector<int> rows = FillElements(segment);
+    if (const std::uint32_t nRow = element ? mDoc.Tree().Row(element) : 0; element && nRow < rows.size())
+        tblElements->selectRow(rows[nRow]);
 }
 
-void SegmentDetailPanel::FillElements(NodeId segment)
+std::vector<int> SegmentDetailPanel::FillElements(NodeId segment)
 {
     // Every element of the document and every element the definition has
     // for the segment, by position: a value beyond the definition shows
@@ -125,24 +168,48 @@ void SegmentDetailPanel::FillElements(NodeId segment)
                 byPosition.resize(std::max(byPosition.size(), std::size_t(nZ)));
                 byPosition[std::size_t(nZ - 1)] = ix;
             }
+    const char cDelimiter = char(mDoc.Delimiter());
+    const Envelope envelope = EnvelopeOf(tree, segment, cDelimiter);
     const QString sId = L1(tree.Text(segment));
+    std::vector<int> rows;
     for (std::uint32_t i = 0; i < byPosition.size(); ++i) {
         const NodeId element = i < tree.ChildCount(segment) ? tree.Child(segment, i) : NodeId{};
-        const QString sValue = element ? L1(tree.Text(element)) : QString();
-        QStringList cells{sId + QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0'))};
-        if (const SchemaIx ix = byPosition[i]) {
-            const SchemaEntry& e = index[ix];
-            cells << L1(e.sCode) << L1(e.sDescription) << sValue << L1(e.sRequirement) << L1(e.sDataType)
-                  << Length(e);
-        } else {
-            cells << QString() << QString() << sValue;
+        const std::string_view sValue = element ? tree.Text(element) : std::string_view();
+        const QString sPosition = sId + QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0'));
+        rows.push_back(tblElements->rowCount());
+        const SchemaIx ix = byPosition[i];
+        if (!ix) {
+            AddRow({sPosition, QString(), QString(), L1(sValue)});
+            continue;
         }
-        SetRow(int(i), cells);
+        const SchemaEntry& e = index[ix];
+        AddRow({sPosition, L1(e.sCode), L1(e.sDescription), L1(sValue), L1(e.sRequirement), L1(e.sDataType),
+                Length(e.nMinLength, e.nMaxLength)});
+        if (const auto* composite = envelope.dictionary && e.sDataType == "COMP"
+                                        ? envelope.dictionary->FindComposite(e.sCode)
+                                        : nullptr)
+            AddComponents(sPosition, sValue, *composite, envelope.cComponent);
+    }
+    return rows;
+}
+
+void SegmentDetailPanel::AddComponents(const QString& sElement, std::string_view sValue,
+                                       const ElementDictionary::Composite& composite, char cComponent)
+{
+    for (std::size_t i = 0; i < composite.components.size(); ++i) {
+        const std::size_t nAt = sValue.find(cComponent);
+        const std::string_view sPart = sValue.substr(0, nAt);
+        sValue = nAt == std::string_view::npos ? std::string_view() : sValue.substr(nAt + 1);
+        const ElementDictionary::Element& c = *composite.components[i].element;
+        AddRow({sElement + QStringLiteral("-%1").arg(i + 1, 2, 10, QLatin1Char('0')), L1(c.sId), L1(c.sName),
+                L1(sPart), composite.components[i].bRequired ? QStringLiteral("M") : QStringLiteral("O"),
+                L1(c.sType), Length(c.nMinLength, c.nMaxLength)});
     }
 }
 
-void SegmentDetailPanel::SetRow(int nRow, const QStringList& cells)
+void SegmentDetailPanel::AddRow(const QStringList& cells)
 {
+    const int nRow = tblElements->rowCount();
     tblElements->insertRow(nRow);
     for (int c = 0; c < cells.size(); ++c)
         tblElements->setItem(nRow, c, new QTableWidgetItem(cells[c]));

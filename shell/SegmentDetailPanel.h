@@ -2,14 +2,19 @@
 // A read-only panel beside the document tree: for the current segment (or
 // the segment of the current element) its full text and a table of its
 // elements with their position, identifier, name, value, usage, data type
-// and length limits from the definition; for a loop, the texts of the
-// segments in it. It follows the document's current node by itself.
+// and length limits from the definition, a composite followed by a row per
+// component from the release dictionary of its group; for a loop, the texts
+// of the segments in it. It follows the document's current node by itself.
 #include <QDockWidget>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 
+#include <string_view>
+#include <vector>
+
 #include "doctree/EdiDocument.h"
+#include "schema/ElementDictionary.h"
 
 namespace orr {
 
@@ -34,8 +39,11 @@ public:
 private:
     void ShowSegment(NodeId segment, NodeId element);
     void ShowLoop(NodeId loop);
-    void FillElements(NodeId segment);
-    void SetRow(int nRow, const QStringList& cells);
+    // Fills the table; the row of each element of the segment, by position - 1.
+    std::vector<int> FillElements(NodeId segment);
+    void AddComponents(const QString& sElement, std::string_view sValue, const ElementDictionary::Composite& composite,
+                       char cComponent);
+    void AddRow(const QStringList& cells);
     QString Description(NodeId node);
 
     // DocumentListener

@@ -154,7 +154,8 @@ TEST(CliDocument, ValidateElements)
     r = RunCli(pre + in + " --type E1 --elements");
     EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(r.sOut, "Document has 2 errors and 0 warnings.\n"
-                      "5:5:N1:01: error: N101 (Entity Identifier Code) \"ZZ\" is not a valid code.\n"
+                      "5:5:N1:01: error: N101 (Entity Identifier Code) \"ZZ\" is not a valid code (valid codes: BT, "
+                      "SF, ST).\n"
                       "10:10:GE:02: error: GE02 \"8\" does not match GS06 \"7\".\n");
     EXPECT_EQ(RunCli(pre + in + " --type E1").nExit, 0);  // the structure alone is fine
 

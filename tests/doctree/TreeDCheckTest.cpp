@@ -67,7 +67,7 @@ TEST(ElementCheck, EachRuleIsFoundAtItsPlace)
         {"040310", "20040231", Kind::InvalidDate, "7:7:DTM02", ""},
         {"^120000", "^2460", Kind::InvalidTime, "7:7:DTM03",
          "DTM03 (Time) repetition 2 \"2460\" is not a valid time (HHMM, HHMMSS, HHMMSSd or HHMMSSdd)."},
-        {"N1*ST", "N1*ZZ", Kind::InvalidCode, "5:5:N101", "N101 (Entity Identifier Code) \"ZZ\" is not a valid code."},
+        {"N1*ST", "N1*ZZ", Kind::InvalidCode, "5:5:N101", "N101 (Entity Identifier Code) \"ZZ\" is not a valid code (valid codes: BT, SF, ST)."},
         {"N1*ST", "N1*ST:X", Kind::TooManyComponents, "5:5:N101", ""},
         {"Ship Here~", "Ship Here**X~", Kind::TooManyElements, "5:5:N104", "N1 has 4 elements; the definition has 2."},
         {"ZZ:1:2", "QQ:1", Kind::InvalidCode, "8:8:REF04-01", ""},
@@ -200,6 +200,173 @@ TEST(ElementCheck, EditedSegmentsAndTheLimit)
     EXPECT_TRUE(limited.Truncated());
 }
 
+// A definition with envelope elements, and release dictionaries, for the
+// checks that follow the group's release.
+constexpr const char* kDocV1 = R"(A??*LS*0001*99*ISA*Interchange
+ISA*0*M*1*Interchange header
+A??*LS*0002*99*GS*Group
+GS*0*M*1*Group header
+479*1*M*ID*2*2*Functional Identifier Code
+373*4*M*DT*8*8*Date
+480*8*M*AN*1*12*Version
+A??*LS*0003*99*ST*Transaction
+ST*0*M*1*Transaction header
+143*1*M*ID*3*3*Transaction Set Identifier Code
+329*2*M*AN*4*9*Transaction Set Control Number
+BEG*0*M*1*Beginning
+353*1*M*ID*2*2*Purpose*00,01,05
+92*2*M*ID*2*2*Order Type
+QTY*0*O*1*Quantity
+673*1*M*ID*2*2*Quantity Qualifier
+REF*0*O*2*Reference
+128*1*M*ID*2*3*Reference Identification Qualifier
+C040*4*O*COMP*1*40*Reference Identifier*AB,ZZ
+AK1*0*O*1*Group response
+479*1*M*ID*2*2*Functional Identifier Code
+28*2*M*N0*1*9*Group Control Number
+SE*0*M*1*Transaction trailer
+A??*LE
+GE*0*M*1*Group trailer
+A??*LE
+IEA*0*M*1*Interchange trailer
+A??*LE
+)";
+
+// Test dictionaries, not the shipped ones: 005010 knows order types CN and SA,
+// 004010 SA and XX; C040 has three components in both.
+constexpr const char* kDict5010 = "; a comment line\n"
+                                  "353*ID*2*2*Purpose*00,01,04,05\n"
+                                  "92*ID*2*2*Purchase Order Type Code*SA,CN\n"
+                                  "673*ID*2*2*Quantity Qualifier*01,02,03,04,05,06,07,08,09,10,11\n"
+                                  "128*ID*2*3*Reference Identification Qualifier*DP,ZZ\n"
+                                  "127*AN*1*5*Reference Identification\n"
+                                  "C040*COMP*1*66*Reference Identifier*128:M,127:M,127:O\n"
+                                  "C999*COMP*1*9*Unknown parts*999:M\n"
+                                  "bad line\n";
+constexpr const char* kDict4010 = "92*ID*2*2*Purchase Order Type Code*SA,XX\n"
+                                  "128*ID*2*3*Reference Identification Qualifier*DP,ZZ\n"
+                                  "127*AN*1*5*Reference Identification\n"
+                                  "C040*COMP*1*66*Reference Identifier*128:M,127:M,127:O\n";
+
+// One V1 interchange of release 005010 without a finding.
+constexpr const char* kValidV1 =
+    "ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       *040305*0907*^*00501*000000001*0*T*:~\n"
+    "GS*PO*SENDER*RECEIVER*20040305*0907*7*X*005010~\n"
+    "ST*850*0001~\n"
+    "BEG*00*SA~\n"
+    "QTY*01~\n"
+    "REF*DP***ZZ:12~\n"
+    "SE*5*0001~\n"
+    "GE*1*7~\n"
+    "IEA*1*000000001~\n";
+
+struct ReleaseEnv : TestEnv {
+    ReleaseEnv()
+    {
+        WriteContainer(config->DefinitionFile, {{"docV1.def", kDocV1},
+                                                {"dict5010.def", kDict5010},
+                                                {"dict4010.def", kDict4010}});
+        EXPECT_TRUE(files.RefreshBinFile());
+        gDefFiles = &files;
+    }
+    ~ReleaseEnv() { gDefFiles = nullptr; }
+
+    // The findings of sText read against V1, each as "reference: message".
+    std::vector<std::string> Check(const std::string& sText)
+    {
+        WriteFile(Path("doc.edi"), sText);
+        EdiDocument doc;
+        doc.SetSeparators('*', '~');
+        EXPECT_TRUE(doc.LoadDefinition("V1"));
+        EXPECT_TRUE(doc.Open(Path("doc.edi"), EdiDocument::OpenMode::Batch));
+        EXPECT_EQ(doc.BuildError(), 0);
+        std::vector<std::string> out;
+        for (const EdiFinding& f : clsTreeDCheck().Check(doc))
+            out.push_back(clsTreeDCheck::Reference(f) + ": " + f.sMessage);
+        return out;
+    }
+
+    clsDefFiles files;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST(ElementCheck, CodeListsAndCompositesFromTheReleaseDictionary)
+{
+    ReleaseEnv env;
+    EXPECT_EQ(env.Check(kValidV1), Lines{});
+    const struct {
+        const char* sOld;
+        const char* sNew;
+        const char* sFinding;  // "" for none
+    } cases[] = {
+        // An ID element without a list of its own takes the dictionary's, named when short.
+        {"BEG*00*SA", "BEG*00*QQ", "BEG02: BEG02 (Order Type) \"QQ\" is not a valid code (valid codes: CN, SA)."},
+        // The definition's own list rules where it has one (04 is in the dictionary's).
+        {"BEG*00*SA", "BEG*04*SA", "BEG01: BEG01 (Purpose) \"04\" is not a valid code (valid codes: 00, 01, 05)."},
+        // A long list is not spelled out.
+        {"QTY*01", "QTY*99", "QTY01: QTY01 (Quantity Qualifier) \"99\" is not a valid code."},
+        // Composites, component by component: count, required, length, codes.
+        {"ZZ:12", "ZZ:12:3:4", "REF04-04: REF04 (Reference Identifier) \"ZZ:12:3:4\" has 4 components; C040 has 3."},
+        {"ZZ:12", "ZZ:12:3::", ""},  // empty components at the end are harmless
+        {"ZZ:12", "ZZ", "REF04-02: REF04-02 (Reference Identification) is required but missing."},
+        {"ZZ:12", "ZZ:123456", "REF04-02: REF04-02 (Reference Identification) \"123456\" is too long: 6 characters, "
+                               "at most 5."},
+        // The definition's list is the first component's.
+        {"ZZ:12", "DP:12", "REF04-01: REF04-01 (Reference Identification Qualifier) \"DP\" is not a valid code "
+                           "(valid codes: AB, ZZ)."},
+        {"ZZ:12", "ZZ:1^ZZ:1:2:3", "REF04-04: REF04 (Reference Identifier) repetition 2 \"ZZ:1:2:3\" has 4 "
+                                   "components; C040 has 3."},
+    };
+    for (const auto& c : cases) {
+        const Lines findings = env.Check(TestEnv::Replaced(kValidV1, c.sOld, c.sNew));
+        EXPECT_EQ(findings, *c.sFinding ? Lines{c.sFinding} : Lines{}) << c.sNew;
+    }
+    // Another release takes its own dictionary: XX is an order type of 004010 only.
+    const std::string s4010 =
+        TestEnv::Replaced(TestEnv::Replaced(kValidV1, "*005010~", "*004010~"), "BEG*00*SA", "BEG*00*XX");
+    EXPECT_EQ(env.Check(s4010), Lines{});
+    EXPECT_EQ(env.Check(TestEnv::Replaced(s4010, "BEG*00*XX", "BEG*00*CN")).size(), 1u);
+    // A release without a dictionary: no list, no component structure, nothing said.
+    const std::string s4020 = TestEnv::Replaced(kValidV1, "*005010~", "*004020~");
+    EXPECT_EQ(env.Check(TestEnv::Replaced(TestEnv::Replaced(s4020, "BEG*00*SA", "BEG*00*QQ"), "ZZ:12", "ZZ:12:3:4")),
+              Lines{});
+}
+
+TEST(ElementCheck, EnvelopeRulesFollowTheGroupsRelease)
+{
+    ReleaseEnv env;
+    const std::string s3040 =
+        TestEnv::Replaced(TestEnv::Replaced(kValidV1, "*005010~", "*003040~"), "R*20040305", "R*040305");
+    const struct {
+        std::string sText;
+        std::string sFinding;
+    } cases[] = {
+        // ST03 exists from 004030 on, whatever the definition lists.
+        {TestEnv::Replaced(kValidV1, "ST*850*0001", "ST*850*0001*005010X186A1"), ""},
+        {TestEnv::Replaced(kValidV1, "ST*850*0001", "ST*850*0001*" + std::string(36, 'X')),
+         "ST03: ST03 (Implementation Convention Reference) \"" + std::string(36, 'X') +
+             "\" is too long: 36 characters, at most 35."},
+        {TestEnv::Replaced(TestEnv::Replaced(kValidV1, "*005010~", "*004010~"), "ST*850*0001", "ST*850*0001*X"),
+         "ST03: ST03 \"X\" has no place in release 004010; ST03 exists from release 004030 on."},
+        // AK103 exists from 005010 on.
+        {TestEnv::Replaced(TestEnv::Replaced(kValidV1, "SE*5*", "SE*6*"), "ZZ:12~\n", "ZZ:12~\nAK1*PO*7*005010X222A1~\n"),
+         ""},
+        {TestEnv::Replaced(TestEnv::Replaced(TestEnv::Replaced(kValidV1, "SE*5*", "SE*6*"), "ZZ:12~\n",
+                                             "ZZ:12~\nAK1*PO*7*004010~\n"),
+                           "*005010~", "*004010~"),
+         "AK103: AK103 \"004010\" has no place in release 004010; AK103 exists from release 005010 on."},
+        // GS04: YYMMDD before 004010, CCYYMMDD from it on.
+        {s3040, ""},
+        {TestEnv::Replaced(s3040, "R*040305", "R*20040305"),
+         "GS04: GS04 (Date) \"20040305\" is too long: 8 characters, at most 6."},
+        {TestEnv::Replaced(kValidV1, "R*20040305", "R*040305"),
+         "GS04: GS04 (Date) \"040305\" is too short: 6 characters, at least 8."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(env.Check(c.sText), c.sFinding.empty() ? Lines{} : Lines{c.sFinding}) << c.sText;
+}
+
 // The shipped library: every bundled example checks clean against its own
 // type, and the guides' code lists hold per position (the subscriber's birth
 // date in DMG02 is given as D8, CCYYMMDD, only).
@@ -238,6 +405,29 @@ TEST(ElementCheck, ShippedExamplesAndCodeLists)
     EXPECT_EQ(findings[0].kind, Kind::InvalidCode);
     EXPECT_EQ(Where(findings[0]), "0:18:DMG01");  // lines not asked for
     EXPECT_EQ(findings[0].sLoopPath, "ISA/GS/ST/2000B/2010BA");
+
+    // The release dictionaries: codes of a retail set, composites of a guide and of a retail set.
+    const std::string sOrder = TestEnv::ReadFile(std::string(ORRINDALE_SOURCE_DIR) + "/examples/850-purchase-order.edi");
+    const std::string sCob =
+        TestEnv::ReadFile(std::string(ORRINDALE_SOURCE_DIR) + "/examples/837P_X222A1-dependent-with-cob.edi");
+    const struct {
+        std::string sText;
+        const char* sWhere;
+        Kind kind;
+    } cases[] = {
+        {TestEnv::Replaced(sOrder, "BEG*00*", "BEG*QQ*"), "0:4:BEG01", Kind::InvalidCode},
+        {TestEnv::Replaced(sOrder, "REF*DP*042", "REF*DP*042**DP:1:DP:2:DP:3:DP:4"), "0:6:REF04-07",
+         Kind::TooManyComponents},
+        {TestEnv::Replaced(sCob, "HI*ABK:J029*ABF:R509", "HI*ABK:J029*ABF"), "0:35:HI02-02", Kind::MissingElement},
+        {TestEnv::Replaced(sCob, "HI*ABK:J029*ABF:R509", "HI*ABK:J029*8901:R509"), "0:35:HI02-01", Kind::TooLong},
+    };
+    for (const auto& c : cases) {
+        TestEnv::WriteFile(env.Path("changed.edi"), c.sText);
+        const EdiFindings changed = check(env.Path("changed.edi"));
+        ASSERT_EQ(changed.size(), 1u) << c.sWhere;
+        EXPECT_EQ(Where(changed[0]), c.sWhere);
+        EXPECT_EQ(changed[0].kind, c.kind) << c.sWhere;
+    }
     gDefFiles = nullptr;
 }
 

@@ -11,7 +11,8 @@ using test::TestEnv;
 
 const std::vector<std::string> kTypes = {"270",         "278",         "278R_X094A1", "278_X094A1",  "810",
                                          "837",         "837D_X097A1", "837I_X096A1", "837P_X098A1", "837P_X222A1",
-                                         "999_X231A1",  "FreeForm"};
+                                         "999_X231A1",  "FreeForm",    "824",         "824_5010",    "997",
+                                         "997_5010",    "278_5010",    "832_5010"};
 
 TEST(DocType, GuideFromGs08ThenStandardSetThenFreeForm)
 {
@@ -26,7 +27,17 @@ TEST(DocType, GuideFromGs08ThenStandardSetThenFreeForm)
         {{"278", "004010X094A1"}, "278_X094A1"},    // the plain set's guide before 278R
         {{"999", "005010X231A1"}, "999_X231A1"},
         {{"837", "004010"}, "837"},                 // no guide: the standard set
-        {{"837", "005010X999"}, "837"},             // a guide without definition
+        {{"837", "005010X999"}, "837"},             // a guide without definition, no 005010 set
+        {{"824", "005010X186A1"}, "824_5010"},      // the standard set of the group's release
+        {{"824", "004010"}, "824"},
+        {{"824", "004030"}, "824"},                 // the latest release not after the file's
+        {{"824", "003010"}, "824"},                 // older files: the earliest release there is
+        {{"824", "006020"}, "824_5010"},            // later files: the latest there is
+        {{"824", "X12"}, "824"},                    // no release in GS08
+        {{"997", "005010X230"}, "997_5010"},
+        {{"278", "005010X217"}, "278_5010"},        // no guide definition, but the 005010 set
+        {{"278", "004010X094A1"}, "278_X094A1"},    // a guide before any standard set
+        {{"832", "004010"}, "832_5010"},            // only the 005010 set: it fits best
         {{"810", "004010VICS"}, "810"},
         {{"270", ""}, "270"},                       // ST without GS
         {{"940", "004010"}, "FreeForm"},            // no definition at all

@@ -6,8 +6,9 @@ reference data, and checks DEF files and example documents the way the program r
   defgen.py check [--defs DIR] [--examples DIR ...] [--invalid DIR]
                                                    line forms, schema trees, envelope shape,
                                                    and matching of the examples
-  defgen.py crosscheck [--x12ref DIR]              compare the retail 004010 data of this tool
-                                                   with the other reference sources
+  defgen.py crosscheck [--x12ref DIR] [--defs DIR] compare the retail 004010 data of this tool
+                                                   with the other reference sources, and the
+                                                   004010 standard sets with OopFactory's
   defgen.py tree TYPE [--defs DIR]                 print the flattened schema of one type
 
 Python 3 standard library only. See README.md.
@@ -24,11 +25,15 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
+import dictionaries  # noqa: E402
 import eddysrc  # noqa: E402
 import envelope  # noqa: E402
+import libedisrc  # noqa: E402
+import oopcheck  # noqa: E402
 import pyx12src  # noqa: E402
 import retailsrc  # noqa: E402
 import schemasim  # noqa: E402
+from deflib import Segment  # noqa: E402
 
 REPO = os.path.normpath(os.path.join(HERE, "..", ".."))
 DEFAULT_X12REF = os.path.normpath(os.path.join(REPO, "..", "shared", "x12ref"))
@@ -147,6 +152,40 @@ def fitting(doctype, description):
     return description if len(description) <= room else description[:room - 3].rstrip() + "..."
 
 
+def standard_sets(libedi, eddy, retail):
+    """doc<set>.def (004010: libedi's tables with our 004010 corrections) for every set without a
+    curated definition, and doc<set>_5010.def (005010: libedi's tables) for every set; and the
+    segments of the 004010 dictionary they refer to."""
+    files, used = {}, set()
+
+    def segment_4010(sid, req, maximum):
+        if retail.has_segment(sid):
+            used.add(sid)
+            return Segment(sid, req, maximum, retail.segment_name(sid), ref=True)
+        return Segment(sid, req, maximum, eddy.segment_names.get(sid, sid))
+    corrections = libedisrc.Corrections(os.path.join(HERE, "data", "std4010.tsv"))
+    src5010 = "libedi X12_00501_%s.json (MPL-2.0) and its segment dictionary"
+    src4010 = src5010 + ", with the 004010 differences of tools/defgen/data/std4010.tsv, and the 004010 " \
+                        "segment dictionary (see SOURCES.md)"
+    for code in libedi.sets():
+        name = eddy.set_name(code)
+        table = libedi.table(code)
+        doctype = code + libedisrc.VERSION_SUFFIX
+        body = libedi.body(table, libedi.segment_5010, retail.hl_codes())
+        files["doc%s.def" % doctype] = doc_lines(
+            fitting(doctype, "%s %s (X12 005010)" % (code, name)),
+            "%s %s, X12 005010 standard table (not an implementation guide)" % (code, name), src5010 % code,
+            body, "envopen5010.def", "envclose5010.def")
+        if code in retailsrc.CURATED:  # their 004010 definitions are our own
+            continue
+        body = libedi.body(corrections.apply(code, table), segment_4010, retail.hl_codes())
+        files["doc%s.def" % code] = doc_lines(
+            fitting(code, "%s %s (X12 004010)" % (code, name)),
+            "%s %s, X12 004010 standard table (not an implementation guide)" % (code, name), src4010 % code,
+            body, "envopen4010.def", "envclose4010.def", prefix=retailsrc.PREFIX)
+    return files, used
+
+
 def generate(x12ref, out_dir):
     os.makedirs(out_dir, exist_ok=True)
     for name in os.listdir(out_dir):
@@ -168,15 +207,15 @@ def generate(x12ref, out_dir):
     for doctype, description, title, source, body in retail.documents():
         files["doc%s.def" % doctype] = doc_lines(description, title, source, body, "envopen4010.def",
                                                  "envclose4010.def", prefix=retailsrc.PREFIX)
-    eddy = eddysrc.Eddy(x12ref, retail)
-    for code in eddy.sets():
-        description = fitting(code, "%s %s (X12 standard)" % (code, eddy.name(code)))
-        title = "%s %s, X12 standard segment table (not an implementation guide)" % (code, eddy.name(code))
-        files["doc%s.def" % code] = doc_lines(description, title, "eddy segments-by-transaction-set/%s.tsv (MIT) "
-                                              "and the 004010 segment dictionary (see SOURCES.md)" % code,
-                                              eddy.body(code), "envopen4010.def", "envclose4010.def",
-                                              prefix=retailsrc.PREFIX)
-    files.update(retail.segment_files(eddy.used))
+    eddy = eddysrc.Eddy(x12ref)
+    facts = {k: v[:3] for k, v in list(eddy.elements.items()) + list(dataele.items.items())}
+    libedi = libedisrc.Libedi(x12ref, eddy.segment_names, facts)
+    sets, used4010 = standard_sets(libedi, eddy, retail)
+    files.update(sets)
+    files.update(retail.segment_files(used4010))
+    files.update(libedi.segment_files())
+    files["dict5010.def"] = dictionaries.dictionary_5010(libedi)
+    files["dict4010.def"] = dictionaries.dictionary_4010(eddy, libedi, retail.composites)
 
     for name, lines in sorted(files.items()):
         write_def(os.path.join(out_dir, name), lines)
@@ -204,6 +243,9 @@ def check_line_forms(store):
         is_doc = key.startswith("doc")
         is_fragment = key in fragments
         is_prefix = "-" in key and not is_doc and not is_fragment
+        if re.fullmatch(r"dict\d+\.def", key):
+            problems += ["%s:%d: %s" % (name, i, p) for i, p in dictionary_line_problems(lines)]
+            continue
         for i, raw in enumerate(lines, 1):
             line = raw.strip()
             where = "%s:%d: " % (name, i)
@@ -265,6 +307,22 @@ def check_line_forms(store):
                 elif not f[2].isdigit():
                     problems.append(where + "maximum use is not a number")
     return problems
+
+
+def dictionary_line_problems(lines):
+    """(line number, problem) of the lines of an element dictionary (dictionaries.py)."""
+    out = []
+    for i, line in enumerate(lines, 1):
+        if not line or line.startswith(";"):
+            continue
+        f = line.split("*")
+        if len(f) not in (5, 6) or not (f[2].isdigit() and f[3].isdigit()) or int(f[2]) > int(f[3]):
+            out.append((i, "not an element*type*min*max*name[*codes] line"))
+        elif len(f) == 6 and f[1] == "COMP" and not re.fullmatch(r"\w+:[MO](,\w+:[MO])*", f[5]):
+            out.append((i, "components are not element:requirement joined by commas"))
+        elif len(f) == 6 and f[1] != "COMP" and not re.fullmatch(r"[A-Za-z0-9]+(,[A-Za-z0-9]+)*", f[5]):
+            out.append((i, "codes are not a list of letters and digits joined by commas"))
+    return out
 
 
 def check(defs, example_dirs, invalid_dir, verbose=False):
@@ -449,6 +507,7 @@ def main():
     c.add_argument("-v", "--verbose", action="store_true")
     x = sub.add_parser("crosscheck")
     x.add_argument("--x12ref", default=DEFAULT_X12REF)
+    x.add_argument("--defs", default=DEFAULT_OUT)
     t = sub.add_parser("tree")
     t.add_argument("type")
     t.add_argument("--defs", default=DEFAULT_OUT)
@@ -465,7 +524,9 @@ def main():
     elif args.cmd == "crosscheck":
         retail = retailsrc.Retail(args.x12ref, HERE)
         retail.crosscheck()
-        eddysrc.crosscheck(eddysrc.Eddy(args.x12ref, retail), args.x12ref)
+        codes = [c for c in libedisrc.Libedi(args.x12ref, {}, {}).sets() if c not in retailsrc.CURATED]
+        kept = libedisrc.Corrections(os.path.join(HERE, "data", "std4010.tsv")).kept()
+        sys.exit(0 if oopcheck.crosscheck(args.x12ref, args.defs, codes, kept) else 1)
     elif args.cmd == "tree":
         print_tree(args.defs, args.type)
 

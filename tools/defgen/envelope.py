@@ -1,5 +1,6 @@
 """Interchange, group and transaction envelopes, from pyx12's X12 control maps (BSD-3-Clause)
-and OBOE's envelope rules (Apache-2.0, for ISB and ISE).
+and OBOE's envelope rules (Apache-2.0, for ISB and ISE, and the code lists), with StAEDI's
+interchange versions (Apache-2.0, ISA12 up to 00801).
 
 The program's document tree builder needs this shape, so every document definition
 gets it: root > loop L0001 (ISA, ISB, ISE, TA1, loop L0002 (GS, loop L0003 (ST, body, SE), GE),
@@ -65,7 +66,8 @@ NO_CODE_LIST = ("480",)
 
 
 def oboe_code_lists(envelope_rules):
-    """Element id -> valid codes, from the IDList files that OBOE's x12.envelope.xml names."""
+    """Element id -> valid codes, from the IDList files that OBOE's x12.envelope.xml names, and
+    for the interchange version (I11) also StAEDI's list, which goes on to the later releases."""
     folder = os.path.dirname(envelope_rules)
     out = {}
     for de in ET.parse(envelope_rules).getroot().iter(OBOE_NS + "dataElement"):
@@ -74,6 +76,11 @@ def oboe_code_lists(envelope_rules):
             continue
         root = ET.parse(os.path.join(folder, listed.get("fileName"))).getroot()
         out[de.get("id")] = [c.text.strip() for c in root.iter(OBOE_NS + "idCode") if c.text and c.text.strip()]
+    staedi = os.path.join(os.path.dirname(folder), "staedi", "common.xml")
+    ns = "{http://xlate.io/EDISchema/v4}"
+    for et in ET.parse(staedi).getroot().iter(ns + "elementType"):
+        if et.get("name") == "I11":
+            out["I11"] = sorted(set(out.get("I11", [])) | {v.text.strip() for v in et.iter(ns + "value")})
     return out
 
 
@@ -115,7 +122,7 @@ class Envelope:
         lists = oboe_code_lists(envelope_rules)
         for seg in self.segs.values():
             for e in seg.elements:
-                e.codes = lists.get(e.eid, e.codes)
+                e.codes = lists.get(e.eid)  # the guides' own lists (GS08 of one guide) do not hold here
         st = self.segs["ST"]
         # ST03 exists from 00403 on; a 004010 envelope has two ST elements
         if version_label == "004010":

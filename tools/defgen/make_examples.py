@@ -650,9 +650,9 @@ def library_documents(defs, covered):
         if maker.unreachable:
             raise ValueError("%s: keyed children no document can reach: %s" % (doctype, maker.unreachable))
         code, _, guide = doctype.partition("_")
-        version = "005010" if guide in ("X279A1", "X212", "X214", "X218", "X220A1", "X221A1", "X222A1",
+        version = "005010" if guide in ("5010", "X279A1", "X212", "X214", "X218", "X220A1", "X221A1", "X222A1",
                                         "X223A2", "X231A1") else "004010"
-        gs08 = version + guide
+        gs08 = version + (guide if guide.startswith("X") else "")
         sid = re.match(r"\d+", code).group(0)
         st03 = gs08 if version == "005010" else None
         control = 500 + n

@@ -10,20 +10,16 @@ transaction-set body as deflib objects:
     codes tell them apart (NM101, N101, REF01, DTP01, HI01-01, ENT02, ...);
   * a loop's first segment carries the loop's usage, because the program reads a loop's
     requirement from its first segment;
-  * elements get the map's usage (R/S/N), the dictionary's type and lengths, and the map's name;
-    the qualifiers users meet most (CODE_LISTS) also get the map's valid codes.
+  * elements get the map's usage (R/S/N), the dictionary's type and lengths, the map's name and
+    the map's valid codes for that position (a composite: those of its first component).
 """
 
 import os
+import re
 import xml.etree.ElementTree as ET
 
 import deflib
 from deflib import Element, Group, Loop, Segment
-
-
-# Elements whose valid codes are written into the definitions: entity identifier, reference
-# identification qualifier, date/time qualifier, date time period format qualifier.
-CODE_LISTS = ("98", "128", "374", "1250")
 
 
 class DataElements:
@@ -76,6 +72,20 @@ def _codes(el):
     return [c.text.strip() for c in vc.findall("code") if c.text and c.text.strip()]
 
 
+# Elements that name a document, a group kind or a version (ST01, GS01, GS08, AK101, AK201,
+# AK103): a guide lists its own, but the program writes them for any document (an acknowledgement
+# of an 850 is a 999 too), so they get no list.
+NAMES_A_DOCUMENT = ("143", "479", "480")
+
+
+def _written(num, codes):
+    """The codes written as element num's list: none for an element that names a document, or
+    when one of them does not fit a DEF field (a list without it would draw findings on valid
+    values)."""
+    ok = codes and num not in NAMES_A_DOCUMENT and all(re.fullmatch(r"[A-Za-z0-9]+", c) for c in codes)
+    return codes if ok else None
+
+
 def convert_segment(node, dataele, req_override=None):
     sid = node.get("xid")
     elements, codes = [], {}
@@ -88,16 +98,18 @@ def convert_segment(node, dataele, req_override=None):
         name = _text(child, "name")
         if child.tag == "element":
             etype, mn, mx, dname = dataele.get(num)
-            listed = _codes(child) if num in CODE_LISTS else None
-            elements.append(Element(num, pos, usage, etype, mn, mx, name or dname, listed or None))
-            if _codes(child):
-                codes[pos] = _codes(child)
+            listed = _codes(child)
+            elements.append(Element(num, pos, usage, etype, mn, mx, name or dname, _written(num, listed)))
+            if listed:
+                codes[pos] = listed
         else:
             comps = [c for c in child if c.tag == "element"]
             total = dataele.composite_max(num, [_text(c, "data_ele") for c in comps])
-            elements.append(Element(num, pos, usage, "COMP", 1, total, name))
-            if comps and _codes(comps[0]):
-                codes[pos] = _codes(comps[0])
+            first = _codes(comps[0]) if comps else []
+            first_num = _text(comps[0], "data_ele") if comps else ""
+            elements.append(Element(num, pos, usage, "COMP", 1, total, name, _written(first_num, first)))
+            if first:
+                codes[pos] = first
     elements.sort(key=lambda e: e.pos)
     seg = Segment(sid, req_override or _text(node, "usage"), _text(node, "max_use"), _text(node, "name"), elements)
     seg.codes = codes

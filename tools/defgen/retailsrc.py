@@ -24,6 +24,8 @@ from deflib import Element, Group, Loop, Raw, Segment, clean, repeat_text
 
 PREFIX = "4010"
 OUTLINES = ["850", "855", "856", "860", "997"]
+# Sets with a curated 004010 definition of their own; their standard tables are not used for 004010.
+CURATED = ("810",) + tuple(OUTLINES)
 
 
 def read_dictionary(path, missing_ok=False):
