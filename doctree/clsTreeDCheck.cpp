@@ -41,6 +41,10 @@ constexpr std::array<AddedElement, 2> kAddedElements = {{
 // GS04 holds CCYYMMDD from this release on, YYMMDD before.
 constexpr std::string_view kCenturyDateRelease = "004010";
 
+// ISA11 holds the repetition separator from this interchange version (ISA12)
+// on, the standards identifier "U" before.
+constexpr std::string_view kRepetitionVersion = "00402";
+
 bool IsDigits(std::string_view s)
 {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -659,6 +663,9 @@ clsTreeDCheck::Limits clsTreeDCheck::LimitsOf(const ElementFacts& facts, std::ui
     // The ISA's fixed widths are checked as its layout.
     if (mbIsa)
         limits.nMin = limits.nMax = 0;
+    // Whatever envelope the definition has: a file may hold interchanges of several versions.
+    if (mbIsa && nPos == 11 && mValues.size() > 12)
+        limits.codes = mValues[12] < kRepetitionVersion ? limits.codes : nullptr;
     // GS04 is YYMMDD before release 004010, CCYYMMDD from it on.
     if (nPos == 4 && mValues[0] == "GS" && !mAt.sRelease.empty())
         limits.nMin = limits.nMax = mAt.sRelease < kCenturyDateRelease ? 6 : 8;

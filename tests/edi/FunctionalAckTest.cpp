@@ -469,17 +469,20 @@ TEST(AcknowledgementCorpus, EveryReadableFileIsAnsweredWellFormed)
         if (received->GroupCount() == 0)
             continue;
         ++nWithGroup;
-        bool b5010 = false;
+        bool b5010 = false, bFrom5010 = false;
         for (const ReceivedInterchange& i : received->interchanges)
-            for (const ReceivedGroup& g : i.groups)
+            for (const ReceivedGroup& g : i.groups) {
                 b5010 = b5010 || gfElementAt(g.gs, 8).rfind("00501", 0) == 0;
+                bFrom5010 = bFrom5010 || gfElementAt(g.gs, 8).substr(0, 6) >= "005010";
+            }
         struct Kind {
             AckKind kind;
             bool bFindings;
             std::string sType;  // the definition the acknowledgement is read against
         };
-        std::vector<Kind> kinds = {{AckKind::FunctionalAck997, false, "997"},
-                                   {AckKind::FunctionalAck997, true, "997"},
+        const std::string s997 = bFrom5010 ? "997_5010" : "997";  // the 997 of the groups' release
+        std::vector<Kind> kinds = {{AckKind::FunctionalAck997, false, s997},
+                                   {AckKind::FunctionalAck997, true, s997},
                                    {AckKind::InterchangeAckTA1, false, env.config->FreeFormDocType}};
         if (b5010)
             kinds.push_back({AckKind::ImplementationAck999, true, "999_X231A1"});
