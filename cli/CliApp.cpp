@@ -8,7 +8,6 @@
 #include <exception>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "app/modMain.h"
@@ -186,25 +185,18 @@ int StartIo(char** argv)
     return 1;
 }
 
-// A Qt Gui application for the commands that need one (orrindale-cli-io
-// makes it); a core application for the others.
-std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv, const CliIo* io)
+}  // namespace
+
+bool gfCliNeedsGui(int argc, char** argv)
 {
     const Command* command = CommandOf(argc, argv);
-    if (command && command->bGui && io && io->fnGuiApplication)
-        return io->fnGuiApplication(argc, argv);
-    return std::make_unique<QCoreApplication>(argc, argv);
+    return command && command->bGui;
 }
-
-}  // namespace
 
 int gfCliMain(int argc, char** argv, const CliIo* io)
 {
     if (const Command* command = CommandOf(argc, argv); command && command->pIo && !io)
         return StartIo(argv);
-    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, io);
-    QCoreApplication::setOrganizationName(QStringLiteral("Orrindale"));
-    QCoreApplication::setApplicationName(QStringLiteral("Orrindale"));
     ConsoleUi ui;
     gfSetUi(&ui);
     int rc = 1;

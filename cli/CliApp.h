@@ -7,20 +7,21 @@
 // others start without those libraries (some 14 MB of memory and their
 // start-up): orrindale-cli hands those commands to it, with the same
 // arguments, before it starts anything.
-#include <QCoreApplication>
-#include <memory>
-
 #include "cli/CliCommon.h"
 
 namespace orr {
 
-// What orrindale-cli-io adds: its commands, and the Qt Gui application print needs.
+// What orrindale-cli-io adds: its commands. orrindale-cli itself starts
+// no Qt application; orrindale-cli-io makes the one its commands need
+// (gfCliNeedsGui) before it calls gfCliMain.
 struct CliIo {
     using Command = int (*)(const CliArgs& args);
     Command fnPrint = nullptr, fnMail = nullptr, fnConnect = nullptr;
-    std::unique_ptr<QCoreApplication> (*fnGuiApplication)(int& argc, char** argv) = nullptr;
     Command fnLoad = nullptr;  // the database clients
 };
+
+// True when the command the arguments name lays out text with fonts (a Qt Gui application).
+bool gfCliNeedsGui(int argc, char** argv);
 
 // Exit status: 0 success, 1 failure (reason on stderr), 2 usage error.
 // Without io, the commands of orrindale-cli-io start that program in place

@@ -5,6 +5,7 @@
 #include "app/UiService.h"
 #include "app/modGlobals.h"
 #include "cli/ConsoleUi.h"
+#include "doctree/EdiDocument.h"
 #include "app/modMain.h"
 #include "schema/modStartup.h"
 #include "edi/modDocType.h"
@@ -57,18 +58,23 @@ CliArgs gfParseCliArgs(int argc, char** argv)
     return args;
 }
 
-std::string gfCliDocType(const std::string& sOption, const std::string& sFile, SepCode nDelimiter,
-                         SepCode nSelimiter)
+std::string gfCliAutoType(const std::vector<GroupKind>& groups, const std::vector<TransactionSetKind>& kinds)
 {
-    if (sOption != "auto")
-        return sOption;
     std::vector<std::string> entries;
     if (gDefFiles)
         gDefFiles->GetEdiDefFiles(entries);
-    const std::string sType =
-        gfDocTypeFor(sFile, nDelimiter, nSelimiter, gfDocTypes(entries), gConfig->FreeFormDocType);
-    std::fprintf(stderr, "info: type %s\n", sType.c_str());
-    return sType;
+    return gfDocTypeOf(groups, kinds, gfDocTypes(entries), gConfig->FreeFormDocType);
+}
+
+EdiDocument& gfCliDocument()
+{
+#ifdef ORRINDALE_SANITIZED
+    static EdiDocument doc;
+    return doc;
+#else
+    static EdiDocument* const pDoc = new EdiDocument;
+    return *pDoc;
+#endif
 }
 
 std::string gfCliMessages()
@@ -81,9 +87,9 @@ std::string gfCliMessages()
 }
 
 CliSession::CliSession(const CliArgs& args)
-    : mPaths(gfResolveAppPaths(QString::fromStdString(args.Option("--home")))),
+    : mPaths(AppDirs::Resolve(args.Option("--home"), AppDirs::ExeDir())),
       mSettings(mPaths.settingsFile),
-      mConfig(mPaths.installDir.toStdString(), mPaths.dataDir.toStdString())
+      mConfig(mPaths.installDir, mPaths.dataDir)
 {
     gSettings = &mSettings;
     gConfig = &mConfig;

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "app/AppDirs.h"
+#include "app/IniSettings.h"
 #include "app/clsConfig.h"
-#include "shell/AppPaths.h"
-#include "shell/QSettingsStore.h"
+#include "edi/modDocType.h"
 
 namespace orr {
 
@@ -41,11 +42,15 @@ inline const std::set<std::string> kCliFlags = {"--version", "--help", "--yes", 
 
 CliArgs gfParseCliArgs(int argc, char** argv);
 
-// The document type a --type option names: itself, or for "auto" the
-// definition that fits the file's transaction sets (ST01, GS08), which is
-// reported on stderr. Needs a started session.
-std::string gfCliDocType(const std::string& sOption, const std::string& sFile, SepCode nDelimiter,
-                         SepCode nSelimiter);
+// The definition for a file's groups and kinds of transaction sets (--type
+// auto: gfDocTypeOf), without a word on stderr. Needs a started session.
+std::string gfCliAutoType(const std::vector<GroupKind>& groups, const std::vector<TransactionSetKind>& kinds);
+
+class EdiDocument;
+// The document a command reads. It is not freed when the command ends: the
+// process ends then, and the memory of its tree goes with it (a build with
+// sanitizers, which look for leaks, frees it at exit).
+EdiDocument& gfCliDocument();
 
 // The messages shown so far (reasons of a failure), joined by blanks.
 std::string gfCliMessages();
@@ -62,8 +67,8 @@ public:
     bool Start();
 
 private:
-    AppPaths mPaths;
-    QSettingsStore mSettings;
+    AppDirs mPaths;
+    IniSettings mSettings;
     clsConfig mConfig;
 };
 

@@ -1,18 +1,23 @@
 #include "cli/CliFindings.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 
 #include "doctree/DocumentVerdict.h"
+#include "doctree/TextCodec.h"
 #include "doctree/clsTreeDCheck.h"
 
 namespace orr {
 namespace {
 
+// Keys in alphabetical order (nlohmann::json keeps them sorted).
+using Json = nlohmann::json;
+
 // EDI text is 8-bit; Latin-1 keeps every byte.
-QString Text(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+std::string Text(const std::string& s) { return TextCodec::Utf8(s); }
+
+void Print(const Json& o) { std::printf("%s\n", o.dump(4).c_str()); }
 
 std::string Position(const EdiFinding& f)
 {
@@ -22,19 +27,17 @@ std::string Position(const EdiFinding& f)
 
 const char* Severity(const EdiFinding& f) { return f.IsError() ? "error" : "warning"; }
 
-QJsonObject Json(const EdiFinding& f)
+Json Of(const EdiFinding& f)
 {
-    QJsonObject o;
-    o[QStringLiteral("line")] = f.nLine > 0 ? QJsonValue(qint64(f.nLine)) : QJsonValue();
-    o[QStringLiteral("segment")] = qint64(f.nSegment);
-    o[QStringLiteral("segmentId")] = Text(f.sSegmentId);
-    o[QStringLiteral("element")] = f.nElement;
-    o[QStringLiteral("component")] = f.nComponent;
-    o[QStringLiteral("repetition")] = f.nRepetition;
-    o[QStringLiteral("loop")] = Text(f.sLoopPath);
-    o[QStringLiteral("severity")] = QString::fromLatin1(Severity(f));
-    o[QStringLiteral("message")] = Text(f.sMessage);
-    return o;
+    return {{"line", f.nLine > 0 ? Json(f.nLine) : Json()},
+            {"segment", f.nSegment},
+            {"segmentId", Text(f.sSegmentId)},
+            {"element", f.nElement},
+            {"component", f.nComponent},
+            {"repetition", f.nRepetition},
+            {"loop", Text(f.sLoopPath)},
+            {"severity", Severity(f)},
+            {"message", Text(f.sMessage)}};
 }
 
 }  // namespace
@@ -47,11 +50,9 @@ std::string gfFindingLine(const EdiFinding& f)
 
 void gfReportUnread(const std::string& sError)
 {
-    QJsonObject o;
-    o[QStringLiteral("valid")] = false;
-    o[QStringLiteral("verdict")] = Text(DocumentVerdict::Of(false, {}).Text());
-    o[QStringLiteral("error")] = Text(sError.empty() ? std::string("The file could not be read.") : sError);
-    std::printf("%s", QJsonDocument(o).toJson(QJsonDocument::Indented).constData());
+    Print({{"valid", false},
+           {"verdict", Text(DocumentVerdict::Of(false, {}).Text())},
+           {"error", Text(sError.empty() ? std::string("The file could not be read.") : sError)}});
 }
 
 int gfReportValidation(bool bReadBack, const std::string& sBuildError, const std::optional<EdiFindings>& findings,
@@ -59,17 +60,13 @@ int gfReportValidation(bool bReadBack, const std::string& sBuildError, const std
 {
     const DocumentVerdict verdict = DocumentVerdict::Of(bReadBack, findings ? *findings : EdiFindings());
     if (bJson) {
-        QJsonObject o;
-        o[QStringLiteral("valid")] = verdict.bValid;
-        o[QStringLiteral("verdict")] = Text(verdict.Text());
-        o[QStringLiteral("error")] = Text(sBuildError);
+        Json o = {{"valid", verdict.bValid}, {"verdict", Text(verdict.Text())}, {"error", Text(sBuildError)}};
         if (findings) {
-            QJsonArray list;
+            o["findings"] = Json::array();
             for (const EdiFinding& f : *findings)
-                list.append(Json(f));
-            o[QStringLiteral("findings")] = list;
+                o["findings"].push_back(Of(f));
         }
-        std::printf("%s", QJsonDocument(o).toJson(QJsonDocument::Indented).constData());
+        Print(o);
     } else {
         std::printf("%s\n", verdict.Text().c_str());
         if (!sBuildError.empty())

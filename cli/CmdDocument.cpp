@@ -3,12 +3,14 @@
 // detected pair is used as it is (no question is asked).
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 
 #include "app/UiService.h"
 #include "app/modGlobals.h"
 #include "cli/CliCommands.h"
 #include "cli/CliFindings.h"
+#include "cli/ConsoleUi.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
@@ -26,6 +28,37 @@ std::string Lines(const std::string& s)
         if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n'))
             out += s[i];
     return out;
+}
+
+// --type auto: the definition of the first transaction set, checked against
+// every group and set the open met (one read of the file, not three); a
+// file of other types as well is read again with the type that fits them
+// all (composed, or free form), and what the first attempt said is not shown.
+bool OpenAsTheFileSays(const EdiDocument& doc, const std::string& sFile,
+                       const std::function<bool(const std::string&)>& fnOpen)
+{
+    struct Held {
+        ConsoleUi* p;
+        ~Held()
+        {
+            if (p)
+                p->Release(true);  // also when the attempt throws
+        }
+    } held{dynamic_cast<ConsoleUi*>(&gfUi())};
+    if (held.p)
+        held.p->Hold();
+    const SepCode nDelimiter = doc.Delimiter(), nSelimiter = doc.Selimiter();
+    const std::string sFirst = gfCliAutoType({}, gfScanTransactionSets(sFile, nDelimiter, nSelimiter, 1));
+    bool bOpen = fnOpen(sFirst);
+    const std::string sAll = bOpen ? gfCliAutoType(doc.Groups(), doc.SetKinds())
+                                   : gfCliAutoType(gfScanGroups(sFile, nDelimiter, nSelimiter),
+                                                   gfScanTransactionSets(sFile, nDelimiter, nSelimiter));
+    std::fprintf(stderr, "info: type %s\n", sAll.c_str());
+    if (held.p)
+        held.p->Release(sAll == sFirst);
+    if (sAll != sFirst)
+        bOpen = fnOpen(sAll);
+    return bOpen;
 }
 
 }  // namespace
@@ -62,9 +95,10 @@ bool gfCliLoadDocument(const CliArgs& args, EdiDocument& doc)
     if (!sSelimiter.empty())
         nSelimiter = clsConfig::S2N(sSelimiter);
     doc.SetSeparators(nDelimiter, nSelimiter);
-    if (!doc.LoadDefinition(gfCliDocType(sType, sFile, nDelimiter, nSelimiter), sFile))
-        return false;
-    const bool bOpen = doc.Open(sFile, EdiDocument::OpenMode::Batch);
+    const auto open = [&](const std::string& sDocType) {
+        return doc.LoadDefinition(sDocType, sFile) && doc.Open(sFile, EdiDocument::OpenMode::Batch);
+    };
+    const bool bOpen = sType == "auto" ? OpenAsTheFileSays(doc, sFile, open) : open(sType);
     if (!doc.BuildErrorText().empty())
         std::fprintf(stderr, "%s\n", Lines(doc.BuildErrorText()).c_str());
     if (bOpen)
@@ -101,7 +135,7 @@ int gfCmdTree(const CliArgs& args)
 {
     args.Require(2, {"--type", "--delimiter", "--selimiter"});
     CliSession session(args);
-    EdiDocument doc;
+    EdiDocument& doc = gfCliDocument();
     if (!session.Start() || !gfCliLoadDocument(args, doc))
         return 1;
     gfDumpTree(doc.Tree(), std::cout, doc.Root().Id());
@@ -116,7 +150,7 @@ int gfCmdValidate(const CliArgs& args)
     if (!sFormat.empty() && sFormat != "text" && sFormat != "json")
         throw UsageError("validate needs --format text|json");
     CliSession session(args);
-    EdiDocument doc;
+    EdiDocument& doc = gfCliDocument();
     if (!session.Start() || !gfCliLoadDocument(args, doc)) {
         if (sFormat == "json")
             gfReportUnread(gfCliMessages());
@@ -147,7 +181,7 @@ int gfCmdConvert(const CliArgs& args)
         return 1;
     }
     CliSession session(args);
-    EdiDocument doc;
+    EdiDocument& doc = gfCliDocument();
     if (!session.Start() || !gfCliLoadDocument(args, doc) || !gfCliDocumentRead(doc))
         return 1;
     clsTreeDSave writer;
@@ -164,7 +198,7 @@ int gfCmdExport(const CliArgs& args)
     if (sSeparator != "tab" && sSeparator != "comma")
         throw UsageError("export needs --separator tab|comma");
     CliSession session(args);
-    EdiDocument doc;
+    EdiDocument& doc = gfCliDocument();
     if (!session.Start() || !gfCliLoadDocument(args, doc) || !gfCliDocumentRead(doc))
         return 1;
     clsTreeDSave writer;

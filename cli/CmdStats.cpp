@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <unordered_map>
 #include <vector>
 
 #include "cli/CliCommands.h"
@@ -22,25 +23,39 @@ struct Counts {
     std::size_t nSegments = 0, nInterchanges = 0, nGroups = 0, nTransactions = 0;
 };
 
-// Every segment node, matched or not, and the envelope nodes. Segments are
-// not entered, so their elements stay unmade.
-Counts CountNodes(clsTree& tree, NodeId root)
+// The envelope nodes, and every segment node, matched or not. Segments are
+// not entered, so their elements stay unmade. A document read without an
+// error has a node for each segment the builder counted: then the walk
+// stops at the transaction sets (most of the nodes lie below them).
+Counts CountNodes(EdiDocument& doc)
 {
+    clsTree& tree = doc.Tree();
+    const bool bWhole = doc.BuildError() != 0;
     Counts c;
-    std::vector<NodeId> stack{root};
+    std::unordered_map<std::uint32_t, char> types;  // node type by tag: few tags, many nodes
+    std::vector<NodeId> stack{doc.Root().Id()};
     while (!stack.empty()) {
-        const TreeNode nd = tree.Node(stack.back());
+        const NodeId node = stack.back();
         stack.pop_back();
-        switch (gfDnodeType(nd)) {
+        auto [type, bNew] = types.try_emplace(tree.TagIdOf(node).value);
+        if (bNew)
+            type->second = gfDnodeType(tree.Node(node));
+        switch (type->second) {
         case 'S': ++c.nSegments; continue;
         case 'X': ++c.nInterchanges; break;
         case 'F': ++c.nGroups; break;
-        case 'T': ++c.nTransactions; break;
+        case 'T':
+            ++c.nTransactions;
+            if (!bWhole)
+                continue;
+            break;
         default: break;
         }
-        for (std::uint32_t i = 0, n = tree.ChildCount(nd.Id()); i < n; ++i)
-            stack.push_back(tree.Child(nd.Id(), i));
+        for (std::uint32_t i = 0, n = tree.ChildCount(node); i < n; ++i)
+            stack.push_back(tree.Child(node, i));
     }
+    if (!bWhole)
+        c.nSegments = doc.BuildSegments();
     return c;
 }
 
@@ -57,7 +72,7 @@ int gfCmdStats(const CliArgs& args)
 {
     args.Require(2, {"--type", "--delimiter", "--selimiter"});
     CliSession session(args);
-    EdiDocument doc;
+    EdiDocument& doc = gfCliDocument();
     if (!session.Start())
         return 1;
     const auto t0 = std::chrono::steady_clock::now();
@@ -65,7 +80,7 @@ int gfCmdStats(const CliArgs& args)
         return 1;
     const double dOpen = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     const long long nPeak = PeakRssBytes();
-    const Counts c = CountNodes(doc.Tree(), doc.Root().Id());
+    const Counts c = CountNodes(doc);
     std::error_code ec;
     const auto nBytes = std::filesystem::file_size(args.positional[1], ec);
     std::printf("bytes\t%llu\nsegments\t%zu\ninterchanges\t%zu\ngroups\t%zu\ntransactions\t%zu\nnodes\t%zu\n"

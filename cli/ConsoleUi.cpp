@@ -54,18 +54,18 @@ MsgAnswer ConsoleUi::MsgBox(const std::string& sText, MsgButtons buttons, MsgIco
         answer = mAnswer.value_or(MsgAnswer::Cancel);
     const std::string sLine = OneLine(sText);
     if (buttons == MsgButtons::OK) {
-        std::fprintf(mOut, "%s: %s\n", Label(icon), sLine.c_str());
+        Print(std::string(Label(icon)) + ": " + sLine);
         mMessages.push_back(sLine);
+    } else {
+        Print("question: " + sLine + " -> " + AnswerText(answer));
     }
-    else
-        std::fprintf(mOut, "question: %s -> %s\n", sLine.c_str(), AnswerText(answer));
     return answer;
 }
 
 std::optional<std::string> ConsoleUi::InputBox(const std::string& sPrompt, const std::string&,
                                                const std::string& sDefault)
 {
-    std::fprintf(mOut, "prompt: %s -> %s\n", OneLine(sPrompt).c_str(), sDefault.c_str());
+    Print("prompt: " + OneLine(sPrompt) + " -> " + sDefault);
     return sDefault;
 }
 
@@ -73,9 +73,35 @@ int ConsoleUi::ChooseFromList(const std::string& sPrompt, const std::string&, co
                               int nSelected)
 {
     const bool bValid = nSelected >= 0 && nSelected < int(items.size());
-    std::fprintf(mOut, "choose: %s -> %s\n", OneLine(sPrompt).c_str(),
-                 bValid ? items[std::size_t(nSelected)].c_str() : "(none)");
+    Print("choose: " + OneLine(sPrompt) + " -> " + (bValid ? items[std::size_t(nSelected)] : "(none)"));
     return bValid ? nSelected : -1;
+}
+
+void ConsoleUi::Print(const std::string& sLine)
+{
+    if (mbHeld)
+        mHeld.push_back(sLine);
+    else
+        std::fprintf(mOut, "%s\n", sLine.c_str());
+}
+
+void ConsoleUi::Hold()
+{
+    mbHeld = true;
+    mnMessagesHeld = mMessages.size();
+}
+
+void ConsoleUi::Release(bool bShow)
+{
+    if (!mbHeld)
+        return;
+    mbHeld = false;
+    if (bShow)
+        for (const std::string& sLine : mHeld)
+            Print(sLine);
+    else
+        mMessages.resize(mnMessagesHeld);
+    mHeld.clear();
 }
 
 }  // namespace orr

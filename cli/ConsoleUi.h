@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "app/UiService.h"
 
@@ -27,13 +29,23 @@ public:
     // Every message shown so far (not the questions), each on one line.
     const std::vector<std::string>& Messages() const { return mMessages; }
 
+    // Keeps what would be printed from now on (an attempt that may be
+    // taken back) until Release prints it, or forgets it when !bShow.
+    void Hold();
+    void Release(bool bShow);
+
     // A message text on one line: each run of line breaks becomes one blank.
     static std::string OneLine(const std::string& sText);
     // An answer as the console prints it: "ok", "yes", "no", "cancel".
     static const char* AnswerText(MsgAnswer answer);
 
 private:
+    void Print(const std::string& sLine);
+
     std::FILE* mOut;
+    bool mbHeld = false;
+    std::vector<std::string> mHeld;  // lines held back
+    std::size_t mnMessagesHeld = 0;  // messages before the hold
     std::optional<MsgAnswer> mAnswer;
     std::vector<std::string> mMessages;
 };

@@ -184,6 +184,8 @@ TreeNode EdiDocument::ReadOnce(const std::string& sFile)
     mnBuildError = builder.nError();
     msBuildError = builder.sError();
     mnBuildSegments = builder.SegmentCount();
+    mSetKinds = builder.SetKinds();
+    mGroups = builder.Groups();
     mbLastUnterminated = root && builder.LastSegmentUnterminated();
     return root;
 }

@@ -20,6 +20,7 @@
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modSaveFile.h"
 #include "edi/EdiFinding.h"
+#include "edi/modDocType.h"
 #include "edi/modGuessEdi.h"
 #include "schema/SchemaIndex.h"
 #include "schema/TreeNode.h"
@@ -75,6 +76,9 @@ public:
     std::int16_t BuildError() const { return mnBuildError; }
     const std::string& BuildErrorText() const { return msBuildError; }
     std::size_t BuildSegments() const { return mnBuildSegments; }
+    // The kinds of transaction sets and the groups the last read met (clsTreeD::SetKinds, Groups).
+    const std::vector<TransactionSetKind>& SetKinds() const { return mSetKinds; }
+    const std::vector<GroupKind>& Groups() const { return mGroups; }
     // The file as read ends with a segment without its terminator (until a
     // save writes one).
     bool LastSegmentUnterminated() const { return mbLastUnterminated; }
@@ -180,6 +184,8 @@ private:
     std::int16_t mnBuildError = 0;
     std::string msBuildError;
     std::size_t mnBuildSegments = 0;
+    std::vector<TransactionSetKind> mSetKinds;
+    std::vector<GroupKind> mGroups;
     bool mbLastUnterminated = false;
     clsTreeDSave::LineEnd mLineEndRead = clsTreeDSave::LineEnd::None;
     EdiFindings mFindings;

@@ -41,6 +41,9 @@ const std::array<std::string, 100>& ElementTags()
 
 const std::uint64_t kIdIsa = SchemaIndex::PackCode("ISA");
 const std::uint64_t kIdHl = SchemaIndex::PackCode("HL");
+const std::uint64_t kIdGs = SchemaIndex::PackCode("GS");
+const std::uint64_t kIdGe = SchemaIndex::PackCode("GE");
+const std::uint64_t kIdSt = SchemaIndex::PackCode("ST");
 
 }  // namespace
 
@@ -158,6 +161,10 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
     std::error_code ec;
     mnBytesRead = 0;
     mbUnterminated = false;
+    mSetKinds.clear();
+    msSetVersion.clear();
+    mGroups.clear();
+    mbInGroup = false;
     mpDoc = &docTree;
     mpSchema = &schemaTree;
     mpIx = &index;
@@ -272,6 +279,8 @@ void clsTreeD::HandleSegment(const SegmentHead& head)
 {
     mHead = head;
     mbRestCut = false;
+    if (mHead.nId == kIdGs || mHead.nId == kIdGe || mHead.nId == kIdSt) [[unlikely]]
+        NoteSetKind();
     if (mHead.nId == kIdIsa)
         ReadInterchangeSeparators();
     if (mnError != kOk) {
@@ -285,6 +294,28 @@ void clsTreeD::HandleSegment(const SegmentHead& head)
         msError = "Segment matching failed.\r\nFailed segment:" + std::string(mHead.sText);
         AddUnmatched();
     }
+}
+
+void clsTreeD::NoteSetKind()
+{
+    // As gfScanTransactionSets and gfScanGroups read them.
+    mbInGroup = mHead.nId == kIdGs || (mbInGroup && mHead.nId != kIdGe);
+    if (mHead.nId == kIdGs) {
+        msSetVersion = Element(8);
+        mGroups.push_back({std::string(Element(1)), msSetVersion, {}});
+    }
+    if (mHead.nId != kIdSt)
+        return;
+    const std::string_view sSet = Element(1);
+    if (!mbInGroup && (mGroups.empty() || !mGroups.back().sGs01.empty()))
+        mGroups.push_back({});  // sets without a group
+    mGroups.back().sets.emplace_back(sSet);
+    for (TransactionSetKind& k : mSetKinds)
+        if (k.sSet == sSet && k.sVersion == msSetVersion) {
+            ++k.nCount;
+            return;
+        }
+    mSetKinds.push_back({std::string(sSet), msSetVersion, 1});
 }
 
 void clsTreeD::ReadInterchangeSeparators()
@@ -460,14 +491,34 @@ clsTreeD::Result clsTreeD::MatchKeyedLoop(SchemaIx s, bool bHl)
     // A segment shorter than the key position matches no key.
     if (nKeyAt == 0 || !HasElement(nKeyAt))
         return Result::NotHere;
-    const std::string_view sKey = KeyValue(Element(nKeyAt));
-    for (SchemaIx c = E(s).first; c; c = E(c).next) {
-        if (mpIx->KeyMatches(c, sKey) && HasRoom(c)) {
+    for (const SchemaIx c : KeyedChildren(s, KeyValue(Element(nKeyAt)))) {
+        if (HasRoom(c)) {
             EnterLoop(c, s);
             return Result::Matched;
         }
     }
     return Result::NotHere;
+}
+
+const std::vector<SchemaIx>& clsTreeD::KeyedChildren(SchemaIx s, std::string_view sKey)
+{
+    // Keys compare with their letters folded (SchemaIndex::KeyMatches).
+    char folded[8] = {};
+    for (std::size_t i = 0; i < sKey.size() && i < sizeof folded; ++i)
+        folded[i] = sKey[i] >= 'A' && sKey[i] <= 'Z' ? char(sKey[i] | 0x20) : sKey[i];
+    const std::uint64_t nKey = SchemaIndex::PackCode(std::string_view(folded, std::min(sKey.size(), sizeof folded)));
+    const bool bPacked = nKey != SchemaIndex::kLongCode;
+    std::vector<Cache::KeyHits>& hits = mCache[s.value].keyHits;
+    if (bPacked)
+        for (const Cache::KeyHits& h : hits)
+            if (h.nKey == nKey)
+                return h.children;
+    std::vector<SchemaIx>& children = bPacked ? hits.emplace_back(Cache::KeyHits{nKey, {}}).children : mKeyScratch;
+    children.clear();
+    for (SchemaIx c = E(s).first; c; c = E(c).next)
+        if (mpIx->KeyMatches(c, sKey))
+            children.push_back(c);
+    return children;
 }
 
 void clsTreeD::EnterLoop(SchemaIx loop, SchemaIx system)
@@ -511,9 +562,8 @@ clsTreeD::Result clsTreeD::MatchKeyedSegment(SchemaIx s)
     const std::int16_t nY = E(s).nY;
     if (nY <= 0 || !HasElement(std::size_t(nY)))
         return Result::NotHere;
-    const std::string_view sKey = KeyValue(Element(std::size_t(nY)));
-    for (SchemaIx c = first; c; c = E(c).next) {
-        if (!mpIx->KeyMatches(c, sKey) || !HasRoom(c))
+    for (const SchemaIx c : KeyedChildren(s, KeyValue(Element(std::size_t(nY))))) {
+        if (!HasRoom(c))
             continue;
         EnterContainer(s);
         AddSegmentNode(mndParent, c);

@@ -19,6 +19,7 @@
 #include "app/clsConfig.h"
 #include "doctree/SegmentHead.h"
 #include "edi/clsEdiAsyncParser.h"
+#include "edi/modDocType.h"
 #include "edi/modGuessEdi.h"
 #include "schema/SchemaCounters.h"
 #include "schema/SchemaIndex.h"
@@ -54,6 +55,10 @@ public:
     std::uint64_t BytesRead() const { return mnBytesRead; }
     // The file's last segment had no terminator (it was read all the same).
     bool LastSegmentUnterminated() const { return mbUnterminated; }
+    // The kinds of transaction sets and the groups read by the last Build,
+    // as gfScanTransactionSets and gfScanGroups find them in the file.
+    const std::vector<TransactionSetKind>& SetKinds() const { return mSetKinds; }
+    const std::vector<GroupKind>& Groups() const { return mGroups; }
 
     // Reads the whole file into docTree (a new top-level root "Root") matched
     // against schemaTree, whose top-level node is the schema root. The missing
@@ -103,10 +108,18 @@ private:
         std::uint32_t nSegHead = 0;     // the code part ("S" + 3 characters) of segKind's tag
         NodeId segKind;                 // a segment node made for it: the next ones are of its kind
         std::vector<NodeId> loopTexts;  // a document loop node made for it, by use count (its kind)
+        // A keyed group's children whose keys hold a value, by the value
+        // packed with its letters folded (KeyedChildren).
+        struct KeyHits {
+            std::uint64_t nKey = 0;
+            std::vector<SchemaIx> children;
+        };
+        std::vector<KeyHits> keyHits;
     };
 
     const SchemaEntry& E(SchemaIx ix) const { return (*mpIx)[ix]; }
     void HandleSegment(const SegmentHead& head);
+    void NoteSetKind();
     void ReadInterchangeSeparators();
     void PlaceAtStart();
     Result Match();
@@ -114,6 +127,9 @@ private:
     Result MatchLoop(SchemaIx s);
     Result MatchKeyedLoop(SchemaIx s, bool bHl);
     Result MatchKeyedSegment(SchemaIx s);
+    // The children of keyed group s whose keys match sKey, in order: looked
+    // up once per group and key (the schema does not change while it runs).
+    const std::vector<SchemaIx>& KeyedChildren(SchemaIx s, std::string_view sKey);
     void EnterLoop(SchemaIx loop, SchemaIx system);
     void EnterContainer(SchemaIx system);
     void Advance();
@@ -174,6 +190,10 @@ private:
     std::size_t mnSegments = 0;
     std::uint64_t mnBytesRead = 0;
     bool mbUnterminated = false;
+    std::vector<TransactionSetKind> mSetKinds;
+    std::string msSetVersion;  // GS08 of the last group begun
+    std::vector<GroupKind> mGroups;
+    bool mbInGroup = false;  // after a GS, before its GE
 
     clsTree* mpDoc = nullptr;
     clsTree* mpSchema = nullptr;
@@ -190,6 +210,7 @@ private:
 
     SegmentHead mHead;                    // the segment being handled
     std::vector<std::string_view> mRest;  // its elements after the head's
+    std::vector<SchemaIx> mKeyScratch;    // KeyedChildren of a key too long to pack
     bool mbRestCut = false;               // mRest holds this segment's
     std::string mText;                    // scratch for node texts
     ImageId mImgClosedData, mImgOpenData, mImgClosed, mImgOpen, mImgErrClosed, mImgErrOpen, mImgTrailing,

@@ -1,6 +1,7 @@
 #include "doctree/clsTreeDSave.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <system_error>
 #include <vector>
@@ -66,15 +67,59 @@ std::string clsTreeDSave::ToText(const TreeNode& ndRoot, LineEnd lineEnd)
 {
     mbLineMode = false;
     mLineEnd = lineEnd;
-    msTerminator = gfSeparatorBytes(mnSelimiter);
+    Start();
     std::string out;
     WriteChildren(ndRoot, out);
     return out;
 }
 
+void clsTreeDSave::Start()
+{
+    mbRun = false;
+    mTypes.clear();
+    mImages.clear();
+    if (mbLineMode) {
+        msEnd = "\r\n";
+        return;
+    }
+    msEnd = gfSeparatorBytes(mnSelimiter);
+    // A terminator that is itself a line end gets no other after it; but a
+    // carriage return may be followed by a line feed (CR LF files).
+    const bool bLineEndTerminator = mnSelimiter == 13 || mnSelimiter == 10;
+    if (mLineEnd == LineEnd::CrLf && !bLineEndTerminator)
+        msEnd += "\r\n";
+    else if (mLineEnd == LineEnd::Lf && mnSelimiter != 10)
+        msEnd += '\n';
+    else if (mLineEnd == LineEnd::Cr && !bLineEndTerminator)
+        msEnd += '\r';
+}
+
+char clsTreeDSave::TypeOf(const TreeNode& nd)
+{
+    const std::uint32_t n = nd.Tree()->TagIdOf(nd.Id()).value;
+    if (n >= mTypes.size())
+        mTypes.resize(n + 1, 0);
+    if (!mTypes[n])
+        mTypes[n] = gfDnodeType(nd);
+    return mTypes[n];
+}
+
+std::uint8_t clsTreeDSave::ImageKind(const TreeNode& nd)
+{
+    const std::uint16_t n = nd.Tree()->ImageOf(nd.Id()).value;
+    if (n >= mImages.size())
+        mImages.resize(n + 1u, 0);
+    if (!mImages[n]) {
+        const std::string& sImage = nd.Image();
+        mImages[n] = std::uint8_t(kKnown | (sImage.ends_with("nullsegment") ? kNullSegment : 0) |
+                                  (sImage.ends_with(kTrailingImage) ? kTrailing : 0));
+    }
+    return mImages[n];
+}
+
 bool clsTreeDSave::WriteFile(const std::string& sFile, const TreeNode& ndRoot)
 {
-    msTerminator = gfSeparatorBytes(mnSelimiter);
+    Start();
     std::ofstream file(sFile, std::ios::binary | std::ios::trunc);
     if (file) {
         std::string out;
@@ -115,10 +160,50 @@ void clsTreeDSave::WriteChildren(const TreeNode& nd, std::string& out)
             continue;
         }
         const TreeNode cur(&tree, tree.Child(level.parent, level.nRow++));
-        if (gfDnodeType(cur) == 'S')
+        if (TypeOf(cur) == 'S')
             WriteSegment(cur, out);
         else
             stack.push_back({cur.Id(), 0, tree.ChildCount(cur.Id())});
+    }
+    EndRun(out);
+}
+
+void clsTreeDSave::Extend(std::string_view sText, std::string& out)
+{
+    // The bytes between the run and this text lie between two texts read,
+    // inside the memory they were read into.
+    const char* pEnd = mRun.data() + mRun.size();
+    if (mbRun && sText.data() == pEnd + msEnd.size() && std::memcmp(pEnd, msEnd.data(), msEnd.size()) == 0) {
+        mRun = {mRun.data(), mRun.size() + msEnd.size() + sText.size()};
+        return;
+    }
+    EndRun(out);
+    mRun = sText;
+    mbRun = true;
+}
+
+void clsTreeDSave::EndRun(std::string& out)
+{
+    if (!mbRun)
+        return;
+    if (mpFile && mRun.size() >= kFlushAt) {
+        // Straight from the text read: a long run is not copied.
+        mpFile->write(out.data(), std::streamsize(out.size()));
+        out.clear();
+        mpFile->write(mRun.data(), std::streamsize(mRun.size()));
+    } else {
+        out += mRun;
+    }
+    out += msEnd;
+    mbRun = false;
+    FlushIfFull(out);
+}
+
+void clsTreeDSave::FlushIfFull(std::string& out)
+{
+    if (mpFile && out.size() >= kFlushAt) {
+        mpFile->write(out.data(), std::streamsize(out.size()));
+        out.clear();
     }
 }
 
@@ -127,31 +212,35 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     clsTree& tree = *nd.Tree();
     // Only an empty placeholder is left out: a segment of nothing but its
     // identifier, read or made, is written as the identifier and terminator.
-    const std::string& sImage = nd.Image();
-    if (sImage.ends_with("nullsegment") && !tree.HasChildren(nd.Id()))
+    const std::uint8_t nImage = ImageKind(nd);
+    if ((nImage & kNullSegment) && !tree.HasChildren(nd.Id()))
         return;
     const char cDelimiter = char(mnDelimiter);
-    const bool bTrailing = sImage.ends_with(kTrailingImage);
-    if (const auto payload = tree.Payload(nd.Id()); payload && bTrailing) {
+    const bool bTrailing = nImage & kTrailing;
+    const auto payload = tree.Payload(nd.Id());
+    const char cSource = tree.PayloadSeparator();
+    if (payload && !bTrailing && cSource == cDelimiter) {
+        Extend(*payload, out);  // elements never touched: the text read
+        return;
+    }
+    EndRun(out);
+    if (payload && bTrailing) {
         out += *payload;  // text after the last terminator, as it was read
         return;
     } else if (payload) {
         // Elements never touched: copy the segment text, separators swapped.
         const std::size_t nStart = out.size();
         out += *payload;
-        const char cSource = tree.PayloadSeparator();
-        if (cSource != cDelimiter) {
-            // A binary segment's data is written byte for byte.
-            const std::optional<BinaryData> binary = gfBinaryData(*payload, cSource);
-            const std::size_t nEnd = nStart + (binary ? binary->nAt : payload->size());
-            for (std::size_t i = nStart + nd.Text().size(); i < nEnd; ++i)
-                if (out[i] == cSource)
-                    out[i] = cDelimiter;
-        }
+        // A binary segment's data is written byte for byte.
+        const std::optional<BinaryData> binary = gfBinaryData(*payload, cSource);
+        const std::size_t nEnd = nStart + (binary ? binary->nAt : payload->size());
+        for (std::size_t i = nStart + nd.Text().size(); i < nEnd; ++i)
+            if (out[i] == cSource)
+                out[i] = cDelimiter;
     } else {
         out += nd.Text();
         for (TreeNode child = nd.FirstChild(); child; child = child.Next()) {
-            if (gfDnodeType(child) != 'E') {
+            if (TypeOf(child) != 'E') {
                 gfMsgBox("Illogic.  Contact Quillmark.", MsgIcon::Critical);
                 continue;
             }
@@ -161,11 +250,8 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
         if (bTrailing)
             return;
     }
-    Terminate(out);
-    if (mpFile && out.size() >= kFlushAt) {
-        mpFile->write(out.data(), std::streamsize(out.size()));
-        out.clear();
-    }
+    out += msEnd;
+    FlushIfFull(out);
 }
 
 clsTreeDSave::LineEnd clsTreeDSave::LineEndOf(const std::string& sFile, SepCode nSelimiter)
@@ -184,24 +270,6 @@ clsTreeDSave::LineEnd clsTreeDSave::LineEndOf(const std::string& sFile, SepCode 
     if (sHead.compare(nAfter, 1, "\n") == 0)
         return LineEnd::Lf;
     return sHead.compare(nAfter, 1, "\r") == 0 ? LineEnd::Cr : LineEnd::None;
-}
-
-void clsTreeDSave::Terminate(std::string& out) const
-{
-    if (mbLineMode) {
-        out += "\r\n";
-        return;
-    }
-    out += msTerminator;
-    // A terminator that is itself a line end gets no other after it; but a
-    // carriage return may be followed by a line feed (CR LF files).
-    const bool bLineEndTerminator = mnSelimiter == 13 || mnSelimiter == 10;
-    if (mLineEnd == LineEnd::CrLf && !bLineEndTerminator)
-        out += "\r\n";
-    else if (mLineEnd == LineEnd::Lf && mnSelimiter != 10)
-        out += '\n';
-    else if (mLineEnd == LineEnd::Cr && !bLineEndTerminator)
-        out += '\r';
 }
 
 }  // namespace orr

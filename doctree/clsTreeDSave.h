@@ -2,7 +2,10 @@
 // Writes a document tree back as X12 text: one segment per segment node, in
 // tree order, or one segment per line with a chosen separator.
 #include <iosfwd>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/clsConfig.h"
 #include "schema/TreeNode.h"
@@ -39,17 +42,32 @@ public:
 
 private:
     bool WriteFile(const std::string& sFile, const TreeNode& ndRoot);
+    void Start();
     void WriteChildren(const TreeNode& nd, std::string& out);
     void WriteSegment(const TreeNode& nd, std::string& out);
-    void Terminate(std::string& out) const;
+    // An untouched segment's text with the same separators: segments that lie
+    // one after the other in the text read, with the end this writer writes
+    // between them, are written as one piece of it (mRun) instead of joined again.
+    void Extend(std::string_view sText, std::string& out);
+    void EndRun(std::string& out);
+    void FlushIfFull(std::string& out);
+    // gfDnodeType of a node, and what its image says, looked up once per tag
+    // and image: a document has a few hundred of each and millions of nodes.
+    char TypeOf(const TreeNode& nd);
+    enum : std::uint8_t { kKnown = 1, kNullSegment = 2, kTrailing = 4 };
+    std::uint8_t ImageKind(const TreeNode& nd);
 
     SepCode mnDelimiter;
     SepCode mnSelimiter;
-    std::string msTerminator;  // its characters in the file
+    std::string msEnd;  // what ends each segment: the terminator's characters and the line end
     LineEnd mLineEnd = LineEnd::None;
     bool mbLineMode = false;
     std::string msError;
     std::ofstream* mpFile = nullptr;  // while writing a file: flushed in blocks
+    std::string_view mRun;               // text read, to be written with msEnd after it
+    bool mbRun = false;                  // mRun holds one
+    std::vector<char> mTypes;            // by tag id; 0: not looked up yet
+    std::vector<std::uint8_t> mImages;  // by image id
 };
 
 }  // namespace orr

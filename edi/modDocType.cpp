@@ -49,6 +49,7 @@ public:
     {
         if (!bBegin)
             return;
+        ++nSets;
         TransactionSetKind kind{Element(sSegment, mnDelimiter, 1), msVersion, 1};
         for (TransactionSetKind& k : kinds)
             if (k.sSet == kind.sSet && k.sVersion == kind.sVersion) {
@@ -59,6 +60,7 @@ public:
     }
 
     std::vector<TransactionSetKind> kinds;
+    int nSets = 0;
 
 private:
     SepCode mnDelimiter;
@@ -142,7 +144,7 @@ const std::string* StandardSet(const std::vector<std::string>& types, const std:
 }  // namespace
 
 std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, SepCode nDelimiter,
-                                                      SepCode nSelimiter)
+                                                      SepCode nSelimiter, int nMaxSets)
 {
     std::ifstream in(sPath, std::ios::binary);
     if (!in)
@@ -154,10 +156,12 @@ std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, 
     parser.SetSelimiter(nSelimiter);
     parser.bGsTrigger = parser.bStTrigger = true;
     parser.bIsaSeparators = true;
-    char piece[65536];
-    while (in.read(piece, sizeof piece).gcount() > 0)
-        parser.ParseData(std::string_view(piece, std::size_t(in.gcount())));
-    parser.EndData();
+    // Small pieces while few sets are asked for: the first set is near the start.
+    std::vector<char> piece(nMaxSets < INT_MAX ? 4096 : 65536);
+    while (collector.nSets < nMaxSets && in.read(piece.data(), std::streamsize(piece.size())).gcount() > 0)
+        parser.ParseData(std::string_view(piece.data(), std::size_t(in.gcount())));
+    if (collector.nSets < nMaxSets)
+        parser.EndData();
     return collector.kinds;
 }
 
@@ -209,14 +213,20 @@ std::string gfGuessDocType(const std::string& sPath, const std::vector<std::stri
 std::string gfDocTypeFor(const std::string& sPath, SepCode nDelimiter, SepCode nSelimiter,
                          const std::vector<std::string>& types, const std::string& sFreeForm)
 {
+    return gfDocTypeOf(gfScanGroups(sPath, nDelimiter, nSelimiter),
+                       gfScanTransactionSets(sPath, nDelimiter, nSelimiter), types, sFreeForm);
+}
+
+std::string gfDocTypeOf(const std::vector<GroupKind>& groups, const std::vector<TransactionSetKind>& kinds,
+                        const std::vector<std::string>& types, const std::string& sFreeForm)
+{
     // Groups of different types are read each against its own definition,
     // when an element of GS tells them apart.
-    const std::vector<GroupKind> groups = gfScanGroups(sPath, nDelimiter, nSelimiter);
     const std::vector<std::string> groupTypes = gfGroupTypes(groups, types, sFreeForm);
     const std::vector<std::string> distinct = gfDistinctGroupTypes(groups, groupTypes);
     if (distinct.size() > 1)
         return gfGroupKeyElement(groups, groupTypes) ? gfMixedTypeName(distinct) : sFreeForm;
-    return gfAutoDocType(gfScanTransactionSets(sPath, nDelimiter, nSelimiter), types, sFreeForm);
+    return gfAutoDocType(kinds, types, sFreeForm);
 }
 
 namespace {

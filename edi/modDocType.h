@@ -1,6 +1,7 @@
 #pragma once
 // Which document definition fits a file: the transaction set codes (ST01)
 // and versions (GS08) it holds, and the type chosen from them.
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,11 @@ struct TransactionSetKind {
     bool operator==(const TransactionSetKind&) const = default;
 };
 
-// The kinds of transaction sets in sPath, in the order they first occur. A
-// file that cannot be read gives none; nothing is shown.
+// The kinds of transaction sets in sPath, in the order they first occur
+// (reading stops after nMaxSets sets). A file that cannot be read gives
+// none; nothing is shown.
 std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, SepCode nDelimiter,
-                                                      SepCode nSelimiter);
+                                                      SepCode nSelimiter, int nMaxSets = INT_MAX);
 
 // The release of the plain standard-set types ("824"); a type "824_5010"
 // stands for release 005010.
@@ -80,6 +82,11 @@ int gfGroupKeyElement(const std::vector<GroupKind>& groups, const std::vector<st
 // The distinct types of the groups that hold sets, in order of first use.
 std::vector<std::string> gfDistinctGroupTypes(const std::vector<GroupKind>& groups,
                                               const std::vector<std::string>& groupTypes);
+
+// gfDocTypeFor of a file whose groups and kinds of transaction sets are
+// known (gfScanGroups, gfScanTransactionSets, or a build that read them).
+std::string gfDocTypeOf(const std::vector<GroupKind>& groups, const std::vector<TransactionSetKind>& kinds,
+                        const std::vector<std::string>& types, const std::string& sFreeForm);
 
 // "DOC850.DEF" (a definition store entry name) -> "850": the name without
 // its first three and last four characters; "" for a name of seven or fewer.

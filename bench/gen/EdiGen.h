@@ -2,8 +2,11 @@
 // Generator of large valid X12 documents for the shipped definitions, for
 // the benchmarks (bench/run) and the generator smoke test: 850 purchase
 // orders (004010) with N1 and PO1 loops, and 837P professional claims
-// (005010X222A1) with billing provider, subscriber and patient HL levels,
-// claims and service lines. The output is a pure function of type, size and
+// (005010X222A1) in two shapes: "837P" with billing provider, subscriber and
+// patient HL levels, a few claims each with service lines; "837P-claims"
+// with few subscribers of many claims each, every claim and line with long
+// runs of NM1 loops (referring, rendering, facility, supervising providers)
+// and REF segments. The output is a pure function of type, size and
 // seed (its own random generator, no library randomness), valid against
 // data/definitions/doc850.def and doc837P_X222A1.def, with correct segment counts
 // and control numbers.
@@ -18,7 +21,7 @@
 namespace orr::bench {
 
 struct GenOptions {
-    std::string sType = "850";       // "850" or "837P"
+    std::string sType = "850";       // "850", "837P" or "837P-claims"
     std::uint64_t nBytes = 1 << 20;  // stop after the transaction set that reaches this size
     std::uint64_t nSeed = 1;
     bool bLineBreaks = false;        // "~" then "\n" after every segment
@@ -37,11 +40,14 @@ public:
     // Output arrives in blocks of about 1 MiB and a last smaller one.
     using Sink = std::function<void(std::string_view)>;
 
-    static bool KnownType(std::string_view sType) { return sType == "850" || sType == "837P"; }
+    static bool KnownType(std::string_view sType)
+    {
+        return sType == "850" || sType == "837P" || sType == "837P-claims";
+    }
     // The document definition a generated type follows.
     static std::string DefinitionType(std::string_view sType)
     {
-        return sType == "837P" ? "837P_X222A1" : std::string(sType);
+        return sType.starts_with("837P") ? "837P_X222A1" : std::string(sType);
     }
 
     // Writes a whole document to sink; false for an unknown type.
@@ -68,7 +74,8 @@ private:
     EdiGen(const GenOptions& o, const Sink& sink) : mO(o), mSink(sink), mnRand(o.nSeed * 0x9E3779B97F4A7C15ull + 1)
     {
         mOut.reserve(kBlock + 4096);
-        mb837 = o.sType == "837P";
+        mb837 = o.sType.starts_with("837P");
+        mbManyClaims = o.sType == "837P-claims";
     }
 
     static constexpr std::size_t kBlock = 1 << 20;
@@ -156,7 +163,9 @@ private:
                 ++mStats.nSets;
                 const std::string sCtl = Pad(unsigned(nSets), 4);
                 mnSetSegments = 0;
-                if (mb837)
+                if (mbManyClaims)
+                    ManyClaims(sCtl);
+                else if (mb837)
                     Claims(sCtl);
                 else
                     Order(sCtl);
@@ -315,10 +324,83 @@ private:
         }
     }
 
+    // ---- the second 837P shape -------------------------------------------------------
+    // A provider's NM1 with its identifier, then nRefs REF segments with
+    // qualifiers from the list (in its order, each once unless bRepeat).
+    template <std::size_t N>
+    void Provider(const char* sEntity, const char* const (&refs)[N], unsigned nRefs, bool bRepeat = false)
+    {
+        Seg(std::string("NM1*") + sEntity + "*1*" + Pick(kLast) + "*" + Pick(kFirst) + "****XX*1" + Digits(9));
+        if (std::string_view(sEntity) == "82")
+            Seg("PRV*PE*PXC*207Q00000X");
+        for (unsigned k = 0; k < nRefs; ++k) {
+            const char* sQualifier = refs[bRepeat ? Below(unsigned(N)) : k % N];
+            Seg(std::string("REF*") + sQualifier + "*" + Digits(int(Between(6, 11))));
+        }
+    }
+
+    void ClaimWithProviders()
+    {
+        static constexpr const char* kClaimRefs[] = {"9F", "G1", "F8", "D9", "EA"};
+        static constexpr const char* kReferringRefs[] = {"0B", "1G", "G2"};
+        static constexpr const char* kProviderRefs[] = {"0B", "1G", "G2", "LU"};
+        static constexpr const char* kFacilityRefs[] = {"0B", "G2", "LU"};
+        Seg("CLM*PCN" + Digits(10) + "*" + Money(5000, 250000) + "***11:B:1*Y*A*Y*Y");
+        Seg("DTP*431*D8*" + Date8(2024));
+        for (const char* sRef : kClaimRefs)
+            if (Chance(70))
+                Seg(std::string("REF*") + sRef + "*" + Digits(int(Between(6, 14))));
+        Seg(std::string("HI*ABK:") + Pick(kDiagnoses) + "*ABF:" + Pick(kDiagnoses));
+        Provider("DN", kReferringRefs, Between(1, 3));
+        Provider("82", kProviderRefs, Between(1, 4));
+        Seg(std::string("NM1*77*2*") + Pick(kCompanies) + "*****XX*1" + Digits(9));
+        Seg("N3*" + Address());
+        Seg("N4*" + CityLine());
+        for (unsigned k = 0, n = Between(1, 3); k < n; ++k)
+            Seg(std::string("REF*") + kFacilityRefs[k] + "*" + Digits(8));
+        Provider("DQ", kProviderRefs, Between(1, 4));
+        for (unsigned l = 1, nLines = Between(1, 4); l <= nLines; ++l) {
+            Seg("LX*" + std::to_string(l));
+            Seg(std::string("SV1*HC:") + Pick(kProcedures) + "*" + Money(2000, 40000) + "*UN*" +
+                std::to_string(Between(1, 4)) + "***1");
+            Seg("DTP*472*D8*" + Date8(2024));
+            Seg("REF*G1*" + Digits(8));
+            Seg("REF*6R*" + Digits(10));
+            Seg("REF*9F*" + Digits(8));
+            Provider("82", kProviderRefs, Between(2, 8), true);
+            Provider("DN", kReferringRefs, Between(1, 6), true);
+        }
+    }
+
+    // One 837P transaction set of the second shape: 2-5 subscribers, each
+    // the patient, with 20-60 claims.
+    void ManyClaims(const std::string& sCtl)
+    {
+        Seg("ST*837*" + sCtl + "*005010X222A1");
+        Seg("BHT*0019*00*" + Digits(6) + "*" + Date8(2024) + "*1023*CH");
+        Seg("NM1*41*2*ORRINDALE CLINIC*****46*TGJ23");
+        Seg("PER*IC*BILLING DEPT*TE*5555552222");
+        Seg("NM1*40*2*ORRINDALE HEALTH PLAN*****46*66783JJT");
+        Seg("HL*1**20*1");
+        Seg(std::string("NM1*85*2*") + Pick(kCompanies) + "*****XX*1" + Digits(9));
+        Seg("N3*" + Address());
+        Seg("N4*" + CityLine());
+        Seg("REF*EI*" + Digits(9));
+        for (unsigned s = 0, nSubscribers = Between(2, 5); s < nSubscribers; ++s) {
+            Seg("HL*" + std::to_string(s + 2) + "*1*22*0");
+            Seg("SBR*P*18*GRP" + Digits(4) + "******CI");
+            Person("IL", true);
+            Seg("NM1*PR*2*ORRINDALE HEALTH PLAN*****PI*" + Digits(5));
+            for (unsigned c = 0, nClaims = Between(20, 60); c < nClaims; ++c)
+                ClaimWithProviders();
+        }
+    }
+
     GenOptions mO;
     const Sink& mSink;
     std::uint64_t mnRand;
     bool mb837 = false;
+    bool mbManyClaims = false;
     std::string mOut;
     GenStats mStats;
     std::uint64_t mnSetSegments = 0;

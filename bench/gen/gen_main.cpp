@@ -1,6 +1,7 @@
 // orrindale_gen: writes a large valid X12 document for the benchmarks.
 //   orrindale_gen TYPE MEGABYTES [-s SEED] [-o FILE] [--crlf] [--sets N]
-// TYPE is 850 or 837P; MEGABYTES is in MiB (a fraction such as 0.1 is fine);
+// TYPE is 850, 837P or 837P-claims (the second 837P shape: many claims per
+// subscriber, long NM1 and REF runs); MEGABYTES is in MiB (a fraction such as 0.1 is fine);
 // the document ends after the transaction set that reaches the size. Without
 // -o the text goes to standard output. --sets: transaction sets per
 // interchange (500), so a group can have thousands of children. The same
@@ -40,7 +41,7 @@ int main(int argc, char** argv)
         }
     }
     if (nPositional != 2 || !EdiGen::KnownType(o.sType)) {
-        std::fprintf(stderr, "usage: orrindale_gen 850|837P MEGABYTES [-s SEED] [-o FILE] [--crlf] [--sets N]\n");
+        std::fprintf(stderr, "usage: orrindale_gen 850|837P|837P-claims MEGABYTES [-s SEED] [-o FILE] [--crlf] [--sets N]\n");
         return 2;
     }
     std::FILE* f = sOut ? std::fopen(sOut, "wb") : stdout;

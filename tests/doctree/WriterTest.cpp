@@ -23,6 +23,13 @@ std::string Without(std::string s, char c)
     return s;
 }
 
+std::string ReplacedAll(std::string s, const std::string& sOld, const std::string& sNew)
+{
+    for (std::size_t p = 0; (p = s.find(sOld, p)) != std::string::npos; p += sNew.size())
+        s.replace(p, sOld.size(), sNew);
+    return s;
+}
+
 TEST(TreeDSave, LineBreakQuestionAndTerminators)
 {
     test::DocTreeFixture env;
@@ -70,6 +77,44 @@ TEST(TreeDSave, LineBreakQuestionAndTerminators)
     EXPECT_FALSE(writer.SaveAs(env.Path("no/such/dir/x.edi"), d.ndRoot, bSilent));
     EXPECT_EQ(env.ui.Messages().back().rfind("Error:No such file or directory", 0), 0u);
     EXPECT_FALSE(writer.sError().empty());
+}
+
+// Segments read in place are written as the runs of file text they lie in,
+// as long as the file has the end the writer writes between them; an edited
+// segment, other separators or other line ends split the runs.
+TEST(TreeDSave, UntouchedSegmentsWrittenAsTheFileTheyWereReadFrom)
+{
+    test::DocTreeFixture env;
+    const std::string sCrLf = ReplacedAll(test::kValidT1, "~\n", "~\r\n");
+    const std::string sBare = Without(test::kValidT1, '\n');
+    for (const std::string& sFile : {sBare, sCrLf}) {
+        BuiltDocument d;
+        BuildText(env, d, sFile);
+        ASSERT_EQ(d.nError, 0);
+        clsTreeDSave writer;
+        writer.SetDelimiter('*');
+        writer.SetSelimiter('~');
+        EXPECT_EQ(writer.ToText(d.ndRoot, clsTreeDSave::LineEnd::None), sBare);
+        EXPECT_EQ(writer.ToText(d.ndRoot, clsTreeDSave::LineEnd::CrLf), sCrLf);
+        const std::string sOut = env.Path("out.edi");
+        ASSERT_TRUE(writer.WriteX12(sOut, d.ndRoot, clsTreeDSave::LineEnd::None));
+        EXPECT_EQ(TestEnv::ReadFile(sOut), sBare);
+        writer.SetSelimiter('\'');
+        EXPECT_EQ(writer.ToText(d.ndRoot, clsTreeDSave::LineEnd::None), ReplacedAll(sBare, "~", "'"));
+        writer.SetSelimiter('~');
+
+        // The first, a middle and the last segment edited.
+        const TreeNode ref = d.ndRoot.FirstChild().Child(1).Child(1).Child(2);  // REF*DP*038
+        ref.Child(1).SetText("039");
+        d.ndRoot.FirstChild().FirstChild().Child(10).SetText("X");  // ISA11
+        d.ndRoot.FirstChild().LastChild().Child(1).SetText("000000002");
+        std::string sEdited = TestEnv::Replaced(sCrLf, "REF*DP*038", "REF*DP*039");
+        sEdited = TestEnv::Replaced(sEdited, "*0907*U*", "*0907*X*");
+        sEdited = TestEnv::Replaced(sEdited, "IEA*1*000000001", "IEA*1*000000002");
+        EXPECT_EQ(writer.ToText(d.ndRoot, clsTreeDSave::LineEnd::CrLf), sEdited);
+        ASSERT_TRUE(writer.WriteX12(sOut, d.ndRoot, clsTreeDSave::LineEnd::None));
+        EXPECT_EQ(TestEnv::ReadFile(sOut), Without(Without(sEdited, '\n'), '\r'));
+    }
 }
 
 TEST(TreeDSave, EditedElementsAndTextExport)
