@@ -449,7 +449,9 @@ SettingsList IniSettings::ListSection(const std::string&, const std::string& sSe
     SettingsList list;
     for (const Section& section : mContent)
         if (section.sName == sSection)
-            list = section.keys;
+            for (const auto& kv : section.keys)
+                if (kv.first.find('/') == std::string::npos)  // "a/b" is key b of group a to QSettings
+                    list.push_back(kv);
     std::sort(list.begin(), list.end(), [](const auto& a, const auto& b) { return NaturalLess(a.first, b.first); });
     return list;
 }
