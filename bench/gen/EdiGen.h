@@ -288,15 +288,21 @@ private:
         }
     }
 
-    // One 837P transaction set: one billing provider, subscribers with claims,
-    // some with a patient level.
-    void Claims(const std::string& sCtl)
+    // An 837P set's ST, BHT, submitter and receiver.
+    void ClaimsHeader(const std::string& sCtl)
     {
         Seg("ST*837*" + sCtl + "*005010X222A1");
         Seg("BHT*0019*00*" + Digits(6) + "*" + Date8(2024) + "*1023*CH");
         Seg("NM1*41*2*ORRINDALE CLINIC*****46*TGJ23");
         Seg("PER*IC*BILLING DEPT*TE*5555552222");
         Seg("NM1*40*2*ORRINDALE HEALTH PLAN*****46*66783JJT");
+    }
+
+    // One 837P transaction set: one billing provider, subscribers with claims,
+    // some with a patient level.
+    void Claims(const std::string& sCtl)
+    {
+        ClaimsHeader(sCtl);
         unsigned nHl = 1;
         Seg("HL*1**20*1");
         if (Chance(50))
@@ -376,11 +382,7 @@ private:
     // the patient, with 20-60 claims.
     void ManyClaims(const std::string& sCtl)
     {
-        Seg("ST*837*" + sCtl + "*005010X222A1");
-        Seg("BHT*0019*00*" + Digits(6) + "*" + Date8(2024) + "*1023*CH");
-        Seg("NM1*41*2*ORRINDALE CLINIC*****46*TGJ23");
-        Seg("PER*IC*BILLING DEPT*TE*5555552222");
-        Seg("NM1*40*2*ORRINDALE HEALTH PLAN*****46*66783JJT");
+        ClaimsHeader(sCtl);
         Seg("HL*1**20*1");
         Seg(std::string("NM1*85*2*") + Pick(kCompanies) + "*****XX*1" + Digits(9));
         Seg("N3*" + Address());
