@@ -71,7 +71,7 @@ TEST(IniSettings, ReadsWhatQSettingsWritesAndTheOtherWayRound)
     }
     ExpectSame(IniSettings(sFromQt), QSettingsStore(QString::fromStdString(sFromCore)));
     const SettingsList list = IniSettings(sFromQt).ListSection("Orrindale", "System");
-    ASSERT_EQ(list.size(), kValues.size());
+    ASSERT_EQ(list.size(), kValues.size() - 1);  // "per%cent/slash" is key "slash" of group "per%cent"
     EXPECT_EQ(list.back().first, "\xC3\x9Cml\xC3\xA4ut");  // natural order: RecentFile2 before RecentFile10
     const auto recent =
         std::find_if(list.begin(), list.end(), [](const auto& kv) { return kv.first == "RecentFile2"; });
