@@ -7,6 +7,7 @@
 #include "app/SettingsStore.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "app/modText.h"
 
 namespace orr {
 namespace {
@@ -22,13 +23,8 @@ void Put(int i, const std::string& sValue)
 
 bool IsRecentKey(const std::string& sKey)
 {
-    static const std::string kPrefix = "RECENTFILE";
-    if (sKey.size() < kPrefix.size())
-        return false;
-    for (std::size_t i = 0; i < kPrefix.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(sKey[i])) != kPrefix[i])
-            return false;
-    return true;
+    constexpr std::string_view kPrefix = "RECENTFILE";
+    return gfSameName(std::string_view(sKey).substr(0, kPrefix.size()), kPrefix);
 }
 
 std::function<void()>& Refresh()

@@ -7,6 +7,7 @@
 #include "app/SettingsStore.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "app/modText.h"
 
 namespace orr {
 namespace {
@@ -75,12 +76,11 @@ const KeyDef& FindKey(const std::string& sKey)
 template <typename T>
 bool ParseNumber(const std::string& sText, T& value)
 {
-    auto first = sText.find_first_not_of(' ');
-    auto last = sText.find_last_not_of(' ');
-    if (first == std::string::npos)
+    const std::string_view s = gfTrimSpaces(sText);
+    if (s.empty())
         return false;
-    const char* b = sText.data() + first;
-    const char* e = sText.data() + last + 1;
+    const char* b = s.data();
+    const char* e = s.data() + s.size();
     if (*b == '+')
         ++b;
     auto [ptr, ec] = std::from_chars(b, e, value);

@@ -4,13 +4,12 @@
 #include <filesystem>
 
 #include "app/UiService.h"
+#include "app/modText.h"
 
 namespace orr {
 namespace {
 
 SystemIllogicHost gHost;
-
-const char* const kCrLf = "\r\n";
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "app/UiService.h"
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "app/modText.h"
 #include "doctree/DocumentVerdict.h"
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDCheck.h"
@@ -20,8 +21,6 @@
 
 namespace orr {
 namespace {
-
-const char* const kCrLf = "\r\n";
 
 std::string Reason(const std::string& sError, bool bBlank)
 {

@@ -3,23 +3,11 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/modText.h"
 #include "edi/SegmentText.h"
 #include "schema/SchemaIndex.h"
 
 namespace orr {
-namespace {
-
-std::string_view TrimBlanks(std::string_view s)
-{
-    if (!s.empty() && s.front() != ' ' && s.back() != ' ')
-        return s;  // the usual case: the parser trimmed the segment already
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
 
 SegmentHead SegmentHead::Cut(std::string_view sSegment, SepCode nDelimiter)
 {
@@ -30,7 +18,7 @@ SegmentHead SegmentHead::Cut(std::string_view sSegment, SepCode nDelimiter)
     // and is never cut: the matching thread takes it as one element.
     const std::optional<BinaryData> binary =
         bSplits && !sSegment.empty() && sSegment.front() == 'B' ? gfBinaryData(sSegment, d) : std::nullopt;
-    h.sText = binary ? sSegment : TrimBlanks(sSegment);
+    h.sText = binary ? sSegment : gfTrimSpaces(sSegment);
     const std::string_view s = h.sText;
     // Positions past what an end can hold are left to the matching thread.
     constexpr std::size_t kMaxEnd = std::numeric_limits<std::uint16_t>::max();

@@ -1,5 +1,7 @@
 #include "doctree/SegmentValues.h"
 
+#include "edi/SegmentText.h"
+
 namespace orr {
 namespace {
 
@@ -18,8 +20,9 @@ std::vector<std::string_view> Split(std::string_view s, char c)
 }  // namespace
 
 SegmentValues::SegmentValues(std::string_view sText, char cDelimiter, InterchangeSeparators separators)
-    : mElements(Split(sText, cDelimiter)), mSeparators(separators)
+    : mSeparators(separators)
 {
+    gfSplitElements(sText, cDelimiter, mElements);
     const std::string_view sId = Id();
     mbCuts = sId != "ISA" && sId != "BIN" && sId != "BDS";
 }

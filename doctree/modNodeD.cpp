@@ -5,6 +5,7 @@
 
 #include "app/UiService.h"
 #include "app/modSystem.h"
+#include "app/modText.h"
 #include "schema/modNodeS.h"
 
 namespace orr {
@@ -94,10 +95,7 @@ std::string gfDnodeSegType(const TreeNode& nd)
     std::string code = nd.Tag().substr(1, 3);
     for (char& c : code)
         c = Upper(c);
-    const auto first = code.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return code.substr(first, code.find_last_not_of(' ') - first + 1);
+    return gfTrimSpaces(std::move(code));
 }
 
 bool gfDnodeIsEnvelope(const TreeNode& nd)

@@ -7,15 +7,10 @@
 #include <initializer_list>
 
 #include "app/modGlobals.h"
+#include "app/modText.h"
 
 namespace orr {
 namespace {
-
-std::string Trimmed(const std::string& s)
-{
-    const std::size_t nFirst = s.find_first_not_of(' ');
-    return nFirst == std::string::npos ? std::string() : s.substr(nFirst, s.find_last_not_of(' ') - nFirst + 1);
-}
 
 std::string FirstOf(std::initializer_list<std::string> values)
 {
@@ -121,7 +116,7 @@ std::string AckWriter::Copy(const std::string& sFrom, const std::string& sValue,
 void AckWriter::BeginInterchange(const SegmentElements& receivedIsa, const std::string& sVersion)
 {
     const clsConfig& c = *gConfig;
-    auto received = [&](std::size_t n) { return Trimmed(gfElementAt(receivedIsa, n)); };
+    auto received = [&](std::size_t n) { return gfTrimSpaces(gfElementAt(receivedIsa, n)); };
     const std::string sUsage = received(15);
     msIsa13 = clsEdiDoc::NineDigits(mnInterchange++);
     mnGroups = 0;
@@ -142,7 +137,7 @@ void AckWriter::BeginInterchange(const SegmentElements& receivedIsa, const std::
 void AckWriter::BeginGroup(const SegmentElements& receivedGs, const std::string& sGs08)
 {
     const clsConfig& c = *gConfig;
-    auto received = [&](std::size_t n) { return Trimmed(gfElementAt(receivedGs, n)); };
+    auto received = [&](std::size_t n) { return gfTrimSpaces(gfElementAt(receivedGs, n)); };
     msGs06 = std::to_string(mnGroup++);
     mnSets = 0;
     // Application codes hold at least two characters: a shorter one is padded with spaces.

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "app/modText.h"
+
 namespace orr {
 namespace {
 
@@ -42,7 +44,6 @@ bool IsOneOf(std::string_view s, std::initializer_list<std::string_view> codes)
     return false;
 }
 
-bool IsBlank(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
 
 }  // namespace
 
@@ -77,7 +78,7 @@ std::string Ta1Response::IsaNote(SepCode nDelimiter, SepCode nSelimiter) const
         case 5:
         case 6:
         case 7:
-        case 8: bGood = bGood && !IsBlank(s); break;
+        case 8: bGood = bGood && !gfTrimSpaces(s).empty(); break;
         case 9: bGood = IsShortDate(s); break;
         case 10: bGood = IsShortTime(s); break;
         case 11:

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/modText.h"
+
 namespace orr {
 
 cls2ndChance::cls2ndChance(clsConfig& config)
@@ -39,11 +41,7 @@ bool cls2ndChance::IsNotation(const std::string& sText)
 {
     if (sText.size() == 1)
         return true;
-    const std::string sUpper = [&] {
-        std::string u = sText;
-        std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-        return u;
-    }();
+    const std::string sUpper = gfUpper(sText);
     if (sUpper == "CR" || sUpper == "LF")
         return true;
     return (sText.size() == 4 || sText.size() == 6) && sUpper.starts_with("0X") &&

@@ -11,6 +11,7 @@
 
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "app/modText.h"
 #include "edi/SegmentText.h"
 #include "edi/modGuessEdi.h"
 #include "schema/modFileArchive.h"
@@ -26,11 +27,6 @@ constexpr std::size_t kKeepCapacity = std::size_t(1) << 20;
 
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 bool IsBlank(char c) { return c == '\r' || c == '\n' || c == ' ' || c == '\t'; }
-
-bool AllBlank(std::string_view s)
-{
-    return std::all_of(s.begin(), s.end(), IsBlank);
-}
 
 // The first c in s, which is expected within a few characters (a segment's
 // identifier): a plain loop, where a library search costs more to start.
@@ -342,7 +338,7 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bMayHaveLineEn
 {
     mbCutAny = true;
     if (!mbCutNonBlank)
-        mbCutNonBlank = !mbStopIsBlank || !AllBlank(sRaw);
+        mbCutNonBlank = !mbStopIsBlank || !gfAllBlank(sRaw);
 
     // Line ends go wherever they are, blanks at both ends: shrinking the
     // slice does both at the ends; only line ends inside need a copy. A
@@ -458,7 +454,7 @@ void clsEdiAsyncParser::SaveInterchange()
 
 bool clsEdiAsyncParser::LeftIsBlank() const
 {
-    return AllBlank(mTail) && AllBlank(mRest) && AllBlank(mAhead) && AllBlank(mPending);
+    return gfAllBlank(mTail) && gfAllBlank(mRest) && gfAllBlank(mAhead) && gfAllBlank(mPending);
 }
 
 void clsEdiAsyncParser::EndData()
@@ -478,7 +474,7 @@ void clsEdiAsyncParser::EndData()
         }
     }
     mbRunning = false;
-    if (bReportTrailing && mpListener && bFirstEnd && !mbInParse && !mTail.empty() && !AllBlank(mTail)) {
+    if (bReportTrailing && mpListener && bFirstEnd && !mbInParse && !mTail.empty() && !gfAllBlank(mTail)) {
         if (mbTerminated && StartsLikeSegment(mTail)) {
             // The last segment without its terminator (a file saved without the final one).
             std::string sLast;

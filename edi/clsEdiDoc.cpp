@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/modGlobals.h"
+#include "app/modText.h"
 
 namespace orr {
 namespace {
@@ -52,8 +53,7 @@ std::string clsEdiDoc::NineDigits(std::int64_t nNumber) { return LastChars("0000
 
 std::string clsEdiDoc::FunctionalId(const std::string& sGsType)
 {
-    std::string s = sGsType;
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    const std::string s = gfUpper(sGsType);
     if (s == "INV") return "IN";
     if (s == "PO") return "PO";
     if (s == "ASN") return "AS";

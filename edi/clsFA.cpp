@@ -9,6 +9,7 @@
 #include "app/UiService.h"
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "app/modText.h"
 #include "edi/EnvelopeReader.h"
 #include "edi/Ta1Response.h"
 #include "schema/clsDefFiles.h"
@@ -18,7 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kCrLf = "\r\n";
 constexpr std::size_t kShownFindings = 5;  // of the acknowledgement's own check
 
 // The version and release of a GS08 ("004010" of "004010X098A1"); "" when it has none.
@@ -211,8 +211,8 @@ bool clsFA::WriteChecked(const std::string& sText, const std::string& sOutput) c
 
 bool clsFA::DialogOk(std::string& sInput, std::string& sOutput, clsFA& fa)
 {
-    sInput = gfTrim(sInput);
-    sOutput = gfTrim(sOutput);
+    sInput = gfTrimBlanks(std::move(sInput));
+    sOutput = gfTrimBlanks(std::move(sOutput));
     if (sInput.empty() || sOutput.empty()) {
         gfMsgBox("You must specifiy both input file and output file.", MsgIcon::Information);
         return false;

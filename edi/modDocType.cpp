@@ -8,18 +8,13 @@
 #include <utility>
 
 #include "app/modGlobals.h"
+#include "app/modText.h"
 #include "edi/clsEdiAsyncParser.h"
 #include "edi/modGuessEdi.h"
 #include "schema/MixedDefinition.h"
 
 namespace orr {
 namespace {
-
-std::string Upper(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return s;
-}
 
 // Element n of a segment (0 the identifier), "" when it has fewer.
 std::string Element(std::string_view sSegment, SepCode nDelimiter, std::size_t n)
@@ -68,7 +63,7 @@ private:
 };
 
 // The guide of a GS08 version: what follows the six-digit version ("X222A1").
-std::string Guide(const std::string& sVersion) { return sVersion.size() > 6 ? Upper(sVersion.substr(6)) : ""; }
+std::string Guide(const std::string& sVersion) { return sVersion.size() > 6 ? gfUpper(sVersion.substr(6)) : ""; }
 
 bool AllDigits(std::string_view s)
 {
@@ -86,7 +81,7 @@ std::string Release(const std::string& sVersion)
 // A release suffix (824_5010) is no guide.
 std::string GuideOfType(const std::string& sType, const std::string& sSet)
 {
-    const std::string t = Upper(sType);
+    const std::string t = gfUpper(sType);
     if (t.compare(0, sSet.size(), sSet) != 0)
         return {};
     std::size_t i = sSet.size();
@@ -101,7 +96,7 @@ std::string GuideOfType(const std::string& sType, const std::string& sSet)
 // set, "00" + the digits for sSet_5010; "" when sType is none of sSet's.
 std::string ReleaseOfType(const std::string& sType, const std::string& sSet)
 {
-    const std::string t = Upper(sType);
+    const std::string t = gfUpper(sType);
     if (t == sSet)
         return kPlainSetRelease;
     if (t.size() == sSet.size() + 5 && t.compare(0, sSet.size(), sSet) == 0 && t[sSet.size()] == '_' &&
@@ -119,7 +114,7 @@ int GuideFit(const std::string& sType, const std::string& sSet, const std::strin
     if (g.empty())
         return 0;
     if (g == sGuide)
-        return Upper(sType) == sSet + "_" + sGuide ? 3 : 2;
+        return gfUpper(sType) == sSet + "_" + sGuide ? 3 : 2;
     return g.rfind(sGuide, 0) == 0 || sGuide.rfind(g, 0) == 0 ? 1 : 0;
 }
 
@@ -168,7 +163,7 @@ std::vector<TransactionSetKind> gfScanTransactionSets(const std::string& sPath, 
 std::string gfAutoDocType(const TransactionSetKind& kind, const std::vector<std::string>& types,
                           const std::string& sFreeForm)
 {
-    const std::string sSet = Upper(kind.sSet), sGuide = Guide(kind.sVersion);
+    const std::string sSet = gfUpper(kind.sSet), sGuide = Guide(kind.sVersion);
     if (sSet.empty())
         return sFreeForm;
     const std::string* best = nullptr;

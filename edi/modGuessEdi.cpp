@@ -10,24 +10,12 @@
 #include "app/UiService.h"
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "app/modText.h"
 
 namespace orr {
 namespace {
 
 namespace fs = std::filesystem;
-
-const char* const kCrLf = "\r\n";
-
-// Detection trims blanks only, as the file's text is read: tabs and line
-// ends stay.
-std::string_view TrimSpaces(std::string_view s)
-{
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -160,7 +148,7 @@ SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimit
     std::size_t nEnd = nDelimiter < 256 ? sText.find(char(nDelimiter), nStart) : std::string_view::npos;
     if (nEnd == std::string_view::npos)
         nEnd = sText.size();
-    std::string_view sField = TrimSpaces(sText.substr(nStart, nEnd - nStart));
+    std::string_view sField = gfTrimSpaces(sText.substr(nStart, nEnd - nStart));
     // ISA16 is one character, the component separator: never the terminator.
     if (k == 16 && !sField.empty())
         sField.remove_prefix(1);
@@ -183,7 +171,7 @@ SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimit
 GuessResult gfGuessText(std::string_view sHead, const std::string& sPath, const clsConfig& config)
 {
     GuessResult r;
-    const std::string_view sRead = TrimSpaces(sHead.substr(0, kGuessLength));
+    const std::string_view sRead = gfTrimSpaces(sHead.substr(0, kGuessLength));
     if (sRead.size() < 10) {
         r.sMessage = std::string(kGuessTooSmall) + std::string(sRead);
         return r;
@@ -219,7 +207,7 @@ GuessResult gfGuessText(std::string_view sHead, const std::string& sPath, const 
         return r;
     }
 
-    sRest = TrimSpaces(sRest);
+    sRest = gfTrimSpaces(sRest);
     if (sRest.empty()) {
         // The identifier is the last thing read: no separator to name.
         r.sMessage = kGuessUnknownDe;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/UiService.h"
+#include "app/modText.h"
 #include "doctree/clsTreeDNewDEs.h"
 #include "doctree/modNodeD.h"
 #include "editing/clsTreeDNewHL.h"
@@ -45,7 +46,7 @@ TreeNode FindCode(const TreeNode& nd, std::string_view sCode)
 // A number as the text begins with one (blanks first allowed); 0 for none.
 std::int64_t NumberOf(const std::string& sText)
 {
-    const std::string s = gfTrim(sText);
+    const std::string_view s = gfTrimBlanks(sText);
     std::int64_t n = 0;
     std::from_chars(s.data(), s.data() + s.size(), n);
     return n;
@@ -121,7 +122,7 @@ bool HLStructureEditor::BuildRecords(const TreeNode& ndContainer)
     for (TreeNode loop = ndContainer.FirstChild(); loop; loop = loop.Next()) {
         const TreeNode s = loop.FirstChild();
         HLRecord r;
-        r.sHL01 = gfTrim(Element(s, kHL01));
+        r.sHL01 = gfTrimBlanks(Element(s, kHL01));
         if (ids.count(r.sHL01)) {
             if (!mbRepairAgreed &&
                 gfMsgBox("Duplicate HL id #:" + r.sHL01 + kCrLf + "Do You want me to fix it automatically ?",
@@ -136,8 +137,8 @@ bool HLStructureEditor::BuildRecords(const TreeNode& ndContainer)
             mbChanged = true;
             r.sHL01 = std::to_string(mnNextId++);
         }
-        r.sHL02 = gfTrim(Element(s, kHL02));
-        r.sHL03 = gfTrim(Element(s, kHL03));
+        r.sHL02 = gfTrimBlanks(Element(s, kHL02));
+        r.sHL03 = gfTrimBlanks(Element(s, kHL03));
         r.sHL04 = NumberOf(Element(s, kHL04)) >= 1 ? "1" : "0";
         r.sLabel = LabelOf(loop);
         r.segment = s.Id();

@@ -7,13 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/modText.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/TreeEdit.h"
 #include "schema/SchemaIndex.h"
 
 namespace orr {
-
-inline constexpr const char* kCrLf = "\r\n";
 
 // How a command's changes end.
 enum class EditEnd {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/modGlobals.h"
+#include "app/modText.h"
 #include "doctree/modNodeD.h"
 #include "edi/modGuessEdi.h"
 #include "fuzz/FuzzSupport.h"

@@ -11,6 +11,7 @@
 #include "app/UiService.h"
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "app/modText.h"
 #include "schema/modFileArchive.h"
 
 namespace orr {
@@ -29,11 +30,6 @@ QString Preview(const QByteArray& data)
         if (c.unicode() < 0x20)
             c = QLatin1Char(' ');
     return s;
-}
-
-bool AllBlank(const std::string& s)
-{
-    return std::all_of(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
 }
 
 int SecondsSinceMidnight() { return QTime::currentTime().msecsSinceStartOfDay() / 1000; }
@@ -283,7 +279,7 @@ void clsEdiClient::NextSaveFile()
 QString clsEdiClient::SaveUnfinished()
 {
     const std::string& sRest = mParser->UnsavedText();
-    if (AllBlank(sRest))
+    if (gfAllBlank(sRest))
         return {};
     const QString sPath = msFileBase + QStringLiteral("-partial.edi");
     try {

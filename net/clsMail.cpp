@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/UiService.h"
+#include "app/modText.h"
 
 namespace orr {
 namespace {
@@ -99,9 +100,7 @@ std::string clsMail::AddressOf(const std::string& sEntry)
     const auto close = sEntry.rfind('>');
     if (open != std::string::npos && close != std::string::npos && close > open)
         return sEntry.substr(open + 1, close - open - 1);
-    const auto first = sEntry.find_first_not_of(" \t");
-    const auto last = sEntry.find_last_not_of(" \t");
-    return first == std::string::npos ? std::string() : sEntry.substr(first, last - first + 1);
+    return std::string(gfTrimBlanks(sEntry));
 }
 
 std::string clsMail::DateHeader(long long nSeconds)

@@ -8,6 +8,7 @@
 #include "app/UiService.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "app/modText.h"
 #include "net/clsMail.h"
 
 namespace orr {
@@ -35,22 +36,9 @@ void Save(const char* sSection, const std::string& sKey, const std::string& sVal
     gSettings->Save(gConfig->SettingsApp, sSection, sKey, sValue);
 }
 
-std::string Trim(const std::string& s)
-{
-    const auto first = s.find_first_not_of(" \t");
-    const auto last = s.find_last_not_of(" \t");
-    return first == std::string::npos ? std::string() : s.substr(first, last - first + 1);
-}
-
-std::string Lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
-}
-
 bool SameAddress(const std::string& a, const std::string& b)
 {
-    return Lower(clsMail::AddressOf(a)) == Lower(clsMail::AddressOf(b));
+    return gfSameName(clsMail::AddressOf(a), clsMail::AddressOf(b));
 }
 
 MailSecurity Security(const std::string& sSecurity)
@@ -93,16 +81,16 @@ std::int32_t gfDefaultMailPort(const std::string& sSecurity)
 MailSettings gfReadMailSettings()
 {
     MailSettings s;
-    s.sServer = Trim(Get(kSectionMail, "Server"));
+    s.sServer = gfTrimBlanks(Get(kSectionMail, "Server"));
     s.sSecurity = Get(kSectionMail, "Security", "starttls");
     if (s.sSecurity != "none" && s.sSecurity != "tls")
         s.sSecurity = "starttls";
-    const std::string sPort = Trim(Get(kSectionMail, "Port"));
+    const std::string sPort = gfTrimBlanks(Get(kSectionMail, "Port"));
     const auto [ptr, ec] = std::from_chars(sPort.data(), sPort.data() + sPort.size(), s.nPort);
     if (ec != std::errc() || ptr != sPort.data() + sPort.size() || s.nPort <= 0 || s.nPort > 65535)
         s.nPort = gfDefaultMailPort(s.sSecurity);
-    s.sUser = Trim(Get(kSectionMail, "User"));
-    s.sFrom = Trim(Get(kSectionMail, "From"));
+    s.sUser = gfTrimBlanks(Get(kSectionMail, "User"));
+    s.sFrom = gfTrimBlanks(Get(kSectionMail, "From"));
     return s;
 }
 
@@ -121,7 +109,7 @@ std::vector<std::string> gfSplitAddresses(const std::string& sTo)
     std::size_t start = 0;
     while (start <= sTo.size()) {
         const std::size_t end = std::min(sTo.find_first_of(";,", start), sTo.size());
-        if (std::string sEntry = Trim(sTo.substr(start, end - start)); !sEntry.empty())
+        if (std::string sEntry = gfTrimBlanks(sTo.substr(start, end - start)); !sEntry.empty())
             entries.push_back(std::move(sEntry));
         start = end + 1;
     }

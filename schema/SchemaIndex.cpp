@@ -5,24 +5,12 @@
 #include <climits>
 #include <optional>
 
+#include "app/modText.h"
 #include "schema/clsTree.h"
 #include "schema/modNodeS.h"
 
 namespace orr {
 namespace {
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    // Codes are ASCII: folding letters by hand spares the locale lookup of
-    // tolower, which the open pays for every keyed segment.
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c; };
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    return true;
-}
 
 SystemKind SystemOf(std::string_view sCode)
 {
@@ -204,7 +192,7 @@ SchemaIx SchemaIndex::Child(SchemaIx ix, std::uint32_t nRow) const
 bool SchemaIndex::KeyMatches(SchemaIx ix, std::string_view sValue) const
 {
     for (const std::string& k : mEntries[ix.value].keys)
-        if (SameName(k, sValue))
+        if (gfSameName(k, sValue))
             return true;
     return false;
 }

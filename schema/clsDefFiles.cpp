@@ -10,27 +10,12 @@
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "app/modText.h"
 #include "schema/DefContainerFormat.h"
 
 namespace orr {
 
 using namespace defformat;
-
-std::string gfTrim(const std::string& s)
-{
-    const char* ws = " \t";
-    auto first = s.find_first_not_of(ws);
-    if (first == std::string::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(ws) - first + 1);
-}
-
-bool gfSameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 namespace {
 
@@ -46,7 +31,7 @@ bool clsDefFiles::RefreshBinFile()
     if (!LoadDirectory(gConfig->DefinitionFile))
         return false;
     for (int k = 1; k <= kTemplateSlots; ++k) {
-        std::string sFile = gfTrim(
+        std::string sFile = gfTrimBlanks(
             gSettings->Get(gConfig->SettingsApp, gConfig->SectionTemplates, "TP" + std::to_string(k), ""));
         if (!sFile.empty() && !LoadDirectory(sFile))
             gfMsgBox("Could not read definition file:" + sFile, MsgIcon::Critical);
@@ -92,8 +77,8 @@ bool clsDefFiles::LoadDirectory(const std::string& sFile)
         const auto star = sField.find('*');
         DefEntry e;
         e.sType.assign(reinterpret_cast<char*>(entry + kEntryTypeAt), 2);
-        e.sName = gfTrim(sField.substr(0, star));
-        e.sDescription = star == std::string::npos ? std::string() : gfTrim(sField.substr(star + 1));
+        e.sName = std::string(gfTrimBlanks(std::string_view(sField).substr(0, star)));
+        e.sDescription = star == std::string::npos ? std::string() : std::string(gfTrimBlanks(std::string_view(sField).substr(star + 1)));
         e.sContainer = sFile;
         e.nPosition = ReadInt32(entry + kEntryPositionAt);
         e.nLength = ReadInt32(entry + kEntryLengthAt);
@@ -122,7 +107,7 @@ int clsDefFiles::GetAllDefFiles(std::vector<std::string>& list) const
 
 const DefEntry* clsDefFiles::Find(const std::string& sName) const
 {
-    const std::string sWanted = gfTrim(sName);
+    const std::string_view sWanted = gfTrimBlanks(sName);
     for (const DefEntry& e : mEntries)
         if (gfSameName(e.sName, sWanted))
             return &e;

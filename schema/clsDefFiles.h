@@ -54,9 +54,4 @@ private:
     std::array<Slot, kDefSlots> mSlots;
 };
 
-// Trims blanks (and tabs) at both ends.
-std::string gfTrim(const std::string& s);
-// Case-insensitive comparison of 8-bit names.
-bool gfSameName(const std::string& a, const std::string& b);
-
 }  // namespace orr

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "app/modText.h"
 #include "schema/DefContainerFormat.h"
 #include "schema/clsDefFiles.h"
 
@@ -24,10 +25,10 @@ std::string gfDefDescription(const std::string& sDefText)
     while (std::getline(in, sLine)) {
         if (!sLine.empty() && sLine.back() == '\r')
             sLine.pop_back();
-        sLine = gfTrim(sLine);
+        sLine = gfTrimBlanks(std::move(sLine));
         const std::string sPrefix = "???*DESCRIPTION*";
         if (sLine.size() >= sPrefix.size() && gfSameName(sLine.substr(0, sPrefix.size()), sPrefix))
-            return gfTrim(sLine.substr(sPrefix.size()));
+            return gfTrimBlanks(sLine.substr(sPrefix.size()));
     }
     return {};
 }

@@ -7,13 +7,12 @@
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 #include "app/modSystem.h"
+#include "app/modText.h"
 #include "schema/clsDefFiles.h"
 #include "schema/modNodeS.h"
 
 namespace orr {
 namespace {
-
-const char* const kCrLf = "\r\n";
 
 bool IsComment(std::string_view sTrimmed) { return sTrimmed.empty() || sTrimmed[0] == ';'; }
 
@@ -83,7 +82,7 @@ bool clsTreeS::FirstPass(const std::string& sFile, std::vector<std::string>& out
         return false;
     }
     for (const std::string& sRaw : *lines) {
-        const std::string sLine = gfTrim(sRaw);
+        const std::string sLine(gfTrimBlanks(sRaw));
         if (IsComment(sLine))
             continue;
         const std::vector<std::string_view> f = gfSplitFields(sLine);
@@ -126,7 +125,7 @@ void clsTreeS::SecondPass(const std::vector<std::string>& in, std::vector<std::s
 {
     out.reserve(in.size());
     for (const std::string& sRaw : in) {
-        const std::string sLine = gfTrim(sRaw);
+        const std::string sLine(gfTrimBlanks(sRaw));
         if (IsComment(sLine))
             continue;
         const std::vector<std::string_view> f = gfSplitFields(sLine);
@@ -159,7 +158,7 @@ const std::vector<std::string>* clsTreeS::SegmentFile(const std::string& sName)
     }
     std::vector<std::string> kept;
     for (const std::string& sRaw : *lines) {
-        std::string sLine = gfTrim(sRaw);
+        std::string sLine(gfTrimBlanks(sRaw));
         if (!IsComment(sLine))
             kept.push_back(std::move(sLine));
     }
@@ -292,7 +291,7 @@ void clsTreeS::BuildLevels(clsTree& tree, NodeId root, const std::vector<std::st
     std::vector<Level> levels;
     EnterLevel(tree, root, levels);
     for (const std::string& sRaw : lines) {
-        const std::string sLine = gfTrim(sRaw);
+        const std::string sLine(gfTrimBlanks(sRaw));
         if (IsComment(sLine))
             continue;
         if (++mnNodeCounter > kMaxSchemaNodes)

@@ -4,19 +4,10 @@
 
 #include "app/UiService.h"
 #include "app/modSystem.h"
+#include "app/modText.h"
 
 namespace orr {
 namespace {
-
-const char* const kCrLf = "\r\n";
-
-std::string_view TrimBlanks(std::string_view s)
-{
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
 
 void Illogic(const char* sOperation) { gfSystemIllogic(std::string(sOperation) + ", nd is nothing"); }
 
@@ -67,7 +58,7 @@ std::vector<std::string_view> gfSplitFields(std::string_view s, char cSeparator)
 
 bool gfIsNumeric(std::string_view s)
 {
-    s = TrimBlanks(s);
+    s = gfTrimBlanks(s);
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
         ++i;
@@ -87,7 +78,7 @@ std::optional<std::int32_t> gfNumericValue(std::string_view s)
 {
     if (!gfIsNumeric(s))
         return std::nullopt;
-    s = TrimBlanks(s);
+    s = gfTrimBlanks(s);
     bool bNegative = false;
     if (s[0] == '+' || s[0] == '-') {
         bNegative = s[0] == '-';

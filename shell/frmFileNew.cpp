@@ -8,6 +8,7 @@
 #include "app/UiService.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "app/modText.h"
 #include "edi/modDocType.h"
 #include "schema/clsDefFiles.h"
 #include "shell/IconCache.h"
@@ -26,7 +27,7 @@ std::pair<std::string, std::string> frmFileNew::ParseEntry(const std::string& sE
     std::string sDescription;
     if (nStar != std::string::npos) {
         const auto nNext = sEntry.find('*', nStar + 1);
-        sDescription = gfTrim(sEntry.substr(nStar + 1, nNext == std::string::npos ? nNext : nNext - nStar - 1));
+        sDescription = gfTrimBlanks(sEntry.substr(nStar + 1, nNext == std::string::npos ? nNext : nNext - nStar - 1));
     }
     return {sType, sDescription};
 }

@@ -9,6 +9,7 @@
 #include "app/UiService.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "app/modText.h"
 #include "schema/clsDefFiles.h"
 #include "shell/modFrmDocFile.h"
 
@@ -58,7 +59,7 @@ frmTemplates::frmTemplates(QWidget* parent) : QDialog(parent)
     mApp = gConfig->SettingsApp;
     mSection = gConfig->SectionTemplates;
     for (int i = 1; i <= kSlots; ++i)
-        mSlots[std::size_t(i - 1)] = gfTrim(gSettings->Get(mApp, mSection, Key(i), ""));
+        mSlots[std::size_t(i - 1)] = gfTrimBlanks(gSettings->Get(mApp, mSection, Key(i), ""));
     FillList();
 }
 
@@ -75,7 +76,7 @@ void frmTemplates::CmdAddClick()
                               QStringLiteral("All Files (*)"), QString::fromStdString(gConfig->InstallDir)};
     const QString sChosen = gfRunFileDialog(this, request);
     const std::string sFile = sChosen.toStdString();
-    const std::string sName = gfTrim(sFile);
+    const std::string sName(gfTrimBlanks(sFile));
     if (sName.empty())
         return;
     if (std::find(mSlots.begin(), mSlots.end(), sName) != mSlots.end()) {
