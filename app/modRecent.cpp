@@ -1,7 +1,6 @@
 #include "app/modRecent.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "app/SettingsStore.h"

@@ -45,8 +45,7 @@ std::string gfTrimBlanks(std::string&& s)
 std::string gfUpper(std::string s)
 {
     for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
+        c = gfUpper(c);
     return s;
 }
 

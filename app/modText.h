@@ -22,7 +22,8 @@ std::string gfTrimBlanks(std::string&& s);
 // True when s holds nothing but spaces, tabs and line ends (or nothing).
 bool gfAllBlank(std::string_view s);
 
-// s with its ASCII letters in upper case.
+// c, or s, with ASCII letters in upper case.
+inline char gfUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 std::string gfUpper(std::string s);
 
 // Names equal but for the case of their ASCII letters (codes, file names).

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "app/modSystem.h"
+#include "app/modText.h"
 #include "cli/CliCommands.h"
 #include "cli/EditScriptUi.h"
 #include "doctree/EdiDocument.h"
@@ -80,7 +81,7 @@ std::vector<Command> ReadCommands(const CliArgs& args)
             ++nLine;
             if (!sLine.empty() && sLine.back() == '\r')
                 sLine.pop_back();
-            if (sLine.find_first_not_of(" \t") == std::string::npos || sLine[0] == '#')
+            if (gfTrimBlanks(sLine).empty() || sLine[0] == '#')
                 continue;
             commands.push_back(Parse(sLine, "script line " + std::to_string(nLine)));
         }

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "app/modText.h"
 #include "db/SchemaScripts.inc"
 #include "doctree/EdiDocument.h"
 #include "doctree/modNodeD.h"
@@ -59,12 +60,6 @@ void ForEachPart(std::string_view s, char c, Fn&& fn, std::size_t nMaxParts = st
             return;
         nStart = nEnd + 1;
     }
-}
-
-std::string_view Trim(std::string_view s)
-{
-    const auto first = s.find_first_not_of(' ');
-    return first == std::string_view::npos ? std::string_view() : s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
 // NULL for a number not yet given (a segment outside any transaction set).
@@ -215,10 +210,10 @@ private:
         const auto separator = [](const char& c) { return c ? DbValue(std::string_view(&c, 1)) : DbValue(); };
         const DbValue row[] = {mnFileId,
                                x.nNo,
-                               Trim(x.Element(5)),
-                               Trim(x.Element(6)),
-                               Trim(x.Element(7)),
-                               Trim(x.Element(8)),
+                               gfTrimSpaces(x.Element(5)),
+                               gfTrimSpaces(x.Element(6)),
+                               gfTrimSpaces(x.Element(7)),
+                               gfTrimSpaces(x.Element(8)),
                                x.Element(9),
                                x.Element(10),
                                x.Element(13),

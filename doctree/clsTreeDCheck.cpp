@@ -8,6 +8,7 @@
 
 #include "app/clsProgress.h"
 #include "app/modGlobals.h"
+#include "app/modText.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/modNodeD.h"
 #include "edi/SegmentText.h"
@@ -327,7 +328,7 @@ void clsTreeDCheck::LoadFacts(SegmentFacts& facts, NodeId node)
 {
     facts.bKnown = true;
     const std::string& sTag = mpTree->Tag(node);
-    facts.cKind = sTag.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(sTag[0])));
+    facts.cKind = sTag.empty() ? '\0' : gfUpper(sTag[0]);
     if (facts.cKind != 'S')
         return;
     const std::string_view sLink = gfDnodeTagLink(sTag);

@@ -1,6 +1,5 @@
 #include "doctree/modNodeD.h"
 
-#include <cctype>
 #include <optional>
 
 #include "app/UiService.h"
@@ -10,8 +9,6 @@
 
 namespace orr {
 namespace {
-
-char Upper(char c) { return char(std::toupper(static_cast<unsigned char>(c))); }
 
 // The second "*" field of a tag, or nullopt when the tag has no "*".
 std::optional<std::string_view> LinkOf(std::string_view sTag)
@@ -85,17 +82,14 @@ char gfDnodeType(const TreeNode& nd)
 {
     if (!nd || nd.Tag().empty())
         gfSystemIllogic("gfDnodeType = 0");
-    return Upper(nd.Tag()[0]);
+    return gfUpper(nd.Tag()[0]);
 }
 
 std::string gfDnodeSegType(const TreeNode& nd)
 {
     if (!nd || nd.Tag().empty())
         gfSystemIllogic("gfDnodeSegType = 0");
-    std::string code = nd.Tag().substr(1, 3);
-    for (char& c : code)
-        c = Upper(c);
-    return gfTrimSpaces(std::move(code));
+    return gfTrimSpaces(gfUpper(std::string(nd.Tag().substr(1, 3))));
 }
 
 bool gfDnodeIsEnvelope(const TreeNode& nd)

@@ -1,12 +1,12 @@
 #include "doctree/modTree.h"
 
-#include <cctype>
 #include <string>
 #include <vector>
 
 #include "app/UiService.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "app/modText.h"
 #include "doctree/modNodeD.h"
 
 namespace orr {
@@ -47,7 +47,7 @@ bool IsSchemaSystem(const TreeNode& nd) { return !nd.Tag().empty() && nd.Tag().c
 
 bool IsDocContainer(const TreeNode& nd)
 {
-    const char kind = nd.Tag().empty() ? '\0' : char(std::toupper(static_cast<unsigned char>(nd.Tag()[0])));
+    const char kind = nd.Tag().empty() ? '\0' : gfUpper(nd.Tag()[0]);
     return kind != 'S' && kind != 'E';
 }
 

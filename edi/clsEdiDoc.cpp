@@ -1,7 +1,6 @@
 #include "edi/clsEdiDoc.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "app/modGlobals.h"

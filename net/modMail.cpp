@@ -1,7 +1,6 @@
 #include "net/modMail.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 
 #include "app/SettingsStore.h"

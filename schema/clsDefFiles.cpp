@@ -1,7 +1,6 @@
 #include "schema/clsDefFiles.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <fstream>
 

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "app/modGlobals.h"
+#include "app/modText.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/clsTreeDCheck.h"
 #include "edi/EnvelopeReader.h"
@@ -410,12 +411,6 @@ Opened OpenAuto(const std::string& sFile, const std::vector<std::string>& types)
     return o;
 }
 
-std::string Trimmed(const std::string& s)
-{
-    const std::size_t n = s.find_first_not_of(' ');
-    return n == std::string::npos ? std::string() : s.substr(n, s.find_last_not_of(' ') - n + 1);
-}
-
 // Every interchange of the answer names the sender of the one it answers as
 // receiver and the other way round, in the ISA and in each GS.
 void ExpectSwapped(const ReceivedFile& in, const ReceivedFile& out, const std::string& sWhat)
@@ -425,14 +420,14 @@ void ExpectSwapped(const ReceivedFile& in, const ReceivedFile& out, const std::s
     for (std::size_t i = 0; i < in.interchanges.size(); ++i) {
         const ReceivedInterchange &a = in.interchanges[i], &b = out.interchanges[i];
         for (const auto& [nOut, nIn] : Pairs{{5, 7}, {6, 8}, {7, 5}, {8, 6}})
-            if (!Trimmed(gfElementAt(a.isa, nIn)).empty()) {
-                EXPECT_EQ(Trimmed(gfElementAt(b.isa, nOut)), Trimmed(gfElementAt(a.isa, nIn)))
+            if (!gfTrimSpaces(gfElementAt(a.isa, nIn)).empty()) {
+                EXPECT_EQ(gfTrimSpaces(gfElementAt(b.isa, nOut)), gfTrimSpaces(gfElementAt(a.isa, nIn)))
                     << sWhat << " ISA" << nOut;
             }
         for (std::size_t g = 0; g < b.groups.size() && g < a.groups.size(); ++g)
             for (const auto& [nOut, nIn] : Pairs{{2, 3}, {3, 2}})
-                if (!Trimmed(gfElementAt(a.groups[g].gs, nIn)).empty()) {
-                    EXPECT_EQ(Trimmed(gfElementAt(b.groups[g].gs, nOut)), Trimmed(gfElementAt(a.groups[g].gs, nIn)))
+                if (!gfTrimSpaces(gfElementAt(a.groups[g].gs, nIn)).empty()) {
+                    EXPECT_EQ(gfTrimSpaces(gfElementAt(b.groups[g].gs, nOut)), gfTrimSpaces(gfElementAt(a.groups[g].gs, nIn)))
                         << sWhat << " GS0" << nOut;
                 }
     }
