@@ -48,8 +48,6 @@ public:
     bool IsaTest = false, IsaAckRequired = false;
     bool OpenDocument = true, OpenISA = true, OpenGS = true, OpenST = true;
     bool bOptionsChanged = false;
-    std::string sReturn1, sReturn2;
-    std::int32_t nChosenIndex = 0;
     std::string TempFile;
     bool bTrace = false;
 

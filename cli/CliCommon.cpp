@@ -9,7 +9,6 @@
 #include "app/modMain.h"
 #include "schema/modStartup.h"
 #include "edi/modDocType.h"
-#include "schema/clsDefFiles.h"
 
 namespace orr {
 
@@ -60,10 +59,7 @@ CliArgs gfParseCliArgs(int argc, char** argv)
 
 std::string gfCliAutoType(const std::vector<GroupKind>& groups, const std::vector<TransactionSetKind>& kinds)
 {
-    std::vector<std::string> entries;
-    if (gDefFiles)
-        gDefFiles->GetEdiDefFiles(entries);
-    return gfDocTypeOf(groups, kinds, gfDocTypes(entries), gConfig->FreeFormDocType);
+    return gfDocTypeOf(groups, kinds, gfLoadedDocTypes(), gConfig->FreeFormDocType);
 }
 
 EdiDocument& gfCliDocument()

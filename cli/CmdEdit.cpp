@@ -158,7 +158,9 @@ int gfCmdEdit(const CliArgs& args)
     EdiDocument doc;
     if (!session.Start() || !gfCliLoadDocument(args, doc))
         return 1;
-    DocumentEditor editor(doc, args.Flag("--free-form") || doc.FreeForm());
+    if (args.Flag("--free-form"))
+        doc.EditFreely();
+    DocumentEditor editor(doc);
     try {
         RunAll(commands, doc, editor, ui);
     } catch (const ScriptError& e) {

@@ -5,10 +5,8 @@
 
 #include "app/modGlobals.h"
 #include "cli/CliCommands.h"
-#include "doctree/clsTreeDNewTree.h"
+#include "doctree/EdiDocument.h"
 #include "doctree/clsTreeDSave.h"
-#include "doctree/modNodeD.h"
-#include "schema/clsTreeS.h"
 
 namespace orr {
 
@@ -28,33 +26,15 @@ int gfCmdNew(const CliArgs& args)
     const SepCode nDelimiter = sDelimiter.empty() ? gConfig->Delimiter : clsConfig::S2N(sDelimiter);
     const SepCode nSelimiter = sSelimiter.empty() ? gConfig->Selimiter : clsConfig::S2N(sSelimiter);
 
-    clsTree schema;
-    const NodeId schemaRoot = clsTreeS().Build(schema, sType);
-    if (!schemaRoot)
+    EdiDocument doc;
+    doc.SetSeparators(nDelimiter, nSelimiter);
+    if (!doc.New(sType, args.Flag("--empty") ? EdiDocument::NewContent::Empty : EdiDocument::NewContent::Skeleton))
         return 1;
-
-    // The root of a new document, as the document window makes it.
-    clsTree doc;
-    const std::string sRootTag = gfDnodeNewTag("D", "", "0");
-    NodeInit init;
-    init.sText = "New";
-    init.sTag = sRootTag;
-    init.image = doc.InternImage("closed");
-    init.expandedImage = doc.InternImage("open");
-    const TreeNode ndRoot = doc.Node(doc.Add(NodeId{}, Relation::Child, init));
-    if (!args.Flag("--empty")) {
-        clsTreeDNewTree builder;
-        builder.SetDelimiter(nDelimiter);
-        if (!builder.Build(doc, ndRoot, schema.Node(schemaRoot))) {
-            std::fprintf(stderr, "error: Failed to open new document.\n");
-            return 1;
-        }
-    }
 
     clsTreeDSave writer;
     writer.SetDelimiter(nDelimiter);
     writer.SetSelimiter(nSelimiter);
-    return writer.WriteX12(sOut, ndRoot, args.Flag("--crlf")) ? 0 : 1;
+    return writer.WriteX12(sOut, doc.Root(), args.Flag("--crlf")) ? 0 : 1;
 }
 
 }  // namespace orr

@@ -2,22 +2,15 @@
 
 #include <vector>
 
-#include "app/modGlobals.h"
 #include "doctree/EdiDocument.h"
 #include "edi/modDocType.h"
 #include "edi/modGuessEdi.h"
-#include "schema/clsDefFiles.h"
 
 namespace orr {
 
 std::string BatchOpen::TypeFor(const std::string& sType, const std::string& sFile)
 {
-    if (sType != kAuto)
-        return sType;
-    std::vector<std::string> entries;
-    if (gDefFiles)
-        gDefFiles->GetEdiDefFiles(entries);
-    return gfGuessDocType(sFile, gfDocTypes(entries), gConfig->FreeFormDocType);
+    return sType != kAuto ? sType : gfTypeThatFits(sFile);
 }
 
 bool BatchOpen::Open(EdiDocument& doc, const std::string& sFile, const std::string& sType)

@@ -16,7 +16,6 @@
 #include "doctree/modNodeD.h"
 #include "edi/modDocType.h"
 #include "schema/MixedDefinition.h"
-#include "schema/clsDefFiles.h"
 #include "schema/clsTreeS.h"
 
 namespace orr {
@@ -98,8 +97,6 @@ EdiDocument::EdiDocument()
 
 EdiDocument::~EdiDocument() { mHistory.Clear(true); }
 
-bool EdiDocument::FreeForm() const { return gConfig && msType == gConfig->FreeFormDocType; }
-
 void EdiDocument::SetSeparators(SepCode nDelimiter, SepCode nSelimiter) { mSeparators = {nDelimiter, nSelimiter}; }
 
 void EdiDocument::AddListener(DocumentListener* pListener)
@@ -129,6 +126,7 @@ void EdiDocument::NotifyRebuilt()
 bool EdiDocument::LoadDefinition(const std::string& sType, const std::string& sFile)
 {
     msType = sType;
+    mbFreeForm = gConfig && sType == gConfig->FreeFormDocType;
     mSchema.RemoveAll();
     mIndex = SchemaIndex();
     mSchemaRoot = sType.find('+') != std::string::npos ? BuildMixedSchema(sType, sFile)
@@ -256,11 +254,8 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
 NodeId EdiDocument::BuildMixedSchema(const std::string& sType, const std::string& sFile)
 {
     // Which values of GS08 (or GS01) belong to which definition is the file's to say.
-    std::vector<std::string> entries;
-    if (gDefFiles)
-        gDefFiles->GetEdiDefFiles(entries);
     const std::vector<GroupKind> groups = gfScanGroups(sFile, mSeparators.nDelimiter, mSeparators.nSelimiter);
-    const std::vector<std::string> groupTypes = gfGroupTypes(groups, gfDocTypes(entries), gConfig->FreeFormDocType);
+    const std::vector<std::string> groupTypes = gfGroupTypes(groups, gfLoadedDocTypes(), gConfig->FreeFormDocType);
     const int nKey = gfGroupKeyElement(groups, groupTypes);
     std::vector<MixedPart> parts;
     for (std::size_t nFrom = 0; nFrom <= sType.size();) {
@@ -295,21 +290,22 @@ void EdiDocument::SayWhenNoInterchange()
                  MsgIcon::Information);
 }
 
-bool EdiDocument::New(int nOption)
+bool EdiDocument::New(const std::string& sType, NewContent content)
 {
-    if (nOption != 1 && nOption != 2) {
-        gfIllogic("AddNewDocTree-Unknown option:" + std::to_string(nOption));
+    if (!LoadDefinition(sType))
         return false;
-    }
-    return Rebuild([&](clsTree& scratch) {
+    const bool bMade = Rebuild([&](clsTree& scratch) {
         const TreeNode ndRoot = scratch.Node(scratch.Add(NodeId{}, Relation::Child, "", "New", "closed", "open"));
         ndRoot.SetTag(gfDnodeNewTag("D", "", "0"));
-        if (nOption == 2)
+        if (content == NewContent::Empty)
             return ndRoot;
         clsTreeDNewTree builder;
         builder.SetDelimiter(mSeparators.nDelimiter);
         return builder.Build(scratch, ndRoot, SchemaRoot()) ? ndRoot : TreeNode();
     });
+    if (!bMade)
+        gfMsgBox("Failed to open new document.", MsgIcon::Information);
+    return bMade;
 }
 
 bool EdiDocument::CopyFrom(EdiDocument& other)
@@ -319,6 +315,7 @@ bool EdiDocument::CopyFrom(EdiDocument& other)
     SetModified(false);  // first: the history's saved point is the copy
     mSeparators = other.mSeparators;
     mbReadOnly = other.mbReadOnly;
+    mbFreeForm = other.mbFreeForm;
     mnBuildError = other.mnBuildError;
     msBuildError = other.msBuildError;
     mnBuildSegments = other.mnBuildSegments;

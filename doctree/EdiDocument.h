@@ -69,7 +69,9 @@ public:
     void SetSeparators(SepCode nDelimiter, SepCode nSelimiter);
     bool Modified() const { return mbModified; }
     bool ReadOnly() const { return mbReadOnly; }
-    bool FreeForm() const;
+    // Edited by the free-form rules rather than the schema's: set when a
+    // definition is loaded (the free-form one), or by EditFreely.
+    bool FreeForm() const { return mbFreeForm; }
     // True while a build runs: nothing may enter the document then.
     bool Busy() const { return mbBusy; }
     // The builder's verdict of the last read or validation.
@@ -95,12 +97,18 @@ public:
     // groups follow different definitions) takes the values that tell its
     // groups apart from sFile, read with the document's separators.
     bool LoadDefinition(const std::string& sType, const std::string& sFile = {});
+    // Edits with the free-form rules whatever the definition (the command
+    // line's --free-form); until the next definition is loaded.
+    void EditFreely() { mbFreeForm = true; }
     // Reads a file with the document's separators (see OpenMode). False: the
     // caller gives up; the document is then as it was before.
     bool Open(const std::string& sFile, OpenMode mode, const ChooseSeparators& fnChoose = {});
-    // A new document: a root "New" alone (nOption 2) or with the schema's
-    // default content (nOption 1). False after a failure.
-    bool New(int nOption);
+    // A new document of type sType, with the document's separators: a root
+    // "New" with the interchange its schema prescribes, or alone. False when
+    // the definition cannot be opened or the content cannot be made (both
+    // reported).
+    enum class NewContent { Skeleton, Empty };
+    bool New(const std::string& sType, NewContent content);
     // Becomes a copy of other as other was read (tree, separators, file
     // name, verdict, read-only flag), without reading or building the
     // definition again: nothing to undo, unmodified. For running many edit
@@ -180,7 +188,7 @@ private:
     NodeId mRoot, mSchemaRoot, mCurrent;
     std::string msType, msFileName;
     SeparatorPair mSeparators;
-    bool mbModified = false, mbReadOnly = false, mbBusy = false;
+    bool mbModified = false, mbReadOnly = false, mbBusy = false, mbFreeForm = false;
     std::int16_t mnBuildError = 0;
     std::string msBuildError;
     std::size_t mnBuildSegments = 0;

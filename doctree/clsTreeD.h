@@ -166,7 +166,7 @@ private:
     }
     bool Required(SchemaIx s);
 
-    // gfSnodeGetLoopCount on the index and the counters; a repeat that is
+    // A schema node's repeat (R) and use count, from the index and the counters; a repeat that is
     // not numeric shows the message (BadNumber) and reads 0.
     void GetLoopCount(SchemaIx s, std::int32_t& nR, std::int32_t& nC)
     {

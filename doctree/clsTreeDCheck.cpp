@@ -14,7 +14,6 @@
 #include "edi/SegmentText.h"
 #include "edi/clsEdiAsyncParser.h"
 #include "edi/modDocType.h"
-#include "schema/clsDefFiles.h"
 #include "schema/modFileArchive.h"
 
 namespace orr {
@@ -840,12 +839,9 @@ std::optional<EdiFindings> clsTreeDCheck::CheckFile(const std::string& sFile)
     SepCode nDelimiter = 0, nSelimiter = 0;
     if (!gfGuessEdi(sFile, nDelimiter, nSelimiter))
         return std::nullopt;
-    std::vector<std::string> entries;
-    if (gDefFiles)
-        gDefFiles->GetEdiDefFiles(entries);
     EdiDocument doc;
     doc.SetSeparators(nDelimiter, nSelimiter);
-    if (!doc.LoadDefinition(gfGuessDocType(sFile, gfDocTypes(entries), gConfig->FreeFormDocType), sFile) ||
+    if (!doc.LoadDefinition(gfTypeThatFits(sFile, SeparatorPair{nDelimiter, nSelimiter}), sFile) ||
         !doc.Open(sFile, EdiDocument::OpenMode::Batch))
         return std::nullopt;
     EdiFindings findings = clsTreeDCheck().Check(doc);

@@ -7,11 +7,9 @@
 
 namespace orr {
 
-cls2ndChance::cls2ndChance(clsConfig& config)
-    : mConfig(config), mSegment(config.PopulateSelimiter()), mDataElement(config.PopulateDelimiter())
+cls2ndChance::cls2ndChance(const clsConfig& config)
+    : mSegment(config.PopulateSelimiter()), mDataElement(config.PopulateDelimiter())
 {
-    mConfig.sReturn1.clear();
-    mConfig.sReturn2.clear();
 }
 
 void cls2ndChance::Select(SeparatorChoices& list, int nIndex)
@@ -55,17 +53,10 @@ bool cls2ndChance::Ok()
     // An empty notation would read as separator 0, which is no choice at all.
     if (!CanOk())
         return false;
-    mConfig.sReturn1 = SegmentText();
-    mConfig.sReturn2 = DataElementText();
     mChoice = SeparatorPair{clsConfig::S2N(DataElementText()), clsConfig::S2N(SegmentText())};
     return true;
 }
 
-void cls2ndChance::Cancel()
-{
-    mConfig.sReturn1.clear();
-    mConfig.sReturn2.clear();
-    mChoice.reset();
-}
+void cls2ndChance::Cancel() { mChoice.reset(); }
 
 }  // namespace orr

@@ -1,9 +1,7 @@
 #pragma once
 // What the separator-choice dialog (frm2ndChance) decides, without a window:
 // the dialog shows the two lists this object holds, forwards the user's
-// selections and buttons, and Choice() gives the answer. The configuration's
-// sReturn1 (segment separator notation) and sReturn2 (data-element separator
-// notation) are set as well, both empty when the user cancelled.
+// selections and buttons, and Choice() gives the answer.
 #include <optional>
 #include <string>
 
@@ -20,10 +18,10 @@ inline constexpr const char* k2ndChanceNote =
 
 class cls2ndChance {
 public:
-    // The dialog's load: empties sReturn1 and sReturn2, fills both lists with
-    // the candidates and preselects the configured separators (no selection
-    // for a configured separator that is not a candidate).
-    explicit cls2ndChance(clsConfig& config);
+    // The dialog's load: fills both lists with the candidates and preselects
+    // the configured separators (no selection for a configured separator
+    // that is not a candidate).
+    explicit cls2ndChance(const clsConfig& config);
 
     const SeparatorChoices& Segment() const { return mSegment; }          // cboSegment
     const SeparatorChoices& DataElement() const { return mDataElement; }  // cboDataElement
@@ -45,11 +43,11 @@ public:
 
     // OK is offered only while both lists show a separator in the notation.
     bool CanOk() const;
-    // cmdOk: stores the two shown texts in sReturn1 and sReturn2 and closes.
-    // Without a selection in both lists nothing is stored and false is
+    // cmdOk: the two shown texts become the choice and the dialog closes.
+    // Without a separator in both lists nothing is chosen and false is
     // returned: the dialog stays open.
     bool Ok();
-    // cmdCancel: closes and leaves both results empty.
+    // cmdCancel: closes with no choice.
     void Cancel();
     // The pair chosen with OK; nothing before OK and after Cancel.
     std::optional<SeparatorPair> Choice() const { return mChoice; }
@@ -60,7 +58,6 @@ private:
     // One character, CR, LF, or 0x with two or four hexadecimal digits.
     static bool IsNotation(const std::string& sText);
 
-    clsConfig& mConfig;
     SeparatorChoices mSegment;
     SeparatorChoices mDataElement;
     std::optional<SeparatorPair> mChoice;

@@ -12,6 +12,7 @@
 #include "edi/clsEdiAsyncParser.h"
 #include "edi/modGuessEdi.h"
 #include "schema/MixedDefinition.h"
+#include "schema/clsDefFiles.h"
 
 namespace orr {
 namespace {
@@ -316,6 +317,22 @@ std::vector<std::string> gfDistinctGroupTypes(const std::vector<GroupKind>& grou
 std::string gfDocTypeOfEntry(const std::string& sEntryName)
 {
     return sEntryName.size() > 7 ? sEntryName.substr(3, sEntryName.size() - 7) : std::string();
+}
+
+std::vector<std::string> gfLoadedDocTypes()
+{
+    std::vector<std::string> entries;
+    if (gDefFiles)
+        gDefFiles->GetEdiDefFiles(entries);
+    return gfDocTypes(entries);
+}
+
+std::string gfTypeThatFits(const std::string& sPath, std::optional<SeparatorPair> separators)
+{
+    const std::string& sFreeForm = gConfig->FreeFormDocType;
+    if (!separators)
+        return gfGuessDocType(sPath, gfLoadedDocTypes(), sFreeForm);
+    return gfDocTypeFor(sPath, separators->nDelimiter, separators->nSelimiter, gfLoadedDocTypes(), sFreeForm);
 }
 
 std::vector<std::string> gfDocTypes(const std::vector<std::string>& entries)

@@ -2,10 +2,12 @@
 // Which document definition fits a file: the transaction set codes (ST01)
 // and versions (GS08) it holds, and the type chosen from them.
 #include <climits>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/clsConfig.h"
+#include "edi/modGuessEdi.h"
 
 namespace orr {
 
@@ -56,6 +58,14 @@ std::string gfDocTypeFor(const std::string& sPath, SepCode nDelimiter, SepCode n
 // sFreeForm when they cannot be detected. Shows nothing.
 std::string gfGuessDocType(const std::string& sPath, const std::vector<std::string>& types,
                            const std::string& sFreeForm);
+
+// The type of the loaded definitions (gDefFiles) that fits sPath: gfDocTypeFor
+// with the separators given, or with those detected from its start; the
+// free-form type when none fits. Every chooser of a file's type asks this.
+std::string gfTypeThatFits(const std::string& sPath, std::optional<SeparatorPair> separators = std::nullopt);
+
+// The type names of the loaded definitions.
+std::vector<std::string> gfLoadedDocTypes();
 
 // One functional group of a file: GS01, GS08 and the transaction set codes
 // (ST01) of its sets, in order. Sets before any GS form a group of their own

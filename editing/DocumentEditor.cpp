@@ -6,8 +6,7 @@
 
 namespace orr {
 
-DocumentEditor::DocumentEditor(EdiDocument& doc, bool bFreeForm)
-    : mDoc(doc), mbFreeForm(bFreeForm), mNew(doc), mDcp(doc), mFreeForm(doc)
+DocumentEditor::DocumentEditor(EdiDocument& doc) : mDoc(doc), mNew(doc), mDcp(doc), mFreeForm(doc)
 {
 }
 
@@ -17,7 +16,7 @@ EditPermissions DocumentEditor::Permissions()
     const TreeNode nd = Current();
     if (!nd || mDoc.ReadOnly())
         return p;
-    if (mbFreeForm) {
+    if (FreeForm()) {
         const clsFreeForm::Buttons b = mFreeForm.SetButtons(nd);
         p.bMoveDown = b.bMoveDown;
         p.bMoveUp = b.bMoveUp;
@@ -44,12 +43,12 @@ EditPermissions DocumentEditor::Permissions()
 bool DocumentEditor::CanInsertSibling()
 {
     const TreeNode nd = Current();
-    return mbFreeForm ? mFreeForm.CanInsert(nd).bSibling : SchemaInserts(nd).bSibling;
+    return FreeForm() ? mFreeForm.CanInsert(nd).bSibling : SchemaInserts(nd).bSibling;
 }
 
 clsFreeForm::Moves DocumentEditor::CanMove() { return mFreeForm.CanMove(Current()); }
 
-bool DocumentEditor::CanEditLabel() { return mbFreeForm ? mFreeForm.CanEdit() : SchemaEditable(Current()); }
+bool DocumentEditor::CanEditLabel() { return FreeForm() ? mFreeForm.CanEdit() : SchemaEditable(Current()); }
 
 DocumentEditor::Inserts DocumentEditor::SchemaInserts(const TreeNode& nd)
 {
@@ -94,7 +93,7 @@ bool DocumentEditor::SchemaEditable(const TreeNode& nd)
 
 void DocumentEditor::NewChild()
 {
-    if (mbFreeForm)
+    if (FreeForm())
         mFreeForm.NewChild();
     else
         mNew.AddChild();
@@ -102,7 +101,7 @@ void DocumentEditor::NewChild()
 
 void DocumentEditor::NewSibling(bool bBefore)
 {
-    if (mbFreeForm)
+    if (FreeForm())
         mFreeForm.NewSibling(bBefore);
     else
         mNew.AddSibling(bBefore);
@@ -112,7 +111,7 @@ void DocumentEditor::NewSibling(bool bBefore)
 
 void DocumentEditor::ToggleEmptyFolder()
 {
-    if (mbFreeForm)
+    if (FreeForm())
         return;
     // Placeholders are never written: showing or hiding them is an undo
     // step that leaves the document unmodified.
@@ -144,7 +143,7 @@ void DocumentEditor::Move(bool bUp)
 
 void DocumentEditor::CutCopy(bool bCut)
 {
-    if (mbFreeForm)
+    if (FreeForm())
         mFreeForm.CutCopyNode(Current(), bCut);
     else
         bCut ? mDcp.CutNode() : mDcp.CopyNode();
@@ -152,7 +151,7 @@ void DocumentEditor::CutCopy(bool bCut)
 
 void DocumentEditor::Paste()
 {
-    if (mbFreeForm) {
+    if (FreeForm()) {
         mFreeForm.PasteNode();
         return;
     }
@@ -163,7 +162,7 @@ void DocumentEditor::Paste()
 
 void DocumentEditor::Delete()
 {
-    if (mbFreeForm) {
+    if (FreeForm()) {
         if (mFreeForm.CanDeleteNode())
             mFreeForm.DeleteNode();
         return;

@@ -25,10 +25,8 @@ struct EditPermissions {
 
 class DocumentEditor {
 public:
-    // bFreeForm: edit with the free-form rules (the window's free-form flag).
-    DocumentEditor(EdiDocument& doc, bool bFreeForm);
-
-    bool FreeForm() const { return mbFreeForm; }
+    // Edits by the rules the document holds (EdiDocument::FreeForm).
+    explicit DocumentEditor(EdiDocument& doc);
 
     // ---- states ----------------------------------------------------------------------
     // The permission set of the current node: nothing without one or for a
@@ -71,8 +69,9 @@ private:
     void CutCopy(bool bCut);
     TreeNode Current() { return mDoc.Tree().Node(mDoc.Current()); }
 
+    bool FreeForm() const { return mDoc.FreeForm(); }
+
     EdiDocument& mDoc;
-    bool mbFreeForm;
     clsTreeDNew mNew;
     clsTreeDDcp mDcp;
     clsFreeForm mFreeForm;

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EdiDocument& doc = subject.work;
     if (!doc.CopyFrom(subject.read))
         __builtin_trap();
-    DocumentEditor editor(doc, doc.FreeForm());
+    DocumentEditor editor(doc);
     auto choose = [&](std::uint32_t n) {
         std::uint32_t v = bytes.Take();
         if (n > 256)
@@ -62,6 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // What the input made goes with it: libFuzzer looks for leaks after an
     // input that freed less than it allocated.
-    doc.New(2);
+    doc.New(doc.Type(), EdiDocument::NewContent::Empty);
     return 0;
 }

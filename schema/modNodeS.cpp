@@ -360,46 +360,6 @@ bool gfSnodeRequired(TreeNode nd)
     }
 }
 
-void gfSnodeIncLoopCount(TreeNode nd)
-{
-    if (!nd)
-        Illogic("gfSnodeIncLoopCount");
-    gfSnodeSetAttr(nd, 'C', std::to_string(std::int64_t(gfSnodeGetAttrNum(nd, 'C')) + 1));
-}
-
-void gfSnodeGetLoopCount(TreeNode nd, std::int32_t& nR, std::int32_t& nC)
-{
-    if (!nd)
-        Illogic("gfSnodeGetLoopCount");
-    nR = gfSnodeGetAttrNum(nd, 'R');
-    nC = gfSnodeGetAttrNum(nd, 'C');
-}
-
-void gfSnodeResetLoopCounts(TreeNode nd)
-{
-    // The recursive reset in pre-order with an explicit stack: each
-    // child of a system node is reset, then its own children are visited.
-    std::vector<TreeNode> stack;
-    auto pushChildren = [&](TreeNode parent) {
-        std::string sType, sSub;
-        gfSnodeType(parent, sType, sSub);
-        if (sType != "S")
-            return;
-        for (TreeNode c = parent.LastChild(); c; c = c.Previous())
-            stack.push_back(c);
-    };
-    if (!nd)
-        return;
-    pushChildren(nd);
-    while (!stack.empty()) {
-        TreeNode child = stack.back();
-        stack.pop_back();
-        if (!gfSnodeGetAttr(child, 'C').empty())
-            gfSnodeSetAttr(child, 'C', "0");
-        pushChildren(child);
-    }
-}
-
 std::string gfSnodeFQN(TreeNode nd)
 {
     if (!nd)

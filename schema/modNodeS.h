@@ -54,9 +54,6 @@ std::string gfSnodeGetKey(TreeNode nd);
 // X and Y, each 0 when absent, empty, not numeric or beyond 16 bits.
 void gfSnodeGetKeyPositions(TreeNode nd, std::int16_t& nX, std::int16_t& nY);
 bool gfSnodeRequired(TreeNode nd);
-void gfSnodeIncLoopCount(TreeNode nd);
-void gfSnodeGetLoopCount(TreeNode nd, std::int32_t& nR, std::int32_t& nC);
-void gfSnodeResetLoopCounts(TreeNode nd);
 std::string gfSnodeFQN(TreeNode nd);
 std::string gfSnodeDisplay(TreeNode nd);
 

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include "app/clsConfig.h"
+#include "doctree/EdiDocument.h"
 
 namespace orr {
 
@@ -16,7 +17,7 @@ struct DocumentOpenArgs {
     SepCode nDelimiter = 42;
     SepCode nSelimiter = 126;
     std::string sDocType;
-    std::int16_t nOption = 1;  // new documents: 1 default content, 2 empty
+    EdiDocument::NewContent content = EdiDocument::NewContent::Skeleton;  // a new document's
     QString sKey;              // the window's child key
     // Read from a file rebuilt from a JSON or XML export: the document keeps
     // no file name and counts as changed, so Save asks where to keep it.

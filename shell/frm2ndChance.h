@@ -9,7 +9,7 @@ namespace orr {
 
 // "Select a different Segment and Data Element Separator": offered when a
 // file could not be read with its separators. Choose runs it and gives the
-// chosen pair (the configuration's sReturn1 and sReturn2 are set too).
+// chosen pair.
 class frm2ndChance : public QDialog {
     Q_OBJECT
 public:

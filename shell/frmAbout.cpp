@@ -3,8 +3,6 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/clsConfig.h"
-#include "app/modGlobals.h"
 #include "app/modMain.h"
 
 namespace orr {
@@ -13,11 +11,6 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Orrindale"));
-    // The frame opens the web browser afterwards when this is 1; this box
-    // has no web button, so a value left by another dialog must not count.
-    if (gConfig)
-        gConfig->nChosenIndex = 0;
-
     auto* title = new QLabel(QStringLiteral("<h2>Orrindale</h2>"), this);
     lblVersion = new QLabel(QString::fromStdString(gfVersionText()), this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));

@@ -6,8 +6,6 @@
 #include <QLabel>
 
 #include "app/UiService.h"
-#include "app/clsConfig.h"
-#include "app/modGlobals.h"
 
 namespace orr {
 namespace {
@@ -116,7 +114,6 @@ void frmDirPath::CmdOkClick()
             sPath.clear();
     }
     msChosen = sPath.toStdString();
-    gConfig->sReturn1 = msChosen;
     accept();
 }
 
@@ -126,7 +123,6 @@ void frmDirPath::reject()
 {
     // Closing the window any other way is a cancel as well.
     msChosen.clear();
-    gConfig->sReturn1.clear();
     QDialog::reject();
 }
 

@@ -10,8 +10,7 @@
 namespace orr {
 
 // "Select Directory Path": the user picks or types a directory, starting at
-// sStart. Chosen() is the answer, empty when no directory was chosen (the
-// configuration's sReturn1 holds it too).
+// sStart. Chosen() is the answer, empty when no directory was chosen.
 class frmDirPath : public QDialog {
     Q_OBJECT
 public:

@@ -572,7 +572,7 @@ void frmDocument::Run(DocCommand command)
     case DocCommand::EditHL: {
         frmHL dlg(mDoc, this);
         dlg.exec();
-        if (!gConfig->sReturn1.empty())
+        if (dlg.Written())
             mDoc.SetModified(true);
         break;
     }
@@ -707,19 +707,12 @@ void frmDocument::CreateAck()
 bool frmDocument::EdiFileOpen(const DocumentOpenArgs& args)
 {
     mDoc.SetSeparators(args.nDelimiter, args.nSelimiter);
-    if (!mDoc.LoadDefinition(args.sDocType, args.sFileName))
+    if (args.sFileName.empty() ? !mDoc.New(args.sDocType, args.content)
+                               : !mDoc.LoadDefinition(args.sDocType, args.sFileName) ||
+                                     !mDoc.Open(args.sFileName, EdiDocument::OpenMode::NewWindow,
+                                                [this] { return frm2ndChance::Choose(this); }))
         return false;
-    mbFreeForm = args.sDocType == gConfig->FreeFormDocType;
-    mEditor = std::make_unique<DocumentEditor>(mDoc, mbFreeForm);
-    if (args.sFileName.empty()) {
-        if (!mDoc.New(args.nOption)) {
-            gfMsgBox("Failed to open new document.", MsgIcon::Information);
-            return false;
-        }
-    } else if (!mDoc.Open(args.sFileName, EdiDocument::OpenMode::NewWindow,
-                          [this] { return frm2ndChance::Choose(this); })) {
-        return false;
-    }
+    mEditor = std::make_unique<DocumentEditor>(mDoc);
     mDoc.SetFileName(args.bUntitled ? std::string() : args.sFileName, !args.bUntitled);
     mDoc.SetModified(args.sFileName.empty() || args.bUntitled);
     ShowOpened();

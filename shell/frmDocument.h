@@ -63,7 +63,6 @@ public:
     bool ReadOnly() const { return mDoc.ReadOnly(); }
     // Edited with the free-form rules: decided by the type the window was
     // opened with, kept when a failed read falls back to the free-form type.
-    bool FreeForm() const { return mbFreeForm; }
     NodeId ActiveD() const { return mDoc.Current(); }
     NodeId ActiveS() const { return mndActiveS; }
     NodeId ActiveSE() const { return mndActiveSE; }
@@ -173,7 +172,6 @@ private:
     FindingsDock* mFindings;
     LabelEditDelegate* mLabels;
     std::unique_ptr<DocumentEditor> mEditor;  // made when the document's type is known
-    bool mbFreeForm = false;
     SegmentDetailPanel* mDetail;
     FindBar* mFindBar;
     // The highlighted nodes: the current node and its segment (document),

@@ -200,9 +200,8 @@ void frmFileNew::CmdOkClick()
         gfMsgBox("You did not select a new document type.", MsgIcon::Information);
         return;
     }
-    mChosen = Choice{sType.toLatin1().toStdString(), std::int16_t(optEmptyDocument->isChecked() ? 2 : 1)};
-    gConfig->sReturn1 = mChosen->sType;
-    gConfig->nChosenIndex = mChosen->nOption;
+    mChosen = Choice{sType.toLatin1().toStdString(), optEmptyDocument->isChecked() ? EdiDocument::NewContent::Empty
+                                                                                   : EdiDocument::NewContent::Skeleton};
     accept();
 }
 

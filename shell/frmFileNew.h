@@ -11,12 +11,13 @@
 #include <optional>
 #include <string>
 
+#include "doctree/EdiDocument.h"
+
 namespace orr {
 
 // "Select an EDI  Document Type": the user picks the document definition
 // for a file and, for a new document, whether it starts with default
-// content. Chosen() is the answer, nothing when cancelled (the
-// configuration's sReturn1 and nChosenIndex are set too).
+// content. Chosen() is the answer, nothing when cancelled.
 class frmFileNew : public QDialog {
     Q_OBJECT
 public:
@@ -29,7 +30,7 @@ public:
     QString SelectedType() const;
     struct Choice {
         std::string sType;
-        std::int16_t nOption = 1;  // 1 default content, 2 empty
+        EdiDocument::NewContent content = EdiDocument::NewContent::Skeleton;  // a new document's
     };
     const std::optional<Choice>& Chosen() const { return mChosen; }
     // Selects the type named sType (any case) and shows it; nothing when the

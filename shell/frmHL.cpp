@@ -6,7 +6,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/modGlobals.h"
 #include "shell/HLTreeModel.h"
 
 namespace orr {
@@ -93,7 +92,7 @@ void frmHL::CmdSaveClick()
     const HLStructureEditor::SaveResult result = mHL.Save();
     if (result == HLStructureEditor::SaveResult::Failed)
         return;
-    gConfig->sReturn1 = result == HLStructureEditor::SaveResult::Written ? "updated" : "";
+    mbWritten = result == HLStructureEditor::SaveResult::Written;
     accept();
 }
 
@@ -102,7 +101,7 @@ void frmHL::CmdCancelClick() { reject(); }
 void frmHL::reject()
 {
     // Closing the window any other way is a cancel as well.
-    gConfig->sReturn1.clear();
+    mbWritten = false;
     QDialog::reject();
 }
 

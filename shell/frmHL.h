@@ -1,9 +1,7 @@
 #pragma once
 // "Hierarchical Level Structure": the HL structure editor's window. The
 // tree of HLs by their ids, re-parented by dragging a node onto another;
-// Save writes the ids into the document, Cancel leaves it alone. The
-// configuration's sReturn1 is "updated" after a Save that wrote the
-// document, "" otherwise.
+// Save writes the ids into the document, Cancel leaves it alone.
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -24,6 +22,9 @@ public:
     HLStructureEditor& Editor() { return mHL; }
     HLTreeModel* Model() const { return mModel; }
 
+    // After the dialog: a Save wrote the document (it is changed then).
+    bool Written() const { return mbWritten; }
+
     void CmdSaveClick();
     void CmdCancelClick();
     void reject() override;
@@ -40,6 +41,7 @@ private:
 
     HLStructureEditor mHL;
     HLTreeModel* mModel;
+    bool mbWritten = false;
 };
 
 }  // namespace orr

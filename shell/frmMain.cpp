@@ -533,12 +533,10 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
             return false;
         separators = *chosen;
     }
-    std::string sType;
-    std::int16_t nOption = 1;
-    gfChooseDocType(sFileName, sType, nOption);
-    if (sType.empty())
+    const std::optional<frmFileNew::Choice> type = gfChooseDocType(sFileName);
+    if (!type || type->sType.empty())
         return false;
-    return OpenDocumentWindow({sFileName, separators.nDelimiter, separators.nSelimiter, sType, nOption, {}});
+    return OpenDocumentWindow({sFileName, separators.nDelimiter, separators.nSelimiter, type->sType, type->content, {}});
 }
 
 bool frmMain::OpenDocumentWindow(DocumentOpenArgs args)

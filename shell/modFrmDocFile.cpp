@@ -81,18 +81,14 @@ std::string gfFilePath(const std::string& sPath)
     return n == std::string::npos ? std::string() : sPath.substr(0, n);
 }
 
-void gfChooseDocType(const std::string& sFileName, std::string& sTypeName, std::int16_t& nOption)
+std::optional<frmFileNew::Choice> gfChooseDocType(const std::string& sFileName)
 {
     frmFileNew dlg(sFileName.empty(), QtUi::DialogParent());
-    if (!sFileName.empty() && gDefFiles) {
-        // The definition that fits the file's transaction sets; the user confirms it.
-        std::vector<std::string> entries;
-        gDefFiles->GetEdiDefFiles(entries);
-        dlg.Preselect(QString::fromStdString(gfGuessDocType(sFileName, gfDocTypes(entries), gConfig->FreeFormDocType)));
-    }
+    // The definition that fits the file's transaction sets; the user confirms it.
+    if (!sFileName.empty() && gDefFiles)
+        dlg.Preselect(QString::fromStdString(gfTypeThatFits(sFileName)));
     dlg.exec();
-    sTypeName = dlg.Chosen() ? dlg.Chosen()->sType : std::string();
-    nOption = dlg.Chosen() ? dlg.Chosen()->nOption : std::int16_t(1);
+    return dlg.Chosen();
 }
 
 }  // namespace orr

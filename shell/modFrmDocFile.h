@@ -4,7 +4,10 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "shell/frmFileNew.h"
 
 class QLineEdit;
 class QWidget;
@@ -42,8 +45,7 @@ std::string gfFilePath(const std::string& sPath);
 
 // Asks for the document type of sFileName (a new document when empty, which
 // also offers the choice between default content and an empty document).
-// An empty type name means the user cancelled; nOption is 1 for defaults,
-// 2 for an empty document.
-void gfChooseDocType(const std::string& sFileName, std::string& sTypeName, std::int16_t& nOption);
+// Nothing when the user cancelled.
+std::optional<frmFileNew::Choice> gfChooseDocType(const std::string& sFileName);
 
 }  // namespace orr

@@ -348,15 +348,16 @@ TEST(EdiDocument, AFileChangedOnDiskIsNotOverwrittenUnasked)
 TEST(EdiDocument, NewDocumentsAndTheCurrentNode)
 {
     test::DocTreeFixture env;
-    Document empty;
-    ASSERT_TRUE(empty.New(2));
+    EdiDocument empty;
+    ASSERT_TRUE(empty.New("T1", EdiDocument::NewContent::Empty));
+    EXPECT_EQ(empty.Type(), "T1");
     EXPECT_EQ(empty.Root().Text(), "New");
     EXPECT_EQ(empty.Root().Children(), 0u);
-    Document filled;
-    ASSERT_TRUE(filled.New(1));
+    Document filled("FreeForm");
+    ASSERT_TRUE(filled.New("T1", EdiDocument::NewContent::Skeleton));
+    EXPECT_FALSE(filled.FreeForm());  // the rules follow the definition loaded
     EXPECT_EQ(Outline(filled.Root()).rfind("Interchange", 0), 0u);
-    EXPECT_FALSE(filled.New(3));
-    EXPECT_NE(env.ui.Messages().back().find("AddNewDocTree-Unknown option:3"), std::string::npos);
+    EXPECT_FALSE(filled.New("NoSuchType", EdiDocument::NewContent::Skeleton));
 
     // The current node and the schema nodes it stands for.
     TestEnv::WriteFile(env.Path("good.edi"), test::kValidT1);

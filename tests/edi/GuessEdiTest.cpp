@@ -237,14 +237,10 @@ TEST(SeparatorChoice, DialogLogicPreselectsAndReturnsNotations)
 {
     TestEnv env;
     clsConfig& config = *env.config;
-    config.sReturn1 = "old";
-    config.sReturn2 = "old";
     config.Delimiter = '|';
     config.Selimiter = 13;
 
     cls2ndChance dlg(config);
-    EXPECT_EQ(config.sReturn1, "");
-    EXPECT_EQ(config.sReturn2, "");
     EXPECT_EQ(dlg.Segment().entries, (std::vector<std::string>{"LF", "CR", "~", "'", "@", "0x15"}));
     EXPECT_EQ(dlg.DataElement().entries, (std::vector<std::string>{"*", "+", "~", "|", "{", "}"}));
     EXPECT_EQ(dlg.SegmentText(), "CR");
@@ -254,16 +250,12 @@ TEST(SeparatorChoice, DialogLogicPreselectsAndReturnsNotations)
     dlg.SelectDataElement(1);
     dlg.SelectDataElement(6);  // no such entry: ignored
     ASSERT_TRUE(dlg.Ok());
-    EXPECT_EQ(config.sReturn1, "0x15");
-    EXPECT_EQ(config.sReturn2, "+");
     EXPECT_EQ(dlg.Choice(), (SeparatorPair{'+', 0x15}));
     EXPECT_EQ(config.Delimiter, '|');  // the configured pair stays
     EXPECT_EQ(config.Selimiter, 13);
 
     cls2ndChance again(config);
     again.Cancel();
-    EXPECT_EQ(config.sReturn1, "");
-    EXPECT_EQ(config.sReturn2, "");
     EXPECT_EQ(again.Choice(), std::nullopt);
 }
 
@@ -278,8 +270,6 @@ TEST(SeparatorChoice, ConfiguredSeparatorThatIsNoCandidate)
     EXPECT_FALSE(dlg.CanOk());
     EXPECT_FALSE(dlg.Ok());  // stays open, stores nothing
     EXPECT_EQ(dlg.Choice(), std::nullopt);
-    EXPECT_EQ(config.sReturn1, "");
-    EXPECT_EQ(config.sReturn2, "");
     dlg.SelectSegment(0);
     EXPECT_TRUE(dlg.Ok());
     EXPECT_EQ(dlg.Choice(), (SeparatorPair{'*', 10}));

@@ -133,8 +133,7 @@ EditEnv::EditEnv()
     gDefFiles = &files;
 }
 
-EditDoc::EditDoc(EditEnv& env, const std::string& sText, const std::string& sType, bool bFreeForm)
-    : editor(doc, bFreeForm)
+EditDoc::EditDoc(EditEnv& env, const std::string& sText, const std::string& sType) : editor(doc)
 {
     const std::string sFile = env.Path(sType + ".edi");
     TestEnv::WriteFile(sFile, sText);

@@ -28,7 +28,7 @@ std::string IllogicDetail(const std::string& sMessage);
 class EditDoc {
 public:
     // Opens sText (written to a file) against sType as the command line does.
-    EditDoc(EditEnv& env, const std::string& sText, const std::string& sType = "E1", bool bFreeForm = false);
+    EditDoc(EditEnv& env, const std::string& sText, const std::string& sType = "E1");
 
     // "/" the root, "/1/2" the second child of the root's first child.
     TreeNode At(const std::string& sPath);

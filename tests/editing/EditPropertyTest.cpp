@@ -45,7 +45,7 @@ TEST(EditProperty, RandomEditsOnEveryExample)
                 doc.SetSeparators('*', '~');
                 ASSERT_TRUE(doc.LoadDefinition(sType));
                 ASSERT_TRUE(doc.Open(path.string(), EdiDocument::OpenMode::Batch));
-                DocumentEditor editor(doc, doc.FreeForm());
+                DocumentEditor editor(doc);
                 test::RandomEdits edits(doc, editor, ui, choose);
                 const std::string sFailure = edits.Run(60, env.Path("written.edi"), nRun % 2 == 0);
                 EXPECT_EQ(sFailure, "") << sName << " as " << sType << ", script:\n" << edits.Log();

@@ -11,7 +11,7 @@ using test::EditDoc;
 using test::EditEnv;
 
 struct FreeFormDoc : EditDoc {
-    explicit FreeFormDoc(EditEnv& env) : EditDoc(env, test::DocumentE1(), "FreeForm", true) {}
+    explicit FreeFormDoc(EditEnv& env) : EditDoc(env, test::DocumentE1(), "FreeForm") {}
 };
 
 TEST(FreeForm, ButtonsFollowTheNode)

@@ -158,8 +158,7 @@ TEST_F(DefinitionLibrary, EveryDefinitionBuildsWithTheShapeTheMatchingNeeds)
         // Repeating envelope loops: with R = 1 the matching climbs past the root after the
         // last IEA (DESIGN.md); several groups and transaction sets are common too.
         for (const TreeNode& loop : {x, f, t}) {
-            std::int32_t nR = 0, nC = 0;
-            gfSnodeGetLoopCount(loop, nR, nC);
+            const std::int32_t nR = gfSnodeGetAttrNum(loop, 'R');
             EXPECT_GT(nR, 1) << loop.Tag();
         }
         if (kHierarchicalTypes.count(e.sDocType)) {
@@ -185,8 +184,7 @@ TEST_F(DefinitionLibrary, EveryDefinitionBuildsWithTheShapeTheMatchingNeeds)
             gfSnodeGetKeyPositions(nd, nX, nY);
             if (sKind == "SLS") {
                 EXPECT_EQ(Type(nd.FirstChild())[0], 'R') << "loop does not start with a segment: " << nd.Tag();
-                std::int32_t nR = 0, nC = 0;
-                gfSnodeGetLoopCount(nd, nR, nC);
+                const std::int32_t nR = gfSnodeGetAttrNum(nd, 'R');
                 EXPECT_GE(nR, 1) << nd.Tag();
             } else if (sKind == "SHLS" || sKind == "SELS") {
                 ++(sKind == "SHLS" ? nHls : nEls);
@@ -199,8 +197,7 @@ TEST_F(DefinitionLibrary, EveryDefinitionBuildsWithTheShapeTheMatchingNeeds)
                 for (TreeNode c = nd.FirstChild(); c; c = c.Next()) {
                     EXPECT_EQ(Type(c), "SLS") << c.Tag();
                     EXPECT_FALSE(gfSnodeGetKey(c).empty()) << "loop without key: " << c.Tag();
-                    std::int32_t nR = 0, nC = 0;
-                    gfSnodeGetLoopCount(c, nR, nC);
+                    const std::int32_t nR = gfSnodeGetAttrNum(c, 'R');
                     EXPECT_GE(nR, 1) << c.Tag();
                     EXPECT_EQ(Type(c.FirstChild()), sKind == "SHLS" ? "RHL" : sFirst) << c.Tag();
                 }
@@ -239,8 +236,7 @@ TEST_F(DefinitionLibrary, FreeFormAcceptsAnySegmentInATransaction)
     const TreeNode any = t.Child(1);
     ASSERT_TRUE(IsSegment(any, "XXX"));
     EXPECT_FALSE(gfSnodeRequired(any));
-    std::int32_t nR = 0, nC = 0;
-    gfSnodeGetLoopCount(any, nR, nC);
+    const std::int32_t nR = gfSnodeGetAttrNum(any, 'R');
     EXPECT_GE(nR, 1000000);
     EXPECT_TRUE(IsSegment(t.Child(2), "SE"));
 }
@@ -462,8 +458,7 @@ TEST_F(DefinitionLibraryDocuments, NewDocumentOfEveryTypeReadsBack)
     for (const DocEntry& e : docs) {
         EdiDocument doc;
         doc.SetSeparators('*', '~');
-        ASSERT_TRUE(doc.LoadDefinition(e.sDocType)) << e.sDocType;
-        ASSERT_TRUE(doc.New(1)) << e.sDocType;
+        ASSERT_TRUE(doc.New(e.sDocType, EdiDocument::NewContent::Skeleton)) << e.sDocType;
         clsTreeDSave writer;
         writer.SetDelimiter('*');
         writer.SetSelimiter('~');

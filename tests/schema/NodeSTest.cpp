@@ -142,7 +142,7 @@ TEST(SchemaTags, NodeAttributesAndTheSevenFieldRule)
     EXPECT_EQ(env.ui.Calls().back().icon, MsgIcon::Critical);
 }
 
-TEST(SchemaTags, RequiredAndUseCounters)
+TEST(SchemaTags, Required)
 {
     TestEnv env;
     Schema s;
@@ -150,27 +150,6 @@ TEST(SchemaTags, RequiredAndUseCounters)
     EXPECT_TRUE(gfSnodeRequired(s.hl));
     EXPECT_TRUE(gfSnodeRequired(s.e1));
     EXPECT_FALSE(gfSnodeRequired(s.e2));  // "X"
-
-    for (int i = 0; i < 3; ++i)
-        gfSnodeIncLoopCount(s.loop);
-    gfSnodeIncLoopCount(s.n1);
-    gfSnodeIncLoopCount(s.hl);  // six fields: stays "0"
-    gfSnodeIncLoopCount(s.root);
-    std::int32_t r = 0, c = 0;
-    gfSnodeGetLoopCount(s.loop, r, c);
-    EXPECT_EQ(r * 10 + c, 53);
-    gfSnodeGetLoopCount(s.n1, r, c);
-    EXPECT_EQ(c, 1);
-    EXPECT_EQ(gfSnodeGetAttr(s.hl, 'C'), "0");
-    EXPECT_EQ(gfSnodeGetAttr(s.root, 'C'), "0");
-
-    gfSnodeResetLoopCounts(s.n1);  // not a system node: nothing
-    EXPECT_EQ(gfSnodeGetAttr(s.n1, 'C'), "1");
-    gfSnodeResetLoopCounts(s.root);
-    EXPECT_EQ(gfSnodeGetAttr(s.loop, 'C'), "0");
-    EXPECT_EQ(gfSnodeGetAttr(s.n1, 'C'), "0");
-    EXPECT_EQ(s.e1.Tag(), "IR98*N00003*Z1*PM*TID*A2*B3*DEntity");
-    gfSnodeResetLoopCounts(TreeNode());
     EXPECT_TRUE(env.ui.Messages().empty());
 }
 
@@ -178,14 +157,11 @@ TEST(SchemaTags, MissingNodesEndTheProgram)
 {
     Schema s;
     std::int16_t x, y;
-    std::int32_t r, c;
     const std::vector<std::pair<std::string, std::function<void()>>> cases = {
         {"gfSnodeDisplay", [] { gfSnodeDisplay({}); }},
         {"gfSnodeRequired", [] { gfSnodeRequired({}); }},
         {"gfSnodeGetKeyPositions", [&] { gfSnodeGetKeyPositions({}, x, y); }},
         {"gfSnodeGetKey", [] { gfSnodeGetKey({}); }},
-        {"gfSnodeIncLoopCount", [] { gfSnodeIncLoopCount({}); }},
-        {"gfSnodeGetLoopCount", [&] { gfSnodeGetLoopCount({}, r, c); }},
         {"gfSnodeFQN", [] { gfSnodeFQN({}); }},
         // A system loop without children: its first child is missing.
         {"gfSnodeRequired", [&] {

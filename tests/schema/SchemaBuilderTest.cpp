@@ -275,29 +275,6 @@ TEST_F(SchemaBuilder, TraceKeepsTheFlatteningFiles)
               "A??*LS*0001*1**Env\r\nN1*00*O*2*Name*BT,ST\r\n");
 }
 
-// Counts what the builder asks of the view.
-struct ViewRequests final : TreeObserver {
-    int scrolls = 0, repaints = 0;
-    void ScrollRequested(NodeId) override { ++scrolls; }
-    void RepaintRequested() override { ++repaints; }
-};
-
-TEST_F(SchemaBuilder, YieldsOnEveryEleventhLevel)
-{
-    std::string def;
-    for (int i = 0; i < 23; ++i)
-        def += "A??*LS*L" + std::to_string(i) + "*1**Loop\nAA*0*M*1*s\n98*1*M*ID*1*1*e\nA??*LE\n";
-    TestEnv::WriteContainer(env.config->DefinitionFile, {{"docY.def", def}});
-    files.RefreshBinFile();
-    ViewRequests view;
-    tree.AddObserver(&view);
-    const NodeId root = builder.Build(tree, "Y");
-    EXPECT_EQ(tree.ChildCount(root), 23u);
-    EXPECT_EQ(view.scrolls, 24);  // the root and every loop
-    EXPECT_EQ(view.repaints, 2);  // on the 11th and the 22nd level
-    tree.RemoveObserver(&view);
-}
-
 TEST_F(SchemaBuilder, TooManyNodesEndTheProgram)
 {
     std::string def;

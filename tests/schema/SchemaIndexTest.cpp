@@ -71,9 +71,27 @@ TEST(SchemaIndex, CompilesTheFactsOfEveryTag)
     EXPECT_TRUE(SchemaIndex().Empty());
 }
 
+// The rules of the use counters told on the tags themselves: a count adds
+// one to C; a reset sets C to "0" on every node below a system node, going
+// down through system nodes only.
+void IncOnTag(TreeNode nd) { gfSnodeSetAttr(nd, 'C', std::to_string(std::int64_t(gfSnodeGetAttrNum(nd, 'C')) + 1)); }
+
+void ResetOnTags(TreeNode nd)
+{
+    std::string sType, sSub;
+    gfSnodeType(nd, sType, sSub);
+    if (sType != "S")
+        return;
+    for (TreeNode c = nd.FirstChild(); c; c = c.Next()) {
+        if (!gfSnodeGetAttr(c, 'C').empty())
+            gfSnodeSetAttr(c, 'C', "0");
+        ResetOnTags(c);
+    }
+}
+
 // The counters follow the same rules as the tag operations: after any
 // sequence of counts and resets, the written-back tags equal the tags that
-// gfSnodeIncLoopCount and gfSnodeResetLoopCounts make. A counted node below
+// IncOnTag and ResetOnTags make. A counted node below
 // a segment is reached by no reset from above that segment.
 TEST(SchemaIndex, CountersKeepTheRulesOfTheTagOperations)
 {
@@ -116,10 +134,10 @@ TEST(SchemaIndex, CountersKeepTheRulesOfTheTagOperations)
         const TreeNode nb = b.Node(b.FindKey(std::string(a.Key(ix.Node(e)))));
         if (bReset) {
             counters.ResetBelow(e);
-            gfSnodeResetLoopCounts(nb);
+            ResetOnTags(nb);
         } else {
             counters.Inc(e);
-            gfSnodeIncLoopCount(nb);
+            IncOnTag(nb);
         }
         if (step % 97 == 0 || step == 3999) {
             counters.WriteBack(a);

@@ -48,12 +48,11 @@ TEST(DocTypeDialog, ListsTypesAndReturnsTheChoice)
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Select an EDI  Document Type"));
 
     // OK without a choice says so and stays open.
-    gConfig->sReturn1 = "untouched";
     QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
     EXPECT_EQ(env.ui.Messages(), std::vector<std::string>{"You did not select a new document type."});
     EXPECT_EQ(env.ui.Calls()[0].icon, MsgIcon::Information);
     EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(gConfig->sReturn1, "untouched");
+    EXPECT_FALSE(dlg.Chosen());
 
     // The details look shares the selection; Name and Description each take half the width,
     // also after a resize.
@@ -75,18 +74,18 @@ TEST(DocTypeDialog, ListsTypesAndReturnsTheChoice)
     QTest::mouseClick(dlg.optEmptyDocument, Qt::LeftButton);
     QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(gConfig->sReturn1, "850");
-    EXPECT_EQ(gConfig->nChosenIndex, 2);
+    ASSERT_TRUE(dlg.Chosen());
+    EXPECT_EQ(dlg.Chosen()->sType, "850");
+    EXPECT_EQ(dlg.Chosen()->content, EdiDocument::NewContent::Empty);
 
     // An existing file: no option frame; Cancel leaves the answer alone.
     frmFileNew existing(false);
     existing.open();
     EXPECT_FALSE(existing.frmOption->isVisible());
-    gConfig->sReturn1.clear();
     existing.lvc->setCurrentIndex(existing.mModel->index(0, 0));
     QTest::mouseClick(existing.cmdCancel, Qt::LeftButton);
     EXPECT_EQ(existing.result(), QDialog::Rejected);
-    EXPECT_EQ(gConfig->sReturn1, "");
+    EXPECT_FALSE(existing.Chosen());
     // A double click chooses as well.
     frmFileNew twice(false);
     twice.open();
@@ -94,8 +93,9 @@ TEST(DocTypeDialog, ListsTypesAndReturnsTheChoice)
     EXPECT_EQ(twice.result(), QDialog::Rejected) << "nothing selected yet";
     twice.lvc->setCurrentIndex(twice.mModel->index(0, 0));
     emit twice.lvc->doubleClicked(twice.mModel->index(0, 0));
-    EXPECT_EQ(gConfig->sReturn1, "810");
-    EXPECT_EQ(gConfig->nChosenIndex, 1);
+    ASSERT_TRUE(twice.Chosen());
+    EXPECT_EQ(twice.Chosen()->sType, "810");
+    EXPECT_EQ(twice.Chosen()->content, EdiDocument::NewContent::Skeleton);
 }
 
 TEST(DocTypeDialog, PreselectsTheTypeThatFitsTheFile)
@@ -110,11 +110,10 @@ TEST(DocTypeDialog, PreselectsTheTypeThatFitsTheFile)
         dlg->TbrButtonClick(QStringLiteral("detail"));
         QTest::mouseClick(dlg->cmdOk, Qt::LeftButton);
     });
-    std::string sType;
-    std::int16_t nOption = 0;
-    gfChooseDocType(sFile, sType, nOption);
+    std::optional<frmFileNew::Choice> type = gfChooseDocType(sFile);
     EXPECT_EQ(sShown, QStringLiteral("810"));
-    EXPECT_EQ(sType, "810");
+    ASSERT_TRUE(type);
+    EXPECT_EQ(type->sType, "810");
 
     // Groups of two types: the composed type is offered first and chosen.
     TestEnv::WriteFile(sFile, "ISA*00*          *00*          *ZZ*S              *ZZ*R              *240115*1030*U*"
@@ -124,9 +123,10 @@ TEST(DocTypeDialog, PreselectsTheTypeThatFitsTheFile)
         sShown = dlg->SelectedType();
         QTest::mouseClick(dlg->cmdOk, Qt::LeftButton);
     });
-    gfChooseDocType(sFile, sType, nOption);
+    type = gfChooseDocType(sFile);
     EXPECT_EQ(sShown, QStringLiteral("810+850"));
-    EXPECT_EQ(sType, "810+850");
+    ASSERT_TRUE(type);
+    EXPECT_EQ(type->sType, "810+850");
 
     // A set without definition: nothing preselected (FreeForm is not in this list either).
     frmFileNew dlg(false);
@@ -239,7 +239,6 @@ TEST(DirectoryPicker, ReturnsTheChosenOrCreatedDirectory)
         EXPECT_EQ(dlg.txtDirPath->text().toStdString(), env.Dir());
         QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
         EXPECT_EQ(dlg.Chosen(), env.Dir());
-        EXPECT_EQ(gConfig->sReturn1, env.Dir());
     }
     const std::string sNew = env.Path("new/inner");
     {
@@ -278,7 +277,6 @@ TEST(DirectoryPicker, ReturnsTheChosenOrCreatedDirectory)
         dlg.open();
         QTest::mouseClick(dlg.cmdCancel, Qt::LeftButton);
         EXPECT_EQ(dlg.Chosen(), "");
-        EXPECT_EQ(gConfig->sReturn1, "");
         EXPECT_EQ(dlg.result(), QDialog::Rejected);
     }
 }
@@ -384,11 +382,9 @@ TEST(AcknowledgementDialog, KindsAndTheFindings)
 TEST(SeparatorChoiceDialog, HandsBackTheChosenNotations)
 {
     ShellEnv env;
-    gConfig->sReturn1 = "old";
     {
         frm2ndChance dlg;
         dlg.open();
-        EXPECT_EQ(gConfig->sReturn1, "");
         EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Select a different Segment and Data Element Separator"));
         EXPECT_EQ(dlg.cboSegment->currentText(), QStringLiteral("~"));
         EXPECT_EQ(dlg.cboDataElement->currentText(), QStringLiteral("*"));
@@ -396,15 +392,13 @@ TEST(SeparatorChoiceDialog, HandsBackTheChosenNotations)
         dlg.cboDataElement->setCurrentIndex(dlg.cboDataElement->findText(QStringLiteral("{")));
         QTest::mouseClick(dlg.cmdOk, Qt::LeftButton);
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
-        EXPECT_EQ(gConfig->sReturn1, "CR");
-        EXPECT_EQ(gConfig->sReturn2, "{");
+        EXPECT_EQ(dlg.Choice(), (SeparatorPair{'{', 13}));
     }
     {
         frm2ndChance dlg;
         dlg.open();
         QTest::mouseClick(dlg.cmdCancel, Qt::LeftButton);
-        EXPECT_EQ(gConfig->sReturn1, "");
-        EXPECT_EQ(gConfig->sReturn2, "");
+        EXPECT_EQ(dlg.Choice(), std::nullopt);
     }
     // A configured separator that is no candidate leaves a list empty: no OK then.
     gConfig->Delimiter = '#';

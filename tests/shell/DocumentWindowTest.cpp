@@ -22,9 +22,10 @@ namespace {
 
 using test::TestEnv;
 
-DocumentOpenArgs Args(const std::string& sFile, const std::string& sType = "T1", std::int16_t nOption = 1)
+DocumentOpenArgs Args(const std::string& sFile, const std::string& sType = "T1",
+                      EdiDocument::NewContent content = EdiDocument::NewContent::Skeleton)
 {
-    return {sFile, '*', '~', sType, nOption, QStringLiteral("Document 1")};
+    return {sFile, '*', '~', sType, content, QStringLiteral("Document 1")};
 }
 
 // Qt's model checks, failing the test on the first complaint.
@@ -45,7 +46,7 @@ TEST(DocumentWindow, OpensAFileAndHighlightsNodeAndSchema)
     EXPECT_EQ(w->windowTitle().toStdString(), env.Path("po.edi") + "   (T1)[*]");
     EXPECT_FALSE(w->IsModified());
     EXPECT_FALSE(w->isWindowModified());
-    EXPECT_FALSE(w->FreeForm());
+    EXPECT_FALSE(w->Document().FreeForm());
 
     auto* model = static_cast<TreeModel*>(w->tvc->model());
     ASSERT_EQ(model->rowCount(), 1);
@@ -165,7 +166,7 @@ TEST(DocumentWindow, NewDocumentsAndFailedOpens)
 {
     test::DocTreeFixture env;
     auto* w = new frmDocument(QStringLiteral("Document 2"));
-    ASSERT_TRUE(w->EdiFileOpen(Args("", "T1", 2)));
+    ASSERT_TRUE(w->EdiFileOpen(Args("", "T1", EdiDocument::NewContent::Empty)));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Document: New   (T1)[*]"));
     EXPECT_TRUE(w->isWindowModified());
     EXPECT_EQ(w->RootD().Text(), "New");
@@ -174,7 +175,7 @@ TEST(DocumentWindow, NewDocumentsAndFailedOpens)
 
     w = new frmDocument(QStringLiteral("Document 3"));
     CheckModel(w->tvc->model());
-    ASSERT_TRUE(w->EdiFileOpen(Args("", "T2", 1)));
+    ASSERT_TRUE(w->EdiFileOpen(Args("", "T2")));
     EXPECT_GT(w->RootD().Children(), 0u);  // the default interchange
     EXPECT_EQ(gfDnodeType(w->RootD().FirstChild()), 'X');
     delete w;

@@ -80,7 +80,7 @@ TEST(EditingUnderAModel, RandomEditsKeepTheModelConsistent)
             doc.SetSeparators('*', '~');
             ASSERT_TRUE(doc.LoadDefinition(sType));
             ASSERT_TRUE(doc.Open(sExamples + sName, EdiDocument::OpenMode::Batch));
-            DocumentEditor editor(doc, doc.FreeForm());
+            DocumentEditor editor(doc);
             test::RandomEdits edits(doc, editor, ui, choose);
             EXPECT_EQ(edits.Run(40, env.Path("written.edi"), nRun == 0), "") << sName << "\n" << edits.Log();
             // Validation rebuilds the edited tree in place, under the model's checks.

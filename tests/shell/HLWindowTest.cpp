@@ -69,9 +69,9 @@ TEST(HLWindow, DragOntoTheRootThenSaveOrCancel)
         EXPECT_EQ(dlg->lblTag->text(), QStringLiteral("3**23*0"));
         EXPECT_EQ(IndexOfId(*dlg, "3").parent(), dlg->Model()->IndexOf(dlg->Editor().Root()));
         QTest::mouseClick(dlg->cmdSave, Qt::LeftButton);
+        EXPECT_TRUE(dlg->Written());
     });
     entry->trigger();
-    EXPECT_EQ(gConfig->sReturn1, "updated");
     EXPECT_TRUE(window.IsModified());
 
     // Opened again, the document has the new parents; a drag onto itself is
@@ -88,9 +88,9 @@ TEST(HLWindow, DragOntoTheRootThenSaveOrCancel)
         Drag(dlg->tv, IndexOfId(*dlg, "2"), IndexOfId(*dlg, "3"));
         EXPECT_TRUE(dlg->Editor().Changed());
         QTest::mouseClick(dlg->cmdCancel, Qt::LeftButton);
+        EXPECT_FALSE(dlg->Written());
     });
     entry->trigger();
-    EXPECT_EQ(gConfig->sReturn1, "");
     EXPECT_FALSE(window.IsModified());
 }
 

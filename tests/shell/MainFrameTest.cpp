@@ -202,7 +202,7 @@ TEST(MainFrame, DocumentWindowsGetCountingKeysAndDriveTheToolbar)
     EXPECT_EQ(frame.ChildForms()[1].first, QStringLiteral("Document 2"));
     ASSERT_EQ(docs.opened.size(), 2u);
     EXPECT_EQ(docs.opened[0].sDocType, "850");
-    EXPECT_EQ(docs.opened[0].nOption, 1);
+    EXPECT_EQ(docs.opened[0].content, EdiDocument::NewContent::Skeleton);
     EXPECT_EQ(docs.opened[1].sDocType, "810");
     EXPECT_EQ(docs.opened[1].nOption, 2);
     EXPECT_EQ(docs.opened[1].nDelimiter, '*');  // a new document takes the configured separators
