@@ -16,7 +16,7 @@
 #include "doctree/clsTreeDSave.h"
 #include "edi/modConversion.h"
 #include "edi/modGuessEdi.h"
-#include "schema/modTreeDump.h"
+#include "store/modTreeDump.h"
 
 namespace orr {
 namespace {

@@ -14,7 +14,7 @@
 #include "cli/EditScriptUi.h"
 #include "doctree/EdiDocument.h"
 #include "editing/DocumentEditor.h"
-#include "schema/modTreeDump.h"
+#include "store/modTreeDump.h"
 
 namespace orr {
 namespace {

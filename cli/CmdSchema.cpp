@@ -1,11 +1,11 @@
 // orrindale-cli schema TYPE: the schema tree of definition "doc" + TYPE + ".def"
-// as a pre-order TAB dump (format: schema/modTreeDump.h).
+// as a pre-order TAB dump (format: store/modTreeDump.h).
 #include <iostream>
 
 #include "cli/CliCommands.h"
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 #include "schema/clsTreeS.h"
-#include "schema/modTreeDump.h"
+#include "store/modTreeDump.h"
 
 namespace orr {
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 
 namespace orr {
 

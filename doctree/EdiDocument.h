@@ -23,8 +23,8 @@
 #include "edi/modDocType.h"
 #include "edi/modGuessEdi.h"
 #include "schema/SchemaIndex.h"
-#include "schema/TreeNode.h"
-#include "schema/clsTree.h"
+#include "store/TreeNode.h"
+#include "store/clsTree.h"
 
 namespace orr {
 

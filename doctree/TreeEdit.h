@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

@@ -17,7 +17,7 @@
 #include "doctree/modNodeD.h"
 #include "edi/SegmentText.h"
 #include "edi/modGuessEdi.h"
-#include "schema/clsFileMapping.h"
+#include "store/clsFileMapping.h"
 #include "schema/modNodeS.h"
 
 namespace orr {

@@ -23,8 +23,8 @@
 #include "edi/modGuessEdi.h"
 #include "schema/SchemaCounters.h"
 #include "schema/SchemaIndex.h"
-#include "schema/TreeIds.h"
-#include "schema/TreeNode.h"
+#include "store/TreeIds.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

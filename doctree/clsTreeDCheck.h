@@ -19,7 +19,7 @@
 #include "edi/modGuessEdi.h"
 #include "schema/ElementDictionary.h"
 #include "schema/SchemaIndex.h"
-#include "schema/TreeIds.h"
+#include "store/TreeIds.h"
 
 namespace orr {
 

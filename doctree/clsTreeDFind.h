@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "app/clsConfig.h"
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 
 namespace orr {
 

@@ -8,7 +8,7 @@
 // HLS, ELS and ESS system loops become empty "closednull" folders.
 #include "app/clsConfig.h"
 #include "edi/clsEdiDoc.h"
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

@@ -5,7 +5,7 @@
 // inserts new segments and loops.
 #include <vector>
 
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

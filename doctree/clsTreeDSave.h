@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/clsConfig.h"
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

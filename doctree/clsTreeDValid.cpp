@@ -9,7 +9,7 @@
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
-#include "schema/clsFileMapping.h"
+#include "store/clsFileMapping.h"
 
 namespace orr {
 namespace {

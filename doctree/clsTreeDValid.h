@@ -7,7 +7,7 @@
 
 #include "app/clsConfig.h"
 #include "schema/SchemaIndex.h"
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

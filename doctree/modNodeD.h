@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/clsConfig.h"
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Tree utilities shared by the editing engines and the windows.
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "schema/TreeIds.h"
+#include "store/TreeIds.h"
 
 namespace orr {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "doctree/TreeEdit.h"
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

@@ -18,7 +18,7 @@
 
 #include "doctree/EdiDocument.h"
 #include "doctree/TreeEdit.h"
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 
 namespace orr {
 

@@ -9,8 +9,8 @@
 
 #include "app/clsConfig.h"
 #include "doctree/EdiDocument.h"
-#include "schema/TreeNode.h"
-#include "schema/clsTree.h"
+#include "store/TreeNode.h"
+#include "store/clsTree.h"
 #include "tests/support/RandomEdits.h"
 
 namespace orr {

@@ -8,7 +8,7 @@
 #include "app/modGlobals.h"
 #include "fuzz/FuzzSupport.h"
 #include "schema/clsDefFiles.h"
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 #include "schema/clsTreeS.h"
 
 using namespace orr;

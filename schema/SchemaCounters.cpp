@@ -3,7 +3,7 @@
 #include <bit>
 #include <string>
 
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 #include "schema/modNodeS.h"
 
 namespace orr {

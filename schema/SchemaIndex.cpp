@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "app/modText.h"
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 #include "schema/modNodeS.h"
 
 namespace orr {

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "schema/TreeIds.h"
+#include "store/TreeIds.h"
 
 namespace orr {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/clsProgress.h"
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 
 namespace orr {
 

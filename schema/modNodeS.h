@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

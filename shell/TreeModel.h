@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 
 namespace orr {
 

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

@@ -30,7 +30,7 @@
 #include "doctree/EdiDocument.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
-#include "schema/clsTreeMemory.h"
+#include "store/clsTreeMemory.h"
 #include "schema/clsTreeS.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "app/modGlobals.h"
 #include "schema/clsDefFiles.h"
 #include "schema/clsDefPacker.h"
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 #include "schema/clsTreeS.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "doctree/EdiDocument.h"
 #include "doctree/clsTreeDValid.h"
 #include "doctree/modNodeD.h"
-#include "schema/modTreeDump.h"
+#include "store/modTreeDump.h"
 #include "tests/support/DocTreeFixture.h"
 
 namespace orr {

@@ -12,7 +12,7 @@
 #include "edi/modDocType.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
-#include "schema/modTreeDump.h"
+#include "store/modTreeDump.h"
 #include "tests/support/DocTreeFixture.h"
 
 namespace orr {

@@ -6,7 +6,7 @@
 
 #include "doctree/clsTreeDSave.h"
 #include "schema/SchemaIndex.h"
-#include "schema/clsFileMapping.h"
+#include "store/clsFileMapping.h"
 #include "tests/support/DocTreeFixture.h"
 
 namespace orr {

@@ -4,7 +4,7 @@
 
 #include "app/modGlobals.h"
 #include "schema/clsDefFiles.h"
-#include "schema/modTreeDump.h"
+#include "store/modTreeDump.h"
 
 namespace orr::test {
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 #include "schema/modNodeS.h"
 #include "tests/support/TestEnv.h"
 

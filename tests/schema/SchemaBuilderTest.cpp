@@ -7,7 +7,7 @@
 #include "app/modGlobals.h"
 #include "schema/clsDefFiles.h"
 #include "schema/clsTreeS.h"
-#include "schema/modTreeDump.h"
+#include "store/modTreeDump.h"
 #include "tests/support/TestEnv.h"
 
 namespace orr {

@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "doctree/modNodeD.h"
-#include "schema/modTreeDump.h"
+#include "store/modTreeDump.h"
 #include "shell/IconCache.h"
 #include "shell/TreeModel.h"
 #include "shell/frmDocument.h"

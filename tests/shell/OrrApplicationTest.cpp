@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 #include "shell/OrrApplication.h"
 #include "tests/support/TestEnv.h"
 

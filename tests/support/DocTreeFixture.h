@@ -3,7 +3,7 @@
 #include <string>
 
 #include "doctree/clsTreeD.h"
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 #include "tests/support/TestDefinitions.h"
 #include "tests/support/TestEnv.h"
 

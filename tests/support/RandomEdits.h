@@ -16,7 +16,7 @@
 #include "app/UiService.h"
 #include "doctree/EdiDocument.h"
 #include "editing/DocumentEditor.h"
-#include "schema/TreeObserver.h"
+#include "store/TreeObserver.h"
 
 namespace orr::test {
 

@@ -1,4 +1,4 @@
-#include "schema/clsTextArena.h"
+#include "store/clsTextArena.h"
 
 #include <cstring>
 #include <stdexcept>

@@ -13,8 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "schema/clsFileMapping.h"
-#include "schema/clsTreeMemory.h"
+#include "store/clsFileMapping.h"
+#include "store/clsTreeMemory.h"
 
 namespace orr {
 

@@ -53,12 +53,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "schema/TreeIds.h"
-#include "schema/TreeObserver.h"
-#include "schema/clsStringPool.h"
-#include "schema/clsTextArena.h"
-#include "schema/clsTreeArray.h"
-#include "schema/clsTreeNodes.h"
+#include "store/TreeIds.h"
+#include "store/TreeObserver.h"
+#include "store/clsStringPool.h"
+#include "store/clsTextArena.h"
+#include "store/clsTreeArray.h"
+#include "store/clsTreeNodes.h"
 
 namespace orr {
 

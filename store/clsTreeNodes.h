@@ -14,7 +14,7 @@
 #include <new>
 #include <utility>
 
-#include "schema/clsTreeMemory.h"
+#include "store/clsTreeMemory.h"
 
 namespace orr {
 

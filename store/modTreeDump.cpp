@@ -1,4 +1,4 @@
-#include "schema/modTreeDump.h"
+#include "store/modTreeDump.h"
 
 #include <ostream>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "schema/clsStringPool.h"
+#include "store/clsStringPool.h"
 
 #include <stdexcept>
 

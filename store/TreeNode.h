@@ -1,6 +1,6 @@
 #pragma once
 // A node together with its tree: what the engines pass around.
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 
 namespace orr {
 

@@ -1,10 +1,10 @@
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 
 #include <algorithm>
 #include <bit>
 #include <limits>
 
-#include "schema/TreeNode.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 namespace {

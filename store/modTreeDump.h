@@ -10,7 +10,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 
 namespace orr {
 

@@ -4,7 +4,7 @@
 // to" half is always called before the store changes, the other half after.
 #include <cstdint>
 
-#include "schema/TreeIds.h"
+#include "store/TreeIds.h"
 
 namespace orr {
 

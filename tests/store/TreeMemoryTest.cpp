@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
-#include "schema/clsTreeArray.h"
-#include "schema/clsTreeMemory.h"
-#include "schema/clsTreeNodes.h"
+#include "store/clsTreeArray.h"
+#include "store/clsTreeMemory.h"
+#include "store/clsTreeNodes.h"
 
 #ifdef __linux__
 #include <sys/mman.h>

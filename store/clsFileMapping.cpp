@@ -1,4 +1,4 @@
-#include "schema/clsFileMapping.h"
+#include "store/clsFileMapping.h"
 
 #include <algorithm>
 #include <cstring>

@@ -12,7 +12,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "schema/clsTreeMemory.h"
+#include "store/clsTreeMemory.h"
 
 namespace orr {
 

@@ -1,4 +1,4 @@
-#include "schema/clsTreeMemory.h"
+#include "store/clsTreeMemory.h"
 
 #include <algorithm>
 #include <atomic>

@@ -4,9 +4,9 @@
 #include <map>
 #include <random>
 
-#include "schema/TreeNode.h"
-#include "schema/clsTree.h"
-#include "schema/modTreeDump.h"
+#include "store/TreeNode.h"
+#include "store/clsTree.h"
+#include "store/modTreeDump.h"
 
 namespace orr {
 namespace {
