@@ -85,19 +85,12 @@ std::string gfCliMessages()
 CliSession::CliSession(const CliArgs& args)
     : mPaths(AppDirs::Resolve(args.Option("--home"), AppDirs::ExeDir())),
       mSettings(mPaths.settingsFile),
-      mConfig(mPaths.installDir, mPaths.dataDir)
+      mConfig(mPaths.installDir, mPaths.dataDir),
+      mGlobals(&mConfig, &mSettings)
 {
-    gSettings = &mSettings;
-    gConfig = &mConfig;
 }
 
-CliSession::~CliSession()
-{
-    mSettings.Sync();
-    gConfig = nullptr;
-    gSettings = nullptr;
-    gDefFiles = nullptr;
-}
+CliSession::~CliSession() { mSettings.Sync(); }
 
 bool CliSession::Start()
 {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/AppDirs.h"
+#include "app/GlobalsScope.h"
 #include "app/IniSettings.h"
 #include "app/clsConfig.h"
 #include "edi/modDocType.h"
@@ -70,6 +71,7 @@ private:
     AppDirs mPaths;
     IniSettings mSettings;
     clsConfig mConfig;
+    GlobalsScope mGlobals;  // the two above; the definitions start-up loads go with it
 };
 
 }  // namespace orr

@@ -6,9 +6,9 @@
 // clears the mapping. The document window is a view over it; the
 // command-line tool uses it too.
 //
-// A tree is only ever replaced whole: every build goes into a scratch tree
-// that is swapped in when the build succeeded, so a failed read or
-// validation leaves the document as it was.
+// An open and a new document build into a spare tree that is swapped in
+// when the build succeeded, so a failed read leaves the document as it was;
+// validation instead rebuilds in place, in the tree's own memory (Validate).
 #include <filesystem>
 #include <functional>
 #include <optional>

@@ -5,8 +5,9 @@
 // of nodes.
 //
 // Shape. Struct-of-arrays indexed by the node's index; a NodeId is the index
-// plus a base that grows with every RemoveAll, so ids are never reused while
-// the tree lives. Index 0 is a hidden node whose children are the top-level
+// plus a base that grows with every RemoveAll, so an id is not reused until
+// some four billion ids have been given out in the tree's life (the base
+// then starts from 0 again). Index 0 is a hidden node whose children are the top-level
 // nodes. A parent's children form one range: either a run of consecutive
 // indices (a parent whose children were made one after another, the usual
 // case for a document read from a file: no array entry at all), or a stretch

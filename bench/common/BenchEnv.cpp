@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include "app/modGlobals.h"
 
 namespace orr {
 
@@ -18,18 +17,12 @@ fs::path WorkFolder(const std::string& sName)
 }  // namespace
 
 BenchEnv::BenchEnv(const std::string& sDefs, const std::string& sName)
-    : dir(WorkFolder(sName)), config(sDefs, dir.string())
+    : dir(WorkFolder(sName)), config(sDefs, dir.string()), globals(&config, &settings, &files)
 {
-    gConfig = &config;
-    gSettings = &settings;
-    gDefFiles = &files;
 }
 
 BenchEnv::~BenchEnv()
 {
-    gDefFiles = nullptr;
-    gConfig = nullptr;
-    gSettings = nullptr;
     std::error_code ec;
     fs::remove_all(dir, ec);
 }

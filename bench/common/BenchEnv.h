@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/GlobalsScope.h"
 #include "app/MemorySettings.h"
 #include "app/clsConfig.h"
 #include "schema/clsDefFiles.h"
@@ -23,6 +24,7 @@ public:
     MemorySettings settings;
     clsConfig config;
     clsDefFiles files;
+    GlobalsScope globals;  // the three above, while the benchmark runs
 };
 
 }  // namespace orr

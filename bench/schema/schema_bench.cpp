@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/GlobalsScope.h"
 #include "app/MemorySettings.h"
 #include "app/clsConfig.h"
-#include "app/modGlobals.h"
 #include "schema/clsDefFiles.h"
 #include "schema/clsDefPacker.h"
 #include "store/clsTree.h"
@@ -159,15 +159,13 @@ int main(int argc, char** argv)
     fs::create_directories(dir);
     MemorySettings settings;
     clsConfig config(dir.string(), dir.string());
-    gConfig = &config;
-    gSettings = &settings;
+    clsDefFiles files;
+    const GlobalsScope globals(&config, &settings, &files);
     clsDefPacker packer;
     const std::string plain = PlainDefinition(nLines);
     packer.AddFile("docBENCH.def", "", "DD", plain);
     ReferenceDefinition(nLines, packer);
     packer.Write(config.DefinitionFile);
-    clsDefFiles files;
-    gDefFiles = &files;
     if (!files.RefreshBinFile()) {
         std::fprintf(stderr, "cannot read %s\n", config.DefinitionFile.c_str());
         return 1;
@@ -178,9 +176,6 @@ int main(int argc, char** argv)
     BenchBuild("BREF", 21);
     BenchStore(nSegments);
 
-    gDefFiles = nullptr;
-    gConfig = nullptr;
-    gSettings = nullptr;
     fs::remove_all(dir);
     return 0;
 }

@@ -6,8 +6,8 @@
 
 #include <string>
 
+#include "app/GlobalsScope.h"
 #include "app/clsConfig.h"
-#include "app/modGlobals.h"
 #include "bench/gen/EdiGen.h"
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDSave.h"
@@ -26,10 +26,8 @@ protected:
     BenchGen()
     {
         env.config->DefinitionFile = ORRINDALE_EDIDEF;
-        gDefFiles = &files;
         loaded = files.RefreshBinFile();
     }
-    ~BenchGen() override { gDefFiles = nullptr; }
 
     static std::string Generate(const std::string& sType, std::uint64_t nSeed, std::uint64_t nBytes = 48 << 10)
     {
@@ -42,6 +40,7 @@ protected:
 
     TestEnv env;
     clsDefFiles files;
+    GlobalsScope defs{&files};
     bool loaded = false;
 };
 

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/modGlobals.h"
+#include "app/GlobalsScope.h"
 #include "doctree/BatchOpen.h"
 #include "doctree/DocumentImport.h"
 #include "doctree/EdiDocument.h"
@@ -37,10 +37,9 @@ struct RealDefinitions : TestEnv {
     {
         config->DefinitionFile = ORRINDALE_EDIDEF;
         EXPECT_TRUE(files.RefreshBinFile());
-        gDefFiles = &files;
     }
-    ~RealDefinitions() { gDefFiles = nullptr; }
     clsDefFiles files;
+    GlobalsScope defs{&files};
 };
 
 // A text's segments as the parser cuts them, "*" between elements.

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "app/modGlobals.h"
+#include "app/GlobalsScope.h"
 #include "doctree/EdiDocument.h"
 #include "doctree/clsTreeDCheck.h"
 #include "edi/modDocType.h"
@@ -267,9 +267,7 @@ struct ReleaseEnv : TestEnv {
                                                 {"dict5010.def", kDict5010},
                                                 {"dict4010.def", kDict4010}});
         EXPECT_TRUE(files.RefreshBinFile());
-        gDefFiles = &files;
     }
-    ~ReleaseEnv() { gDefFiles = nullptr; }
 
     // The findings of sText read against V1, each as "reference: message".
     std::vector<std::string> Check(const std::string& sText)
@@ -287,6 +285,7 @@ struct ReleaseEnv : TestEnv {
     }
 
     clsDefFiles files;
+    GlobalsScope defs{&files};
 };
 
 using Lines = std::vector<std::string>;
@@ -376,7 +375,7 @@ TEST(ElementCheck, ShippedExamplesAndCodeLists)
     env.config->DefinitionFile = ORRINDALE_EDIDEF;
     clsDefFiles files;
     ASSERT_TRUE(files.RefreshBinFile());
-    gDefFiles = &files;
+    const GlobalsScope defs(&files);
     std::vector<std::string> entries;
     files.GetEdiDefFiles(entries);
     const std::vector<std::string> types = gfDocTypes(entries);
@@ -428,7 +427,6 @@ TEST(ElementCheck, ShippedExamplesAndCodeLists)
         EXPECT_EQ(Where(changed[0]), c.sWhere);
         EXPECT_EQ(changed[0].kind, c.kind) << c.sWhere;
     }
-    gDefFiles = nullptr;
 }
 
 }  // namespace

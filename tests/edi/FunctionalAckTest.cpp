@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 
+#include "app/GlobalsScope.h"
 #include "app/modGlobals.h"
 #include "app/modText.h"
 #include "doctree/EdiDocument.h"
@@ -439,7 +440,7 @@ TEST(AcknowledgementCorpus, EveryReadableFileIsAnsweredWellFormed)
     env.config->DefinitionFile = ORRINDALE_EDIDEF;
     clsDefFiles files;
     ASSERT_TRUE(files.RefreshBinFile());
-    gDefFiles = &files;
+    const GlobalsScope defs(&files);
     std::vector<std::string> entries;
     files.GetEdiDefFiles(entries);
     const std::vector<std::string> types = gfDocTypes(entries);
@@ -511,7 +512,6 @@ TEST(AcknowledgementCorpus, EveryReadableFileIsAnsweredWellFormed)
         std::printf("  %s: %d of %d written and read back without a finding\n", sKind.c_str(), counts.first,
                     counts.second);
     EXPECT_GE(nWithGroup, 40u);  // the samples are there
-    gDefFiles = nullptr;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // dictionary a group's GS08 release reads.
 #include <gtest/gtest.h>
 
-#include "app/modGlobals.h"
+#include "app/GlobalsScope.h"
 #include "schema/ElementDictionary.h"
 #include "schema/clsDefFiles.h"
 #include "tests/support/TestEnv.h"
@@ -52,7 +52,7 @@ TEST(ElementDictionary, ReleaseChoosesTheStoredDictionary)
     TestEnv env;
     EXPECT_FALSE(ElementDictionary::ForRelease("004010"));  // no store
     clsDefFiles files;
-    gDefFiles = &files;
+    const GlobalsScope defs(&files);
     TestEnv::WriteContainer(env.config->DefinitionFile,
                             {{"dict4010.def", "92*ID*2*2*Order Type*SA\n"}, {"docX.def", "A??*LS*0001*9*ISA*I\n"}});
     ASSERT_TRUE(files.RefreshBinFile());
@@ -69,7 +69,6 @@ TEST(ElementDictionary, ReleaseChoosesTheStoredDictionary)
     ASSERT_TRUE(files.RefreshBinFile());
     EXPECT_TRUE(ElementDictionary::ForRelease("004010")->FindElement("92")->HasCode("XX"));
     EXPECT_TRUE(ElementDictionary::ForRelease("005010X222A1")->FindElement("92")->HasCode("CN"));
-    gDefFiles = nullptr;
 }
 
 }  // namespace

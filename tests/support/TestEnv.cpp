@@ -21,15 +21,12 @@ TestEnv::TestEnv()
         throw std::runtime_error("mkdtemp failed");
     mDir = templ;
     config = std::make_unique<clsConfig>(mDir, mDir, 14400, 10800);
-    gConfig = config.get();
-    gSettings = &settings;
+    mGlobals.emplace(config.get(), &settings, gDefFiles);
 }
 
 TestEnv::~TestEnv()
 {
-    gConfig = nullptr;
-    gSettings = nullptr;
-    gDefFiles = nullptr;
+    mGlobals.reset();
     std::error_code ec;
     fs::permissions(mDir, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(mDir, ec);

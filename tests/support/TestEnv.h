@@ -3,10 +3,12 @@
 // a configuration and a scripted user, all installed as the globals.
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "app/GlobalsScope.h"
 #include "app/MemorySettings.h"
 #include "app/clsConfig.h"
 #include "tests/support/ScriptedUi.h"
@@ -39,6 +41,7 @@ public:
 
 private:
     std::string mDir;
+    std::optional<GlobalsScope> mGlobals;  // the configuration and settings above
 };
 
 // gfSystemIllogic's host for tests: the given windows, and an end that throws
