@@ -4,11 +4,11 @@
 
 #include "app/UiService.h"
 #include "app/modGlobals.h"
+#include "app/modMain.h"
 #include "cli/ConsoleUi.h"
 #include "doctree/EdiDocument.h"
-#include "app/modMain.h"
-#include "schema/modStartup.h"
 #include "edi/modDocType.h"
+#include "schema/modStartup.h"
 
 namespace orr {
 

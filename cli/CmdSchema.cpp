@@ -3,8 +3,8 @@
 #include <iostream>
 
 #include "cli/CliCommands.h"
-#include "store/clsTree.h"
 #include "schema/clsTreeS.h"
+#include "store/clsTree.h"
 #include "store/modTreeDump.h"
 
 namespace orr {

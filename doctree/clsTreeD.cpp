@@ -17,8 +17,8 @@
 #include "doctree/modNodeD.h"
 #include "edi/SegmentText.h"
 #include "edi/modGuessEdi.h"
-#include "store/clsFileMapping.h"
 #include "schema/modNodeS.h"
+#include "store/clsFileMapping.h"
 
 namespace orr {
 namespace {

@@ -44,7 +44,6 @@ bool IsOneOf(std::string_view s, std::initializer_list<std::string_view> codes)
     return false;
 }
 
-
 }  // namespace
 
 Ta1Response::Ta1Response(const ReceivedInterchange& received, SepCode nDelimiter, SepCode nSelimiter)

@@ -6,9 +6,7 @@
 
 namespace orr {
 
-DocumentEditor::DocumentEditor(EdiDocument& doc) : mDoc(doc), mNew(doc), mDcp(doc), mFreeForm(doc)
-{
-}
+DocumentEditor::DocumentEditor(EdiDocument& doc) : mDoc(doc), mNew(doc), mDcp(doc), mFreeForm(doc) {}
 
 EditPermissions DocumentEditor::Permissions()
 {

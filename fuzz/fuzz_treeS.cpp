@@ -8,8 +8,8 @@
 #include "app/modGlobals.h"
 #include "fuzz/FuzzSupport.h"
 #include "schema/clsDefFiles.h"
-#include "store/clsTree.h"
 #include "schema/clsTreeS.h"
+#include "store/clsTree.h"
 
 using namespace orr;
 

@@ -3,8 +3,8 @@
 #include <bit>
 #include <string>
 
-#include "store/TreeNode.h"
 #include "schema/modNodeS.h"
+#include "store/TreeNode.h"
 
 namespace orr {
 

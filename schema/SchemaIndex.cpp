@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "app/modText.h"
-#include "store/clsTree.h"
 #include "schema/modNodeS.h"
+#include "store/clsTree.h"
 
 namespace orr {
 namespace {

@@ -30,8 +30,8 @@ bool clsDefFiles::RefreshBinFile()
     if (!LoadDirectory(gConfig->DefinitionFile))
         return false;
     for (int k = 1; k <= kTemplateSlots; ++k) {
-        std::string sFile = gfTrimBlanks(
-            gSettings->Get(gConfig->SettingsApp, gConfig->SectionTemplates, "TP" + std::to_string(k), ""));
+        std::string sFile =
+            gfTrimBlanks(gSettings->Get(gConfig->SettingsApp, gConfig->SectionTemplates, "TP" + std::to_string(k), ""));
         if (!sFile.empty() && !LoadDirectory(sFile))
             gfMsgBox("Could not read definition file:" + sFile, MsgIcon::Critical);
     }
@@ -77,7 +77,9 @@ bool clsDefFiles::LoadDirectory(const std::string& sFile)
         DefEntry e;
         e.sType.assign(reinterpret_cast<char*>(entry + kEntryTypeAt), 2);
         e.sName = std::string(gfTrimBlanks(std::string_view(sField).substr(0, star)));
-        e.sDescription = star == std::string::npos ? std::string() : std::string(gfTrimBlanks(std::string_view(sField).substr(star + 1)));
+        e.sDescription = star == std::string::npos
+                             ? std::string()
+                             : std::string(gfTrimBlanks(std::string_view(sField).substr(star + 1)));
         e.sContainer = sFile;
         e.nPosition = ReadInt32(entry + kEntryPositionAt);
         e.nLength = ReadInt32(entry + kEntryLengthAt);

@@ -536,7 +536,8 @@ bool frmMain::OpenEdiDocument(const std::string& sFileName)
     const std::optional<frmFileNew::Choice> type = gfChooseDocType(sFileName);
     if (!type || type->sType.empty())
         return false;
-    return OpenDocumentWindow({sFileName, separators.nDelimiter, separators.nSelimiter, type->sType, type->content, {}});
+    return OpenDocumentWindow(
+        {sFileName, separators.nDelimiter, separators.nSelimiter, type->sType, type->content, {}});
 }
 
 bool frmMain::OpenDocumentWindow(DocumentOpenArgs args)

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-
 namespace orr {
 
 namespace fs = std::filesystem;

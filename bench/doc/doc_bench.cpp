@@ -21,17 +21,17 @@
 #include <iterator>
 #include <string>
 
-#include "bench/common/BenchEnv.h"
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
+#include "bench/common/BenchEnv.h"
+#include "doctree/EdiDocument.h"
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDCheck.h"
 #include "doctree/clsTreeDSave.h"
-#include "doctree/EdiDocument.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
-#include "store/clsTreeMemory.h"
 #include "schema/clsTreeS.h"
+#include "store/clsTreeMemory.h"
 
 namespace {
 

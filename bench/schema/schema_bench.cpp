@@ -17,8 +17,8 @@
 #include "app/clsConfig.h"
 #include "schema/clsDefFiles.h"
 #include "schema/clsDefPacker.h"
-#include "store/clsTree.h"
 #include "schema/clsTreeS.h"
+#include "store/clsTree.h"
 
 namespace {
 

@@ -61,9 +61,9 @@ TEST(Registry, FirstRunWritesEveryKey)
     EXPECT_EQ(system, (std::vector<std::string>{"AppName", "DirIncoming", "DirOutgoing", "OpenDocument", "OpenGS",
                                                 "OpenISA", "OpenST"}));
     EXPECT_EQ(edi, (std::vector<std::string>{"Delimiter", "DelimiterS", "GsAgencyCode", "GsControlNumber",
-                                             "GsReleaseID", "HerAddr", "HerAddrQualifier", "IsaAckRequired",
-                                             "IsaIcId", "IsaIcNumber", "IsaIcVersion", "IsaTest", "MyAddr",
-                                             "MyAddrQualifier", "Selimiter", "SelimiterS"}));
+                                             "GsReleaseID", "HerAddr", "HerAddrQualifier", "IsaAckRequired", "IsaIcId",
+                                             "IsaIcNumber", "IsaIcVersion", "IsaTest", "MyAddr", "MyAddrQualifier",
+                                             "Selimiter", "SelimiterS"}));
     EXPECT_EQ(Stored(env, "Edi", "DelimiterS"), "*+~|{}");
     EXPECT_EQ(Stored(env, "Edi", "SelimiterS"), "0x0A0x0D~'@0x15");
 }

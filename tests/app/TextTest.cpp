@@ -34,7 +34,7 @@ TEST(Text, BlankCaseAndLineBreak)
 
     EXPECT_TRUE(gfSameName("RecentFile1", "RECENTFILE1"));
     EXPECT_FALSE(gfSameName("RecentFile1", "RECENTFILE"));
-    EXPECT_FALSE(gfSameName("[", "{"));  // one apart once folded by bit, not letters
+    EXPECT_FALSE(gfSameName("[", "{"));                // one apart once folded by bit, not letters
     EXPECT_FALSE(gfSameName("\xC3\xA9", "\xC3\x89"));  // only ASCII letters fold
 
     EXPECT_EQ(gfUpper(std::string("x222a1-\xC3\xA9")), "X222A1-\xC3\xA9");

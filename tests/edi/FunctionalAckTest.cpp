@@ -428,7 +428,8 @@ void ExpectSwapped(const ReceivedFile& in, const ReceivedFile& out, const std::s
         for (std::size_t g = 0; g < b.groups.size() && g < a.groups.size(); ++g)
             for (const auto& [nOut, nIn] : Pairs{{2, 3}, {3, 2}})
                 if (!gfTrimSpaces(gfElementAt(a.groups[g].gs, nIn)).empty()) {
-                    EXPECT_EQ(gfTrimSpaces(gfElementAt(b.groups[g].gs, nOut)), gfTrimSpaces(gfElementAt(a.groups[g].gs, nIn)))
+                    EXPECT_EQ(gfTrimSpaces(gfElementAt(b.groups[g].gs, nOut)),
+                              gfTrimSpaces(gfElementAt(a.groups[g].gs, nIn)))
                         << sWhat << " GS0" << nOut;
                 }
     }

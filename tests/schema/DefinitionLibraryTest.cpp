@@ -28,10 +28,10 @@
 #include "edi/modDocType.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
-#include "store/clsTree.h"
 #include "schema/clsTreeS.h"
 #include "schema/modNodeS.h"
 #include "store/TreeNode.h"
+#include "store/clsTree.h"
 #include "tests/support/TestEnv.h"
 
 namespace orr {

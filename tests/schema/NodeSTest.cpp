@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "store/TreeNode.h"
 #include "schema/modNodeS.h"
+#include "store/TreeNode.h"
 #include "tests/support/TestEnv.h"
 
 namespace orr {
@@ -164,7 +164,8 @@ TEST(SchemaTags, MissingNodesEndTheProgram)
         {"gfSnodeGetKey", [] { gfSnodeGetKey({}); }},
         {"gfSnodeFQN", [] { gfSnodeFQN({}); }},
         // A system loop without children: its first child is missing.
-        {"gfSnodeRequired", [&] {
+        {"gfSnodeRequired",
+         [&] {
              s.tree.Remove(s.hlSeg.Id());
              gfSnodeRequired(s.hl);
          }},

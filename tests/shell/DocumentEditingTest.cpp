@@ -11,11 +11,11 @@
 #include <QTest>
 
 #include "doctree/modNodeD.h"
-#include "store/modTreeDump.h"
 #include "shell/IconCache.h"
 #include "shell/TreeModel.h"
 #include "shell/frmDocument.h"
 #include "shell/frmFileNew.h"
+#include "store/modTreeDump.h"
 #include "tests/shell/ShellTestSupport.h"
 
 namespace orr {

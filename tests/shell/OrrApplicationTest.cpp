@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "store/clsTree.h"
 #include "shell/OrrApplication.h"
+#include "store/clsTree.h"
 #include "tests/support/TestEnv.h"
 
 namespace orr {
