@@ -707,10 +707,12 @@ void frmDocument::CreateAck()
 bool frmDocument::EdiFileOpen(const DocumentOpenArgs& args)
 {
     mDoc.SetSeparators(args.nDelimiter, args.nSelimiter);
-    if (args.sFileName.empty() ? !mDoc.New(args.sDocType, args.content)
-                               : !mDoc.LoadDefinition(args.sDocType, args.sFileName) ||
-                                     !mDoc.Open(args.sFileName, EdiDocument::OpenMode::NewWindow,
-                                                [this] { return frm2ndChance::Choose(this); }))
+    const bool bOpened = args.sFileName.empty()
+                             ? mDoc.New(args.sDocType, args.content)
+                             : mDoc.LoadDefinition(args.sDocType, args.sFileName) &&
+                                   mDoc.Open(args.sFileName, EdiDocument::OpenMode::NewWindow,
+                                             [this] { return frm2ndChance::Choose(this); });
+    if (!bOpened)
         return false;
     mEditor = std::make_unique<DocumentEditor>(mDoc);
     mDoc.SetFileName(args.bUntitled ? std::string() : args.sFileName, !args.bUntitled);
