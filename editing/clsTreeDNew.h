@@ -22,9 +22,6 @@ public:
     bool AddChild();
     // Inserts next to the current node, before or after it.
     bool AddSibling(bool bBefore);
-    // The tree of a new document: the root "New" with the schema's default
-    // content (nOption 1) or alone (nOption 2).
-    bool AddNewDocTree(int nOption) { return mDoc.New(nOption); }
 
 private:
     EditEnd AddChildTo(TreeEdit& edit, const TreeNode& ndAnchor);

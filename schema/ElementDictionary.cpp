@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "app/modGlobals.h"
+#include "app/modText.h"
 #include "schema/clsDefFiles.h"
 #include "schema/modNodeS.h"
 

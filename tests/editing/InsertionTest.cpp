@@ -159,8 +159,7 @@ TEST(Insertion, NewDocumentTree)
 {
     EditEnv env;
     EditDoc d(env, test::DocumentE1());
-    clsTreeDNew engine(d.doc);
-    EXPECT_TRUE(engine.AddNewDocTree(2));
+    EXPECT_TRUE(d.doc.New("E1", EdiDocument::NewContent::Empty));
     EXPECT_EQ(d.doc.Tree().NodeCount(), 1u);
     EXPECT_EQ(d.doc.Root().Text(), "New");
     EXPECT_EQ(d.doc.Root().Tag(), "D   *00000");

@@ -204,7 +204,7 @@ TEST(MainFrame, DocumentWindowsGetCountingKeysAndDriveTheToolbar)
     EXPECT_EQ(docs.opened[0].sDocType, "850");
     EXPECT_EQ(docs.opened[0].content, EdiDocument::NewContent::Skeleton);
     EXPECT_EQ(docs.opened[1].sDocType, "810");
-    EXPECT_EQ(docs.opened[1].nOption, 2);
+    EXPECT_EQ(docs.opened[1].content, EdiDocument::NewContent::Empty);
     EXPECT_EQ(docs.opened[1].nDelimiter, '*');  // a new document takes the configured separators
     EXPECT_EQ(docs.opened[1].nSelimiter, '~');
     EXPECT_EQ(frame.MdiArea()->subWindowList().size(), 2);
