@@ -43,6 +43,16 @@
 #include "shell/modTool.h"
 
 namespace orr {
+
+// A toolbar button.
+struct ButtonDef {
+    const char* sKey;
+    const char* sToolTip;
+    const char* sImage;
+    std::optional<DocCommand> command;  // the document window's command; none: the frame's own
+    void (frmMain::*frameCommand)();  // the frame's own command
+};
+
 namespace {
 
 frmMain* gpFrame = nullptr;
@@ -53,35 +63,28 @@ DocumentWindowHook& Hook()
     return hook;
 }
 
-struct ButtonDef {
-    const char* sKey;
-    const char* sToolTip;
-    const char* sImage;
-    std::optional<DocCommand> command;  // the document window's command; none: the frame's own
-};
-
 const ButtonDef kButtons[] = {
-    {"New", "New Document", "new", std::nullopt},
-    {"Open", "Open Document", "open", std::nullopt},
-    {"Save", "Save Document", "save", DocCommand::Save},
-    {"Print", "Print", "print", DocCommand::Print},
-    {"Edit", "Edit Segment", "edit", DocCommand::EditData},
-    {"Validate", "Validate Document", "validate", DocCommand::Validate},
-    {"InsChild", "Insert New Child Node", "insertchild", DocCommand::NewChild},
-    {"ShowNull", "Show/Hide Empty Nodes", "shownull", DocCommand::ToggleEmpty},
-    {"InsBefore", "Insert Before Sibling", "insertbefore", DocCommand::NewSiblingBefore},
-    {"InsAfter", "Insert After Sibling", "insertafter", DocCommand::NewSiblingAfter},
-    {"Cut", "Cut", "cut", DocCommand::Cut},
-    {"Copy", "Copy", "copy", DocCommand::Copy},
-    {"Paste", "Paste", "paste", DocCommand::Paste},
-    {"Delete", "Delete", "delete", DocCommand::Delete},
-    {"Down", "Move Down", "down", DocCommand::MoveDown},
-    {"Up", "Move Up", "up", DocCommand::MoveUp},
-    {"Expand", "Expand All", "expand", DocCommand::ExpandAll},
-    {"Collapse", "Collapse All", "collapse", DocCommand::CollapseAll},
-    {"DefaultWindow", "Default Window Size", "defaultwindow", std::nullopt},
-    {"Undo", "Undo", "undo", DocCommand::Undo},
-    {"Redo", "Redo", "redo", DocCommand::Redo},
+    {"New", "New Document", "new", std::nullopt, &frmMain::MainFileNew},
+    {"Open", "Open Document", "open", std::nullopt, &frmMain::MainFileOpen},
+    {"Save", "Save Document", "save", DocCommand::Save, nullptr},
+    {"Print", "Print", "print", DocCommand::Print, nullptr},
+    {"Edit", "Edit Segment", "edit", DocCommand::EditData, nullptr},
+    {"Validate", "Validate Document", "validate", DocCommand::Validate, nullptr},
+    {"InsChild", "Insert New Child Node", "insertchild", DocCommand::NewChild, nullptr},
+    {"ShowNull", "Show/Hide Empty Nodes", "shownull", DocCommand::ToggleEmpty, nullptr},
+    {"InsBefore", "Insert Before Sibling", "insertbefore", DocCommand::NewSiblingBefore, nullptr},
+    {"InsAfter", "Insert After Sibling", "insertafter", DocCommand::NewSiblingAfter, nullptr},
+    {"Cut", "Cut", "cut", DocCommand::Cut, nullptr},
+    {"Copy", "Copy", "copy", DocCommand::Copy, nullptr},
+    {"Paste", "Paste", "paste", DocCommand::Paste, nullptr},
+    {"Delete", "Delete", "delete", DocCommand::Delete, nullptr},
+    {"Down", "Move Down", "down", DocCommand::MoveDown, nullptr},
+    {"Up", "Move Up", "up", DocCommand::MoveUp, nullptr},
+    {"Expand", "Expand All", "expand", DocCommand::ExpandAll, nullptr},
+    {"Collapse", "Collapse All", "collapse", DocCommand::CollapseAll, nullptr},
+    {"DefaultWindow", "Default Window Size", "defaultwindow", std::nullopt, &frmMain::MainViewDefaultSize},
+    {"Undo", "Undo", "undo", DocCommand::Undo, nullptr},
+    {"Redo", "Redo", "redo", DocCommand::Redo, nullptr},
 };
 
 const ButtonDef* FindButton(const QString& sKey)
@@ -310,8 +313,8 @@ void frmMain::CreateToolbar()
         a->setObjectName(sKey);
         a->setToolTip(QString::fromLatin1(b.sToolTip));
         a->setData(QString::fromLatin1(b.sImage));
-        connect(a, &QAction::triggered, this, [this, sKey] { TbToolBarButtonClick(sKey); });
-        mButtons.emplace_back(sKey, a);
+        connect(a, &QAction::triggered, this, [this, &b] { RunButton(b); });
+        mButtons.emplace_back(&b, a);
     }
 }
 
@@ -447,8 +450,8 @@ void frmMain::UpdateOpenCommands()
 
 QAction* frmMain::ToolbarButton(const QString& sKey) const
 {
-    for (const auto& [key, action] : mButtons)
-        if (key == sKey)
+    for (const auto& [b, action] : mButtons)
+        if (sKey == QLatin1String(b->sKey))
             return action;
     return nullptr;
 }
@@ -456,10 +459,8 @@ QAction* frmMain::ToolbarButton(const QString& sKey) const
 void frmMain::RefreshCommands()
 {
     DocumentWindow* doc = ActiveDocument();
-    for (const auto& [key, action] : mButtons) {
-        const ButtonDef* b = FindButton(key);
+    for (const auto& [b, action] : mButtons)
         action->setEnabled(!b->command || (doc && doc->CanRun(*b->command)));
-    }
 }
 
 void frmMain::RunDocCommand(DocCommand command)
@@ -474,17 +475,16 @@ void frmMain::RunDocCommand(DocCommand command)
 
 void frmMain::TbToolBarButtonClick(const QString& sKey)
 {
-    const ButtonDef* b = FindButton(sKey);
-    if (!b)
-        return;
-    if (b->command)
-        RunDocCommand(*b->command);
-    else if (sKey == QLatin1String("New"))
-        MainFileNew();
-    else if (sKey == QLatin1String("Open"))
-        MainFileOpen();
-    else if (sKey == QLatin1String("DefaultWindow"))
-        MainViewDefaultSize();
+    if (const ButtonDef* b = FindButton(sKey))
+        RunButton(*b);
+}
+
+void frmMain::RunButton(const ButtonDef& b)
+{
+    if (b.command)
+        RunDocCommand(*b.command);
+    else
+        (this->*b.frameCommand)();
 }
 
 DocumentWindow* frmMain::ActiveDocument() const

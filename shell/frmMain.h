@@ -22,6 +22,8 @@ namespace orr {
 // How the frame gets document windows: fnCreate makes a window (not shown)
 // whose unload calls frmMain::RemoveChild with its key. Until it is set, the
 // commands that open documents are not offered.
+struct ButtonDef;
+
 struct DocumentWindowHook {
     std::function<DocumentWindow*(const QString& sKey)> fnCreate;
 };
@@ -80,6 +82,8 @@ public:
     // The toolbar: buttons by key ("New", "Open", "Save", ...).
     void TbToolBarButtonClick(const QString& sKey);
     QAction* ToolbarButton(const QString& sKey) const;
+    // A button runs the command it was made with: the document window's or the frame's own.
+    void RunButton(const ButtonDef& b);
 
     void SetStatusText(const QString& sText);
     // Arranging the document windows.
@@ -149,7 +153,7 @@ private:
     QMdiArea* mMdi;
     ChildList mcolChildForms;
     std::int32_t mnChildCounter = 0;
-    std::vector<std::pair<QString, QAction*>> mButtons;
+    std::vector<std::pair<const ButtonDef*, QAction*>> mButtons;
     std::vector<QAction*> mOwnMenus;                // the frame's menus in the menu bar
     std::vector<QPointer<QAction>> mMergedMenus;    // a document window's menus shown instead
     QMetaObject::Connection mActiveConnection;  // the active window's commandStateChanged
