@@ -694,7 +694,7 @@ std::optional<DocumentOpenArgs> frmMain::ImportedDocument(const std::string& sFi
     DocumentOpenArgs args;
     try {
         const DocumentImport::Result r = DocumentImport::ConvertFile(sFileName, sWork, {});
-        args = {sWork, r.separators.nElement, r.separators.nSegment, r.sType, 1, {}, true};
+        args = {sWork, r.separators.nElement, r.separators.nSegment, r.sType, EdiDocument::NewContent::Skeleton, {}, true};
     } catch (const std::exception& e) {
         gfMsgBox(e.what(), MsgIcon::Critical);
         args.sFileName.clear();

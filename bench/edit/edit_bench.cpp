@@ -136,7 +136,7 @@ int main(int argc, char** argv)
     {
         auto* w = new frmDocument(QStringLiteral("Document 1"));
         auto t0 = Clock::now();
-        if (!w->EdiFileOpen({sFile, nDelimiter, nSelimiter, sType, 1, QStringLiteral("Document 1")})) {
+        if (!w->EdiFileOpen({sFile, nDelimiter, nSelimiter, sType, EdiDocument::NewContent::Skeleton, QStringLiteral("Document 1")})) {
             std::fprintf(stderr, "cannot open %s as %s\n", sFile.c_str(), sType.c_str());
             return 1;
         }

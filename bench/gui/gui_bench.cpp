@@ -123,7 +123,7 @@ int main(int argc, char** argv)
         QApplication::processEvents();
 
         auto t0 = Clock::now();
-        const bool bOpen = w.EdiFileOpen({sFile, nDelimiter, nSelimiter, sType, 1, QStringLiteral("Document 1")});
+        const bool bOpen = w.EdiFileOpen({sFile, nDelimiter, nSelimiter, sType, EdiDocument::NewContent::Skeleton, QStringLiteral("Document 1")});
         const double dOpen = Seconds(t0);
         Settle(w);
         const double dShow = Seconds(t0);

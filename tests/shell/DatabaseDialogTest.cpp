@@ -108,7 +108,7 @@ TEST(DatabaseDialog, ADocumentWindowPostsItsDocument)
     gfSaveDatabaseSettings({false, sDatabase, ""});
     frmMain frame;
     frmDocument w(QStringLiteral("Document 1"));
-    ASSERT_TRUE(w.EdiFileOpen({sClaim, '*', '~', "837P_X222A1", 1, QStringLiteral("Document 1")}));
+    ASSERT_TRUE(w.EdiFileOpen({sClaim, '*', '~', "837P_X222A1", EdiDocument::NewContent::Skeleton, QStringLiteral("Document 1")}));
     auto* post = w.findChild<QAction*>(QStringLiteral("mnuToolExportSQL"));
     ASSERT_TRUE(post);
     EXPECT_EQ(post->text(), QStringLiteral("Post to &SQL Server ..."));

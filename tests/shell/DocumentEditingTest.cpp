@@ -38,7 +38,7 @@ struct EditEnv : test::TestEnv {
         if (fnText)
             ui.QueueAnswer(MsgAnswer::No);
         owned.reset(new frmDocument(QStringLiteral("Document 1")));
-        EXPECT_TRUE(owned->EdiFileOpen({sFile, '*', '~', sType, 1, QStringLiteral("Document 1")}));
+        EXPECT_TRUE(owned->EdiFileOpen({sFile, '*', '~', sType, EdiDocument::NewContent::Skeleton, QStringLiteral("Document 1")}));
         ui.Clear();
         Adopt(owned.get());
     }

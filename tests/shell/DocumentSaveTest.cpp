@@ -30,7 +30,7 @@ struct SaveEnv : test::DocTreeFixture, test::FileDialogScript {
 frmDocument* OpenWindow(const std::string& sFile, int nKey = 1)
 {
     auto* w = new frmDocument(QStringLiteral("Document %1").arg(nKey));
-    EXPECT_TRUE(w->EdiFileOpen({sFile, '*', '~', "T1", 1, QStringLiteral("Document %1").arg(nKey)}));
+    EXPECT_TRUE(w->EdiFileOpen({sFile, '*', '~', "T1", EdiDocument::NewContent::Skeleton, QStringLiteral("Document %1").arg(nKey)}));
     return w;
 }
 
@@ -119,7 +119,7 @@ TEST(DocumentSave, NewDocumentsAskForANameAndSaveAsChangesIt)
 {
     SaveEnv env;
     auto* w = new frmDocument(QStringLiteral("Document 1"));
-    ASSERT_TRUE(w->EdiFileOpen({"", '*', '~', "T1", 1, QStringLiteral("Document 1")}));
+    ASSERT_TRUE(w->EdiFileOpen({"", '*', '~', "T1", EdiDocument::NewContent::Skeleton, QStringLiteral("Document 1")}));
     env.answers = {QString()};  // cancelled: nothing happens
     EXPECT_FALSE(w->EdiFileSave());
     EXPECT_EQ(env.requests.back().sTitle, QStringLiteral("Save EDI Document File"));
@@ -187,7 +187,7 @@ TEST(DocumentClose, TheQuestionsAnswers)
 
     // Yes, but the save does not happen (no name given): asked again.
     QPointer<frmDocument> n = new frmDocument(QStringLiteral("Document 3"));
-    ASSERT_TRUE(n->EdiFileOpen({"", '*', '~', "T1", 2, QStringLiteral("Document 3")}));
+    ASSERT_TRUE(n->EdiFileOpen({"", '*', '~', "T1", EdiDocument::NewContent::Empty, QStringLiteral("Document 3")}));
     env.ui.Clear();
     env.answers = {QString()};
     env.ui.QueueAnswer(MsgAnswer::Yes);

@@ -24,7 +24,7 @@ TEST(FindingsDock, ValidateListsFindingsAndAClickShowsTheNode)
     TestEnv::WriteFile(sFile, TestEnv::Replaced(TestEnv::Replaced(test::kValidE1, "N1*ST", "N1*ZZ"), "SE*7", "SE*9"));
 
     auto* w = new frmDocument(QStringLiteral("Document 1"));
-    ASSERT_TRUE(w->EdiFileOpen({sFile, '*', '~', "E1", 1, QStringLiteral("Document 1")}));
+    ASSERT_TRUE(w->EdiFileOpen({sFile, '*', '~', "E1", EdiDocument::NewContent::Skeleton, QStringLiteral("Document 1")}));
     w->show();
     auto* dock = w->findChild<FindingsDock*>();
     ASSERT_TRUE(dock);

@@ -52,7 +52,7 @@ TEST(HLWindow, DragOntoTheRootThenSaveOrCancel)
     test::TestEnv::WriteFile(sFile, test::TestEnv::ReadFile(std::string(ORRINDALE_SOURCE_DIR) +
                                                             "/examples/837P_X222A1-dependent-with-cob.edi"));
     frmDocument window(QStringLiteral("Document 1"));
-    ASSERT_TRUE(window.EdiFileOpen({sFile, '*', '~', "837P_X222A1", 1, QStringLiteral("Document 1")}));
+    ASSERT_TRUE(window.EdiFileOpen({sFile, '*', '~', "837P_X222A1", EdiDocument::NewContent::Skeleton, QStringLiteral("Document 1")}));
     ASSERT_TRUE(window.CanRun(DocCommand::EditHL));
     auto* entry = window.findChild<QAction*>(QStringLiteral("mnuViewHL"));
     ASSERT_NE(entry, nullptr);

@@ -34,7 +34,7 @@ struct ToolEnv : test::DocTreeFixture, test::FileDialogScript {
     {
         TestEnv::WriteFile(sFile, test::kValidT1);
         window = new frmDocument(QStringLiteral("Document 1"));
-        EXPECT_TRUE(window->EdiFileOpen({sFile, '*', '~', "T1", 1, QStringLiteral("Document 1")}));
+        EXPECT_TRUE(window->EdiFileOpen({sFile, '*', '~', "T1", EdiDocument::NewContent::Skeleton, QStringLiteral("Document 1")}));
         fs::create_directories(Path("home"));
         WriteContainer(Path("home/EdiDef.bin"), {{"docT1.def", test::kDocT1}});
     }

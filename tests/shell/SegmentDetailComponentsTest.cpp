@@ -25,7 +25,7 @@ struct ClaimWindow : test::TestEnv {
         gDefFiles = &files;
         WriteFile(Path("claim.edi"), sText);
         window = new frmDocument(QStringLiteral("Claim"));
-        EXPECT_TRUE(window->EdiFileOpen({Path("claim.edi"), '*', '~', "837P_X222A1", 1, QStringLiteral("Claim")}));
+        EXPECT_TRUE(window->EdiFileOpen({Path("claim.edi"), '*', '~', "837P_X222A1", EdiDocument::NewContent::Skeleton, QStringLiteral("Claim")}));
         window->resize(1000, 700);
         window->show();
         QApplication::setActiveWindow(window);

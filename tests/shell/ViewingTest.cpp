@@ -34,7 +34,7 @@ struct OpenDocument : test::DocTreeFixture {
         sFile = Path("po.edi");
         WriteFile(sFile, test::kValidE1);
         window = new frmDocument(QStringLiteral("Document 1"));
-        EXPECT_TRUE(window->EdiFileOpen({sFile, '*', '~', "E1", 1, QStringLiteral("Document 1")}));
+        EXPECT_TRUE(window->EdiFileOpen({sFile, '*', '~', "E1", EdiDocument::NewContent::Skeleton, QStringLiteral("Document 1")}));
         window->resize(1000, 700);
         window->show();
         QApplication::setActiveWindow(window);
