@@ -36,7 +36,7 @@ TEST(DocumentEditor, PermissionsOfTheSchemaRules)
     ASSERT_TRUE(readOnly.LoadDefinition("E1"));
     env.ui.QueueAnswer(MsgAnswer::No);
     ASSERT_TRUE(readOnly.Open(sFile, EdiDocument::OpenMode::NewWindow));
-    DocumentEditor editor(readOnly, false);
+    DocumentEditor editor(readOnly);
     readOnly.SetCurrent(readOnly.Root().Child(0).Child(1).Child(1).Child(1).Child(0).Id());  // BEG01
     EXPECT_EQ(editor.Permissions(), EditPermissions{});
     editor.EditLabel("01");
