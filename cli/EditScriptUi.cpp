@@ -102,10 +102,10 @@ int EditScriptUi::ChooseFromList(const std::string&, const std::string& sTitle, 
         const std::string sAnswer = mAnswers.front();
         mAnswers.pop_front();
         const std::optional<int> n = LineNumber(sAnswer);
-        if (!n)
+        if (!n && Word(sAnswer) != MsgAnswer::Cancel)
             throw ScriptAnswerError("answer " + sAnswer + " does not fit the chooser: " + sLine);
-        // A line the list does not have chooses nothing, as "&Select" with no line.
-        nChosen = *n < int(items.size()) ? *n : -1;
+        // Cancel, or a line the list does not have, chooses nothing, as "&Select" with no line.
+        nChosen = n && *n < int(items.size()) ? *n : -1;
     }
     std::fprintf(mOut, "%s -> %d\n%s", sLine.c_str(), nChosen, bAnswered ? "" : "unanswered\n");
     return nChosen;

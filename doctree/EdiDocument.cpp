@@ -9,6 +9,7 @@
 #include "app/modSystem.h"
 #include "app/modText.h"
 #include "doctree/DocumentVerdict.h"
+#include "doctree/TreeEquality.h"
 #include "doctree/clsTreeD.h"
 #include "doctree/clsTreeDCheck.h"
 #include "doctree/clsTreeDNewTree.h"
@@ -372,21 +373,16 @@ bool EdiDocument::Validate(ValidateMode mode, std::size_t nLimit)
     std::ifstream work;
     if (!validation.WriteWork(Root(), mSeparators.nDelimiter, mSeparators.nSelimiter, work))
         return false;
-    // The work file holds the document now; the edits recorded name nodes
-    // of the tree about to be rebuilt.
-    mHistory.Clear(!mbModified);
-    mCurrent = {};
+    // Read back beside the tree, which stays with its history until the two are compared.
+    mSpare.RemoveAll();
+    mSpare.StartIdsAfter(mTree);
     const std::optional<clsTreeDValid::Verdict> verdict =
-        validation.Rebuild(work, mTree, mSchema, mIndex, mSeparators.nDelimiter, mSeparators.nSelimiter);
-    mRoot = verdict ? verdict->ndRoot.Id() : NodeId{};
-    NotifyRebuilt();
-    if (!verdict) {
-        SetModified(false);  // nothing left here to save over the file: the kept work file holds it
-        return false;
-    }
+        validation.Rebuild(work, mSpare, mSchema, mIndex, mSeparators.nDelimiter, mSeparators.nSelimiter);
+    if (!verdict)
+        return false;  // the document stays as it was; the kept work file was named
     mnBuildError = verdict->nError;
     msBuildError = verdict->sError;
-    SetFileName(msFileName);
+    TakeValidated(verdict->ndRoot.Id());
     mFindings.clear();
     mbFindingsTruncated = false;
     if (mode == ValidateMode::RoundTrip) {
@@ -397,10 +393,35 @@ bool EdiDocument::Validate(ValidateMode mode, std::size_t nLimit)
     mFindings = check.Check(*this);
     mbFindingsTruncated = check.Truncated();
     // Lines come from the file, which only says something about a tree read from it unchanged.
+    // A changed document read with a segment a line is numbered as it will be written.
     if (!mbModified && !msFileName.empty())
         clsTreeDCheck::LocateLines(mFindings, msFileName, mSeparators.nDelimiter, mSeparators.nSelimiter);
+    else if (mLineEndRead != clsTreeDSave::LineEnd::None)
+        for (EdiFinding& f : mFindings)
+            f.nLine = f.nOrdinal;
     gfMsgBox(DocumentVerdict::Of(verdict->bValid, mFindings).Text(), MsgIcon::Information);
     return true;
+}
+
+void EdiDocument::TakeValidated(NodeId root)
+{
+    mSpare.SetText(root, msFileName.empty() ? std::string("New") : msFileName);
+    if (TreeEquality::Equal(mTree, mRoot, mSpare, root)) {
+        // The usual case: the tree and its history stay.
+        mSpare.RemoveAll();
+        return;
+    }
+    // What the writer changed is one step that undo takes back.
+    TreeEdit edit(mTree, "Validation");
+    edit.selectBefore = mCurrent;
+    auto other = std::make_unique<clsTree>();
+    other->SwapContents(mSpare);
+    mCurrent = {};  // views hear of the swap before it returns
+    mRoot = root;
+    edit.SwapTree(std::move(other));
+    mHistory.Push(std::move(edit));
+    NotifyRebuilt();
+    SetModified(!mHistory.AtSaved());
 }
 
 void EdiDocument::ClearMapping()
@@ -486,6 +507,13 @@ void EdiDocument::AfterHistoryStep(const TreeEdit* pEdit, bool bUndo)
 {
     if (!pEdit)
         return;
+    if (pEdit->SwapsTree()) {
+        // The other tree is back: its root, and views that start over.
+        mRoot = mTree.Child(NodeId{}, 0);
+        mCurrent = {};
+        mFindings.clear();
+        NotifyRebuilt();
+    }
     SetCurrent(bUndo ? pEdit->selectBefore : pEdit->selectAfter);
     if (!mCurrent || !mTree.IsValid(mCurrent))
         SetCurrent(mRoot);

@@ -119,10 +119,12 @@ public:
     // program changed the file since this document read or wrote it, the
     // user is asked first; No saves nothing and returns false.
     bool SaveTo(const std::string& sFile, const SaveFileOps& ops = {});
-    // The round trip: the document written to the work file and read back
-    // in place of the tree, in its memory; "Document is valid." or
-    // "Document failed validation.". When the work file cannot be written
-    // ("Disk IO failed.") nothing else happens. True when the tree was rebuilt.
+    // The round trip: the document written to the work file and read back;
+    // "Document is valid." or "Document failed validation.". A tree read
+    // back equal to the document's is dropped (the tree and its undo history
+    // stay); a different one replaces it as one undo step, "Validation".
+    // When the work file cannot be written ("Disk IO failed.") or read back,
+    // nothing else happens. True when the document was read back.
     // WithElementCheck also checks every value of the rebuilt tree (the
     // findings are kept) and the one message follows DocumentVerdict.
     // At most nLimit findings are kept (0: all).
@@ -168,6 +170,9 @@ private:
     bool Rebuild(const Build& fnBuild);
     TreeNode ReadOnce(const std::string& sFile);
     void AfterHistoryStep(const TreeEdit* pEdit, bool bUndo);
+    // The tree read back by a validation (root in the spare tree): kept
+    // aside when it equals the document's, else swapped in as one undo step.
+    void TakeValidated(NodeId root);
     void SayWhenNoInterchange();
     NodeId BuildMixedSchema(const std::string& sType, const std::string& sFile);
     // The file as this document last read or wrote it, to notice changes

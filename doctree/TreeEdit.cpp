@@ -1,5 +1,7 @@
 #include "doctree/TreeEdit.h"
 
+#include <algorithm>
+
 namespace orr {
 
 TreeEdit::~TreeEdit()
@@ -94,6 +96,18 @@ void TreeEdit::SetImages(NodeId node, std::string_view sImage, std::string_view 
     mSteps.push_back(std::move(step));
 }
 
+void TreeEdit::SwapTree(std::unique_ptr<clsTree> other)
+{
+    mTree->SwapContents(*other);
+    mSteps.push_back(Swapped{std::move(other)});
+}
+
+bool TreeEdit::SwapsTree() const
+{
+    return std::any_of(mSteps.begin(), mSteps.end(),
+                       [](const Step& step) { return std::holds_alternative<Swapped>(step); });
+}
+
 void TreeEdit::SetExpanded(NodeId node, bool bExpanded)
 {
     if (mTree->Expanded(node) == bExpanded)
@@ -118,8 +132,10 @@ void TreeEdit::Apply(const Step& step)
             } else if constexpr (std::is_same_v<T, Images>) {
                 mTree->SetImage(s.node, s.sNew);
                 mTree->SetExpandedImage(s.node, s.sNewExpanded);
-            } else {
+            } else if constexpr (std::is_same_v<T, Expanded>) {
                 mTree->SetExpanded(s.node, s.bNew);
+            } else {
+                mTree->SwapContents(*s.other);
             }
         },
         step);
@@ -141,8 +157,10 @@ void TreeEdit::Revert(const Step& step)
             } else if constexpr (std::is_same_v<T, Images>) {
                 mTree->SetImage(s.node, s.sOld);
                 mTree->SetExpandedImage(s.node, s.sOldExpanded);
-            } else {
+            } else if constexpr (std::is_same_v<T, Expanded>) {
                 mTree->SetExpanded(s.node, !s.bNew);
+            } else {
+                mTree->SwapContents(*s.other);
             }
         },
         step);

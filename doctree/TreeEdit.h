@@ -8,6 +8,7 @@
 // An engine asks all its questions first, then makes its changes through a
 // TreeEdit and hands it to the document (EdiDocument::Commit).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -41,6 +42,14 @@ public:
     // Records a node that a builder has just added to the tree by itself, as
     // if Add had made it. Adopt new siblings in tree order.
     void Adopt(NodeId node);
+    // Exchanges the whole tree with other (a tree built with StartIdsAfter
+    // of this one), which the edit keeps: undo and redo exchange them again.
+    // Node ids of the edits recorded before name the tree put aside.
+    void SwapTree(std::unique_ptr<clsTree> other);
+    bool SwapsTree() const;
+    // Drops what the edit holds without touching the tree (its nodes live
+    // in a tree put aside by a later SwapTree, freed with it).
+    void Forget() { mSteps.clear(); }
 
     // An edit of what the view shows only (empty-node placeholders, which
     // are never written): undone like any other, it leaves the document
@@ -86,7 +95,10 @@ private:
         NodeId node;
         bool bNew;
     };
-    using Step = std::variant<Inserted, Removed, Moved, Text, Images, Expanded>;
+    struct Swapped {  // done and undone alike
+        std::unique_ptr<clsTree> other;
+    };
+    using Step = std::variant<Inserted, Removed, Moved, Text, Images, Expanded, Swapped>;
 
     Place PlaceOf(NodeId node) const;
     void PutAt(NodeId node, Place at, bool bDetached);

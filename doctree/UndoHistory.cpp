@@ -6,7 +6,7 @@ void UndoHistory::Push(TreeEdit edit)
 {
     if (mSavedAt && *mSavedAt > mDone.size())
         mSavedAt.reset();  // the saved state was undone and is now replaced
-    mUndone.clear();
+    Drop(mUndone);
     mDone.push_back(std::move(edit));
 }
 
@@ -48,9 +48,20 @@ const TreeEdit* UndoHistory::Redo()
 void UndoHistory::Clear(bool bAtSaved)
 {
     // Undone edits first: they hold subtrees that are out of the tree.
-    mUndone.clear();
-    mDone.clear();
+    Drop(mUndone);
+    Drop(mDone);
     mSavedAt = bAtSaved ? std::optional<std::size_t>(0) : std::nullopt;
+}
+
+void UndoHistory::Drop(std::vector<TreeEdit>& edits)
+{
+    bool bAside = false;
+    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+        if (bAside)
+            it->Forget();
+        bAside = bAside || it->SwapsTree();
+    }
+    edits.clear();
 }
 
 }  // namespace orr

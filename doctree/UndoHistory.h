@@ -29,6 +29,10 @@ public:
     std::size_t UndoCount() const { return mDone.size(); }
 
 private:
+    // Empties a stack; edits beyond a tree exchange (from its top) are
+    // forgotten: their nodes are in the tree the exchange holds.
+    static void Drop(std::vector<TreeEdit>& edits);
+
     std::vector<TreeEdit> mDone, mUndone;
     std::optional<std::size_t> mSavedAt = std::size_t(0);  // none: the saved state cannot come back
 };

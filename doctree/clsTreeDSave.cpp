@@ -29,12 +29,15 @@ clsTreeDSave::clsTreeDSave()
 
 bool clsTreeDSave::SaveAs(const std::string& sFile, const TreeNode& ndRoot, bool& bSilent)
 {
-    const bool bCrLfConfigured = gConfig && gConfig->IsCrLfSelimiter();
-    bool bLineBreaks = false;
-    if (!bSilent && !bCrLfConfigured)
-        bLineBreaks = gfMsgBox("Do you want to add a CR and LF at the end of each segment ?", MsgIcon::Question,
-                               MsgButtons::YesNo, "Save EDI File") == MsgAnswer::Yes;
-    return WriteX12(sFile, ndRoot, bLineBreaks);
+    return WriteX12(sFile, ndRoot, !bSilent && AskLineBreaks());
+}
+
+bool clsTreeDSave::AskLineBreaks()
+{
+    if (gConfig && gConfig->IsCrLfSelimiter())
+        return false;
+    return gfMsgBox("Do you want to add a CR and LF at the end of each segment ?", MsgIcon::Question,
+                    MsgButtons::YesNo, "Save EDI File") == MsgAnswer::Yes;
 }
 
 bool clsTreeDSave::WriteX12(const std::string& sFile, const TreeNode& ndRoot, bool bLineBreaks)
@@ -215,6 +218,7 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     const std::uint8_t nImage = ImageKind(nd);
     if ((nImage & kNullSegment) && !tree.HasChildren(nd.Id()))
         return;
+    const std::string& sImage = nd.Image();
     const char cDelimiter = char(mnDelimiter);
     const bool bTrailing = nImage & kTrailing;
     const auto payload = tree.Payload(nd.Id());

@@ -29,6 +29,8 @@ public:
     // Unless bSilent, asks whether to add CR LF after each terminator (only
     // when the configured terminator is not itself a line end).
     bool SaveAs(const std::string& sFile, const TreeNode& ndRoot, bool& bSilent);
+    // SaveAs's question on its own, for a caller that shows progress while it writes.
+    static bool AskLineBreaks();
     // X12 text with the given line breaks and no question.
     bool WriteX12(const std::string& sFile, const TreeNode& ndRoot, bool bLineBreaks);
     bool WriteX12(const std::string& sFile, const TreeNode& ndRoot, LineEnd lineEnd);

@@ -98,6 +98,11 @@ bool gfDnodeIsEnvelope(const TreeNode& nd)
     return s == "ISA" || s == "IEA" || s == "GS" || s == "GE" || s == "ST" || s == "SE";
 }
 
+bool gfDnodeIsPlaceholder(const TreeNode& nd)
+{
+    return nd.Image().ends_with("nullsegment") && !nd.Tree()->HasChildren(nd.Id());
+}
+
 std::string gfDnodeSchemaPath(const TreeNode& nd)
 {
     const auto link = nd ? LinkOf(nd.Tag()) : std::nullopt;

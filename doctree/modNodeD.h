@@ -27,6 +27,9 @@ std::string gfDnodeTagWithLink(std::string_view sTag, std::string_view sLink);
 char gfDnodeType(const TreeNode& nd);
 std::string gfDnodeSegType(const TreeNode& nd);
 bool gfDnodeIsEnvelope(const TreeNode& nd);
+// An empty segment placeholder (shown where a segment may be inserted): the
+// writer leaves it out. A segment of nothing but its identifier is no placeholder.
+bool gfDnodeIsPlaceholder(const TreeNode& nd);
 std::string gfDnodeSchemaPath(const TreeNode& nd);
 // The link part of a document tag without a message: "" when there is none.
 std::string_view gfDnodeTagLink(std::string_view sTag);

@@ -174,7 +174,10 @@ bool gfSendMail(const MailRequest& request, const MailLogon& fnLogon, long nTime
         // A refused password is asked again next time.
         if (mail.LoginDenied())
             gfForgetMailPassword();
-        gfMsgBox("Could not send message. Error:" + mail.sError, MsgIcon::Critical);
+        // A setting the user has not made yet: say where it is made.
+        const bool bUnset = server.sServer.empty() || server.sFrom.empty();
+        gfMsgBox("Could not send message. Error:" + mail.sError + (bUnset ? ". Enter one under View, Options, Mail." : ""),
+                 MsgIcon::Critical);
         return false;
     }
     gfRememberAddresses(message.to);

@@ -1,5 +1,6 @@
 #include "shell/DocTreeView.h"
 
+#include <QHeaderView>
 #include <QScrollBar>
 #include <algorithm>
 
@@ -12,6 +13,19 @@ DocTreeView::DocTreeView(QWidget* parent) : QTreeView(parent)
 }
 
 void DocTreeView::RelayoutLater() { scheduleDelayedItemsLayout(); }
+
+void DocTreeView::FitColumn()
+{
+    const int nWidth = sizeHintForColumn(0);
+    if (nWidth > header()->sectionSize(0))
+        header()->resizeSection(0, nWidth);
+}
+
+void DocTreeView::doItemsLayout()
+{
+    QTreeView::doItemsLayout();
+    FitColumn();
+}
 
 bool DocTreeView::RelayoutCheaper(const QModelIndex& index, qsizetype nOpenChildren) const
 {

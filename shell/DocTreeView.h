@@ -19,6 +19,10 @@ public:
     // Whether opening index with nOpenChildren open children costs more
     // row by row than a relayout of every row shown.
     bool RelayoutCheaper(const QModelIndex& index, qsizetype nOpenChildren) const;
+    // Widens the column to the labels of the rows on screen (never narrows it).
+    void FitColumn();
+    // Rows laid out anew (a reset, levels opened, a collapse) fit their labels.
+    void doItemsLayout() override;
 };
 
 }  // namespace orr

@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QHeaderView>
+#include <QMainWindow>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -113,6 +114,11 @@ void FindingsDock::ShowDocumentFindings()
     SetFindings(mDoc.Findings(), mDoc.FindingsTruncated());
     show();
     raise();
+    // The first time, room for the messages beside the segment detail; the user's width after that.
+    if (auto* window = qobject_cast<QMainWindow*>(parentWidget()); window && !mbSized) {
+        mbSized = true;
+        window->resizeDocks({this}, {window->width() * 2 / 3}, Qt::Horizontal);
+    }
 }
 
 void FindingsDock::SetFindings(EdiFindings findings, bool bTruncated)

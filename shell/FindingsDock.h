@@ -42,6 +42,7 @@ private:
     TreeModel* mDocModel;
     Model* mModel;
     EdiFindings mFindings;
+    bool mbSized = false;
 };
 
 }  // namespace orr

@@ -1,6 +1,8 @@
 #include "shell/QtUi.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -104,7 +106,16 @@ void QtUi::ProgressShow()
         if (pOwner)
             mProgress->move(pOwner->frameGeometry().center() - mProgress->rect().center());
     }
+    if (mProgress->isVisible())
+        return;
     mProgress->show();
+    // Painted before the work that follows blocks the event loop: the window
+    // manager maps a new window only after a round trip.
+    QElapsedTimer waited;
+    waited.start();
+    while (!mProgress->windowHandle()->isExposed() && waited.elapsed() < kExposeWaitMs)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+    mProgress->repaint();
 }
 
 void QtUi::ProgressStatus(const std::string& sMessage)

@@ -10,6 +10,9 @@ namespace orr {
 // User interaction through Qt dialogs.
 class QtUi final : public UiService {
 public:
+    // How long a new progress window may take to be mapped before the work starts regardless.
+    static constexpr int kExposeWaitMs = 500;
+
     MsgAnswer MsgBox(const std::string& sText, MsgButtons buttons, MsgIcon icon,
                      const std::string& sTitle) override;
     std::optional<std::string> InputBox(const std::string& sPrompt, const std::string& sTitle,

@@ -87,6 +87,8 @@ SegmentDetailPanel::SegmentDetailPanel(EdiDocument& doc, QWidget* parent)
     tblElements->verticalHeader()->hide();
     tblElements->verticalHeader()->setDefaultSectionSize(tblElements->fontMetrics().height() + 6);
     tblElements->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Long element names share the room with the values instead of taking it.
+    tblElements->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
     tblElements->horizontalHeader()->setSectionResizeMode(ColValue, QHeaderView::Stretch);
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -218,7 +220,7 @@ void SegmentDetailPanel::AddRow(const QStringList& cells)
 void SegmentDetailPanel::ShowLoop(NodeId loop)
 {
     // The loop's segments in document order; elements stay unmade.
-    const clsTree& tree = mDoc.Tree();
+    clsTree& tree = mDoc.Tree();
     tblElements->hide();
     txtSegment->setMaximumHeight(QWIDGETSIZE_MAX);
     lblTitle->setText(L1(tree.Text(loop)));
@@ -227,7 +229,8 @@ void SegmentDetailPanel::ShowLoop(NodeId loop)
     std::string buffer;
     for (NodeId node = gfDnodeNextInOrder(tree, loop, loop); node; node = gfDnodeNextInOrder(tree, loop, node)) {
         const std::string& sTag = tree.Tag(node);
-        if (sTag.empty() || sTag[0] != 'S')
+        // Only what is written: placeholders are left out as the writer leaves them out.
+        if (sTag.empty() || sTag[0] != 'S' || gfDnodeIsPlaceholder(tree.Node(node)))
             continue;
         if (lines.size() == kMaxLoopLines) {
             lines << QStringLiteral("... (the first %1 segments)").arg(kMaxLoopLines);

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QTimer>
 
 #include "app/UiService.h"
 
@@ -65,9 +66,11 @@ frmDirPath::frmDirPath(const std::string& sStartPath, QWidget* parent) : QDialog
     // open and selected once the folders on its path have been read.
     msStart = sAbsolute;
     ShowStart();
+    // The model sorts a folder's rows after it says it has read them: the
+    // scroll waits until then.
     connect(mDirs, &QFileSystemModel::directoryLoaded, this, [this](const QString& sDir) {
         if (!msStart.isEmpty() && (msStart + QLatin1Char('/')).startsWith(sDir))
-            ShowStart();
+            QTimer::singleShot(0, this, &frmDirPath::ShowStart);
     });
 
     connect(ctlDrive, &QComboBox::activated, this, &frmDirPath::DriveChange);
@@ -78,8 +81,16 @@ frmDirPath::frmDirPath(const std::string& sStartPath, QWidget* parent) : QDialog
     connect(cmdCancel, &QPushButton::clicked, this, &frmDirPath::CmdCancelClick);
 }
 
+void frmDirPath::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    QTimer::singleShot(0, this, &frmDirPath::ShowStart);  // once the view has its size
+}
+
 void frmDirPath::ShowStart()
 {
+    if (msStart.isEmpty())
+        return;
     const QModelIndex start = mDirs->index(msStart);
     if (!start.isValid())
         return;

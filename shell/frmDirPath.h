@@ -27,6 +27,9 @@ public:
     QPushButton* cmdOk;
     QPushButton* cmdCancel;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void DriveChange(int nIndex);
     std::string msChosen;

@@ -1,6 +1,7 @@
 #include "shell/frmDocument.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -131,13 +132,12 @@ void frmDocument::AttachView(DocTreeView* view, TreeModel* model)
     // no segment's elements are made for it.
     view->header()->setStretchLastSection(false);
     view->header()->setResizeContentsPrecision(0);
-    const auto fit = [view] {
-        const int nWidth = static_cast<QAbstractItemView*>(view)->sizeHintForColumn(0);
-        if (nWidth > view->header()->sectionSize(0))
-            view->header()->resizeSection(0, nWidth);
-    };
-    connect(view->verticalScrollBar(), &QScrollBar::valueChanged, view, fit);
-    connect(view->verticalScrollBar(), &QScrollBar::rangeChanged, view, fit);
+    connect(view->verticalScrollBar(), &QScrollBar::valueChanged, view, &DocTreeView::FitColumn);
+    connect(view->verticalScrollBar(), &QScrollBar::rangeChanged, view, &DocTreeView::FitColumn);
+    // Rows the store keeps open open in the view as they come into sight.
+    const auto expandShown = [this, view, model] { ExpandShown(view, model); };
+    connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, expandShown);
+    connect(view->verticalScrollBar(), &QScrollBar::rangeChanged, this, expandShown);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     // The store's expanded flags and the view's follow each other.
     connect(view, &QTreeView::expanded, this, [this, view, model](const QModelIndex& i) {
@@ -194,6 +194,29 @@ void frmDocument::ShowOpenChildren(DocTreeView* view, TreeModel* model, NodeId n
     view->RelayoutLater();
     const QScopedValueRollback viewOnly(mbViewExpansion, true);
     SyncExpansion(view, model, node);
+}
+
+// Laying out every row of a large document at once takes seconds and much
+// memory: rows the store keeps open that come into sight open in the view,
+// level by level until the rows on screen are settled.
+void frmDocument::ExpandShown(DocTreeView* view, TreeModel* model)
+{
+    if (mbExpandingShown)
+        return;
+    const QScopedValueRollback busy(mbExpandingShown, true);
+    const QScopedValueRollback viewOnly(mbViewExpansion, true);
+    const clsTree& tree = model->Tree();
+    const int nBottom = view->viewport()->height();
+    for (bool bOpened = true; bOpened;) {
+        bOpened = false;
+        for (QModelIndex i = view->indexAt(QPoint(0, 0)); i.isValid() && view->visualRect(i).top() < nBottom;
+             i = view->indexBelow(i)) {
+            if (!view->isExpanded(i) && tree.Expanded(model->NodeOf(i)) && tree.HasChildren(model->NodeOf(i))) {
+                view->expand(i);
+                bOpened = true;
+            }
+        }
+    }
 }
 
 // A closing node of many open children closes them in the view alone when
@@ -618,7 +641,7 @@ void frmDocument::EdiFileSaveAs()
     const std::string sPath = gfSaveFileDialog();
     if (sPath.empty())
         return;
-    mDoc.SetFileName(sPath, false);
+    mDoc.SetFileName(sPath);  // the root shows the new name too
     if (!EdiFileSave()) {
         gfMsgBox("Could not save file:" + sPath, MsgIcon::Critical);
         return;
@@ -680,17 +703,26 @@ void frmDocument::closeEvent(QCloseEvent* event)
 void frmDocument::ShowWorkFile(bool bPrintButtons)
 {
     const std::string sWork = gConfig->TempFile;
-    clsTreeDSave writer;
-    writer.SetDelimiter(mDoc.Delimiter());
-    writer.SetSelimiter(mDoc.Selimiter());
-    bool bSilent = false;
-    if (!writer.SaveAs(sWork, mDoc.Root(), bSilent)) {
+    // The working file goes however the preview ends (a refused write included).
+    const auto removeWork = qScopeGuard([&sWork] { std::remove(sWork.c_str()); });
+    const bool bLineBreaks = clsTreeDSave::AskLineBreaks();
+    frmPrintView view(this);
+    bool bWritten = false;
+    {
+        // The question is gone before the work starts; the window says what it waits for.
+        clsProgress progress;
+        progress.Status("Writing the working file.");
+        clsTreeDSave writer;
+        writer.SetDelimiter(mDoc.Delimiter());
+        writer.SetSelimiter(mDoc.Selimiter());
+        bWritten = writer.WriteX12(sWork, mDoc.Root(), bLineBreaks);
+    }
+    if (!bWritten) {
         gfMsgBox("Could not create working file.", MsgIcon::Critical);
         return;
     }
-    frmPrintView view(this);
-    view.SetTitle(QString::fromStdString(mDoc.FileName().empty() ? std::string("New") : mDoc.FileName()));
     view.LoadFile(sWork);
+    view.SetTitle(QString::fromStdString(mDoc.FileName().empty() ? std::string("New") : mDoc.FileName()));
     view.ShowPrintButtons(bPrintButtons);
     view.exec();
 }
@@ -771,13 +803,13 @@ void frmDocument::ExpandAll(bool bExpanded)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     {
         clsProgress progress;
-        progress.Status(bExpanded ? "Expanding the document tree." : "Collapsing the document tree.");
+        progress.Status((bExpanded ? "Expanding the document tree (" : "Collapsing the document tree (") +
+                        std::to_string(mDoc.Tree().NodeCount()) + " nodes).");
         for (auto [view, model] : {std::pair{tvc, mDocModel}, std::pair{tvS, mSchemaModel}}) {
             model->Tree().SetAllExpanded(bExpanded);
-            // The flags are set already: no expanded signal per row. Collapsing
+            // Expanded rows open in the view as they come into sight; collapsing
             // is a reset: the view forgets its expanded rows in one step.
-            const QSignalBlocker quiet(view);
-            bExpanded ? view->expandAll() : model->Refresh();
+            bExpanded ? ExpandShown(view, model) : model->Refresh();
         }
     }
     QApplication::restoreOverrideCursor();
@@ -788,7 +820,8 @@ void frmDocument::UpdateTitle()
     std::string sTitle = mDoc.FileName().empty() ? std::string("Document: New") : mDoc.FileName();
     if (!mDoc.Type().empty())
         sTitle += "   (" + mDoc.Type() + ")";
-    setWindowTitle(QString::fromLocal8Bit(sTitle.c_str()) + QStringLiteral("[*]"));
+    // Modified: two blanks and "*" after it.
+    setWindowTitle(QString::fromLocal8Bit(sTitle.c_str()) + QStringLiteral("  [*]"));
     setWindowModified(mDoc.Modified());
 }
 

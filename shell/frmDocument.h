@@ -153,6 +153,7 @@ private:
     void SyncExpansion(DocTreeView* view, TreeModel* model, NodeId node);
     void ShowOpenChildren(DocTreeView* view, TreeModel* model, NodeId node);
     void ForgetOpenChildren(DocTreeView* view, TreeModel* model, NodeId node);
+    void ExpandShown(DocTreeView* view, TreeModel* model);
     void ShowOpened();
     void Highlight(NodeId node);
     void ClearHighlights();
@@ -179,6 +180,7 @@ private:
     NodeId mndLitD, mndLitParent, mndActiveS, mndActiveSE;
     bool mbSyncing = false;  // the view follows the document: no echo back
     bool mbViewExpansion = false;  // expansion set in the view alone: the store keeps its own
+    bool mbExpandingShown = false;
     bool mbDocksSized = false;
     bool mbValidating = false;  // the rebuild is a validation's: its verdict follows
 };

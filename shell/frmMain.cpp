@@ -9,6 +9,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -22,6 +26,7 @@
 #include "app/modRecent.h"
 #include "app/modSystem.h"
 #include "edi/modGuessEdi.h"
+#include "store/clsTreeMemory.h"
 #include "shell/FormRegistry.h"
 #include "shell/IconCache.h"
 #include "shell/OrrApplication.h"
@@ -511,6 +516,19 @@ void frmMain::RemoveChild(const QString& sKey)
     mcolChildForms.erase(it);
     ShowMenusOf(ActiveDocument());
     RefreshCommands();
+    // With no document left, what the last one held goes back to the system
+    // (once its window, which calls this on its way out, is gone).
+    if (mcolChildForms.empty())
+        QTimer::singleShot(0, this, &frmMain::GiveMemoryBack);
+}
+
+void frmMain::GiveMemoryBack()
+{
+    clsTreeMemory::SetPoolLimit(0);
+    clsTreeMemory::SetPoolLimit(clsTreeMemory::kPoolLimit);
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 bool frmMain::OpenEdiDocument(const std::string& sFileName)

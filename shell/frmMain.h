@@ -47,6 +47,9 @@ public:
     using ChildList = std::vector<std::pair<QString, QPointer<QWidget>>>;
     const ChildList& ChildForms() const { return mcolChildForms; }
     void RemoveChild(const QString& sKey);
+    // The tree store's pooled blocks and the heap's free pages back to the
+    // system (done when the last document window has gone).
+    static void GiveMemoryBack();
     // The active document window, or null.
     DocumentWindow* ActiveDocument() const;
     // Runs a document command on the active window (when it can run), then

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/UiService.h"
+#include "shell/TextLineModel.h"
 #include "shell/modPrintText.h"
 
 namespace orr {
@@ -16,11 +17,13 @@ frmPrintView::frmPrintView(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPrintView"));
     setWindowTitle(QStringLiteral("Print Document"));
-    rtb = new QPlainTextEdit(this);
-    rtb->setObjectName(QStringLiteral("rtb"));
-    rtb->setReadOnly(true);
-    rtb->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    rtb->setFont(gfDefaultPrintFont());
+    lvwText = new QListView(this);
+    lvwText->setObjectName(QStringLiteral("lvwText"));
+    mLines = new TextLineModel(this);
+    lvwText->setModel(mLines);
+    lvwText->setUniformItemSizes(true);  // rows are never measured one by one
+    lvwText->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvwText->setFont(gfDefaultPrintFont());
     cmdFont = new QPushButton(QStringLiteral("Select Font..."), this);
     cmdFont->setObjectName(QStringLiteral("cmdFont"));
     cmdPrint = new QPushButton(QStringLiteral("Print"), this);
@@ -37,25 +40,25 @@ frmPrintView::frmPrintView(QWidget* parent) : QDialog(parent)
     buttons->addWidget(cmdPrint);
     buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(rtb, 1);
+    layout->addWidget(lvwText, 1);
     layout->addLayout(buttons);
-    resize(760, 560);
+    resize(900, 600);  // an ISA segment whole in the default font
 
     connect(cmdFont, &QPushButton::clicked, this, &frmPrintView::CmdFontClick);
     connect(cmdPrint, &QPushButton::clicked, this, &frmPrintView::CmdPrintClick);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmPrintView::reject);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void frmPrintView::LoadFile(const std::string& sFile)
 {
-    msFile = sFile;
-    QFile file(QString::fromLocal8Bit(sFile.c_str()));
-    if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
-        rtb->clear();
+    if (!mLines->Load(sFile))
         gfMsgBox("Could not load file.", MsgIcon::Critical);
-        return;
-    }
-    rtb->setPlainText(gfPrintableText(file.readAll()));
+}
+
+QString frmPrintView::Text() const
+{
+    const std::string_view text = mLines->Text();
+    return gfPrintableText(QByteArray::fromRawData(text.data(), qsizetype(text.size())));
 }
 
 void frmPrintView::ShowPrintButtons(bool bShow)
@@ -66,9 +69,9 @@ void frmPrintView::ShowPrintButtons(bool bShow)
 
 void frmPrintView::CmdFontClick()
 {
-    QFontDialog dlg(rtb->font(), this);
+    QFontDialog dlg(lvwText->font(), this);
     if (dlg.exec() == QDialog::Accepted)
-        rtb->setFont(dlg.selectedFont());
+        lvwText->setFont(dlg.selectedFont());
 }
 
 void frmPrintView::CmdPrintClick()
@@ -89,14 +92,7 @@ void frmPrintView::CmdPrintClick()
 
 bool frmPrintView::PrintOn(QPagedPaintDevice& device)
 {
-    return gfPrintText(device, rtb->toPlainText(), rtb->font(), msTitle) > 0;
-}
-
-void frmPrintView::reject()
-{
-    if (!msFile.empty())
-        QFile::remove(QString::fromLocal8Bit(msFile.c_str()));
-    QDialog::reject();
+    return gfPrintText(device, Text(), lvwText->font(), msTitle) > 0;
 }
 
 }  // namespace orr

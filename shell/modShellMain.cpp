@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QIcon>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QWindow>
 #include <QScreen>
 #include <QTimer>
 #include <memory>
@@ -31,6 +33,8 @@ void InstallDocumentWindows()
 {
     frmMain::SetDocumentWindowHook({[](const QString& sKey) -> DocumentWindow* { return new frmDocument(sKey); }});
 }
+
+constexpr int kMapWaitMs = 2000;
 
 }  // namespace
 
@@ -100,6 +104,11 @@ int gfRunMain(int argc, char** argv)
         QObject::connect(started.pSplash, &QObject::destroyed, &app, &QCoreApplication::quit);
     if (started.pMain) {
         QTimer::singleShot(0, started.pMain, [frame = started.pMain, files] {
+            // The type dialog centres on the frame: where the window manager put it, not where it was asked for.
+            QElapsedTimer waited;
+            waited.start();
+            while (!files.isEmpty() && !frame->windowHandle()->isExposed() && waited.elapsed() < kMapWaitMs)
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
             for (const QString& file : files)
                 frame->OpenEdiDocument(file.toStdString());
         });

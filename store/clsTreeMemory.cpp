@@ -103,7 +103,7 @@ struct Pool {
     std::mutex lock;
     std::vector<clsTreeMemory::Block> blocks;
     std::size_t nBytes = 0;
-    std::size_t nLimit = std::size_t(256) << 20;
+    std::size_t nLimit = clsTreeMemory::kPoolLimit;
 };
 
 Pool& ThePool()

@@ -61,7 +61,8 @@ public:
     // this one fills the pages before.
     static void Prefault(char* p, std::size_t nBytes);
 
-    // The most the pool keeps (by default 256 MiB); 0 empties it.
+    // The most the pool keeps (by default kPoolLimit); 0 empties it.
+    static constexpr std::size_t kPoolLimit = std::size_t(256) << 20;
     static void SetPoolLimit(std::size_t nBytes);
     static std::size_t PooledBytes();
     // The bytes of the blocks given out and not freed.

@@ -9,14 +9,22 @@
 //   scroll: one page down, painted
 //   select: a click on a row in the middle of the view, until both views
 //           have painted the highlights (the schema view follows)
+//   expand_all, collapse_all: View > Expand All / Collapse All until both
+//           views have painted (once each, after the timed interactions)
+//   preview, source: File > Print ... / Edit EDI Source until the window
+//           shows its first page (the working file written and indexed)
+//   rss_closed: resident memory after the window has closed and the
+//           program has given memory back as it does after its last document
 // Prints one line of key=value pairs; each interaction runs --repeat times
 // (5) and reports its median and its slowest. --closed-sets: the options do
 // not open the transaction sets (they do by default).
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -33,6 +41,8 @@
 #include "schema/clsDefFiles.h"
 #include "shell/TreeModel.h"
 #include "shell/frmDocument.h"
+#include "shell/frmMain.h"
+#include "shell/frmPrintView.h"
 
 namespace {
 
@@ -81,6 +91,36 @@ std::pair<double, double> Time(int nRepeat, const std::function<void()>& prepare
     }
     std::sort(d.begin(), d.end());
     return {d[d.size() / 2], d.back()};
+}
+
+// Seconds from the command until its preview window has painted; the window is closed then.
+double UntilShown(frmDocument& w, DocCommand command)
+{
+    double d = 0;
+    const auto t0 = Clock::now();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* view = qobject_cast<frmPrintView*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            view->repaint();
+            d = Seconds(t0);
+            view->reject();
+        }
+    });
+    poll.start(1);
+    w.Run(command);
+    return d;
+}
+
+long long ResidentBytes()
+{
+    long long nPages = 0, nResident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%lld %lld", &nPages, &nResident) != 2)
+            nResident = 0;
+        std::fclose(f);
+    }
+    return nResident * sysconf(_SC_PAGESIZE);
 }
 
 }  // namespace
@@ -162,14 +202,28 @@ int main(int argc, char** argv)
             Settle(w);
         });
 
+        auto t1 = Clock::now();
+        w.ExpandAll(true);
+        Settle(w);
+        const double dExpandAll = Seconds(t1);
+        t1 = Clock::now();
+        w.ExpandAll(false);
+        Settle(w);
+        const double dCollapseAll = Seconds(t1);
+        const double dPreview = UntilShown(w, DocCommand::Print), dSource = UntilShown(w, DocCommand::EditSource);
+
         rusage u{};
         getrusage(RUSAGE_SELF, &u);
         std::printf("bytes=%lld show_s=%.6f open_s=%.6f nodes=%zu widest=%u expand_s=%.6f expand_max_s=%.6f scroll_s=%.6f "
-                    "scroll_max_s=%.6f select_s=%.6f select_max_s=%.6f nerror=%d rss_peak=%lld\n",
+                    "scroll_max_s=%.6f select_s=%.6f select_max_s=%.6f expand_all_s=%.6f collapse_all_s=%.6f "
+                    "preview_s=%.6f source_s=%.6f nerror=%d rss_peak=%lld ",
                     static_cast<long long>(fs::file_size(sFile)), dShow, dOpen, w.DocTree().NodeCount(),
                     w.DocTree().ChildCount(widest), expand.first, expand.second, scroll.first, scroll.second,
-                    select.first, select.second, int(w.Document().BuildError()),
+                    select.first, select.second, dExpandAll, dCollapseAll, dPreview, dSource,
+                    int(w.Document().BuildError()),
                     static_cast<long long>(u.ru_maxrss) * 1024);
     }
+    frmMain::GiveMemoryBack();
+    std::printf("rss_closed=%lld\n", ResidentBytes());
     return 0;
 }

@@ -53,6 +53,11 @@ TEST_F(CliEdit, ReportsEveryQuestionWithItsAnswer)
     // Saved again: the previous output is the backup.
     ASSERT_EQ(Edit("-e 'answer no' -o " + sOut).nExit, 0);
     EXPECT_EQ(TestEnv::ReadFile(sOut + " Backup"), sSaved);
+
+    // Cancel before a chooser chooses nothing, as the window's Cancel does.
+    const auto cancelled = Edit("-e 'select /1/2/2/7' -e 'answer cancel' -e new-child --dump");
+    ASSERT_EQ(cancelled.nExit, 0) << cancelled.sErr;
+    EXPECT_EQ(cancelled.sErr, "chooser: Select a New Segment or Loop | Shipment | Order | Other level -> -1\n");
 }
 
 TEST_F(CliEdit, ScriptFileValuesUndoAndDump)

@@ -130,34 +130,80 @@ TEST(EdiDocument, MatchingFailureOffersFreeFormOrReadOnly)
     EXPECT_FALSE(readOnly.ReadOnly());
 }
 
-TEST(EdiDocument, ValidationRebuildsOrKeepsTheDocument)
+TEST(EdiDocument, ValidationKeepsTheTreeAndItsHistoryOrIsOneUndoStep)
 {
     test::DocTreeFixture env;
     TestEnv::WriteFile(env.Path("good.edi"), test::kValidT1);
     Document doc;
     ASSERT_TRUE(doc.Open(env.Path("good.edi"), Mode::NewWindow));
     doc.SetFileName(env.Path("good.edi"));
-    const std::string before = Outline(doc.Root());
+    const std::string opened = doc.Dump();
     const NodeId oldRoot = doc.Root().Id();
 
+    // Read back equal: the same tree, no step of its own.
     EXPECT_TRUE(doc.Validate());
     EXPECT_EQ(env.ui.Messages().back(), "Document is valid.");
-    EXPECT_EQ(Outline(doc.Root()), before);
-    EXPECT_NE(doc.Root().Id(), oldRoot);  // a new tree, never an old id
-    EXPECT_EQ(doc.Root().Text(), env.Path("good.edi"));
+    EXPECT_EQ(doc.Root().Id(), oldRoot);
+    EXPECT_EQ(doc.Dump(), opened);
     EXPECT_FALSE(std::filesystem::exists(env.config->TempFile));
     EXPECT_FALSE(doc.Modified());
+    EXPECT_FALSE(doc.CanUndo());
 
-    // Without the required BEG the first segment after the gap fails.
+    // An edit the writer keeps as it is: validating leaves it to undo.
+    const NodeId ref = doc.Root().FirstChild().Child(1).Child(1).Child(2).Child(1).Id();  // REF02
+    TreeEdit value(doc.Tree());
+    value.SetText(ref, "039");
+    doc.Commit(std::move(value));
+    const std::string edited = doc.Dump();
+    EXPECT_TRUE(doc.Validate());
+    EXPECT_EQ(doc.Root().Id(), oldRoot);
+    EXPECT_TRUE(doc.Modified());
+    ASSERT_TRUE(doc.CanUndo());
+
+    // Without the required BEG the first segment after the gap fails: the
+    // tree read back differs (its marks) and replaces the tree as one step.
     TreeEdit edit(doc.Tree());
     edit.Remove(doc.Root().FirstChild().Child(1).Child(1).Child(1).Id());
     doc.Commit(std::move(edit));
+    const std::string removed = doc.Dump();
     EXPECT_TRUE(doc.Validate());
-    EXPECT_EQ(doc.BuildErrorText(), "Segment matching failed.\r\nFailed segment:REF*DP*038");
+    EXPECT_EQ(doc.BuildErrorText(), "Segment matching failed.\r\nFailed segment:REF*DP*039");
     EXPECT_EQ(env.ui.Messages().back(), "Document failed validation.");
+    const std::string validated = doc.Dump();
     EXPECT_NE(Outline(doc.Root()).find("      REF [SREF] !\n"), std::string::npos);
+    EXPECT_NE(doc.Root().Id(), oldRoot);  // a new tree, never an old id
+    EXPECT_EQ(doc.Root().Text(), env.Path("good.edi"));
     EXPECT_TRUE(doc.Modified());
-    EXPECT_FALSE(doc.CanUndo());  // the ids are new
+
+    // Undo steps back through the validation to the removal and the value;
+    // redo comes forward again.
+    doc.Undo();
+    EXPECT_EQ(doc.Dump(), removed);
+    EXPECT_EQ(doc.Root().Id(), oldRoot);
+    doc.Undo();
+    EXPECT_EQ(doc.Dump(), edited);
+    doc.Undo();
+    EXPECT_EQ(doc.Dump(), opened);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_FALSE(doc.CanUndo());
+    doc.Redo();
+    doc.Redo();
+    doc.Redo();
+    EXPECT_EQ(doc.Dump(), validated);
+    EXPECT_EQ(doc.Current(), doc.Root().Id());
+
+    // A new edit before the validation drops the redo that holds the read-back tree.
+    doc.Undo();
+    doc.Undo();
+    TreeEdit other(doc.Tree());
+    other.SetText(ref, "040");
+    doc.Commit(std::move(other));
+    EXPECT_FALSE(doc.CanRedo());
+    EXPECT_TRUE(doc.Validate());
+    EXPECT_EQ(doc.Root().Id(), oldRoot);
+    doc.Undo();
+    doc.Undo();
+    EXPECT_EQ(doc.Dump(), opened);
 
     // A work file that cannot be written stops the validation: the document stays.
     const std::string kept = doc.Dump();

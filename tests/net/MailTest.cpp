@@ -137,7 +137,7 @@ TEST(Mail, FailuresGiveTheReasonWithoutHanging)
         ADD_FAILURE() << "password asked";
         return std::optional<std::string>();
     }));
-    EXPECT_EQ(lastMessage(), sPrefix + "No mail server set");
+    EXPECT_EQ(lastMessage(), sPrefix + "No mail server set. Enter one under View, Options, Mail.");
     EXPECT_TRUE(server.Messages().empty());
     EXPECT_TRUE(gfMailAddressBook().empty());
 }

@@ -11,6 +11,8 @@
 #include <QTest>
 
 #include "doctree/modNodeD.h"
+#include "store/modTreeDump.h"
+#include "shell/FindingsDock.h"
 #include "shell/IconCache.h"
 #include "shell/TreeModel.h"
 #include "shell/frmDocument.h"
@@ -324,6 +326,76 @@ TEST(DocumentEditing, FrameToolbarEditsTheActiveDocument)
     frame.ToolbarButton(QStringLiteral("Undo"))->trigger();
     EXPECT_EQ(env.Dump(), sOpened);
     EXPECT_EQ(enabled(), "InsBeforeCutDeleteRedo");
+    frmMain::SetDocumentWindowHook({});
+}
+
+// Validation in the frame keeps what can be undone: an edit made before F5
+// is undone after it, and a validation that changes the tree is one step of
+// its own. The message follows the findings the dock lists.
+TEST(DocumentEditing, ValidationKeepsTheUndoHistoryAndOneVerdict)
+{
+    EditEnv env("850-purchase-order.edi", "");
+    frmMain frame;
+    frmMain::SetDocumentWindowHook({[](const QString& sKey) -> DocumentWindow* { return new frmDocument(sKey); }});
+    test::WhenModal<frmFileNew>([](frmFileNew* dlg) {
+        dlg->lvc->setCurrentIndex(dlg->mModel->findItems(QStringLiteral("850")).value(0)->index());
+        dlg->cmdOk->click();
+    });
+    frame.resize(1000, 800);
+    frame.show();
+    ASSERT_TRUE(frame.OpenEdiDocument(env.sFile));
+    env.Adopt(qobject_cast<frmDocument*>(frame.ActiveDocument()));
+    frmDocument& w = *env.w;
+    QAction* undo = frame.ToolbarButton(QStringLiteral("Undo"));
+    QAction* redo = frame.ToolbarButton(QStringLiteral("Redo"));
+    const std::string sOpened = env.Dump();
+
+    env.Key(Qt::Key_F5);
+    EXPECT_EQ(env.ui.Messages().back(), "Document is valid.");
+    EXPECT_FALSE(undo->isEnabled() || w.isWindowModified());
+
+    // BEG05, the order date, made impossible.
+    const TreeNode date = env.Find("BEG").Child(4);
+    env.Click(date);
+    env.Key(Qt::Key_F2);
+    ASSERT_TRUE(env.Editor());
+    env.Commit(QStringLiteral("20231399"));
+    const std::string sEdited = env.Dump();
+    const NodeId root = w.RootD().Id();
+    env.Key(Qt::Key_F5);
+    const std::string sVerdict = env.ui.Messages().back();
+    EXPECT_NE(sVerdict, "Document is valid.");
+    EXPECT_EQ(sVerdict.rfind("Document has 1 error", 0), 0u) << sVerdict;
+    auto* dock = w.findChild<FindingsDock*>();
+    ASSERT_EQ(dock->lvwFindings->model()->rowCount(), 1);
+    EXPECT_EQ(dock->lvwFindings->model()->index(0, 1).data().toInt(), 4);  // BEG's line
+    EXPECT_GT(dock->width(), w.width() / 2);  // the message in view
+    EXPECT_EQ(w.RootD().Id(), root);  // the same tree
+    EXPECT_EQ(env.Dump(), sEdited);
+    EXPECT_TRUE(undo->isEnabled() && w.isWindowModified());
+    env.Key(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EXPECT_EQ(env.Dump(), sOpened);
+    EXPECT_FALSE(undo->isEnabled() || w.isWindowModified());
+    EXPECT_TRUE(redo->isEnabled());
+
+    // A second party name first: read back, the loops are numbered anew, one step of its own.
+    env.Key(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    env.Click(env.Find("N1", 1).Parent());
+    ASSERT_TRUE(w.mnuEditMoveUp->isEnabled());
+    w.mnuEditMoveUp->trigger();
+    for (auto& m : env.ui.Messages()) ADD_FAILURE() << m;
+    const std::string sDeleted = env.Dump();
+    env.Key(Qt::Key_F5);
+    EXPECT_NE(w.RootD().Id(), root);
+    EXPECT_EQ(w.tvc->currentIndex(), env.model->IndexOf(w.RootD().Id()));
+    for (const std::string* pBefore : {&sDeleted, &sEdited, &sOpened}) {
+        ASSERT_TRUE(undo->isEnabled());
+        undo->trigger();
+        EXPECT_EQ(env.Dump(), *pBefore);
+    }
+    EXPECT_EQ(w.RootD().Id(), root);
+    EXPECT_EQ(dock->lvwFindings->model()->rowCount(), 0);  // the findings named the tree undone
+    EXPECT_FALSE(undo->isEnabled() || w.isWindowModified());
     frmMain::SetDocumentWindowHook({});
 }
 

@@ -123,14 +123,14 @@ TEST(DocumentSave, NewDocumentsAskForANameAndSaveAsChangesIt)
     env.answers = {QString()};  // cancelled: nothing happens
     EXPECT_FALSE(w->EdiFileSave());
     EXPECT_EQ(env.requests.back().sTitle, QStringLiteral("Save EDI Document File"));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Document: New   (T1)[*]"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Document: New   (T1)  [*]"));
 
     const std::string sNew = env.Path("new.edi");
     env.answers = {QString::fromStdString(sNew)};
     env.ui.QueueAnswer(MsgAnswer::No);
     EXPECT_TRUE(w->EdiFileSave());
     EXPECT_EQ(w->RootD().Text(), "New");  // the root keeps its text
-    EXPECT_EQ(w->windowTitle().toStdString(), sNew + "   (T1)[*]");
+    EXPECT_EQ(w->windowTitle().toStdString(), sNew + "   (T1)  [*]");
     EXPECT_FALSE(w->isWindowModified());
     EXPECT_EQ(TestEnv::ReadFile(sNew).rfind("ISA*", 0), 0u);
     EXPECT_EQ(gfRecentFiles().front(), sNew);
@@ -140,7 +140,11 @@ TEST(DocumentSave, NewDocumentsAskForANameAndSaveAsChangesIt)
     env.ui.QueueAnswer(MsgAnswer::No);
     w->mnuFileSaveAs->trigger();
     EXPECT_EQ(TestEnv::ReadFile(sCopy), TestEnv::ReadFile(sNew));
-    EXPECT_EQ(w->windowTitle().toStdString(), sCopy + "   (T1)[*]");
+    EXPECT_EQ(w->windowTitle().toStdString(), sCopy + "   (T1)  [*]");
+    EXPECT_EQ(w->RootD().Text(), sCopy);
+    w->Document().SetModified(true);
+    EXPECT_EQ(w->windowTitle().toStdString(), sCopy + "   (T1)  [*]");
+    EXPECT_TRUE(w->isWindowModified());  // shown as "   (T1)  *"
     EXPECT_EQ(gfRecentFiles().front(), sCopy);
 
     const std::string sBad = env.Path("no-folder/x.edi");

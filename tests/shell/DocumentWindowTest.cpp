@@ -43,7 +43,7 @@ TEST(DocumentWindow, OpensAFileAndHighlightsNodeAndSchema)
     CheckModel(w->tvS->model());
     ASSERT_TRUE(w->EdiFileOpen(Args(env.Path("po.edi"))));
     w->show();
-    EXPECT_EQ(w->windowTitle().toStdString(), env.Path("po.edi") + "   (T1)[*]");
+    EXPECT_EQ(w->windowTitle().toStdString(), env.Path("po.edi") + "   (T1)  [*]");
     EXPECT_FALSE(w->IsModified());
     EXPECT_FALSE(w->isWindowModified());
     EXPECT_FALSE(w->Document().FreeForm());
@@ -167,7 +167,7 @@ TEST(DocumentWindow, NewDocumentsAndFailedOpens)
     test::DocTreeFixture env;
     auto* w = new frmDocument(QStringLiteral("Document 2"));
     ASSERT_TRUE(w->EdiFileOpen(Args("", "T1", EdiDocument::NewContent::Empty)));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Document: New   (T1)[*]"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Document: New   (T1)  [*]"));
     EXPECT_TRUE(w->isWindowModified());
     EXPECT_EQ(w->RootD().Text(), "New");
     EXPECT_EQ(w->RootD().Children(), 0u);

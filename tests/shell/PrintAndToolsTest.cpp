@@ -16,6 +16,7 @@
 #include "app/modGlobals.h"
 #include "shell/frmDocument.h"
 #include "shell/frmExportText.h"
+#include "shell/TextLineModel.h"
 #include "shell/frmPrintView.h"
 #include "shell/frmToolEdi.h"
 #include "tests/cli/CliRun.h"
@@ -80,12 +81,16 @@ TEST(PrintPreview, PrintsTheDocumentWithPageHeadersAndDeletesTheWorkFileOnCancel
     env.ui.QueueAnswer(MsgAnswer::Yes);  // a line for each segment
     test::WhenModal<frmPrintView>([&](frmPrintView* view) {
         EXPECT_EQ(view->windowTitle(), QStringLiteral("Print Document"));
-        EXPECT_TRUE(view->rtb->isReadOnly());
-        EXPECT_TRUE(view->rtb->toPlainText().contains(QStringLiteral("\nBEG*00*SA*PO1**20040305~\n")));
+        EXPECT_EQ(view->lvwText->editTriggers(), QAbstractItemView::NoEditTriggers);
+        EXPECT_TRUE(view->Text().contains(QStringLiteral("\nBEG*00*SA*PO1**20040305~\n")));
+        // A row a line.
+        QAbstractItemModel* rows = view->lvwText->model();
+        EXPECT_EQ(rows->rowCount(), view->Text().count(QLatin1Char('\n')));
+        EXPECT_EQ(rows->index(3, 0).data().toString(), QStringLiteral("BEG*00*SA*PO1**20040305~"));
         EXPECT_TRUE(view->cmdFont->isVisible() && view->cmdPrint->isVisible());
         // Columns line up. Measured, since fontconfig leaves some monospaced
         // fonts (Noto Sans Mono) unmarked and QFontInfo then says otherwise.
-        const QFontMetrics fm(view->rtb->font());
+        const QFontMetrics fm(view->lvwText->font());
         EXPECT_EQ(fm.horizontalAdvance(QLatin1Char('i')), fm.horizontalAdvance(QLatin1Char('W')));
         test::WhenModal<QFontDialog>([](QFontDialog* dlg) {
             QFont font = dlg->currentFont();
@@ -94,13 +99,13 @@ TEST(PrintPreview, PrintsTheDocumentWithPageHeadersAndDeletesTheWorkFileOnCancel
             dlg->accept();
         });
         view->cmdFont->click();
-        EXPECT_EQ(view->rtb->font().pointSize(), 14);
+        EXPECT_EQ(view->lvwText->font().pointSize(), 14);
         PrintToPdf(sPdf);
         view->cmdPrint->click();
     });
     env.window->mnuFilePrint->trigger();
     EXPECT_EQ(env.ui.Messages().back(), "Document printed.");
-    EXPECT_TRUE(fs::exists(gConfig->TempFile));  // a print keeps the working file
+    EXPECT_FALSE(fs::exists(gConfig->TempFile));  // the working file goes with the preview
     const std::string sText = PdfText(sPdf);
     EXPECT_NE(sText.find(env.sFile), std::string::npos);
     EXPECT_NE(sText.find("Page 1 of"), std::string::npos);
@@ -125,7 +130,7 @@ TEST(PrintPreview, PrintsTheDocumentWithPageHeadersAndDeletesTheWorkFileOnCancel
     test::WhenModal<frmPrintView>([](frmPrintView* view) {
         EXPECT_FALSE(view->cmdFont->isVisible() || view->cmdPrint->isVisible());
         EXPECT_TRUE(view->cmdCancel->isVisible());
-        EXPECT_TRUE(view->rtb->toPlainText().startsWith(QStringLiteral("ISA*")));
+        EXPECT_TRUE(view->Text().startsWith(QStringLiteral("ISA*")));
         view->cmdCancel->click();
     });
     env.window->Run(DocCommand::EditSource);
@@ -134,7 +139,8 @@ TEST(PrintPreview, PrintsTheDocumentWithPageHeadersAndDeletesTheWorkFileOnCancel
     frmPrintView missing;
     missing.LoadFile(env.Path("gone.zyx"));
     EXPECT_EQ(env.ui.Messages().back(), "Could not load file.");
-    EXPECT_TRUE(missing.rtb->toPlainText().isEmpty() && missing.rtb->isReadOnly());
+    EXPECT_TRUE(missing.Text().isEmpty());
+    EXPECT_EQ(missing.lvwText->model()->rowCount(), 0);
 }
 
 TEST(PrintCommandLine, PrintsWhatThePreviewPrints)
@@ -204,6 +210,25 @@ TEST(ToolDialogs, ExportAndConversionWriteWhatTheCommandLineWrites)
     // The document itself is as it was.
     EXPECT_EQ(env.window->Document().Delimiter(), '*');
     EXPECT_FALSE(env.window->IsModified());
+}
+
+// The preview's rows: one a line whatever ends it, a long line over several rows.
+TEST(PrintPreview, RowsFollowTheLinesAndWrapLongOnes)
+{
+    ToolEnv env;
+    const std::string sLong(TextLineModel::kWrap * 2 + 5, 'x');
+    const std::string sFile = env.Path("rows.txt");
+    const std::string sFull(TextLineModel::kWrap, 'y');
+    TestEnv::WriteFile(sFile, "ISA*1~\r\nGS*2~\rST*3~\n\n" + sLong + "\n" + sFull + "\r\nSE*4~");
+    TextLineModel rows;
+    ASSERT_TRUE(rows.Load(sFile));
+    std::vector<std::string> got;
+    for (int i = 0; i < rows.rowCount(); ++i)
+        got.push_back(rows.index(i, 0).data().toString().toStdString());
+    const std::string sPiece(TextLineModel::kWrap, 'x');
+    EXPECT_EQ(got, (std::vector<std::string>{"ISA*1~", "GS*2~", "ST*3~", "", sPiece, sPiece, "xxxxx", sFull, "SE*4~"}));
+    EXPECT_FALSE(rows.Load(env.Path("gone.txt")));
+    EXPECT_EQ(rows.rowCount(), 0);
 }
 
 }  // namespace
