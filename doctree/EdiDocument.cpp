@@ -383,6 +383,8 @@ bool EdiDocument::Validate(ValidateMode mode, std::size_t nLimit)
     mnBuildError = verdict->nError;
     msBuildError = verdict->sError;
     TakeValidated(verdict->ndRoot.Id());
+    for (DocumentListener* l : std::vector<DocumentListener*>(mListeners))
+        l->ReadBack();
     mFindings.clear();
     mbFindingsTruncated = false;
     if (mode == ValidateMode::RoundTrip) {

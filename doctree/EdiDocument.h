@@ -37,6 +37,8 @@ public:
     virtual void StateChanged() {}  // modified, read-only, busy, file name, history
     // The tree was replaced (opened, reopened, validated): views start over.
     virtual void Rebuilt() {}
+    // Validation read the document back (its tree kept or replaced); the verdict shows next.
+    virtual void ReadBack() {}
 };
 
 class EdiDocument {

@@ -3,7 +3,7 @@
 // by node, the same text, tag and images (colours and expansion belong to
 // the view). Segments whose elements are untouched in both trees compare by
 // their stored text, without making their elements.
-#include "schema/clsTree.h"
+#include "store/clsTree.h"
 
 namespace orr {
 

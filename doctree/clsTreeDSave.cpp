@@ -218,7 +218,6 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     const std::uint8_t nImage = ImageKind(nd);
     if ((nImage & kNullSegment) && !tree.HasChildren(nd.Id()))
         return;
-    const std::string& sImage = nd.Image();
     const char cDelimiter = char(mnDelimiter);
     const bool bTrailing = nImage & kTrailing;
     const auto payload = tree.Payload(nd.Id());

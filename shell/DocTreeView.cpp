@@ -27,6 +27,17 @@ void DocTreeView::doItemsLayout()
     FitColumn();
 }
 
+void DocTreeView::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    // Each pass opens at most a screenful of rows; a few passes settle it.
+    for (int nPass = 0; nPass < 8; ++nPass) {
+        QTreeView::scrollTo(index, hint);
+        const QRect rect = visualRect(index);
+        if (rect.isEmpty() || viewport()->rect().contains(rect.topLeft()))
+            return;
+    }
+}
+
 bool DocTreeView::RelayoutCheaper(const QModelIndex& index, qsizetype nOpenChildren) const
 {
     const QScrollBar* bar = verticalScrollBar();

@@ -23,6 +23,9 @@ public:
     void FitColumn();
     // Rows laid out anew (a reset, levels opened, a collapse) fit their labels.
     void doItemsLayout() override;
+    // Rows above the target that open as they come into sight move it down:
+    // scrolls again until it stays on screen.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 };
 
 }  // namespace orr

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "schema/clsFileMapping.h"
+#include "store/clsFileMapping.h"
 
 namespace orr {
 namespace {

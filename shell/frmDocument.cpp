@@ -565,10 +565,7 @@ void frmDocument::Run(DocCommand command)
     case DocCommand::CollapseAll: ExpandAll(false); break;
     case DocCommand::Validate: {
         ClearHighlights();
-        mbValidating = true;
-        const bool bDone = mDoc.Validate(EdiDocument::ValidateMode::WithElementCheck);
-        mbValidating = false;
-        if (bDone) {
+        if (mDoc.Validate(EdiDocument::ValidateMode::WithElementCheck)) {
             NodeClick(mDoc.Root().Id());
             mFindings->ShowDocumentFindings();
         }
@@ -920,10 +917,10 @@ void frmDocument::Rebuilt()
     SetBack(mndActiveS, kWhite, mDoc.SchemaTree());
     SetBack(mndActiveSE, kWhite, mDoc.SchemaTree());
     mndActiveS = mndActiveSE = {};
-    // The levels open again before the verdict shows over the tree.
-    if (mbValidating)
-        RepaintForm();
 }
+
+// The levels open again before the verdict shows over the tree.
+void frmDocument::ReadBack() { RepaintForm(); }
 
 void frmDocument::Trace(const std::string& sTag)
 {

@@ -165,6 +165,7 @@ private:
     void CurrentChanged(NodeId node) override;
     void StateChanged() override;
     void Rebuilt() override;
+    void ReadBack() override;
 
     QString msKey;
     EdiDocument mDoc;
@@ -182,7 +183,6 @@ private:
     bool mbViewExpansion = false;  // expansion set in the view alone: the store keeps its own
     bool mbExpandingShown = false;
     bool mbDocksSized = false;
-    bool mbValidating = false;  // the rebuild is a validation's: its verdict follows
 };
 
 }  // namespace orr

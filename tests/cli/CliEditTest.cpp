@@ -54,10 +54,11 @@ TEST_F(CliEdit, ReportsEveryQuestionWithItsAnswer)
     ASSERT_EQ(Edit("-e 'answer no' -o " + sOut).nExit, 0);
     EXPECT_EQ(TestEnv::ReadFile(sOut + " Backup"), sSaved);
 
-    // Cancel before a chooser chooses nothing, as the window's Cancel does.
+    // Cancel before a chooser chooses nothing and says so, as the window's Cancel does.
     const auto cancelled = Edit("-e 'select /1/2/2/7' -e 'answer cancel' -e new-child --dump");
     ASSERT_EQ(cancelled.nExit, 0) << cancelled.sErr;
-    EXPECT_EQ(cancelled.sErr, "chooser: Select a New Segment or Loop | Shipment | Order | Other level -> -1\n");
+    EXPECT_EQ(cancelled.sErr, "chooser: Select a New Segment or Loop | Shipment | Order | Other level -> -1\n"
+                              "message: You did not select an item to insert.\n");
 }
 
 TEST_F(CliEdit, ScriptFileValuesUndoAndDump)

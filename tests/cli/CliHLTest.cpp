@@ -14,16 +14,8 @@ using test::RunCli;
 using test::TestEnv;
 
 struct CliHL : ::testing::Test {
-    // The shipped 856 example with child codes, which the editor requires.
-    CliHL()
-    {
-        std::string s = TestEnv::ReadFile(std::string(ORRINDALE_SOURCE_DIR) + "/examples/856-ship-notice.edi");
-        for (const char* sHL : {"HL*1**S", "HL*2*1*O", "HL*3*2*P", "HL*5*2*P"})
-            s = TestEnv::Replaced(s, std::string(sHL) + "~", std::string(sHL) + "*1~");
-        for (const char* sHL : {"HL*4*3*I", "HL*6*5*I"})
-            s = TestEnv::Replaced(s, std::string(sHL) + "~", std::string(sHL) + "*0~");
-        TestEnv::WriteFile(s856, s);
-    }
+    // The shipped 856 example, copied so that a test may change it.
+    CliHL() { std::filesystem::copy_file(std::string(ORRINDALE_SOURCE_DIR) + "/examples/856-ship-notice.edi", s856); }
     test::CliResult HL(const std::string& sFile, const std::string& sType, const std::string& sRest = {})
     {
         return RunCli("--home " + sHome + " hl " + sFile + " --type " + sType + " " + sRest);
@@ -88,8 +80,13 @@ TEST_F(CliHL, DuplicateIdsNeedYes)
 
 TEST_F(CliHL, FailuresWriteNothing)
 {
-    // The shipped example leaves HL04 out.
-    const auto r = HL(std::string(ORRINDALE_SOURCE_DIR) + "/examples/856-ship-notice.edi", "856", "-o " + sOut);
+    // A ship notice whose HL segments leave HL04 out.
+    std::string sNoChildCodes = TestEnv::ReadFile(s856);
+    for (const char* sHL : {"HL*1**S", "HL*2*1*O", "HL*3*2*P", "HL*5*2*P"})
+        sNoChildCodes = TestEnv::Replaced(sNoChildCodes, std::string(sHL) + "*1~", std::string(sHL) + "~");
+    const std::string sNoHL04 = env.Path("no-hl04.edi");
+    TestEnv::WriteFile(sNoHL04, sNoChildCodes);
+    const auto r = HL(sNoHL04, "856", "-o " + sOut);
     EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(r.sOut, "");
     EXPECT_NE(r.sErr.find("message: Invalid HL structure.\\nHL segment must have 4 data elements."), std::string::npos)

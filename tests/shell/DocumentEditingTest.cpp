@@ -294,6 +294,8 @@ TEST(DocumentEditing, ViewKeepsItsPlaceAndExpandedRows)
     EXPECT_EQ(w.tvc->verticalScrollBar()->value(), nScroll);
     w.mnuEditUndo->trigger();
     EXPECT_EQ(w.tvc->verticalScrollBar()->value(), nScroll);
+    EXPECT_TRUE(w.DocTree().Expanded(beg.Id()));
+    w.tvc->scrollTo(env.model->IndexOf(beg.Id()));  // opened as it comes into sight
     EXPECT_TRUE(w.tvc->isExpanded(env.model->IndexOf(beg.Id())));
     EXPECT_EQ(env.nResets, 0);
 }

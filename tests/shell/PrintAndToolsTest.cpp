@@ -122,7 +122,7 @@ TEST(PrintPreview, PrintsTheDocumentWithPageHeadersAndDeletesTheWorkFileOnCancel
         view->cmdCancel->click();
     });
     env.window->mnuFilePrint->trigger();
-    EXPECT_EQ(env.ui.Calls().size(), 1u);  // the line-break question only
+    EXPECT_EQ(env.ui.Messages(), std::vector<std::string>{"Do you want to add a CR and LF at the end of each segment ?"});
     EXPECT_FALSE(fs::exists(gConfig->TempFile));
 
     // The source view: the same window with Cancel alone.
