@@ -18,6 +18,7 @@ struct SeparatorChoices {
 
 inline constexpr const char* kBuiltInSelimiters = "0x0A0x0D~'@0x15";
 inline constexpr const char* kBuiltInDelimiters = "*+~|{}";
+inline constexpr std::int32_t kDefaultRecoverySeconds = 30;
 
 class clsConfig {
 public:
@@ -50,6 +51,9 @@ public:
     bool bOptionsChanged = false;
     std::string TempFile;
     bool bTrace = false;
+    // Seconds after a document's last change until its unsaved state is kept
+    // for recovery; 0: never.
+    std::int32_t RecoverySeconds = kDefaultRecoverySeconds;
 
     // Directories behind "the program directory" on a real installation.
     std::string InstallDir;  // read-only: EdiDef.bin, icons, manual

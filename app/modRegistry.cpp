@@ -51,6 +51,9 @@ const KeyDef kKeys[] = {
     {Section::Edi, "GsControlNumber", &clsConfig::GsControlNumber, "1", "1"},
 };
 
+// Seconds until a changed document is kept for recovery (clsConfig::RecoverySeconds).
+const char* const kRecoveryKey = "RecoverySeconds";
+
 // The reader's order differs from the writer's.
 const char* const kReadOrder[] = {
     "DirIncoming", "DirOutgoing", "OpenDocument", "OpenISA", "OpenGS", "OpenST",
@@ -149,12 +152,18 @@ void gfReadRegistry()
         const KeyDef& def = FindKey(sKey);
         SetField(def, gSettings->Get(gConfig->SettingsApp, SectionName(def.section), def.sKey, def.sDefault));
     }
+    // Not one of the first-run keys: missing or unreadable, it is the default.
+    const std::string sRecovery = gSettings->Get(gConfig->SettingsApp, gConfig->SectionSystem, kRecoveryKey, "");
+    std::int32_t nSeconds = kDefaultRecoverySeconds;
+    gConfig->RecoverySeconds = ParseNumber(sRecovery, nSeconds) && nSeconds >= 0 ? nSeconds : kDefaultRecoverySeconds;
 }
 
 void gfSaveRegistry()
 {
     for (const KeyDef& def : kKeys)
         gSettings->Save(gConfig->SettingsApp, SectionName(def.section), def.sKey, FieldText(def.field));
+    gSettings->Save(gConfig->SettingsApp, gConfig->SectionSystem, kRecoveryKey,
+                    std::to_string(gConfig->RecoverySeconds));
 }
 
 void gfWriteDefaultRegistry()

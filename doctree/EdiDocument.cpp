@@ -117,6 +117,12 @@ void EdiDocument::NotifyState()
         l->StateChanged();
 }
 
+void EdiDocument::NotifyContent()
+{
+    for (DocumentListener* l : std::vector<DocumentListener*>(mListeners))
+        l->ContentChanged();
+}
+
 void EdiDocument::NotifyRebuilt()
 {
     for (DocumentListener* l : std::vector<DocumentListener*>(mListeners))
@@ -451,6 +457,12 @@ void EdiDocument::SetModified(bool bModified)
     NotifyState();
 }
 
+void EdiDocument::MarkChanged()
+{
+    SetModified(true);
+    NotifyContent();
+}
+
 void EdiDocument::SetCurrent(NodeId node)
 {
     if (node && (!mTree.IsValid(node) || mTree.IsDetached(node)))
@@ -498,8 +510,10 @@ void EdiDocument::Commit(TreeEdit edit)
     const NodeId select = edit.selectAfter;
     const bool bViewOnly = edit.ViewOnly();
     mHistory.Push(std::move(edit));
-    if (!bViewOnly)
+    if (!bViewOnly) {
         SetModified(true);
+        NotifyContent();
+    }
     if (select)
         SetCurrent(select);
     NotifyState();
@@ -520,6 +534,8 @@ void EdiDocument::AfterHistoryStep(const TreeEdit* pEdit, bool bUndo)
     if (!mCurrent || !mTree.IsValid(mCurrent))
         SetCurrent(mRoot);
     SetModified(!mHistory.AtSaved());
+    if (!pEdit->ViewOnly())
+        NotifyContent();
     NotifyState();
 }
 

@@ -39,6 +39,9 @@ public:
     virtual void Rebuilt() {}
     // Validation read the document back (its tree kept or replaced); the verdict shows next.
     virtual void ReadBack() {}
+    // The document's content changed: an edit, an undo or redo, or a change
+    // marked by hand (MarkChanged).
+    virtual void ContentChanged() {}
 };
 
 class EdiDocument {
@@ -51,6 +54,13 @@ public:
         Batch,         // one plain build, no questions (the command line)
     };
     static constexpr int kMaxAttempts = 3;
+    // The file as this document last read or wrote it, to notice changes
+    // made by other programs before it is overwritten.
+    struct DiskStamp {
+        std::string sFile;
+        std::filesystem::file_time_type mtime{};
+        std::uintmax_t nSize = 0;
+    };
 
     EdiDocument();
     ~EdiDocument();
@@ -144,6 +154,11 @@ public:
     // The file name; bRootText also shows it as the root's text ("New" for none).
     void SetFileName(const std::string& sFile, bool bRootText = true);
     void SetModified(bool bModified);
+    // Marks the document modified after a change made outside Commit.
+    void MarkChanged();
+    const std::optional<DiskStamp>& DiskState() const { return mDiskStamp; }
+    // A recovered document takes the file's state its unsaved changes were made on.
+    void SetDiskState(std::optional<DiskStamp> stamp) { mDiskStamp = std::move(stamp); }
 
     // ---- the current node: the one selection every view mirrors --------------------------
     NodeId Current() const { return mCurrent; }
@@ -177,17 +192,11 @@ private:
     void TakeValidated(NodeId root);
     void SayWhenNoInterchange();
     NodeId BuildMixedSchema(const std::string& sType, const std::string& sFile);
-    // The file as this document last read or wrote it, to notice changes
-    // made by other programs before it is overwritten.
-    struct DiskStamp {
-        std::string sFile;
-        std::filesystem::file_time_type mtime{};
-        std::uintmax_t nSize = 0;
-    };
     static std::optional<DiskStamp> StampOf(const std::string& sFile);
     bool ConfirmOverwrite(const std::string& sFile) const;
     void NotifyState();
     void NotifyRebuilt();
+    void NotifyContent();
 
     clsTree mTree, mSchema;
     clsTree mSpare;  // the next scratch tree; keeps its memory between rebuilds

@@ -836,15 +836,22 @@ void clsTreeDCheck::Add(FindingKind kind, std::string sMessage, std::uint16_t nE
 
 std::optional<EdiFindings> clsTreeDCheck::CheckFile(const std::string& sFile)
 {
+    EdiDocument doc;
+    return CheckFile(sFile, [&](const std::string& sType) { return doc.LoadDefinition(sType, sFile) ? &doc : nullptr; });
+}
+
+std::optional<EdiFindings> clsTreeDCheck::CheckFile(const std::string& sFile, const DocumentFor& fnDocument)
+{
     SepCode nDelimiter = 0, nSelimiter = 0;
     if (!gfGuessEdi(sFile, nDelimiter, nSelimiter))
         return std::nullopt;
-    EdiDocument doc;
-    doc.SetSeparators(nDelimiter, nSelimiter);
-    if (!doc.LoadDefinition(gfTypeThatFits(sFile, SeparatorPair{nDelimiter, nSelimiter}), sFile) ||
-        !doc.Open(sFile, EdiDocument::OpenMode::Batch))
+    EdiDocument* doc = fnDocument(gfTypeThatFits(sFile, SeparatorPair{nDelimiter, nSelimiter}));
+    if (!doc)
         return std::nullopt;
-    EdiFindings findings = clsTreeDCheck().Check(doc);
+    doc->SetSeparators(nDelimiter, nSelimiter);
+    if (!doc->Open(sFile, EdiDocument::OpenMode::Batch))
+        return std::nullopt;
+    EdiFindings findings = clsTreeDCheck().Check(*doc);
     LocateLines(findings, sFile, nDelimiter, nSelimiter);
     return findings;
 }

@@ -8,6 +8,7 @@
 // segment number, element, schema loop). The document is only read; segments
 // whose elements were never shown stay unmade.
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,11 @@ public:
     // definition chosen from its transaction sets) and checks it, lines
     // located. Nothing when it cannot be read (the reason shown).
     static std::optional<EdiFindings> CheckFile(const std::string& sFile);
+    // The same, read into the document fnDocument gives for the type chosen
+    // (its definition loaded; null: none), so that a caller checking many
+    // files builds each schema once.
+    using DocumentFor = std::function<EdiDocument*(const std::string& sType)>;
+    static std::optional<EdiFindings> CheckFile(const std::string& sFile, const DocumentFor& fnDocument);
     // Sets the line of each finding from the file the document was read
     // from (nOrdinal counts the file's segments); a file without line
     // breaks leaves them 0. Nothing is shown when the file cannot be read.

@@ -16,4 +16,7 @@ struct AppPaths {
 // Creates the data directory.
 AppPaths gfResolveAppPaths(const QString& sHome = {});
 
+// The recovery folder: "Recovery" beside the settings file.
+QString gfRecoveryDir(const AppPaths& paths);
+
 }  // namespace orr

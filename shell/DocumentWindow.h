@@ -8,6 +8,7 @@
 
 #include "app/clsConfig.h"
 #include "doctree/EdiDocument.h"
+#include "doctree/RecoveryStore.h"
 
 namespace orr {
 
@@ -22,6 +23,10 @@ struct DocumentOpenArgs {
     // Read from a file rebuilt from a JSON or XML export: the document keeps
     // no file name and counts as changed, so Save asks where to keep it.
     bool bUntitled = false;
+    // Unsaved changes recovered after the program ended abnormally, read
+    // from the work file sFileName: the document takes the recovered file's
+    // name and state and counts as changed.
+    const RecoveryStore::Found* pRecovered = nullptr;
 };
 
 enum class DocCommand {

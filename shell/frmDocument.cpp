@@ -108,6 +108,8 @@ frmDocument::frmDocument(const QString& sKey, QWidget* parent) : DocumentWindow(
             Trace(mDoc.SchemaTree().Tag(mSchemaModel->NodeOf(i)));
     });
     mDoc.AddListener(this);
+    if (frmMain* frame = frmMain::Instance(); frame && frame->Recovery())
+        mRecovery = frame->Recovery()->Attach(mDoc);
     CreateMenus();
     // Most windows open on the frame's size (frmMain::PlaceDocumentWindow).
     resize(900, 600);
@@ -593,7 +595,7 @@ void frmDocument::Run(DocCommand command)
         frmHL dlg(mDoc, this);
         dlg.exec();
         if (dlg.Written())
-            mDoc.SetModified(true);
+            mDoc.MarkChanged();
         break;
     }
     default: break;
@@ -746,6 +748,8 @@ bool frmDocument::EdiFileOpen(const DocumentOpenArgs& args)
     mEditor = std::make_unique<DocumentEditor>(mDoc);
     mDoc.SetFileName(args.bUntitled ? std::string() : args.sFileName, !args.bUntitled);
     mDoc.SetModified(args.sFileName.empty() || args.bUntitled);
+    if (args.pRecovered && mRecovery)
+        mRecovery->Restore(*args.pRecovered);
     ShowOpened();
     return true;
 }

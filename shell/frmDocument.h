@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "doctree/DocumentRecovery.h"
 #include "doctree/EdiDocument.h"
 #include "editing/DocumentEditor.h"
 #include "shell/DocTreeView.h"
@@ -169,6 +170,7 @@ private:
 
     QString msKey;
     EdiDocument mDoc;
+    std::unique_ptr<DocumentRecovery> mRecovery;  // with the frame's recovery service
     TreeModel* mDocModel;
     TreeModel* mSchemaModel;
     FindingsDock* mFindings;

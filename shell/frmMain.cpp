@@ -15,8 +15,9 @@
 #endif
 #include <algorithm>
 #include <charconv>
-#include <filesystem>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <tuple>
 
@@ -347,6 +348,7 @@ void frmMain::CreateStatusBar()
         sbStatusBar->addPermanentWidget(l);
     mClock = new QTimer(this);
     connect(mClock, &QTimer::timeout, this, &frmMain::UpdateClock);
+    connect(mClock, &QTimer::timeout, this, &frmMain::PollRecovery);
     mClock->start(1000);
     UpdateClock();
     UpdateKeyPanels();
@@ -440,6 +442,8 @@ void frmMain::closeEvent(QCloseEvent* event)
         }
     }
     SaveGeometry();
+    if (mRecovery)
+        mRecovery->End();  // a clean exit: nothing is left to recover
     QMainWindow::closeEvent(event);
 }
 
@@ -625,6 +629,43 @@ void frmMain::SaveAllFiles()
     for (const auto& [key, window] : children)
         if (auto* doc = qobject_cast<DocumentWindow*>(window.data()); doc && doc->CanRun(DocCommand::Save))
             doc->Run(DocCommand::Save);
+}
+
+void frmMain::StartRecovery(const std::string& sDir)
+{
+    mRecovery = RecoveryService::Start(sDir);
+    // Once the frame shows, before any file named on the command line opens.
+    QTimer::singleShot(0, this, [this] {
+        OfferRecovery();
+        PollRecovery();
+    });
+}
+
+void frmMain::OfferRecovery()
+{
+    int nWork = 0;
+    for (const RecoveryService::Found& found : mRecovery->Offer()) {
+        const RecoveryEntry& entry = found.entry;
+        const std::string sWork = gConfig->DataDir + "/recovered-" +
+                                  std::to_string(QCoreApplication::applicationPid()) + "-" +
+                                  std::to_string(++nWork) + ".edi";
+        std::ofstream(sWork, std::ios::binary) << entry.sText;
+        DocumentOpenArgs args{sWork, entry.nDelimiter, entry.nSelimiter, entry.sType, 1, {}, true};
+        args.pRecovered = &found;
+        if (!OpenDocumentWindow(args))
+            mRecovery->NotRecovered(found);
+        std::error_code ec;
+        std::filesystem::remove(sWork, ec);
+    }
+}
+
+void frmMain::PollRecovery()
+{
+    if (!mRecovery)
+        return;
+    mRecovery->Poll(RecoveryService::Clock::now());
+    if (const std::optional<std::string> sReport = mRecovery->TakeReport())
+        SetStatusText(QString::fromStdString(*sReport));
 }
 
 void frmMain::MainViewToolBarToggle()

@@ -9,12 +9,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/clsConfig.h"
+#include "doctree/RecoveryService.h"
 #include "shell/DocumentWindow.h"
 
 namespace orr {
@@ -68,6 +70,11 @@ public:
     void SaveAllFiles();
     // The e-mail window with sFileName (may be empty) as its attachment.
     void MainFileSend(const std::string& sFileName);
+    // Keeps the unsaved changes of documents in sDir from now on and, once
+    // the frame shows, offers what an earlier run left there.
+    void StartRecovery(const std::string& sDir);
+    // Null until StartRecovery.
+    const std::shared_ptr<RecoveryService>& Recovery() const { return mRecovery; }
 
     void MainViewStatusBarToggle();
     void MainViewToolBarToggle();
@@ -145,6 +152,10 @@ private:
     void UpdateOpenCommands();
     void UpdateClock();
     void UpdateKeyPanels();
+    // Each recovered document in a window of its own, read from a work file.
+    void OfferRecovery();
+    // Hands over what is due; a failure is said in the status bar.
+    void PollRecovery();
     QString NewChildKey();
     std::vector<class QMdiSubWindow*> ArrangeableWindows() const;
     // The frame's menu bar shows the document window's menus, or its own for null.
@@ -162,6 +173,7 @@ private:
     QMetaObject::Connection mActiveConnection;  // the active window's commandStateChanged
     QTimer* mClock;
     bool mbIns = true, mbCaps = false, mbNum = false;
+    std::shared_ptr<RecoveryService> mRecovery;
 
     // The geometry read at load, in twips and in pixels: a side the user did
     // not change is saved back exactly, so pixel rounding never creeps in.

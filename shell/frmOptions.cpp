@@ -97,6 +97,14 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     txtHomePage = edit("txtHomePage");
     txtHomePage->setPlaceholderText(QStringLiteral("https://..."));
     general->addRow(QStringLiteral("Web Browser Home Page:"), txtHomePage);
+    spnRecoverySeconds = new QSpinBox(this);
+    spnRecoverySeconds->setObjectName(QStringLiteral("spnRecoverySeconds"));
+    spnRecoverySeconds->setRange(0, 3600);
+    spnRecoverySeconds->setSuffix(QStringLiteral(" s"));
+    spnRecoverySeconds->setSpecialValueText(QStringLiteral("Off"));
+    spnRecoverySeconds->setToolTip(
+        QStringLiteral("Unsaved changes are kept for recovery this long after the last change."));
+    general->addRow(QStringLiteral("Keep Unsaved Changes for Recovery After:"), spnRecoverySeconds);
 
     // Transmission
     picOptions[1] = new QGroupBox(QStringLiteral(" Transmission Control Header "), this);
@@ -276,6 +284,7 @@ void frmOptions::Load()
     mbOpenGS = c.OpenGS;
     mbOpenST = c.OpenST;
     txtHomePage->setText(QString::fromStdString(gfHomePage()));
+    spnRecoverySeconds->setValue(c.RecoverySeconds);
     LoadMail();
     ShowSelectedPanel();
 }
@@ -337,6 +346,7 @@ void frmOptions::StoreAndSave()
     c.OpenGS = chkGS->isChecked();
     c.OpenST = chkST->isChecked();
     c.bOptionsChanged = c.OpenISA != mbOpenISA || c.OpenGS != mbOpenGS || c.OpenST != mbOpenST;
+    c.RecoverySeconds = spnRecoverySeconds->value();
     gfSaveRegistry();
     gfSaveHomePage(txtHomePage->text().trimmed().toStdString());
     StoreMail();

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <array>
 
@@ -13,7 +14,8 @@
 namespace orr {
 
 // "Options": separators, document directories, the expansion switches used
-// when a document is shown, the envelope defaults, and the mail server.
+// when a document is shown, the recovery interval, the envelope defaults,
+// and the mail server.
 // Apply and OK store the values in the configuration and save all settings;
 // Cancel closes without storing (what an earlier Apply stored stays).
 class frmOptions : public QDialog {
@@ -52,6 +54,7 @@ public:
     QLineEdit* txtGSReleaseID;
     QLineEdit* txtGSControlNumber;
     QLineEdit* txtHomePage;
+    QSpinBox* spnRecoverySeconds;  // 0: "Off"
     QLineEdit* txtMailServer;
     QLineEdit* txtMailPort;
     QComboBox* cboMailSecurity;  // item data: none, starttls, tls

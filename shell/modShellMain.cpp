@@ -58,6 +58,7 @@ StartResult Main(const AppPaths& paths)
         result.pMain = new frmMain;
         result.pMain->setAttribute(Qt::WA_DeleteOnClose);
         result.pMain->show();
+        result.pMain->StartRecovery(gfRecoveryDir(paths).toStdString());
     } else {
         gfMsgBox(kFailedToStart, MsgIcon::Critical);
     }

@@ -29,7 +29,8 @@ StartResult StartIn(TestEnv& env)
 {
     const QString cwd = QDir::currentPath();
     const QString home = QString::fromStdString(env.Dir());
-    StartResult r = Main(AppPaths{home, home, {}});
+    // The settings file names the recovery folder: inside the private home.
+    StartResult r = Main(AppPaths{home, home, home + QStringLiteral("/Orrindale.ini")});
     QDir::setCurrent(cwd);
     return r;
 }

@@ -1,0 +1,80 @@
+// The element check on documents read from any text, as `validate
+// --elements` and acknowledgements run it (separators detected, the type
+// chosen from the text's transaction sets, the shipped definitions).
+// Properties: the check only reads the document (the same text is written
+// after it as before, and a second check finds the same); findings come in
+// file order and name segment nodes of the tree; a limit keeps the first
+// findings and says whether it left some out; located lines exist.
+#include <algorithm>
+#include <tuple>
+
+#include "doctree/EdiDocument.h"
+#include "doctree/clsTreeDCheck.h"
+#include "doctree/modNodeD.h"
+#include "fuzz/FuzzChecks.h"
+#include "fuzz/FuzzDocuments.h"
+#include "fuzz/FuzzSupport.h"
+
+using namespace orr;
+
+namespace {
+
+auto Key(const EdiFinding& f)
+{
+    return std::tie(f.severity, f.kind, f.sMessage, f.nOrdinal, f.nSegment, f.sSegmentId, f.nElement, f.nComponent,
+                    f.nRepetition, f.sLoopPath, f.node, f.nInterchange, f.nGroup, f.nSet, f.nSetPosition, f.sLoopId,
+                    f.sElementNumber, f.sValue);
+}
+
+bool Same(const EdiFindings& a, const EdiFindings& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const EdiFinding& x, const EdiFinding& y) { return Key(x) == Key(y); });
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size > 100000)
+        return 0;
+    const std::string_view sText(reinterpret_cast<const char*>(data), size);
+    const std::string sFile = fuzz::Env().Path("check.edi");
+    fuzz::WriteFile(sFile, sText);
+    EdiDocument* doc = nullptr;
+    const std::optional<EdiFindings> found = fuzz::CheckFileKept(sFile, &doc);
+    if (!found || !doc)
+        return 0;
+    const EdiFindings& findings = *found;
+
+    const std::uint32_t nLines = std::uint32_t(std::count(sText.begin(), sText.end(), '\n') +
+                                               std::count(sText.begin(), sText.end(), '\r') + 1);
+    clsTree& tree = doc->Tree();
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const EdiFinding& f = findings[i];
+        if (i > 0 && f.nOrdinal < findings[i - 1].nOrdinal)
+            __builtin_trap();  // out of file order
+        if (f.nLine > nLines || f.nOrdinal > doc->BuildSegments() + 1)
+            __builtin_trap();  // a place the file does not have
+        if (f.node && (!tree.IsValid(f.node) || gfDnodeType(tree.Node(f.node)) != 'S'))
+            __builtin_trap();  // not a segment of the document
+    }
+
+    // Only read: nothing in the document changes, so a second check finds the same.
+    const std::string sBefore = fuzz::WriteText(doc->Root(), doc->Delimiter(), doc->Selimiter());
+    EdiFindings again = clsTreeDCheck().Check(*doc);
+    clsTreeDCheck::LocateLines(again, sFile, doc->Delimiter(), doc->Selimiter());
+    if (!Same(again, findings) || fuzz::WriteText(doc->Root(), doc->Delimiter(), doc->Selimiter()) != sBefore)
+        __builtin_trap();
+
+    // A limit keeps the first findings.
+    const std::size_t nLimit = 1 + size % 7;
+    clsTreeDCheck limited(nLimit);
+    EdiFindings first = limited.Check(*doc);
+    clsTreeDCheck::LocateLines(first, sFile, doc->Delimiter(), doc->Selimiter());
+    const std::size_t nKept = std::min(nLimit, findings.size());
+    if (limited.Truncated() != (findings.size() > nLimit) ||
+        !Same(first, EdiFindings(findings.begin(), findings.begin() + std::ptrdiff_t(nKept))))
+        __builtin_trap();
+    return 0;
+}
