@@ -2,22 +2,10 @@
 
 #include <algorithm>
 
-#include "doctree/DocumentExport.h"
 #include "doctree/RecoveryService.h"
 #include "doctree/clsTreeDSave.h"
 
 namespace orr {
-namespace {
-
-clsTreeDSave::LineEnd LineEndOf(const std::string& sFile, SepCode nSelimiter)
-{
-    if (sFile.empty())
-        return clsTreeDSave::LineEnd::None;
-    const std::string s = DocumentExport::LineEndOf(sFile, nSelimiter);
-    return s == "crlf" ? clsTreeDSave::LineEnd::CrLf : s == "lf" ? clsTreeDSave::LineEnd::Lf : clsTreeDSave::LineEnd::None;
-}
-
-}  // namespace
 
 DocumentRecovery::DocumentRecovery(EdiDocument& doc, std::shared_ptr<RecoveryService> service, std::string sPath)
     : mDoc(doc), mService(std::move(service)), msPath(std::move(sPath))
@@ -80,7 +68,7 @@ RecoveryEntry DocumentRecovery::Snapshot()
     entry.sType = mDoc.Type();
     entry.nDelimiter = mDoc.Delimiter();
     entry.nSelimiter = mDoc.Selimiter();
-    entry.lineEnd = LineEndOf(entry.sFile, entry.nSelimiter);
+    entry.lineEnd = mDoc.LineEndRead();
     if (const auto& stamp = mDoc.DiskState(); stamp && stamp->sFile == entry.sFile)
         entry.stamp = RecoveryEntry::Stamp{stamp->mtime.time_since_epoch().count(), stamp->nSize};
     clsTreeDSave writer;

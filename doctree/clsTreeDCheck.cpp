@@ -837,10 +837,10 @@ void clsTreeDCheck::Add(FindingKind kind, std::string sMessage, std::uint16_t nE
 std::optional<EdiFindings> clsTreeDCheck::CheckFile(const std::string& sFile)
 {
     EdiDocument doc;
-    return CheckFile(sFile, [&](const std::string& sType) { return doc.LoadDefinition(sType, sFile) ? &doc : nullptr; });
+    return CheckFileIn(sFile, [&](const std::string& sType) { return doc.LoadDefinition(sType, sFile) ? &doc : nullptr; });
 }
 
-std::optional<EdiFindings> clsTreeDCheck::CheckFile(const std::string& sFile, const DocumentFor& fnDocument)
+std::optional<EdiFindings> clsTreeDCheck::CheckFileIn(const std::string& sFile, const DocumentFor& fnDocument)
 {
     SepCode nDelimiter = 0, nSelimiter = 0;
     if (!gfGuessEdi(sFile, nDelimiter, nSelimiter))

@@ -45,7 +45,7 @@ public:
     // (its definition loaded; null: none), so that a caller checking many
     // files builds each schema once.
     using DocumentFor = std::function<EdiDocument*(const std::string& sType)>;
-    static std::optional<EdiFindings> CheckFile(const std::string& sFile, const DocumentFor& fnDocument);
+    static std::optional<EdiFindings> CheckFileIn(const std::string& sFile, const DocumentFor& fnDocument);
     // Sets the line of each finding from the file the document was read
     // from (nOrdinal counts the file's segments); a file without line
     // breaks leaves them 0. Nothing is shown when the file cannot be read.

@@ -25,7 +25,7 @@ EdiDocument* CheckDocument(const std::string& sType)
 std::optional<EdiFindings> CheckFileKept(const std::string& sFile, EdiDocument** ppDocument)
 {
     EdiDocument* used = nullptr;
-    std::optional<EdiFindings> findings = clsTreeDCheck::CheckFile(sFile, [&used](const std::string& sType) {
+    std::optional<EdiFindings> findings = clsTreeDCheck::CheckFileIn(sFile, [&used](const std::string& sType) {
         return used = CheckDocument(sType);
     });
     if (ppDocument)
