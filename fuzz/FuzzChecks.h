@@ -13,7 +13,7 @@ class EdiDocument;
 
 namespace orr::fuzz {
 
-// A document with the definition sType loaded (once) from the fuzz
+// A document with the definition sType (not a composed one) loaded (once) from the fuzz
 // library, or null when there is none by that name.
 EdiDocument* CheckDocument(const std::string& sType);
 
