@@ -234,7 +234,7 @@ bool RecoveryStore::Write(const std::string& sPath, const RecoveryEntry& entry, 
     const std::string sTemp = sPath + kTempSuffix;
     const int fd = ::open(sTemp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
-        sError = SystemError(errno, sTemp);
+        sError = SystemError(errno, sPath);
         return false;
     }
     // Flushed to disk before the rename: after a power cut the entry's name

@@ -32,6 +32,8 @@ struct RecoveryEntry {
     struct Stamp {
         std::int64_t nTime = 0;  // file clock ticks
         std::uintmax_t nSize = 0;
+
+        bool operator==(const Stamp&) const = default;
     };
     std::optional<Stamp> stamp;
     std::string sText;  // the document as the writer saves it

@@ -6,6 +6,7 @@
 // file order and name segment nodes of the tree; a limit keeps the first
 // findings and says whether it left some out; located lines exist.
 #include <algorithm>
+#include <cstdio>
 #include <tuple>
 
 #include "doctree/EdiDocument.h"
@@ -32,6 +33,13 @@ bool Same(const EdiFindings& a, const EdiFindings& b)
                       [](const EdiFinding& x, const EdiFinding& y) { return Key(x) == Key(y); });
 }
 
+// The property that does not hold, named, since the traps look alike in a backtrace.
+[[noreturn]] void Broken(const char* sWhat)
+{
+    std::fprintf(stderr, "check: %s\n", sWhat);
+    __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -53,11 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < findings.size(); ++i) {
         const EdiFinding& f = findings[i];
         if (i > 0 && f.nOrdinal < findings[i - 1].nOrdinal)
-            __builtin_trap();  // out of file order
+            Broken("findings out of file order");
         if (f.nLine > nLines || f.nOrdinal > doc->BuildSegments() + 1)
-            __builtin_trap();  // a place the file does not have
+            Broken("a finding at a place the file does not have");
         if (f.node && (!tree.IsValid(f.node) || gfDnodeType(tree.Node(f.node)) != 'S'))
-            __builtin_trap();  // not a segment of the document
+            Broken("a finding naming no segment of the document");
     }
 
     // Only read: nothing in the document changes, so a second check finds the same.
@@ -65,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EdiFindings again = clsTreeDCheck().Check(*doc);
     clsTreeDCheck::LocateLines(again, sFile, doc->Delimiter(), doc->Selimiter());
     if (!Same(again, findings) || fuzz::WriteText(doc->Root(), doc->Delimiter(), doc->Selimiter()) != sBefore)
-        __builtin_trap();
+        Broken("a second check finds otherwise or changed the document");
 
     // A limit keeps the first findings.
     const std::size_t nLimit = 1 + size % 7;
@@ -75,6 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t nKept = std::min(nLimit, findings.size());
     if (limited.Truncated() != (findings.size() > nLimit) ||
         !Same(first, EdiFindings(findings.begin(), findings.begin() + std::ptrdiff_t(nKept))))
-        __builtin_trap();
+        Broken("a limit does not keep the first findings");
     return 0;
 }

@@ -160,11 +160,15 @@ TEST(RecoveryWriter, AFailedWriteIsSaidOnceUntilOneSucceeds)
     EXPECT_FALSE(fs::exists(env.Path("2.entry.tmp")));
 }
 
+// The file name the window gives a document it opened.
+void Named(EditDoc& d, EditEnv& env) { d.doc.SetFileName(env.Path("E1.edi")); }
+
 // A document of E1 open for editing with its recovery kept in the environment.
 struct Recovering {
     explicit Recovering(EditEnv& env, const std::string& sText = test::DocumentE1())
         : d(env, sText), service(RecoveryService::Start(env.Path("Recovery"))), recovery(service->Attach(d.doc))
     {
+        Named(d, env);
     }
     // The entry on disk after everything asked was done, or nothing.
     std::optional<RecoveryEntry> Entry()
@@ -283,6 +287,7 @@ TEST(RecoveryService, LeftBehindEntriesAreOfferedRestoredOrDeclined)
     InAProgramThatDies([&] {
         auto killed = RecoveryService::Start(sRecovery);
         EditDoc d(env, test::DocumentE1());
+        Named(d, env);
         auto kept = killed->Attach(d.doc);
         d.Select(kBeg03).editor.EditLabel("PO42");
         EXPECT_TRUE(kept->Poll(Clock::now(), {}));
@@ -355,6 +360,7 @@ std::string StateText(const std::string& sBig, int n)
 [[noreturn]] void EditUntilKilled(EditEnv& env, const std::string& sBig, int fdReport)
 {
     EditDoc d(env, test::DocumentE1(sBig));
+    Named(d, env);
     auto service = RecoveryService::Start(env.Path("Recovery"));
     auto kept = service->Attach(d.doc);
     for (int n = 2;; ++n) {
