@@ -430,6 +430,7 @@ void EdiDocument::TakeValidated(NodeId root)
     mHistory.Push(std::move(edit));
     NotifyRebuilt();
     SetModified(!mHistory.AtSaved());
+    NotifyContent();
 }
 
 void EdiDocument::ClearMapping()

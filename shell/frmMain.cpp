@@ -650,7 +650,7 @@ void frmMain::OfferRecovery()
                                   std::to_string(QCoreApplication::applicationPid()) + "-" +
                                   std::to_string(++nWork) + ".edi";
         std::ofstream(sWork, std::ios::binary) << entry.sText;
-        DocumentOpenArgs args{sWork, entry.nDelimiter, entry.nSelimiter, entry.sType, 1, {}, true};
+        DocumentOpenArgs args{sWork, entry.nDelimiter, entry.nSelimiter, entry.sType, EdiDocument::NewContent::Skeleton, {}, true};
         args.pRecovered = &found;
         if (!OpenDocumentWindow(args))
             mRecovery->NotRecovered(found);

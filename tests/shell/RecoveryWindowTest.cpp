@@ -103,7 +103,7 @@ TEST(RecoveryWindow, WhatADeadRunLeftIsRecoveredIntoChangedWindowsAndSavedToItsF
     EXPECT_TRUE(po->windowTitle().startsWith(QString::fromStdString(sFile)));
     EXPECT_EQ(Beg01(po), "05");
     EXPECT_EQ(fresh->FileName(), "");
-    EXPECT_EQ(fresh->windowTitle(), QStringLiteral("Document: New   (T1)[*]"));
+    EXPECT_EQ(fresh->windowTitle(), QStringLiteral("Document: New   (T1)  [*]"));
     EXPECT_TRUE(fresh->isWindowModified());
     EXPECT_EQ(Beg01(fresh), "07");
     // The entries are the frame's own now; the dead run's folder is gone, and so are the work files.
