@@ -5,6 +5,7 @@
 // now. The frame enables its buttons from CanRun and refreshes them when
 // the window says its state changed.
 #include <QMainWindow>
+#include <cstddef>
 
 #include "app/clsConfig.h"
 #include "doctree/EdiDocument.h"
@@ -65,11 +66,17 @@ enum class DocCommand {
     ConnectEdiServer,
     EditHL,
 };
+inline constexpr std::size_t kDocCommandCount = std::size_t(DocCommand::EditHL) + 1;
+
+class FrameServices;
 
 class DocumentWindow : public QMainWindow {
     Q_OBJECT
 public:
     using QMainWindow::QMainWindow;
+
+    // The frame the window lives in (null: none, or the frame is going).
+    virtual void SetFrame(FrameServices* frame) { mFrame = frame; }
 
     // Reads a file (or makes a new document) into the window; false: discard it.
     virtual bool EdiFileOpen(const DocumentOpenArgs& args) = 0;
@@ -85,6 +92,9 @@ public:
 signals:
     // What CanRun answers may have changed.
     void commandStateChanged();
+
+protected:
+    FrameServices* mFrame = nullptr;
 };
 
 }  // namespace orr

@@ -4,7 +4,7 @@
 // EdiDocument: the tree views mirror the document's current node, and the
 // window's commands call the document and its engines.
 #include <QSplitter>
-#include <functional>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,6 +13,7 @@
 #include "doctree/EdiDocument.h"
 #include "editing/DocumentEditor.h"
 #include "shell/DocTreeView.h"
+#include "shell/DocumentTreePane.h"
 #include "shell/DocumentWindow.h"
 
 namespace orr {
@@ -22,17 +23,17 @@ class FindingsDock;
 class LabelEditDelegate;
 class SegmentDetailPanel;
 class TreeModel;
-class frmMain;
 
 class frmDocument : public DocumentWindow, private DocumentListener {
     Q_OBJECT
 public:
-    static constexpr std::uint32_t kGreen = 0x00FF00;
-    static constexpr std::uint32_t kYellow = 0xFFFF00;
+    static constexpr std::uint32_t kGreen = DocumentTreePane::kGreen;
+    static constexpr std::uint32_t kYellow = DocumentTreePane::kYellow;
 
     explicit frmDocument(const QString& sKey, QWidget* parent = nullptr);
     ~frmDocument() override;
 
+    void SetFrame(FrameServices* frame) override;
     bool EdiFileOpen(const DocumentOpenArgs& args) override;
     bool CanRun(DocCommand command) const override;
     void Run(DocCommand command) override;
@@ -65,8 +66,8 @@ public:
     // Edited with the free-form rules: decided by the type the window was
     // opened with, kept when a failed read falls back to the free-form type.
     NodeId ActiveD() const { return mDoc.Current(); }
-    NodeId ActiveS() const { return mndActiveS; }
-    NodeId ActiveSE() const { return mndActiveSE; }
+    NodeId ActiveS() const { return mPane->ActiveS(); }
+    NodeId ActiveSE() const { return mPane->ActiveSE(); }
     clsTree& DocTree() { return mDoc.Tree(); }
     clsTree& SchemaTree() { return mDoc.SchemaTree(); }
     TreeNode RootD() { return mDoc.Root(); }
@@ -117,32 +118,18 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateMenus();
-    void CreateFileMenu();
-    void CreateEditMenu();
-    // A menu entry of the command, its shortcuts answered in this window only.
-    QAction* AddShortcutCommand(QMenu* menu, const char* sName, const char* sCaption, DocCommand command,
-                                const QList<QKeySequence>& keys);
+    // The menus are built from the command table.
+    friend class DocumentMenus;
+
     // The permission set of the current node (nothing before a document is open).
     EditPermissions Permissions() const;
+    bool WorkOutCanRun(DocCommand command, const EditPermissions& permissions) const;
     // The edit commands' part of CanRun and Run; nullopt: not an edit command.
-    std::optional<bool> CanRunEdit(DocCommand command) const;
+    std::optional<bool> CanRunEdit(DocCommand command, const EditPermissions& permissions) const;
     bool RunEdit(DocCommand command);
     void TreeContextMenu(const QPoint& pos);
     void TreeDoubleClick(const QModelIndex& index);
     void SetLabelText(NodeId node, const std::string& sText);
-    // Rows put back (an undo, a paste) show expanded as they were.
-    void ShowInsertedExpanded(const QModelIndex& parent, int nFirst, int nLast);
-    // The view's current row back on the document's current node.
-    void SyncCurrentRow(NodeId node);
-    void CreateToolMenu();
-    void CreateViewMenu();
-    void CreateWindowMenu();
-    void CreateHelpMenu();
-    QAction* AddCommand(QMenu* menu, const char* sName, const char* sCaption, DocCommand command);
-    // An entry that runs a command of the frame (none without a frame).
-    QAction* AddFrameCommand(QMenu* menu, const char* sName, const char* sCaption,
-                             std::function<void(frmMain&)> fnCommand);
     // The unsaved-changes question before the document goes; true when it may.
     bool MayDiscard(const char* sNotSavedQuestion);
     bool WriteToFile(const std::string& sFile);
@@ -150,15 +137,7 @@ private:
     // preview; without the print buttons it is the source view.
     void ShowWorkFile(bool bPrintButtons);
     void CreateAck();
-    void AttachView(DocTreeView* view, TreeModel* model);
-    void SyncExpansion(DocTreeView* view, TreeModel* model, NodeId node);
-    void ShowOpenChildren(DocTreeView* view, TreeModel* model, NodeId node);
-    void ForgetOpenChildren(DocTreeView* view, TreeModel* model, NodeId node);
-    void ExpandShown(DocTreeView* view, TreeModel* model);
     void ShowOpened();
-    void Highlight(NodeId node);
-    void ClearHighlights();
-    void SetBack(NodeId node, std::uint32_t nRgb, clsTree& tree);
     void UpdateTitle();
     void Trace(const std::string& sTag);
 
@@ -171,6 +150,7 @@ private:
     QString msKey;
     EdiDocument mDoc;
     std::unique_ptr<DocumentRecovery> mRecovery;  // with the frame's recovery service
+    DocumentTreePane* mPane;
     TreeModel* mDocModel;
     TreeModel* mSchemaModel;
     FindingsDock* mFindings;
@@ -178,12 +158,8 @@ private:
     std::unique_ptr<DocumentEditor> mEditor;  // made when the document's type is known
     SegmentDetailPanel* mDetail;
     FindBar* mFindBar;
-    // The highlighted nodes: the current node and its segment (document),
-    // and its schema node and schema element.
-    NodeId mndLitD, mndLitParent, mndActiveS, mndActiveSE;
-    bool mbSyncing = false;  // the view follows the document: no echo back
-    bool mbViewExpansion = false;  // expansion set in the view alone: the store keeps its own
-    bool mbExpandingShown = false;
+    // What CanRun answers, worked out once after each change (none: not yet).
+    mutable std::optional<std::array<bool, kDocCommandCount>> mStates;
     bool mbDocksSized = false;
 };
 

@@ -16,7 +16,7 @@
 #include "doctree/FolderCheck.h"
 #include "doctree/FolderFind.h"
 #include "doctree/FolderRunner.h"
-#include "shell/frmMain.h"
+#include "shell/FrameServices.h"
 
 namespace orr {
 namespace {
@@ -178,8 +178,9 @@ bool frmFolder::Run()
 void frmFolder::OpenRow(int nRow)
 {
     const QTableWidgetItem* item = tblResults->item(nRow, 0);
-    if (item && frmMain::Instance())
-        frmMain::Instance()->OpenEdiDocument(item->text().toStdString());
+    // Opened by the frame it was started from (none: a row only shows its file).
+    if (auto* frame = dynamic_cast<FrameServices*>(parentWidget()); item && frame)
+        frame->OpenEdiDocument(item->text().toStdString());
 }
 
 }  // namespace orr

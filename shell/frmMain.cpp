@@ -47,17 +47,11 @@
 #include "shell/modShellMain.h"
 #include "shell/modWebBrowser.h"
 #include "shell/modTool.h"
+#include "shell/CommandTable.h"
+#include "shell/FrameStatusBar.h"
+#include "shell/WindowLayout.h"
 
 namespace orr {
-
-// A toolbar button.
-struct ButtonDef {
-    const char* sKey;
-    const char* sToolTip;
-    const char* sImage;
-    std::optional<DocCommand> command;  // the document window's command; none: the frame's own
-    void (frmMain::*frameCommand)();  // the frame's own command
-};
 
 namespace {
 
@@ -67,65 +61,6 @@ DocumentWindowHook& Hook()
 {
     static DocumentWindowHook hook;
     return hook;
-}
-
-const ButtonDef kButtons[] = {
-    {"New", "New Document", "new", std::nullopt, &frmMain::MainFileNew},
-    {"Open", "Open Document", "open", std::nullopt, &frmMain::MainFileOpen},
-    {"Save", "Save Document", "save", DocCommand::Save, nullptr},
-    {"Print", "Print", "print", DocCommand::Print, nullptr},
-    {"Edit", "Edit Segment", "edit", DocCommand::EditData, nullptr},
-    {"Validate", "Validate Document", "validate", DocCommand::Validate, nullptr},
-    {"InsChild", "Insert New Child Node", "insertchild", DocCommand::NewChild, nullptr},
-    {"ShowNull", "Show/Hide Empty Nodes", "shownull", DocCommand::ToggleEmpty, nullptr},
-    {"InsBefore", "Insert Before Sibling", "insertbefore", DocCommand::NewSiblingBefore, nullptr},
-    {"InsAfter", "Insert After Sibling", "insertafter", DocCommand::NewSiblingAfter, nullptr},
-    {"Cut", "Cut", "cut", DocCommand::Cut, nullptr},
-    {"Copy", "Copy", "copy", DocCommand::Copy, nullptr},
-    {"Paste", "Paste", "paste", DocCommand::Paste, nullptr},
-    {"Delete", "Delete", "delete", DocCommand::Delete, nullptr},
-    {"Down", "Move Down", "down", DocCommand::MoveDown, nullptr},
-    {"Up", "Move Up", "up", DocCommand::MoveUp, nullptr},
-    {"Expand", "Expand All", "expand", DocCommand::ExpandAll, nullptr},
-    {"Collapse", "Collapse All", "collapse", DocCommand::CollapseAll, nullptr},
-    {"DefaultWindow", "Default Window Size", "defaultwindow", std::nullopt, &frmMain::MainViewDefaultSize},
-    {"Undo", "Undo", "undo", DocCommand::Undo, nullptr},
-    {"Redo", "Redo", "redo", DocCommand::Redo, nullptr},
-};
-
-const ButtonDef* FindButton(const QString& sKey)
-{
-    for (const ButtonDef& b : kButtons)
-        if (sKey == QLatin1String(b.sKey))
-            return &b;
-    return nullptr;
-}
-
-// The cascade step PlaceDocumentWindow gave a sub-window, until the user or
-// an arrangement moves it.
-const char* const kPlacedIndex = "orrPlacedIndex";
-
-const char* const kGeometryKeys[] = {"MainLeft", "MainTop", "MainWidth", "MainHeight"};
-const double kGeometryDefaults[] = {1000, 1000, 6500, 6500};
-constexpr double kMinimumTwips = 4000;
-
-// Stored positions are the text of a single-precision number.
-std::string FloatText(double value)
-{
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, float(value));
-    return std::string(buf, r.ptr);
-}
-
-double ParseTwips(const std::string& sText, double dDefault)
-{
-    float value = 0;
-    const char* first = sText.data();
-    const char* last = first + sText.size();
-    while (first < last && *first == ' ')
-        ++first;
-    const auto r = std::from_chars(first, last, value);
-    return (r.ec == std::errc() && std::isfinite(value)) ? double(value) : dDefault;
 }
 
 }  // namespace
@@ -154,7 +89,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     CreateToolbar();
     CreateStatusBar();
 
-    LoadGeometry();
+    mGeometry.Load(*this);
     gfSetRecentRefresh(&gfRefreshRecentMenus);
     UpdateOpenCommands();  // loads the recent-file entries
     connect(mMdi, &QMdiArea::subWindowActivated, this, [this] {
@@ -176,8 +111,11 @@ frmMain::~frmMain()
     // members: they must not call back into it.
     mMdi->disconnect(this);
     for (const auto& [sKey, window] : mcolChildForms)
-        if (window)
+        if (window) {
             window->disconnect(this);
+            if (auto* doc = qobject_cast<DocumentWindow*>(window.data()))
+                doc->SetFrame(nullptr);
+        }
     qApp->removeEventFilter(this);
     FormRegistry::Remove(this);
     if (gpFrame == this) {
@@ -285,40 +223,20 @@ void frmMain::ShowMenusOf(DocumentWindow* doc)
     }
 }
 
-void frmMain::PlaceDocumentWindow(QMdiSubWindow* sub, int nIndex)
-{
-    // Most of the client area, each further window one step down and right.
-    const QRect area = mMdi->viewport()->rect();
-    constexpr int kStep = 24, kSteps = 5;
-    const int nOffset = kStep * (nIndex % (kSteps + 1));
-    const QSize size(std::max(area.width() - kStep * kSteps, std::min(area.width(), 480)),
-                     std::max(area.height() - kStep * kSteps, std::min(area.height(), 320)));
-    const QRect placed = QRect(QPoint(nOffset, nOffset), size).intersected(area);
-    sub->setGeometry(placed);
-    sub->setProperty(kPlacedIndex, nIndex);
-}
-
-void frmMain::RefitPlacedWindows()
-{
-    // A window opened before the frame had its final size (a file named at
-    // start) follows the client area until the user moves or sizes it.
-    for (QMdiSubWindow* sub : mMdi->subWindowList())
-        if (!sub->isMaximized() && !sub->isMinimized() && sub->property(kPlacedIndex).isValid())
-            PlaceDocumentWindow(sub, sub->property(kPlacedIndex).toInt());
-}
-
 void frmMain::CreateToolbar()
 {
     tbToolBar = addToolBar(QStringLiteral("Toolbar"));
     tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
     tbToolBar->setIconSize(QSize(16, 16));
     const IconCache& icons = IconCache::Instance();
-    for (const ButtonDef& b : kButtons) {
-        const QString sKey = QString::fromLatin1(b.sKey);
-        QAction* a = tbToolBar->addAction(icons.Icon(QString::fromLatin1(b.sImage)), QString::fromLatin1(b.sToolTip));
+    for (const CommandDef& b : gfCommandTable()) {
+        if (!b.sButton)
+            continue;
+        const QString sKey = QString::fromLatin1(b.sButton);
+        QAction* a = tbToolBar->addAction(icons.Icon(QString::fromLatin1(b.sIcon)), QString::fromLatin1(b.sTooltip));
         a->setObjectName(sKey);
-        a->setToolTip(QString::fromLatin1(b.sToolTip));
-        a->setData(QString::fromLatin1(b.sImage));
+        a->setToolTip(QString::fromLatin1(b.sTooltip));
+        a->setData(QString::fromLatin1(b.sIcon));
         connect(a, &QAction::triggered, this, [this, &b] { RunButton(b); });
         mButtons.emplace_back(&b, a);
     }
@@ -326,110 +244,29 @@ void frmMain::CreateToolbar()
 
 void frmMain::CreateStatusBar()
 {
-    sbStatusBar = statusBar();
-    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
-    auto panel = [this](const char* sName, const QString& sText) {
-        auto* l = new QLabel(sText, this);
-        l->setObjectName(QString::fromLatin1(sName));
-        l->setFrameShape(QFrame::Panel);
-        l->setFrameShadow(QFrame::Sunken);
-        l->setAlignment(Qt::AlignCenter);
-        return l;
-    };
-    sbText = panel("sbText", {});
-    sbText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    sbStatusBar->addWidget(sbText, 1);
-    sbDate = panel("sbDate", {});
-    sbTime = panel("sbTime", {});
-    sbIns = panel("sbIns", QStringLiteral("INS"));
-    sbCaps = panel("sbCaps", QStringLiteral("CAPS"));
-    sbNum = panel("sbNum", QStringLiteral("NUM"));
-    for (QLabel* l : {sbDate, sbTime, sbIns, sbCaps, sbNum})
-        sbStatusBar->addPermanentWidget(l);
-    mClock = new QTimer(this);
-    connect(mClock, &QTimer::timeout, this, &frmMain::UpdateClock);
-    connect(mClock, &QTimer::timeout, this, &frmMain::PollRecovery);
-    mClock->start(1000);
-    UpdateClock();
-    UpdateKeyPanels();
-}
-
-void frmMain::UpdateClock()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    const QLocale locale;
-    sbDate->setText(locale.toString(now.date(), QLocale::ShortFormat));
-    sbTime->setText(locale.toString(now.time(), QLocale::ShortFormat));
-}
-
-void frmMain::UpdateKeyPanels()
-{
-    // A panel whose key is off is shown greyed out.
-    sbIns->setEnabled(mbIns);
-    sbCaps->setEnabled(mbCaps);
-    sbNum->setEnabled(mbNum);
+    mStatus = new FrameStatusBar(*this);
+    sbStatusBar = mStatus->sbStatusBar;
+    sbText = mStatus->sbText;
+    sbDate = mStatus->sbDate;
+    sbTime = mStatus->sbTime;
+    sbIns = mStatus->sbIns;
+    sbCaps = mStatus->sbCaps;
+    sbNum = mStatus->sbNum;
+    connect(mStatus, &FrameStatusBar::ticked, this, &frmMain::PollRecovery);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == mMdi->viewport() && event->type() == QEvent::Resize)
-        RefitPlacedWindows();
+        WindowLayout::RefitPlaced(*mMdi);
     else if (event->type() == QEvent::MouseButtonPress && qobject_cast<QMdiSubWindow*>(watched))
-        watched->setProperty(kPlacedIndex, QVariant());  // moved or sized by hand from now on
-    // Qt tells no lock states, so they are followed from the keys typed.
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const bool bShift = key->modifiers() & Qt::ShiftModifier;
-        const QString sText = key->text();
-        switch (key->key()) {
-        case Qt::Key_Insert: mbIns = !mbIns; break;
-        case Qt::Key_CapsLock: mbCaps = !mbCaps; break;
-        case Qt::Key_NumLock: mbNum = !mbNum; break;
-        default:
-            if (sText.size() == 1 && sText[0].isLetter() && sText[0].toUpper() != sText[0].toLower())
-                mbCaps = sText[0].isUpper() != bShift;
-            else if (key->modifiers() & Qt::KeypadModifier)
-                mbNum = key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9;
-            break;
-        }
-        UpdateKeyPanels();
-    }
+        WindowLayout::ForgetPlace(watched);  // moved or sized by hand from now on
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType())
+        mStatus->KeyTyped(*static_cast<QKeyEvent*>(event));
     return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::SetStatusText(const QString& sText) { sbText->setText(sText); }
-
-void frmMain::LoadGeometry()
-{
-    const double dpiX = screen() ? screen()->logicalDotsPerInchX() : 96.0;
-    const double dpiY = screen() ? screen()->logicalDotsPerInchY() : 96.0;
-    setMinimumSize(gfTwipsToPixels(kMinimumTwips, dpiX), gfTwipsToPixels(kMinimumTwips, dpiY));
-    for (int i = 0; i < 4; ++i) {
-        std::string sText;
-        if (gSettings && gConfig)
-            sText = gSettings->Get(gConfig->SettingsApp, gConfig->SectionSystem, kGeometryKeys[i],
-                                   FloatText(kGeometryDefaults[i]));
-        mLoadedTwips[std::size_t(i)] = ParseTwips(sText, kGeometryDefaults[i]);
-        mLoadedPixels[std::size_t(i)] = gfTwipsToPixels(mLoadedTwips[std::size_t(i)], i % 2 ? dpiY : dpiX);
-    }
-    move(mLoadedPixels[0], mLoadedPixels[1]);
-    resize(std::max(mLoadedPixels[2], minimumWidth()), std::max(mLoadedPixels[3], minimumHeight()));
-}
-
-void frmMain::SaveGeometry()
-{
-    if (isMinimized() || !gSettings || !gConfig)
-        return;
-    const double dpiX = screen() ? screen()->logicalDotsPerInchX() : 96.0;
-    const double dpiY = screen() ? screen()->logicalDotsPerInchY() : 96.0;
-    const int pixels[4] = {x(), y(), width(), height()};
-    for (int i = 0; i < 4; ++i) {
-        const double twips = pixels[i] == mLoadedPixels[std::size_t(i)]
-                                 ? mLoadedTwips[std::size_t(i)]
-                                 : gfPixelsToTwips(pixels[i], i % 2 ? dpiY : dpiX);
-        gSettings->Save(gConfig->SettingsApp, gConfig->SectionSystem, kGeometryKeys[i], FloatText(twips));
-    }
-}
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
@@ -441,7 +278,7 @@ void frmMain::closeEvent(QCloseEvent* event)
             return;
         }
     }
-    SaveGeometry();
+    mGeometry.Save(*this);
     if (mRecovery)
         mRecovery->End();  // a clean exit: nothing is left to recover
     QMainWindow::closeEvent(event);
@@ -460,7 +297,7 @@ void frmMain::UpdateOpenCommands()
 QAction* frmMain::ToolbarButton(const QString& sKey) const
 {
     for (const auto& [b, action] : mButtons)
-        if (sKey == QLatin1String(b->sKey))
+        if (sKey == QLatin1String(b->sButton))
             return action;
     return nullptr;
 }
@@ -468,8 +305,10 @@ QAction* frmMain::ToolbarButton(const QString& sKey) const
 void frmMain::RefreshCommands()
 {
     DocumentWindow* doc = ActiveDocument();
-    for (const auto& [b, action] : mButtons)
-        action->setEnabled(!b->command || (doc && doc->CanRun(*b->command)));
+    for (const auto& [b, action] : mButtons) {
+        const auto* command = std::get_if<DocCommand>(&b->command);
+        action->setEnabled(!command || (doc && doc->CanRun(*command)));
+    }
 }
 
 void frmMain::RunDocCommand(DocCommand command)
@@ -484,16 +323,41 @@ void frmMain::RunDocCommand(DocCommand command)
 
 void frmMain::TbToolBarButtonClick(const QString& sKey)
 {
-    if (const ButtonDef* b = FindButton(sKey))
-        RunButton(*b);
+    for (const auto& [b, action] : mButtons)
+        if (sKey == QLatin1String(b->sButton))
+            RunButton(*b);
 }
 
-void frmMain::RunButton(const ButtonDef& b)
+void frmMain::RunButton(const CommandDef& b)
 {
-    if (b.command)
-        RunDocCommand(*b.command);
+    if (const auto* command = std::get_if<DocCommand>(&b.command))
+        RunDocCommand(*command);
     else
-        (this->*b.frameCommand)();
+        RunFrameCommand(std::get<FrameCommand>(b.command));
+}
+
+void frmMain::RunFrameCommand(FrameCommand command)
+{
+    switch (command) {
+    case FrameCommand::FileNew: MainFileNew(); break;
+    case FrameCommand::FileOpen: MainFileOpen(); break;
+    case FrameCommand::SaveAll: SaveAllFiles(); break;
+    case FrameCommand::WebBrowser: MainViewWebBrowser(); break;
+    case FrameCommand::ToggleToolbar: MainViewToolBarToggle(); break;
+    case FrameCommand::ToggleStatusBar: MainViewStatusBarToggle(); break;
+    case FrameCommand::DefaultSize: MainViewDefaultSize(); break;
+    case FrameCommand::DefaultSizeCascade:
+        MainViewDefaultSize();
+        mMdi->cascadeSubWindows();
+        break;
+    case FrameCommand::Options: MainViewOptions(); break;
+    case FrameCommand::Cascade: mMdi->cascadeSubWindows(); break;
+    case FrameCommand::TileHorizontal: TileHorizontal(); break;
+    case FrameCommand::TileVertical: TileVertical(); break;
+    case FrameCommand::ArrangeIcons: ArrangeIcons(); break;
+    case FrameCommand::HelpContents: MainHelpContents(); break;
+    case FrameCommand::HelpAbout: MainHelpAbout(); break;
+    }
 }
 
 DocumentWindow* frmMain::ActiveDocument() const
@@ -569,6 +433,7 @@ bool frmMain::OpenDocumentWindow(DocumentOpenArgs args)
     DocumentWindow* pWindow = Hook().fnCreate(sKey);
     if (!pWindow)
         return false;
+    pWindow->SetFrame(this);
     mcolChildForms.emplace_back(sKey, pWindow);
     // A window that goes away without saying so still leaves the collection.
     connect(pWindow, &QObject::destroyed, this, [this, sKey] {
@@ -590,10 +455,10 @@ bool frmMain::OpenDocumentWindow(DocumentOpenArgs args)
             if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)))
                 a->setShortcuts(keys);
         }
-        const int nIndex = int(ArrangeableWindows().size());
+        const int nIndex = int(WindowLayout::Arrangeable(*mMdi).size());
         pWindow->show();
         sub->show();
-        PlaceDocumentWindow(sub, nIndex);
+        WindowLayout::Place(*mMdi, sub, nIndex);
         return true;
     }
     delete pWindow;
@@ -767,49 +632,12 @@ void frmMain::MainFileTemplate()
     dlg.exec();
 }
 
-std::vector<QMdiSubWindow*> frmMain::ArrangeableWindows() const
-{
-    std::vector<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* sub : mMdi->subWindowList(QMdiArea::CreationOrder))
-        if (sub->isVisible() && !sub->isMinimized())
-            windows.push_back(sub);
-    return windows;
-}
+// One above the other, each as wide as the area.
+void frmMain::TileHorizontal() { WindowLayout::Tile(*mMdi, Qt::Vertical); }
 
-void frmMain::TileHorizontal() { Tile(Qt::Vertical); }  // one above the other, each as wide as the area
+// Side by side, each as high as the area.
+void frmMain::TileVertical() { WindowLayout::Tile(*mMdi, Qt::Horizontal); }
 
-void frmMain::TileVertical() { Tile(Qt::Horizontal); }  // side by side, each as high as the area
-
-void frmMain::Tile(Qt::Orientation along)
-{
-    const auto windows = ArrangeableWindows();
-    if (windows.empty())
-        return;
-    const QSize area = mMdi->viewport()->size();
-    const int n = int(windows.size());
-    const QSize cell =
-        along == Qt::Vertical ? QSize(area.width(), area.height() / n) : QSize(area.width() / n, area.height());
-    const QPoint step = along == Qt::Vertical ? QPoint(0, cell.height()) : QPoint(cell.width(), 0);
-    for (QMdiSubWindow* sub : windows)
-        sub->setProperty(kPlacedIndex, QVariant());
-    for (int i = 0; i < n; ++i) {
-        windows[std::size_t(i)]->showNormal();
-        windows[std::size_t(i)]->setGeometry(QRect(step * i, cell));
-    }
-}
-
-void frmMain::ArrangeIcons()
-{
-    // Minimised windows in a row along the bottom edge.
-    const QRect area = mMdi->viewport()->rect();
-    int x = 0;
-    for (QMdiSubWindow* sub : mMdi->subWindowList(QMdiArea::CreationOrder)) {
-        if (!sub->isMinimized())
-            continue;
-        const QSize size = sub->size();
-        sub->move(x, area.height() - size.height());
-        x += size.width();
-    }
-}
+void frmMain::ArrangeIcons() { WindowLayout::ArrangeIcons(*mMdi); }
 
 }  // namespace orr

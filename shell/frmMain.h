@@ -18,13 +18,16 @@
 #include "app/clsConfig.h"
 #include "doctree/RecoveryService.h"
 #include "shell/DocumentWindow.h"
+#include "shell/FrameGeometry.h"
+#include "shell/FrameServices.h"
 
 namespace orr {
 
-// How the frame gets document windows: fnCreate makes a window (not shown)
-// whose unload calls frmMain::RemoveChild with its key. Until it is set, the
-// commands that open documents are not offered.
-struct ButtonDef;
+// How the frame gets document windows: fnCreate makes a window (not shown);
+// the frame hands it itself as its FrameServices before it opens anything.
+// Until it is set, the commands that open documents are not offered.
+struct CommandDef;
+class FrameStatusBar;
 
 struct DocumentWindowHook {
     std::function<DocumentWindow*(const QString& sKey)> fnCreate;
@@ -32,7 +35,7 @@ struct DocumentWindowHook {
 
 // The multiple-document frame window: menus, toolbar, status bar, the open
 // document windows and the commands that open documents.
-class frmMain : public QMainWindow {
+class frmMain : public QMainWindow, public FrameServices {
     Q_OBJECT
 public:
     explicit frmMain(QWidget* parent = nullptr);
@@ -49,6 +52,7 @@ public:
     using ChildList = std::vector<std::pair<QString, QPointer<QWidget>>>;
     const ChildList& ChildForms() const { return mcolChildForms; }
     void RemoveChild(const QString& sKey);
+    void DocumentClosed(const QString& sKey) override { RemoveChild(sKey); }
     // The tree store's pooled blocks and the heap's free pages back to the
     // system (done when the last document window has gone).
     static void GiveMemoryBack();
@@ -57,13 +61,18 @@ public:
     // Runs a document command on the active window (when it can run), then
     // refreshes every command's state. A run-time failure is reported, never
     // the end of the program.
-    void RunDocCommand(DocCommand command);
+    void RunDocCommand(DocCommand command) override;
+    void RunFrameCommand(FrameCommand command) override;
+    bool IsActive(const DocumentWindow* window) const override { return window && ActiveDocument() == window; }
+    void OpenRecentFile(int nIndex) override { MainOpenRecentFile(nIndex); }
+    bool ToolbarShown() const override { return mnuViewToolbar->isChecked(); }
+    bool StatusBarShown() const override { return mnuViewStatusBar->isChecked(); }
     // Enables each document command's button and entry as the active window allows.
     void RefreshCommands();
 
     // Separators, document type, then a document window; false when any
     // step fails or is cancelled (no window is left behind then).
-    bool OpenEdiDocument(const std::string& sFileName);
+    bool OpenEdiDocument(const std::string& sFileName) override;
     void MainFileNew();
     void MainFileOpen();
     void MainOpenRecentFile(int nIndex);
@@ -74,7 +83,7 @@ public:
     // the frame shows, offers what an earlier run left there.
     void StartRecovery(const std::string& sDir);
     // Null until StartRecovery.
-    const std::shared_ptr<RecoveryService>& Recovery() const { return mRecovery; }
+    std::shared_ptr<RecoveryService> Recovery() const override { return mRecovery; }
 
     void MainViewStatusBarToggle();
     void MainViewToolBarToggle();
@@ -93,9 +102,9 @@ public:
     void TbToolBarButtonClick(const QString& sKey);
     QAction* ToolbarButton(const QString& sKey) const;
     // A button runs the command it was made with: the document window's or the frame's own.
-    void RunButton(const ButtonDef& b);
+    void RunButton(const CommandDef& b);
 
-    void SetStatusText(const QString& sText);
+    void SetStatusText(const QString& sText) override;
     // Arranging the document windows.
     void TileHorizontal();
     void TileVertical();
@@ -138,8 +147,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The arrangeable windows in a row along the orientation, each a cell of equal size.
-    void Tile(Qt::Orientation along);
     void CreateMenus();
     // For a JSON or XML export: the X12 text rebuilt in a work file and how to
     // open it (an empty file name after a failure, shown); nothing for any other file.
@@ -147,38 +154,25 @@ private:
     bool OpenDocumentWindow(DocumentOpenArgs args);
     void CreateToolbar();
     void CreateStatusBar();
-    void LoadGeometry();
-    void SaveGeometry();
     void UpdateOpenCommands();
-    void UpdateClock();
-    void UpdateKeyPanels();
     // Each recovered document in a window of its own, read from a work file.
     void OfferRecovery();
     // Hands over what is due; a failure is said in the status bar.
     void PollRecovery();
     QString NewChildKey();
-    std::vector<class QMdiSubWindow*> ArrangeableWindows() const;
     // The frame's menu bar shows the document window's menus, or its own for null.
     void ShowMenusOf(DocumentWindow* doc);
-    // A new document window's size and place in the client area.
-    void PlaceDocumentWindow(QMdiSubWindow* sub, int nIndex);
-    void RefitPlacedWindows();
 
     QMdiArea* mMdi;
     ChildList mcolChildForms;
     std::int32_t mnChildCounter = 0;
-    std::vector<std::pair<const ButtonDef*, QAction*>> mButtons;
+    std::vector<std::pair<const CommandDef*, QAction*>> mButtons;
     std::vector<QAction*> mOwnMenus;                // the frame's menus in the menu bar
     std::vector<QPointer<QAction>> mMergedMenus;    // a document window's menus shown instead
     QMetaObject::Connection mActiveConnection;  // the active window's commandStateChanged
-    QTimer* mClock;
-    bool mbIns = true, mbCaps = false, mbNum = false;
+    FrameStatusBar* mStatus;
+    FrameGeometry mGeometry;
     std::shared_ptr<RecoveryService> mRecovery;
-
-    // The geometry read at load, in twips and in pixels: a side the user did
-    // not change is saved back exactly, so pixel rounding never creeps in.
-    std::array<double, 4> mLoadedTwips{};
-    std::array<int, 4> mLoadedPixels{};
 };
 
 }  // namespace orr
