@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
@@ -14,8 +13,6 @@
 #include <malloc.h>
 #endif
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -48,6 +45,7 @@
 #include "shell/modWebBrowser.h"
 #include "shell/modTool.h"
 #include "shell/CommandTable.h"
+#include "shell/FrameMenus.h"
 #include "shell/FrameStatusBar.h"
 #include "shell/WindowLayout.h"
 
@@ -85,7 +83,7 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(mMdi);
     gpFrame = this;
 
-    CreateMenus();
+    FrameMenus::Build(*this);
     CreateToolbar();
     CreateStatusBar();
 
@@ -122,86 +120,6 @@ frmMain::~frmMain()
         gpFrame = nullptr;
         gfSetRecentRefresh({});
     }
-}
-
-void frmMain::CreateMenus()
-{
-    auto action = [this](QMenu* menu, const char* sName, const char* sCaption, auto slot) {
-        QAction* a = menu->addAction(QString::fromLatin1(sCaption));
-        a->setObjectName(QString::fromLatin1(sName));
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
-
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    mnuFileNew = action(file, "mnuFileNew", "&New ...", [this] { MainFileNew(); });
-    mnuFileOpen = action(file, "mnuFileOpen", "&Open...", [this] { MainFileOpen(); });
-    mnuFileNew->setShortcut(QKeySequence::New);
-    mnuFileOpen->setShortcut(QKeySequence::Open);
-    mnuFileTemplate = action(file, "mnuFileTemplate", "EDI Templates ...", [this] { MainFileTemplate(); });
-    for (int i = 0; i < int(mnuRecentFile.size()); ++i) {
-        QAction* a = file->addAction(QString());
-        a->setObjectName(QStringLiteral("mnuRecentFile%1").arg(i));
-        if (i == 0)
-            a->setSeparator(true);
-        else
-            connect(a, &QAction::triggered, this, [this, i] { MainOpenRecentFile(i); });
-        a->setVisible(false);
-        mnuRecentFile[std::size_t(i)] = a;
-    }
-    file->addSeparator();
-    mnuFileExit = action(file, "mnuFileExit", "E&xit", [] { gfUnloadAllForms(); });
-
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    tools->setObjectName(QStringLiteral("mnuTool"));
-    mnuToolCreateFA = action(tools, "mnuToolCreateFA", "Create Functional Ack ...", [this] { MainToolCreateFA(); });
-    tools->addSeparator();
-    mnuToolCompare = action(tools, "mnuToolCompare", "Compare &Documents...", [this] { MainToolCompare(); });
-    mnuToolCheckFolder = action(tools, "mnuToolCheckFolder", "Check &Folder...",
-                                [this] { MainToolFolder(false); });
-    mnuToolFindInFolder = action(tools, "mnuToolFindInFolder", "Find &in Folder...",
-                                 [this] { MainToolFolder(true); });
-    tools->addSeparator();
-    mnuToolEmail = action(tools, "mnuToolEmail", "&Send Email ...", [this] { MainFileSend({}); });
-    mnuToolBrowser = action(tools, "mnuToolBrowser", "&Web Browser", [this] { MainViewWebBrowser(); });
-    mnuToolEdiServer =
-        action(tools, "mnuToolEdiServer", "Connect to EDI Server ...", [this] { gfOpenEdiServerClient({}, this); });
-    mnuToolExportSQL =
-        action(tools, "mnuToolExportSQL", "Post to SQL Server ...", [this] { gfOpenDatabaseServerClient(nullptr, this); });
-
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    view->setObjectName(QStringLiteral("mnuView"));
-    mnuViewToolbar = view->addAction(QStringLiteral("&Toolbar"));
-    mnuViewToolbar->setObjectName(QStringLiteral("mnuViewToolbar"));
-    mnuViewToolbar->setCheckable(true);
-    mnuViewToolbar->setChecked(true);
-    connect(mnuViewToolbar, &QAction::triggered, this, [this] { tbToolBar->setVisible(mnuViewToolbar->isChecked()); });
-    mnuViewStatusBar = view->addAction(QStringLiteral("Status &Bar"));
-    mnuViewStatusBar->setObjectName(QStringLiteral("mnuViewStatusBar"));
-    mnuViewStatusBar->setCheckable(true);
-    mnuViewStatusBar->setChecked(true);
-    connect(mnuViewStatusBar, &QAction::triggered, this,
-            [this] { sbStatusBar->setVisible(mnuViewStatusBar->isChecked()); });
-    mnuViewDefaultSize =
-        action(view, "mnuViewDefaultSize", "Default Main Window Size", [this] { MainViewDefaultSize(); });
-    view->addSeparator();
-    mnuViewOptions = action(view, "mnuViewOptions", "&Options...", [this] { MainViewOptions(); });
-
-    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
-    window->setObjectName(QStringLiteral("mnuWindow"));
-    mnuWindowCascade = action(window, "mnuWindowCascade", "&Cascade", [this] { mMdi->cascadeSubWindows(); });
-    mnuWindowTileHorizontal =
-        action(window, "mnuWindowTileHorizontal", "Tile &Horizontal", [this] { TileHorizontal(); });
-    mnuWindowTileVertical = action(window, "mnuWindowTileVertical", "Tile &Vertical", [this] { TileVertical(); });
-    mnuWindowArrangeIcons = action(window, "mnuWindowArrangeIcons", "&Arrange Icons", [this] { ArrangeIcons(); });
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    mnuHelpContents = action(help, "mnuHelpContents", "&Contents", [this] { MainHelpContents(); });
-    mnuHelpAbout = action(help, "mnuHelpAbout", "&About ", [this] { MainHelpAbout(); });
-    for (QAction* a : menuBar()->actions())
-        mOwnMenus.push_back(a);
 }
 
 void frmMain::ShowMenusOf(DocumentWindow* doc)

@@ -37,6 +37,8 @@ struct DocumentWindowHook {
 // document windows and the commands that open documents.
 class frmMain : public QMainWindow, public FrameServices {
     Q_OBJECT
+    friend class FrameMenus;  // fills the menu pointers below and the frame's own menus
+
 public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
@@ -147,7 +149,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateMenus();
     // For a JSON or XML export: the X12 text rebuilt in a work file and how to
     // open it (an empty file name after a failure, shown); nothing for any other file.
     std::optional<DocumentOpenArgs> ImportedDocument(const std::string& sFileName);
