@@ -1,16 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <vector>
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QStandardPaths>
 #include <QTest>
 
 #include "app/modGlobals.h"
 #include "doctree/modNodeD.h"
 #include "schema/clsDefFiles.h"
+#include "shell/FrameServices.h"
 #include "shell/TreeModel.h"
 #include "shell/frmDocument.h"
 #include "shell/frmFileNew.h"
@@ -193,6 +196,71 @@ TEST(DocumentWindow, NewDocumentsAndFailedOpens)
     EXPECT_FALSE(w->EdiFileOpen(Args(env.Path("junk.edi"), "NOPE")));
     EXPECT_EQ(env.ui.Messages().back(), "Could not open definition file:docNOPE.def");
     delete w;
+}
+
+// What a document window asks of its frame, recorded.
+struct RecordingFrame final : FrameServices {
+    void SetStatusText(const QString& sText) override { sStatus = sText; }
+    bool IsActive(const DocumentWindow* window) const override { return window == active; }
+    void RunDocCommand(DocCommand command) override { docCommands.push_back(command); }
+    void RunFrameCommand(FrameCommand command) override { frameCommands.push_back(command); }
+    void OpenRecentFile(int nIndex) override { recent.push_back(nIndex); }
+    bool OpenEdiDocument(const std::string&) override { return false; }
+    bool ToolbarShown() const override { return false; }
+    bool StatusBarShown() const override { return true; }
+    void DocumentClosed(const QString& sKey) override { closed.push_back(sKey); }
+    std::shared_ptr<RecoveryService> Recovery() const override { return {}; }
+
+    const DocumentWindow* active = nullptr;
+    QString sStatus;
+    std::vector<DocCommand> docCommands;
+    std::vector<FrameCommand> frameCommands;
+    std::vector<int> recent;
+    std::vector<QString> closed;
+};
+
+// A window reaches the frame only through what it was handed: its frame
+// entries, its commands while it is the active one, the status text, and
+// its going; a window whose frame went asks nothing.
+TEST(DocumentWindow, ReachesItsFrameOnlyThroughFrameServices)
+{
+    test::DocTreeFixture env;
+    TestEnv::WriteFile(env.Path("po.edi"), test::kValidT1);
+    RecordingFrame frame;
+    auto* w = new frmDocument(QStringLiteral("Document 7"));
+    w->SetFrame(&frame);
+    ASSERT_TRUE(w->EdiFileOpen(Args(env.Path("po.edi"))));
+    auto entry = [&](const char* sName) { return w->findChild<QAction*>(QString::fromLatin1(sName)); };
+    for (const char* sName : {"mnuFileSaveAll", "mnuViewDefaultSize", "mnuWindowTileVertical", "mnuRecentFile2"})
+        entry(sName)->trigger();
+    EXPECT_EQ(frame.frameCommands, (std::vector{FrameCommand::SaveAll, FrameCommand::DefaultSizeCascade,
+                                                FrameCommand::TileVertical}));
+    EXPECT_EQ(frame.recent, std::vector{2});
+    w->findChild<QMenu*>(QStringLiteral("mnuView"))->aboutToShow();
+    EXPECT_FALSE(w->mnuViewToolbar->isChecked());
+    EXPECT_TRUE(w->mnuViewStatusBar->isChecked());
+
+    // Not the active window: it runs its own command; active: the frame does.
+    w->mnuViewExpandTree->trigger();
+    EXPECT_TRUE(frame.docCommands.empty());
+    EXPECT_TRUE(w->DocTree().Expanded(w->RootD().Id()));
+    frame.active = w;
+    w->mnuViewCollpaseTree->trigger();
+    EXPECT_EQ(frame.docCommands, std::vector{DocCommand::CollapseAll});
+    EXPECT_TRUE(w->DocTree().Expanded(w->RootD().Id()));
+
+    gConfig->bTrace = true;
+    w->NodeClick(w->RootD().FirstChild().Id());
+    gConfig->bTrace = false;
+    EXPECT_EQ(frame.sStatus, QString::fromStdString(w->RootD().FirstChild().Tag()));
+    delete w;
+    EXPECT_EQ(frame.closed, std::vector{QStringLiteral("Document 7")});
+
+    auto* orphan = new frmDocument(QStringLiteral("Document 8"));
+    orphan->SetFrame(&frame);
+    orphan->SetFrame(nullptr);  // the frame is going
+    delete orphan;
+    EXPECT_EQ(frame.closed.size(), 1u);
 }
 
 // The frame with a real document window: the toolbar reaches the window's
