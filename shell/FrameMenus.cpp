@@ -1,7 +1,9 @@
 #include "shell/FrameMenus.h"
 
 #include <QMenuBar>
+#include <QStatusBar>
 
+#include "shell/FrameStatusBar.h"
 #include "shell/frmMain.h"
 #include "shell/modShellMain.h"
 #include "shell/modTool.h"
@@ -65,7 +67,7 @@ void FrameMenus::Build(frmMain& f)
     f.mnuViewStatusBar->setCheckable(true);
     f.mnuViewStatusBar->setChecked(true);
     QObject::connect(f.mnuViewStatusBar, &QAction::triggered, &f,
-                     [&f] { f.sbStatusBar->setVisible(f.mnuViewStatusBar->isChecked()); });
+                     [&f] { f.Status().sbStatusBar->setVisible(f.mnuViewStatusBar->isChecked()); });
     f.mnuViewDefaultSize =
         action(view, "mnuViewDefaultSize", "Default Main Window Size", [&f] { f.MainViewDefaultSize(); });
     view->addSeparator();

@@ -163,13 +163,6 @@ void frmMain::CreateToolbar()
 void frmMain::CreateStatusBar()
 {
     mStatus = new FrameStatusBar(*this);
-    sbStatusBar = mStatus->sbStatusBar;
-    sbText = mStatus->sbText;
-    sbDate = mStatus->sbDate;
-    sbTime = mStatus->sbTime;
-    sbIns = mStatus->sbIns;
-    sbCaps = mStatus->sbCaps;
-    sbNum = mStatus->sbNum;
     connect(mStatus, &FrameStatusBar::ticked, this, &frmMain::PollRecovery);
 }
 
@@ -184,7 +177,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmMain::SetStatusText(const QString& sText) { sbText->setText(sText); }
+void frmMain::SetStatusText(const QString& sText) { mStatus->sbText->setText(sText); }
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
@@ -460,7 +453,7 @@ void frmMain::MainViewToolBarToggle()
 void frmMain::MainViewStatusBarToggle()
 {
     mnuViewStatusBar->setChecked(!mnuViewStatusBar->isChecked());
-    sbStatusBar->setVisible(mnuViewStatusBar->isChecked());
+    mStatus->sbStatusBar->setVisible(mnuViewStatusBar->isChecked());
 }
 
 void frmMain::MainViewOptions()

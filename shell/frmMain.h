@@ -107,19 +107,14 @@ public:
     void RunButton(const CommandDef& b);
 
     void SetStatusText(const QString& sText) override;
+    // The status bar and its panels.
+    FrameStatusBar& Status() const { return *mStatus; }
     // Arranging the document windows.
     void TileHorizontal();
     void TileVertical();
     void ArrangeIcons();
 
     QToolBar* tbToolBar;
-    QStatusBar* sbStatusBar;
-    QLabel* sbText;
-    QLabel* sbDate;
-    QLabel* sbTime;
-    QLabel* sbIns;
-    QLabel* sbCaps;
-    QLabel* sbNum;
     std::array<QAction*, 5> mnuRecentFile{};
     QAction* mnuFileNew;
     QAction* mnuFileOpen;

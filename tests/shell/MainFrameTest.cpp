@@ -14,6 +14,7 @@
 #include "shell/frmFileNew.h"
 #include "shell/frmOptions.h"
 #include "shell/frmHelp.h"
+#include "shell/FrameStatusBar.h"
 #include "shell/frmMain.h"
 #include "tests/shell/ShellTestSupport.h"
 
@@ -426,17 +427,17 @@ TEST(MainFrame, KeyPanelsAndWindowArrangement)
     frame.show();
 
     // Lock states are read from what is typed.
-    EXPECT_FALSE(frame.sbCaps->isEnabled());
+    EXPECT_FALSE(frame.Status().sbCaps->isEnabled());
     QTest::keyClick(&frame, 'A');  // an unshifted capital: Caps Lock is on
-    EXPECT_TRUE(frame.sbCaps->isEnabled());
+    EXPECT_TRUE(frame.Status().sbCaps->isEnabled());
     QTest::keyClick(&frame, Qt::Key_Insert);
     QTest::keyClick(&frame, Qt::Key_5, Qt::KeypadModifier);
-    EXPECT_FALSE(frame.sbIns->isEnabled());
-    EXPECT_TRUE(frame.sbNum->isEnabled());
+    EXPECT_FALSE(frame.Status().sbIns->isEnabled());
+    EXPECT_TRUE(frame.Status().sbNum->isEnabled());
     QTest::keyClick(&frame, 'a');
-    EXPECT_FALSE(frame.sbCaps->isEnabled());
+    EXPECT_FALSE(frame.Status().sbCaps->isEnabled());
     QTest::keyClick(&frame, 'A', Qt::ShiftModifier);
-    EXPECT_FALSE(frame.sbCaps->isEnabled());
+    EXPECT_FALSE(frame.Status().sbCaps->isEnabled());
 
     for (int i = 0; i < 2; ++i) {
         ChooseType(QStringLiteral("850"));
@@ -469,10 +470,10 @@ TEST(MainFrame, ViewTogglesAndHelp)
     frame.mnuViewToolbar->trigger();
     EXPECT_TRUE(frame.tbToolBar->isVisible());
     frame.MainViewStatusBarToggle();
-    EXPECT_FALSE(frame.sbStatusBar->isVisible());
+    EXPECT_FALSE(frame.Status().sbStatusBar->isVisible());
     frame.MainViewStatusBarToggle();
-    EXPECT_TRUE(frame.sbStatusBar->isVisible());
-    EXPECT_FALSE(frame.sbDate->text().isEmpty());
+    EXPECT_TRUE(frame.Status().sbStatusBar->isVisible());
+    EXPECT_FALSE(frame.Status().sbDate->text().isEmpty());
 
     // The manual ships beside the program and opens in its own window.
     frame.MainHelpContents();

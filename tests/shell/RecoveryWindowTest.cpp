@@ -13,6 +13,7 @@
 #include "app/modRegistry.h"
 #include "doctree/RecoveryStore.h"
 #include "doctree/TreeEdit.h"
+#include "shell/FrameStatusBar.h"
 #include "shell/frmDocument.h"
 #include "shell/frmFileNew.h"
 #include "shell/frmOptions.h"
@@ -164,7 +165,7 @@ TEST(RecoveryWindow, ChangesAreKeptAfterTheIntervalAndAFailedWriteIsSaidOnce)
     // The session's folder vanished: the status bar says so once, editing goes on.
     fs::remove_all(frame.Recovery()->Store().SessionDir());
     EditBeg01(w, "10");
-    QTRY_VERIFY_WITH_TIMEOUT(frame.sbText->text().startsWith(
+    QTRY_VERIFY_WITH_TIMEOUT(frame.Status().sbText->text().startsWith(
                                  QStringLiteral("Unsaved changes could not be kept for recovery: No such file or directory: ")),
                              10000);
     EditBeg01(w, "11");
