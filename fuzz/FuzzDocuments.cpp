@@ -64,13 +64,14 @@ EditSubject& Subject(std::size_t nExample, bool bFreeForm)
         Library();
         const auto& [sFile, sType] = ExampleDocuments().at(nExample);
         slot = std::make_unique<EditSubject>();
-        for (EdiDocument* doc : {&slot->read, &slot->work}) {
+        const std::string sRules = bFreeForm ? std::string("FreeForm") : sType;
+        for (EdiDocument* doc : {&slot->read, &slot->work, &slot->blank})
             doc->SetSeparators('*', '~');
-            if (!doc->LoadDefinition(bFreeForm ? std::string("FreeForm") : sType))
-                std::abort();
-        }
-        if (!slot->read.Open(sFile, EdiDocument::OpenMode::Batch))
-            std::abort();  // the examples open against both
+        // The examples open against both rules.
+        if (!slot->read.LoadDefinition(sRules) || !slot->work.LoadDefinition(sRules) ||
+            !slot->read.Open(sFile, EdiDocument::OpenMode::Batch) ||
+            !slot->blank.New(sRules, EdiDocument::NewContent::Empty))
+            std::abort();
     }
     return *slot;
 }

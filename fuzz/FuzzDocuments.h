@@ -34,10 +34,11 @@ clsDefFiles& Library();
 const std::vector<std::pair<std::string, std::string>>& ExampleDocuments();
 
 // An example document read once against its own or the free-form
-// definition, and a document of the same definition in which every input
-// edits a copy of it.
+// definition, a document of the same definition in which every input
+// edits a copy of it, and an empty one (a root alone) that the work
+// document copies after each input to let go of what the input made.
 struct EditSubject {
-    EdiDocument read, work;
+    EdiDocument read, work, blank;
     test::RandomEdits::Reader reader{read};  // reads the written work back
 };
 // Made on first use and kept; nExample indexes ExampleDocuments().
