@@ -169,7 +169,8 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
     mpSchema = &schemaTree;
     mpIx = &index;
     mCounts.emplace(index);
-    mCache.assign(index.Size(), Cache{});
+    mCacheSlot.assign(index.Size(), 0);
+    mCache.clear();
     mImgClosedData = docTree.InternImage("closeddata");
     mImgOpenData = docTree.InternImage("opendata");
     mImgClosed = docTree.InternImage("closed");
@@ -370,9 +371,19 @@ bool clsTreeD::Skippable(SchemaIx s)
     }
 }
 
+clsTreeD::Cache& clsTreeD::CacheOf(SchemaIx s)
+{
+    std::uint32_t& nSlot = mCacheSlot[s.value];
+    if (nSlot == 0) {
+        mCache.emplace_back();
+        nSlot = std::uint32_t(mCache.size());
+    }
+    return mCache[nSlot - 1];
+}
+
 SchemaIx clsTreeD::SkipFor(SchemaIx s)
 {
-    Cache& c = mCache[s.value];
+    Cache& c = CacheOf(s);
     for (const Cache::Skip& k : c.skips)
         if (k.to && k.nCode == mHead.nId)
             return k.to;
@@ -508,7 +519,7 @@ const std::vector<SchemaIx>& clsTreeD::KeyedChildren(SchemaIx s, std::string_vie
         folded[i] = sKey[i] >= 'A' && sKey[i] <= 'Z' ? char(sKey[i] | 0x20) : sKey[i];
     const std::uint64_t nKey = SchemaIndex::PackCode(std::string_view(folded, std::min(sKey.size(), sizeof folded)));
     const bool bPacked = nKey != SchemaIndex::kLongCode;
-    std::vector<Cache::KeyHits>& hits = mCache[s.value].keyHits;
+    std::vector<Cache::KeyHits>& hits = CacheOf(s).keyHits;
     if (bPacked)
         for (const Cache::KeyHits& h : hits)
             if (h.nKey == nKey)
@@ -535,7 +546,7 @@ void clsTreeD::EnterContainer(SchemaIx system)
     const std::string& sNumber = E(system).sNumber;
     // The container made for this system node last time: its tag holds the
     // system node's path, which ends with its number.
-    Cache& c = mCache[system.value];
+    Cache& c = CacheOf(system);
     const TagId lastTag = ndLast ? mpDoc->TagIdOf(ndLast.Id()) : TagId{};
     if (ndLast && c.loopTag && lastTag == c.loopTag) {
         mndParent = ndLast;
@@ -629,7 +640,7 @@ bool clsTreeD::HasRoom(SchemaIx s)
 
 TreeNode clsTreeD::AddLoopNode(SchemaIx s)
 {
-    Cache& c = mCache[s.value];
+    Cache& c = CacheOf(s);
     std::int32_t nR = 0, nC = 0;
     GetLoopCount(s, nR, nC);
     // Loop nodes of one schema node and use count have the same text: share it.
@@ -655,7 +666,7 @@ TreeNode clsTreeD::AddLoopNode(SchemaIx s)
 TreeNode clsTreeD::NewLoopNode(SchemaIx s, std::int32_t nR, std::int32_t nC)
 {
     const SchemaEntry& e = E(s);
-    Cache& c = mCache[s.value];
+    Cache& c = CacheOf(s);
     mText = e.sDescription;
     if (nR > 1) {
         mText += " (";
@@ -685,7 +696,7 @@ TreeNode clsTreeD::NewLoopNode(SchemaIx s, std::int32_t nR, std::int32_t nC)
 
 TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaIx s)
 {
-    Cache& c = mCache[s.value];
+    Cache& c = CacheOf(s);
     // The tag's code part: "S" and the identifier's first three characters, padded.
     const std::string_view sId = Element(0);
     char head[4] = {'S', ' ', ' ', ' '};

@@ -8,6 +8,7 @@
 // uses in SchemaCounters; the node factory adds the document nodes.
 #include <climits>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <istream>
 #include <memory>
@@ -116,6 +117,10 @@ private:
         };
         std::vector<KeyHits> keyHits;
     };
+    // The entry's cache, made on its first use in this build: a short
+    // document read against a large schema uses few entries, and making
+    // them all took most of such a reading.
+    Cache& CacheOf(SchemaIx s);
 
     const SchemaEntry& E(SchemaIx ix) const { return (*mpIx)[ix]; }
     void HandleSegment(const SegmentHead& head);
@@ -200,7 +205,8 @@ private:
     const SchemaIndex* mpIx = nullptr;
     std::unique_ptr<SchemaIndex> mOwnIndex;  // the first form of Build compiles one
     std::optional<SchemaCounters> mCounts;
-    std::vector<Cache> mCache;
+    std::vector<std::uint32_t> mCacheSlot;  // by entry: 1 + its place in mCache, 0 for none yet
+    std::deque<Cache> mCache;                // a deque: the caches in use stay where they are as it grows
     TreeNode mndRoot;                      // document root
     SchemaIx mS;                           // schema pointer (none: none)
     TreeNode mndParent;                    // document parent

@@ -65,12 +65,19 @@ EditSubject& Subject(std::size_t nExample, bool bFreeForm)
         const auto& [sFile, sType] = ExampleDocuments().at(nExample);
         slot = std::make_unique<EditSubject>();
         const std::string sRules = bFreeForm ? std::string("FreeForm") : sType;
-        for (EdiDocument* doc : {&slot->read, &slot->work, &slot->blank})
+        static auto* blanks = new std::map<std::string, std::unique_ptr<EdiDocument>>;
+        auto& blank = (*blanks)[sRules];
+        if (!blank) {
+            blank = std::make_unique<EdiDocument>();
+            if (!blank->New(sRules, EdiDocument::NewContent::Empty))
+                std::abort();
+        }
+        slot->blank = blank.get();
+        for (EdiDocument* doc : {&slot->read, &slot->work})
             doc->SetSeparators('*', '~');
         // The examples open against both rules.
         if (!slot->read.LoadDefinition(sRules) || !slot->work.LoadDefinition(sRules) ||
-            !slot->read.Open(sFile, EdiDocument::OpenMode::Batch) ||
-            !slot->blank.New(sRules, EdiDocument::NewContent::Empty))
+            !slot->read.Open(sFile, EdiDocument::OpenMode::Batch))
             std::abort();
     }
     return *slot;

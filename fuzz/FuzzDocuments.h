@@ -35,10 +35,12 @@ const std::vector<std::pair<std::string, std::string>>& ExampleDocuments();
 
 // An example document read once against its own or the free-form
 // definition, a document of the same definition in which every input
-// edits a copy of it, and an empty one (a root alone) that the work
-// document copies after each input to let go of what the input made.
+// edits a copy of it, and an empty one (a root alone, shared by the
+// subjects of a definition) that the work document copies after each
+// input to let go of what the input made.
 struct EditSubject {
-    EdiDocument read, work, blank;
+    EdiDocument read, work;
+    EdiDocument* blank = nullptr;
     test::RandomEdits::Reader reader{read};  // reads the written work back
 };
 // Made on first use and kept; nExample indexes ExampleDocuments().

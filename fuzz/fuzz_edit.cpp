@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // input that freed less than it allocated. A copy of the blank document,
     // not New: New builds the whole schema again, which took most of an
     // input's time.
-    if (!doc.CopyFrom(subject.blank))
+    if (!doc.CopyFrom(*subject.blank))
         __builtin_trap();
     return 0;
 }
