@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <deque>
 #include <vector>
 
 #include "app/clsConfig.h"
@@ -147,7 +148,9 @@ private:
     std::uint32_t mnDictionary = 0;                        // counts the changes of mDictionary
     char mcDelimiter = '*';
     InterchangeSeparators mSeparators;
-    std::vector<SegmentFacts> mFacts;  // by document tag id
+    // By document tag id; a deque, so that the facts of the segment being
+    // checked (mpFacts) stay where they are while later tags are added.
+    std::deque<SegmentFacts> mFacts;
     Position mAt;
     NodeId mNode;
     const SegmentFacts* mpFacts = nullptr;
