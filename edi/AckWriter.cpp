@@ -141,8 +141,10 @@ void AckWriter::BeginGroup(const SegmentElements& receivedGs, const std::string&
     msGs06 = std::to_string(mnGroup++);
     mnSets = 0;
     // Application codes hold at least two characters: a shorter one is padded with spaces.
+    // GS04 has the century from 004010 on; the releases before it date the group YYMMDD.
+    const std::string& sGs04 = sGs08.compare(0, 6, "004010") < 0 ? msDate : msLongDate;
     Write({"GS", "FA", AtLeast(Copy("GS03", FirstOf({received(3), c.MyAddr}), 0, 15), 2),
-           AtLeast(Copy("GS02", FirstOf({received(2), c.HerAddr}), 0, 15), 2), msLongDate, msTime, msGs06,
+           AtLeast(Copy("GS02", FirstOf({received(2), c.HerAddr}), 0, 15), 2), sGs04, msTime, msGs06,
            FirstOf({c.GsAgencyCode, "X"}), sGs08});
 }
 

@@ -100,6 +100,17 @@ std::string Body(const std::string& sOut)
     return nFrom == std::string::npos ? sOut : sOut.substr(nFrom, sOut.find("\nSE*") + 1 - nFrom);
 }
 
+// A group of a release before 004010 is answered in its release, whose GS04 has no century.
+TEST(FunctionalAck, GroupsBefore4010AreDatedWithoutTheCentury)
+{
+    TestEnv env;
+    const AckRun r = Acknowledge(
+        env, "ISA*00*          *00*          *ZZ*SENDER         *ZZ*RECEIVER       *960302*0800*U*00301*000000003*0*P*>~"
+             "GS*PO*APP3*ME*960302*0800*9*X*003010~ST*850*0001~BEG*00~SE*3*0001~GE*1*9~IEA*1*000000003~");
+    ASSERT_TRUE(r.bOk) << r.sOut;
+    EXPECT_NE(r.sOut.find("\nGS*FA*ME*APP3*040305*1200*1*X*003010\n"), std::string::npos) << r.sOut;
+}
+
 TEST(FunctionalAck, AddressedBackWhateverTheLayout)
 {
     TestEnv env;
