@@ -502,9 +502,11 @@ void clsTreeDCheck::ReportOpenEnvelopes(char cLevel, bool bAtEnd)
         mValues.assign(1, o.sTrailer);
         const std::uint32_t nOrdinal = mAt.nOrdinal;
         mAt.nOrdinal += bAtEnd ? 1 : 0;
+        const std::size_t nBefore = mFindings.size();
         Add(o.kind, std::string(o.sWhat) + " " + o.sControl + " ends without its " + o.sTrailer + " segment.");
         mAt.nOrdinal = nOrdinal;
-        if (!mFindings.empty() && mFindings.back().kind == o.kind)
+        // Only the finding just made (a limit may have refused it) is placed after the last segment.
+        if (mFindings.size() > nBefore)
             mFindings.back().nSegment = mAt.nInInterchange + 1;
     }
     mValues = values;
