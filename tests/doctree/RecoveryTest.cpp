@@ -386,7 +386,9 @@ TEST(Recovery, AProgramKilledWhileWritingLeavesTheOldOrTheNewStateNeverATornOne)
     const std::string sBig = "BEG*00**PO1~\nNTE*" + std::string(2 << 20, 'x') + "~\nN1*ST~\n";
     std::mt19937 random(20240611);
     int nTorn = 0;
-    for (int nRound = 0; nRound < 12; ++nRound) {
+    // Twelve rounds at least; more while no kill has landed inside a write yet
+    // (a slow build edits longer between writes).
+    for (int nRound = 0; nRound < 12 || (nTorn == 0 && nRound < 60); ++nRound) {
         int fds[2];
         ASSERT_EQ(::pipe(fds), 0);
         const pid_t child = ::fork();
@@ -401,7 +403,7 @@ TEST(Recovery, AProgramKilledWhileWritingLeavesTheOldOrTheNewStateNeverATornOne)
         const int nWanted = 2 + int(random() % 4);
         while (nLast < nWanted && ::read(fds[0], &n, sizeof n) == sizeof n)
             nLast = n;
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 20000));
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
