@@ -3,19 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
-#include <QScrollBar>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScopeGuard>
-#include <QScopedValueRollback>
 #include <QShowEvent>
-#include <QSignalBlocker>
-#include <QTimer>
 
 #include "app/UiService.h"
 #include "app/clsProgress.h"
@@ -25,7 +19,6 @@
 #include "doctree/XmlExport.h"
 #include "doctree/clsTreeDSave.h"
 #include "doctree/modNodeD.h"
-#include "doctree/modTree.h"
 #include "shell/DocumentMenus.h"
 #include "shell/FindBar.h"
 #include "shell/FindingsDock.h"
