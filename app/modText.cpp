@@ -5,15 +5,17 @@
 namespace orr {
 namespace {
 
-std::string_view TrimOf(std::string_view s, std::string_view sBlanks)
+template <class IsBlank>
+std::string_view TrimOf(std::string_view s, IsBlank isBlank)
 {
-    // Loops over the ends: most values have no blank to take, so the test
-    // of the two end characters is all the work.
-    while (!s.empty() && sBlanks.find(s.front()) != std::string_view::npos)
-        s.remove_prefix(1);
-    while (!s.empty() && sBlanks.find(s.back()) != std::string_view::npos)
-        s.remove_suffix(1);
-    return s;
+    // Most values have no blank to take: the test of the two end characters
+    // is all the work (the reader trims every segment).
+    std::size_t nFrom = 0, nTo = s.size();
+    while (nFrom < nTo && isBlank(s[nFrom]))
+        ++nFrom;
+    while (nTo > nFrom && isBlank(s[nTo - 1]))
+        --nTo;
+    return s.substr(nFrom, nTo - nFrom);
 }
 
 std::string Owned(std::string&& s, std::string_view sTrimmed)
@@ -26,9 +28,15 @@ std::string Owned(std::string&& s, std::string_view sTrimmed)
 
 }  // namespace
 
-std::string_view gfTrimSpaces(std::string_view s) { return TrimOf(s, " "); }
+std::string_view gfTrimSpaces(std::string_view s)
+{
+    return TrimOf(s, [](char c) { return c == ' '; });
+}
 
-std::string_view gfTrimBlanks(std::string_view s) { return TrimOf(s, " \t"); }
+std::string_view gfTrimBlanks(std::string_view s)
+{
+    return TrimOf(s, [](char c) { return c == ' ' || c == '\t'; });
+}
 
 std::string gfTrimSpaces(std::string&& s)
 {

@@ -169,7 +169,7 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
     mpSchema = &schemaTree;
     mpIx = &index;
     mCounts.emplace(index);
-    mCacheSlot.assign(index.Size(), 0);
+    mCacheSlot.assign(index.Size(), nullptr);
     mCache.clear();
     mImgClosedData = docTree.InternImage("closeddata");
     mImgOpenData = docTree.InternImage("opendata");
@@ -373,12 +373,10 @@ bool clsTreeD::Skippable(SchemaIx s)
 
 clsTreeD::Cache& clsTreeD::CacheOf(SchemaIx s)
 {
-    std::uint32_t& nSlot = mCacheSlot[s.value];
-    if (nSlot == 0) {
-        mCache.emplace_back();
-        nSlot = std::uint32_t(mCache.size());
-    }
-    return mCache[nSlot - 1];
+    Cache*& pCache = mCacheSlot[s.value];
+    if (!pCache)
+        pCache = &mCache.emplace_back();
+    return *pCache;
 }
 
 SchemaIx clsTreeD::SkipFor(SchemaIx s)

@@ -205,8 +205,8 @@ private:
     const SchemaIndex* mpIx = nullptr;
     std::unique_ptr<SchemaIndex> mOwnIndex;  // the first form of Build compiles one
     std::optional<SchemaCounters> mCounts;
-    std::vector<std::uint32_t> mCacheSlot;  // by entry: 1 + its place in mCache, 0 for none yet
-    std::deque<Cache> mCache;                // a deque: the caches in use stay where they are as it grows
+    std::vector<Cache*> mCacheSlot;  // by entry: its cache in mCache, none yet
+    std::deque<Cache> mCache;        // a deque: the caches in use stay where they are as it grows
     TreeNode mndRoot;                      // document root
     SchemaIx mS;                           // schema pointer (none: none)
     TreeNode mndParent;                    // document parent

@@ -187,9 +187,16 @@ std::string gfAutoDocType(const std::vector<TransactionSetKind>& kinds, const st
     if (kinds.empty())
         return sFreeForm;
     const std::string sType = gfAutoDocType(kinds.front(), types, sFreeForm);
-    for (const TransactionSetKind& k : kinds)
+    // A file's sets are mostly of one kind: a kind like the one before it
+    // has its type already.
+    const TransactionSetKind* previous = &kinds.front();
+    for (const TransactionSetKind& k : kinds) {
+        if (k.sSet == previous->sSet && k.sVersion == previous->sVersion)
+            continue;
         if (gfAutoDocType(k, types, sFreeForm) != sType)
             return sFreeForm;
+        previous = &k;
+    }
     return sType;
 }
 
