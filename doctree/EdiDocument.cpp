@@ -161,6 +161,7 @@ TreeNode EdiDocument::BuildSpare(const Build& fnBuild)
 
 void EdiDocument::Accept(TreeNode root)
 {
+    mReadFrom.reset();
     // The edits recorded name nodes of the tree going away.
     mHistory.Clear(!mbModified);
     mCurrent = {};  // views hear of the swap before it returns
@@ -214,6 +215,8 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
             mbReadOnly = bReadOnly;
             mLineEndRead = clsTreeDSave::LineEndOf(sFile, mSeparators.nSelimiter);
             Accept(root);
+            if (mnBuildError == clsTreeD::kOk)
+                mReadFrom = stamp;
             SayWhenNoInterchange();
             return true;
         };
@@ -377,18 +380,25 @@ bool EdiDocument::Validate(ValidateMode mode, std::size_t nLimit)
     BusyScope busy(*this);
     clsTreeDValid validation;
     std::ifstream work;
-    if (!validation.WriteWork(Root(), mSeparators.nDelimiter, mSeparators.nSelimiter, work))
+    if (!validation.WriteWork(Root(), mSeparators.nDelimiter, mSeparators.nSelimiter, mLineEndRead, work))
         return false;
-    // Read back beside the tree, which stays with its history until the two are compared.
-    mSpare.RemoveAll();
-    mSpare.StartIdsAfter(mTree);
-    const std::optional<clsTreeDValid::Verdict> verdict =
-        validation.Rebuild(work, mSpare, mSchema, mIndex, mSeparators.nDelimiter, mSeparators.nSelimiter);
-    if (!verdict)
-        return false;  // the document stays as it was; the kept work file was named
-    mnBuildError = verdict->nError;
-    msBuildError = verdict->sError;
-    TakeValidated(verdict->ndRoot.Id());
+    // An unchanged reading of a file that the writer gives back byte for
+    // byte would read back as the very tree it is: the verdict stands.
+    const bool bAsRead = mReadFrom && mReadFrom == StampOf(msFileName) && validation.WorkIs(msFileName, work);
+    std::optional<clsTreeDValid::Verdict> verdict;
+    if (bAsRead) {
+        verdict = clsTreeDValid::Verdict{mnBuildError == clsTreeD::kOk, mnBuildError, msBuildError, Root()};
+    } else {
+        // Read back beside the tree, which stays with its history until the two are compared.
+        mSpare.RemoveAll();
+        mSpare.StartIdsAfter(mTree);
+        verdict = validation.Rebuild(work, mSpare, mSchema, mIndex, mSeparators.nDelimiter, mSeparators.nSelimiter);
+        if (!verdict)
+            return false;  // the document stays as it was; the kept work file was named
+        mnBuildError = verdict->nError;
+        msBuildError = verdict->sError;
+        TakeValidated(verdict->ndRoot.Id());
+    }
     for (DocumentListener* l : std::vector<DocumentListener*>(mListeners))
         l->ReadBack();
     mFindings.clear();
@@ -460,6 +470,7 @@ void EdiDocument::SetModified(bool bModified)
 
 void EdiDocument::MarkChanged()
 {
+    mReadFrom.reset();
     SetModified(true);
     NotifyContent();
 }
@@ -508,6 +519,7 @@ void EdiDocument::Commit(TreeEdit edit)
 {
     if (edit.Empty())
         return;
+    mReadFrom.reset();  // view-only edits too: placeholders are nodes the reading has not
     const NodeId select = edit.selectAfter;
     const bool bViewOnly = edit.ViewOnly();
     mHistory.Push(std::move(edit));
@@ -524,6 +536,7 @@ void EdiDocument::AfterHistoryStep(const TreeEdit* pEdit, bool bUndo)
 {
     if (!pEdit)
         return;
+    mReadFrom.reset();
     if (pEdit->SwapsTree()) {
         // The other tree is back: its root, and views that start over.
         mRoot = mTree.Child(NodeId{}, 0);

@@ -60,6 +60,7 @@ public:
         std::string sFile;
         std::filesystem::file_time_type mtime{};
         std::uintmax_t nSize = 0;
+        bool operator==(const DiskStamp&) const = default;
     };
 
     EdiDocument();
@@ -217,6 +218,10 @@ private:
     UndoHistory mHistory;
     std::vector<DocumentListener*> mListeners;
     std::optional<DiskStamp> mDiskStamp;
+    // The file the tree is an unchanged, error-free reading of, as it was
+    // read: validation need not read it again when the writer gives back
+    // the same bytes. None once any edit touched the tree.
+    std::optional<DiskStamp> mReadFrom;
 };
 
 }  // namespace orr

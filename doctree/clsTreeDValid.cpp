@@ -1,7 +1,9 @@
 #include "doctree/clsTreeDValid.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "app/UiService.h"
 #include "app/modGlobals.h"
@@ -32,16 +34,16 @@ void clsTreeDValid::ClearMapping(const TreeNode& nd)
     }
 }
 
-bool clsTreeDValid::WriteWork(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter, std::ifstream& work)
+bool clsTreeDValid::WriteWork(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter,
+                              clsTreeDSave::LineEnd lineEnd, std::ifstream& work)
 {
     const std::string sWork = gConfig->TempFile;
     clsTreeDSave writer;
     writer.SetDelimiter(nDelimiter);
     writer.SetSelimiter(nSelimiter);
-    bool bSilent = true;
     // Held open from here: the document cannot vanish with the file.
     std::error_code ec;
-    if (writer.SaveAs(sWork, ndRoot, bSilent) && (work.open(sWork, std::ios::binary), work)) {
+    if (writer.WriteX12(sWork, ndRoot, lineEnd) && (work.open(sWork, std::ios::binary), work)) {
         mnWorkBytes = std::filesystem::file_size(sWork, ec);
         if (!ec)
             return true;
@@ -49,6 +51,33 @@ bool clsTreeDValid::WriteWork(const TreeNode& ndRoot, SepCode nDelimiter, SepCod
     gfMsgBox("Disk IO failed.", MsgIcon::Critical);
     std::remove(sWork.c_str());
     return false;
+}
+
+bool clsTreeDValid::WorkIs(const std::string& sFile, std::ifstream& work) const
+{
+    std::error_code ec;
+    if (std::filesystem::file_size(sFile, ec) != mnWorkBytes || ec)
+        return false;
+    std::ifstream file(sFile, std::ios::binary);
+    std::vector<char> a(std::size_t(1) << 20), b(a.size());
+    bool bSame = bool(file);
+    while (bSame && work) {
+        work.read(a.data(), std::streamsize(a.size()));
+        file.read(b.data(), std::streamsize(b.size()));
+        bSame = work.gcount() == file.gcount() && std::equal(a.begin(), a.begin() + work.gcount(), b.begin());
+    }
+    work.clear();
+    work.seekg(0);
+    if (bSame)
+        Discard(work);
+    return bSame;
+}
+
+void clsTreeDValid::Discard(std::ifstream& work)
+{
+    work.close();
+    if (!gConfig->bTrace)
+        std::remove(gConfig->TempFile.c_str());
 }
 
 std::optional<clsTreeDValid::Verdict> clsTreeDValid::Rebuild(std::ifstream& work, clsTree& tree, clsTree& schemaTree,
@@ -97,9 +126,7 @@ std::optional<clsTreeDValid::Verdict> clsTreeDValid::Rebuild(std::ifstream& work
         gfMsgBox("The document could not be read back. It was kept in " + sWork + ".", MsgIcon::Critical);
         return std::nullopt;
     }
-    work.close();
-    if (!gConfig->bTrace)
-        std::remove(sWork.c_str());
+    Discard(work);
     return v;
 }
 

@@ -122,6 +122,7 @@ int main(int argc, char** argv)
     TreeNode root = doc.Root();
     const double dOpen = Seconds(t0), dOpenCpu = CpuSeconds() - c0;
     const long long nRssOpen = StatusBytes("VmHWM:");
+    doc.SetFileName(sFile, false);  // as the window names it
     clsTree& tree = doc.Tree();
     std::printf("bytes=%lld open_s=%.6f open_cpu=%.6f rss_before=%lld rss_open=%lld nodes=%zu segments=%zu nerror=%d "
                 "tree_bytes=%zu node_bytes=%zu text_bytes=%zu hugepages=%d",

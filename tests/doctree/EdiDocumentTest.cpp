@@ -235,7 +235,7 @@ TEST(EdiDocument, ValidationRebuildsFromTheWorkFileItHolds)
     const std::string before = Outline(built.ndRoot);
     clsTreeDValid validation;
     std::ifstream work;
-    ASSERT_TRUE(validation.WriteWork(built.ndRoot, '*', '~', work));
+    ASSERT_TRUE(validation.WriteWork(built.ndRoot, '*', '~', clsTreeDSave::LineEnd::None, work));
     std::filesystem::remove(env.config->TempFile);
     const auto verdict = validation.Rebuild(work, built.doc, built.schema, index, '*', '~');
     ASSERT_TRUE(verdict);
@@ -248,6 +248,40 @@ TEST(EdiDocument, ValidationRebuildsFromTheWorkFileItHolds)
     EXPECT_EQ(built.doc.ChildCount(NodeId{}), 0u);
     EXPECT_EQ(env.ui.Messages().back(),
               "The document could not be read back. It was kept in " + env.config->TempFile + ".");
+}
+
+// Validation compares the work file with the file the document was read
+// from, to know when reading it back would only read that file again.
+TEST(EdiDocument, TheWorkFileIsComparedWithTheFileByteForByte)
+{
+    test::DocTreeFixture env;
+    test::BuiltDocument built;
+    test::BuildText(env, built, test::kValidT1);
+    clsTreeDValid validation;
+    std::ifstream work;
+    ASSERT_TRUE(validation.WriteWork(built.ndRoot, '*', '~', clsTreeDSave::LineEnd::None, work));
+    const std::string sWritten = TestEnv::ReadFile(env.config->TempFile);
+    ASSERT_GT(sWritten.size(), 10u);
+    std::string sOther = sWritten;
+    sOther[sOther.size() / 2] ^= 1;
+    TestEnv::WriteFile(env.Path("other.edi"), sOther);
+    TestEnv::WriteFile(env.Path("longer.edi"), sWritten + "~");
+    TestEnv::WriteFile(env.Path("same.edi"), sWritten);
+    // A byte apart or a byte more: not the same, and the work file can
+    // still be read back from its start.
+    EXPECT_FALSE(validation.WorkIs(env.Path("other.edi"), work));
+    EXPECT_FALSE(validation.WorkIs(env.Path("longer.edi"), work));
+    EXPECT_FALSE(validation.WorkIs(env.Path("no-such.edi"), work));
+    const SchemaIndex index(built.schema, built.schema.Child(NodeId{}, 0));
+    const std::string before = Outline(built.ndRoot);
+    const auto verdict = validation.Rebuild(work, built.doc, built.schema, index, '*', '~');
+    ASSERT_TRUE(verdict);
+    EXPECT_EQ(Outline(verdict->ndRoot), before);
+    // The same bytes: the work file has done its job and is gone.
+    std::ifstream again;
+    ASSERT_TRUE(validation.WriteWork(verdict->ndRoot, '*', '~', clsTreeDSave::LineEnd::None, again));
+    EXPECT_TRUE(validation.WorkIs(env.Path("same.edi"), again));
+    EXPECT_FALSE(std::filesystem::exists(env.config->TempFile));
 }
 
 // Undo gives back exactly the tree before, redo the tree after, and the

@@ -106,5 +106,39 @@ TEST(DocumentEditor, UndoRedoAndTheSavedState)
     EXPECT_FALSE(d.doc.Modified());
 }
 
+// A document read without an error and left as read is not read again to
+// validate it; anything that touched its tree since, the empty-node folder
+// too, is read back as before.
+TEST(DocumentEditor, ValidationReadsBackATreeTouchedSinceItWasRead)
+{
+    EditEnv env;
+    EditDoc d(env, test::DocumentE1());
+    d.doc.SetFileName(env.Path("E1.edi"), false);
+    const std::string sOpened = d.Dump();
+    EXPECT_TRUE(d.doc.Validate());
+    EXPECT_EQ(env.Last(), "Document is valid.");
+    EXPECT_EQ(d.Dump(), sOpened);
+    EXPECT_FALSE(d.doc.CanUndo());
+
+    // The placeholders are no part of the file: reading it back drops them,
+    // a step of its own.
+    d.Select("/1/2/3").editor.ToggleEmptyFolder();
+    const std::string sFolder = d.Children("/1/2/3");
+    ASSERT_NE(d.Dump(), sOpened);
+    EXPECT_TRUE(d.doc.Validate());
+    EXPECT_EQ(env.Last(), "Document is valid.");
+    EXPECT_EQ(d.Dump(), sOpened);
+    d.editor.Undo();
+    EXPECT_EQ(d.Children("/1/2/3"), sFolder);
+
+    // Undone back to the reading, it is read again all the same.
+    d.editor.Undo();
+    EXPECT_EQ(d.Dump(), sOpened);
+    d.Select("/1/2/2/3/2").editor.EditLabel("ZZZ");
+    d.editor.Undo();
+    EXPECT_TRUE(d.doc.Validate());
+    EXPECT_EQ(d.Dump(), sOpened);
+}
+
 }  // namespace
 }  // namespace orr
