@@ -71,6 +71,7 @@ std::span<const CommandDef> gfCommandTable()
         {F::ArrangeIcons, "mnuWindowArrangeIcons", "&Arrange Icons", {}},
         {F::HelpContents, "mnuHelpContents", "&Contents", {}},
         {F::HelpAbout, "mnuHelpAbout", "&About ", {}},
+        {F::Exit, "mnuFileExit", "E&xit", {}},
     };
     return table;
 }

@@ -97,9 +97,7 @@ void DocumentMenus::File()
         });
     }
     file->addSeparator();
-    mW.mnuFileExit = file->addAction(QStringLiteral("E&xit"));
-    mW.mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
-    QObject::connect(mW.mnuFileExit, &QAction::triggered, &w, [] { gfUnloadAllForms(); });
+    mW.mnuFileExit = Add(file, "mnuFileExit");
 }
 
 void DocumentMenus::Edit()

@@ -37,7 +37,7 @@ void FrameMenus::Build(frmMain& f)
         f.mnuRecentFile[std::size_t(i)] = a;
     }
     file->addSeparator();
-    f.mnuFileExit = action(file, "mnuFileExit", "E&xit", [] { gfUnloadAllForms(); });
+    f.mnuFileExit = action(file, "mnuFileExit", "E&xit", [&f] { gfUnloadAllForms(&f); });
 
     QMenu* tools = f.menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("mnuTool"));

@@ -30,6 +30,7 @@ enum class FrameCommand {
     ArrangeIcons,
     HelpContents,
     HelpAbout,
+    Exit,  // every window closed, the frame first
 };
 
 class FrameServices {
