@@ -9,7 +9,6 @@
 #include "shell/FrameServices.h"
 #include "shell/SegmentDetailPanel.h"
 #include "shell/frmDocument.h"
-#include "shell/modShellMain.h"
 #include "shell/modTool.h"
 
 namespace orr {

@@ -280,6 +280,14 @@ void frmMain::RunFrameCommand(FrameCommand command)
     case FrameCommand::HelpContents: MainHelpContents(); break;
     case FrameCommand::HelpAbout: MainHelpAbout(); break;
     case FrameCommand::Exit: gfUnloadAllForms(this); break;
+    case FrameCommand::Templates: MainFileTemplate(); break;
+    case FrameCommand::CreateAck: MainToolCreateFA(); break;
+    case FrameCommand::Compare: MainToolCompare(); break;
+    case FrameCommand::CheckFolder: MainToolFolder(false); break;
+    case FrameCommand::FindInFolder: MainToolFolder(true); break;
+    case FrameCommand::SendEmail: MainFileSend({}); break;
+    case FrameCommand::ConnectEdiServer: gfOpenEdiServerClient({}, this); break;
+    case FrameCommand::PostToDatabase: gfOpenDatabaseServerClient(nullptr, this); break;
     }
 }
 
