@@ -16,10 +16,10 @@ std::uint32_t RoomFor(std::uint32_t nCount) { return std::max(4u, std::bit_ceil(
 
 }  // namespace
 
-TreeStorage::TreeStorage(clsTree& owner) : mOwner(owner)
+TreeStorage::TreeStorage(clsTree& owner) : mOwner(&owner)
 {
     mPalette.push_back(kWhite);
-    RemoveAll();
+    Clear();
 }
 
 // ---- Indices ------------------------------------------------------------------

@@ -40,7 +40,7 @@
 
 namespace orr {
 
-// The representation behind clsTree, with its operations; clsTree hands every call on.
+// The representation behind clsTree, whose calls (store/clsTree*.cpp) work on it.
 class TreeStorage {
 public:
     using Materialiser = clsTree::Materialiser;
@@ -76,92 +76,11 @@ public:
     TreeStorage(const TreeStorage&) = delete;
     TreeStorage& operator=(const TreeStorage&) = delete;
 
-    // clsTree's calls, as clsTree.h describes them.
-
-    // ---- Adding and removing ---------------------------------------------
-    NodeId Add(NodeId rel, Relation relation, const NodeInit& init);
-    NodeId AddLike(NodeId parent, NodeId kind, std::string_view sPayload = {}, std::size_t nPayloadHead = 0);
-    NodeId AddDetached(const NodeInit& init);
-    void Attach(NodeId detached, NodeId rel, Relation relation);
-    void Detach(NodeId node);
-    void Move(NodeId node, NodeId rel, Relation relation);
-    void Remove(NodeId node);
-    void RemoveChildren(NodeId parent, std::uint32_t nFirst, std::uint32_t nCount);
-    void RemoveAll();
-    void SwapContents(TreeStorage& other);
-    void StartIdsAfter(const TreeStorage& other);
-    void ReserveNodes(std::size_t nCount);
-    void AdoptText(std::unique_ptr<clsFileMapping> file) { mArena.Adopt(std::move(file)); }
-
-    // ---- Node data ----------------------------------------------------------
-    bool IsValid(NodeId node) const;
-    bool IsDetached(NodeId node) const;
-    NodeId FindKey(std::string_view sKey) const;
-    std::string_view Key(NodeId node) const;  // "" when it has none
-    void SetKey(NodeId node, std::string_view sKey);
-    std::string_view Text(NodeId node) const;
-    void SetText(NodeId node, std::string_view sText);
-    const std::string& Tag(NodeId node) const;  // valid until the tag changes
-    TagId TagIdOf(NodeId node) const;
-    void SetTag(NodeId node, std::string_view sTag);
-    ImageId ImageOf(NodeId node) const;
-    ImageId ExpandedImageOf(NodeId node) const;
-    void SetImage(NodeId node, ImageId image);
-    void SetExpandedImage(NodeId node, ImageId image);
-    bool Expanded(NodeId node) const;
-    void SetExpanded(NodeId node, bool bExpanded);
-    std::uint32_t BackColor(NodeId node) const;  // 0xRRGGBB; kWhite by default
-    void SetBackColor(NodeId node, std::uint32_t nRgb);
-    std::uint8_t BackColorIndex(NodeId node) const;
-    std::uint32_t PaletteColor(std::uint8_t nIndex) const { return mPalette[nIndex]; }
-
-    ImageId InternImage(std::string_view sImage);
-    const std::string& ImageText(ImageId image) const;
-    std::size_t ImageCount() const { return mImages.Count(); }
-
-    // ---- Navigation (a null result: none) ------------------------------------
-    NodeId Parent(NodeId node) const;  // null for top-level and detached nodes
-    NodeId FirstChild(NodeId node) const;
-    NodeId LastChild(NodeId node) const;
-    NodeId Next(NodeId node) const;
-    NodeId Previous(NodeId node) const;
-    NodeId FirstSibling(NodeId node) const;
-    NodeId LastSibling(NodeId node) const;
-    NodeId Root(NodeId node) const;  // the top-level ancestor (the node itself at the top)
-    std::uint32_t ChildCount(NodeId node) const;
-    NodeId Child(NodeId node, std::uint32_t nRow) const;
-    std::uint32_t Row(NodeId node) const;  // row in the parent; 0 for a null node
-    std::uint32_t PeekChildCount(NodeId node) const;
-    void SetAllExpanded(bool bExpanded);
-
-    // ---- View requests ------------------------------------------------------------
-    void ScrollIntoView(NodeId node);
-    void RequestRepaint();
-
-    // ---- Lazy children ------------------------------------------------------
-    void SetMaterialiser(Materialiser fn, char cSeparator = '\0');
-    char PayloadSeparator() const { return mcPayloadSeparator; }
-    std::optional<std::string_view> Payload(NodeId node) const;
-    bool ChildrenPending(NodeId node) const;
-    NodeId AddPayloadChild(NodeId node, std::size_t nPos, std::size_t nLength, std::string_view sTag, ImageId image,
-                           ImageId expandedImage = {});
-
-    // ---- Observers and bulk updates --------------------------------------------
-    void AddObserver(TreeObserver* pObserver);
-    void RemoveObserver(TreeObserver* pObserver);
-    void BeginBulk();
-    void EndBulk();
-
-    // ---- Statistics ----------------------------------------------------------
-    std::size_t NodeCount() const { return mLive; }
-    std::size_t NodeBytes() const;
-    std::size_t TextBytes() const { return mArena.Bytes(); }
-    std::size_t MemoryBytes() const;
-    void Compact();
+    // RemoveAll without the notifications.
+    void Clear();
 
     static const std::string kNoText;  // the text of a missing node's tag or image
 
-private:
     using Ix = std::uint32_t;  // index into the arrays; 0 is the hidden top
     static constexpr Ix kNone = 0xFFFFFFFFu;
 
@@ -446,7 +365,7 @@ private:
     // 200)" in their thousands). Arena texts never change, so nodes may share one.
     std::unordered_map<std::string_view, TextRef> mSharedTexts;
 
-    clsTree& mOwner;  // what the materialiser is given
+    clsTree* mOwner;  // what the materialiser is given
     Materialiser mMaterialiser;
     char mcPayloadSeparator = '\0';
     std::vector<TreeObserver*> mObservers;
@@ -464,25 +383,6 @@ inline TreeStorage::Ix TreeStorage::ToIx(NodeId node) const
     if (ix >= mNodes.size() || (mNodes.Flags(ix) & kRemoved))
         return kNone;
     return ix;
-}
-
-inline NodeId TreeStorage::AddLike(NodeId parent, NodeId kind, std::string_view sPayload, std::size_t nPayloadHead)
-{
-    // Add's way for a live parent and a kind with a shared class, without a
-    // NodeInit to read; anything else goes the general way.
-    const Ix p = ToIx(parent), k = ToIx(kind);
-    if (p == kNone || k == kNone || mNodes.Class(k) == kOwnClass) [[unlikely]] {
-        NodeInit init;
-        init.kindOf = kind;
-        init.sPayload = sPayload;
-        init.nPayloadHead = nPayloadHead;
-        return Add(parent, Relation::Child, init);
-    }
-    const Ix ix = NextIx();
-    PushNode(sPayload, nPayloadHead, RefClass(mNodes.Class(k)), PayloadFlags(sPayload));
-    if (!AppendInBulk(p, ix)) [[unlikely]]
-        Place(p, Relation::Child, ix);
-    return ToId(ix);
 }
 
 inline bool TreeStorage::AppendDeferred(Ix parent, Ix child)
@@ -516,14 +416,6 @@ inline bool TreeStorage::AppendDeferred(Ix parent, Ix child)
     }
     SetParent(child, parent);
     return true;
-}
-
-inline bool TreeStorage::IsValid(NodeId node) const { return ToIx(node) != kNone; }
-
-inline NodeId TreeStorage::Parent(NodeId node) const
-{
-    const Ix ix = ToIx(node);
-    return ix == kNone ? NodeId{} : ToId(ParentOf(ix));
 }
 
 }  // namespace orr

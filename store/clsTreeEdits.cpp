@@ -1,29 +1,60 @@
-// Adding, attaching, moving and removing nodes; swapping and compacting the whole store.
+// clsTree: adding, attaching, moving and removing nodes; swapping and compacting the whole store.
 #include "store/TreeStorage.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace orr {
+namespace {
 
-NodeId TreeStorage::Add(NodeId rel, Relation relation, const NodeInit& init)
+using Ix = TreeStorage::Ix;
+constexpr Ix kNone = TreeStorage::kNone;
+
+}  // namespace
+
+NodeId clsTree::AddLike(NodeId parent, NodeId kind, std::string_view sPayload, std::size_t nPayloadHead)
 {
+    // Add's way for a live parent and a kind with a shared class, without a
+    // NodeInit to read; anything else goes the general way.
+    TreeStorage& s = *mS;
+    const Ix p = s.ToIx(parent), k = s.ToIx(kind);
+    if (p == kNone || k == kNone || s.mNodes.Class(k) == TreeStorage::kOwnClass) [[unlikely]] {
+        NodeInit init;
+        init.kindOf = kind;
+        init.sPayload = sPayload;
+        init.nPayloadHead = nPayloadHead;
+        return Add(parent, Relation::Child, init);
+    }
+    const Ix ix = s.NextIx();
+    s.PushNode(sPayload, nPayloadHead, s.RefClass(s.mNodes.Class(k)), TreeStorage::PayloadFlags(sPayload));
+    if (!s.AppendInBulk(p, ix)) [[unlikely]]
+        s.Place(p, Relation::Child, ix);
+    return s.ToId(ix);
+}
+
+NodeId clsTree::Add(NodeId rel, Relation relation, const NodeInit& init)
+{
+    TreeStorage& s = *mS;
     Ix relIx = 0;
     if (rel)
-        relIx = CheckedIx(rel, "Add");
+        relIx = s.CheckedIx(rel, "Add");
     else if (relation != Relation::Child)
         throw TreeError("Add: a sibling needs a reference node");
     if (relation != Relation::Child && relation != Relation::Next && relation != Relation::Previous)
         throw TreeError("Add: invalid relation");
-    if (relation != Relation::Child && ParentOf(relIx) == kNone)
+    if (relation != Relation::Child && s.ParentOf(relIx) == kNone)
         throw TreeError("Add: a detached node has no siblings");
-    const Ix ix = NewNode(init, 0);
-    if (relation != Relation::Child || !AppendInBulk(relIx, ix))
-        Place(relIx, relation, ix);
-    return ToId(ix);
+    const Ix ix = s.NewNode(init, 0);
+    if (relation != Relation::Child || !s.AppendInBulk(relIx, ix))
+        s.Place(relIx, relation, ix);
+    return s.ToId(ix);
 }
 
-NodeId TreeStorage::AddDetached(const NodeInit& init) { return ToId(NewNode(init, kDetached)); }
+NodeId clsTree::AddDetached(const NodeInit& init)
+{
+    TreeStorage& s = *mS;
+    return s.ToId(s.NewNode(init, TreeStorage::kDetached));
+}
 
 void TreeStorage::SetDetached(Ix top, bool bDetached)
 {
@@ -40,132 +71,120 @@ void TreeStorage::SetDetached(Ix top, bool bDetached)
     }
 }
 
-void TreeStorage::Attach(NodeId detached, NodeId rel, Relation relation)
+void clsTree::Attach(NodeId detached, NodeId rel, Relation relation)
 {
-    const Ix ix = CheckedIx(detached, "Attach");
-    if (ParentOf(ix) != kNone)
+    TreeStorage& s = *mS;
+    const Ix ix = s.CheckedIx(detached, "Attach");
+    if (s.ParentOf(ix) != kNone)
         throw TreeError("Attach: the node is not detached");
     Ix relIx = 0;
     if (rel)
-        relIx = CheckedIx(rel, "Attach");
+        relIx = s.CheckedIx(rel, "Attach");
     else if (relation != Relation::Child)
         throw TreeError("Attach: a sibling needs a reference node");
-    for (Ix up = relIx; up != kNone && up != 0; up = ParentOf(up))
+    for (Ix up = relIx; up != kNone && up != 0; up = s.ParentOf(up))
         if (up == ix)
             throw TreeError("Attach: a node cannot go below itself");
-    Place(relIx, relation, ix);
+    s.Place(relIx, relation, ix);
 }
 
-void TreeStorage::Detach(NodeId node)
+void clsTree::Detach(NodeId node)
 {
-    Settle();
-    const Ix ix = CheckedIx(node, "Detach");
-    const Ix parent = ParentOf(ix);
+    TreeStorage& s = *mS;
+    s.Settle();
+    const Ix ix = s.CheckedIx(node, "Detach");
+    const Ix parent = s.ParentOf(ix);
     if (parent == kNone)
         throw TreeError("Detach: the node is detached already");
-    const std::uint32_t nRow = RowOf(ix);
-    const bool bNotify = !Quiet() && !(mNodes.Flags(parent) & kDetached);
+    const std::uint32_t nRow = s.RowOf(ix);
+    const bool bNotify = !s.Quiet() && !(s.mNodes.Flags(parent) & TreeStorage::kDetached);
     if (bNotify)
-        for (TreeObserver* o : mObservers)
-            o->AboutToRemove(ToId(parent), nRow, nRow);
-    CutRange(parent, nRow, 1, false);
-    SetDetached(ix, true);
-    TouchChildOf(parent);
+        for (TreeObserver* o : s.mObservers)
+            o->AboutToRemove(s.ToId(parent), nRow, nRow);
+    s.CutRange(parent, nRow, 1, false);
+    s.SetDetached(ix, true);
+    s.TouchChildOf(parent);
     if (bNotify)
-        for (TreeObserver* o : mObservers)
-            o->Removed(ToId(parent), nRow, nRow);
+        for (TreeObserver* o : s.mObservers)
+            o->Removed(s.ToId(parent), nRow, nRow);
 }
 
-void TreeStorage::Move(NodeId node, NodeId rel, Relation relation)
+void clsTree::Move(NodeId node, NodeId rel, Relation relation)
 {
-    Settle();
-    const Ix ix = CheckedIx(node, "Move");
-    const Ix from = ParentOf(ix);
+    TreeStorage& s = *mS;
+    s.Settle();
+    const Ix ix = s.CheckedIx(node, "Move");
+    const Ix from = s.ParentOf(ix);
     if (from == kNone)
         throw TreeError("Move: the node is detached");
-    const Ix relIx = rel ? CheckedIx(rel, "Move") : 0;
+    const Ix relIx = rel ? s.CheckedIx(rel, "Move") : 0;
     Ix to = relIx;
     std::uint32_t nDest = 0;
     if (relation == Relation::Child) {
-        Materialise(to);
-        nDest = CountOf(to);
+        s.Materialise(to);
+        nDest = s.CountOf(to);
     } else if (rel && (relation == Relation::Next || relation == Relation::Previous)) {
-        to = ParentOf(relIx);
+        to = s.ParentOf(relIx);
         if (to == kNone)
             throw TreeError("Move: a detached node has no siblings");
-        nDest = RowOf(relIx) + (relation == Relation::Next ? 1 : 0);
+        nDest = s.RowOf(relIx) + (relation == Relation::Next ? 1 : 0);
     } else {
         throw TreeError("Move: invalid relation");
     }
-    for (Ix up = to; up != kNone && up != 0; up = ParentOf(up))
+    for (Ix up = to; up != kNone && up != 0; up = s.ParentOf(up))
         if (up == ix)
             throw TreeError("Move: a node cannot go below itself");
-    if ((mNodes.Flags(from) & kDetached) != (mNodes.Flags(to) & kDetached))
+    if ((s.mNodes.Flags(from) & TreeStorage::kDetached) != (s.mNodes.Flags(to) & TreeStorage::kDetached))
         throw TreeError("Move: between a detached subtree and the tree");
-    const std::uint32_t nRow = RowOf(ix);
+    const std::uint32_t nRow = s.RowOf(ix);
     if (from == to && (nDest == nRow || nDest == nRow + 1))
         return;
-    const bool bNotify = !Quiet() && !(mNodes.Flags(from) & kDetached);
+    const bool bNotify = !s.Quiet() && !(s.mNodes.Flags(from) & TreeStorage::kDetached);
     if (bNotify)
-        for (TreeObserver* o : mObservers)
-            o->AboutToMove(ToId(from), nRow, ToId(to), nDest);
-    CutRange(from, nRow, 1, false);
-    InsertChild(to, from == to && nDest > nRow ? nDest - 1 : nDest, ix);
-    TouchChildOf(from);
+        for (TreeObserver* o : s.mObservers)
+            o->AboutToMove(s.ToId(from), nRow, s.ToId(to), nDest);
+    s.CutRange(from, nRow, 1, false);
+    s.InsertChild(to, from == to && nDest > nRow ? nDest - 1 : nDest, ix);
+    s.TouchChildOf(from);
     if (to != from)
-        TouchChildOf(to);
+        s.TouchChildOf(to);
     if (bNotify)
-        for (TreeObserver* o : mObservers)
-            o->Moved(ToId(from), nRow, ToId(to), nDest);
+        for (TreeObserver* o : s.mObservers)
+            o->Moved(s.ToId(from), nRow, s.ToId(to), nDest);
 }
 
-void TreeStorage::SwapContents(TreeStorage& other)
+void clsTree::SwapContents(clsTree& other)
 {
     if (&other == this)
         return;
-    Settle();
-    other.Settle();
+    mS->Settle();
+    other.mS->Settle();
     auto notify = [](TreeStorage& t, bool bBefore) {
         if (t.mBulk == 0)
             for (TreeObserver* o : t.mObservers)
                 bBefore ? o->AboutToReset() : o->Reset();
     };
-    notify(*this, true);
-    notify(other, true);
-    mNodes.swap(other.mNodes);
-    mChildIds.swap(other.mChildIds);
-    std::swap(mPromoted, other.mPromoted);
-    std::swap(mGarbage, other.mGarbage);
-    std::swap(mIdBase, other.mIdBase);
-    std::swap(mLive, other.mLive);
-    std::swap(mTags, other.mTags);
-    std::swap(mImages, other.mImages);
-    std::swap(mArena, other.mArena);
-    std::swap(mPalette, other.mPalette);
-    std::swap(mClasses, other.mClasses);
-    std::swap(mFreeClasses, other.mFreeClasses);
-    std::swap(mClassIds, other.mClassIds);
-    std::swap(mOwnClasses, other.mOwnClasses);
-    std::swap(mClassCache, other.mClassCache);
-    std::swap(mByKey, other.mByKey);
-    std::swap(mKeyOf, other.mKeyOf);
-    std::swap(mFarParents, other.mFarParents);
-    std::swap(mRows, other.mRows);
-    std::swap(mHeads, other.mHeads);
-    std::swap(mSharedTexts, other.mSharedTexts);
-    std::swap(mMaterialiser, other.mMaterialiser);
-    std::swap(mcPayloadSeparator, other.mcPayloadSeparator);
-    notify(*this, false);
-    notify(other, false);
+    notify(*mS, true);
+    notify(*other.mS, true);
+    std::swap(mS, other.mS);
+    // Observers, bulk updates and the materialiser's depth stay with their tree.
+    std::swap(mS->mObservers, other.mS->mObservers);
+    std::swap(mS->mBulk, other.mS->mBulk);
+    std::swap(mS->mSilent, other.mS->mSilent);
+    std::swap(mS->mOwner, other.mS->mOwner);
+    notify(*mS, false);
+    notify(*other.mS, false);
 }
 
-void TreeStorage::StartIdsAfter(const TreeStorage& other)
+void clsTree::StartIdsAfter(const clsTree& other)
 {
-    if (mNodes.size() != 1)
+    TreeStorage& s = *mS;
+    const TreeStorage& o = *other.mS;
+    if (s.mNodes.size() != 1)
         throw TreeError("StartIdsAfter: the tree is not empty");
-    const std::uint64_t nNext = std::max<std::uint64_t>(std::uint64_t(mIdBase) + mNodes.size(),
-                                                        std::uint64_t(other.mIdBase) + other.mNodes.size());
-    mIdBase = nNext > 0xF0000000u ? 0 : std::uint32_t(nNext);
+    const std::uint64_t nNext =
+        std::max<std::uint64_t>(std::uint64_t(s.mIdBase) + s.mNodes.size(), std::uint64_t(o.mIdBase) + o.mNodes.size());
+    s.mIdBase = nNext > 0xF0000000u ? 0 : std::uint32_t(nNext);
 }
 
 TextRef TreeStorage::SharedText(std::string_view sText)
@@ -180,7 +199,11 @@ TextRef TreeStorage::SharedText(std::string_view sText)
     return r;
 }
 
-void TreeStorage::ReserveNodes(std::size_t nCount) { mNodes.reserve(mNodes.size() + nCount); }
+void clsTree::ReserveNodes(std::size_t nCount)
+{
+    TreeStorage& s = *mS;
+    s.mNodes.reserve(s.mNodes.size() + nCount);
+}
 
 // ---- Removing --------------------------------------------------------------------
 
@@ -210,43 +233,54 @@ void TreeStorage::MarkRemoved(Ix top)
     }
 }
 
-void TreeStorage::RemoveChildren(NodeId parentId, std::uint32_t nFirst, std::uint32_t nCount)
+void clsTree::RemoveChildren(NodeId parentId, std::uint32_t nFirst, std::uint32_t nCount)
 {
-    Settle();
-    const Ix parent = parentId ? CheckedIx(parentId, "RemoveChildren") : 0;
-    Materialise(parent);
-    const std::uint32_t nHave = CountOf(parent);
+    TreeStorage& s = *mS;
+    s.Settle();
+    const Ix parent = parentId ? s.CheckedIx(parentId, "RemoveChildren") : 0;
+    s.Materialise(parent);
+    const std::uint32_t nHave = s.CountOf(parent);
     if (nFirst >= nHave || nCount == 0)
         return;
     nCount = std::min(nCount, nHave - nFirst);
-    const bool bNotify = !Quiet() && !(mNodes.Flags(parent) & kDetached);
+    const bool bNotify = !s.Quiet() && !(s.mNodes.Flags(parent) & TreeStorage::kDetached);
     if (bNotify)
-        for (TreeObserver* o : mObservers)
-            o->AboutToRemove(ToId(parent), nFirst, nFirst + nCount - 1);
-    CutRange(parent, nFirst, nCount, true);
-    TouchChildOf(parent);
+        for (TreeObserver* o : s.mObservers)
+            o->AboutToRemove(s.ToId(parent), nFirst, nFirst + nCount - 1);
+    s.CutRange(parent, nFirst, nCount, true);
+    s.TouchChildOf(parent);
     if (bNotify)
-        for (TreeObserver* o : mObservers)
-            o->Removed(ToId(parent), nFirst, nFirst + nCount - 1);
+        for (TreeObserver* o : s.mObservers)
+            o->Removed(s.ToId(parent), nFirst, nFirst + nCount - 1);
 }
 
-void TreeStorage::Remove(NodeId node)
+void clsTree::Remove(NodeId node)
 {
-    Settle();
-    const Ix ix = CheckedIx(node, "Remove");
-    if (ParentOf(ix) == kNone) {
-        MarkRemoved(ix);  // a detached subtree: nobody saw it
+    TreeStorage& s = *mS;
+    s.Settle();
+    const Ix ix = s.CheckedIx(node, "Remove");
+    if (s.ParentOf(ix) == kNone) {
+        s.MarkRemoved(ix);  // a detached subtree: nobody saw it
         return;
     }
-    RemoveChildren(ToId(ParentOf(ix)), RowOf(ix), 1);
+    RemoveChildren(s.ToId(s.ParentOf(ix)), s.RowOf(ix), 1);
 }
 
-void TreeStorage::RemoveAll()
+void clsTree::RemoveAll()
 {
-    const bool bNotify = !Quiet();
+    TreeStorage& s = *mS;
+    const bool bNotify = !s.Quiet();
     if (bNotify)
-        for (TreeObserver* o : mObservers)
+        for (TreeObserver* o : s.mObservers)
             o->AboutToReset();
+    s.Clear();
+    if (bNotify)
+        for (TreeObserver* o : s.mObservers)
+            o->Reset();
+}
+
+void TreeStorage::Clear()
+{
     // The next ids start above every id given out so far. After some four
     // billion nodes in one tree's life they start from the bottom again.
     const std::uint64_t nNext = std::uint64_t(mIdBase) + mNodes.size();
@@ -271,18 +305,16 @@ void TreeStorage::RemoveAll()
     mHeads.clear();
     // The hidden top node, index 0.
     mNodes.push_back({}, 0, 0, kExpanded);
-    if (bNotify)
-        for (TreeObserver* o : mObservers)
-            o->Reset();
 }
 
-void TreeStorage::Compact()
+void clsTree::Compact()
 {
-    Settle();
-    CompactChildIds(true);
-    mNodes.shrink_to_fit();
-    mChildIds.shrink_to_fit();
-    mPromoted.shrink_to_fit();
+    TreeStorage& s = *mS;
+    s.Settle();
+    s.CompactChildIds(true);
+    s.mNodes.shrink_to_fit();
+    s.mChildIds.shrink_to_fit();
+    s.mPromoted.shrink_to_fit();
 }
 
 void TreeStorage::CompactChildIds(bool bReshape)
