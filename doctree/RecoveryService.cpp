@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <utility>
 
 #include "app/UiService.h"
 #include "app/modGlobals.h"

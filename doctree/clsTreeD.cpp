@@ -540,22 +540,24 @@ void clsTreeD::EnterLoop(SchemaIx loop, SchemaIx system)
 
 void clsTreeD::EnterContainer(SchemaIx system)
 {
-    const TreeNode ndLast = mndParent.LastChild();
+    // An id the store has just given out names a live node: testing it is
+    // enough (a TreeNode's truth asks the store again).
+    const NodeId last = mpDoc->LastChild(mndParent.Id());
     const std::string& sNumber = E(system).sNumber;
     // The container made for this system node last time: its tag holds the
     // system node's path, which ends with its number.
     Cache& c = CacheOf(system);
-    const TagId lastTag = ndLast ? mpDoc->TagIdOf(ndLast.Id()) : TagId{};
-    if (ndLast && c.loopTag && lastTag == c.loopTag) {
-        mndParent = ndLast;
+    const TagId lastTag = last ? mpDoc->TagIdOf(last) : TagId{};
+    if (last && c.loopTag && lastTag == c.loopTag) {
+        mndParent = mpDoc->Node(last);
         return;
     }
     // The tag's link decides; the last tag found not to end with the number
     // is not read again (a tag's text does not change while the build runs).
-    if (ndLast && !(lastTag && lastTag == c.otherTag)) {
-        const std::string_view sLink = gfDnodeTagLink(ndLast.Tag());
+    if (last && !(lastTag && lastTag == c.otherTag)) {
+        const std::string_view sLink = gfDnodeTagLink(mpDoc->Tag(last));
         if (sLink.size() >= sNumber.size() && sLink.substr(sLink.size() - sNumber.size()) == sNumber) {
-            mndParent = ndLast;
+            mndParent = mpDoc->Node(last);
             return;
         }
         c.otherTag = lastTag;
@@ -598,20 +600,20 @@ void clsTreeD::Advance()
                 gfMsgBox("Matching code reached root of schema tree", MsgIcon::Information);
             } else if (up && (E(up).system == SystemKind::Els || E(up).system == SystemKind::Hls)) {
                 mS = up;
-                mndParent = mndParent.Parent();
-                if (mndParent)
+                mndParent = mndParent.Parent();  // a live node or none: its id says which
+                if (mndParent.Id())
                     mndParent = mndParent.Parent();
             } else {
                 mndParent = mndParent.Parent();
                 std::int32_t nR = 0, nC = 0;
                 GetLoopCount(mS, nR, nC);
-                if (mndParent && nC >= nR)
+                if (mndParent.Id() && nC >= nR)
                     continue;  // up once more
             }
         }
         break;
     }
-    if (!mS || !mndParent) {
+    if (!mS || !mndParent.Id()) {
         mnError = kRanOut;
         msError = "ndS or mndSystemLoop is nothing.";
     }

@@ -71,16 +71,58 @@ std::span<const CommandDef> gfCommandTable()
         {F::ArrangeIcons, "mnuWindowArrangeIcons", "&Arrange Icons", {}},
         {F::HelpContents, "mnuHelpContents", "&Contents", {}},
         {F::HelpAbout, "mnuHelpAbout", "&About ", {}},
+        {F::Exit, "mnuFileExit", "E&xit", {}},
     };
     return table;
 }
 
+namespace {
+
+// Entries of the frame's own menus that the document window has not, or
+// has with another command or caption.
+std::span<const CommandDef> FrameOwnEntries()
+{
+    using F = FrameCommand;
+    static const std::vector<CommandDef> table = {
+        {F::Templates, "mnuFileTemplate", "EDI Templates ...", {}},
+        {F::CreateAck, "mnuToolCreateFA", "Create Functional Ack ...", {}},
+        {F::Compare, "mnuToolCompare", "Compare &Documents...", {}},
+        {F::CheckFolder, "mnuToolCheckFolder", "Check &Folder...", {}},
+        {F::FindInFolder, "mnuToolFindInFolder", "Find &in Folder...", {}},
+        {F::SendEmail, "mnuToolEmail", "&Send Email ...", {}},
+        {F::ConnectEdiServer, "mnuToolEdiServer", "Connect to EDI Server ...", {}},
+        {F::PostToDatabase, "mnuToolExportSQL", "Post to SQL Server ...", {}},
+        // The frame has no document windows to cascade.
+        {F::DefaultSize, "mnuViewDefaultSize", "Default Main Window Size", {}},
+    };
+    return table;
+}
+
+const CommandDef* Find(std::span<const CommandDef> table, const char* sName)
+{
+    for (const CommandDef& def : table)
+        if (std::strcmp(def.sName, sName) == 0)
+            return &def;
+    return nullptr;
+}
+
+}  // namespace
+
 const CommandDef& gfCommandNamed(const char* sName)
 {
-    for (const CommandDef& def : gfCommandTable())
-        if (std::strcmp(def.sName, sName) == 0)
-            return def;
+    if (const CommandDef* def = Find(gfCommandTable(), sName))
+        return *def;
     throw std::logic_error(std::string("no command entry ") + sName);
+}
+
+const CommandDef& gfFrameCommandNamed(const char* sName)
+{
+    const CommandDef* def = Find(FrameOwnEntries(), sName);
+    if (!def)
+        def = Find(gfCommandTable(), sName);
+    if (!def || !std::holds_alternative<FrameCommand>(def->command))
+        throw std::logic_error(std::string("no frame command entry ") + sName);
+    return *def;
 }
 
 }  // namespace orr

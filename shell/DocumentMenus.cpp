@@ -9,7 +9,6 @@
 #include "shell/FrameServices.h"
 #include "shell/SegmentDetailPanel.h"
 #include "shell/frmDocument.h"
-#include "shell/modShellMain.h"
 #include "shell/modTool.h"
 
 namespace orr {
@@ -97,9 +96,7 @@ void DocumentMenus::File()
         });
     }
     file->addSeparator();
-    mW.mnuFileExit = file->addAction(QStringLiteral("E&xit"));
-    mW.mnuFileExit->setObjectName(QStringLiteral("mnuFileExit"));
-    QObject::connect(mW.mnuFileExit, &QAction::triggered, &w, [] { gfUnloadAllForms(); });
+    mW.mnuFileExit = Add(file, "mnuFileExit");
 }
 
 void DocumentMenus::Edit()

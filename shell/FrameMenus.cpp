@@ -3,29 +3,54 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "shell/CommandTable.h"
 #include "shell/FrameStatusBar.h"
 #include "shell/frmMain.h"
-#include "shell/modShellMain.h"
-#include "shell/modTool.h"
 
 namespace orr {
+namespace {
+
+// The frame's entry sName from the command table, not yet connected.
+QAction* Entry(QMenu* menu, const char* sName)
+{
+    const CommandDef& def = gfFrameCommandNamed(sName);
+    QAction* a = menu->addAction(QString::fromLatin1(def.sCaption));
+    a->setObjectName(QString::fromLatin1(def.sName));
+    a->setShortcuts(def.shortcuts);
+    return a;
+}
+
+QMenu* Menu(frmMain& f, const char* sCaption, const char* sName)
+{
+    QMenu* menu = f.menuBar()->addMenu(QString::fromLatin1(sCaption));
+    menu->setObjectName(QString::fromLatin1(sName));
+    return menu;
+}
+
+}  // namespace
 
 void FrameMenus::Build(frmMain& f)
 {
-    auto action = [&f](QMenu* menu, const char* sName, const char* sCaption, auto slot) {
-        QAction* a = menu->addAction(QString::fromLatin1(sCaption));
-        a->setObjectName(QString::fromLatin1(sName));
-        QObject::connect(a, &QAction::triggered, &f, slot);
+    auto add = [&f](QMenu* menu, const char* sName) {
+        QAction* a = Entry(menu, sName);
+        const FrameCommand command = std::get<FrameCommand>(gfFrameCommandNamed(sName).command);
+        QObject::connect(a, &QAction::triggered, &f, [&f, command] { f.RunFrameCommand(command); });
+        return a;
+    };
+    // A bar's entry is checked by the click itself: the bar (made after the
+    // menus) is shown as it says.
+    auto toggle = [&f](QMenu* menu, const char* sName, auto fnBar) {
+        QAction* a = Entry(menu, sName);
+        a->setCheckable(true);
+        a->setChecked(true);
+        QObject::connect(a, &QAction::triggered, &f, [fnBar](bool bShow) { fnBar()->setVisible(bShow); });
         return a;
     };
 
-    QMenu* file = f.menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    f.mnuFileNew = action(file, "mnuFileNew", "&New ...", [&f] { f.MainFileNew(); });
-    f.mnuFileOpen = action(file, "mnuFileOpen", "&Open...", [&f] { f.MainFileOpen(); });
-    f.mnuFileNew->setShortcut(QKeySequence::New);
-    f.mnuFileOpen->setShortcut(QKeySequence::Open);
-    f.mnuFileTemplate = action(file, "mnuFileTemplate", "EDI Templates ...", [&f] { f.MainFileTemplate(); });
+    QMenu* file = Menu(f, "&File", "mnuFile");
+    f.mnuFileNew = add(file, "mnuFileNew");
+    f.mnuFileOpen = add(file, "mnuFileOpen");
+    f.mnuFileTemplate = add(file, "mnuFileTemplate");
     for (int i = 0; i < int(f.mnuRecentFile.size()); ++i) {
         QAction* a = file->addAction(QString());
         a->setObjectName(QStringLiteral("mnuRecentFile%1").arg(i));
@@ -37,54 +62,36 @@ void FrameMenus::Build(frmMain& f)
         f.mnuRecentFile[std::size_t(i)] = a;
     }
     file->addSeparator();
-    f.mnuFileExit = action(file, "mnuFileExit", "E&xit", [] { gfUnloadAllForms(); });
+    f.mnuFileExit = add(file, "mnuFileExit");
 
-    QMenu* tools = f.menuBar()->addMenu(QStringLiteral("&Tools"));
-    tools->setObjectName(QStringLiteral("mnuTool"));
-    f.mnuToolCreateFA = action(tools, "mnuToolCreateFA", "Create Functional Ack ...", [&f] { f.MainToolCreateFA(); });
+    QMenu* tools = Menu(f, "&Tools", "mnuTool");
+    f.mnuToolCreateFA = add(tools, "mnuToolCreateFA");
     tools->addSeparator();
-    f.mnuToolCompare = action(tools, "mnuToolCompare", "Compare &Documents...", [&f] { f.MainToolCompare(); });
-    f.mnuToolCheckFolder = action(tools, "mnuToolCheckFolder", "Check &Folder...", [&f] { f.MainToolFolder(false); });
-    f.mnuToolFindInFolder = action(tools, "mnuToolFindInFolder", "Find &in Folder...", [&f] { f.MainToolFolder(true); });
+    f.mnuToolCompare = add(tools, "mnuToolCompare");
+    f.mnuToolCheckFolder = add(tools, "mnuToolCheckFolder");
+    f.mnuToolFindInFolder = add(tools, "mnuToolFindInFolder");
     tools->addSeparator();
-    f.mnuToolEmail = action(tools, "mnuToolEmail", "&Send Email ...", [&f] { f.MainFileSend({}); });
-    f.mnuToolBrowser = action(tools, "mnuToolBrowser", "&Web Browser", [&f] { f.MainViewWebBrowser(); });
-    f.mnuToolEdiServer =
-        action(tools, "mnuToolEdiServer", "Connect to EDI Server ...", [&f] { gfOpenEdiServerClient({}, &f); });
-    f.mnuToolExportSQL = action(tools, "mnuToolExportSQL", "Post to SQL Server ...",
-                                [&f] { gfOpenDatabaseServerClient(nullptr, &f); });
+    f.mnuToolEmail = add(tools, "mnuToolEmail");
+    f.mnuToolBrowser = add(tools, "mnuToolBrowser");
+    f.mnuToolEdiServer = add(tools, "mnuToolEdiServer");
+    f.mnuToolExportSQL = add(tools, "mnuToolExportSQL");
 
-    QMenu* view = f.menuBar()->addMenu(QStringLiteral("&View"));
-    view->setObjectName(QStringLiteral("mnuView"));
-    f.mnuViewToolbar = view->addAction(QStringLiteral("&Toolbar"));
-    f.mnuViewToolbar->setObjectName(QStringLiteral("mnuViewToolbar"));
-    f.mnuViewToolbar->setCheckable(true);
-    f.mnuViewToolbar->setChecked(true);
-    QObject::connect(f.mnuViewToolbar, &QAction::triggered, &f,
-                     [&f] { f.tbToolBar->setVisible(f.mnuViewToolbar->isChecked()); });
-    f.mnuViewStatusBar = view->addAction(QStringLiteral("Status &Bar"));
-    f.mnuViewStatusBar->setObjectName(QStringLiteral("mnuViewStatusBar"));
-    f.mnuViewStatusBar->setCheckable(true);
-    f.mnuViewStatusBar->setChecked(true);
-    QObject::connect(f.mnuViewStatusBar, &QAction::triggered, &f,
-                     [&f] { f.Status().sbStatusBar->setVisible(f.mnuViewStatusBar->isChecked()); });
-    f.mnuViewDefaultSize =
-        action(view, "mnuViewDefaultSize", "Default Main Window Size", [&f] { f.MainViewDefaultSize(); });
+    QMenu* view = Menu(f, "&View", "mnuView");
+    f.mnuViewToolbar = toggle(view, "mnuViewToolbar", [&f] { return f.tbToolBar; });
+    f.mnuViewStatusBar = toggle(view, "mnuViewStatusBar", [&f] { return f.Status().sbStatusBar; });
+    f.mnuViewDefaultSize = add(view, "mnuViewDefaultSize");
     view->addSeparator();
-    f.mnuViewOptions = action(view, "mnuViewOptions", "&Options...", [&f] { f.MainViewOptions(); });
+    f.mnuViewOptions = add(view, "mnuViewOptions");
 
-    QMenu* window = f.menuBar()->addMenu(QStringLiteral("&Window"));
-    window->setObjectName(QStringLiteral("mnuWindow"));
-    f.mnuWindowCascade = action(window, "mnuWindowCascade", "&Cascade", [&f] { f.MdiArea()->cascadeSubWindows(); });
-    f.mnuWindowTileHorizontal =
-        action(window, "mnuWindowTileHorizontal", "Tile &Horizontal", [&f] { f.TileHorizontal(); });
-    f.mnuWindowTileVertical = action(window, "mnuWindowTileVertical", "Tile &Vertical", [&f] { f.TileVertical(); });
-    f.mnuWindowArrangeIcons = action(window, "mnuWindowArrangeIcons", "&Arrange Icons", [&f] { f.ArrangeIcons(); });
+    QMenu* window = Menu(f, "&Window", "mnuWindow");
+    f.mnuWindowCascade = add(window, "mnuWindowCascade");
+    f.mnuWindowTileHorizontal = add(window, "mnuWindowTileHorizontal");
+    f.mnuWindowTileVertical = add(window, "mnuWindowTileVertical");
+    f.mnuWindowArrangeIcons = add(window, "mnuWindowArrangeIcons");
 
-    QMenu* help = f.menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    f.mnuHelpContents = action(help, "mnuHelpContents", "&Contents", [&f] { f.MainHelpContents(); });
-    f.mnuHelpAbout = action(help, "mnuHelpAbout", "&About ", [&f] { f.MainHelpAbout(); });
+    QMenu* help = Menu(f, "&Help", "mnuHelp");
+    f.mnuHelpContents = add(help, "mnuHelpContents");
+    f.mnuHelpAbout = add(help, "mnuHelpAbout");
     for (QAction* a : f.menuBar()->actions())
         f.mOwnMenus.push_back(a);
 }

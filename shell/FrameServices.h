@@ -13,7 +13,7 @@ namespace orr {
 
 class RecoveryService;
 
-// The frame's own commands that a document window's menus offer too.
+// The frame's own commands: its menus', and those a document window's menus offer too.
 enum class FrameCommand {
     FileNew,
     FileOpen,
@@ -30,6 +30,15 @@ enum class FrameCommand {
     ArrangeIcons,
     HelpContents,
     HelpAbout,
+    Exit,  // every window closed, the frame first
+    Templates,
+    CreateAck,  // for a file chosen then
+    Compare,
+    CheckFolder,
+    FindInFolder,
+    SendEmail,  // with no attachment
+    ConnectEdiServer,
+    PostToDatabase,
 };
 
 class FrameServices {

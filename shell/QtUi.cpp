@@ -7,7 +7,6 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-#include "shell/frmMain.h"
 #include "shell/frmNewSegment.h"
 
 namespace orr {
@@ -47,14 +46,19 @@ void FitCaption(QMessageBox& box)
                   grid->columnCount());
 }
 
+// Engines ask through gfUi() with no window in hand, so their dialogs need one owner for the whole program.
+QPointer<QWidget> gpDialogOwner;
+
 }  // namespace
+
+void QtUi::SetDialogOwner(QWidget* pOwner) { gpDialogOwner = pOwner; }
 
 QWidget* QtUi::DialogParent()
 {
     QWidget* pActive = QApplication::activeWindow();
     if (pActive && pActive->objectName() != QStringLiteral("frmSplash"))
         return pActive;
-    return frmMain::Instance();
+    return gpDialogOwner;
 }
 
 QString QtUi::ToDisplay(const std::string& sText)
@@ -100,7 +104,7 @@ void QtUi::ProgressShow()
 {
     if (!mProgress) {
         // The frame owns it, so it stays over the frame, not at a screen corner.
-        QWidget* pOwner = frmMain::Instance();
+        QWidget* pOwner = gpDialogOwner;
         mProgress = new frmProgress(pOwner);
         mProgress->adjustSize();
         if (pOwner)

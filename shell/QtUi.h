@@ -29,8 +29,10 @@ public:
     frmProgress* Progress() const { return mProgress; }
 
     // The window a modal dialog belongs to: the active one, but never the
-    // splash window, which deletes itself (and its children) after start-up.
+    // splash window, which deletes itself (and its children) after start-up;
+    // else the owner (the frame sets itself).
     static QWidget* DialogParent();
+    static void SetDialogOwner(QWidget* pOwner);
 
     // Engine text (8-bit, CR LF line breaks) as shown to the user.
     static QString ToDisplay(const std::string& sText);

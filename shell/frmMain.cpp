@@ -28,6 +28,7 @@
 #include "shell/FormRegistry.h"
 #include "shell/IconCache.h"
 #include "shell/OrrApplication.h"
+#include "shell/QtUi.h"
 #include "shell/Twips.h"
 #include "doctree/DocumentImport.h"
 #include "shell/frmAbout.h"
@@ -53,23 +54,35 @@ namespace orr {
 
 namespace {
 
-frmMain* gpFrame = nullptr;
-
 DocumentWindowHook& Hook()
 {
     static DocumentWindowHook hook;
     return hook;
 }
 
-}  // namespace
+// The frames there are but pGoing (the program makes one; tests may make several).
+std::vector<frmMain*> Frames(const frmMain* pGoing = nullptr)
+{
+    std::vector<frmMain*> frames;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* frame = qobject_cast<frmMain*>(window); frame && frame != pGoing)
+            frames.push_back(frame);
+    return frames;
+}
 
-frmMain* frmMain::Instance() { return gpFrame; }
+void RefreshRecentMenus()
+{
+    for (frmMain* frame : Frames())
+        gfRefreshRecentMenus(*frame);
+}
+
+}  // namespace
 
 void frmMain::SetDocumentWindowHook(DocumentWindowHook hook)
 {
     Hook() = std::move(hook);
-    if (gpFrame)
-        gpFrame->UpdateOpenCommands();
+    for (frmMain* frame : Frames())
+        frame->UpdateOpenCommands();
 }
 
 bool frmMain::CanOpenDocuments() { return bool(Hook().fnCreate); }
@@ -81,14 +94,14 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
     mMdi = new QMdiArea(this);
     mMdi->setObjectName(QStringLiteral("mdiArea"));
     setCentralWidget(mMdi);
-    gpFrame = this;
+    QtUi::SetDialogOwner(this);
 
     FrameMenus::Build(*this);
     CreateToolbar();
     CreateStatusBar();
 
     mGeometry.Load(*this);
-    gfSetRecentRefresh(&gfRefreshRecentMenus);
+    gfSetRecentRefresh(&RefreshRecentMenus);
     UpdateOpenCommands();  // loads the recent-file entries
     connect(mMdi, &QMdiArea::subWindowActivated, this, [this] {
         disconnect(mActiveConnection);
@@ -116,10 +129,8 @@ frmMain::~frmMain()
         }
     qApp->removeEventFilter(this);
     FormRegistry::Remove(this);
-    if (gpFrame == this) {
-        gpFrame = nullptr;
+    if (Frames(this).empty())
         gfSetRecentRefresh({});
-    }
 }
 
 void frmMain::ShowMenusOf(DocumentWindow* doc)
@@ -202,7 +213,7 @@ void frmMain::UpdateOpenCommands()
     mnuFileOpen->setVisible(bCanOpen);
     ToolbarButton(QStringLiteral("New"))->setVisible(bCanOpen);
     ToolbarButton(QStringLiteral("Open"))->setVisible(bCanOpen);
-    gfLoadRecentMenu();
+    gfLoadRecentMenu(*this);
 }
 
 QAction* frmMain::ToolbarButton(const QString& sKey) const
@@ -268,6 +279,15 @@ void frmMain::RunFrameCommand(FrameCommand command)
     case FrameCommand::ArrangeIcons: ArrangeIcons(); break;
     case FrameCommand::HelpContents: MainHelpContents(); break;
     case FrameCommand::HelpAbout: MainHelpAbout(); break;
+    case FrameCommand::Exit: gfUnloadAllForms(this); break;
+    case FrameCommand::Templates: MainFileTemplate(); break;
+    case FrameCommand::CreateAck: MainToolCreateFA(); break;
+    case FrameCommand::Compare: MainToolCompare(); break;
+    case FrameCommand::CheckFolder: MainToolFolder(false); break;
+    case FrameCommand::FindInFolder: MainToolFolder(true); break;
+    case FrameCommand::SendEmail: MainFileSend({}); break;
+    case FrameCommand::ConnectEdiServer: gfOpenEdiServerClient({}, this); break;
+    case FrameCommand::PostToDatabase: gfOpenDatabaseServerClient(nullptr, this); break;
     }
 }
 
@@ -353,7 +373,7 @@ bool frmMain::OpenDocumentWindow(DocumentOpenArgs args)
         if (it != mcolChildForms.end())
             RemoveChild(sKey);
     });
-    gfCopyRecentMenu(pWindow);
+    gfCopyRecentMenu(*this, pWindow);
     if (pWindow->EdiFileOpen(args)) {
         // Its menus show in the frame's menu bar while it is active.
         gfMergeMenuEntries(menuBar(), pWindow->menuBar());

@@ -43,8 +43,6 @@ public:
     explicit frmMain(QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // The frame of the running program, or null.
-    static frmMain* Instance();
     static void SetDocumentWindowHook(DocumentWindowHook hook);
     static bool CanOpenDocuments();
 

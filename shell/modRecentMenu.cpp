@@ -16,12 +16,9 @@ QAction* WindowEntry(QWidget* pWindow, int i)
 
 }  // namespace
 
-void gfLoadRecentMenu()
+void gfLoadRecentMenu(frmMain& frame)
 {
-    frmMain* frame = frmMain::Instance();
-    if (!frame)
-        return;
-    for (QAction* entry : frame->mnuRecentFile) {
+    for (QAction* entry : frame.mnuRecentFile) {
         entry->setVisible(false);
         entry->setText({});
         entry->setData({});
@@ -32,21 +29,20 @@ void gfLoadRecentMenu()
     int i = 1;
     for (const std::string& sPath : files) {
         const QString sFile = QString::fromStdString(sPath);
-        QAction* entry = frame->mnuRecentFile[std::size_t(i++)];
+        QAction* entry = frame.mnuRecentFile[std::size_t(i++)];
         entry->setText(QString(sFile).replace(u'&', QStringLiteral("&&")));
         entry->setData(sFile);
         entry->setVisible(bCanOpen);
-        frame->mnuRecentFile[0]->setVisible(bCanOpen);
+        frame.mnuRecentFile[0]->setVisible(bCanOpen);
     }
 }
 
-void gfCopyRecentMenu(QWidget* pWindow)
+void gfCopyRecentMenu(const frmMain& frame, QWidget* pWindow)
 {
-    frmMain* frame = frmMain::Instance();
-    if (!frame || !pWindow)
+    if (!pWindow)
         return;
-    for (int i = 0; i < int(frame->mnuRecentFile.size()); ++i) {
-        QAction* source = frame->mnuRecentFile[std::size_t(i)];
+    for (int i = 0; i < int(frame.mnuRecentFile.size()); ++i) {
+        QAction* source = frame.mnuRecentFile[std::size_t(i)];
         if (QAction* target = WindowEntry(pWindow, i)) {
             target->setVisible(source->isVisible());
             target->setText(source->text());
@@ -55,12 +51,11 @@ void gfCopyRecentMenu(QWidget* pWindow)
     }
 }
 
-void gfRefreshRecentMenus()
+void gfRefreshRecentMenus(frmMain& frame)
 {
-    gfLoadRecentMenu();
-    if (frmMain* frame = frmMain::Instance())
-        for (const auto& [sKey, window] : frame->ChildForms())
-            gfCopyRecentMenu(window);
+    gfLoadRecentMenu(frame);
+    for (const auto& [sKey, window] : frame.ChildForms())
+        gfCopyRecentMenu(frame, window);
 }
 
 }  // namespace orr

@@ -6,11 +6,13 @@ class QWidget;
 
 namespace orr {
 
+class frmMain;
+
 // Fills the frame's entries from the stored list; unused ones are hidden.
-void gfLoadRecentMenu();
+void gfLoadRecentMenu(frmMain& frame);
 // Gives pWindow's entries the frame's captions and visibility.
-void gfCopyRecentMenu(QWidget* pWindow);
+void gfCopyRecentMenu(const frmMain& frame, QWidget* pWindow);
 // gfLoadRecentMenu, then gfCopyRecentMenu for every document window.
-void gfRefreshRecentMenus();
+void gfRefreshRecentMenus(frmMain& frame);
 
 }  // namespace orr

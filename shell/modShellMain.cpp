@@ -66,11 +66,10 @@ StartResult Main(const AppPaths& paths)
     return result;
 }
 
-void gfUnloadAllForms()
+void gfUnloadAllForms(QWidget* pFrame)
 {
-    if (frmMain* frame = frmMain::Instance())
-        if (!frame->close())
-            return;
+    if (pFrame && !pFrame->close())
+        return;
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible())
             window->close();

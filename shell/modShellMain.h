@@ -3,6 +3,8 @@
 // and the main frame.
 #include "shell/AppPaths.h"
 
+class QWidget;
+
 namespace orr {
 
 class frmMain;
@@ -21,8 +23,8 @@ StartResult Main(const AppPaths& paths);
 // Builds the application objects, runs Main and the event loop.
 int gfRunMain(int argc, char** argv);
 
-// Closes every window, the frame (with its document windows) first; stops
+// Closes every window, pFrame (with its document windows) first; stops
 // when a document window refuses to close.
-void gfUnloadAllForms();
+void gfUnloadAllForms(QWidget* pFrame);
 
 }  // namespace orr

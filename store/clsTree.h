@@ -2,29 +2,7 @@
 // The tree store behind the schema tree and the document tree: nodes with a
 // key, display text, tag, image key, expanded-image key, expanded flag and
 // background colour, kept compact enough for documents of tens of millions
-// of nodes.
-//
-// Shape. Struct-of-arrays indexed by the node's index; a NodeId is the index
-// plus a base that grows with every RemoveAll, so an id is not reused until
-// some four billion ids have been given out in the tree's life (the base
-// then starts from 0 again). Index 0 is a hidden node whose children are the top-level
-// nodes. A parent's children form one range: either a run of consecutive
-// indices (a parent whose children were made one after another, the usual
-// case for a document read from a file: no array entry at all), or a stretch
-// of one shared child-id array (compressed sparse row). Row-in-parent is the
-// index minus the run's first, a binary search in a stretch whose ids
-// ascend, or, in a stretch an edit has put out of order, a look-up in a side
-// table; Child(row) is O(1), Row and Next O(log children) at worst. A
-// stretch that fills up moves to the end of the array with double the room;
-// inserting in the middle shifts the later siblings (O(siblings)).
-//
-// Two kinds of node. A branch keeps its child range in the node and its
-// text with its tag, image keys and colour in an interned class (loop nodes
-// of one schema node and count share one); a leaf (a document segment with
-// its elements still in the payload, or an element) keeps its own text
-// instead and has no child range. A leaf that gets children keeps its id
-// and moves its text and range to a side record ("promoted"), so the kinds
-// are invisible from outside.
+// of nodes (store/TreeStorage.h holds the representation).
 //
 // Lazy children. A node may hold a payload (a document segment's text) whose
 // children are made only when someone first looks at them (ChildCount, a
@@ -43,23 +21,16 @@
 //
 // Threading. One thread only: readers materialise lazy children and settle
 // deferred ranges, so even const calls write.
-#include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <limits>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 #include "store/TreeIds.h"
 #include "store/TreeObserver.h"
-#include "store/clsStringPool.h"
-#include "store/clsTextArena.h"
-#include "store/clsTreeArray.h"
-#include "store/clsTreeNodes.h"
 
 namespace orr {
 
@@ -106,37 +77,16 @@ struct NodeInit {
 
 inline constexpr std::uint32_t kWhite = 0xFFFFFF;  // the default background, 0xRRGGBB
 
+class clsFileMapping;
+class TreeStorage;
+
 class clsTree {
 public:
     // Makes the children of a node with a payload (AddPayloadChild, Add).
     using Materialiser = std::function<void(clsTree& tree, NodeId node, std::string_view sPayload)>;
 
-    // ---- Memory budget (per node; keep to it) -------------------------------
-    // 13 bytes in the arrays below: distance to the parent 2, flags 1, class
-    // id 2, and 8 of body: a branch's child range (first child or first slot 4, count
-    // and range flags 4), a leaf's text reference. A child in a stretch of
-    // the child-id array adds 4 (a run of consecutive children adds
-    // nothing), and a stretch may own as much again as spare room
-    // (compacted when more than half the array is spare). Per distinct
-    // (tag, images, colour, branch text) one class of 24 bytes, shared by
-    // every node of that kind: a read document has a few hundred. No heap
-    // allocation per node: tags and image keys are interned, texts live in
-    // an arena (an element's text is a slice of its segment's payload, 0
-    // bytes; a segment read in place is a slice of the file's pages, 0 bytes
-    // of ours), the arrays sit in 2 MiB blocks (clsTreeMemory). Side tables
-    // only for what editing or unusual input brings: a promoted leaf 16
-    // bytes, a node with a key, a parent 65 535 or more nodes before it, a row in a stretch out of order, a payload
-    // head other than the text before the first separator, a class beyond
-    // the 65 534 that fit in the id (a hash-map entry each).
-    //
-    // What a read document costs (bench/run, generated files): 837P makes
-    // 1.72 nodes per 21-byte segment, 58 % leaves, 52 % of children in
-    // consecutive runs: 13 + 0.48 x 4 = 14.9 bytes per node, 1.22 times the
-    // file; 850: 1.66 nodes per 30-byte segment, 0.8 times the file. Of the
-    // children in stretches only 30 % (837P) and 42 % (850) are leaves, the
-    // rest loops: leaves without a slot would save 4 % and 6 % of it.
-    static constexpr std::size_t kBytesPerNode = clsTreeNodes::kBytesPerNode;
-    static_assert(kBytesPerNode == 13);
+    // 13 bytes a node in the per-node arrays (TreeStorage.h has the whole budget).
+    static constexpr std::size_t kBytesPerNode = 13;
 
     clsTree();
     ~clsTree();
@@ -186,7 +136,7 @@ public:
     void ReserveNodes(std::size_t nCount);
     // Payloads inside file->Text() are kept where they lie instead of copied
     // (the tree keeps the file mapped until RemoveAll or its end).
-    void AdoptText(std::unique_ptr<clsFileMapping> file) { mArena.Adopt(std::move(file)); }
+    void AdoptText(std::unique_ptr<clsFileMapping> file);
 
     // ---- Node data ----------------------------------------------------------
     bool IsValid(NodeId node) const;
@@ -215,13 +165,13 @@ public:
     void SetBackColor(NodeId node, std::uint32_t nRgb);
     // The palette index of the background: 0 for kWhite (the view's own colour).
     std::uint8_t BackColorIndex(NodeId node) const;
-    std::uint32_t PaletteColor(std::uint8_t nIndex) const { return mPalette[nIndex]; }
+    std::uint32_t PaletteColor(std::uint8_t nIndex) const;
 
     // Image keys are few (at most 255 per tree): intern them once and add
     // nodes by id.
     ImageId InternImage(std::string_view sImage);
     const std::string& ImageText(ImageId image) const;
-    std::size_t ImageCount() const { return mImages.Count(); }
+    std::size_t ImageCount() const;
 
     // ---- Navigation (a null result: none) ------------------------------------
     // Asking for the children of a node with a payload makes them first.
@@ -258,7 +208,7 @@ public:
     // cSeparator is the character that separates the children's texts in a
     // payload, so that a writer can copy an untouched payload with another one.
     void SetMaterialiser(Materialiser fn, char cSeparator = '\0');
-    char PayloadSeparator() const { return mcPayloadSeparator; }
+    char PayloadSeparator() const;
     // The payload while no child has been changed, added or removed and the
     // node's own text is unchanged.
     std::optional<std::string_view> Payload(NodeId node) const;
@@ -267,8 +217,8 @@ public:
     // For the materialiser: adds a last child of node whose text is
     // sPayload[nPos, nPos + nLength) of node's payload, without copying.
     // Throws TreeError when the node has no payload (any more).
-    NodeId AddPayloadChild(NodeId node, std::size_t nPos, std::size_t nLength, std::string_view sTag,
-                           ImageId image, ImageId expandedImage = {});
+    NodeId AddPayloadChild(NodeId node, std::size_t nPos, std::size_t nLength, std::string_view sTag, ImageId image,
+                           ImageId expandedImage = {});
 
     // ---- Observers and bulk updates --------------------------------------------
     void AddObserver(TreeObserver* pObserver);
@@ -290,11 +240,11 @@ public:
     };
 
     // ---- Statistics ----------------------------------------------------------
-    std::size_t NodeCount() const { return mLive; }
+    std::size_t NodeCount() const;
     // Bytes in use by the per-node arrays and the child-id array (the budget above).
     std::size_t NodeBytes() const;
     // Bytes of the text arena's blocks.
-    std::size_t TextBytes() const { return mArena.Bytes(); }
+    std::size_t TextBytes() const;
     // All of it: nodes, texts, interned tags and images, keys.
     std::size_t MemoryBytes() const;
     // Rebuilds the child-id array without spare room and gives unused
@@ -302,362 +252,7 @@ public:
     void Compact();
 
 private:
-    friend class TreeNode;
-    using Ix = std::uint32_t;  // index into the arrays; 0 is the hidden top
-    static constexpr Ix kNone = 0xFFFFFFFFu;
-
-    enum Flag : std::uint8_t {
-        kRemoved = 1u << 0,
-        kExpanded = 1u << 1,
-        kHasKey = 1u << 2,
-        kDetached = 1u << 3,  // in a subtree built by AddDetached, not yet attached
-        kPending = 1u << 4,   // payload children not made yet
-        kPayload = 1u << 5,   // the own text is the payload; the text is its head
-        kLeaf = 1u << 6,      // the body is the own text, not a child range
-        kPromoted = 1u << 7,  // a leaf with children: the body names its side record
-    };
-
-    // A child range (a branch's body): a is the first child (a run), the
-    // first slot (a stretch) or the last child (deferred), b the count and
-    // the range bits below. A leaf's body is its text reference in two halves.
-    using Body = TreeBody;
-    static constexpr std::uint32_t kRun = 1u << 31;        // children are indices a, a + 1, ...
-    static constexpr std::uint32_t kUnordered = 1u << 30;  // a stretch whose ids do not ascend: rows in mRows
-    static constexpr std::uint32_t kDeferred = 1u << 29;   // appended in a bulk update, not placed yet
-    static constexpr std::uint32_t kGap = 1u << 28;        // deferred children that are no run
-    static constexpr std::uint32_t kTight = 1u << 27;      // a stretch without spare room
-    static constexpr std::uint32_t kCountMask = kTight - 1;
-
-    // What nodes of one kind share: tag, image keys, colour, and a branch's text.
-    struct NodeClass {
-        std::uint32_t tag = 0;
-        std::uint8_t image = 0, expImage = 0, color = 0, unused = 0;
-        TextRef text;
-        std::uint32_t nRefs = 0;
-        // Tag, images and colour in one word.
-        std::uint64_t Look() const
-        {
-            return tag | std::uint64_t(image) << 32 | std::uint64_t(expImage) << 40 | std::uint64_t(color) << 48;
-        }
-        bool Same(const NodeClass& o) const { return Look() == o.Look() && text.bits == o.text.bits; }
-    };
-    struct ClassHash {
-        std::size_t operator()(const NodeClass& c) const noexcept;
-    };
-    struct ClassEq {
-        bool operator()(const NodeClass& x, const NodeClass& y) const noexcept { return x.Same(y); }
-    };
-    using ClassId = std::uint16_t;
-    static constexpr ClassId kOwnClass = 0xFFFF;  // the node's class is in mOwnClasses
-    static constexpr std::size_t kClassCache = 4096;
-
-    struct Promoted {
-        TextRef text;
-        Body range;
-    };
-
-    Ix ToIx(NodeId node) const;       // kNone when not a live node
-    Ix CheckedIx(NodeId node, const char* sWhat) const  // throws TreeError
-    {
-        const Ix ix = ToIx(node);
-        if (ix == kNone) [[unlikely]]
-            NotANode(sWhat);
-        return ix;
-    }
-    [[noreturn, gnu::cold]] static void NotANode(const char* sWhat);
-    NodeId ToId(Ix ix) const { return ix == 0 || ix == kNone ? NodeId{} : NodeId{mIdBase + ix}; }
-
-    Ix NewNode(const NodeInit& init, std::uint8_t nFlags);
-    // The index the next node gets; throws when the ids would run out.
-    Ix NextIx() const
-    {
-        const std::size_t n = mNodes.size();
-        if (std::uint64_t(mIdBase) + n >= std::numeric_limits<std::uint32_t>::max()) [[unlikely]]
-            TooManyNodes();
-        return Ix(n);
-    }
-    [[noreturn, gnu::cold]] static void TooManyNodes();
-    // Throws when nMore child ids more would not be numbered by an Ix.
-    void ChildIdsFit(std::size_t nMore) const
-    {
-        if (mChildIds.size() + nMore > std::numeric_limits<std::uint32_t>::max()) [[unlikely]]
-            TooManyNodes();
-    }
-    // A payload makes a node a leaf whose children are made when first looked at.
-    static std::uint8_t PayloadFlags(std::string_view sPayload)
-    {
-        return sPayload.empty() ? 0 : kLeaf | kPayload | kPending;
-    }
-    // Appends node NextIx() to the arrays, without a parent: its class
-    // (referenced already), its flags and, for a payload, the payload's text.
-    void PushNode(std::string_view sPayload, std::size_t nPayloadHead, ClassId cls, std::uint8_t nFlags)
-    {
-        const Ix ix = Ix(mNodes.size());
-        Body body;
-        if (nFlags & kPayload) {
-            const TextRef r = mArena.Add(sPayload);
-            body = {std::uint32_t(r.bits), std::uint32_t(r.bits >> 32)};
-        }
-        mNodes.push_back(body, 0, cls, nFlags);
-        if (nFlags & kPayload) {
-            const std::size_t nHead = std::min(nPayloadHead, sPayload.size());
-            if (!IsDefaultHead(sPayload, nHead)) [[unlikely]]
-                mHeads[ix] = std::uint32_t(std::min<std::size_t>(nHead, std::numeric_limits<std::uint32_t>::max()));
-        }
-        ++mLive;
-    }
-    ClassId RefClass(ClassId id)
-    {
-        if (id != 0)
-            ++mClasses[id].nRefs;
-        return id;
-    }
-    // The class of a new node, referenced once more: that of init.kindOf
-    // inline (a builder's usual case), else made from init's parts.
-    ClassId ClassFor(const NodeInit& init, std::uint8_t nFlags, Ix ix)
-    {
-        if (const Ix kind = init.kindOf ? ToIx(init.kindOf) : kNone; kind != kNone) {
-            if (const ClassId id = mNodes.Class(kind); id != kOwnClass)
-                return RefClass(id);
-        }
-        return ClassFromParts(init, nFlags, ix);
-    }
-    ClassId ClassFromParts(const NodeInit& init, std::uint8_t nFlags, Ix ix);
-    TextRef BranchText(const NodeInit& init);
-
-    // ---- ranges
-    bool HasRange(Ix ix) const { return (mNodes.Flags(ix) & (kLeaf | kPromoted)) != kLeaf; }
-    Body& RangeOf(Ix ix) { return (mNodes.Flags(ix) & kPromoted) ? mPromoted[mNodes.Body(ix).a].range : mNodes.Body(ix); }
-    const Body& RangeOf(Ix ix) const { return (mNodes.Flags(ix) & kPromoted) ? mPromoted[mNodes.Body(ix).a].range : mNodes.Body(ix); }
-    std::uint32_t CountOf(Ix ix) const { return HasRange(ix) ? RangeOf(ix).b & kCountMask : 0; }
-    Body& EnsureRange(Ix ix)  // promotes a leaf
-    {
-        if (!HasRange(ix)) [[unlikely]]
-            Promote(ix);
-        return RangeOf(ix);
-    }
-    void Promote(Ix ix);
-    Ix ChildAt(Ix parent, std::uint32_t nRow) const;  // settled ranges
-    std::uint32_t RowOf(Ix ix) const;                 // settled ranges; ix has a parent
-    void MakeStretch(Ix parent);     // a run becomes a stretch of the child-id array
-    void MakeUnordered(Ix parent);   // a stretch's rows go to mRows
-    void DropRange(Ix parent);       // an emptied range gives its room back
-    void InsertChild(Ix parent, std::uint32_t nRow, Ix child);
-    bool AppendDeferred(Ix parent, Ix child);
-    // Gives deferred children their ranges; every reader of ranges and rows calls it.
-    void Settle() const
-    {
-        if (mnDeferred)
-            SettleDeferred();
-    }
-    void SettleDeferred() const;
-    std::uint32_t Room(Ix ix) const;  // entries a stretch owns
-    void GrowRoom(Ix parent);          // room for one more child
-    void Place(Ix rel, Relation relation, Ix child);
-    // Place's usual case in a bulk update, without its other work: a new
-    // child appended to a parent that is neither detached nor a payload.
-    bool AppendInBulk(Ix parent, Ix child)
-    {
-        return !(mNodes.Flags(parent) & (kPending | kPayload)) && Deferrable(parent, child) &&
-               AppendDeferred(parent, child);
-    }
-    // Whether child may join parent's children as a deferred append (AppendDeferred decides the rest).
-    bool Deferrable(Ix parent, Ix child) const
-    {
-        return mBulk > 0 && child > parent && !((mNodes.Flags(parent) | mNodes.Flags(child)) & kDetached);
-    }
-    void SetDetached(Ix top, bool bDetached);
-    // Takes nCount children from row nFirst out of parent's range (the later
-    // siblings close up); bRemove also removes them for good.
-    void CutRange(Ix parent, std::uint32_t nFirst, std::uint32_t nCount, bool bRemove);
-    void MarkRemoved(Ix top);
-    void CompactChildIds(bool bReshape);
-
-    // ---- texts
-    TextRef OwnText(Ix ix) const;  // a leaf's
-    void SetOwnText(Ix ix, TextRef r);
-    std::size_t HeadOf(Ix ix, std::string_view sPayload) const;
-    std::size_t DefaultHead(std::string_view sPayload) const;
-    bool IsDefaultHead(std::string_view sPayload, std::size_t nHead) const;
-    std::uint32_t PayloadChildren(Ix ix) const;
-    void Materialise(Ix ix) const
-    {
-        if (mNodes.Flags(ix) & kPending) [[unlikely]]
-            MakePayloadChildren(ix);
-    }
-    void MakePayloadChildren(Ix ix) const;
-    void DropPayload(Ix ix);
-    void TouchChildOf(Ix parent);  // a child changed: the payload is no longer the truth
-    TextRef SharedText(std::string_view sText);
-    static constexpr std::size_t kSharedTextMax = 64;       // longer texts are stored each time
-    static constexpr std::size_t kSharedTextsMax = 1 << 16;  // distinct texts kept for sharing
-    std::string_view TextOf(Ix ix) const;
-
-    // ---- classes
-    const NodeClass& ClassOf(Ix ix) const
-    {
-        return mNodes.Class(ix) == kOwnClass ? mOwnClasses.find(ix)->second : mClasses[mNodes.Class(ix)];
-    }
-    // Nodes come in runs of the same kind: a small cache by hash saves the map.
-    ClassId InternClass(const NodeClass& c, Ix ix)
-    {
-        ClassId& cached = mClassCache[(ClassHash()(c) >> 20) % kClassCache];
-        if (cached == 0 && c.Same(mClasses[0]))
-            return 0;
-        if (cached != 0 && cached < mClasses.size() && mClasses[cached].nRefs > 0 && mClasses[cached].Same(c)) {
-            ++mClasses[cached].nRefs;
-            return cached;
-        }
-        return InternNewClass(c, ix, cached);
-    }
-    ClassId InternNewClass(const NodeClass& c, Ix ix, ClassId& cached);
-    void ReleaseClass(Ix ix);
-    void Reclass(Ix ix, const NodeClass& c);
-    void SetImageOf(Ix ix, ImageId image, bool bExpanded);
-    void ResetClasses();
-
-    bool Quiet() const { return mObservers.empty() || mBulk > 0 || mSilent > 0; }
-    void NotifyChanged(Ix ix, unsigned nWhat);
-    std::uint8_t PaletteIndex(std::uint32_t nRgb);
-
-    // The parent of ix: ix minus its distance, which fits 16 bits for all
-    // but a few nodes of a read document (a parent comes shortly before its
-    // children); the rest are in mFarParents.
-    Ix ParentOf(Ix ix) const
-    {
-        const std::uint16_t d = mNodes.Parent(ix);
-        return d == 0 ? kNone : d != kFar ? ix - d : mFarParents.find(ix)->second;
-    }
-    void SetParent(Ix ix, Ix parent)
-    {
-        // The usual case inline: a node without a far parent, placed under one shortly before it.
-        if (parent < ix && ix - parent < kFar && mNodes.Parent(ix) != kFar) [[likely]]
-            mNodes.Parent(ix) = std::uint16_t(ix - parent);
-        else
-            SetFarParent(ix, parent);
-    }
-    void SetFarParent(Ix ix, Ix parent);
-    static constexpr std::uint16_t kFar = 0xFFFF;
-
-    // Per node (see the budget above).
-    // Body, distance to the parent (0: none), class id, flags.
-    clsTreeNodes mNodes;
-
-    clsTreeArray<Ix> mChildIds;
-    std::vector<Promoted> mPromoted;
-    std::size_t mGarbage = 0;  // child-id entries owned by no range
-    std::size_t mnDeferred = 0;  // parents with kDeferred
-    std::size_t mnDeferredChildren = 0;  // children of those with kGap
-    Ix mDeferredFrom = kNone;  // the first parent with kDeferred
-
-    std::uint32_t mIdBase = 0;
-    std::size_t mLive = 0;
-
-    clsStringPool mTags{true};
-    clsStringPool mImages{false};
-    clsTextArena mArena;
-    std::vector<std::uint32_t> mPalette;  // 0xRRGGBB by index; 0 is kWhite
-
-    std::vector<NodeClass> mClasses;  // 0: no tag, image, colour or text
-    std::vector<ClassId> mFreeClasses;
-    std::unordered_map<NodeClass, ClassId, ClassHash, ClassEq> mClassIds;
-    std::unordered_map<Ix, NodeClass> mOwnClasses;
-    ClassId mClassCache[kClassCache] = {};  // by hash: the last class seen there
-
-    struct KeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view s) const noexcept { return std::hash<std::string_view>()(s); }
-    };
-    struct KeyEq {
-        using is_transparent = void;
-        bool operator()(std::string_view a, std::string_view b) const noexcept { return a == b; }
-    };
-    std::unordered_map<std::string, Ix, KeyHash, KeyEq> mByKey;
-    std::unordered_map<Ix, const std::string*> mKeyOf;
-    std::unordered_map<Ix, Ix> mFarParents;
-    std::unordered_map<Ix, std::uint32_t> mRows;   // children of unordered stretches
-    std::unordered_map<Ix, std::uint32_t> mHeads;  // payload heads other than DefaultHead
-    // Short texts of branches, stored once (loop nodes repeat "Name (3 of
-    // 200)" in their thousands). Arena texts never change, so nodes may share one.
-    std::unordered_map<std::string_view, TextRef> mSharedTexts;
-
-    Materialiser mMaterialiser;
-    char mcPayloadSeparator = '\0';
-    std::vector<TreeObserver*> mObservers;
-    int mBulk = 0;
-    mutable int mSilent = 0;  // inside the materialiser
+    std::unique_ptr<TreeStorage> mS;
 };
-
-// ---- Hot accessors, inline ---------------------------------------------------
-
-inline clsTree::Ix clsTree::ToIx(NodeId node) const
-{
-    if (node.value <= mIdBase)
-        return kNone;
-    const Ix ix = node.value - mIdBase;
-    if (ix >= mNodes.size() || (mNodes.Flags(ix) & kRemoved))
-        return kNone;
-    return ix;
-}
-
-inline NodeId clsTree::AddLike(NodeId parent, NodeId kind, std::string_view sPayload, std::size_t nPayloadHead)
-{
-    // Add's way for a live parent and a kind with a shared class, without a
-    // NodeInit to read; anything else goes the general way.
-    const Ix p = ToIx(parent), k = ToIx(kind);
-    if (p == kNone || k == kNone || mNodes.Class(k) == kOwnClass) [[unlikely]] {
-        NodeInit init;
-        init.kindOf = kind;
-        init.sPayload = sPayload;
-        init.nPayloadHead = nPayloadHead;
-        return Add(parent, Relation::Child, init);
-    }
-    const Ix ix = NextIx();
-    PushNode(sPayload, nPayloadHead, RefClass(mNodes.Class(k)), PayloadFlags(sPayload));
-    if (!AppendInBulk(p, ix)) [[unlikely]]
-        Place(p, Relation::Child, ix);
-    return ToId(ix);
-}
-
-inline bool clsTree::AppendDeferred(Ix parent, Ix child)
-{
-    // The children of a parent filled in a bulk update are only counted (a
-    // holds the last one) and get their range when first asked for, all in
-    // one pass. Children made one after another, with nothing in between,
-    // become a run and take no room in the child-id array. Only a parent
-    // without children, or one filled so far, and children made after it.
-    Body& r = EnsureRange(parent);
-    const std::uint32_t b = r.b, n = b & kCountMask;
-    if (!(b & kDeferred)) {
-        if (n != 0)
-            return false;
-        r = {child, 1 | kDeferred};
-        ++mnDeferred;
-        mDeferredFrom = std::min(mDeferredFrom, parent);
-    } else {
-        if (child <= r.a)
-            return false;
-        if (n == kCountMask)
-            TooManyNodes();
-        if (!(b & kGap) && child != r.a + 1) {
-            r.b |= kGap;
-            mnDeferredChildren += n;
-        }
-        if (r.b & kGap)
-            ++mnDeferredChildren;
-        r.a = child;
-        ++r.b;
-    }
-    SetParent(child, parent);
-    return true;
-}
-
-inline bool clsTree::IsValid(NodeId node) const { return ToIx(node) != kNone; }
-
-inline NodeId clsTree::Parent(NodeId node) const
-{
-    const Ix ix = ToIx(node);
-    return ix == kNone ? NodeId{} : ToId(ParentOf(ix));
-}
 
 }  // namespace orr

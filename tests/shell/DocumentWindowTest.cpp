@@ -14,6 +14,7 @@
 #include "doctree/modNodeD.h"
 #include "schema/clsDefFiles.h"
 #include "shell/FrameServices.h"
+#include "shell/QtUi.h"
 #include "shell/TreeModel.h"
 #include "shell/frmDocument.h"
 #include "shell/frmFileNew.h"
@@ -231,10 +232,11 @@ TEST(DocumentWindow, ReachesItsFrameOnlyThroughFrameServices)
     w->SetFrame(&frame);
     ASSERT_TRUE(w->EdiFileOpen(Args(env.Path("po.edi"))));
     auto entry = [&](const char* sName) { return w->findChild<QAction*>(QString::fromLatin1(sName)); };
-    for (const char* sName : {"mnuFileSaveAll", "mnuViewDefaultSize", "mnuWindowTileVertical", "mnuRecentFile2"})
+    for (const char* sName :
+         {"mnuFileSaveAll", "mnuViewDefaultSize", "mnuWindowTileVertical", "mnuRecentFile2", "mnuFileExit"})
         entry(sName)->trigger();
     EXPECT_EQ(frame.frameCommands, (std::vector{FrameCommand::SaveAll, FrameCommand::DefaultSizeCascade,
-                                                FrameCommand::TileVertical}));
+                                                FrameCommand::TileVertical, FrameCommand::Exit}));
     EXPECT_EQ(frame.recent, std::vector{2});
     w->findChild<QMenu*>(QStringLiteral("mnuView"))->aboutToShow();
     EXPECT_FALSE(w->mnuViewToolbar->isChecked());
@@ -276,13 +278,16 @@ TEST(FrameWithDocument, ToolbarDrivesTheRealDocumentWindow)
         frmMain frame;
         frame.resize(900, 700);
         frame.show();
-        test::WhenModal<frmFileNew>([](frmFileNew* dlg) {
-            const auto found = dlg->mModel->findItems(QStringLiteral("T1"));
-            ASSERT_EQ(found.size(), 1);
-            dlg->lvc->setCurrentIndex(found.first()->index());
-            QTest::mouseClick(dlg->cmdOk, Qt::LeftButton);
-        });
-        ASSERT_TRUE(frame.OpenEdiDocument(env.Path("po.edi")));
+        auto open = [&] {
+            test::WhenModal<frmFileNew>([](frmFileNew* dlg) {
+                const auto found = dlg->mModel->findItems(QStringLiteral("T1"));
+                ASSERT_EQ(found.size(), 1);
+                dlg->lvc->setCurrentIndex(found.first()->index());
+                QTest::mouseClick(dlg->cmdOk, Qt::LeftButton);
+            });
+            return frame.OpenEdiDocument(env.Path("po.edi"));
+        };
+        ASSERT_TRUE(open());
         auto* doc = qobject_cast<frmDocument*>(frame.ActiveDocument());
         ASSERT_TRUE(doc);
         auto button = [&](const char* sKey) { return frame.ToolbarButton(QString::fromLatin1(sKey)); };
@@ -327,6 +332,18 @@ TEST(FrameWithDocument, ToolbarDrivesTheRealDocumentWindow)
         EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
         EXPECT_TRUE(frame.ChildForms().empty());
         EXPECT_FALSE(button("Expand")->isEnabled());
+
+        // With no window active, dialogs belong to the frame.
+        QApplication::setActiveWindow(nullptr);
+        EXPECT_EQ(QtUi::DialogParent(), &frame);
+        // A document window's Exit closes the frame, the window with it.
+        ASSERT_TRUE(open());
+        QPointer<frmDocument> again = qobject_cast<frmDocument*>(frame.ActiveDocument());
+        ASSERT_TRUE(again);
+        again->mnuFileExit->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(frame.isVisible());
+        EXPECT_TRUE(again.isNull());
     }
     frmMain::SetDocumentWindowHook({});
 }

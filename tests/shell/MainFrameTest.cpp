@@ -471,8 +471,11 @@ TEST(MainFrame, ViewTogglesAndHelp)
     EXPECT_TRUE(frame.tbToolBar->isVisible());
     frame.MainViewStatusBarToggle();
     EXPECT_FALSE(frame.Status().sbStatusBar->isVisible());
-    frame.MainViewStatusBarToggle();
+    frame.mnuViewStatusBar->trigger();
+    EXPECT_TRUE(frame.mnuViewStatusBar->isChecked());
     EXPECT_TRUE(frame.Status().sbStatusBar->isVisible());
+    frame.mnuViewStatusBar->trigger();  // the entry's own click hides it again
+    EXPECT_FALSE(frame.Status().sbStatusBar->isVisible());
     EXPECT_FALSE(frame.Status().sbDate->text().isEmpty());
 
     // The manual ships beside the program and opens in its own window.
