@@ -42,6 +42,7 @@ struct EditSubject {
     EdiDocument read, work;
     EdiDocument* blank = nullptr;
     test::RandomEdits::Reader reader{read};  // reads the written work back
+    std::string sDump;                       // of the work copy, made by the first input
 };
 // Made on first use and kept; nExample indexes ExampleDocuments().
 EditSubject& Subject(std::size_t nExample, bool bFreeForm);

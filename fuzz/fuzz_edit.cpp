@@ -42,6 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     EdiDocument& doc = subject.work;
     if (!doc.CopyFrom(subject.read))
         __builtin_trap();
+    if (subject.sDump.empty())
+        subject.sDump = test::RandomEdits::Dump(doc);
     DocumentEditor editor(doc);
     auto choose = [&](std::uint32_t n) {
         std::uint32_t v = bytes.Take();
@@ -53,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     gfSetUi(&ui);
     test::RandomEdits edits(doc, editor, ui, choose, &subject.reader);
     const std::string sFailure =
-        edits.Run(int(std::min<std::size_t>(size / 4, 64)), fuzz::Env().Path("edit-written.edi"), (nMode & 2) != 0);
+        edits.Run(int(std::min<std::size_t>(size / 4, 64)), fuzz::Env().Path("edit-written.edi"), (nMode & 2) != 0,
+                  &subject.sDump);
     gfSetUi(nullptr);
     if (!sFailure.empty()) {
         std::fprintf(stderr, "%s as %s: %s\n--- script\n%s", fuzz::ExampleDocuments()[nExample].first.c_str(),

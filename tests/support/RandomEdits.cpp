@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -138,11 +139,12 @@ std::string RandomEdits::Dump(EdiDocument& doc)
     while (!stack.empty()) {
         const auto [nd, nDepth] = stack.back();
         stack.pop_back();
-        const std::string sDepth = std::to_string(nDepth);
-        for (const std::string_view sPart : {std::string_view(sDepth), nd.Text(), std::string_view(nd.Tag()),
-                                             std::string_view(nd.Image()), std::string_view(nd.ExpandedImage())})
-            s.append(sPart).push_back('|');
-        s += nd.Expanded() ? "+\n" : "\n";
+        char depth[12];
+        s.append(depth, std::to_chars(depth, depth + sizeof depth, nDepth).ptr);
+        for (const std::string_view sPart : {nd.Text(), std::string_view(nd.Tag()), std::string_view(nd.Image()),
+                                             std::string_view(nd.ExpandedImage())})
+            s.append(1, '|').append(sPart);
+        s += nd.Expanded() ? "|+\n" : "|\n";
         for (std::uint32_t i = nd.Children(); i-- > 0;)
             stack.emplace_back(nd.Child(i), nDepth + 1);
     }
@@ -340,9 +342,10 @@ std::string RandomEdits::ReadBack(const std::string& sWorkFile)
     return sFailure;
 }
 
-std::string RandomEdits::Run(int nSteps, const std::string& sWorkFile, bool bAllowedOnly)
+std::string RandomEdits::Run(int nSteps, const std::string& sWorkFile, bool bAllowedOnly,
+                             const std::string* psOriginal)
 {
-    const std::string sOriginal = Dump(mDoc);
+    const std::string sOriginal = psOriginal ? *psOriginal : Dump(mDoc);
     const bool bReadsBack = mDoc.BuildError() == 0;
     mbAllowedOnly = bAllowedOnly;
     clsTree& tree = mDoc.Tree();

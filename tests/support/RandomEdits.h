@@ -65,8 +65,11 @@ public:
 
     // Runs nSteps commands (with bAllowedOnly, only commands the permission
     // set allows), then the final checks; a written document that does not
-    // read back is kept in sWorkFile. The first failed check, or "".
-    std::string Run(int nSteps, const std::string& sWorkFile, bool bAllowedOnly = false);
+    // read back is kept in sWorkFile. psOriginal: the document's Dump when
+    // the caller already has it (the fuzz harness starts every input from
+    // the same document). The first failed check, or "".
+    std::string Run(int nSteps, const std::string& sWorkFile, bool bAllowedOnly = false,
+                    const std::string* psOriginal = nullptr);
     // The commands run as a script of `orrindale-cli edit` (a deselection
     // shows as a comment), for reproducing a failure.
     const std::string& Log() const { return msLog; }
