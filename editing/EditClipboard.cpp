@@ -62,6 +62,14 @@ bool EditClipboard::SameParentLink(const TreeNode& nd, clsTree& tree) const
     return gfDnodeTagLink(nd.Parent().Tag()) == gfDnodeTagLink(ndSource.Parent().Tag());
 }
 
+TreeNode EditClipboard::CutLeaving(const TreeNode& ndAnchor, clsTree& tree) const
+{
+    const TreeNode ndSource = Source(tree);
+    if (mCopy || !ndSource || !ndAnchor || ndAnchor.Parent().Id() == ndSource.Parent().Id())
+        return {};
+    return ndSource;
+}
+
 NodeId EditClipboard::Paste(TreeEdit& edit, const TreeNode& ndAnchor, const std::optional<std::string>& sText)
 {
     clsTree& tree = edit.Tree();

@@ -27,6 +27,10 @@ public:
     bool BothSet() const { return mCopy && mCut; }
     // Whether nd and the clipboard node have parents carrying the same link.
     bool SameParentLink(const TreeNode& nd, clsTree& tree) const;
+    // The cut node when a paste after ndAnchor takes it away from its own
+    // parent, which then loses it as by a delete (so only where a delete
+    // would be allowed); none for a copy or a cut pasted among its siblings.
+    TreeNode CutLeaving(const TreeNode& ndAnchor, clsTree& tree) const;
     // Clears the clipboard and adds a copy of the source (texts, tags,
     // images, expanded states) after ndAnchor, with the display text sText
     // (none: the source's own); a cut source is then removed. The copy, or

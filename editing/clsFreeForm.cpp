@@ -76,7 +76,10 @@ bool clsFreeForm::CanPaste(const TreeNode& nd)
 {
     // A TA1 beside a group would stand where no reading places it.
     const TreeNode ndSource = mClipboard.Source(mDoc.Tree());
-    return ndSource && nd && gfDnodeType(ndSource) == gfDnodeType(nd) && mClipboard.SameParentLink(nd, mDoc.Tree());
+    if (!ndSource || !nd || gfDnodeType(ndSource) != gfDnodeType(nd) || !mClipboard.SameParentLink(nd, mDoc.Tree()))
+        return false;
+    const TreeNode ndLeaving = mClipboard.CutLeaving(nd, mDoc.Tree());
+    return !ndLeaving || !LastOfItsKind(ndLeaving);
 }
 
 clsFreeForm::Inserts clsFreeForm::CanInsert(const TreeNode& nd)
@@ -236,27 +239,28 @@ void clsFreeForm::AddElement(TreeEdit& edit, const TreeNode& ndSegment, NodeId r
     gfRenumberDEs(edit, ndSegment);
 }
 
+const char* clsFreeForm::LastOfItsKind(const TreeNode& nd)
+{
+    switch (gfDnodeType(nd)) {
+    case 'X':
+    case 'F':
+    case 'T': return gfDnodeSiblingCount(nd) >= 2 ? nullptr : "You can not delete the last system loop.";
+    case 'S': return gfDnodeRunCount(nd) >= 2 ? nullptr : "You can not delete the last segment.";
+    default: return nullptr;
+    }
+}
+
 bool clsFreeForm::CanDeleteNode()
 {
     const TreeNode nd = mDoc.Tree().Node(mDoc.Current());
     if (!nd)
         return false;
-    switch (gfDnodeType(nd)) {
-    case 'X':
-    case 'F':
-    case 'T':
-        if (gfDnodeSiblingCount(nd) >= 2)
-            return true;
-        gfMsgBox("You can not delete the last system loop.", MsgIcon::Information);
+    if (const char* sWhy = LastOfItsKind(nd)) {
+        gfMsgBox(sWhy, MsgIcon::Information);
         return false;
-    case 'S':
-        if (gfDnodeRunCount(nd) >= 2)
-            return true;
-        gfMsgBox("You can not delete the last segment.", MsgIcon::Information);
-        return false;
-    case 'E': return true;
-    default: return false;
     }
+    const char kind = gfDnodeType(nd);
+    return kind == 'X' || kind == 'F' || kind == 'T' || kind == 'S' || kind == 'E';
 }
 
 void clsFreeForm::DeleteNode()

@@ -31,7 +31,8 @@ public:
     Buttons SetButtons(const TreeNode& nd);
     Inserts CanInsert(const TreeNode& nd);
     // The clipboard node goes beside nd: one of its kind (a segment beside
-    // a segment, a group beside a group) under a parent of the same link.
+    // a segment, a group beside a group) under a parent of the same link,
+    // and a cut node leaves its parent only where it could be deleted.
     bool CanPaste(const TreeNode& nd);
     bool CanDeleteNode();
 
@@ -52,6 +53,9 @@ private:
     EditEnd NewChildOf(TreeEdit& edit, const TreeNode& nd);
     EditEnd NewSiblingOf(TreeEdit& edit, const TreeNode& nd, bool bBefore);
     EditEnd Delete(TreeEdit& edit, const TreeNode& nd);
+    // Why nd may not leave its parent (the message a delete shows): it is
+    // the last loop or segment of its kind there; null when it may.
+    static const char* LastOfItsKind(const TreeNode& nd);
     // A new empty optional element at the relation to ndRel, then the
     // segment's elements renumbered.
     void AddElement(TreeEdit& edit, const TreeNode& ndSegment, NodeId rel, Relation relation);

@@ -131,7 +131,17 @@ bool clsTreeDDcp::CanPaste()
     // its own definition does it stand where the definition allows it.
     const TreeNode nd = mDoc.Tree().Node(mDoc.Current());
     const TreeNode ndSource = mClipboard.Source(mDoc.Tree());
-    return mClipboard.SameParentLink(nd, mDoc.Tree()) && gfDnodeTagLink(nd.Tag()) == gfDnodeTagLink(ndSource.Tag());
+    return mClipboard.SameParentLink(nd, mDoc.Tree()) && gfDnodeTagLink(nd.Tag()) == gfDnodeTagLink(ndSource.Tag()) &&
+           CutMayLeave(nd);
+}
+
+bool clsTreeDDcp::CutMayLeave(const TreeNode& ndAnchor)
+{
+    const TreeNode ndLeaving = mClipboard.CutLeaving(ndAnchor, mDoc.Tree());
+    if (!ndLeaving)
+        return true;
+    const SchemaIx ix = gfSchemaOf(mDoc, ndLeaving.Id());
+    return ix && CanDeleteLoop(ndLeaving, mDoc.Index()[ix]);
 }
 
 bool clsTreeDDcp::CanPasteHere(const TreeNode& ndAnchor, SchemaIx anchorDef)
@@ -153,6 +163,10 @@ bool clsTreeDDcp::CanPasteHere(const TreeNode& ndAnchor, SchemaIx anchorDef)
     }
     if (!anchorDef)
         return false;
+    if (!CutMayLeave(ndAnchor)) {
+        gfMsgBox("You can not delete the last system loop.", MsgIcon::Information);
+        return false;
+    }
     const int nMax = mDoc.Index()[anchorDef].nRepeat;
     const int nCount = gfDnodeSiblingCount(ndAnchor);
     if (nCount >= nMax) {

@@ -37,6 +37,9 @@ public:
 private:
     bool CanDeleteSegment(const TreeNode& nd, const SchemaEntry& def);
     bool CanDeleteLoop(const TreeNode& nd, const SchemaEntry& def);
+    // Whether the paste after ndAnchor leaves every parent as a delete
+    // could: a cut node taken from another parent must be deletable there.
+    bool CutMayLeave(const TreeNode& ndAnchor);
     EditEnd Delete(TreeEdit& edit, const TreeNode& nd);
     void Mark(bool bCut);
 

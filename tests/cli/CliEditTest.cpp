@@ -130,5 +130,46 @@ TEST(CliEditFreeForm, InterchangeSegmentsStayBeforeTheGroups)
     EXPECT_TRUE(readsBack());
 }
 
+// Pasting a cut node elsewhere takes it from its parent as a delete would:
+// the last transaction set of a group stays (a group without one does not
+// read back), under its own definition and under the free-form one.
+TEST(CliEditCutPaste, TheLastSetOfAGroupIsNotCutAway)
+{
+    TestEnv env;
+    const std::string sHome = test::MakeCliHome(env.Path("home"));
+    const std::string sOut = env.Path("out.edi");
+    auto edit = [&](const std::string& sExample, const std::string& sType, const std::string& sScript) {
+        TestEnv::WriteFile(env.Path("script.txt"), sScript);
+        return RunCli("--home " + sHome + " edit " ORRINDALE_SOURCE_DIR "/examples/" + sExample + " --type " + sType +
+                      " --script " + env.Path("script.txt") + " -o " + sOut);
+    };
+    auto readsBack = [&](const std::string& sType) {
+        return RunCli("--home " + sHome + " tree " + sOut + " --type " + sType).nExit == 0;
+    };
+    // A new interchange's one set, pasted beside the first interchange's.
+    auto r = edit("834_X220A1-enrollment.edi", "834_X220A1",
+                  "select /\nanswer yes\nnew-child\nselect /2/5/2\ncut\nselect /1/2/2\npaste\n");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_NE(r.sErr.find("message: You can not delete the last system loop."), std::string::npos) << r.sErr;
+    EXPECT_TRUE(readsBack("834_X220A1"));
+    // A copy may go there, and a cut set that is not the last.
+    r = edit("834_X220A1-enrollment.edi", "834_X220A1",
+             "select /\nanswer yes\nnew-child\nselect /2/5/2\ncopy\nselect /1/2/2\npaste\n");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_EQ(r.sErr.find("message:"), std::string::npos) << r.sErr;
+    EXPECT_TRUE(readsBack("834_X220A1"));
+
+    r = edit("FreeForm-two-interchanges.edi", "FreeForm", "select /2/2/2\ncut\nselect /2/3/2\npaste\n");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_TRUE(readsBack("FreeForm"));
+    EXPECT_EQ(RunCli("--home " + sHome + " diff " + sOut + " " ORRINDALE_SOURCE_DIR
+                     "/examples/FreeForm-two-interchanges.edi --type FreeForm").nExit, 0);
+    r = edit("FreeForm-two-interchanges.edi", "FreeForm", "select /1/2/2\ncut\nselect /2/3/2\npaste\n");
+    ASSERT_EQ(r.nExit, 0) << r.sErr;
+    EXPECT_TRUE(readsBack("FreeForm"));
+    EXPECT_EQ(RunCli("--home " + sHome + " diff " + sOut + " " ORRINDALE_SOURCE_DIR
+                     "/examples/FreeForm-two-interchanges.edi --type FreeForm").nExit, 1);
+}
+
 }  // namespace
 }  // namespace orr

@@ -39,12 +39,20 @@ TEST(DeleteCutCopyPaste, CopyAndCutTransactions)
     EXPECT_EQ(env.Last(), "Nothing to paste.");
     d.editor.Undo();
 
-    // Cut: the transaction leaves its group when it is pasted.
+    // Cut: the transaction leaves its group when it is pasted, where a
+    // delete could take it: never the last of its group, which would not
+    // read back without one.
     d.Select("/1/3/2").editor.Cut();
     EXPECT_EQ(d.At("/1/3/2").Image(), "cutcloseddata");
-    d.Select("/1/2/3").editor.Paste();
-    EXPECT_EQ(d.Children("/1/2"), "GS|Transaction (1 of 99)|Transaction (2 of 99)|Transaction (Paste)|GE");
-    EXPECT_EQ(d.Children("/1/3"), "GS|GE");
+    EXPECT_FALSE(d.Select("/1/2/3").editor.Permissions().bPaste);
+    d.editor.Paste();
+    EXPECT_EQ(env.Last(), "You can not delete the last system loop.");
+    EXPECT_EQ(d.Children("/1/3"), "GS|Transaction (1 of 99)|GE");
+    d.Select("/1/2/2").editor.Cut();
+    EXPECT_TRUE(d.Select("/1/3/2").editor.Permissions().bPaste);
+    d.editor.Paste();
+    EXPECT_EQ(d.Children("/1/2"), "GS|Transaction (2 of 99)|GE");
+    EXPECT_EQ(d.Children("/1/3"), "GS|Transaction (1 of 99)|Transaction (Paste)|GE");
     d.editor.Undo();
     EXPECT_EQ(d.Dump(), sBefore);
 
