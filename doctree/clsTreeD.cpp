@@ -683,7 +683,7 @@ TreeNode clsTreeD::NewLoopNode(SchemaIx s, std::int32_t nR, std::int32_t nC)
     } else {
         const bool bEnvelope = e.cEnvelope != 0;
         const char sKind[2] = {bEnvelope ? e.cEnvelope : 'Z', '\0'};
-        sTag = gfDnodeTagWithLink(gfDnodeNewTag(sKind, bEnvelope ? "" : e.sCode, "0"), mpIx->Link(s));
+        sTag = gfDnodeLinkedTag(sKind, bEnvelope ? "" : e.sCode, mpIx->Link(s));
         init.sTag = sTag;
     }
     init.image = mImgClosedData;
@@ -707,7 +707,7 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaIx s)
     // A segment like the last one matched to s is a node of its kind.
     if (c.segKind && c.nSegHead == nHead)
         return mpDoc->Node(mpDoc->AddLike(ndParent.Id(), c.segKind, mHead.sText, sId.size()));
-    const std::string sTag = gfDnodeTagWithLink(gfDnodeNewTag("S", sId, "0"), mpIx->Link(s));
+    const std::string sTag = gfDnodeLinkedTag("S", sId, mpIx->Link(s));
     NodeInit init;
     init.sTag = sTag;
     init.image = mImgClosed;

@@ -1,5 +1,6 @@
 #include "doctree/modNodeD.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "app/UiService.h"
@@ -24,9 +25,17 @@ std::optional<std::string_view> LinkOf(std::string_view sTag)
 
 std::string gfDnodeNewTag(std::string_view sKind, std::string_view sCode, std::string_view sNumber)
 {
-    std::string code = std::string(sCode) + "   ";
-    std::string number = "0000" + std::string(sNumber);
-    return std::string(sKind) + code.substr(0, 3) + "*" + number.substr(number.size() - 5);
+    const std::string sNumbered = "0000" + std::string(sNumber);
+    return gfDnodeLinkedTag(sKind, sCode, std::string_view(sNumbered).substr(sNumbered.size() - 5));
+}
+
+std::string gfDnodeLinkedTag(std::string_view sKind, std::string_view sCode, std::string_view sLink)
+{
+    std::string s;
+    s.reserve(sKind.size() + 4 + sLink.size());
+    s.append(sKind).append(sCode.substr(0, 3)).append(3 - std::min<std::size_t>(sCode.size(), 3), ' ');
+    s.append(1, '*').append(sLink);
+    return s;
 }
 
 std::string gfDnodeElementTag(std::size_t nPosition)

@@ -17,6 +17,9 @@ inline constexpr const char* kTrailingOpenImage = "trailingopen";
 
 // kind + first three characters of (code + blanks) + "*" + last five of ("0000" + number).
 std::string gfDnodeNewTag(std::string_view sKind, std::string_view sCode, std::string_view sNumber);
+// kind + the code's three columns + "*" + the schema node's path: a new
+// node's tag linked at once.
+std::string gfDnodeLinkedTag(std::string_view sKind, std::string_view sCode, std::string_view sLink);
 // "E01", "E02", ...; positions from 100 up keep their last two digits.
 std::string gfDnodeElementTag(std::size_t nPosition);
 // Replaces the tag's link (second "*" field) with the schema node's path.

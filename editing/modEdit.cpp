@@ -70,7 +70,7 @@ TreeNode gfSchemaNode(EdiDocument& doc, SchemaIx ix)
 
 std::string gfLinkedTag(std::string_view sKind, std::string_view sCode, const SchemaIndex& index, SchemaIx ix)
 {
-    return gfDnodeTagWithLink(gfDnodeNewTag(sKind, sCode, "0"), index.Link(ix));
+    return gfDnodeLinkedTag(sKind, sCode, index.Link(ix));
 }
 
 std::int32_t gfRepeatOf(const SchemaEntry& e)

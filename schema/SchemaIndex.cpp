@@ -109,12 +109,8 @@ SchemaIndex::SchemaIndex(const clsTree& tree, NodeId root)
 
 void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
 {
-    // The tag is cut once; a letter's value is its first field (as gfTagGetAttr reads it).
-    std::array<std::optional<std::string_view>, 128> byLetter;
-    for (const std::string_view f : gfSplitFields(sTag))
-        if (!f.empty() && static_cast<unsigned char>(f[0]) < byLetter.size() && !byLetter[std::size_t(f[0])])
-            byLetter[std::size_t(f[0])] = f.substr(1);
-    auto attr = [&byLetter](char c) { return byLetter[std::size_t(c)].value_or(std::string_view()); };
+    const TagFields fields(sTag);
+    auto attr = [&fields](char c) { return fields[c]; };
     auto number = [&attr](char c) { return gfNumericValue(attr(c)); };
 
     if (const std::string_view sI = attr('I'); !sI.empty()) {
@@ -130,7 +126,7 @@ void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
         e.nRepeat = n ? *n : 0;
     }
     // The builder writes C fields as numbers only, so a tag's C is a number.
-    e.bCounted = gfTagCanSetAttr(sTag, 'C');
+    e.bCounted = fields.CanSet('C');
     e.sRequirement = attr('P');
     e.nRequired = e.sRequirement == "R" || e.sRequirement == "M" ? 1 : 0;
     e.nX = Position(attr('X'));
@@ -165,18 +161,17 @@ SchemaIx SchemaIndex::Of(NodeId node) const
 
 std::string SchemaIndex::Link(SchemaIx ix) const
 {
-    std::vector<const std::string*> numbers;
+    // Sized first, then filled from the end: one allocation.
     std::size_t nSize = 0;
+    for (SchemaIx p = ix; p; p = mEntries[p.value].parent)
+        nSize += mEntries[p.value].sNumber.size() + 1;
+    std::string sLink(nSize ? nSize - 1 : 0, '.');
+    std::size_t nEnd = sLink.size();
     for (SchemaIx p = ix; p; p = mEntries[p.value].parent) {
-        numbers.push_back(&mEntries[p.value].sNumber);
-        nSize += numbers.back()->size() + 1;
-    }
-    std::string sLink;
-    sLink.reserve(nSize);
-    for (auto it = numbers.rbegin(); it != numbers.rend(); ++it) {
-        if (it != numbers.rbegin())
-            sLink += '.';
-        sLink += **it;
+        const std::string& sNumber = mEntries[p.value].sNumber;
+        nEnd -= sNumber.size();
+        sLink.replace(nEnd, sNumber.size(), sNumber);
+        nEnd -= nEnd ? 1 : 0;  // the dot before it
     }
     return sLink;
 }

@@ -16,6 +16,9 @@ namespace {
 
 bool IsComment(std::string_view sTrimmed) { return sTrimmed.empty() || sTrimmed[0] == ';'; }
 
+// Most lines are kept whole: their kind is in the first field alone.
+std::string_view FirstField(std::string_view sLine) { return sLine.substr(0, sLine.find('*')); }
+
 // What VB reported for a missing field; the step ends with it.
 void SubscriptOutOfRange() { gfReportRunTimeError("Subscript out of range", 9); }
 
@@ -82,15 +85,15 @@ bool clsTreeS::FirstPass(const std::string& sFile, std::vector<std::string>& out
         return false;
     }
     for (const std::string& sRaw : *lines) {
-        const std::string sLine(gfTrimBlanks(sRaw));
+        const std::string_view sLine = gfTrimBlanks(sRaw);
         if (IsComment(sLine))
             continue;
-        const std::vector<std::string_view> f = gfSplitFields(sLine);
-        if (f[0] != "???") {
+        if (FirstField(sLine) != "???") {
             if (!mbSwitchOff)
-                out.push_back(sLine);
+                out.emplace_back(sLine);
             continue;
         }
+        const std::vector<std::string_view> f = gfSplitFields(sLine);
         // A directive without its name or argument gets "" for it.
         const std::string_view sDirective = f.size() > 1 ? f[1] : std::string_view();
         const std::string sArgument = f.size() > 2 ? std::string(f[2]) : std::string();
@@ -125,14 +128,14 @@ void clsTreeS::SecondPass(const std::vector<std::string>& in, std::vector<std::s
 {
     out.reserve(in.size());
     for (const std::string& sRaw : in) {
-        const std::string sLine(gfTrimBlanks(sRaw));
+        const std::string_view sLine = gfTrimBlanks(sRaw);
         if (IsComment(sLine))
             continue;
-        const std::vector<std::string_view> f = gfSplitFields(sLine);
-        if (f[0] == "A??") {
-            out.push_back(sLine);  // "A??" alone too: the builder reports it
+        if (FirstField(sLine) == "A??") {
+            out.emplace_back(sLine);  // "A??" alone too: the builder reports it
             continue;
         }
+        const std::vector<std::string_view> f = gfSplitFields(sLine);
         if (f.size() < 2) {
             // A line of one field has no second field to look at: reported,
             // and the line yields nothing.
@@ -142,7 +145,7 @@ void clsTreeS::SecondPass(const std::vector<std::string>& in, std::vector<std::s
         if (!gfIsNumeric(f[1]))
             Expand(f, out);
         else
-            out.push_back(sLine);
+            out.emplace_back(sLine);
     }
 }
 
@@ -318,8 +321,7 @@ void clsTreeS::BuildLevels(clsTree& tree, NodeId root, const std::vector<std::st
             if (*nZ != 0) {
                 if (!level.lastSegment) {
                     // Left to the implementer: no segment to hang it on.
-                    gfMsgBox(std::string("Data element without a segment:") + kCrLf + kCrLf + sLine,
-                             MsgIcon::Critical);
+                    gfMsgBox(std::string("Data element without a segment:") + kCrLf + kCrLf + sLine, MsgIcon::Critical);
                     continue;
                 }
                 init.image = tree.InternImage(gfSchemaElementImage(gfTagGetAttr(sTag, 'P')));

@@ -11,17 +11,6 @@ namespace {
 
 void Illogic(const char* sOperation) { gfSystemIllogic(std::string(sOperation) + ", nd is nothing"); }
 
-std::string Join(const std::vector<std::string>& parts, const char* sSeparator)
-{
-    std::string s;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i)
-            s += sSeparator;
-        s += parts[i];
-    }
-    return s;
-}
-
 void InvalidLine(std::string_view sLine)
 {
     gfMsgBox(std::string("Invalid Schema input line:") + kCrLf + kCrLf + std::string(sLine), MsgIcon::Critical);
@@ -118,7 +107,7 @@ std::string gfSnodeNumberText(std::int32_t nNumber)
     return nNumber < 0 ? "-" + sDigits : sDigits;
 }
 
-std::string gfTagGetAttr(std::string_view sTag, char cLetter)
+std::string_view gfTagAttrView(std::string_view sTag, char cLetter)
 {
     std::size_t nStart = 0;
     for (;;) {
@@ -126,9 +115,28 @@ std::string gfTagGetAttr(std::string_view sTag, char cLetter)
         const std::string_view sField =
             sTag.substr(nStart, nAt == std::string_view::npos ? std::string_view::npos : nAt - nStart);
         if (!sField.empty() && sField[0] == cLetter)
-            return std::string(sField.substr(1));
+            return sField.substr(1);
         if (nAt == std::string_view::npos)
             return {};
+        nStart = nAt + 1;
+    }
+}
+
+std::string gfTagGetAttr(std::string_view sTag, char cLetter) { return std::string(gfTagAttrView(sTag, cLetter)); }
+
+TagFields::TagFields(std::string_view sTag)
+{
+    std::size_t nStart = 0;
+    for (;;) {
+        ++mnFields;
+        const auto nAt = sTag.find('*', nStart);
+        const std::string_view f = sTag.substr(nStart, nAt == std::string_view::npos ? nAt : nAt - nStart);
+        if (!f.empty() && f[0] >= 'A' && f[0] <= 'Z' && !(mnSeen & 1u << (f[0] - 'A'))) {
+            mnSeen |= 1u << (f[0] - 'A');
+            mFields[std::size_t(f[0] - 'A')] = f.substr(1);
+        }
+        if (nAt == std::string_view::npos)
+            return;
         nStart = nAt + 1;
     }
 }
@@ -221,45 +229,70 @@ std::string gfSnodeParseLine(std::string_view sLine, std::string_view sNumber)
 
 std::string gfTagDisplay(std::string_view sTag)
 {
-    const std::string sI = gfTagGetAttr(sTag, 'I');
+    // Built in one string: the schema build makes one for every node.
+    const TagFields attr(sTag);
+    const std::string_view sI = attr['I'];
     if (sI.empty() || sI == "???")
         return std::string(sTag);
-    const char cType = sI[0];
-    const std::string_view sSub = std::string_view(sI).substr(1);
-    auto attr = [&](char c) { return gfTagGetAttr(sTag, c); };
-    std::vector<std::string> parts;
-    if (cType == 'S') {
+    const std::string_view sSub = sI.substr(1);
+    std::string s;
+    s.reserve(sTag.size() + 16);
+    // After the first part, parts follow a blank each, empty ones too.
+    auto part = [&s](std::string_view sPrefix, std::string_view sValue = {}) {
+        s.append(1, ' ').append(sPrefix).append(sValue);
+    };
+    auto keyed = [&](std::string_view sPrefix, char c) {
+        if (const std::string_view v = attr[c]; !v.empty())
+            part(sPrefix, v);
+    };
+    if (sI[0] == 'S') {
         if (sSub == "LS") {
-            parts = {"Loop", attr('L'), attr('D'), "R=" + attr('R')};
-            if (const std::string k = attr('K'); !k.empty())
-                parts.push_back("K=" + k);
+            s = "Loop";
+            part(attr['L']);
+            part(attr['D']);
+            part("R=", attr['R']);
+            keyed("K=", 'K');
         } else if (sSub == "HLS") {
-            parts = {"HL", attr('D'), "KS=" + attr('X'), "KD=" + attr('Y')};
+            s = "HL";
+            part(attr['D']);
+            part("KS=", attr['X']);
+            part("KD=", attr['Y']);
         } else if (sSub == "ELS") {
-            parts = {"E Loops", "KS=" + attr('X'), "KD=" + attr('Y')};
-            if (const std::string d = attr('D'); !d.empty())
-                parts.push_back(d);
+            s = "E Loops";
+            part("KS=", attr['X']);
+            part("KD=", attr['Y']);
+            keyed("", 'D');
         } else if (sSub == "ESS") {
-            parts = {"E Segments", attr('D'), "KD=" + attr('Y')};
+            s = "E Segments";
+            part(attr['D']);
+            part("KD=", attr['Y']);
         } else {
             return std::string(sTag);
         }
-    } else if (cType == 'R') {
-        const std::string sZ = attr('Z');
+    } else if (sI[0] == 'R') {
+        const std::string_view sZ = attr['Z'];
         const std::optional<std::int32_t> nZ = gfNumericValue(sZ);
         if (!nZ)
             return std::string(sTag);
         if (*nZ == 0) {
-            parts = {(std::string(sSub) + " ").substr(0, 3), attr('P'), "R=" + attr('R'), attr('D')};
-            if (const std::string k = attr('K'); !k.empty())
-                parts.push_back("K=" + k);
+            // The segment's code in three columns.
+            s.append(sSub.substr(0, 3)).append(sSub.size() < 3 ? 1 : 0, ' ');
+            part(attr['P']);
+            part("R=", attr['R']);
+            part(attr['D']);
+            keyed("K=", 'K');
         } else {
-            parts = {sZ, attr('P'), attr('T'), attr('A'), attr('B'), attr('D')};
+            s = sZ;
+            part(attr['P']);
+            part(attr['T']);
+            part(attr['A']);
+            part(attr['B']);
+            part(attr['D']);
         }
     } else {
         return std::string(sTag);
     }
-    return Join(parts, " ");
+    return s;
 }
 
 // ---- Node operations -------------------------------------------------------------------
@@ -292,8 +325,8 @@ void gfSnodeSetAttr(TreeNode nd, char cLetter, std::string_view sValue)
     if (!gfTagCanSetAttr(sTag, cLetter))
         return;
     const std::vector<std::string_view> fields = gfSplitFields(sTag);
-    const auto it = std::find_if(fields.begin(), fields.end(),
-                                 [&](std::string_view f) { return !f.empty() && f[0] == cLetter; });
+    const auto it =
+        std::find_if(fields.begin(), fields.end(), [&](std::string_view f) { return !f.empty() && f[0] == cLetter; });
     std::string sNew;
     sNew.reserve(sTag.size() + sValue.size());
     for (auto f = fields.begin(); f != fields.end(); ++f) {
@@ -364,11 +397,18 @@ std::string gfSnodeFQN(TreeNode nd)
 {
     if (!nd)
         Illogic("gfSnodeFQN");
-    std::vector<std::string> numbers;
-    for (TreeNode n = nd; n; n = n.Parent())
-        numbers.push_back(gfSnodeGetNumber(n));
-    std::reverse(numbers.begin(), numbers.end());
-    return Join(numbers, ".");
+    // Root first: the numbers are gathered from nd up and put in from the end.
+    std::vector<std::string_view> numbers;
+    std::size_t nSize = 0;
+    for (TreeNode n = nd; n; n = n.Parent()) {
+        numbers.push_back(gfTagAttrView(n.Tag(), 'N'));
+        nSize += numbers.back().size() + 1;
+    }
+    std::string s;
+    s.reserve(nSize);
+    for (auto it = numbers.rbegin(); it != numbers.rend(); ++it)
+        (it == numbers.rbegin() ? s : s += '.') += *it;
+    return s;
 }
 
 std::string gfSnodeDisplay(TreeNode nd)

@@ -198,6 +198,9 @@ TEST(NodeD, TagsAndCounts)
     EXPECT_EQ(gfDnodeNewTag("S", "N1", "0"), "SN1 *00000");
     EXPECT_EQ(gfDnodeNewTag("D", "", "0"), "D   *00000");
     EXPECT_EQ(gfDnodeNewTag("Z", "ABCD", "12"), "ZABC*00012");
+    EXPECT_EQ(gfDnodeNewTag("S", "N1", "1234567"), "SN1 *34567");
+    EXPECT_EQ(gfDnodeLinkedTag("S", "N1", "00000.00002"), "SN1 *00000.00002");
+    EXPECT_EQ(gfDnodeLinkedTag("X", "", "00000.00001"), "X   *00000.00001");
     EXPECT_EQ(gfDnodeElementTag(7), "E07");
     EXPECT_EQ(gfDnodeElementTag(123), "E23");
     EXPECT_EQ(gfDnodeTagWithLink("SREF*00000*extra", "00000.00002"), "SREF*00000.00002*extra");

@@ -25,6 +25,13 @@ TEST(SchemaTags, AttributeLookup)
     EXPECT_EQ(gfTagGetAttr("ISLS*N00000*C0*R99999*D", 'D'), "");
     EXPECT_EQ(gfTagGetAttr("", 'I'), "");
     EXPECT_EQ(gfTagGetAttr("I???", 'I'), "???");
+    // Cut once, read the same way; a value to set needs seven fields and its letter.
+    const TagFields fields(tag);
+    for (const char c : {'I', 'D', 'K', 'Q', 'X', 'N', 'a', '*'})
+        EXPECT_EQ(fields[c], gfTagGetAttr(tag, c)) << c;
+    for (const std::string_view t :
+         {std::string_view(tag), std::string_view("IRN1*N00004*C0*Z0*PO*R1"), std::string_view("IRN1*N1*Z0*PO*R1*D*K")})
+        EXPECT_EQ(TagFields(t).CanSet('C'), gfTagCanSetAttr(t, 'C')) << t;
 
     EXPECT_TRUE(gfIsNumeric(" 00 "));
     EXPECT_TRUE(gfIsNumeric("-1.5"));
@@ -43,8 +50,7 @@ TEST(SchemaTags, AttributeLookup)
 TEST(SchemaTags, ParseLineBuildsEachKind)
 {
     TestEnv env;
-    EXPECT_EQ(gfSnodeParseLine("A??*LS*2000*>1*HL,N1*Name", "00007"),
-              "ISLS*N00007*C0*R>1*KHL,N1*DName*L2000");
+    EXPECT_EQ(gfSnodeParseLine("A??*LS*2000*>1*HL,N1*Name", "00007"), "ISLS*N00007*C0*R>1*KHL,N1*DName*L2000");
     EXPECT_EQ(gfSnodeParseLine("A??*HLS*1*3*Levels", "00001"), "ISHLS*N00001*C0*X1*Y3*DLevels");
     EXPECT_EQ(gfSnodeParseLine("A??*ESS*1*Refs", "00001"), "ISESS*N00001*C0*Y1*DRefs");
     EXPECT_EQ(gfSnodeParseLine("A??*ELS*0*1", "00001"), "ISELS*N00001*C0*X0*Y1");
@@ -59,8 +65,8 @@ TEST(SchemaTags, ParseLineBuildsEachKind)
     EXPECT_EQ(gfSnodeParseLine("A??*XLS*a*b", "00001"), "I???");
     EXPECT_TRUE(env.ui.Messages().empty());
 
-    for (const char* bad : {"A??*LS*2000*1*K", "A??*LS*2000*1*K*D*extra", "A??*HLS*1*3", "A??*ESS*1",
-                            "A??*ELS*1", "N1*X*O*1*Name", "N1", "N1*0*O*1", "98*1*M*ID*2*3"}) {
+    for (const char* bad : {"A??*LS*2000*1*K", "A??*LS*2000*1*K*D*extra", "A??*HLS*1*3", "A??*ESS*1", "A??*ELS*1",
+                            "N1*X*O*1*Name", "N1", "N1*0*O*1", "98*1*M*ID*2*3"}) {
         env.ui.Clear();
         EXPECT_EQ(gfSnodeParseLine(bad, "00001"), "I???") << bad;
         EXPECT_EQ(env.ui.Messages(), std::vector<std::string>{kInvalid + bad}) << bad;
@@ -91,7 +97,8 @@ struct Schema {
     Schema()
     {
         auto add = [&](TreeNode parent, const std::string& tag) {
-            return tree.Node(tree.Add(parent.Id(), Relation::Child, {.sKey = "K" + gfTagGetAttr(tag, 'N'), .sTag = tag}));
+            return tree.Node(
+                tree.Add(parent.Id(), Relation::Child, {.sKey = "K" + gfTagGetAttr(tag, 'N'), .sTag = tag}));
         };
         root = tree.Node(tree.Add({}, Relation::Child, {.sKey = "K00000", .sTag = "ISLS*N00000*C0*R99999*D850"}));
         loop = add(root, "ISLS*N00001*C0*R5*KN1*DParty*L2000");

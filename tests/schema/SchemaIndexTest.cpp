@@ -49,6 +49,9 @@ TEST(SchemaIndex, CompilesTheFactsOfEveryTag)
     EXPECT_EQ(ix[shipTo].nRequired, 1);  // its first segment N1 is "M"
     const SchemaIx n1 = ix[shipTo].first;
     EXPECT_EQ(ix.Link(n1), gfSnodeFQN(tree.Node(ix.Node(n1))));
+    // The numbers from the root down, dotted.
+    EXPECT_EQ(ix.Link(ix.Root()), ix[ix.Root()].sNumber);
+    EXPECT_EQ(ix.Link(n1), ix.Link(ix[n1].parent) + "." + ix[n1].sNumber);
 
     const SchemaIx beg = ChildNamed(ix, transaction, "BEG");
     EXPECT_TRUE(ix[beg].IsSegment());
@@ -117,7 +120,8 @@ TEST(SchemaIndex, CountersKeepTheRulesOfTheTagOperations)
             bigA = big;
         for (int i = 0; i < 5000; ++i) {
             const std::string sKey = "K1" + std::to_string(10000 + i);
-            const std::string sTag = "IRS" + std::to_string(i) + "*N1" + std::to_string(10000 + i) + "*C0*Z0*PO*R5*DSeg";
+            const std::string sTag =
+                "IRS" + std::to_string(i) + "*N1" + std::to_string(10000 + i) + "*C0*Z0*PO*R5*DSeg";
             init.sKey = sKey;
             init.sTag = sTag;
             t->Add(big, Relation::Child, init);
