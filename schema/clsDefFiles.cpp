@@ -166,15 +166,13 @@ std::string clsDefFiles::ReadLineFromDefFile(int nHandle)
         gfMsgBox("ReadLineFromDefFile:File is not opened:" + slot.sName, MsgIcon::Critical);
         return {};
     }
+    // A plain scan: find_first_of searches its set for every character.
     const std::string& s = slot.sContent;
-    std::size_t pos = s.find_first_not_of("\r\n", slot.nReadPos);
-    if (pos == std::string::npos)
-        pos = s.size();
-    std::size_t end = s.find_first_of("\r\n", pos);
-    if (end == std::string::npos)
-        end = s.size();
-    slot.nReadPos = end;
-    return s.substr(pos, end - pos);
+    const auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+    const auto from = std::find_if_not(s.begin() + std::ptrdiff_t(std::min(slot.nReadPos, s.size())), s.end(), isBreak);
+    const auto end = std::find_if(from, s.end(), isBreak);
+    slot.nReadPos = std::size_t(end - s.begin());
+    return std::string(from, end);
 }
 
 bool clsDefFiles::DefFileAtEof(int nHandle)
