@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <iterator>
+#include <vector>
 
 #include "app/SettingsStore.h"
 #include "app/UiService.h"
@@ -67,25 +69,26 @@ bool clsDefFiles::LoadDirectory(const std::string& sFile)
         return false;
     in.seekg(nDirPos - 1);
 
+    // The directory in one read; its entries are parsed from memory.
+    std::vector<unsigned char> directory(std::size_t(nCount) * kEntrySize);
+    if (!in.read(reinterpret_cast<char*>(directory.data()), std::streamsize(directory.size())))
+        return false;
     std::vector<DefEntry> loaded;
-    unsigned char entry[kEntrySize];
+    loaded.reserve(std::size_t(nCount));
     for (std::int32_t i = 0; i < nCount; ++i) {
-        if (!in.read(reinterpret_cast<char*>(entry), kEntrySize))
-            return false;
-        const std::string sField(reinterpret_cast<char*>(entry + kEntryNameAt), kEntryNameSize);
+        const unsigned char* entry = directory.data() + std::size_t(i) * kEntrySize;
+        const std::string_view sField(reinterpret_cast<const char*>(entry + kEntryNameAt), kEntryNameSize);
         const auto star = sField.find('*');
         DefEntry e;
-        e.sType.assign(reinterpret_cast<char*>(entry + kEntryTypeAt), 2);
-        e.sName = std::string(gfTrimBlanks(std::string_view(sField).substr(0, star)));
-        e.sDescription = star == std::string::npos
-                             ? std::string()
-                             : std::string(gfTrimBlanks(std::string_view(sField).substr(star + 1)));
+        e.sType.assign(reinterpret_cast<const char*>(entry + kEntryTypeAt), 2);
+        e.sName = std::string(gfTrimBlanks(sField.substr(0, star)));
+        e.sDescription = star == std::string_view::npos ? std::string() : std::string(gfTrimBlanks(sField.substr(star + 1)));
         e.sContainer = sFile;
         e.nPosition = ReadInt32(entry + kEntryPositionAt);
         e.nLength = ReadInt32(entry + kEntryLengthAt);
         loaded.push_back(std::move(e));
     }
-    mEntries.insert(mEntries.end(), loaded.begin(), loaded.end());
+    mEntries.insert(mEntries.end(), std::make_move_iterator(loaded.begin()), std::make_move_iterator(loaded.end()));
     return true;
 }
 
