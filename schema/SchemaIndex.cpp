@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/modText.h"
+#include "schema/TagFields.h"
 #include "schema/modNodeS.h"
 #include "store/clsTree.h"
 

@@ -5,6 +5,7 @@
 #include "app/UiService.h"
 #include "app/modSystem.h"
 #include "app/modText.h"
+#include "schema/TagFields.h"
 
 namespace orr {
 namespace {
@@ -123,23 +124,6 @@ std::string_view gfTagAttrView(std::string_view sTag, char cLetter)
 }
 
 std::string gfTagGetAttr(std::string_view sTag, char cLetter) { return std::string(gfTagAttrView(sTag, cLetter)); }
-
-TagFields::TagFields(std::string_view sTag)
-{
-    std::size_t nStart = 0;
-    for (;;) {
-        ++mnFields;
-        const auto nAt = sTag.find('*', nStart);
-        const std::string_view f = sTag.substr(nStart, nAt == std::string_view::npos ? nAt : nAt - nStart);
-        if (!f.empty() && f[0] >= 'A' && f[0] <= 'Z' && !(mnSeen & 1u << (f[0] - 'A'))) {
-            mnSeen |= 1u << (f[0] - 'A');
-            mFields[std::size_t(f[0] - 'A')] = f.substr(1);
-        }
-        if (nAt == std::string_view::npos)
-            return;
-        nStart = nAt + 1;
-    }
-}
 
 std::string gfSnodeParseLine(std::string_view sLine, std::string_view sNumber)
 {

@@ -2,7 +2,6 @@
 // Schema node tags: building a tag from a definition line, reading
 // and changing single attributes, kind, requirement, keys, display text and
 // the use counters of the document builder.
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,26 +36,6 @@ std::string gfSnodeNumberText(std::int32_t nNumber);
 std::string gfTagGetAttr(std::string_view sTag, char cLetter);
 // The same as a view into sTag.
 std::string_view gfTagAttrView(std::string_view sTag, char cLetter);
-// A tag's fields by letter (A to Z), cut once: each letter's first field,
-// as gfTagGetAttr reads it; "" for a letter without one.
-class TagFields {
-public:
-    explicit TagFields(std::string_view sTag);
-    std::string_view operator[](char cLetter) const
-    {
-        return cLetter >= 'A' && cLetter <= 'Z' ? mFields[std::size_t(cLetter - 'A')] : std::string_view();
-    }
-    // gfTagCanSetAttr of the tag.
-    bool CanSet(char cLetter) const
-    {
-        return mnFields >= 7 && cLetter >= 'A' && cLetter <= 'Z' && (mnSeen & 1u << (cLetter - 'A'));
-    }
-
-private:
-    std::array<std::string_view, 26> mFields{};
-    std::uint32_t mnSeen = 0;  // a bit per letter with a field
-    std::size_t mnFields = 0;
-};
 // True when gfSnodeSetAttr would change the cLetter field of a node with
 // this tag: the tag has at least seven fields and one starting with cLetter.
 bool gfTagCanSetAttr(std::string_view sTag, char cLetter);

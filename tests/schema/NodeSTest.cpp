@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "schema/TagFields.h"
 #include "schema/modNodeS.h"
 #include "store/TreeNode.h"
 #include "tests/support/TestEnv.h"
