@@ -1,7 +1,6 @@
 #include "schema/SchemaIndex.h"
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <optional>
 

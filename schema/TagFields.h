@@ -14,7 +14,7 @@ public:
     {
         return cLetter >= 'A' && cLetter <= 'Z' ? mFields[std::size_t(cLetter - 'A')] : std::string_view();
     }
-    // gfTagCanSetAttr of the tag.
+    // Whether the tag has a cLetter field to set: seven fields or more, one of them cLetter's.
     bool CanSet(char cLetter) const
     {
         return mnFields >= 7 && cLetter >= 'A' && cLetter <= 'Z' && (mnSeen & 1u << (cLetter - 'A'));

@@ -294,12 +294,7 @@ std::int32_t gfSnodeGetAttrNum(TreeNode nd, char cLetter)
     return 0;
 }
 
-bool gfTagCanSetAttr(std::string_view sTag, char cLetter)
-{
-    const std::vector<std::string_view> fields = gfSplitFields(sTag);
-    return fields.size() >= 7 &&
-           std::any_of(fields.begin(), fields.end(), [&](std::string_view f) { return !f.empty() && f[0] == cLetter; });
-}
+bool gfTagCanSetAttr(std::string_view sTag, char cLetter) { return TagFields(sTag).CanSet(cLetter); }
 
 void gfSnodeSetAttr(TreeNode nd, char cLetter, std::string_view sValue)
 {
