@@ -376,17 +376,21 @@ std::string gfSnodeFQN(TreeNode nd)
 {
     if (!nd)
         Illogic("gfSnodeFQN");
-    // Root first: the numbers are gathered from nd up and put in from the end.
-    std::vector<std::string_view> numbers;
+    // Two walks up, the first for the length, the second writing the numbers
+    // from the end: no list of the numbers (it is made for every node an
+    // edit links to the definition).
     std::size_t nSize = 0;
+    for (TreeNode n = nd; n; n = n.Parent())
+        nSize += gfTagAttrView(n.Tag(), 'N').size() + 1;
+    std::string s(nSize - 1, '.');
+    std::size_t nEnd = s.size();
     for (TreeNode n = nd; n; n = n.Parent()) {
-        numbers.push_back(gfTagAttrView(n.Tag(), 'N'));
-        nSize += numbers.back().size() + 1;
+        const std::string_view sNumber = gfTagAttrView(n.Tag(), 'N');
+        nEnd -= sNumber.size();
+        s.replace(nEnd, sNumber.size(), sNumber);
+        if (nEnd > 0)
+            --nEnd;  // the dot before it
     }
-    std::string s;
-    s.reserve(nSize);
-    for (auto it = numbers.rbegin(); it != numbers.rend(); ++it)
-        (it == numbers.rbegin() ? s : s += '.') += *it;
     return s;
 }
 

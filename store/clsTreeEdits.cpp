@@ -58,14 +58,19 @@ NodeId clsTree::AddDetached(const NodeInit& init)
 
 void TreeStorage::SetDetached(Ix top, bool bDetached)
 {
+    auto mark = [&](Ix ix) {
+        mNodes.Flags(ix) = bDetached ? std::uint8_t(mNodes.Flags(ix) | kDetached)
+                                     : std::uint8_t(mNodes.Flags(ix) & ~kDetached);
+    };
+    if (CountOf(top) == 0) {  // most moves are of one leaf: no stack
+        mark(top);
+        return;
+    }
     std::vector<Ix> stack{top};
     while (!stack.empty()) {
         const Ix ix = stack.back();
         stack.pop_back();
-        if (bDetached)
-            mNodes.Flags(ix) |= kDetached;
-        else
-            mNodes.Flags(ix) &= std::uint8_t(~kDetached);
+        mark(ix);
         for (std::uint32_t i = 0; i < CountOf(ix); ++i)
             stack.push_back(ChildAt(ix, i));
     }

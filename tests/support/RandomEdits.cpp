@@ -87,6 +87,42 @@ private:
     std::vector<TreeObserver*> mObservers;
 };
 
+// The dump's pieces in order, to put(); stops when put() says no.
+template <class Put>
+bool DumpTo(EdiDocument& doc, Put&& put)
+{
+    std::vector<std::pair<TreeNode, int>> stack{{doc.Root(), 0}};
+    while (!stack.empty()) {
+        const auto [nd, nDepth] = stack.back();
+        stack.pop_back();
+        char depth[12];
+        if (!put(std::string_view(depth, std::to_chars(depth, depth + sizeof depth, nDepth).ptr)))
+            return false;
+        for (const std::string_view sPart : {nd.Text(), std::string_view(nd.Tag()), std::string_view(nd.Image()),
+                                             std::string_view(nd.ExpandedImage())})
+            if (!put("|") || !put(sPart))
+                return false;
+        if (!put(nd.Expanded() ? "|+\n" : "|\n"))
+            return false;
+        for (std::uint32_t i = nd.Children(); i-- > 0;)
+            stack.emplace_back(nd.Child(i), nDepth + 1);
+    }
+    return true;
+}
+
+// Whether doc dumps to sDump, without making the dump.
+bool DumpsTo(EdiDocument& doc, std::string_view sDump)
+{
+    std::size_t nAt = 0;
+    const bool bSame = DumpTo(doc, [&](std::string_view sPart) {
+        if (sDump.substr(nAt, sPart.size()) != sPart)
+            return false;
+        nAt += sPart.size();
+        return true;
+    });
+    return bSame && nAt == sDump.size();
+}
+
 }  // namespace
 
 MsgAnswer RandomEdits::Ui::MsgBox(const std::string&, MsgButtons buttons, MsgIcon, const std::string&)
@@ -135,19 +171,10 @@ std::string RandomEdits::Dump(EdiDocument& doc)
 {
     std::string s;
     s.reserve(64 * doc.Tree().NodeCount());  // a line is some 50 characters
-    std::vector<std::pair<TreeNode, int>> stack{{doc.Root(), 0}};
-    while (!stack.empty()) {
-        const auto [nd, nDepth] = stack.back();
-        stack.pop_back();
-        char depth[12];
-        s.append(depth, std::to_chars(depth, depth + sizeof depth, nDepth).ptr);
-        for (const std::string_view sPart : {nd.Text(), std::string_view(nd.Tag()), std::string_view(nd.Image()),
-                                             std::string_view(nd.ExpandedImage())})
-            s.append(1, '|').append(sPart);
-        s += nd.Expanded() ? "|+\n" : "|\n";
-        for (std::uint32_t i = nd.Children(); i-- > 0;)
-            stack.emplace_back(nd.Child(i), nDepth + 1);
-    }
+    DumpTo(doc, [&](std::string_view sPart) {
+        s.append(sPart);
+        return true;
+    });
     return s;
 }
 
@@ -291,12 +318,13 @@ void RandomEdits::Step()
     // renaming a segment may lose what the reading matches by: allowed, yet
     // not meant to keep the document readable.
     const char kind = mDoc.Current() ? gfDnodeType(mDoc.Tree().Node(mDoc.Current())) : '\0';
-    std::vector<std::uint32_t> commands;
+    std::uint32_t commands[kCommands];
+    std::uint32_t nCommands = 0;
     for (std::uint32_t n = 0; n < kCommands; ++n)
         if (!mbAllowedOnly || (Allowed(n, allowed) && n != kSetEmpty && !(n == kDelete && kind == 'E') &&
                                !(n == kSetCase && kind == 'S')))
-            commands.push_back(n);
-    const std::uint32_t nCommand = commands[mChoose(std::uint32_t(commands.size()))];
+            commands[nCommands++] = n;
+    const std::uint32_t nCommand = commands[mChoose(nCommands)];
     msLog += mDoc.Current() ? "select " + PathOf(mDoc.Tree(), mDoc.Current()) + "\n" : "# select none\n";
     Command(nCommand);
 }
@@ -371,16 +399,16 @@ std::string RandomEdits::Run(int nSteps, const std::string& sWorkFile, bool bAll
     const std::string sFinal = Dump(mDoc);
     while (mDoc.CanUndo())
         mEditor.Undo();
-    if (const std::string s = Dump(mDoc); s != sOriginal)
-        return "undoing everything does not give back the original tree" + FirstDifference(sOriginal, s);
+    if (!DumpsTo(mDoc, sOriginal))
+        return "undoing everything does not give back the original tree" + FirstDifference(sOriginal, Dump(mDoc));
     if (mDoc.Modified())
         return "the document is modified after undoing everything";
     if (std::string s = checkAll("after undoing everything: "); !s.empty())
         return s;
     while (mDoc.CanRedo())
         mEditor.Redo();
-    if (const std::string s = Dump(mDoc); s != sFinal)
-        return "redoing everything does not give back the final tree" + FirstDifference(sFinal, s);
+    if (!DumpsTo(mDoc, sFinal))
+        return "redoing everything does not give back the final tree" + FirstDifference(sFinal, Dump(mDoc));
     return checkAll("after redoing everything: ");
 }
 
