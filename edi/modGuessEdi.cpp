@@ -97,7 +97,9 @@ std::optional<FixedIsa> gfFixedIsa(std::string_view sText)
     isa.nDelimiter = Code(d);
     isa.nComponent = Code(c16);
     const auto t = static_cast<unsigned char>(sText[kIsaTerminatorAt]);
-    if (t == Code(d) || t == Code(c16))
+    // A letter or digit there is the next segment's identifier: the header
+    // lacks ISA16 and is not of the fixed layout.
+    if (t == Code(d) || t == Code(c16) || std::isalnum(t))
         return std::nullopt;
     isa.nSelimiter = t;
     const std::size_t nLength = Utf8Length(t);
@@ -149,8 +151,14 @@ SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimit
     if (nEnd == std::string_view::npos)
         nEnd = sText.size();
     std::string_view sField = gfTrimSpaces(sText.substr(nStart, nEnd - nStart));
-    // ISA16 is one character, the component separator: never the terminator.
-    if (k == 16 && !sField.empty())
+    // ISA16 is one character, the component separator: never the terminator,
+    // unless the header lacks it and the next segment's identifier follows
+    // that character ("...*P*~GS*").
+    const auto identifier = [](std::string_view s) {
+        return s.size() >= 2 && s.size() <= 3 &&
+               std::all_of(s.begin(), s.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+    };
+    if (k == 16 && !sField.empty() && !(nEnd < sText.size() && identifier(sField.substr(1))))
         sField.remove_prefix(1);
     for (char c : sField) {
         if (c == '\r')

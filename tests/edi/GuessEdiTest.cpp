@@ -55,6 +55,9 @@ TEST(GuessEdi, SeparatorsFoundInText)
     // The component separator counts when it is a candidate itself.
     std::string sAt = Interchange('*', "~", "");
     sAt[kIsaBody.size() + 2] = '@';
+    // Without ISA16 the terminator follows the last element separator, the GS right after it.
+    std::string sNo16 = Interchange('*', "~", "");
+    sNo16.erase(kIsaBody.size() + 2, 1);
     const struct {
         std::string sText;
         SepCode d, s;
@@ -88,6 +91,7 @@ TEST(GuessEdi, SeparatorsFoundInText)
         // A fixed-width ISA names its terminator whatever it is, and ISA16 is never taken for it.
         {Interchange('*', "!", ""), 42, 33},
         {sAt, 42, 126},
+        {sNo16, 42, 126},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Guess(c.sText), (Detected{true, c.d, c.s, ""})) << c.sText;
