@@ -1,6 +1,8 @@
 #include "doctree/clsTreeDSave.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <system_error>
@@ -73,12 +75,14 @@ std::string clsTreeDSave::ToText(const TreeNode& ndRoot, LineEnd lineEnd)
     Start();
     std::string out;
     WriteChildren(ndRoot, out);
-    return out;
+    return mbClash ? std::string() : out;
 }
 
 void clsTreeDSave::Start()
 {
     mbRun = false;
+    mbClash = false;
+    msTerminator = mbLineMode ? std::string() : gfSeparatorBytes(mnSelimiter);
     mTypes.clear();
     mImages.clear();
     if (mbLineMode) {
@@ -132,6 +136,8 @@ bool clsTreeDSave::WriteFile(const std::string& sFile, const TreeNode& ndRoot)
         mpFile = nullptr;
         file.write(out.data(), std::streamsize(out.size()));
         file.close();
+        if (mbClash)
+            return false;
     }
     if (!file) {
         const std::error_code ec(errno ? errno : EIO, std::generic_category());
@@ -156,7 +162,7 @@ void clsTreeDSave::WriteChildren(const TreeNode& nd, std::string& out)
         std::uint32_t nRow, nCount;
     };
     std::vector<Level> stack{{nd.Id(), 0, tree.ChildCount(nd.Id())}};
-    while (!stack.empty()) {
+    while (!stack.empty() && !mbClash) {
         Level& level = stack.back();
         if (level.nRow == level.nCount) {
             stack.pop_back();
@@ -222,6 +228,8 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     const bool bTrailing = nImage & kTrailing;
     const auto payload = tree.Payload(nd.Id());
     const char cSource = tree.PayloadSeparator();
+    if (payload && !bTrailing && !mbLineMode && Clashes(nd, *payload, cSource, 0))
+        return;
     if (payload && !bTrailing && cSource == cDelimiter) {
         Extend(*payload, out);  // elements never touched: the text read
         return;
@@ -242,11 +250,14 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
                 out[i] = cDelimiter;
     } else {
         out += nd.Text();
+        std::size_t nElement = 0;
         for (TreeNode child = nd.FirstChild(); child; child = child.Next()) {
             if (TypeOf(child) != 'E') {
                 gfMsgBox("Illogic.  Contact Quillmark.", MsgIcon::Critical);
                 continue;
             }
+            if (!mbLineMode && Clashes(nd, child.Text(), '\0', ++nElement))
+                return;
             out += cDelimiter;
             out += child.Text();
         }
@@ -255,6 +266,40 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     }
     out += msEnd;
     FlushIfFull(out);
+}
+
+bool clsTreeDSave::Clashes(const TreeNode& segment, std::string_view sText, char cSource, std::size_t nElement)
+{
+    // sText: a segment's text read, its elements led by cSource, or (cSource
+    // 0) the value of its element nElement.
+    const char cDelimiter = char(mnDelimiter);
+    const std::size_t nFrom = cSource ? segment.Text().size() : 0;
+    const std::size_t nSeparator = cSource != cDelimiter ? sText.find(cDelimiter, nFrom) : std::string_view::npos;
+    const std::size_t nTerminator = msTerminator.empty() ? std::string_view::npos : sText.find(msTerminator, nFrom);
+    std::size_t nAt = std::min(nSeparator, nTerminator);
+    if (nAt == std::string_view::npos)
+        return false;
+    if (cSource) {
+        // A binary segment's data is bytes and may hold anything.
+        if (const std::optional<BinaryData> binary = gfBinaryData(sText, cSource); binary && nAt >= binary->nAt)
+            return false;
+        nElement = std::size_t(std::count(sText.begin(), sText.begin() + std::ptrdiff_t(nAt), cSource));
+        const std::size_t nStart = sText.rfind(cSource, nAt) + 1, nEnd = sText.find(cSource, nAt);
+        sText = sText.substr(nStart, nEnd == std::string_view::npos ? nEnd : nEnd - nStart);
+    }
+    const bool bSeparator = nAt == nSeparator;
+    char sPosition[8];
+    std::snprintf(sPosition, sizeof sPosition, "%02zu", nElement % 100);
+    const SepCode nWhich = bSeparator ? mnDelimiter : mnSelimiter;
+    msError = "The value \"" + std::string(sText) + "\" of " + std::string(segment.Text()) + sPosition + " holds the " +
+              (bSeparator ? "element separator" : "segment terminator") + " \"" +
+              (nWhich > ' ' && nWhich < 0x7F ? std::string(1, char(nWhich))
+               : gConfig                     ? gConfig->N2S(nWhich)
+                                             : gfSeparatorBytes(nWhich)) +
+              "\" the document is written with. Choose other separators.";
+    gfMsgBox(msError, MsgIcon::Critical);
+    mbClash = true;
+    return true;
 }
 
 clsTreeDSave::LineEnd clsTreeDSave::LineEndOf(const std::string& sFile, SepCode nSelimiter)

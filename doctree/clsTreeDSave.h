@@ -53,6 +53,11 @@ private:
     void Extend(std::string_view sText, std::string& out);
     void EndRun(std::string& out);
     void FlushIfFull(std::string& out);
+    // A value that holds the element separator or the terminator written
+    // would come back as other elements or segments: the write stops and
+    // says which (the separators of a conversion, or of an interchange read
+    // with others, may be in the data).
+    bool Clashes(const TreeNode& segment, std::string_view sText, char cSource, std::size_t nElement);
     // gfDnodeType of a node, and what its image says, looked up once per tag
     // and image: a document has a few hundred of each and millions of nodes.
     char TypeOf(const TreeNode& nd);
@@ -65,6 +70,8 @@ private:
     LineEnd mLineEnd = LineEnd::None;
     bool mbLineMode = false;
     std::string msError;
+    std::string msTerminator;  // the terminator's characters alone
+    bool mbClash = false;
     std::ofstream* mpFile = nullptr;  // while writing a file: flushed in blocks
     std::string_view mRun;               // text read, to be written with msEnd after it
     bool mbRun = false;                  // mRun holds one

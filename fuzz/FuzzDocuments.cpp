@@ -165,12 +165,15 @@ TreeNode BuildText(clsTreeD& reader, clsTree& doc, const std::string& sName, std
     return reader.Build(doc, sFile, schema.tree);
 }
 
-std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter)
+std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter, bool* pbRefused)
 {
     clsTreeDSave saver;
     saver.SetDelimiter(nDelimiter);
     saver.SetSelimiter(nSelimiter);
-    return saver.ToText(ndRoot, false);
+    std::string sText = saver.ToText(ndRoot, false);
+    if (pbRefused)
+        *pbRefused = !saver.sError().empty();
+    return sText;
 }
 
 }  // namespace orr::fuzz

@@ -62,7 +62,8 @@ TreeNode BuildText(clsTreeD& reader, clsTree& doc, const std::string& sName, std
                    SepCode nSelimiter, Schema& schema);
 
 // The document as X12 text, without line breaks.
-std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter);
+// *pbRefused: the writer refused, a value holding one of the separators.
+std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter, bool* pbRefused = nullptr);
 
 // Text, tag and image of every node below nd, elements included, one line
 // each. *pEmptySegment tells whether a segment node has no element children.

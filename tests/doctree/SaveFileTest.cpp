@@ -6,7 +6,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
+#include "doctree/clsTreeDSave.h"
 #include "doctree/modSaveFile.h"
 #include "tests/support/DocTreeFixture.h"
 
@@ -153,6 +155,48 @@ TEST_F(SaveFile, RealWriterFailureIsReportedTwice)
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].rfind("Error:No such file or directory: " + sFile, 0), 0u);  // the writer's report
     EXPECT_EQ(messages[1], "File save failed.\r\n\r\nError:No such file or directory: " + sFile);
+}
+
+// The first node below nd whose text is sText, depth first.
+TreeNode Find(const TreeNode& nd, std::string_view sText)
+{
+    for (TreeNode c = nd.FirstChild(); c; c = c.Next()) {
+        if (c.Text() == sText)
+            return c;
+        if (const TreeNode found = Find(c, sText))
+            return found;
+    }
+    return {};
+}
+
+TEST_F(SaveFile, ValueHoldingTheSeparatorsWrittenIsRefused)
+{
+    // A value typed with the terminator in it: the save stops, the previous file stays.
+    TestEnv::WriteFile(sFile, kOld);
+    Find(Find(doc.ndRoot, "N3"), "1 Main St").SetText("1 Main~St");
+    bool bChanged = false;
+    EXPECT_FALSE(Save(bChanged));
+    EXPECT_TRUE(bChanged);
+    EXPECT_EQ(TestEnv::ReadFile(sFile), kOld);
+    const std::string sClash =
+        "The value \"1 Main~St\" of N301 holds the segment terminator \"~\" the document is written with. "
+        "Choose other separators.";
+    EXPECT_EQ(Messages(), (std::vector<std::string>{sClash, "File save failed.\r\n\r\nError:" + sClash}));
+
+    // Segments never edited, written with other separators: the text read may hold them.
+    Find(Find(doc.ndRoot, "N3"), "1 Main~St").SetText("1 Main St");
+    clsTreeDSave writer;
+    for (const auto& [cDelimiter, cTerminator, sWhat] :
+         {std::tuple{SepCode('e'), SepCode('~'), std::string("\"Ship Here\" of N102 holds the element separator \"e\"")},
+          std::tuple{SepCode('+'), SepCode('M'), std::string("\"1 Main St\" of N301 holds the segment terminator \"M\"")}}) {
+        writer.SetDelimiter(cDelimiter);
+        writer.SetSelimiter(cTerminator);
+        EXPECT_EQ(writer.ToText(doc.ndRoot, false), "") << cDelimiter;
+        EXPECT_NE(writer.sError().find(sWhat), std::string::npos) << writer.sError();
+    }
+    writer.SetDelimiter('+');
+    writer.SetSelimiter('\'');
+    EXPECT_NE(writer.ToText(doc.ndRoot, false).find("N1+ST:X+Ship Here'"), std::string::npos);
 }
 
 std::filesystem::filesystem_error Refusal(const std::string& sFrom, const std::string& sTo)
