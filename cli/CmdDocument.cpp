@@ -187,7 +187,10 @@ int gfCmdConvert(const CliArgs& args)
     clsTreeDSave writer;
     writer.SetDelimiter(nToDelimiter);
     writer.SetSelimiter(nToSelimiter);
-    return gfCliKeepOnlyWhole(args.Option("-o"), writer.WriteX12(args.Option("-o"), doc.Root(), plan.bLineEnds));
+    const bool bWritten = writer.WriteX12(args.Option("-o"), doc.Root(), plan.bLineEnds);
+    if (writer.Refused())
+        std::fprintf(stderr, "error: %s\n", writer.sError().c_str());
+    return gfCliKeepOnlyWhole(args.Option("-o"), bWritten);
 }
 
 int gfCmdExport(const CliArgs& args)

@@ -61,7 +61,7 @@ void DocumentRecovery::Restore(const RecoveryStore::Found& found)
     mService->Remove(found.sPath, true);
 }
 
-RecoveryEntry DocumentRecovery::Snapshot()
+std::optional<RecoveryEntry> DocumentRecovery::Snapshot()
 {
     RecoveryEntry entry;
     entry.sFile = mDoc.FileName();
@@ -75,12 +75,17 @@ RecoveryEntry DocumentRecovery::Snapshot()
     writer.SetDelimiter(entry.nDelimiter);
     writer.SetSelimiter(entry.nSelimiter);
     entry.sText = writer.ToText(mDoc.Root(), entry.lineEnd);
+    if (writer.Refused())
+        return std::nullopt;
     return entry;
 }
 
 void DocumentRecovery::HandOver()
 {
-    mService->Write(msPath, std::make_shared<const RecoveryEntry>(Snapshot()));
+    std::optional<RecoveryEntry> entry = Snapshot();
+    if (!entry)
+        return;  // a value holds a separator: the entry before stays, and a save says why
+    mService->Write(msPath, std::make_shared<const RecoveryEntry>(std::move(*entry)));
     mChanged.reset();
     mbWritten = true;
 }

@@ -37,7 +37,7 @@ public:
     void Restore(const RecoveryStore::Found& found);
 
     // The entry as it would be written now.
-    RecoveryEntry Snapshot();
+    std::optional<RecoveryEntry> Snapshot();  // none when the writer refuses (a value holds a separator)
 
 private:
     void ContentChanged() override;

@@ -297,7 +297,6 @@ bool clsTreeDSave::Clashes(const TreeNode& segment, std::string_view sText, char
                : gConfig                     ? gConfig->N2S(nWhich)
                                              : gfSeparatorBytes(nWhich)) +
               "\" the document is written with. Choose other separators.";
-    gfMsgBox(msError, MsgIcon::Critical);
     mbClash = true;
     return true;
 }

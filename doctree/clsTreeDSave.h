@@ -41,6 +41,9 @@ public:
     std::string ToText(const TreeNode& ndRoot, LineEnd lineEnd);
 
     const std::string& sError() const { return msError; }
+    // The last write stopped at a value that holds a separator written
+    // (sError says which); the caller shows it.
+    bool Refused() const { return mbClash; }
 
 private:
     bool WriteFile(const std::string& sFile, const TreeNode& ndRoot);

@@ -48,7 +48,7 @@ bool clsTreeDValid::WriteWork(const TreeNode& ndRoot, SepCode nDelimiter, SepCod
         if (!ec)
             return true;
     }
-    gfMsgBox("Disk IO failed.", MsgIcon::Critical);
+    gfMsgBox(writer.Refused() ? writer.sError() : std::string("Disk IO failed."), MsgIcon::Critical);
     std::remove(sWork.c_str());
     return false;
 }

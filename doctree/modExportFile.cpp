@@ -67,8 +67,12 @@ bool gfConvertEdiFile(const std::string& sFile, const TreeNode& ndRoot, SepCode 
         bool bSilent = false;
         bOk = writer.SaveAs(sFile, ndRoot, bSilent);
     }
-    if (!bOk)
+    if (writer.Refused()) {
+        std::remove(sFile.c_str());  // a part of a file is worse than none
+        gfMsgBox(writer.sError(), MsgIcon::Critical);
+    } else if (!bOk) {
         ReportFailure(sFile);
+    }
     return true;
 }
 

@@ -390,6 +390,10 @@ void frmDocument::ShowWorkFile(bool bPrintButtons)
         writer.SetDelimiter(mDoc.Delimiter());
         writer.SetSelimiter(mDoc.Selimiter());
         bWritten = writer.WriteX12(sWork, mDoc.Root(), bLineBreaks);
+        if (writer.Refused()) {
+            gfMsgBox(writer.sError(), MsgIcon::Critical);
+            return;
+        }
     }
     if (!bWritten) {
         gfMsgBox("Could not create working file.", MsgIcon::Critical);

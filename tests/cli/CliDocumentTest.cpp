@@ -66,6 +66,12 @@ TEST(CliDocument, TreeValidateConvertExport)
     EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(r.sErr, "error: The data element separator and the segment terminator must differ.\n");
     EXPECT_FALSE(std::filesystem::exists(env.Path("x.edi")));
+    // A value that holds a separator of the output: refused, named, no file.
+    r = RunCli(pre + "convert " + in + " --type T1 --to-delimiter ':' --to-selimiter '~' -o " + env.Path("x.edi"));
+    EXPECT_EQ(r.nExit, 1);
+    EXPECT_EQ(r.sErr, "error: The value \":\" of ISA16 holds the element separator \":\" the document is written "
+                      "with. Choose other separators.\n");
+    EXPECT_FALSE(std::filesystem::exists(env.Path("x.edi")));
 
     r = RunCli(pre + "export " + in + " --type T1 --separator tab -o " + env.Path("out.txt"));
     ASSERT_EQ(r.nExit, 0) << r.sErr;

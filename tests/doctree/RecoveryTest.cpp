@@ -295,7 +295,7 @@ TEST(RecoveryService, LeftBehindEntriesAreOfferedRestoredOrDeclined)
         auto kept = killed->Attach(d.doc);
         d.Select(kBeg03).editor.EditLabel("PO42");
         EXPECT_TRUE(kept->Poll(Clock::now(), {}));
-        RecoveryEntry unsaved = kept->Snapshot();
+        RecoveryEntry unsaved = *kept->Snapshot();
         unsaved.sFile.clear();
         unsaved.stamp.reset();
         std::string sError;

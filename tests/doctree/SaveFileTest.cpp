@@ -181,7 +181,7 @@ TEST_F(SaveFile, ValueHoldingTheSeparatorsWrittenIsRefused)
     const std::string sClash =
         "The value \"1 Main~St\" of N301 holds the segment terminator \"~\" the document is written with. "
         "Choose other separators.";
-    EXPECT_EQ(Messages(), (std::vector<std::string>{sClash, "File save failed.\r\n\r\nError:" + sClash}));
+    EXPECT_EQ(Messages(), std::vector<std::string>{"File save failed.\r\n\r\nError:" + sClash});
 
     // Segments never edited, written with other separators: the text read may hold them.
     Find(Find(doc.ndRoot, "N3"), "1 Main~St").SetText("1 Main St");
@@ -192,11 +192,13 @@ TEST_F(SaveFile, ValueHoldingTheSeparatorsWrittenIsRefused)
         writer.SetDelimiter(cDelimiter);
         writer.SetSelimiter(cTerminator);
         EXPECT_EQ(writer.ToText(doc.ndRoot, false), "") << cDelimiter;
+        EXPECT_TRUE(writer.Refused());
         EXPECT_NE(writer.sError().find(sWhat), std::string::npos) << writer.sError();
     }
     writer.SetDelimiter('+');
     writer.SetSelimiter('\'');
     EXPECT_NE(writer.ToText(doc.ndRoot, false).find("N1+ST:X+Ship Here'"), std::string::npos);
+    EXPECT_FALSE(writer.Refused());
 }
 
 std::filesystem::filesystem_error Refusal(const std::string& sFrom, const std::string& sTo)
