@@ -228,7 +228,7 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     const bool bTrailing = nImage & kTrailing;
     const auto payload = tree.Payload(nd.Id());
     const char cSource = tree.PayloadSeparator();
-    if (payload && !bTrailing && !mbLineMode && Clashes(nd, *payload, cSource, 0))
+    if (payload && !bTrailing && !mbLineMode && MayClash(*payload, cSource) && Clashes(nd, *payload, cSource, 0))
         return;
     if (payload && !bTrailing && cSource == cDelimiter) {
         Extend(*payload, out);  // elements never touched: the text read

@@ -61,6 +61,12 @@ private:
     // says which (the separators of a conversion, or of an interchange read
     // with others, may be in the data).
     bool Clashes(const TreeNode& segment, std::string_view sText, char cSource, std::size_t nElement);
+    // The quick look before it, for a text read: most hold neither.
+    bool MayClash(std::string_view sText, char cSource) const
+    {
+        return (cSource != char(mnDelimiter) && sText.find(char(mnDelimiter)) != std::string_view::npos) ||
+               (!msTerminator.empty() && sText.find(msTerminator) != std::string_view::npos);
+    }
     // gfDnodeType of a node, and what its image says, looked up once per tag
     // and image: a document has a few hundred of each and millions of nodes.
     char TypeOf(const TreeNode& nd);
