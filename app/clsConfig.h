@@ -67,6 +67,11 @@ public:
     bool IsDelimiter(SepCode nCode) const;
     bool IsSelimiter(SepCode nCode) const;
     std::string N2S(SepCode nCode) const;
+    // For messages: a printable separator as it is, the others as N2S names them (CR, 0x15).
+    std::string Shown(SepCode nCode) const
+    {
+        return nCode > ' ' && nCode < 0x7F ? std::string(1, static_cast<char>(nCode)) : N2S(nCode);
+    }
     static SepCode S2N(const std::string& sText);
     bool IsCrLfSelimiter() const;
 

@@ -293,9 +293,7 @@ bool clsTreeDSave::Clashes(const TreeNode& segment, std::string_view sText, char
     const SepCode nWhich = bSeparator ? mnDelimiter : mnSelimiter;
     msError = "The value \"" + std::string(sText) + "\" of " + std::string(segment.Text()) + sPosition + " holds the " +
               (bSeparator ? "element separator" : "segment terminator") + " \"" +
-              (nWhich > ' ' && nWhich < 0x7F ? std::string(1, char(nWhich))
-               : gConfig                     ? gConfig->N2S(nWhich)
-                                             : gfSeparatorBytes(nWhich)) +
+              (gConfig ? gConfig->Shown(nWhich) : gfSeparatorBytes(nWhich)) +
               "\" the document is written with. Choose other separators.";
     mbClash = true;
     return true;

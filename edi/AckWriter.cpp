@@ -79,10 +79,7 @@ std::string AckSeparators::Problem() const
         !std::isalnum(static_cast<unsigned char>(cElement)) &&
         Distinct({cElement, cComponent, cRepetition, cTerminator}))
         return {};
-    // Printable ones as they are, the others in the options' notation (CR, 0x15).
-    auto shown = [](SepCode n) {
-        return "\"" + (n > ' ' && n < 0x7F ? std::string(1, static_cast<char>(n)) : gConfig->N2S(n)) + "\"";
-    };
+    auto shown = [](SepCode n) { return "\"" + gConfig->Shown(n) + "\""; };
     return "The separators of the acknowledgement cannot be told apart: element " +
            shown(static_cast<unsigned char>(cElement)) + ", component " + shown(SepCode(cComponent)) + ", repetition " +
            shown(SepCode(cRepetition)) + ", terminator " + shown(nTerminator) + ".";
