@@ -452,6 +452,20 @@ void clsEdiAsyncParser::SaveInterchange()
     }
 }
 
+bool clsEdiAsyncParser::CutBinaryAtItsLength(std::string& sLast) const
+{
+    // Binary only where its data ends as its length says, as with a
+    // terminator after it: otherwise saving and reading again would take the
+    // same text for a segment of another kind.
+    const std::optional<BinaryData> data = gfBinaryData(sLast, char(mnTextDelimiter));
+    const std::size_t nEnd = data ? data->nAt + data->nLength : 0;
+    if (!data || nEnd > sLast.size() ||
+        !std::all_of(sLast.begin() + std::ptrdiff_t(nEnd), sLast.end(), [](char c) { return c == ' ' || IsLineEnd(c); }))
+        return false;
+    sLast.resize(nEnd);
+    return true;
+}
+
 bool clsEdiAsyncParser::LeftIsBlank() const
 {
     return gfAllBlank(mTail) && gfAllBlank(mRest) && gfAllBlank(mAhead) && gfAllBlank(mPending);
@@ -479,7 +493,8 @@ void clsEdiAsyncParser::EndData()
             // The last segment without its terminator (a file saved without the final one).
             std::string sLast;
             sLast.swap(mTail);
-            HandleSegment(sLast, true, gfBinaryData(sLast, char(mnTextDelimiter)).has_value());
+            const bool bBinary = CutBinaryAtItsLength(sLast);
+            HandleSegment(sLast, true, bBinary);
             mpListener->TriggerUnterminated();
         } else {
             mpListener->TriggerTrailing(mTail);

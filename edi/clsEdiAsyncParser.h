@@ -154,6 +154,8 @@ private:
     };
     void SaveInterchange();
     bool LeftIsBlank() const;
+    // Whether the last segment, left without its terminator, is binary; if so, cut after its data.
+    bool CutBinaryAtItsLength(std::string& sLast) const;
 
     EdiParserListener* mpListener;
     SepCode mnDelimiter;

@@ -282,6 +282,17 @@ TEST(FaithfulReading, WhatCannotBeReadIsKeptAndSaid)
     EXPECT_EQ(r.segments[3], sBin.substr(0, sBin.size() - 2));
     EXPECT_EQ(r.sWritten, kHead + "ST*850*0001~\n" + sBin + "SE*3*0001~\n" + kTail);
     EXPECT_TRUE(r.findings.empty());
+
+    // So does binary data that ends the file without its terminator (none in
+    // it either), where its length says; data running on past its length is an ordinary segment,
+    // without line ends, as it would be with a terminator after it.
+    const std::string sOpen = kHead + "ST*850*0001~\n", sLastBin = "BIN*8*ab*c\nd\r\n";
+    r = ReadText(env, sOpen + sLastBin + "\r\n");
+    EXPECT_EQ(r.segments.back(), sLastBin);
+    EXPECT_EQ(ReadText(env, r.sWritten).segments.back(), r.segments.back());
+    r = ReadText(env, sOpen + "BIN*4*ab\r\ncd\r\nef");
+    EXPECT_EQ(r.segments.back(), "BIN*4*abcdef");
+    EXPECT_EQ(ReadText(env, r.sWritten).segments.back(), r.segments.back());
 }
 
 // Detection takes a fixed-width ISA's separators whatever bytes they are,

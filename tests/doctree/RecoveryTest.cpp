@@ -379,6 +379,17 @@ std::string StateText(const std::string& sBig, int n)
     }
 }
 
+// Returns once a temporary file shows a write under way (or after five seconds).
+void WaitForWriteUnderWay(const std::string& sDir)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < until) {
+        const std::vector<std::string> names = FilesIn(sDir);
+        if (std::any_of(names.begin(), names.end(), [](const std::string& s) { return s.ends_with(".tmp"); }))
+            return;
+    }
+}
+
 TEST(Recovery, AProgramKilledWhileWritingLeavesTheOldOrTheNewStateNeverATornOne)
 {
     EditEnv env;
@@ -403,7 +414,12 @@ TEST(Recovery, AProgramKilledWhileWritingLeavesTheOldOrTheNewStateNeverATornOne)
         const int nWanted = 2 + int(random() % 4);
         while (nLast < nWanted && ::read(fds[0], &n, sizeof n) == sizeof n)
             nLast = n;
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
+        // Every other round waits until a write is under way, so that kills
+        // land inside writes however slow or loaded the machine is.
+        if (nRound % 2 == 1)
+            WaitForWriteUnderWay(env.Path("Recovery"));
+        else
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
