@@ -196,6 +196,20 @@ bool clsEdiAsyncParser::FindSegmentEnd(std::string_view s, std::size_t& nStop, s
     return true;
 }
 
+namespace {
+
+// The characters a header needs at the start of s to be told (line ends
+// in a wrapped header do not count).
+std::size_t HeadLength(std::string_view s)
+{
+    std::size_t nText = 0, i = 0;
+    for (; i < s.size() && nText < kIsaHeadLength; ++i)
+        nText += !IsLineEnd(s[i]);
+    return i + (kIsaHeadLength - nText);
+}
+
+}  // namespace
+
 bool clsEdiAsyncParser::ReadIsaHead(std::string_view s)
 {
     // Blanks and a byte-order mark may stand before the identifier.
@@ -207,8 +221,9 @@ bool clsEdiAsyncParser::ReadIsaHead(std::string_view s)
     s.remove_prefix(std::min(i, s.size()));
     const std::string_view sIsa = "ISA";
     const bool bMayBeIsa = s.substr(0, sIsa.size()) == sIsa.substr(0, std::min(s.size(), sIsa.size()));
-    if (bMayBeIsa && s.size() < kIsaHeadLength && !mbEnding) {
-        mnJoinNeed = i + kIsaHeadLength;
+    const std::size_t nHead = HeadLength(s);
+    if (bMayBeIsa && s.size() < nHead && !mbEnding) {
+        mnJoinNeed = i + nHead;
         return false;
     }
     mbIsaStart = false;

@@ -76,9 +76,7 @@ constexpr std::size_t kIsaTerminatorAt = 105;
 // separator code (two or three bytes), else 1.
 std::size_t Utf8Length(unsigned char c) { return c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : 1; }
 
-}  // namespace
-
-std::optional<FixedIsa> gfFixedIsa(std::string_view sText)
+std::optional<FixedIsa> FixedIsaUnwrapped(std::string_view sText)
 {
     if (sText.size() < kIsaFixedLength || !StartsNoCase(sText, "ISA"))
         return std::nullopt;
@@ -124,6 +122,24 @@ std::optional<FixedIsa> gfFixedIsa(std::string_view sText)
         }
     }
     return isa;
+}
+
+}  // namespace
+
+std::optional<FixedIsa> gfFixedIsa(std::string_view sText)
+{
+    // A header wrapped over lines (a file cut into lines of 80 characters)
+    // is read as if whole: line ends are never part of a segment. The
+    // character after ISA16 stays what it is, a line end too.
+    if (sText.substr(0, kIsaTerminatorAt).find_first_of("\r\n") == std::string_view::npos)
+        return FixedIsaUnwrapped(sText);
+    std::string sHead;
+    std::size_t i = 0;
+    for (; i < sText.size() && sHead.size() < kIsaTerminatorAt; ++i)
+        if (sText[i] != '\r' && sText[i] != '\n')
+            sHead.push_back(sText[i]);
+    sHead.append(sText.substr(i, kIsaHeadLength - kIsaTerminatorAt + 1));
+    return FixedIsaUnwrapped(sHead);
 }
 
 std::string gfSeparatorBytes(SepCode nCode)

@@ -80,8 +80,9 @@ struct FixedIsa {
 
 // The separators of sText when it starts with an ISA (any case) of the
 // fixed layout: 16 elements, every separator at its offset and nowhere else,
-// ISA16 one character. nullopt otherwise, or when sText is too short to
-// tell (kIsaHeadLength characters always suffice).
+// ISA16 one character; line ends before ISA16 (a wrapped header) do not
+// count. nullopt otherwise, or when sText is too short to tell
+// (kIsaHeadLength characters other than those line ends always suffice).
 std::optional<FixedIsa> gfFixedIsa(std::string_view sText);
 
 // A separator's characters in a file: codes up to 255 are one byte, higher

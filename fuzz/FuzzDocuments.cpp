@@ -165,14 +165,15 @@ TreeNode BuildText(clsTreeD& reader, clsTree& doc, const std::string& sName, std
     return reader.Build(doc, sFile, schema.tree);
 }
 
-std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter, bool* pbRefused)
+std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter, std::string* psRefusal)
 {
     clsTreeDSave saver;
     saver.SetDelimiter(nDelimiter);
     saver.SetSelimiter(nSelimiter);
-    std::string sText = saver.ToText(ndRoot, false);
-    if (pbRefused)
-        *pbRefused = !saver.sError().empty();
+    // Line ends as terminators are written as the program writes them: CR LF.
+    std::string sText = saver.ToText(ndRoot, nSelimiter == 0);
+    if (psRefusal)
+        *psRefusal = saver.sError();
     return sText;
 }
 

@@ -61,9 +61,11 @@ void Separators(std::string_view sText, SepCode& nDelimiter, SepCode& nSelimiter
 TreeNode BuildText(clsTreeD& reader, clsTree& doc, const std::string& sName, std::string_view sText, SepCode nDelimiter,
                    SepCode nSelimiter, Schema& schema);
 
-// The document as X12 text, without line breaks.
-// *pbRefused: the writer refused, a value holding one of the separators.
-std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter, bool* pbRefused = nullptr);
+// The document as X12 text, without line breaks (but for line ends as
+// terminators). *psRefusal: why the writer refused (a value holding one of
+// the separators), empty when it did not.
+std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter,
+                      std::string* psRefusal = nullptr);
 
 // Text, tag and image of every node below nd, elements included, one line
 // each. *pEmptySegment tells whether a segment node has no element children.

@@ -29,17 +29,16 @@ std::size_t Erase(std::string& s, std::string_view sPart)
 // Whether a failed document's second text holds the characters of the first.
 // Text a failed reading could not place is kept and written as it stood,
 // line ends and byte-order marks with it; read again, some of it may become
-// segments, whose line ends and marks are layout, not content, and whose last
-// one gains the terminator it lacked. (Line ends inside binary data are not
-// told apart here; a matched document's check above compares them exactly.)
+// segments, whose line ends, marks and blanks at either end are layout, not
+// content, and whose last one gains the terminator it lacked. (So blanks and
+// line ends are not counted here; a matched document's check above compares
+// them exactly.)
 bool SameCharacters(std::string s1, std::string s2, SepCode nSelimiter)
 {
     const std::string sTerminator = gfSeparatorBytes(nSelimiter);
-    const bool bLineEndTerminator = nSelimiter == 10 || nSelimiter == 13;
     for (std::string* s : {&s1, &s2}) {
         Erase(*s, kBom);
-        if (!bLineEndTerminator)
-            std::erase_if(*s, [](char c) { return c == '\r' || c == '\n'; });
+        std::erase_if(*s, [&](char c) { return (c == '\r' || c == '\n' || c == ' ') && SepCode(c) != nSelimiter; });
     }
     const bool bFirstEndsOpen = !s1.ends_with(sTerminator);
     const std::size_t n1 = Erase(s1, sTerminator), n2 = Erase(s2, sTerminator);
@@ -73,9 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     // A value that holds a separator of the text written (an interchange
     // read with separators of its own) is refused by the writer, by design.
-    bool bRefused = false;
-    const std::string sOut1 = fuzz::WriteText(nd1, d, t, &bRefused);
-    if (bRefused)
+    std::string sRefusal;
+    const std::string sOut1 = fuzz::WriteText(nd1, d, t, &sRefusal);
+    if (!sRefusal.empty())
         return 0;
 
     clsTree doc2;
@@ -84,7 +83,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!nd2)
         __builtin_trap();
     const std::string sDump2 = fuzz::Dump(nd2);
-    const std::string sOut2 = fuzz::WriteText(nd2, d, t);
+    const std::string sOut2 = fuzz::WriteText(nd2, d, t, &sRefusal);
+    if (!sRefusal.empty()) {
+        std::fprintf(stderr, "the written text reads back with a value the writer refuses: %s\n", sRefusal.c_str());
+        __builtin_trap();
+    }
     // A fully matched document comes back unchanged. After a failure the
     // builder hangs later segments under the last envelope node, which can put
     // them before trailers already matched (GE, IEA), and where they hang

@@ -330,6 +330,24 @@ TEST(FaithfulReading, SeparatorsFromTheFixedIsa)
     r = guess(sShort + "~GS");
     EXPECT_FALSE(r.bFound);
     EXPECT_EQ(r.sMessage, "Data Element separator is not known:0x1D");
+
+    // A header wrapped over lines (a file cut into lines of 80 characters)
+    // is of the fixed layout all the same, first in the file or later.
+    std::string sWrapped = sControl;
+    sWrapped.insert(80, "\r\n");
+    r = guess(sWrapped);
+    EXPECT_TRUE(r.bFound);
+    EXPECT_EQ(r.nDelimiter, SepCode(0x1F));
+    EXPECT_EQ(r.nSelimiter, SepCode(0x1D));
+    std::string sSecond = kHead + kSet + kTail;
+    std::replace(sSecond.begin(), sSecond.end(), '*', '!');
+    std::replace(sSecond.begin(), sSecond.end(), '~', '^');
+    sSecond.insert(80, "\r\n");
+    const Read read = ReadText(env, kHead + kSet + kTail + sSecond);
+    EXPECT_EQ(read.nError, 0) << read.sError;
+    ASSERT_EQ(read.segments.size(), 14u);
+    EXPECT_EQ(read.segments[7], read.segments[0]);
+    EXPECT_EQ(read.sWritten, kHead + kSet + kTail + kHead + kSet + kTail);
 }
 
 }  // namespace
