@@ -677,14 +677,14 @@ TreeNode clsTreeD::NewLoopNode(SchemaIx s, std::int32_t nR, std::int32_t nC)
     }
     NodeInit init;
     init.sText = mText;
-    std::string sTag;
     if (c.loopTag) {
         init.tag = c.loopTag;
     } else {
         const bool bEnvelope = e.cEnvelope != 0;
         const char sKind[2] = {bEnvelope ? e.cEnvelope : 'Z', '\0'};
-        sTag = gfDnodeLinkedTag(sKind, bEnvelope ? "" : e.sCode, mpIx->Link(s));
-        init.sTag = sTag;
+        mpIx->LinkInto(s, msLink);
+        gfDnodeLinkedTagInto(msTag, sKind, bEnvelope ? "" : e.sCode, msLink);
+        init.sTag = msTag;
     }
     init.image = mImgClosedData;
     init.expandedImage = mImgOpenData;
@@ -707,9 +707,10 @@ TreeNode clsTreeD::AddSegmentNode(const TreeNode& ndParent, SchemaIx s)
     // A segment like the last one matched to s is a node of its kind.
     if (c.segKind && c.nSegHead == nHead)
         return mpDoc->Node(mpDoc->AddLike(ndParent.Id(), c.segKind, mHead.sText, sId.size()));
-    const std::string sTag = gfDnodeLinkedTag("S", sId, mpIx->Link(s));
+    mpIx->LinkInto(s, msLink);
+    gfDnodeLinkedTagInto(msTag, "S", sId, msLink);
     NodeInit init;
-    init.sTag = sTag;
+    init.sTag = msTag;
     init.image = mImgClosed;
     init.expandedImage = mImgOpen;
     init.sPayload = mHead.sText;

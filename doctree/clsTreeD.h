@@ -219,6 +219,7 @@ private:
     std::vector<SchemaIx> mKeyScratch;    // KeyedChildren of a key too long to pack
     bool mbRestCut = false;               // mRest holds this segment's
     std::string mText;                    // scratch for node texts
+    std::string msLink, msTag;            // scratch for new nodes' tags
     ImageId mImgClosedData, mImgOpenData, mImgClosed, mImgOpen, mImgErrClosed, mImgErrOpen, mImgTrailing,
         mImgTrailingOpen;
 };

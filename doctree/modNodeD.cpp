@@ -32,10 +32,16 @@ std::string gfDnodeNewTag(std::string_view sKind, std::string_view sCode, std::s
 std::string gfDnodeLinkedTag(std::string_view sKind, std::string_view sCode, std::string_view sLink)
 {
     std::string s;
+    gfDnodeLinkedTagInto(s, sKind, sCode, sLink);
+    return s;
+}
+
+void gfDnodeLinkedTagInto(std::string& s, std::string_view sKind, std::string_view sCode, std::string_view sLink)
+{
+    s.clear();
     s.reserve(sKind.size() + 4 + sLink.size());
     s.append(sKind).append(sCode.substr(0, 3)).append(3 - std::min<std::size_t>(sCode.size(), 3), ' ');
     s.append(1, '*').append(sLink);
-    return s;
 }
 
 std::string gfDnodeElementTag(std::size_t nPosition)

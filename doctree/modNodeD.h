@@ -20,6 +20,8 @@ std::string gfDnodeNewTag(std::string_view sKind, std::string_view sCode, std::s
 // kind + the code's three columns + "*" + the schema node's path: a new
 // node's tag linked at once.
 std::string gfDnodeLinkedTag(std::string_view sKind, std::string_view sCode, std::string_view sLink);
+// The same into sTag (its room kept: a reader makes many).
+void gfDnodeLinkedTagInto(std::string& sTag, std::string_view sKind, std::string_view sCode, std::string_view sLink);
 // "E01", "E02", ...; positions from 100 up keep their last two digits.
 std::string gfDnodeElementTag(std::size_t nPosition);
 // Replaces the tag's link (second "*" field) with the schema node's path.

@@ -11,7 +11,13 @@ namespace orr {
 SchemaCounters::SchemaCounters(const SchemaIndex& index)
     : mIndex(index), mCount(index.Size(), 0), mDirty(index.Size(), 0)
 {
+    // Sized once: a document read makes one of these, a small one often.
+    std::uint32_t nCounted = 0;
+    for (std::uint32_t i = 0; i < index.Size(); ++i)
+        nCounted += index[SchemaIx{i}].bCounted;
     mSlotsBefore.reserve(index.Size() + 1);
+    mEntry.reserve(nCounted);
+    mBarrier.reserve(nCounted);
     for (std::uint32_t i = 0; i < index.Size(); ++i) {
         mSlotsBefore.push_back(std::uint32_t(mEntry.size()));
         if (index[SchemaIx{i}].bCounted) {

@@ -161,11 +161,18 @@ SchemaIx SchemaIndex::Of(NodeId node) const
 
 std::string SchemaIndex::Link(SchemaIx ix) const
 {
-    // Sized first, then filled from the end: one allocation.
+    std::string sLink;
+    LinkInto(ix, sLink);
+    return sLink;
+}
+
+void SchemaIndex::LinkInto(SchemaIx ix, std::string& sLink) const
+{
+    // Sized first, then filled from the end: one allocation at most.
     std::size_t nSize = 0;
     for (SchemaIx p = ix; p; p = mEntries[p.value].parent)
         nSize += mEntries[p.value].sNumber.size() + 1;
-    std::string sLink(nSize ? nSize - 1 : 0, '.');
+    sLink.assign(nSize ? nSize - 1 : 0, '.');
     std::size_t nEnd = sLink.size();
     for (SchemaIx p = ix; p; p = mEntries[p.value].parent) {
         const std::string& sNumber = mEntries[p.value].sNumber;
@@ -173,7 +180,6 @@ std::string SchemaIndex::Link(SchemaIx ix) const
         sLink.replace(nEnd, sNumber.size(), sNumber);
         nEnd -= nEnd ? 1 : 0;  // the dot before it
     }
-    return sLink;
 }
 
 SchemaIx SchemaIndex::Child(SchemaIx ix, std::uint32_t nRow) const

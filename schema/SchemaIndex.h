@@ -80,6 +80,8 @@ public:
     // The path of node numbers from the root (gfSnodeFQN). Made on request:
     // kept for every entry, paths would grow with the square of the depth.
     std::string Link(SchemaIx ix) const;
+    // The same into sLink (its room kept: a reader makes many).
+    void LinkInto(SchemaIx ix, std::string& sLink) const;
     // True when the key value matches one of the entry's keys, case-insensitively.
     bool KeyMatches(SchemaIx ix, std::string_view sValue) const;
     // Up to seven characters in one word, for comparing segment identifiers

@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -336,16 +337,21 @@ public:
 
     std::uint32_t mIdBase = 0;
     std::size_t mLive = 0;
+    std::vector<Ix> mWalk;  // SetDetached's stack, kept between calls
 
-    clsStringPool mTags{true};
-    clsStringPool mImages{false};
+    // The nodes of the small maps below come and go with the tree: from one
+    // pool, not an allocation each (a document copied or read back makes
+    // hundreds of tags and classes).
+    std::pmr::unsynchronized_pool_resource mSmall;
+    clsStringPool mTags{true, &mSmall};
+    clsStringPool mImages{false, &mSmall};
     clsTextArena mArena;
     std::vector<std::uint32_t> mPalette;  // 0xRRGGBB by index; 0 is kWhite
 
     std::vector<NodeClass> mClasses;  // 0: no tag, image, colour or text
     std::vector<ClassId> mFreeClasses;
-    std::unordered_map<NodeClass, ClassId, ClassHash, ClassEq> mClassIds;
-    std::unordered_map<Ix, NodeClass> mOwnClasses;
+    std::pmr::unordered_map<NodeClass, ClassId, ClassHash, ClassEq> mClassIds{&mSmall};
+    std::pmr::unordered_map<Ix, NodeClass> mOwnClasses{&mSmall};
     ClassId mClassCache[kClassCache] = {};  // by hash: the last class seen there
 
     struct KeyHash {
@@ -357,13 +363,13 @@ public:
         bool operator()(std::string_view a, std::string_view b) const noexcept { return a == b; }
     };
     std::unordered_map<std::string, Ix, KeyHash, KeyEq> mByKey;
-    std::unordered_map<Ix, const std::string*> mKeyOf;
-    std::unordered_map<Ix, Ix> mFarParents;
-    std::unordered_map<Ix, std::uint32_t> mRows;   // children of unordered stretches
-    std::unordered_map<Ix, std::uint32_t> mHeads;  // payload heads other than DefaultHead
+    std::pmr::unordered_map<Ix, const std::string*> mKeyOf{&mSmall};
+    std::pmr::unordered_map<Ix, Ix> mFarParents{&mSmall};
+    std::pmr::unordered_map<Ix, std::uint32_t> mRows{&mSmall};   // children of unordered stretches
+    std::pmr::unordered_map<Ix, std::uint32_t> mHeads{&mSmall};  // payload heads other than DefaultHead
     // Short texts of branches, stored once (loop nodes repeat "Name (3 of
     // 200)" in their thousands). Arena texts never change, so nodes may share one.
-    std::unordered_map<std::string_view, TextRef> mSharedTexts;
+    std::pmr::unordered_map<std::string_view, TextRef> mSharedTexts{&mSmall};
 
     clsTree* mOwner;  // what the materialiser is given
     Materialiser mMaterialiser;

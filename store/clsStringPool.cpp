@@ -7,7 +7,10 @@ namespace {
 const std::string kEmpty;
 }
 
-clsStringPool::clsStringPool(bool bCounted) : mbCounted(bCounted) { Clear(); }
+clsStringPool::clsStringPool(bool bCounted, std::pmr::memory_resource* pResource) : mbCounted(bCounted), mMap(pResource)
+{
+    Clear();
+}
 
 void clsStringPool::Clear()
 {

@@ -4,6 +4,7 @@
 // id back when its last user lets go, so texts that keep changing (the use
 // counters inside schema tags) do not pile up.
 #include <cstdint>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,13 +14,12 @@ namespace orr {
 
 class clsStringPool {
 public:
-    // Id 0 is always the empty text.
-    explicit clsStringPool(bool bCounted);
+    // Id 0 is always the empty text. The map's nodes come from pResource,
+    // which must outlive the pool.
+    explicit clsStringPool(bool bCounted, std::pmr::memory_resource* pResource = std::pmr::get_default_resource());
+    // Entries point at the map's keys: a pool stays where it is made.
     clsStringPool(const clsStringPool&) = delete;
     clsStringPool& operator=(const clsStringPool&) = delete;
-    // Moving keeps the stored texts where they are.
-    clsStringPool(clsStringPool&&) noexcept = default;
-    clsStringPool& operator=(clsStringPool&&) noexcept = default;
 
     // The id of s, adding it with no users when new. An uncounted pool keeps
     // every text for good; a counted pool keeps it while it has users.
@@ -55,7 +55,7 @@ private:
     };
 
     bool mbCounted;
-    std::unordered_map<std::string, std::uint32_t, Hash, Eq> mMap;
+    std::pmr::unordered_map<std::string, std::uint32_t, Hash, Eq> mMap;
     std::vector<Entry> mEntries;
     std::vector<std::uint32_t> mFree;
 };

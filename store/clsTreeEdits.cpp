@@ -66,7 +66,8 @@ void TreeStorage::SetDetached(Ix top, bool bDetached)
         mark(top);
         return;
     }
-    std::vector<Ix> stack{top};
+    std::vector<Ix>& stack = mWalk;
+    stack.assign(1, top);
     while (!stack.empty()) {
         const Ix ix = stack.back();
         stack.pop_back();

@@ -40,9 +40,14 @@ const char* const kNames[kCommands] = {
 
 std::string PathOf(clsTree& tree, NodeId node)
 {
+    // Built from the node up, backwards, and turned round once.
     std::string s;
-    for (; node && tree.Parent(node); node = tree.Parent(node))
-        s = "/" + std::to_string(tree.Row(node) + 1) + s;
+    for (; node && tree.Parent(node); node = tree.Parent(node)) {
+        for (std::uint32_t n = tree.Row(node) + 1; n; n /= 10)
+            s.push_back(char('0' + n % 10));
+        s.push_back('/');
+    }
+    std::reverse(s.begin(), s.end());
     return s.empty() ? "/" : s;
 }
 
@@ -180,7 +185,8 @@ std::string RandomEdits::Dump(EdiDocument& doc)
 
 std::string RandomEdits::CheckTree(clsTree& tree, NodeId root, bool bDeep)
 {
-    std::vector<NodeId> stack{root};
+    thread_local std::vector<NodeId> stack;  // kept: called after every step
+    stack.assign(1, root);
     while (!stack.empty()) {
         const NodeId node = stack.back();
         stack.pop_back();
@@ -212,13 +218,13 @@ const std::vector<NodeId>& RandomEdits::PickOrder::Nodes(NodeId root)
 
 void RandomEdits::PickOrder::Walk(NodeId node, std::vector<NodeId>& out)
 {
-    std::vector<NodeId> stack{node};
-    while (!stack.empty()) {
-        const NodeId n = stack.back();
-        stack.pop_back();
+    mStack.assign(1, node);
+    while (!mStack.empty()) {
+        const NodeId n = mStack.back();
+        mStack.pop_back();
         out.push_back(n);
         for (std::uint32_t i = 0, nCount = mTree.ChildCount(n); i < nCount; ++i)
-            stack.push_back(mTree.Child(n, i));
+            mStack.push_back(mTree.Child(n, i));
     }
 }
 
@@ -260,10 +266,10 @@ void RandomEdits::PickOrder::Inserted(NodeId parent, std::uint32_t nFirst, std::
         mNodes.clear();
         return;
     }
-    std::vector<NodeId> rows;
+    mRows.clear();
     for (std::uint32_t r = nLast + 1; r-- > nFirst;)
-        Walk(mTree.Child(parent, r), rows);
-    mNodes.insert(mNodes.begin() + std::ptrdiff_t(nAt), rows.begin(), rows.end());
+        Walk(mTree.Child(parent, r), mRows);
+    mNodes.insert(mNodes.begin() + std::ptrdiff_t(nAt), mRows.begin(), mRows.end());
 }
 
 void RandomEdits::SelectSomeNode()
@@ -307,7 +313,10 @@ void RandomEdits::Command(std::uint32_t nCommand)
     default: e.Redo(); break;
     }
     msLog += mUi.TakeAnswers();
-    msLog += kNames[nCommand] + (nCommand == kSetCase ? " " + sValue : std::string()) + "\n";
+    msLog.append(kNames[nCommand]);
+    if (nCommand == kSetCase)
+        msLog.append(" ").append(sValue);
+    msLog.append("\n");
 }
 
 void RandomEdits::Step()
@@ -325,15 +334,23 @@ void RandomEdits::Step()
                                !(n == kSetCase && kind == 'S')))
             commands[nCommands++] = n;
     const std::uint32_t nCommand = commands[mChoose(nCommands)];
-    msLog += mDoc.Current() ? "select " + PathOf(mDoc.Tree(), mDoc.Current()) + "\n" : "# select none\n";
+    if (mDoc.Current())
+        msLog.append("select ").append(PathOf(mDoc.Tree(), mDoc.Current())).append("\n");
+    else
+        msLog.append("# select none\n");
     Command(nCommand);
 }
 
 std::string RandomEdits::CheckChanges()
 {
     const bool bReset = std::exchange(mChanges.bReset, false);
-    const std::vector<NodeId> parents = std::exchange(mChanges.parents, {});
-    const std::vector<NodeId> inserted = std::exchange(mChanges.inserted, {});
+    // Taken over by swapping: the lists keep their room from step to step.
+    std::vector<NodeId>& parents = mCheckParents;
+    std::vector<NodeId>& inserted = mCheckInserted;
+    parents.clear();
+    inserted.clear();
+    parents.swap(mChanges.parents);
+    inserted.swap(mChanges.inserted);
     clsTree& tree = mDoc.Tree();
     const NodeId root = mDoc.Root().Id();
     if (bReset)
@@ -373,9 +390,11 @@ std::string RandomEdits::ReadBack(const std::string& sWorkFile)
 std::string RandomEdits::Run(int nSteps, const std::string& sWorkFile, bool bAllowedOnly,
                              const std::string* psOriginal)
 {
-    const std::string sOriginal = psOriginal ? *psOriginal : Dump(mDoc);
+    const std::string sOwnDump = psOriginal ? std::string() : Dump(mDoc);
+    const std::string& sOriginal = psOriginal ? *psOriginal : sOwnDump;
     const bool bReadsBack = mDoc.BuildError() == 0;
     mbAllowedOnly = bAllowedOnly;
+    msLog.reserve(std::size_t(nSteps) * 40);  // a step's two lines, seldom more
     clsTree& tree = mDoc.Tree();
     auto checkAll = [&](const char* sWhen) {
         const std::string s = CheckTree(tree, mDoc.Root().Id());

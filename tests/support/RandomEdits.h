@@ -138,6 +138,7 @@ private:
         clsTree& mTree;
         NodeId mRoot;
         std::vector<NodeId> mNodes;  // empty: to be walked
+        std::vector<NodeId> mStack, mRows;  // Walk's and Inserted's, kept between calls
     };
 
     void Step();
@@ -157,6 +158,7 @@ private:
     std::string msLog;
     bool mbAllowedOnly = false;
     ShapeChanges mChanges{mDoc.Tree()};
+    std::vector<NodeId> mCheckParents, mCheckInserted;  // CheckChanges's, kept between steps
     PickOrder mPickOrder{mDoc.Tree()};
 };
 
