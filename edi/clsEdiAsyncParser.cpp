@@ -221,10 +221,11 @@ bool clsEdiAsyncParser::ReadIsaHead(std::string_view s)
     s.remove_prefix(std::min(i, s.size()));
     const std::string_view sIsa = "ISA";
     const bool bMayBeIsa = s.substr(0, sIsa.size()) == sIsa.substr(0, std::min(s.size(), sIsa.size()));
-    const std::size_t nHead = HeadLength(s);
-    if (bMayBeIsa && s.size() < nHead && !mbEnding) {
-        mnJoinNeed = i + nHead;
-        return false;
+    if (bMayBeIsa && !mbEnding) {
+        if (const std::size_t nHead = HeadLength(s); s.size() < nHead) {
+            mnJoinNeed = i + nHead;
+            return false;
+        }
     }
     mbIsaStart = false;
     if (const std::optional<FixedIsa> isa = bMayBeIsa ? gfFixedIsa(s) : std::nullopt) {
