@@ -38,14 +38,14 @@ TreeNode clsTreeDNewTree::AddNode(clsTree& docTree, const TreeNode& ndParent, co
                                   std::string_view sText, std::string_view sTag, std::string_view sImage,
                                   std::string_view sExpandedImage)
 {
+    // Linked as it is made: a tag set afterwards would intern a second one.
+    const std::string sLinked = gfDnodeTagWithLink(sTag, gfSnodeFQN(ndSchema));
     NodeInit init;
     init.sText = sText;
-    init.sTag = sTag;
+    init.sTag = sLinked;
     init.image = docTree.InternImage(sImage);
     init.expandedImage = docTree.InternImage(sExpandedImage);
-    const TreeNode nd = docTree.Node(docTree.Add(ndParent.Id(), Relation::Child, init));
-    gfDnodeLinkSchema(nd, ndSchema);
-    return nd;
+    return docTree.Node(docTree.Add(ndParent.Id(), Relation::Child, init));
 }
 
 std::string clsTreeDNewTree::EnvelopeSegment(const std::string& sCode) const

@@ -108,11 +108,11 @@ TreeNode clsTreeDNullFolder::AddPlaceholder(clsTree& docTree, const TreeNode& nd
         gfIllogic("Unknow node s1=" + sType + " s2= " + sCode);
         return {};
     }
+    // Linked as it is made: a tag set afterwards would intern a second one.
+    sTag = gfDnodeTagWithLink(sTag, gfSnodeFQN(ndSchema));
     init.sText = sText;
     init.sTag = sTag;
-    const TreeNode nd = docTree.Node(docTree.Add(ndRel.Id(), relation, init));
-    gfDnodeLinkSchema(nd, ndSchema);
-    return nd;
+    return docTree.Node(docTree.Add(ndRel.Id(), relation, init));
 }
 
 void clsTreeDNullFolder::ShowNullFolder(clsTree& docTree, clsTree& schemaTree, const TreeNode& ndDoc,

@@ -9,30 +9,14 @@
 namespace orr {
 
 SchemaCounters::SchemaCounters(const SchemaIndex& index)
-    : mIndex(index), mCount(index.Size(), 0), mDirty(index.Size(), 0)
+    : mIndex(index), mCount(index.Size(), 0), mNonZero((index.Slots() + 63) / 64, 0), mDirty(index.Size(), 0)
 {
-    // Sized once: a document read makes one of these, a small one often.
-    std::uint32_t nCounted = 0;
-    for (std::uint32_t i = 0; i < index.Size(); ++i)
-        nCounted += index[SchemaIx{i}].bCounted;
-    mSlotsBefore.reserve(index.Size() + 1);
-    mEntry.reserve(nCounted);
-    mBarrier.reserve(nCounted);
-    for (std::uint32_t i = 0; i < index.Size(); ++i) {
-        mSlotsBefore.push_back(std::uint32_t(mEntry.size()));
-        if (index[SchemaIx{i}].bCounted) {
-            mEntry.push_back(i);
-            mBarrier.push_back(index[SchemaIx{i}].resetBarrier.value);
-        }
-    }
-    mSlotsBefore.push_back(std::uint32_t(mEntry.size()));
-    mNonZero.assign((mEntry.size() + 63) / 64, 0);
 }
 
 void SchemaCounters::Inc(SchemaIx ix)
 {
-    const std::uint32_t nSlot = mSlotsBefore[ix.value];
-    if (nSlot == mSlotsBefore[ix.value + 1])
+    const std::uint32_t nSlot = mIndex.SlotsBefore(ix.value);
+    if (nSlot == mIndex.SlotsBefore(ix.value + 1))
         return;  // not counted
     ++mCount[ix.value];
     mNonZero[nSlot >> 6] |= std::uint64_t(1) << (nSlot & 63);
@@ -44,7 +28,7 @@ void SchemaCounters::ResetBelow(SchemaIx top)
     if (!top || !mIndex[top].IsSystem())
         return;
     // Only counters that are not 0 can change: the bits of the slots in (top, nEnd).
-    const std::uint32_t nFirst = mSlotsBefore[top.value + 1], nEnd = mSlotsBefore[mIndex[top].nEnd];
+    const std::uint32_t nFirst = mIndex.SlotsBefore(top.value + 1), nEnd = mIndex.SlotsBefore(mIndex[top].nEnd);
     if (nFirst >= nEnd)
         return;
     const std::uint32_t wFirst = nFirst >> 6, wLast = (nEnd - 1) >> 6;
@@ -58,11 +42,12 @@ void SchemaCounters::ResetBelow(SchemaIx top)
             bits &= ~std::uint64_t(0) >> (63 - ((nEnd - 1) & 63));
         for (; bits; bits &= bits - 1) {
             const std::uint32_t nSlot = (w << 6) + std::uint32_t(std::countr_zero(bits));
-            if (mBarrier[nSlot] >= top.value)
+            if (mIndex.SlotBarrier(nSlot) >= top.value)
                 continue;  // behind a node that is not a system node
-            mCount[mEntry[nSlot]] = 0;
+            const std::uint32_t nEntry = mIndex.SlotEntry(nSlot);
+            mCount[nEntry] = 0;
             mNonZero[w] &= ~(std::uint64_t(1) << (nSlot & 63));
-            Touch(SchemaIx{mEntry[nSlot]});
+            Touch(SchemaIx{nEntry});
         }
     }
 }

@@ -33,15 +33,7 @@ private:
         }
     }
 
-    const SchemaIndex& mIndex;
-    // The counted entries (loops and segments, not the many data elements)
-    // numbered densely in pre-order, so that a subtree's counters are one
-    // short run of bits: mSlotsBefore[i] counts the counted entries before
-    // entry i (one more number at the end), mEntry gives a slot's entry and
-    // mBarrier its resetBarrier (the entries themselves are large).
-    std::vector<std::uint32_t> mSlotsBefore;
-    std::vector<std::uint32_t> mEntry;
-    std::vector<std::uint32_t> mBarrier;
+    const SchemaIndex& mIndex;  // its counted slots number the bits of mNonZero
     std::vector<std::int64_t> mCount;     // by entry
     std::vector<std::uint64_t> mNonZero;  // one bit per slot
     std::vector<std::uint8_t> mDirty;

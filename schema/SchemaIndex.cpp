@@ -105,6 +105,21 @@ SchemaIndex::SchemaIndex(const clsTree& tree, NodeId root)
             mByNode.resize(std::size_t(n) + 1, 0);
         mByNode[n] = i;
     }
+    NumberSlots();
+}
+
+void SchemaIndex::NumberSlots()
+{
+    mSlotsBefore.clear();
+    mSlotsBefore.reserve(mEntries.size() + 1);
+    for (std::uint32_t i = 0; i < mEntries.size(); ++i) {
+        mSlotsBefore.push_back(Slots());
+        if (mEntries[i].bCounted) {
+            mSlotEntry.push_back(i);
+            mSlotBarrier.push_back(mEntries[i].resetBarrier.value);
+        }
+    }
+    mSlotsBefore.push_back(Slots());
 }
 
 void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const

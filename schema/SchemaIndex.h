@@ -88,12 +88,26 @@ public:
     // in one step; longer codes give kLongCode.
     static std::uint64_t PackCode(std::string_view s);
 
+    // The counted entries (bCounted: loops and segments, not the many data
+    // elements) numbered densely in pre-order as slots, so that a subtree's
+    // counters are one short run: SlotsBefore(i) counts the counted entries
+    // before entry i (i may be Size()); a slot's entry and its entry's
+    // resetBarrier stand apart from the entries, which are large.
+    std::uint32_t SlotsBefore(std::uint32_t i) const { return mSlotsBefore[i]; }
+    std::uint32_t Slots() const { return std::uint32_t(mSlotEntry.size()); }
+    std::uint32_t SlotEntry(std::uint32_t nSlot) const { return mSlotEntry[nSlot]; }
+    std::uint32_t SlotBarrier(std::uint32_t nSlot) const { return mSlotBarrier[nSlot]; }
+
 private:
     void Load(SchemaEntry& e, const std::string& sTag) const;
+    void NumberSlots();
 
     std::vector<SchemaEntry> mEntries;  // [0] is the none entry
     std::vector<std::uint32_t> mByNode;  // by node id - mnBase
     std::uint32_t mnBase = 0;
+    std::vector<std::uint32_t> mSlotsBefore{0, 0};  // the none entry's, and the end's
+    std::vector<std::uint32_t> mSlotEntry;
+    std::vector<std::uint32_t> mSlotBarrier;
 };
 
 }  // namespace orr
