@@ -193,14 +193,20 @@ std::string RandomEdits::CheckTree(clsTree& tree, NodeId root, bool bDeep)
         if (!tree.IsValid(node) || tree.IsDetached(node) || tree.Tag(node).empty())
             return "node " + PathOf(tree, node) + " is invalid, detached or without a tag";
         const std::uint32_t nCount = tree.ChildCount(node);
-        NodeId previous, c = nCount ? tree.Child(node, 0) : NodeId{};
         for (std::uint32_t r = 0; r < nCount; ++r) {
-            const NodeId next = r + 1 < nCount ? tree.Child(node, r + 1) : NodeId{};
-            if (tree.Row(c) != r || tree.Parent(c) != node || tree.Previous(c) != previous || tree.Next(c) != next)
-                return "rows, parent and siblings disagree below " + PathOf(tree, node);
+            const NodeId c = tree.Child(node, r);
+            if (tree.Row(c) != r || tree.Parent(c) != node)
+                return "rows and parent disagree below " + PathOf(tree, node);
             if (bDeep)
                 stack.push_back(c);
-            previous = std::exchange(c, next);
+        }
+        // Siblings come from the rows: their ends are what can go wrong.
+        if (nCount) {
+            const NodeId first = tree.Child(node, 0), last = tree.Child(node, nCount - 1);
+            if (tree.Previous(first) || tree.Next(last) ||
+                tree.Next(first) != (nCount > 1 ? tree.Child(node, 1) : NodeId{}) ||
+                tree.Previous(last) != (nCount > 1 ? tree.Child(node, nCount - 2) : NodeId{}))
+                return "siblings disagree with the rows below " + PathOf(tree, node);
         }
     }
     return {};
