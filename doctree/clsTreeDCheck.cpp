@@ -14,13 +14,12 @@
 #include "edi/SegmentText.h"
 #include "edi/clsEdiAsyncParser.h"
 #include "edi/modDocType.h"
+#include "edi/modGuessEdi.h"
 #include "schema/modFileArchive.h"
 
 namespace orr {
 namespace {
 
-// The fixed widths of ISA01 to ISA16.
-constexpr std::array<std::size_t, 17> kIsaWidths = {0, 2, 10, 2, 10, 2, 15, 2, 15, 6, 4, 1, 5, 9, 1, 1, 1};
 constexpr std::size_t kShownValue = 40;  // longer values are cut in messages
 constexpr std::size_t kNamedCodes = 10;  // a list this short is named in its finding
 

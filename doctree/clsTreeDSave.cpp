@@ -228,6 +228,8 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     const bool bTrailing = nImage & kTrailing;
     const auto payload = tree.Payload(nd.Id());
     const char cSource = tree.PayloadSeparator();
+    if (!mbLineMode && HeaderRefused(nd, payload, cSource))
+        return;
     if (payload && !bTrailing && !mbLineMode && MayClash(*payload, cSource) && Clashes(nd, *payload, cSource, 0))
         return;
     if (payload && !bTrailing && cSource == cDelimiter) {
@@ -295,6 +297,38 @@ bool clsTreeDSave::Clashes(const TreeNode& segment, std::string_view sText, char
               (bSeparator ? "element separator" : "segment terminator") + " \"" +
               (gConfig ? gConfig->Shown(nWhich) : gfSeparatorBytes(nWhich)) +
               "\" the document is written with. Choose other separators.";
+    mbClash = true;
+    return true;
+}
+
+bool clsTreeDSave::HeaderRefused(const TreeNode& segment, const std::optional<std::string_view>& payload,
+                                 char cSource)
+{
+    const std::string_view sId = "ISA";
+    if (payload ? !(payload->starts_with(sId) && payload->size() > sId.size() && (*payload)[sId.size()] == cSource)
+                : segment.Text() != sId)
+        return false;  // the quick look: most segments are no header
+    std::vector<std::string_view> values;
+    if (payload) {
+        for (std::size_t nAt = sId.size(); nAt != std::string_view::npos;) {
+            const std::size_t nEnd = payload->find(cSource, nAt + 1);
+            values.push_back(payload->substr(nAt + 1, nEnd == std::string_view::npos ? nEnd : nEnd - nAt - 1));
+            nAt = nEnd;
+        }
+    } else {
+        for (TreeNode child = segment.FirstChild(); child; child = child.Next())
+            values.push_back(child.Text());
+    }
+    // Only a header of the fixed widths up to ISA15 is read by its layout;
+    // others, and headers cut short, are written as they were read.
+    for (std::size_t i = 1; i < 16; ++i)
+        if (i > values.size() || values[i - 1].size() != kIsaWidths[i])
+            return false;
+    if (values.size() == 16 && values.back().size() == 1)
+        return false;
+    msError = "The interchange header ends with \"" + std::string(values.back()) + "\" in ISA" +
+              std::to_string(values.size()) +
+              ". It must end with ISA16, the component separator, one character. Correct the header.";
     mbClash = true;
     return true;
 }

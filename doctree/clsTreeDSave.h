@@ -2,6 +2,7 @@
 // Writes a document tree back as X12 text: one segment per segment node, in
 // tree order, or one segment per line with a chosen separator.
 #include <iosfwd>
+#include <optional>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -61,7 +62,12 @@ private:
     // says which (the separators of a conversion, or of an interchange read
     // with others, may be in the data).
     bool Clashes(const TreeNode& segment, std::string_view sText, char cSource, std::size_t nElement);
-    // The quick look before it, for a text read: most hold neither.
+    // An interchange header of the fixed widths is read by its layout, which
+    // ends with ISA16, the one-character component separator: written with
+    // more elements, or with an ISA16 empty or longer, it would be read with
+    // other separators. The write stops and says so.
+    bool HeaderRefused(const TreeNode& segment, const std::optional<std::string_view>& payload, char cSource);
+    // The quick look before Clashes, for a text read: most hold neither.
     bool MayClash(std::string_view sText, char cSource) const
     {
         return (cSource != char(mnDelimiter) && sText.find(char(mnDelimiter)) != std::string_view::npos) ||

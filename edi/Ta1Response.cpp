@@ -6,12 +6,11 @@
 #include <string_view>
 
 #include "app/modText.h"
+#include "edi/modGuessEdi.h"
 
 namespace orr {
 namespace {
 
-// The fixed widths of ISA01 to ISA16.
-constexpr std::array<std::size_t, 17> kIsaWidths = {0, 2, 10, 2, 10, 2, 15, 2, 15, 6, 4, 1, 5, 9, 1, 1, 1};
 // The note code of a fault in ISA01 to ISA16.
 constexpr std::array<const char*, 17> kIsaNotes = {"",    "010", "011", "012", "013", "005", "006", "007", "008",
                                                    "014", "015", "016", "017", "018", "019", "020", "027"};

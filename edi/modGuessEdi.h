@@ -2,6 +2,7 @@
 // Separator detection: which data-element separator and segment terminator a
 // file uses, judged from its first characters, and the question that lets the
 // user choose between the detected and the configured pair.
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -65,6 +66,8 @@ SepCode gfGuessSelimiter(std::string_view sText, std::size_t k, SepCode nDelimit
 // which may be a UTF-8 character of up to three bytes.
 inline constexpr std::size_t kIsaFixedLength = 106;
 inline constexpr std::size_t kIsaHeadLength = kIsaFixedLength + 2;
+// The fixed widths of ISA01 to ISA16 (index 0 unused).
+inline constexpr std::array<std::size_t, 17> kIsaWidths = {0, 2, 10, 2, 10, 2, 15, 2, 15, 6, 4, 1, 5, 9, 1, 1, 1};
 
 // What a fixed-width ISA states: its element separator (offset 3), ISA16
 // (offset 104) and the segment terminator (offset 105), each any byte; a

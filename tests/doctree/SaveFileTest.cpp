@@ -201,6 +201,28 @@ TEST_F(SaveFile, ValueHoldingTheSeparatorsWrittenIsRefused)
     EXPECT_FALSE(writer.Refused());
 }
 
+TEST_F(SaveFile, HeaderWithoutItsOneCharacterComponentSeparatorIsRefused)
+{
+    // The header's fixed layout ends with ISA16, one character: written empty
+    // or longer, the next reading would take other separators from it.
+    clsTreeDSave writer;
+    writer.SetDelimiter('*');
+    writer.SetSelimiter('~');
+    const TreeNode isa16 = Find(Find(doc.ndRoot, "ISA"), ":");
+    ASSERT_TRUE(isa16);
+    for (const std::string sValue : {"", "::"}) {
+        isa16.SetText(sValue);
+        EXPECT_EQ(writer.ToText(doc.ndRoot, false), "") << sValue;
+        EXPECT_TRUE(writer.Refused());
+        EXPECT_EQ(writer.sError(), "The interchange header ends with \"" + sValue +
+                                       "\" in ISA16. It must end with ISA16, the component separator, one "
+                                       "character. Correct the header.");
+    }
+    isa16.SetText(":");
+    EXPECT_EQ(writer.ToText(doc.ndRoot, false), sText);
+    EXPECT_FALSE(writer.Refused());
+}
+
 std::filesystem::filesystem_error Refusal(const std::string& sFrom, const std::string& sTo)
 {
     return fs::filesystem_error("rename", sFrom, sTo, std::error_code(EACCES, std::generic_category()));
