@@ -228,7 +228,7 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     const bool bTrailing = nImage & kTrailing;
     const auto payload = tree.Payload(nd.Id());
     const char cSource = tree.PayloadSeparator();
-    if (!mbLineMode && HeaderRefused(nd, payload, cSource))
+    if (!mbLineMode && !bTrailing && HeaderRefused(nd, payload, cSource))
         return;
     if (payload && !bTrailing && !mbLineMode && MayClash(*payload, cSource) && Clashes(nd, *payload, cSource, 0))
         return;
