@@ -26,25 +26,42 @@ std::size_t Erase(std::string& s, std::string_view sPart)
     return n;
 }
 
+// The segments of s that hold anything, and s without its terminators.
+std::size_t CutSegments(std::string& s, const std::string& sTerminator)
+{
+    if (sTerminator.empty())
+        return s.empty() ? 0 : 1;
+    std::size_t nSegments = 0;
+    std::string sRest;
+    for (std::size_t nAt = 0; nAt <= s.size();) {
+        const std::size_t nEnd = std::min(s.find(sTerminator, nAt), s.size());
+        nSegments += nEnd > nAt;
+        sRest.append(s, nAt, nEnd - nAt);
+        nAt = nEnd + sTerminator.size();
+    }
+    s.swap(sRest);
+    return nSegments;
+}
+
 // Whether a failed document's second text holds the characters of the first.
 // Text a failed reading could not place is kept and written as it stood,
-// line ends and byte-order marks with it; read again, some of it may become
-// segments, whose line ends, marks and blanks at either end are layout, not
-// content, and whose last one gains the terminator it lacked. (So blanks and
-// line ends are not counted here; a matched document's check above compares
-// them exactly.)
+// line ends, byte-order marks and empty segments with it; read again, some
+// of it may become segments, whose line ends, marks and blanks at either
+// end are layout, not content, and whose last one gains the terminator it
+// lacked, while empty segments are left out. So neither blanks and line
+// ends nor terminators are counted here, only the segments that hold
+// something (a matched document's check above compares them exactly).
 bool SameCharacters(std::string s1, std::string s2, SepCode nSelimiter)
 {
     const std::string sTerminator = gfSeparatorBytes(nSelimiter);
+    std::size_t nSegments[2];
     for (std::string* s : {&s1, &s2}) {
         Erase(*s, kBom);
         std::erase_if(*s, [&](char c) { return (c == '\r' || c == '\n' || c == ' ') && SepCode(c) != nSelimiter; });
+        nSegments[s == &s2] = CutSegments(*s, sTerminator);
+        std::sort(s->begin(), s->end());
     }
-    const bool bFirstEndsOpen = !s1.ends_with(sTerminator);
-    const std::size_t n1 = Erase(s1, sTerminator), n2 = Erase(s2, sTerminator);
-    std::sort(s1.begin(), s1.end());
-    std::sort(s2.begin(), s2.end());
-    return s1 == s2 && (n2 == n1 || (bFirstEndsOpen && n2 == n1 + 1));
+    return s1 == s2 && nSegments[0] == nSegments[1];
 }
 
 }  // namespace
