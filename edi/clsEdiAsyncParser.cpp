@@ -172,7 +172,9 @@ bool clsEdiAsyncParser::FindSegmentEnd(std::string_view s, std::size_t& nStop, s
     bBinary = false;
     const char d = mnTextDelimiter > 0 && mnTextDelimiter < 256 ? char(mnTextDelimiter) : '\0';
     if (d && !s.empty() && (s.front() == 'B' || s.front() == ' ')) {
-        if (const std::optional<BinaryData> data = gfBinaryData(s, d)) {
+        // A length element found past a terminator belongs to later segments.
+        if (const std::optional<BinaryData> data = gfBinaryData(s, d);
+            data && FindStop(s.substr(0, data->nAt)) == npos) {
             // The data is taken by its length; the terminator must follow it.
             const std::size_t nEnd = data->nAt + data->nLength;
             if (mnSelimiter != 0 && nEnd + TerminatorSize() <= s.size() &&

@@ -293,6 +293,13 @@ TEST(FaithfulReading, WhatCannotBeReadIsKeptAndSaid)
     r = ReadText(env, sOpen + "BIN*4*ab\r\ncd\r\nef");
     EXPECT_EQ(r.segments.back(), "BIN*4*abcdef");
     EXPECT_EQ(ReadText(env, r.sWritten).segments.back(), r.segments.back());
+
+    // A segment that begins like binary data, its length element past a
+    // terminator, is no binary segment: it ends at that terminator.
+    r = ReadText(env, sOpen + "BDS*0100~GE*1*1~\n");
+    ASSERT_GE(r.segments.size(), 2u);
+    EXPECT_EQ(r.segments[r.segments.size() - 2], "BDS*0100");
+    EXPECT_EQ(r.segments.back(), "GE*1*1");
 }
 
 // Detection takes a fixed-width ISA's separators whatever bytes they are,
