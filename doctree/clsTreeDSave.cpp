@@ -310,11 +310,8 @@ bool clsTreeDSave::HeaderRefused(const TreeNode& segment, const std::optional<st
         return false;  // the quick look: most segments are no header
     std::vector<std::string_view> values;
     if (payload) {
-        for (std::size_t nAt = sId.size(); nAt != std::string_view::npos;) {
-            const std::size_t nEnd = payload->find(cSource, nAt + 1);
-            values.push_back(payload->substr(nAt + 1, nEnd == std::string_view::npos ? nEnd : nEnd - nAt - 1));
-            nAt = nEnd;
-        }
+        gfSplitElements(*payload, cSource, values);
+        values.erase(values.begin());  // the identifier
     } else {
         for (TreeNode child = segment.FirstChild(); child; child = child.Next())
             values.push_back(child.Text());
