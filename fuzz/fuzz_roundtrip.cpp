@@ -9,6 +9,7 @@
 #include "fuzz/FuzzSupport.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string>
 
@@ -64,6 +65,25 @@ bool SameCharacters(std::string s1, std::string s2, SepCode nSelimiter)
     return s1 == s2 && nSegments[0] == nSegments[1];
 }
 
+// Whether a text holds an interchange header whose element separator is not
+// the one written. In a failed document the text after such a header may be
+// kept as it was read (its terminator never came again), and the writer
+// writes the header itself with the document's separators: read again, the
+// kept text becomes segments of that header's new separators, and the next
+// save converts them, or refuses a value that now holds a separator. Saving
+// converts every interchange to one set of separators by design; text the
+// reader could not cut cannot be converted with it.
+bool HoldsHeaderOfOtherSeparators(std::string_view s, SepCode nDelimiter)
+{
+    const std::string sDelimiter = gfSeparatorBytes(nDelimiter);
+    for (std::size_t i = s.find("ISA"); i != std::string_view::npos; i = s.find("ISA", i + 3)) {
+        const std::string_view sAfter = s.substr(i + 3);
+        if (!sAfter.empty() && !sAfter.starts_with(sDelimiter) && !std::isalnum(static_cast<unsigned char>(sAfter[0])))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -94,6 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!sRefusal.empty())
         return 0;
 
+    if (reader1.nError() != clsTreeD::kOk && HoldsHeaderOfOtherSeparators(sOut1, d))
+        return 0;
+
     clsTree doc2;
     clsTreeD reader2;
     const TreeNode nd2 = fuzz::BuildText(reader2, doc2, "doc2.edi", sOut1, d, t, schema);
@@ -102,7 +125,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string sDump2 = fuzz::Dump(nd2);
     const std::string sOut2 = fuzz::WriteText(nd2, d, t, &sRefusal);
     if (!sRefusal.empty()) {
-        std::fprintf(stderr, "the written text reads back with a value the writer refuses: %s\n", sRefusal.c_str());
+        const std::string sReport =
+            "the written text reads back with a value the writer refuses: " + sRefusal + "\n--- text 1\n" + sOut1 +
+            "\n--- tree 1\n" + sDump1 + "\n--- tree 2\n" + sDump2 + "\n";
+        std::fwrite(sReport.data(), 1, sReport.size(), stderr);
         __builtin_trap();
     }
     // A fully matched document comes back unchanged. After a failure the
