@@ -8,6 +8,7 @@
 
 #include "app/modGlobals.h"
 #include "app/modText.h"
+#include "edi/Ta1Response.h"
 
 namespace orr {
 namespace {
@@ -106,8 +107,21 @@ std::string AckWriter::Copy(const std::string& sFrom, const std::string& sValue,
     else if (sValue.size() < nMin || sValue.size() > nMax)
         sWhy = "does not have " + std::to_string(nMin) + " to " + std::to_string(nMax) + " characters";
     if (!sWhy.empty())
-        msUnfit += (msUnfit.empty() ? "" : "\r\n") + sFrom + " \"" + sValue + "\" " + sWhy + ".";
+        NoteUnfit(sFrom, sValue, sWhy);
     return sValue;
+}
+
+std::string AckWriter::CopyQualifier(const std::string& sFrom, const std::string& sValue)
+{
+    if (gfIsInterchangeIdQualifier(sValue))
+        return Copy(sFrom, sValue, 2, 2);
+    NoteUnfit(sFrom, sValue, "is not an interchange ID qualifier");
+    return sValue;
+}
+
+void AckWriter::NoteUnfit(const std::string& sFrom, const std::string& sValue, const std::string& sWhy)
+{
+    msUnfit += (msUnfit.empty() ? "" : "\r\n") + sFrom + " \"" + sValue + "\" " + sWhy + ".";
 }
 
 void AckWriter::BeginInterchange(const SegmentElements& receivedIsa, const std::string& sVersion)
@@ -119,9 +133,9 @@ void AckWriter::BeginInterchange(const SegmentElements& receivedIsa, const std::
     mnGroups = 0;
     // The sender's receiver is our sender, and the other way round.
     Write({"ISA", "00", Fixed("", 10), "00", Fixed("", 10),
-           Fixed(Copy("ISA07", FirstOf({received(7), c.MyAddrQualifier, "ZZ"}), 1, 2), 2),
+           CopyQualifier("ISA07", FirstOf({received(7), c.MyAddrQualifier, "ZZ"})),
            Fixed(Copy("ISA08", FirstOf({received(8), c.MyAddr}), 0, 15), 15),
-           Fixed(Copy("ISA05", FirstOf({received(5), c.HerAddrQualifier, "ZZ"}), 1, 2), 2),
+           CopyQualifier("ISA05", FirstOf({received(5), c.HerAddrQualifier, "ZZ"})),
            Fixed(Copy("ISA06", FirstOf({received(6), c.HerAddr}), 0, 15), 15), msDate, msTime,
            sVersion >= "00402" ? std::string(1, mSeparators.cRepetition) : "U", sVersion, msIsa13,
            c.IsaAckRequired ? "1" : "0",

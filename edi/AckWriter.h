@@ -54,6 +54,8 @@ public:
     // that does not fit is noted in Unfit().
     std::string Copy(const std::string& sFrom, const std::string& sValue, std::size_t nMin, std::size_t nMax,
                      bool bNumber = false);
+    // An interchange ID qualifier (ISA05, ISA07), which must be one of its codes.
+    std::string CopyQualifier(const std::string& sFrom, const std::string& sValue);
     // The values copied that do not fit, one line each; "" when all did.
     const std::string& Unfit() const { return msUnfit; }
     const std::string& Text() const { return msText; }
@@ -63,6 +65,8 @@ public:
     const std::string& Time() const { return msTime; }
 
 private:
+    void NoteUnfit(const std::string& sFrom, const std::string& sValue, const std::string& sWhy);
+
     AckSeparators mSeparators;
     std::string msDate, msTime, msLongDate;  // YYMMDD, HHMM, CCYYMMDD
     std::int64_t mnInterchange;

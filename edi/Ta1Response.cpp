@@ -1,5 +1,6 @@
 #include "edi/Ta1Response.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <initializer_list>
@@ -35,15 +36,25 @@ bool IsShortTime(std::string_view s)
     return s.size() == 4 && gfAllDigits(s) && TwoDigits(s, 0) < 24 && TwoDigits(s, 2) < 60;
 }
 
-bool IsOneOf(std::string_view s, std::initializer_list<std::string_view> codes)
+template <class Codes>
+bool IsOneOf(std::string_view s, const Codes& codes)
 {
-    for (std::string_view c : codes)
-        if (s == c)
-            return true;
-    return false;
+    return std::find(std::begin(codes), std::end(codes), s) != std::end(codes);
 }
 
+bool IsOneOf(std::string_view s, std::initializer_list<std::string_view> codes) { return IsOneOf<>(s, codes); }
+
 }  // namespace
+
+bool gfIsInterchangeIdQualifier(std::string_view s)
+{
+    // The same list in 4010 and 5010.
+    static constexpr std::string_view kCodes[] = {"01", "02", "03", "04", "08", "09", "10", "11", "12", "13",
+                                                  "14", "15", "16", "17", "18", "19", "20", "21", "22", "23",
+                                                  "24", "25", "26", "27", "28", "29", "30", "31", "32", "33",
+                                                  "34", "35", "36", "37", "AM", "NR", "SN", "ZZ"};
+    return IsOneOf(s, kCodes);
+}
 
 Ta1Response::Ta1Response(const ReceivedInterchange& received, SepCode nDelimiter, SepCode nSelimiter)
     : mReceived(received)
@@ -74,8 +85,8 @@ std::string Ta1Response::IsaNote(SepCode nDelimiter, SepCode nSelimiter) const
         case 1: bGood = IsOneOf(s, {"00", "01", "02", "03", "04", "05", "06"}); break;
         case 3: bGood = IsOneOf(s, {"00", "01"}); break;
         case 5:
+        case 7: bGood = gfIsInterchangeIdQualifier(s); break;
         case 6:
-        case 7:
         case 8: bGood = bGood && !gfTrimSpaces(s).empty(); break;
         case 9: bGood = IsShortDate(s); break;
         case 10: bGood = IsShortTime(s); break;

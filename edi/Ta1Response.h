@@ -6,11 +6,15 @@
 // closed (024), a missing IEA (023), IEA01 not the number of groups (021),
 // IEA02 not ISA13 (001).
 #include <string>
+#include <string_view>
 
 #include "app/clsConfig.h"
 #include "edi/ReceivedEnvelope.h"
 
 namespace orr {
+
+// Whether s is a code of ISA05 and ISA07, the interchange ID qualifier.
+bool gfIsInterchangeIdQualifier(std::string_view s);
 
 class Ta1Response {
 public:

@@ -5,6 +5,7 @@
 // written passes the element check (the engine's own check before writing
 // finds nothing, the check reads back exactly the text written); it holds
 // one acknowledgement interchange for each interchange received.
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -76,8 +77,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         sChecked = ReadAll(sFile);
         bChecked = true;
         std::optional<EdiFindings> findings = fuzz::CheckFileKept(sFile);
-        if (!findings || !findings->empty())
+        if (!findings || !findings->empty()) {
+            std::fprintf(stderr, "the acknowledgement's own check refused it:%s\n--- text\n%s\n",
+                         findings && !findings->empty() ? (" " + findings->front().sMessage).c_str() : "",
+                         sChecked.c_str());
             __builtin_trap();  // the engine made an acknowledgement that its own check refuses
+        }
         return findings;
     });
     const bool bWritten = fa.CreateFA(sInput, sOutput);

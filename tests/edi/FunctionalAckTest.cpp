@@ -202,6 +202,17 @@ TEST(FunctionalAck, ValuesThatDoNotFitAreRefused)
               "\r\nISA06 \"SEN*DER\" holds a separator of the acknowledgement."
               "\r\nGS06 \"X5\" is not a number.");
 
+    // A qualifier that is no code of ISA05 and ISA07, even two characters long, cannot be addressed back;
+    // the acknowledgement's own check would refuse it.
+    for (const AckKind kind : {AckKind::FunctionalAck997, AckKind::InterchangeAckTA1}) {
+        r = Acknowledge(env, TestEnv::Replaced(TestEnv::Replaced(kOne, "*ZZ*SENDER", "*Z*SENDER"), "*ZZ*RECEIVER", "*QQ*RECEIVER"), kind);
+        EXPECT_EQ(r.sOut, "<none>");
+        EXPECT_NE(r.messages.back().find("do not fit the acknowledgement:\r\nISA07 \"QQ\" is not an interchange ID "
+                                         "qualifier.\r\nISA05 \"Z\" is not an interchange ID qualifier."),
+                  std::string::npos)
+            << r.messages.back();
+    }
+
     // The acknowledgement's own separators must be told apart.
     Prepare(env, kOne);
     clsFA fa(Noon);
