@@ -321,17 +321,10 @@ std::vector<std::string> gfDistinctGroupTypes(const std::vector<GroupKind>& grou
     return distinct;
 }
 
-std::string gfDocTypeOfEntry(const std::string& sEntryName)
+const std::vector<std::string>& gfLoadedDocTypes()
 {
-    return sEntryName.size() > 7 ? sEntryName.substr(3, sEntryName.size() - 7) : std::string();
-}
-
-std::vector<std::string> gfLoadedDocTypes()
-{
-    std::vector<std::string> entries;
-    if (gDefFiles)
-        gDefFiles->GetEdiDefFiles(entries);
-    return gfDocTypes(entries);
+    static const std::vector<std::string> kNone;
+    return gDefFiles ? gDefFiles->DocTypes() : kNone;
 }
 
 std::string gfTypeThatFits(const std::string& sPath, std::optional<SeparatorPair> separators)

@@ -8,6 +8,7 @@
 
 #include "app/clsConfig.h"
 #include "edi/modGuessEdi.h"
+#include "schema/clsDefFiles.h"  // gfDocTypeOfEntry
 
 namespace orr {
 
@@ -65,7 +66,7 @@ std::string gfGuessDocType(const std::string& sPath, const std::vector<std::stri
 std::string gfTypeThatFits(const std::string& sPath, std::optional<SeparatorPair> separators = std::nullopt);
 
 // The type names of the loaded definitions.
-std::vector<std::string> gfLoadedDocTypes();
+const std::vector<std::string>& gfLoadedDocTypes();
 
 // One functional group of a file: GS01, GS08 and the transaction set codes
 // (ST01) of its sets, in order. Sets before any GS form a group of their own
@@ -97,10 +98,6 @@ std::vector<std::string> gfDistinctGroupTypes(const std::vector<GroupKind>& grou
 // known (gfScanGroups, gfScanTransactionSets, or a build that read them).
 std::string gfDocTypeOf(const std::vector<GroupKind>& groups, const std::vector<TransactionSetKind>& kinds,
                         const std::vector<std::string>& types, const std::string& sFreeForm);
-
-// "DOC850.DEF" (a definition store entry name) -> "850": the name without
-// its first three and last four characters; "" for a name of seven or fewer.
-std::string gfDocTypeOfEntry(const std::string& sEntryName);
 
 // The type names of GetEdiDefFiles entries ("doc850.def*Purchase Order*DD").
 std::vector<std::string> gfDocTypes(const std::vector<std::string>& entries);

@@ -1,6 +1,7 @@
 #include "schema/clsDefFiles.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <fstream>
 #include <iterator>
@@ -24,20 +25,45 @@ bool StartsWithDoc(const std::string& sName) { return sName.size() >= 3 && gfSam
 
 std::string DocForm(const DefEntry& e) { return e.sName + "*" + e.sDescription + "*" + e.sType; }
 
+std::string UpperName(std::string_view sName)
+{
+    std::string s(gfTrimBlanks(sName));
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return s;
+}
+
 }  // namespace
+
+std::string gfDocTypeOfEntry(const std::string& sEntryName)
+{
+    return sEntryName.size() > 7 ? sEntryName.substr(3, sEntryName.size() - 7) : std::string();
+}
 
 bool clsDefFiles::RefreshBinFile()
 {
     mEntries.clear();
-    if (!LoadDirectory(gConfig->DefinitionFile))
-        return false;
-    for (int k = 1; k <= kTemplateSlots; ++k) {
+    const bool bRead = LoadDirectory(gConfig->DefinitionFile);
+    for (int k = 1; bRead && k <= kTemplateSlots; ++k) {
         std::string sFile =
             gfTrimBlanks(gSettings->Get(gConfig->SettingsApp, gConfig->SectionTemplates, "TP" + std::to_string(k), ""));
         if (!sFile.empty() && !LoadDirectory(sFile))
             gfMsgBox("Could not read definition file:" + sFile, MsgIcon::Critical);
     }
-    return true;
+    IndexEntries();
+    return bRead;
+}
+
+void clsDefFiles::IndexEntries()
+{
+    mContainers.clear();
+    mDocTypes.clear();
+    mByName.clear();
+    for (std::size_t i = 0; i < mEntries.size(); ++i) {
+        const DefEntry& e = mEntries[i];
+        mByName.emplace(UpperName(e.sName), i);
+        if (StartsWithDoc(e.sName))
+            mDocTypes.push_back(gfDocTypeOfEntry(e.sName));
+    }
 }
 
 bool clsDefFiles::LoadDirectory(const std::string& sFile)
@@ -111,11 +137,8 @@ int clsDefFiles::GetAllDefFiles(std::vector<std::string>& list) const
 
 const DefEntry* clsDefFiles::Find(const std::string& sName) const
 {
-    const std::string_view sWanted = gfTrimBlanks(sName);
-    for (const DefEntry& e : mEntries)
-        if (gfSameName(e.sName, sWanted))
-            return &e;
-    return nullptr;
+    const auto it = mByName.find(UpperName(sName));
+    return it == mByName.end() ? nullptr : &mEntries[it->second];
 }
 
 int clsDefFiles::OpenDefFile(const std::string& sName)
@@ -129,11 +152,12 @@ int clsDefFiles::OpenDefFile(const std::string& sName)
     if (!e) {
         gfMsgBox("Could not find template file:" + sName, MsgIcon::Critical);
     } else {
-        std::ifstream in(e->sContainer, std::ios::binary);
-        if (!in) {
+        std::ifstream* pIn = Container(e->sContainer);
+        if (!pIn) {
             gfReportRunTimeError(std::error_code(errno, std::generic_category()));
             return 0;
         }
+        std::ifstream& in = *pIn;
         in.seekg(0, std::ios::end);
         const std::int64_t nFileSize = in.tellg();
         if (e->nPosition < 1 || e->nLength < 0 || e->nPosition - 1 + e->nLength > nFileSize) {
@@ -153,6 +177,19 @@ int clsDefFiles::OpenDefFile(const std::string& sName)
     free->sContent = std::move(sContent);
     free->nReadPos = 0;
     return int(free - mSlots.begin()) + 1;
+}
+
+std::ifstream* clsDefFiles::Container(const std::string& sPath)
+{
+    std::unique_ptr<std::ifstream>& in = mContainers[sPath];
+    if (!in)
+        in = std::make_unique<std::ifstream>(sPath, std::ios::binary);
+    if (!in->is_open()) {
+        mContainers.erase(sPath);
+        return nullptr;
+    }
+    in->clear();  // a read that failed before
+    return in.get();
 }
 
 clsDefFiles::Slot& clsDefFiles::CheckedSlot(int nHandle, const char* sOperation)

@@ -4,7 +4,11 @@
 // line by line.
 #include <array>
 #include <cstdint>
+#include <fstream>
+#include <map>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace orr {
@@ -19,6 +23,11 @@ struct DefEntry {
 };
 
 inline constexpr int kDefSlots = 8;
+
+// The type named by a definition entry: "850" for doc850.def, that is, the
+// name without its first three and last four characters; "" for a name of
+// seven or fewer.
+std::string gfDocTypeOfEntry(const std::string& sEntryName);
 inline constexpr int kTemplateSlots = 8;
 
 class clsDefFiles {
@@ -37,6 +46,8 @@ public:
     void CloseDefFile(int nHandle);
 
     const std::vector<DefEntry>& Entries() const { return mEntries; }
+    // The type of each document definition ("850" for doc850.def), in entry order.
+    const std::vector<std::string>& DocTypes() const { return mDocTypes; }
 
 private:
     struct Slot {
@@ -50,7 +61,17 @@ private:
     const DefEntry* Find(const std::string& sName) const;
     Slot& CheckedSlot(int nHandle, const char* sOperation);
 
+    void IndexEntries();
+    // The container file, kept open while its directory is loaded; null
+    // when it cannot be opened (errno says why).
+    std::ifstream* Container(const std::string& sPath);
+
     std::vector<DefEntry> mEntries;
+    std::vector<std::string> mDocTypes;
+    // Upper-case name to the first entry of that name: definitions are
+    // opened by name hundreds of times for every schema built.
+    std::unordered_map<std::string, std::size_t> mByName;
+    std::map<std::string, std::unique_ptr<std::ifstream>> mContainers;
     std::array<Slot, kDefSlots> mSlots;
 };
 

@@ -73,10 +73,11 @@ TEST(DefFiles, DirectoryEdgeCases)
     ASSERT_TRUE(files.RefreshBinFile());
     EXPECT_EQ(files.GetEdiDefFiles(list), 2);
     EXPECT_EQ(list, (std::vector<std::string>{"docX.def*First*DD", "DOCx.DEF*Second*DD"}));
+    EXPECT_EQ(files.DocTypes(), (std::vector<std::string>{"X", "x"}));
     EXPECT_EQ(files.GetAllDefFiles(list), 4);
     EXPECT_EQ(list[3], "seg.def");
 
-    int h = files.OpenDefFile("docx.def");  // the first of two equal names
+    int h = files.OpenDefFile(" docx.def ");  // the first of two equal names
     EXPECT_EQ(files.ReadLineFromDefFile(h), "FIRST");
     files.CloseDefFile(h);
 
@@ -87,6 +88,15 @@ TEST(DefFiles, DirectoryEdgeCases)
     for (int i = 1; i <= 8; ++i)
         EXPECT_EQ(files.OpenDefFile("seg.def"), i);
     EXPECT_EQ(files.OpenDefFile("seg.def"), 0);  // a ninth open
+
+    // Loaded again, the directory is the new one's.
+    TestEnv::WriteContainer(env.config->DefinitionFile, {{"docY.def", "Y\r\n"}});
+    clsDefFiles reloaded;
+    ASSERT_TRUE(reloaded.RefreshBinFile());
+    ASSERT_TRUE(files.RefreshBinFile());
+    EXPECT_EQ(files.DocTypes(), (std::vector<std::string>{"Y"}));
+    EXPECT_EQ(reloaded.OpenDefFile("docX.def"), 0);
+    EXPECT_EQ(env.ui.Messages().back(), "Could not find template file:docX.def");
 }
 
 TEST(DefFiles, DamagedContainersFailCleanly)
