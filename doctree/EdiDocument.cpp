@@ -17,10 +17,24 @@
 #include "doctree/modNodeD.h"
 #include "edi/modDocType.h"
 #include "schema/MixedDefinition.h"
+#include "schema/clsDefFiles.h"
 #include "schema/clsTreeS.h"
 
 namespace orr {
 namespace {
+
+// A composed type's schema is built again for every file (the file's groups
+// give its keys); the definitions it is composed of are flattened once while
+// the same definitions are loaded.
+std::optional<std::vector<std::string>> Flattened(const std::string& sFile)
+{
+    if (const std::vector<std::string>* kept = gDefFiles ? gDefFiles->Kept(sFile) : nullptr)
+        return *kept;
+    std::optional<std::vector<std::string>> lines = clsTreeS().Flatten(sFile);
+    if (lines && gDefFiles)
+        gDefFiles->Keep(sFile, *lines);
+    return lines;
+}
 
 std::string Reason(const std::string& sError, bool bBlank)
 {
@@ -276,7 +290,7 @@ NodeId EdiDocument::BuildMixedSchema(const std::string& sType, const std::string
         for (std::size_t i = 0; i < groups.size(); ++i)
             if (groupTypes[i] == part.sType && !groups[i].sets.empty())
                 part.keys.push_back(nKey == 8 ? groups[i].sGs08 : groups[i].sGs01);
-        std::optional<std::vector<std::string>> lines = clsTreeS().Flatten("doc" + part.sType + ".def");
+        std::optional<std::vector<std::string>> lines = Flattened("doc" + part.sType + ".def");
         if (!lines)
             return {};
         part.lines = std::move(*lines);

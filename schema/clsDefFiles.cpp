@@ -56,6 +56,7 @@ bool clsDefFiles::RefreshBinFile()
 void clsDefFiles::IndexEntries()
 {
     mContainers.clear();
+    mKept.clear();
     mDocTypes.clear();
     mByName.clear();
     for (std::size_t i = 0; i < mEntries.size(); ++i) {
@@ -133,6 +134,20 @@ int clsDefFiles::GetAllDefFiles(std::vector<std::string>& list) const
     for (const DefEntry& e : mEntries)
         list.push_back(StartsWithDoc(e.sName) ? DocForm(e) : e.sName);
     return int(list.size());
+}
+
+const std::vector<std::string>* clsDefFiles::Kept(const std::string& sName) const
+{
+    const auto it = std::find_if(mKept.begin(), mKept.end(), [&](const auto& kept) { return kept.first == sName; });
+    return it == mKept.end() ? nullptr : &it->second;
+}
+
+void clsDefFiles::Keep(const std::string& sName, std::vector<std::string> lines)
+{
+    constexpr std::size_t kKeptNames = 16;
+    if (mKept.size() == kKeptNames)
+        mKept.pop_front();
+    mKept.emplace_back(sName, std::move(lines));
 }
 
 const DefEntry* clsDefFiles::Find(const std::string& sName) const

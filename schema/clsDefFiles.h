@@ -4,11 +4,13 @@
 // line by line.
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace orr {
@@ -49,6 +51,12 @@ public:
     // The type of each document definition ("850" for doc850.def), in entry order.
     const std::vector<std::string>& DocTypes() const { return mDocTypes; }
 
+    // Lines made from the loaded definitions under a name (a flattened
+    // definition), kept for the last few names and dropped when the
+    // directory is loaded again; null when none are kept.
+    const std::vector<std::string>* Kept(const std::string& sName) const;
+    void Keep(const std::string& sName, std::vector<std::string> lines);
+
 private:
     struct Slot {
         bool bInUse = false;
@@ -72,6 +80,7 @@ private:
     // opened by name hundreds of times for every schema built.
     std::unordered_map<std::string, std::size_t> mByName;
     std::map<std::string, std::unique_ptr<std::ifstream>> mContainers;
+    std::deque<std::pair<std::string, std::vector<std::string>>> mKept;  // the newest last
     std::array<Slot, kDefSlots> mSlots;
 };
 

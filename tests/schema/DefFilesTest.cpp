@@ -97,6 +97,15 @@ TEST(DefFiles, DirectoryEdgeCases)
     EXPECT_EQ(files.DocTypes(), (std::vector<std::string>{"Y"}));
     EXPECT_EQ(reloaded.OpenDefFile("docX.def"), 0);
     EXPECT_EQ(env.ui.Messages().back(), "Could not find template file:docX.def");
+
+    // Lines kept beside the directory: the last sixteen names, none after a reload.
+    for (int i = 0; i <= 16; ++i)
+        files.Keep("doc" + std::to_string(i) + ".def", {std::to_string(i)});
+    EXPECT_EQ(files.Kept("doc0.def"), nullptr);
+    ASSERT_NE(files.Kept("doc16.def"), nullptr);
+    EXPECT_EQ(*files.Kept("doc1.def"), std::vector<std::string>{"1"});
+    ASSERT_TRUE(files.RefreshBinFile());
+    EXPECT_EQ(files.Kept("doc16.def"), nullptr);
 }
 
 TEST(DefFiles, DamagedContainersFailCleanly)
