@@ -146,14 +146,24 @@ void EdiDocument::NotifyRebuilt()
 
 bool EdiDocument::LoadDefinition(const std::string& sType, const std::string& sFile)
 {
-    msType = sType;
+    const bool bComposed = sType.find('+') != std::string::npos;
+    std::optional<std::vector<std::string>> composed = bComposed ? ComposeDefinition(sType, sFile) : std::nullopt;
     mbFreeForm = gConfig && sType == gConfig->FreeFormDocType;
+    // Files of the same kinds of groups compose the same definition: its
+    // schema is kept (a batch of a partner's files of several types).
+    if (composed && mSchemaRoot && sType == msType && *composed == mComposed)
+        return true;
+    msType = sType;
+    mComposed.clear();
     mSchema.RemoveAll();
     mIndex = SchemaIndex();
-    mSchemaRoot = sType.find('+') != std::string::npos ? BuildMixedSchema(sType, sFile)
-                                                       : clsTreeS().Build(mSchema, sType);
+    mSchemaRoot = !bComposed ? clsTreeS().Build(mSchema, sType)
+                  : composed ? clsTreeS().Build(mSchema, sType, *composed)
+                             : NodeId{};
     if (!mSchemaRoot)
         return false;
+    if (composed)
+        mComposed = std::move(*composed);
     mIndex = SchemaIndex(mSchema, mSchemaRoot);
     return true;
 }
@@ -275,7 +285,7 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
     }
 }
 
-NodeId EdiDocument::BuildMixedSchema(const std::string& sType, const std::string& sFile)
+std::optional<std::vector<std::string>> EdiDocument::ComposeDefinition(const std::string& sType, const std::string& sFile)
 {
     // Which values of GS08 (or GS01) belong to which definition is the file's to say.
     const std::vector<GroupKind> groups = gfScanGroups(sFile, mSeparators.nDelimiter, mSeparators.nSelimiter);
@@ -292,15 +302,15 @@ NodeId EdiDocument::BuildMixedSchema(const std::string& sType, const std::string
                 part.keys.push_back(nKey == 8 ? groups[i].sGs08 : groups[i].sGs01);
         std::optional<std::vector<std::string>> lines = Flattened("doc" + part.sType + ".def");
         if (!lines)
-            return {};
+            return std::nullopt;
         part.lines = std::move(*lines);
     }
-    const std::optional<std::vector<std::string>> lines = nKey ? gfComposeMixedDefinition(parts, nKey) : std::nullopt;
+    std::optional<std::vector<std::string>> lines = nKey ? gfComposeMixedDefinition(parts, nKey) : std::nullopt;
     if (!lines || std::any_of(parts.begin(), parts.end(), [](const MixedPart& p) { return p.keys.empty(); })) {
         gfMsgBox("The groups of " + sFile + " do not fit the definitions " + sType + ".", MsgIcon::Information);
-        return {};
+        return std::nullopt;
     }
-    return clsTreeS().Build(mSchema, sType, *lines);
+    return lines;
 }
 
 void EdiDocument::SayWhenNoInterchange()

@@ -192,7 +192,9 @@ private:
     // aside when it equals the document's, else swapped in as one undo step.
     void TakeValidated(NodeId root);
     void SayWhenNoInterchange();
-    NodeId BuildMixedSchema(const std::string& sType, const std::string& sFile);
+    // The definition lines of a composed type for sFile's groups; nothing
+    // (and a message) when they do not fit.
+    std::optional<std::vector<std::string>> ComposeDefinition(const std::string& sType, const std::string& sFile);
     static std::optional<DiskStamp> StampOf(const std::string& sFile);
     bool ConfirmOverwrite(const std::string& sFile) const;
     void NotifyState();
@@ -204,6 +206,7 @@ private:
     SchemaIndex mIndex;
     NodeId mRoot, mSchemaRoot, mCurrent;
     std::string msType, msFileName;
+    std::vector<std::string> mComposed;  // the lines of a composed type's schema
     SeparatorPair mSeparators;
     bool mbModified = false, mbReadOnly = false, mbBusy = false, mbFreeForm = false;
     std::int16_t mnBuildError = 0;

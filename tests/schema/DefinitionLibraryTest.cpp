@@ -323,6 +323,12 @@ TEST_F(DefinitionLibraryDocuments, GroupsOfDifferentTypesReadEachAgainstItsOwn)
         const EdiFindings findings = clsTreeDCheck().Check(doc);
         EXPECT_TRUE(std::none_of(findings.begin(), findings.end(), [](const EdiFinding& f) { return f.IsError(); }))
             << findings.front().sMessage;
+        // The same groups again: the schema composed for them is kept and reads the file as before.
+        const NodeId schemaRoot = doc.SchemaRoot().Id();
+        ASSERT_TRUE(doc.LoadDefinition(c.sType, sFile));
+        EXPECT_EQ(doc.SchemaRoot().Id(), schemaRoot);
+        ASSERT_TRUE(doc.Open(sFile, EdiDocument::OpenMode::Batch));
+        EXPECT_EQ(doc.BuildError(), 0) << doc.BuildErrorText();
     }
 }
 
