@@ -131,6 +131,8 @@ void AckWriter::BeginInterchange(const SegmentElements& receivedIsa, const std::
     const std::string sUsage = received(15);
     msIsa13 = clsEdiDoc::NineDigits(mnInterchange++);
     mnGroups = 0;
+    if (!gfIsInterchangeVersion(sVersion))
+        NoteUnfit("ISA12", sVersion, "is not an interchange control version number");
     // The sender's receiver is our sender, and the other way round.
     Write({"ISA", "00", Fixed("", 10), "00", Fixed("", 10),
            CopyQualifier("ISA07", FirstOf({received(7), c.MyAddrQualifier, "ZZ"})),

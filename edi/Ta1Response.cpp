@@ -56,6 +56,16 @@ bool gfIsInterchangeIdQualifier(std::string_view s)
     return IsOneOf(s, kCodes);
 }
 
+bool gfIsInterchangeVersion(std::string_view s)
+{
+    static constexpr std::string_view kCodes[] = {
+        "00200", "00201", "00204", "00300", "00301", "00302", "00303", "00304", "00305", "00306", "00307", "00400",
+        "00401", "00402", "00403", "00404", "00405", "00406", "00500", "00501", "00502", "00503", "00504", "00505",
+        "00600", "00601", "00602", "00603", "00604", "00605", "00700", "00701", "00702", "00703", "00704", "00800",
+        "00801"};
+    return IsOneOf(s, kCodes);
+}
+
 Ta1Response::Ta1Response(const ReceivedInterchange& received, SepCode nDelimiter, SepCode nSelimiter)
     : mReceived(received)
 {
@@ -96,7 +106,7 @@ std::string Ta1Response::IsaNote(SepCode nDelimiter, SepCode nSelimiter) const
                                              static_cast<unsigned char>(s[0]) != nSelimiter && s != isa[16]
                                        : s == "U";
             break;
-        case 12:
+        case 12: bGood = gfIsInterchangeVersion(s); break;
         case 13: bGood = bGood && gfAllDigits(s); break;
         case 14: bGood = IsOneOf(s, {"0", "1"}); break;
         case 15: bGood = IsOneOf(s, {"I", "P", "T"}); break;

@@ -15,6 +15,8 @@ namespace orr {
 
 // Whether s is a code of ISA05 and ISA07, the interchange ID qualifier.
 bool gfIsInterchangeIdQualifier(std::string_view s);
+// Whether s is a code of ISA12, the interchange control version number.
+bool gfIsInterchangeVersion(std::string_view s);
 
 class Ta1Response {
 public:

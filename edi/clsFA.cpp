@@ -128,10 +128,14 @@ std::string clsFA::IsaVersion(const ReceivedInterchange& received) const
 {
     if (mKind == AckKind::ImplementationAck999)
         return "00501";
-    if (mKind == AckKind::FunctionalAck997 && !received.groups.empty())
-        return GroupVersion(received.groups.front()).substr(0, 5);
-    const std::string sReceived = gfElementAt(received.isa, 12);
-    return sReceived.size() == 5 && gfAllDigits(sReceived) ? sReceived : LastFive("00000" + gConfig->IsaIcVersion);
+    // The version of the group answered, else the interchange's; ours (the
+    // options') when that is no version, unless ours is none either (the
+    // writer then refuses the received one).
+    const std::string sVersion = mKind == AckKind::FunctionalAck997 && !received.groups.empty()
+                                     ? GroupVersion(received.groups.front()).substr(0, 5)
+                                     : gfElementAt(received.isa, 12);
+    const std::string sOurs = LastFive("00000" + gConfig->IsaIcVersion);
+    return gfIsInterchangeVersion(sVersion) || !gfIsInterchangeVersion(sOurs) ? sVersion : sOurs;
 }
 
 std::string clsFA::GroupVersion(const ReceivedGroup& group) const

@@ -247,13 +247,25 @@ TEST(FunctionalAck, Ta1NotesTheFirstEnvelopeFault)
         {"*0*T*:~", "*0*T*A~", "TA1*000000001*040301*0907*R*027"},
         {"*000000001*0*", "*12345*0*", "TA1*000012345*040301*0907*R*018"},
         {"ISA*00*          *", "ISA*00*         *", "TA1*000000001*040301*0907*R*011"},
+        {"*U*00401*", "*U*00041*", "<none>"},  // no version, and the options give none either
+        {"*ZZ*SENDER ", "*QQ*SENDER ", "<none>"},  // a qualifier that is no code cannot be addressed back
     };
     for (const Case& c : cases) {
         r = Acknowledge(env, TestEnv::Replaced(kOne, c.sFrom, c.sTo), AckKind::InterchangeAckTA1);
+        if (r.sOut == "<none>") {
+            EXPECT_EQ(r.sOut, c.sTa1) << c.sTo;
+            continue;
+        }
         EXPECT_TRUE(r.bOk) << c.sTo;
         const std::size_t nAt = r.sOut.find("TA1*");
         EXPECT_EQ(r.sOut.substr(nAt, r.sOut.find('\n', nAt) - nAt), c.sTa1) << c.sFrom << " -> " << c.sTo;
     }
+    // A received ISA12 that is no version: the options' version in the header, the fault noted.
+    env.config->IsaIcVersion = "401";
+    r = Acknowledge(env, TestEnv::Replaced(kOne, "*U*00401*", "*U*00041*"), AckKind::InterchangeAckTA1);
+    EXPECT_NE(r.sOut.find("*U*00401*000000007*0*T*:\nTA1*000000001*040301*0907*R*017\n"), std::string::npos) << r.sOut;
+    env.config->IsaIcVersion.clear();
+
     // One TA1 interchange for each received one, in order.
     r = Acknowledge(env, kOne + TestEnv::Replaced(kOne, "IEA*1*000000001", "IEA*1*000000002"),
                     AckKind::InterchangeAckTA1);
