@@ -176,6 +176,11 @@ void clsFA::Compose(const ReceivedFile& file, const EdiFindings* pFindings, AckW
     }
 }
 
+bool clsFA::EchoesReceivedCode(const EdiFinding& f)
+{
+    return f.kind == FindingKind::InvalidCode && f.nElement == 1 && (f.sSegmentId == "AK1" || f.sSegmentId == "AK2");
+}
+
 bool clsFA::WriteChecked(const std::string& sText, const std::string& sOutput) const
 {
     // Beside the target, so the rename cannot cross file systems.
@@ -194,7 +199,9 @@ bool clsFA::WriteChecked(const std::string& sText, const std::string& sOutput) c
             return fail(sOutput, errno ? errno : EIO);
     }
     if (mfnSelfCheck) {
-        const std::optional<EdiFindings> findings = mfnSelfCheck(sTemp);
+        std::optional<EdiFindings> findings = mfnSelfCheck(sTemp);
+        if (findings)
+            std::erase_if(*findings, EchoesReceivedCode);
         if (!findings || !findings->empty()) {
             std::string sDetail = "The " + Name() + " acknowledgement fails its own check";
             if (!findings)

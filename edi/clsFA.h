@@ -38,9 +38,14 @@ public:
     // With a checker a 997 answers every set from the findings of the
     // received file; a 999 always needs one.
     void SetChecker(Checker fnCheck) { mfnCheck = std::move(fnCheck); }
-    // Checks the acknowledgement before it is written: any finding is an
-    // internal error, and nothing is written. Without one it is not checked.
+    // Checks the acknowledgement before it is written: any finding but an
+    // echoed code is an internal error, and nothing is written. Without one
+    // it is not checked.
     void SetSelfCheck(Checker fnCheck) { mfnSelfCheck = std::move(fnCheck); }
+    // Whether a finding of the acknowledgement's own check is a code it
+    // echoes as received: AK101 and AK201 name the group and set answered
+    // by their GS01 and ST01, wrong or not (the answer says what is wrong).
+    static bool EchoesReceivedCode(const EdiFinding& f);
 
     // True when a complete acknowledgement was written.
     bool CreateFA(const std::string& sInput, const std::string& sOutput);

@@ -298,6 +298,20 @@ TEST(FunctionalAck, OwnCheckGuardsWhatIsWritten)
               std::string::npos)
         << r.messages[1];
 
+    // The set and group codes it echoes (AK201, AK101) may be wrong as received; nothing else may.
+    found.clear();
+    for (const char* sSegment : {"AK1", "AK2"}) {
+        EdiFinding& f = found.emplace_back();
+        f.kind = FindingKind::InvalidCode;
+        f.sSegmentId = sSegment;
+        f.nElement = 1;
+    }
+    Prepare(env, kOne);
+    EXPECT_TRUE(RunAck(env, fa).bOk);
+    found.back().nElement = 2;
+    Prepare(env, kOne);
+    EXPECT_FALSE(RunAck(env, fa).bOk);
+
     fa.SetSelfCheck([](const std::string&) { return std::optional<EdiFindings>(); });
     Prepare(env, kOne);
     r = RunAck(env, fa);
