@@ -104,6 +104,8 @@ std::string AckWriter::Copy(const std::string& sFrom, const std::string& sValue,
         sWhy = "holds a separator of the acknowledgement";
     else if (bNumber && !gfAllDigits(sValue))
         sWhy = "is not a number";
+    else if (nMin > 0 && !sValue.empty() && gfTrimSpaces(sValue).empty())
+        sWhy = "is blank";  // a value of blanks is a missing one
     else if (sValue.size() < nMin || sValue.size() > nMax)
         sWhy = "does not have " + std::to_string(nMin) + " to " + std::to_string(nMax) + " characters";
     if (!sWhy.empty())

@@ -202,6 +202,11 @@ TEST(FunctionalAck, ValuesThatDoNotFitAreRefused)
               "\r\nISA06 \"SEN*DER\" holds a separator of the acknowledgement."
               "\r\nGS06 \"X5\" is not a number.");
 
+    // A set control number of blanks is none.
+    r = Acknowledge(env, TestEnv::Replaced(kOne, "ST*850*0001~", "ST*850*    *X~"));
+    EXPECT_EQ(r.sOut, "<none>");
+    EXPECT_NE(r.messages.back().find("ST02 \"    \" is blank."), std::string::npos) << r.messages.back();
+
     // A qualifier that is no code of ISA05 and ISA07, even two characters long, cannot be addressed back;
     // the acknowledgement's own check would refuse it.
     for (const AckKind kind : {AckKind::FunctionalAck997, AckKind::InterchangeAckTA1}) {
