@@ -83,16 +83,21 @@ std::vector<SegmentElements> clsAckResponse::SetResponse(std::uint32_t nIntercha
     std::vector<SegmentElements> out;
     const Where where{nInterchange, nGroup, nSet};
     if (const auto it = mErrors.find(where); it != mErrors.end()) {
-        std::uint32_t nLastPosition = 0;
+        // A 997 notes at most 99 elements of a segment (AK4 repeats 99
+        // times in an AK3 loop); the segment's AK3 says it has more errors.
+        constexpr std::uint32_t kElementNotes997 = 99;
+        std::uint32_t nLastPosition = 0, nElementNotes = 0;
         for (const EdiFinding* f : it->second) {
             if (f->kind == FindingKind::SetSegmentCount || f->kind == FindingKind::SetControlNumber)
                 continue;  // the envelope's codes
             codes.insert("5");
             // Findings come in file order: one AK3 per segment, then its elements.
-            if (f->nSetPosition != nLastPosition)
+            if (f->nSetPosition != nLastPosition) {
                 out.push_back(SegmentLine(*f));
+                nElementNotes = 0;
+            }
             nLastPosition = f->nSetPosition;
-            if (!ElementCode(f->kind, Is999()).empty())
+            if (!ElementCode(f->kind, Is999()).empty() && (Is999() || nElementNotes++ < kElementNotes997))
                 out.push_back(ElementLine(*f));
         }
     }

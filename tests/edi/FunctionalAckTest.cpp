@@ -422,6 +422,21 @@ TEST(FunctionalAck, AnswersEverySetFromTheFindings)
               "ST*997*0001\nAK1*PO*7\nAK2*850*0001\nAK5*A\nAK2*850*0002\nAK3*N1*3*N1*8\nAK4*1*98*6\n"
               "AK3*DTM*5**8\nAK4*3*337*9*2460\nAK5*R*5\nAK9*R*1*2*1*5\nSE*12*0001\n");
 
+    // A 997 notes 99 elements of a segment at most (AK4 repeats 99 times), a 999 every one.
+    std::string sRepeats;
+    for (int i = 0; i < 120; ++i)
+        sRepeats += "^2460";
+    const std::string sMany = TestEnv::Replaced(test::kValidE1, "^120000", sRepeats);
+    const auto notes = [&](AckKind kind, const char* sNote) {
+        const std::string s = Answer(env, sMany, kind);
+        std::size_t n = 0;
+        for (std::size_t i = s.find(sNote); i != std::string::npos; i = s.find(sNote, i + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(notes(AckKind::FunctionalAck997, "\nAK4*"), 99u);
+    EXPECT_EQ(notes(AckKind::ImplementationAck999, "\nIK4*"), 120u);
+
     // The 999: its own envelope version, AK1 with GS08, IK3 to IK5, the
     // component separator as too many components and the repetition in IK401.
     std::string sEnvelope;
