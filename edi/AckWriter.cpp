@@ -99,18 +99,21 @@ AckWriter::AckWriter(const AckSeparators& separators, const clsEdiDoc::LocalCloc
 std::string AckWriter::Copy(const std::string& sFrom, const std::string& sValue, std::size_t nMin, std::size_t nMax,
                             bool bNumber)
 {
+    // Blanks at the end are padding: at the end of a segment they do not
+    // even read back.
+    const std::string sCopied = sValue.substr(0, sValue.find_last_not_of(' ') + 1);
     std::string sWhy;
-    if (mSeparators.Clash(sValue))
+    if (mSeparators.Clash(sCopied))
         sWhy = "holds a separator of the acknowledgement";
-    else if (bNumber && !gfAllDigits(sValue))
+    else if (bNumber && !gfAllDigits(sCopied))
         sWhy = "is not a number";
-    else if (nMin > 0 && !sValue.empty() && gfTrimSpaces(sValue).empty())
+    else if (nMin > 0 && !sValue.empty() && sCopied.empty())
         sWhy = "is blank";  // a value of blanks is a missing one
-    else if (sValue.size() < nMin || sValue.size() > nMax)
+    else if (sCopied.size() < nMin || sCopied.size() > nMax)
         sWhy = "does not have " + std::to_string(nMin) + " to " + std::to_string(nMax) + " characters";
     if (!sWhy.empty())
         NoteUnfit(sFrom, sValue, sWhy);
-    return sValue;
+    return sCopied;
 }
 
 std::string AckWriter::CopyQualifier(const std::string& sFrom, const std::string& sValue)

@@ -202,10 +202,13 @@ TEST(FunctionalAck, ValuesThatDoNotFitAreRefused)
               "\r\nISA06 \"SEN*DER\" holds a separator of the acknowledgement."
               "\r\nGS06 \"X5\" is not a number.");
 
-    // A set control number of blanks is none.
+    // A set control number of blanks is none; blanks after one are padding, which leaves it too short.
     r = Acknowledge(env, TestEnv::Replaced(kOne, "ST*850*0001~", "ST*850*    *X~"));
     EXPECT_EQ(r.sOut, "<none>");
     EXPECT_NE(r.messages.back().find("ST02 \"    \" is blank."), std::string::npos) << r.messages.back();
+    r = Acknowledge(env, TestEnv::Replaced(kOne, "ST*850*0001~", "ST*850*001  *X~"));
+    EXPECT_NE(r.messages.back().find("ST02 \"001  \" does not have 4 to 9 characters."), std::string::npos)
+        << r.messages.back();
 
     // A qualifier that is no code of ISA05 and ISA07, even two characters long, cannot be addressed back;
     // the acknowledgement's own check would refuse it.
