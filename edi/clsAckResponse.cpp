@@ -97,7 +97,8 @@ std::vector<SegmentElements> clsAckResponse::SetResponse(std::uint32_t nIntercha
                 nElementNotes = 0;
             }
             nLastPosition = f->nSetPosition;
-            if (!ElementCode(f->kind, Is999()).empty() && (Is999() || nElementNotes++ < kElementNotes997))
+            if (!ElementCode(f->kind, Is999()).empty() && FitsElementNote(*f) &&
+                (Is999() || nElementNotes++ < kElementNotes997))
                 out.push_back(ElementLine(*f));
         }
     }
@@ -150,6 +151,12 @@ SegmentElements clsAckResponse::SegmentLine(const EdiFinding& f) const
             f.kind == FindingKind::SegmentUnexpected ? "2" : "8"};
 }
 
+bool clsAckResponse::FitsElementNote(const EdiFinding& f) const
+{
+    // AK401/IK401: element and component positions of two digits, a repetition of four.
+    return f.nElement <= 99 && f.nComponent <= 99 && (!Is999() || f.nRepetition <= 9999);
+}
+
 SegmentElements clsAckResponse::ElementLine(const EdiFinding& f) const
 {
     // Position, component and (999) repetition: "3", "5:1", "3::2".
@@ -161,8 +168,9 @@ SegmentElements clsAckResponse::ElementLine(const EdiFinding& f) const
         sPosition += cComponent + (f.nComponent > 0 ? std::to_string(f.nComponent) : std::string());
     if (bRepetition)
         sPosition += cComponent + std::to_string(f.nRepetition);
-    // AK402 holds the data element's reference number; a composite's (C023) is no number.
-    const std::string sNumber = gfAllDigits(f.sElementNumber) ? f.sElementNumber : std::string();
+    // AK402 holds the data element's reference number (four digits); a composite's (C023) is no number.
+    const std::string sNumber =
+        gfAllDigits(f.sElementNumber) && f.sElementNumber.size() <= 4 ? f.sElementNumber : std::string();
     // The bad value is copied whole, and only when no separator of the acknowledgement is in it.
     const std::string sCopy = f.sValue.size() <= kMaxCopy && !separators.Clash(f.sValue) ? f.sValue : std::string();
     return {Is999() ? "IK4" : "AK4", sPosition, sNumber, ElementCode(f.kind, Is999()), sCopy};

@@ -41,6 +41,9 @@ private:
     using Where = std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>;  // interchange, group, set
     SegmentElements SegmentLine(const EdiFinding& f) const;
     SegmentElements ElementLine(const EdiFinding& f) const;
+    // Whether the element's place can be written in AK401/IK401 (an
+    // element past the 99th is left to its segment's note).
+    bool FitsElementNote(const EdiFinding& f) const;
     bool AfterStructureFailure(const Where& where) const;
     bool Is999() const { return mKind == AckKind::ImplementationAck999; }
 
