@@ -441,7 +441,8 @@ TEST(FunctionalAck, AnswersEverySetFromTheFindings)
     EXPECT_EQ(notes(AckKind::ImplementationAck999, "\nIK4*"), 120u);
     // An element past the 99th has no AK401 of two digits: its segment's AK3 alone says it.
     const std::string sLong = "N1*ST*Ship Here" + std::string(120, '*') + "*X";  // X in N1123
-    const std::string sFar = Answer(env, TestEnv::Replaced(test::kValidE1, "N1*ST*Ship Here", sLong), AckKind::FunctionalAck997);
+    const std::string sFar =
+        Answer(env, TestEnv::Replaced(test::kValidE1, "N1*ST*Ship Here", sLong), AckKind::FunctionalAck997);
     EXPECT_NE(sFar.find("AK3*N1*3*N1*8\n"), std::string::npos) << sFar;
     EXPECT_EQ(sFar.find("AK4*"), std::string::npos) << sFar;
 
