@@ -97,10 +97,9 @@ Schema& SchemaFor(std::string_view sText, SepCode nDelimiter)
             while (end < sText.size() && end - pos < 8 && std::isalnum(static_cast<unsigned char>(sText[end])))
                 ++end;
             const std::string sCandidate(sText.substr(pos, end - pos));
-            bool bKnown = false;
-            for (const DefEntry& e : files.Entries())
-                if (gfSameName(e.sName, "doc" + sCandidate + ".def"))
-                    bKnown = true;
+            const std::vector<std::string>& types = files.DocTypes();
+            const bool bKnown = std::any_of(types.begin(), types.end(),
+                                            [&](const std::string& s) { return gfSameName(s, sCandidate); });
             if (!sCandidate.empty() && bKnown)
                 sType = sCandidate;
         }
@@ -112,6 +111,7 @@ Schema& SchemaFor(std::string_view sText, SepCode nDelimiter)
         slot->ndRoot = slot->tree.Node(builder.Build(slot->tree, sType));
         if (!slot->ndRoot)
             std::abort();
+        slot->index = SchemaIndex(slot->tree, slot->ndRoot.Id());
     }
     // No reset here: the builder resets the repeat counts at the first
     // segment of every build.
@@ -162,7 +162,7 @@ TreeNode BuildText(clsTreeD& reader, clsTree& doc, const std::string& sName, std
     WriteFile(sFile, sText);
     reader.SetDelimiter(nDelimiter);
     reader.SetSelimiter(nSelimiter);
-    return reader.Build(doc, sFile, schema.tree);
+    return reader.Build(doc, sFile, schema.tree, schema.index);
 }
 
 std::string WriteText(const TreeNode& ndRoot, SepCode nDelimiter, SepCode nSelimiter, std::string* psRefusal)

@@ -9,6 +9,7 @@
 
 #include "app/clsConfig.h"
 #include "doctree/EdiDocument.h"
+#include "schema/SchemaIndex.h"
 #include "store/TreeNode.h"
 #include "store/clsTree.h"
 #include "tests/support/RandomEdits.h"
@@ -23,6 +24,7 @@ namespace orr::fuzz {
 struct Schema {
     clsTree tree;
     TreeNode ndRoot;
+    SchemaIndex index;  // made once: every reading would make its own
 };
 
 // The real definition library plus T1, packed and loaded as the
