@@ -11,7 +11,10 @@ SegmentPipe::SegmentPipe(clsEdiAsyncParser& parser, std::string_view sText, std:
 {
     mParser.SetListener(this);
     mFill.segments.reserve(kBatch);
-    mThread = std::thread([this] { Run(); });
+    if (Inline())
+        Run();  // every batch queued at once: nothing waits for room
+    else
+        mThread = std::thread([this] { Run(); });
 }
 
 SegmentPipe::~SegmentPipe()
@@ -21,7 +24,8 @@ SegmentPipe::~SegmentPipe()
         mbStop = true;
     }
     mChanged.notify_all();
-    mThread.join();
+    if (mThread.joinable())
+        mThread.join();
     mParser.SetListener(mpListener);
 }
 
@@ -58,7 +62,7 @@ void SegmentPipe::Hand(bool bLast)
 {
     {
         std::unique_lock<std::mutex> guard(mLock);
-        mChanged.wait(guard, [this] { return mQueue.size() < kQueued || mbStop; });
+        mChanged.wait(guard, [this] { return mQueue.size() < kQueued || mbStop || Inline(); });
         if (mbStop) {
             mbDone = true;
             if (bLast)

@@ -40,37 +40,46 @@ std::string ManySegments(int nSegments)
     return s + "SE*1~GE*1~IEA*1~";
 }
 
+// Cut on a thread of its own, and (a small text) on the calling thread,
+// where more batches than are cut ahead must not wait for the reader.
 TEST(SegmentPipe, SegmentsInOrderAcrossBatchesAndPieces)
 {
-    const std::string sText = ManySegments(9000);
-    Collector whole;
-    clsEdiAsyncParser serial(&whole);
-    Configured(serial).ParseData(sText);
-    serial.EndData();
+    std::string sSmall = "ISA*00*X~GS*PO~ST*850~";
+    for (int i = 0; i < 12000; ++i)
+        sSmall += i % 500 == 0 ? "N\r\n1~" : "N1~";
+    sSmall += "SE*1~GE*1~IEA*1~";
+    ASSERT_LT(sSmall.size(), std::size_t(64) << 10);
+    for (const std::string& sText : {ManySegments(9000), sSmall}) {
+        SCOPED_TRACE(sText.size());
+        Collector whole;
+        clsEdiAsyncParser serial(&whole);
+        Configured(serial).ParseData(sText);
+        serial.EndData();
 
-    Collector own;
-    clsEdiAsyncParser parser(&own);
-    std::vector<std::size_t> loaded;
-    std::vector<std::string> got;
-    std::size_t nCutBefore = 0;
-    {
-        SegmentPipe pipe(Configured(parser), sText, 1000, '*',
-                         [&](std::size_t n, std::size_t) { loaded.push_back(n); });
-        SegmentPipe::Batch batch;
-        while (pipe.Next(batch)) {
-            for (const SegmentHead& h : batch.segments)
-                got.emplace_back(h.sText);
-            EXPECT_GE(batch.nCutBefore, nCutBefore);
-            nCutBefore = batch.nCutBefore;
+        Collector own;
+        clsEdiAsyncParser parser(&own);
+        std::vector<std::size_t> loaded;
+        std::vector<std::string> got;
+        std::size_t nCutBefore = 0;
+        {
+            SegmentPipe pipe(Configured(parser), sText, 1000, '*',
+                             [&](std::size_t n, std::size_t) { loaded.push_back(n); });
+            SegmentPipe::Batch batch;
+            while (pipe.Next(batch)) {
+                for (const SegmentHead& h : batch.segments)
+                    got.emplace_back(h.sText);
+                EXPECT_GE(batch.nCutBefore, nCutBefore);
+                nCutBefore = batch.nCutBefore;
+            }
         }
+        EXPECT_EQ(got, whole.segments);
+        EXPECT_GT(got.size(), 9000u);
+        EXPECT_EQ(nCutBefore, sText.size());
+        ASSERT_EQ(loaded.size(), (sText.size() + 999) / 1000);  // every piece, in order, before it was cut
+        for (std::size_t i = 0; i < loaded.size(); ++i)
+            EXPECT_EQ(loaded[i], i * 1000);
+        EXPECT_EQ(parser.Listener(), &own);  // the parser's own listener is back
     }
-    EXPECT_EQ(got, whole.segments);
-    EXPECT_GT(got.size(), 9000u);
-    EXPECT_EQ(nCutBefore, sText.size());
-    ASSERT_EQ(loaded.size(), (sText.size() + 999) / 1000);  // every piece, in order, before it was cut
-    for (std::size_t i = 0; i < loaded.size(); ++i)
-        EXPECT_EQ(loaded[i], i * 1000);
-    EXPECT_EQ(parser.Listener(), &own);  // the parser's own listener is back
 }
 
 // A reader that stops early (an error while matching) while the cutting
