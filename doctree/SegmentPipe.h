@@ -8,7 +8,7 @@
 // as long as the text); any other (one cut across two pieces, or one whose
 // line ends were taken out) is a copy that lives as long as its batch. The
 // parser is used by the cutting thread only, from construction until the
-// destructor returns, and is left ended. A text of kInline characters or
+// destructor returns, and is left ended. A text of kSmallText characters or
 // fewer is cut before the constructor returns, on the calling thread: for
 // it a thread costs more than the overlap gains (most files are small).
 #include <condition_variable>
@@ -30,6 +30,8 @@ namespace orr {
 
 class SegmentPipe : private EdiParserListener {
 public:
+    static constexpr std::size_t kSmallText = std::size_t(64) << 10;
+
     struct Batch {
         std::vector<SegmentHead> segments;
         std::deque<std::string> copies;  // texts of the segments that are no slices of the text
@@ -56,10 +58,9 @@ private:
     struct Stopped {};                           // unwinds the cutting thread out of the parser
     static constexpr std::size_t kBatch = 2048;  // segments
     static constexpr std::size_t kQueued = 4;    // batches cut ahead at most
-    static constexpr std::size_t kInline = std::size_t(64) << 10;
 
     void Run();
-    bool Inline() const { return msText.size() <= kInline; }
+    bool Inline() const { return msText.size() <= kSmallText; }
     void TriggerIsa(bool, std::string_view s) override { Add(s); }
     void TriggerGs(bool, std::string_view s) override { Add(s); }
     void TriggerSt(bool, std::string_view s) override { Add(s); }

@@ -26,10 +26,6 @@ namespace {
 // A file read in place is parsed a piece of this size at a time; about as
 // much of it is in our memory at once.
 constexpr std::size_t kMappedPieceSize = std::size_t(1) << 20;
-// A small file keeps its pages once read: giving them back is a system call
-// (and on a virtual machine a flush of the other cores' address caches),
-// and the views read them again at once.
-constexpr std::size_t kKeptPagesUpTo = std::size_t(64) << 10;
 
 // "E00".."E99", built once: element tags are the most frequent strings.
 const std::array<std::string, 100>& ElementTags()
@@ -128,7 +124,10 @@ TreeNode clsTreeD::Build(clsTree& docTree, std::unique_ptr<clsFileMapping> file,
                 AddTrailing(*batch.trailing);
             mbUnterminated = mbUnterminated || batch.bUnterminated;
             if (batch.nCutBefore > mnBytesRead) {
-                if (f.Text().size() > kKeptPagesUpTo)
+                // A small file keeps its pages once read: giving them back is a
+                // system call (on a virtual machine also a flush of the other
+                // cores' address caches), and the views read them again at once.
+                if (f.Text().size() > SegmentPipe::kSmallText)
                     f.Release(mnBytesRead, batch.nCutBefore - mnBytesRead);
                 mnBytesRead = batch.nCutBefore;
                 ShowProgress(progress);
