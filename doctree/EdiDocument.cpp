@@ -16,16 +16,15 @@
 #include "doctree/clsTreeDValid.h"
 #include "doctree/modNodeD.h"
 #include "edi/modDocType.h"
-#include "schema/MixedDefinition.h"
 #include "schema/clsDefFiles.h"
 #include "schema/clsTreeS.h"
 
 namespace orr {
 namespace {
 
-// A composed type's schema is built again for every file (the file's groups
-// give its keys); the definitions it is composed of are flattened once while
-// the same definitions are loaded.
+// A composed type's schema is built again for a file of other groups (the
+// groups give its keys); the definitions it is composed of are flattened once
+// while the same definitions are loaded.
 std::optional<std::vector<std::string>> Flattened(const std::string& sFile)
 {
     if (const std::vector<std::string>* kept = gDefFiles ? gDefFiles->Kept(sFile) : nullptr)
@@ -147,23 +146,28 @@ void EdiDocument::NotifyRebuilt()
 bool EdiDocument::LoadDefinition(const std::string& sType, const std::string& sFile)
 {
     const bool bComposed = sType.find('+') != std::string::npos;
-    std::optional<std::vector<std::string>> composed = bComposed ? ComposeDefinition(sType, sFile) : std::nullopt;
+    std::optional<Composition> composition;
+    if (bComposed)
+        composition = GroupsOf(sType, sFile);
     mbFreeForm = gConfig && sType == gConfig->FreeFormDocType;
     // Files of the same kinds of groups compose the same definition: its
     // schema is kept (a batch of a partner's files of several types).
-    if (composed && mSchemaRoot && sType == msType && *composed == mComposed)
+    if (composition && mSchemaRoot && sType == msType && composition->sIdentity == msComposedIdentity)
         return true;
     msType = sType;
-    mComposed.clear();
+    msComposedIdentity.clear();
     mSchema.RemoveAll();
     mIndex = SchemaIndex();
-    mSchemaRoot = !bComposed ? clsTreeS().Build(mSchema, sType)
-                  : composed ? clsTreeS().Build(mSchema, sType, *composed)
-                             : NodeId{};
+    if (!bComposed) {
+        mSchemaRoot = clsTreeS().Build(mSchema, sType);
+    } else {
+        const std::optional<std::vector<std::string>> lines = ComposeDefinition(*composition, sType, sFile);
+        mSchemaRoot = lines ? clsTreeS().Build(mSchema, sType, *lines) : NodeId{};
+    }
     if (!mSchemaRoot)
         return false;
-    if (composed)
-        mComposed = std::move(*composed);
+    if (composition)
+        msComposedIdentity = std::move(composition->sIdentity);
     mIndex = SchemaIndex(mSchema, mSchemaRoot);
     return true;
 }
@@ -285,32 +289,48 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
     }
 }
 
-std::optional<std::vector<std::string>> EdiDocument::ComposeDefinition(const std::string& sType, const std::string& sFile)
+EdiDocument::Composition EdiDocument::GroupsOf(const std::string& sType, const std::string& sFile) const
 {
     // Which values of GS08 (or GS01) belong to which definition is the file's to say.
     const std::vector<GroupKind> groups = gfScanGroups(sFile, mSeparators.nDelimiter, mSeparators.nSelimiter);
     const std::vector<std::string> groupTypes = gfGroupTypes(groups, gfLoadedDocTypes(), gConfig->FreeFormDocType);
-    const int nKey = gfGroupKeyElement(groups, groupTypes);
-    std::vector<MixedPart> parts;
+    Composition c;
+    c.nKey = gfGroupKeyElement(groups, groupTypes);
+    // The same definitions, type, key element and keys compose the same lines.
+    c.sIdentity = std::to_string(clsDefFiles::Generation()) + ' ' + sType + ' ' + std::to_string(c.nKey);
     for (std::size_t nFrom = 0; nFrom <= sType.size();) {
         const std::size_t nEnd = std::min(sType.find('+', nFrom), sType.size());
-        MixedPart& part = parts.emplace_back();
+        MixedPart& part = c.parts.emplace_back();
         part.sType = sType.substr(nFrom, nEnd - nFrom);
         nFrom = nEnd + 1;
-        for (std::size_t i = 0; i < groups.size(); ++i)
-            if (groupTypes[i] == part.sType && !groups[i].sets.empty())
-                part.keys.push_back(nKey == 8 ? groups[i].sGs08 : groups[i].sGs01);
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            if (groupTypes[i] != part.sType || groups[i].sets.empty())
+                continue;
+            const std::string& sKey = part.keys.emplace_back(c.nKey == 8 ? groups[i].sGs08 : groups[i].sGs01);
+            c.sIdentity += ' ' + std::to_string(sKey.size()) + ':' + sKey;
+        }
+        c.sIdentity += ';';
+    }
+    return c;
+}
+
+std::optional<std::vector<std::string>> EdiDocument::ComposeDefinition(Composition& c, const std::string& sType,
+                                                                       const std::string& sFile)
+{
+    const auto notFit = [&] {
+        gfMsgBox("The groups of " + sFile + " do not fit the definitions " + sType + ".", MsgIcon::Information);
+        return std::nullopt;
+    };
+    if (!c.nKey || std::any_of(c.parts.begin(), c.parts.end(), [](const MixedPart& p) { return p.keys.empty(); }))
+        return notFit();
+    for (MixedPart& part : c.parts) {
         std::optional<std::vector<std::string>> lines = Flattened("doc" + part.sType + ".def");
         if (!lines)
             return std::nullopt;
         part.lines = std::move(*lines);
     }
-    std::optional<std::vector<std::string>> lines = nKey ? gfComposeMixedDefinition(parts, nKey) : std::nullopt;
-    if (!lines || std::any_of(parts.begin(), parts.end(), [](const MixedPart& p) { return p.keys.empty(); })) {
-        gfMsgBox("The groups of " + sFile + " do not fit the definitions " + sType + ".", MsgIcon::Information);
-        return std::nullopt;
-    }
-    return lines;
+    std::optional<std::vector<std::string>> lines = gfComposeMixedDefinition(c.parts, c.nKey);
+    return lines ? lines : notFit();
 }
 
 void EdiDocument::SayWhenNoInterchange()

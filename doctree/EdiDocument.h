@@ -22,6 +22,7 @@
 #include "edi/EdiFinding.h"
 #include "edi/modDocType.h"
 #include "edi/modGuessEdi.h"
+#include "schema/MixedDefinition.h"
 #include "schema/SchemaIndex.h"
 #include "store/TreeNode.h"
 #include "store/clsTree.h"
@@ -192,9 +193,19 @@ private:
     // aside when it equals the document's, else swapped in as one undo step.
     void TakeValidated(NodeId root);
     void SayWhenNoInterchange();
-    // The definition lines of a composed type for sFile's groups; nothing
-    // (and a message) when they do not fit.
-    std::optional<std::vector<std::string>> ComposeDefinition(const std::string& sType, const std::string& sFile);
+    // A composed type's parts with the key values of sFile's groups that
+    // belong to each (their lines not read yet), and what tells its schema
+    // apart from another's.
+    struct Composition {
+        std::vector<MixedPart> parts;
+        int nKey = 0;  // the GS element that tells the groups apart
+        std::string sIdentity;
+    };
+    Composition GroupsOf(const std::string& sType, const std::string& sFile) const;
+    // The definition lines of the composition; nothing (and a message) when
+    // the groups do not fit.
+    static std::optional<std::vector<std::string>> ComposeDefinition(Composition& c, const std::string& sType,
+                                                                     const std::string& sFile);
     static std::optional<DiskStamp> StampOf(const std::string& sFile);
     bool ConfirmOverwrite(const std::string& sFile) const;
     void NotifyState();
@@ -206,7 +217,7 @@ private:
     SchemaIndex mIndex;
     NodeId mRoot, mSchemaRoot, mCurrent;
     std::string msType, msFileName;
-    std::vector<std::string> mComposed;  // the lines of a composed type's schema
+    std::string msComposedIdentity;  // Composition::sIdentity of the schema, when composed
     SeparatorPair mSeparators;
     bool mbModified = false, mbReadOnly = false, mbBusy = false, mbFreeForm = false;
     std::int16_t mnBuildError = 0;

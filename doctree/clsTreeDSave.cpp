@@ -99,6 +99,8 @@ void clsTreeDSave::Start()
         msEnd += '\n';
     else if (mLineEnd == LineEnd::Cr && !bLineEndTerminator)
         msEnd += '\r';
+    mbJoinable = msEnd.size() == 1 && static_cast<unsigned char>(msEnd[0]) >= 0xC2 &&
+                 static_cast<unsigned char>(msEnd[0]) <= 0xEF;
 }
 
 char clsTreeDSave::TypeOf(const TreeNode& nd)
@@ -230,6 +232,10 @@ void clsTreeDSave::WriteSegment(const TreeNode& nd, std::string& out)
     const char cSource = tree.PayloadSeparator();
     if (!mbLineMode && !bTrailing && HeaderRefused(nd, payload, cSource))
         return;
+    if (mbJoinable && JoinsTerminator(nd, payload && !payload->empty() ? payload->front()
+                                          : !nd.Text().empty()          ? nd.Text().front()
+                                                                        : cDelimiter))
+        return;
     if (payload && !bTrailing && !mbLineMode && MayClash(*payload, cSource) && Clashes(nd, *payload, cSource, 0))
         return;
     if (payload && !bTrailing && cSource == cDelimiter) {
@@ -297,6 +303,18 @@ bool clsTreeDSave::Clashes(const TreeNode& segment, std::string_view sText, char
               (bSeparator ? "element separator" : "segment terminator") + " \"" +
               (gConfig ? gConfig->Shown(nWhich) : gfSeparatorBytes(nWhich)) +
               "\" the document is written with. Choose other separators.";
+    mbClash = true;
+    return true;
+}
+
+bool clsTreeDSave::JoinsTerminator(const TreeNode& segment, char cFirst)
+{
+    if ((static_cast<unsigned char>(cFirst) & 0xC0) != 0x80)
+        return false;
+    msError = "The segment \"" + std::string(segment.Text()) +
+              "\" begins with a byte that makes one character with the segment terminator \"" +
+              (gConfig ? gConfig->Shown(mnSelimiter) : msTerminator) +
+              "\" written before it. Choose other separators.";
     mbClash = true;
     return true;
 }

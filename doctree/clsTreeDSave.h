@@ -67,6 +67,11 @@ private:
     // more elements, or with an ISA16 empty or longer, it would be read with
     // other separators. The write stops and says so.
     bool HeaderRefused(const TreeNode& segment, const std::optional<std::string_view>& payload, char cSource);
+    // After a one-byte terminator that may lead a UTF-8 character (written
+    // with no line end after it), a segment that begins with a continuation
+    // byte would make one character with it, and a header would be read with
+    // that character as its terminator. The write stops and says so.
+    bool JoinsTerminator(const TreeNode& segment, char cFirst);
     // The quick look before Clashes, for a text read: most hold neither.
     bool MayClash(std::string_view sText, char cSource) const
     {
@@ -87,6 +92,7 @@ private:
     std::string msError;
     std::string msTerminator;  // the terminator's characters alone
     bool mbClash = false;
+    bool mbJoinable = false;  // msEnd is one byte that may lead a UTF-8 character
     std::ofstream* mpFile = nullptr;  // while writing a file: flushed in blocks
     std::string_view mRun;               // text read, to be written with msEnd after it
     bool mbRun = false;                  // mRun holds one

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 using namespace orr;
@@ -66,20 +67,26 @@ bool SameCharacters(std::string s1, std::string s2, SepCode nSelimiter)
     return s1 == s2 && nSegments[0] == nSegments[1];
 }
 
-// Whether a text holds an interchange header whose element separator is not
-// the one written. In a failed document the text after such a header may be
-// kept as it was read (its terminator never came again), and the writer
-// writes the header itself with the document's separators: read again, the
-// kept text becomes segments of that header's new separators, and the next
-// save converts them, or refuses a value that now holds a separator. Saving
-// converts every interchange to one set of separators by design; text the
-// reader could not cut cannot be converted with it.
-bool HoldsHeaderOfOtherSeparators(std::string_view s, SepCode nDelimiter)
+// Whether a text holds a later interchange header whose separators (the element
+// separator, or a fixed-width header's terminator) are not the ones written.
+// In a failed document the text after such a header may be kept as it was
+// read (its terminator never came again), and the writer writes the header
+// itself with the document's separators: read again, the kept text becomes
+// segments of that header's new separators, and the next save converts
+// them, or refuses a value that now holds a separator. Saving converts every
+// interchange to one set of separators by design; text the reader could not
+// cut cannot be converted with it.
+bool HoldsHeaderOfOtherSeparators(std::string_view s, SepCode nDelimiter, SepCode nSelimiter)
 {
     const std::string sDelimiter = gfSeparatorBytes(nDelimiter);
-    for (std::size_t i = s.find("ISA"); i != std::string_view::npos; i = s.find("ISA", i + 3)) {
+    // The first header is the document's own: its separators are the ones written.
+    const std::size_t nFirst = s.find("ISA");
+    for (std::size_t i = nFirst; i != std::string_view::npos; i = s.find("ISA", i + 3)) {
         const std::string_view sAfter = s.substr(i + 3);
         if (!sAfter.empty() && !sAfter.starts_with(sDelimiter) && !std::isalnum(static_cast<unsigned char>(sAfter[0])))
+            return true;
+        const std::optional<FixedIsa> isa = i > nFirst ? gfFixedIsa(s.substr(i)) : std::nullopt;
+        if (isa && isa->nSelimiter != nSelimiter)
             return true;
     }
     return false;
@@ -115,7 +122,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!sRefusal.empty())
         return 0;
 
-    if (reader1.nError() != clsTreeD::kOk && HoldsHeaderOfOtherSeparators(sOut1, d))
+    if (reader1.nError() != clsTreeD::kOk &&
+        (HoldsHeaderOfOtherSeparators(sText, d, t) || HoldsHeaderOfOtherSeparators(sOut1, d, t)))
         return 0;
 
     clsTree doc2;

@@ -1,6 +1,7 @@
 #include "schema/clsDefFiles.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <fstream>
@@ -21,6 +22,8 @@ using namespace defformat;
 
 namespace {
 
+std::atomic<std::uint64_t> gnGeneration{0};
+
 bool StartsWithDoc(const std::string& sName) { return sName.size() >= 3 && gfSameName(sName.substr(0, 3), "DOC"); }
 
 std::string DocForm(const DefEntry& e) { return e.sName + "*" + e.sDescription + "*" + e.sType; }
@@ -33,6 +36,11 @@ std::string UpperName(std::string_view sName)
 }
 
 }  // namespace
+
+std::uint64_t clsDefFiles::Generation()
+{
+    return gnGeneration.load(std::memory_order_relaxed);
+}
 
 std::string gfDocTypeOfEntry(const std::string& sEntryName)
 {
@@ -55,6 +63,7 @@ bool clsDefFiles::RefreshBinFile()
 
 void clsDefFiles::IndexEntries()
 {
+    gnGeneration.fetch_add(1, std::memory_order_relaxed);
     mContainers.clear();
     mKept.clear();
     mDocTypes.clear();

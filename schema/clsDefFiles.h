@@ -56,6 +56,9 @@ public:
     // directory is loaded again; null when none are kept.
     const std::vector<std::string>* Kept(const std::string& sName) const;
     void Keep(const std::string& sName, std::vector<std::string> lines);
+    // Grows whenever any directory of definitions is loaded: what was made
+    // from the definitions before may differ from what they make now.
+    static std::uint64_t Generation();
 
 private:
     struct Slot {

@@ -223,6 +223,33 @@ TEST_F(SaveFile, HeaderWithoutItsOneCharacterComponentSeparatorIsRefused)
     EXPECT_FALSE(writer.Refused());
 }
 
+TEST_F(SaveFile, SegmentJoiningAOneByteTerminatorIsRefused)
+{
+    // 0xE2 leads a three-byte UTF-8 character: a segment beginning with
+    // continuation bytes right after it would read as the terminator "…".
+    clsTreeDSave writer;
+    writer.SetDelimiter('*');
+    writer.SetSelimiter(0xE2);
+    EXPECT_NE(writer.ToText(doc.ndRoot, false), "");
+    const TreeNode gs = Find(doc.ndRoot, "GS");
+    ASSERT_TRUE(gs);
+    gs.SetText("\x80\xA6GS");
+    EXPECT_EQ(writer.ToText(doc.ndRoot, false), "");
+    EXPECT_TRUE(writer.Refused());
+    EXPECT_NE(writer.sError().find("The segment \"\x80\xA6GS\" begins with a byte that makes one character with "
+                                   "the segment terminator"),
+              std::string::npos)
+        << writer.sError();
+    // With a line end after each terminator, or a terminator that leads no
+    // character, nothing joins.
+    EXPECT_NE(writer.ToText(doc.ndRoot, true), "");
+    EXPECT_FALSE(writer.Refused());
+    writer.SetSelimiter('~');
+    EXPECT_NE(writer.ToText(doc.ndRoot, false), "");
+    EXPECT_FALSE(writer.Refused());
+    gs.SetText("GS");
+}
+
 std::filesystem::filesystem_error Refusal(const std::string& sFrom, const std::string& sTo)
 {
     return fs::filesystem_error("rename", sFrom, sTo, std::error_code(EACCES, std::generic_category()));
