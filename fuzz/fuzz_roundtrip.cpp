@@ -2,8 +2,9 @@
 // tree (texts, tags, images, verdict), and writing that tree gives the same
 // text again (for a document whose matching failed: the same characters).
 // Trees with a segment node that has no element children are left out: the
-// writer skips such nodes by design; so are failed documents whose written
-// text holds a later header of other separators (HoldsHeaderOfOtherSeparators).
+// writer skips such nodes by design; so are failed documents whose text,
+// read or written, holds a later header of other separators
+// (HoldsHeaderOfOtherSeparators).
 #include "doctree/clsTreeD.h"
 #include "edi/modGuessEdi.h"
 #include "fuzz/FuzzDocuments.h"
