@@ -66,6 +66,7 @@ void clsDefFiles::IndexEntries()
     gnGeneration.fetch_add(1, std::memory_order_relaxed);
     mContainers.clear();
     mKept.clear();
+    mnKeptBytes = 0;
     mDocTypes.clear();
     mByName.clear();
     for (std::size_t i = 0; i < mEntries.size(); ++i) {
@@ -153,10 +154,21 @@ const std::vector<std::string>* clsDefFiles::Kept(const std::string& sName) cons
 
 void clsDefFiles::Keep(const std::string& sName, std::vector<std::string> lines)
 {
-    constexpr std::size_t kKeptNames = 16;
-    if (mKept.size() == kKeptNames)
-        mKept.pop_front();
+    // Every definition shipped, flattened, holds some 4 MB: a batch of files
+    // of many types flattens each once.
+    constexpr std::size_t kKeptBytes = std::size_t(16) << 20;
+    const auto bytes = [](const std::vector<std::string>& v) {
+        std::size_t n = v.capacity() * sizeof(std::string);
+        for (const std::string& s : v)
+            n += s.size();
+        return n;
+    };
+    mnKeptBytes += bytes(lines);
     mKept.emplace_back(sName, std::move(lines));
+    while (mKept.size() > 1 && mnKeptBytes > kKeptBytes) {
+        mnKeptBytes -= bytes(mKept.front().second);
+        mKept.pop_front();
+    }
 }
 
 const DefEntry* clsDefFiles::Find(const std::string& sName) const

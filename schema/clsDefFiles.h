@@ -52,7 +52,7 @@ public:
     const std::vector<std::string>& DocTypes() const { return mDocTypes; }
 
     // Lines made from the loaded definitions under a name (a flattened
-    // definition), kept for the last few names and dropped when the
+    // definition), kept for the last names up to a budget and dropped when the
     // directory is loaded again; null when none are kept.
     const std::vector<std::string>* Kept(const std::string& sName) const;
     void Keep(const std::string& sName, std::vector<std::string> lines);
@@ -84,6 +84,7 @@ private:
     std::unordered_map<std::string, std::size_t> mByName;
     std::map<std::string, std::unique_ptr<std::ifstream>> mContainers;
     std::deque<std::pair<std::string, std::vector<std::string>>> mKept;  // the newest last
+    std::size_t mnKeptBytes = 0;
     std::array<Slot, kDefSlots> mSlots;
 };
 

@@ -98,14 +98,22 @@ TEST(DefFiles, DirectoryEdgeCases)
     EXPECT_EQ(reloaded.OpenDefFile("docX.def"), 0);
     EXPECT_EQ(env.ui.Messages().back(), "Could not find template file:docX.def");
 
-    // Lines kept beside the directory: the last sixteen names, none after a reload.
+    // Lines kept beside the directory: the newest names up to 16 MiB of
+    // lines (the oldest go first), none after a reload.
     for (int i = 0; i <= 16; ++i)
         files.Keep("doc" + std::to_string(i) + ".def", {std::to_string(i)});
+    ASSERT_NE(files.Kept("doc0.def"), nullptr);
+    EXPECT_EQ(*files.Kept("doc16.def"), std::vector<std::string>{"16"});
+    files.Keep("big1.def", {std::string(std::size_t(9) << 20, 'x')});
+    files.Keep("big2.def", {std::string(std::size_t(9) << 20, 'y')});
     EXPECT_EQ(files.Kept("doc0.def"), nullptr);
-    ASSERT_NE(files.Kept("doc16.def"), nullptr);
-    EXPECT_EQ(*files.Kept("doc1.def"), std::vector<std::string>{"1"});
+    EXPECT_EQ(files.Kept("big1.def"), nullptr);
+    ASSERT_NE(files.Kept("big2.def"), nullptr);
+    files.Keep("big3.def", {std::string(std::size_t(17) << 20, 'z')});  // over the budget alone: kept
+    EXPECT_EQ(files.Kept("big2.def"), nullptr);
+    ASSERT_NE(files.Kept("big3.def"), nullptr);
     ASSERT_TRUE(files.RefreshBinFile());
-    EXPECT_EQ(files.Kept("doc16.def"), nullptr);
+    EXPECT_EQ(files.Kept("big3.def"), nullptr);
 }
 
 TEST(DefFiles, DamagedContainersFailCleanly)
