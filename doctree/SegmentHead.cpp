@@ -8,6 +8,17 @@
 #include "schema/SchemaIndex.h"
 
 namespace orr {
+namespace {
+
+// Blanks at either end of a segment are layout, except at a header's end:
+// its values have fixed widths, the last one's blanks included.
+std::string_view Trimmed(std::string_view s)
+{
+    s.remove_prefix(std::min(s.find_first_not_of(' '), s.size()));
+    return s.starts_with("ISA") ? s : gfTrimSpaces(s);
+}
+
+}  // namespace
 
 SegmentHead SegmentHead::Cut(std::string_view sSegment, SepCode nDelimiter)
 {
@@ -18,7 +29,7 @@ SegmentHead SegmentHead::Cut(std::string_view sSegment, SepCode nDelimiter)
     // and is never cut: the matching thread takes it as one element.
     const std::optional<BinaryData> binary =
         bSplits && !sSegment.empty() && sSegment.front() == 'B' ? gfBinaryData(sSegment, d) : std::nullopt;
-    h.sText = binary ? sSegment : gfTrimSpaces(sSegment);
+    h.sText = binary ? sSegment : Trimmed(sSegment);
     const std::string_view s = h.sText;
     // Positions past what an end can hold are left to the matching thread.
     constexpr std::size_t kMaxEnd = std::numeric_limits<std::uint16_t>::max();

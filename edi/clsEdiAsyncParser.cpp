@@ -365,8 +365,16 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bMayHaveLineEn
     const char* e = b + sRaw.size();
     while (b < e && (*b == ' ' || IsLineEnd(*b)))
         ++b;
+    const char* const eRaw = e;
     while (!bBinary && e > b && (e[-1] == ' ' || IsLineEnd(e[-1])))
         --e;
+    if (e < eRaw && e - b >= 3 && std::memcmp(b, "ISA", 3) == 0) {
+        // A header's values have fixed widths: blanks at its end belong to
+        // its last value (trimmed, a header cut short could read back as
+        // one of the fixed layout).
+        for (e = eRaw; IsLineEnd(e[-1]);)
+            --e;
+    }
     if (b == e)
         return;  // nothing between two terminators
     std::string_view sSeg(b, std::size_t(e - b));

@@ -355,6 +355,15 @@ TEST(FaithfulReading, SeparatorsFromTheFixedIsa)
     ASSERT_EQ(read.segments.size(), 14u);
     EXPECT_EQ(read.segments[7], read.segments[0]);
     EXPECT_EQ(read.sWritten, kHead + kSet + kTail + kHead + kSet + kTail);
+
+    // A header cut short keeps the blanks at its end (other segments lose
+    // theirs): its values have fixed widths, and written without them the
+    // header and the next line would read back as one of the fixed layout.
+    const Read cut = ReadText(env, "ISA*00* ~\nV         *00*   ~\nGS*PO*S*R ~\n");
+    ASSERT_EQ(cut.segments.size(), 3u);
+    EXPECT_EQ(cut.segments[0], "ISA*00* ");
+    EXPECT_EQ(cut.segments[2], "GS*PO*S*R");
+    EXPECT_EQ(cut.sWritten.substr(0, 10), "ISA*00* ~\n");
 }
 
 }  // namespace
