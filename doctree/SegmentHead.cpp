@@ -10,12 +10,11 @@
 namespace orr {
 namespace {
 
-// Blanks at either end of a segment are layout, except at a header's end:
-// its values have fixed widths, the last one's blanks included.
-std::string_view Trimmed(std::string_view s)
+// Blanks at either end of a segment are layout, except where they are a value's.
+std::string_view Trimmed(std::string_view s, char d)
 {
     s.remove_prefix(std::min(s.find_first_not_of(' '), s.size()));
-    return s.starts_with("ISA") ? s : gfTrimSpaces(s);
+    return s.ends_with(' ') && gfKeepsEndBlanks(s, d) ? s : gfTrimSpaces(s);
 }
 
 }  // namespace
@@ -29,7 +28,7 @@ SegmentHead SegmentHead::Cut(std::string_view sSegment, SepCode nDelimiter)
     // and is never cut: the matching thread takes it as one element.
     const std::optional<BinaryData> binary =
         bSplits && !sSegment.empty() && sSegment.front() == 'B' ? gfBinaryData(sSegment, d) : std::nullopt;
-    h.sText = binary ? sSegment : Trimmed(sSegment);
+    h.sText = binary ? sSegment : Trimmed(sSegment, d);
     const std::string_view s = h.sText;
     // Positions past what an end can hold are left to the matching thread.
     constexpr std::size_t kMaxEnd = std::numeric_limits<std::uint16_t>::max();

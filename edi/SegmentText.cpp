@@ -76,4 +76,9 @@ void gfSplitElements(std::string_view sSegment, char cDelimiter, std::vector<std
     elements.push_back(sSegment.substr(nFrom));
 }
 
+bool gfKeepsEndBlanks(std::string_view sText, char cDelimiter)
+{
+    return sText.starts_with("ISA") && std::count(sText.begin(), sText.end(), cDelimiter) < 16;
+}
+
 }  // namespace orr

@@ -25,6 +25,12 @@ std::optional<BinaryData> gfBinaryData(std::string_view sText, char cDelimiter);
 // binary segment's header as more text arrives, or is one.
 bool gfMayBeBinary(std::string_view sText, char cDelimiter);
 
+// Whether the blanks at the end of sText (a segment without the blanks
+// before it) are content rather than layout: those of an interchange header
+// cut short before ISA16, whose values have fixed widths (trimmed, the
+// header and the next line could read back as one of the fixed layout).
+bool gfKeepsEndBlanks(std::string_view sText, char cDelimiter);
+
 // The elements of a segment (0 its identifier) split at cDelimiter ('\0':
 // not split); a binary segment's data is one element.
 void gfSplitElements(std::string_view sSegment, char cDelimiter, std::vector<std::string_view>& elements);

@@ -368,13 +368,9 @@ void clsEdiAsyncParser::HandleSegment(std::string_view sRaw, bool bMayHaveLineEn
     const char* const eRaw = e;
     while (!bBinary && e > b && (e[-1] == ' ' || IsLineEnd(e[-1])))
         --e;
-    if (e < eRaw && e - b >= 3 && std::memcmp(b, "ISA", 3) == 0) {
-        // A header's values have fixed widths: blanks at its end belong to
-        // its last value (trimmed, a header cut short could read back as
-        // one of the fixed layout).
-        for (e = eRaw; IsLineEnd(e[-1]);)
+    if (e < eRaw && mnDelimiter < 256 && gfKeepsEndBlanks({b, std::size_t(eRaw - b)}, char(mnDelimiter)))
+        for (e = eRaw; IsLineEnd(e[-1]);)  // the blanks are a value's
             --e;
-    }
     if (b == e)
         return;  // nothing between two terminators
     std::string_view sSeg(b, std::size_t(e - b));
