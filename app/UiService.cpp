@@ -1,5 +1,7 @@
 #include "app/UiService.h"
 
+#include <atomic>
+
 #include "app/clsConfig.h"
 #include "app/modGlobals.h"
 
@@ -29,6 +31,7 @@ public:
 
 SilentUi gSilentUi;
 UiService* gpUi = nullptr;
+std::atomic<std::uint64_t> gnMessages{0};
 
 }  // namespace
 
@@ -38,10 +41,13 @@ void gfSetUi(UiService* pUi) { gpUi = pUi; }
 
 MsgAnswer gfMsgBox(const std::string& sText, MsgIcon icon, MsgButtons buttons, const std::string& sTitle)
 {
+    gnMessages.fetch_add(1, std::memory_order_relaxed);
     std::string title = sTitle;
     if (title.empty())
         title = gConfig ? gConfig->AppTitle : std::string("Orrindale");
     return gfUi().MsgBox(sText, buttons, icon, title);
 }
+
+std::uint64_t gfMessageCount() { return gnMessages.load(std::memory_order_relaxed); }
 
 }  // namespace orr

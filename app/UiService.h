@@ -1,6 +1,7 @@
 #pragma once
 // The one way engines talk to the user. The desktop shell answers with
 // dialogs, tests with a scripted recorder, the command-line tool on stderr.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,5 +43,8 @@ void gfSetUi(UiService* pUi);
 // Message box with the application's title when sTitle is empty.
 MsgAnswer gfMsgBox(const std::string& sText, MsgIcon icon = MsgIcon::None,
                    MsgButtons buttons = MsgButtons::OK, const std::string& sTitle = {});
+// How many messages gfMsgBox has shown in this process: a step that showed
+// none can tell it went without a word.
+std::uint64_t gfMessageCount();
 
 }  // namespace orr

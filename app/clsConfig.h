@@ -58,6 +58,8 @@ public:
     // Directories behind "the program directory" on a real installation.
     std::string InstallDir;  // read-only: EdiDef.bin, icons, manual
     std::string DataDir;     // writable: work files, first-run Incoming/Outgoing
+    // Where built schemas are kept between runs; "" keeps none.
+    std::string SchemaCacheDir;
 
     void OverWriteDefault();
     void ReadRegistry();

@@ -17,6 +17,7 @@
 #include "doctree/modNodeD.h"
 #include "edi/modDocType.h"
 #include "schema/clsDefFiles.h"
+#include "schema/SchemaCache.h"
 #include "schema/clsTreeS.h"
 
 namespace orr {
@@ -159,7 +160,7 @@ bool EdiDocument::LoadDefinition(const std::string& sType, const std::string& sF
     mSchema.RemoveAll();
     mIndex = SchemaIndex();
     if (!bComposed) {
-        mSchemaRoot = clsTreeS().Build(mSchema, sType);
+        mSchemaRoot = SchemaCache(gConfig ? gConfig->SchemaCacheDir : std::string()).Build(mSchema, sType);
     } else {
         const std::optional<std::vector<std::string>> lines = ComposeDefinition(*composition, sType, sFile);
         mSchemaRoot = lines ? clsTreeS().Build(mSchema, sType, *lines) : NodeId{};

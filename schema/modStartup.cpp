@@ -30,6 +30,7 @@ bool gfStartCore()
 {
     if (gfIsNewInstall())
         gfWriteDefaultRegistry();
+    gConfig->SchemaCacheDir = (std::filesystem::path(gConfig->DataDir) / "cache").string();
     return gfLoadDefinitions();
 }
 

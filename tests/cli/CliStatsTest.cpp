@@ -65,5 +65,24 @@ TEST(CliStats, FiguresOfAGeneratedDocument)
     EXPECT_EQ(RunCli("--home " + home + " stats " + file).nExit, 2);  // no type
 }
 
+// The command line keeps each schema it builds in the home's cache folder
+// and reads it back: the document made from the kept schema is the one made
+// from the built one.
+TEST(CliStats, TheSecondOpenReadsTheKeptSchema)
+{
+    TestEnv env;
+    const std::string home = test::MakeCliHome(env.Path("home"));
+    const std::string file = std::string(ORRINDALE_SOURCE_DIR) + "/examples/837P_X222A1-professional-claim.edi";
+    const std::string kept = home + "/cache/schema-837P_X222A1.bin";
+    const auto built = RunCli("--home " + home + " tree " + file + " --type auto");
+    ASSERT_EQ(built.nExit, 0) << built.sErr;
+    ASSERT_TRUE(std::filesystem::exists(kept));
+    const auto time = std::filesystem::last_write_time(kept);
+    const auto read = RunCli("--home " + home + " tree " + file + " --type auto");
+    EXPECT_EQ(read.nExit, 0) << read.sErr;
+    EXPECT_EQ(read.sOut, built.sOut);
+    EXPECT_EQ(std::filesystem::last_write_time(kept), time);  // read, not built and written again
+}
+
 }  // namespace
 }  // namespace orr

@@ -1,0 +1,288 @@
+#include "schema/SchemaCache.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include "app/UiService.h"
+#include "app/clsConfig.h"
+#include "app/modGlobals.h"
+#include "schema/clsDefFiles.h"
+#include "schema/clsTreeS.h"
+
+namespace orr {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kMagic = "Orrindale schema 1\n";
+
+// What a kept schema was made from: the type, this program and every
+// definition container in the order names are looked up in. "" when any of
+// them cannot be told, and then nothing is kept.
+std::string Stamp(const std::string& sDocType)
+{
+    if (!gDefFiles)
+        return {};
+    std::string sStamp = sDocType + '\n';
+    const auto add = [&sStamp](const fs::path& path) {
+        std::error_code ec;
+        const auto nSize = fs::file_size(path, ec);
+        if (ec)
+            return false;
+        const auto time = fs::last_write_time(path, ec);
+        if (ec)
+            return false;
+        sStamp += path.string() + '\n' + std::to_string(nSize) + ' ' +
+                  std::to_string(time.time_since_epoch().count()) + '\n';
+        return true;
+    };
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec || !add(exe))
+        return {};
+    std::vector<std::string_view> containers;
+    for (const DefEntry& e : gDefFiles->Entries())
+        if (std::find(containers.begin(), containers.end(), e.sContainer) == containers.end())
+            containers.push_back(e.sContainer);
+    for (std::string_view sContainer : containers)
+        if (!add(fs::path(sContainer)))
+            return {};
+    return sStamp;
+}
+
+// FNV-1a over eight bytes at a time: a damaged file is told from a whole one.
+std::uint64_t Checksum(std::string_view s)
+{
+    std::uint64_t n = 14695981039346656037ull;
+    std::size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, s.data() + i, 8);
+        n = (n ^ w) * 1099511628211ull;
+    }
+    for (; i < s.size(); ++i)
+        n = (n ^ static_cast<unsigned char>(s[i])) * 1099511628211ull;
+    return n;
+}
+
+void PutNumber(std::string& s, std::uint64_t n, std::size_t nBytes)
+{
+    for (std::size_t i = 0; i < nBytes; ++i)
+        s += char((n >> (8 * i)) & 0xFF);
+}
+
+void PutText(std::string& s, std::string_view sText)
+{
+    PutNumber(s, sText.size(), 4);
+    s += sText;
+}
+
+// Reads what PutNumber and PutText wrote; once anything is missing it
+// stays failed and gives zeros and "".
+class Reader {
+public:
+    explicit Reader(std::string_view s) : ms(s) {}
+    std::uint64_t Number(std::size_t nBytes)
+    {
+        if (ms.size() - mnAt < nBytes) {
+            mbOk = false;
+            return 0;
+        }
+        std::uint64_t n = 0;
+        for (std::size_t i = 0; i < nBytes; ++i)
+            n |= std::uint64_t(static_cast<unsigned char>(ms[mnAt + i])) << (8 * i);
+        mnAt += nBytes;
+        return n;
+    }
+    std::string_view Text()
+    {
+        const std::uint64_t n = Number(4);
+        if (!mbOk || ms.size() - mnAt < n) {
+            mbOk = false;
+            return {};
+        }
+        const std::string_view s = ms.substr(mnAt, n);
+        mnAt += n;
+        return s;
+    }
+    bool Ok() const { return mbOk; }
+    bool AtEnd() const { return mnAt == ms.size(); }
+
+private:
+    std::string_view ms;
+    std::size_t mnAt = 0;
+    bool mbOk = true;
+};
+
+struct KeptNode {
+    std::uint32_t nParent;  // its index in the file; the root has none
+    bool bExpanded;
+    std::string_view sKey, sText, sTag, sImage, sExpandedImage;
+};
+
+constexpr std::uint32_t kNoParent = 0xFFFFFFFFu;
+
+// The nodes of a whole file made for sStamp, each after its parent; none
+// when anything does not fit.
+std::vector<KeptNode> Parse(std::string_view sFile, const std::string& sStamp)
+{
+    if (sFile.size() < kMagic.size() + 8 || !sFile.starts_with(kMagic))
+        return {};
+    const std::string_view sBody = sFile.substr(0, sFile.size() - 8);
+    if (Reader(sFile.substr(sBody.size())).Number(8) != Checksum(sBody))
+        return {};
+    Reader in(sBody.substr(kMagic.size()));
+    if (in.Text() != sStamp)
+        return {};
+    const std::uint64_t nNodes = in.Number(4);
+    std::vector<KeptNode> nodes;
+    for (std::uint64_t i = 0; in.Ok() && i < nNodes; ++i) {
+        KeptNode k{};
+        k.nParent = std::uint32_t(in.Number(4));
+        k.bExpanded = in.Number(1) != 0;
+        k.sKey = in.Text();
+        k.sText = in.Text();
+        k.sTag = in.Text();
+        k.sImage = in.Text();
+        k.sExpandedImage = in.Text();
+        if ((i == 0) != (k.nParent == kNoParent) || (i != 0 && k.nParent >= i))
+            return {};
+        nodes.push_back(k);
+    }
+    if (!in.Ok() || !in.AtEnd() || nodes.empty())
+        return {};
+    return nodes;
+}
+
+ImageId ImageOf(clsTree& tree, std::string_view sImage) { return sImage.empty() ? ImageId{} : tree.InternImage(sImage); }
+
+std::optional<std::string> ReadWhole(const std::string& sPath)
+{
+    std::ifstream in(sPath, std::ios::binary);
+    std::error_code ec;
+    const auto nSize = fs::file_size(sPath, ec);
+    if (!in || ec)
+        return std::nullopt;
+    std::string s(nSize, '\0');
+    if (!in.read(s.data(), std::streamsize(nSize)))
+        return std::nullopt;
+    return s;
+}
+
+}  // namespace
+
+SchemaCache::SchemaCache(std::string sDir) : msDir(std::move(sDir)) {}
+
+std::string SchemaCache::Path(const std::string& sDocType) const
+{
+    // Other characters than these would make other paths; the stamp inside
+    // tells two types of one file name apart.
+    std::string sName = sDocType;
+    for (char& c : sName)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-')
+            c = '_';
+    return (fs::path(msDir) / ("schema-" + sName + ".bin")).string();
+}
+
+NodeId SchemaCache::Build(clsTree& tree, const std::string& sDocType) const
+{
+    // Tracing writes the flattening's files: only a build makes them.
+    const bool bKeep = !msDir.empty() && !(gConfig && gConfig->bTrace);
+    if (bKeep)
+        if (const NodeId root = Read(tree, sDocType))
+            return root;
+    const std::uint64_t nMessages = gfMessageCount();
+    const NodeId root = clsTreeS().Build(tree, sDocType);
+    // A schema that showed a message would show it again when built: kept, it would not.
+    if (bKeep && root && gfMessageCount() == nMessages)
+        Write(tree, root, sDocType);
+    return root;
+}
+
+NodeId SchemaCache::Read(clsTree& tree, const std::string& sDocType) const
+{
+    if (msDir.empty())
+        return {};
+    const std::string sStamp = Stamp(sDocType);
+    if (sStamp.empty())
+        return {};
+    const std::optional<std::string> sFile = ReadWhole(Path(sDocType));
+    if (!sFile)
+        return {};
+    const std::vector<KeptNode> nodes = Parse(*sFile, sStamp);
+    if (nodes.empty())
+        return {};
+    std::vector<NodeId> ids;
+    ids.reserve(nodes.size());
+    try {
+        for (const KeptNode& k : nodes) {
+            NodeInit init;
+            init.sKey = k.sKey;
+            init.sText = k.sText;
+            init.sTag = k.sTag;
+            init.image = ImageOf(tree, k.sImage);
+            init.expandedImage = ImageOf(tree, k.sExpandedImage);
+            init.bExpanded = k.bExpanded;
+            ids.push_back(tree.Add(ids.empty() ? NodeId{} : ids[k.nParent], Relation::Child, init));
+        }
+    } catch (const TreeError&) {
+        // Whole and checked, yet refused (a key twice): built afresh instead.
+        if (!ids.empty())
+            tree.Remove(ids.front());
+        return {};
+    }
+    return ids.front();
+}
+
+bool SchemaCache::Write(const clsTree& tree, NodeId root, const std::string& sDocType) const
+{
+    const std::string sStamp = Stamp(sDocType);
+    if (msDir.empty() || sStamp.empty() || !tree.IsValid(root))
+        return false;
+    std::string s(kMagic);
+    PutText(s, sStamp);
+    // A build numbers its nodes one after the other from the root: in that
+    // order each comes after its parent and after its earlier siblings.
+    const std::size_t nNodes = tree.NodeCount();
+    PutNumber(s, nNodes, 4);
+    for (std::uint32_t i = 0; i < nNodes; ++i) {
+        const NodeId node{root.value + i};
+        const NodeId parent = tree.IsValid(node) ? tree.Parent(node) : NodeId{};
+        if (!tree.IsValid(node) || (i == 0) != !parent || (parent && (parent < root || parent >= node)))
+            return false;
+        PutNumber(s, i == 0 ? kNoParent : parent.value - root.value, 4);
+        PutNumber(s, tree.Expanded(node) ? 1 : 0, 1);
+        PutText(s, tree.Key(node));
+        PutText(s, tree.Text(node));
+        PutText(s, tree.Tag(node));
+        PutText(s, tree.Image(node));
+        PutText(s, tree.ExpandedImage(node));
+    }
+    PutNumber(s, Checksum(s), 8);
+    // Written aside and renamed: a reader never sees half a file, and two
+    // programs keeping the same schema at once leave one whole.
+    std::error_code ec;
+    fs::create_directories(msDir, ec);
+    const std::string sPath = Path(sDocType);
+    const std::string sAside = sPath + "." + std::to_string(::getpid()) + ".new";
+    {
+        std::ofstream out(sAside, std::ios::binary | std::ios::trunc);
+        if (!out.write(s.data(), std::streamsize(s.size())) || !out.flush()) {
+            fs::remove(sAside, ec);
+            return false;
+        }
+    }
+    fs::rename(sAside, sPath, ec);
+    if (ec)
+        fs::remove(sAside, ec);
+    return !ec;
+}
+
+}  // namespace orr
