@@ -95,9 +95,7 @@ bool gfCliLoadDocument(const CliArgs& args, EdiDocument& doc)
     if (!sSelimiter.empty())
         nSelimiter = clsConfig::S2N(sSelimiter);
     doc.SetSeparators(nDelimiter, nSelimiter);
-    const auto open = [&](const std::string& sDocType) {
-        return doc.LoadDefinition(sDocType, sFile) && doc.Open(sFile, EdiDocument::OpenMode::Batch);
-    };
+    const auto open = [&](const std::string& sDocType) { return doc.OpenAs(sDocType, sFile); };
     const bool bOpen = sType == "auto" ? OpenAsTheFileSays(doc, sFile, open) : open(sType);
     if (!doc.BuildErrorText().empty())
         std::fprintf(stderr, "%s\n", Lines(doc.BuildErrorText()).c_str());

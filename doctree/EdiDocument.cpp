@@ -209,11 +209,12 @@ bool EdiDocument::Rebuild(const Build& fnBuild)
     return true;
 }
 
-TreeNode EdiDocument::ReadOnce(const std::string& sFile)
+TreeNode EdiDocument::ReadOnce(const std::string& sFile, const std::function<bool()>& fnBeforeMatching)
 {
     clsTreeD builder;
     builder.SetDelimiter(mSeparators.nDelimiter);
     builder.SetSelimiter(mSeparators.nSelimiter);
+    builder.SetBeforeMatching(fnBeforeMatching);
     const TreeNode root = BuildSpare([&](clsTree& scratch) { return builder.Build(scratch, sFile, mSchema, mIndex); });
     mnBuildError = builder.nError();
     msBuildError = builder.sError();
@@ -226,6 +227,20 @@ TreeNode EdiDocument::ReadOnce(const std::string& sFile)
 
 bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSeparators& fnChoose)
 {
+    return OpenWith(sFile, mode, fnChoose, {});
+}
+
+bool EdiDocument::OpenAs(const std::string& sType, const std::string& sFile)
+{
+    bool bLoaded = false;
+    const bool bOpen =
+        OpenWith(sFile, OpenMode::Batch, {}, [&] { return bLoaded = LoadDefinition(sType, sFile); });
+    return bOpen && bLoaded;
+}
+
+bool EdiDocument::OpenWith(const std::string& sFile, OpenMode mode, const ChooseSeparators& fnChoose,
+                           const std::function<bool()>& fnBeforeMatching)
+{
     const bool bNewWindow = mode == OpenMode::NewWindow;
     struct SpareGuard {
         clsTree& spare;
@@ -235,7 +250,7 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
         // Nothing is replaced until a read is accepted, so a failed open
         // leaves the document as it was.
         const std::optional<DiskStamp> stamp = StampOf(sFile);
-        const TreeNode root = ReadOnce(sFile);
+        const TreeNode root = ReadOnce(sFile, nAttempt == 1 ? fnBeforeMatching : std::function<bool()>());
         if (!root)
             return false;
         // The file as it was read, once this read is the document.

@@ -117,6 +117,11 @@ public:
     // Reads a file with the document's separators (see OpenMode). False: the
     // caller gives up; the document is then as it was before.
     bool Open(const std::string& sFile, OpenMode mode, const ChooseSeparators& fnChoose = {});
+    // LoadDefinition(sType, sFile) and Open(sFile, OpenMode::Batch) in one:
+    // the definition is loaded while the file is being cut on another
+    // thread. False when either fails (the definition is not loaded when the
+    // file cannot be read).
+    bool OpenAs(const std::string& sType, const std::string& sFile);
     // A new document of type sType, with the document's separators: a root
     // "New" with the interchange its schema prescribes, or alone. False when
     // the definition cannot be opened or the content cannot be made (both
@@ -187,7 +192,11 @@ private:
     TreeNode BuildSpare(const Build& fnBuild);
     void Accept(TreeNode root);
     bool Rebuild(const Build& fnBuild);
-    TreeNode ReadOnce(const std::string& sFile);
+    // Open, with fnBeforeMatching for the first read.
+    bool OpenWith(const std::string& sFile, OpenMode mode, const ChooseSeparators& fnChoose,
+                  const std::function<bool()>& fnBeforeMatching);
+    // fnBeforeMatching: see clsTreeD::SetBeforeMatching.
+    TreeNode ReadOnce(const std::string& sFile, const std::function<bool()>& fnBeforeMatching = {});
     void AfterHistoryStep(const TreeEdit* pEdit, bool bUndo);
     // The tree read back by a validation (root in the spare tree): kept
     // aside when it equals the document's, else swapped in as one undo step.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "app/UiService.h"
@@ -111,13 +112,17 @@ TreeNode clsTreeD::Build(clsTree& docTree, std::unique_ptr<clsFileMapping> file,
 {
     const clsFileMapping& f = *file;
     docTree.AdoptText(std::move(file));
+    PrepareParser();
+    // Cut on a second thread while this one matches; the pieces are paged in
+    // there, and given back here once their segments are in the tree. The
+    // cutting starts before the work of BeforeMatching, which it overlaps.
+    std::optional<SegmentPipe> pipe(std::in_place, mParser, f.Text(), kMappedPieceSize, mnDelimiter,
+                                    [&f](std::size_t n, std::size_t nSize) { f.Load(n, nSize); });
+    if (!BeforeMatching())
+        return {};
     return BuildFrom(docTree, sFile, schemaTree, index, [&](clsProgress& progress) {
-        // Cut on a second thread while this one matches; the pieces are
-        // paged in there, and given back here once their segments are in the tree.
-        SegmentPipe pipe(mParser, f.Text(), kMappedPieceSize, mnDelimiter,
-                         [&f](std::size_t n, std::size_t nSize) { f.Load(n, nSize); });
         SegmentPipe::Batch batch;
-        while (pipe.Next(batch)) {
+        while (pipe->Next(batch)) {
             for (const SegmentHead& head : batch.segments)
                 HandleSegment(head);
             if (batch.trailing)
@@ -133,17 +138,28 @@ TreeNode clsTreeD::Build(clsTree& docTree, std::unique_ptr<clsFileMapping> file,
                 ShowProgress(progress);
             }
         }
+        pipe.reset();  // its thread joined and the parser's listener back before the parser ends
     });
 }
 
 TreeNode clsTreeD::Build(clsTree& docTree, std::istream& in, const std::string& sFile, clsTree& schemaTree,
                          const SchemaIndex& index)
 {
+    PrepareParser();
+    if (!BeforeMatching())
+        return {};
     return BuildFrom(docTree, sFile, schemaTree, index, [&](clsProgress& progress) {
         char piece[kPieceSize];
         while (in.read(piece, std::streamsize(kPieceSize)) || in.gcount() > 0)
             Feed(std::string_view(piece, std::size_t(in.gcount())), progress);
     });
+}
+
+void clsTreeD::PrepareParser()
+{
+    mParser.bIsaTrigger = mParser.bGsTrigger = mParser.bStTrigger = mParser.bSegTrigger = true;
+    mParser.bIsaSeparators = true;
+    mParser.bReportTrailing = true;
 }
 
 void clsTreeD::Feed(std::string_view sPiece, clsProgress& progress)
@@ -200,10 +216,6 @@ TreeNode clsTreeD::BuildFrom(clsTree& docTree, const std::string& sFile, clsTree
     mndRoot = docTree.Node(docTree.Add(NodeId{}, Relation::Child, root));
     mS = index.Root();
     mndParent = mndEnvelope = mndRoot;
-    mParser.bIsaTrigger = mParser.bGsTrigger = mParser.bStTrigger = mParser.bSegTrigger = true;
-    mParser.bIsaSeparators = true;
-    mParser.bReportTrailing = true;
-
     // The use counters go into the schema tags however the build ends.
     struct WriteBack {
         clsTreeD* p;

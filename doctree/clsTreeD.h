@@ -78,7 +78,17 @@ public:
     // at the element separator. Installed on every tree a builder fills.
     static void InstallElementMaterialiser(clsTree& tree, SepCode nDelimiter);
 
+    // Work for the calling thread while a mapped file is cut on the other,
+    // before the first segment is matched: a Build may be given its schema
+    // tree and index only then (loading a definition takes as long as
+    // cutting megabytes). False ends the build without a tree. Kept for
+    // every later Build.
+    void SetBeforeMatching(std::function<bool()> fn) { mfnBeforeMatching = std::move(fn); }
+
 private:
+    // The parser's settings for a build, made before any thread cuts with it.
+    void PrepareParser();
+    bool BeforeMatching() const { return !mfnBeforeMatching || mfnBeforeMatching(); }
     // The build around fnRead, which gives the file's text to Feed.
     TreeNode BuildFrom(clsTree& docTree, const std::string& sFile, clsTree& schemaTree, const SchemaIndex& index,
                        const std::function<void(clsProgress&)>& fnRead);
@@ -189,6 +199,7 @@ private:
     void Message(const std::string& sText);  // writes the counters back, then shows it
 
     clsEdiAsyncParser mParser;
+    std::function<bool()> mfnBeforeMatching;
     SepCode mnDelimiter;
     std::int16_t mnError = kOk;
     std::string msError;

@@ -14,6 +14,7 @@
 #include "doctree/clsTreeDSave.h"
 #include "edi/modGuessEdi.h"
 #include "schema/clsDefFiles.h"
+#include "store/modTreeDump.h"
 #include "tests/support/TestEnv.h"
 
 namespace orr {
@@ -93,6 +94,35 @@ TEST_F(BenchGen, GeneratedDocumentsOpenValidateAndSaveUnchanged)
         EXPECT_TRUE(TestEnv::ReadFile(sSaved) == sText);
         env.ui.Clear();
     }
+}
+
+// The command line loads the definition while the file is cut on the
+// other thread: the document is the one read after loading it first, and a
+// definition or a file that fails leaves the document as it was.
+TEST_F(BenchGen, TheDefinitionLoadsWhileTheFileIsCut)
+{
+    ASSERT_TRUE(loaded) << ORRINDALE_EDIDEF;
+    const std::string sFile = env.Path("claims.edi");
+    TestEnv::WriteFile(sFile, Generate("837P-claims", 3, 1 << 20));  // cut on a thread of its own
+    const std::string sType = bench::EdiGen::DefinitionType("837P-claims");
+    EdiDocument first, overlapped;
+    ASSERT_TRUE(first.LoadDefinition(sType));
+    ASSERT_TRUE(first.Open(sFile, EdiDocument::OpenMode::Batch));
+    ASSERT_TRUE(overlapped.OpenAs(sType, sFile));
+    EXPECT_EQ(overlapped.Type(), sType);
+    EXPECT_EQ(overlapped.BuildError(), clsTreeD::kOk) << overlapped.BuildErrorText();
+    EXPECT_EQ(overlapped.BuildSegments(), first.BuildSegments());
+    EXPECT_EQ(gfDumpTreeText(overlapped.Tree(), overlapped.Root().Id()), gfDumpTreeText(first.Tree(), first.Root().Id()));
+    EXPECT_EQ(gfDumpTreeText(overlapped.SchemaTree(), overlapped.SchemaRoot().Id()),
+              gfDumpTreeText(first.SchemaTree(), first.SchemaRoot().Id()));
+    EXPECT_TRUE(env.ui.Messages().empty());
+
+    const std::string sBefore = gfDumpTreeText(overlapped.Tree(), overlapped.Root().Id());
+    EXPECT_FALSE(overlapped.OpenAs("NoSuchType", sFile));
+    EXPECT_EQ(env.ui.Messages(), (std::vector<std::string>{"Could not find template file:docNoSuchType.def",
+                                                            "Could not open definition file:docNoSuchType.def"}));
+    EXPECT_FALSE(overlapped.OpenAs(sType, env.Path("missing.edi")));
+    EXPECT_EQ(gfDumpTreeText(overlapped.Tree(), overlapped.Root().Id()), sBefore);
 }
 
 }  // namespace
