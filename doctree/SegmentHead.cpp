@@ -13,6 +13,9 @@ namespace {
 // Blanks at either end of a segment are layout, except where they are a value's.
 std::string_view Trimmed(std::string_view s, char d)
 {
+    // The reader hands on segments trimmed already: one test for them all.
+    if (!s.empty() && s.front() != ' ' && s.back() != ' ')
+        return s;
     s.remove_prefix(std::min(s.find_first_not_of(' '), s.size()));
     return s.ends_with(' ') && gfKeepsEndBlanks(s, d) ? s : gfTrimSpaces(s);
 }
