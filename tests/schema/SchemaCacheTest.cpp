@@ -92,6 +92,14 @@ TEST_F(SchemaCacheTest, ReadsBackWhatItBuiltWhileNothingChanged)
     clsTree again;
     EXPECT_TRUE(cache.Read(again, "T1"));  // kept anew
     EXPECT_FALSE(cache.Read(again, "T2"));  // another type has its own file
+
+    // A tree emptied for the next definition (a batch of files of several types) keeps it too.
+    again.RemoveAll();
+    fs::remove(cache.Path("T1"));
+    const NodeId reused = cache.Build(again, "T1");
+    ASSERT_TRUE(fs::exists(cache.Path("T1")));
+    clsTree fresh;
+    EXPECT_EQ(Whole(fresh, cache.Read(fresh, "T1")), Whole(again, reused));
 }
 
 // A damaged file is built afresh, never half read; a build that showed a
