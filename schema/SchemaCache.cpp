@@ -182,9 +182,12 @@ SchemaCache::SchemaCache(std::string sDir) : msDir(std::move(sDir)) {}
 
 std::string SchemaCache::Path(const std::string& sDocType) const
 {
-    // Other characters than these would make other paths; the stamp inside
-    // tells two types of one file name apart.
-    std::string sName = sDocType;
+    // Each program keeps its own files: the stamp names the program, and two
+    // programs sharing a file would build it again in turn. Other characters
+    // than these would make other paths; the stamp tells two types of one
+    // file name apart.
+    std::error_code ec;
+    std::string sName = sDocType + '-' + fs::read_symlink("/proc/self/exe", ec).filename().string();
     for (char& c : sName)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-')
             c = '_';

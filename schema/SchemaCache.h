@@ -27,7 +27,7 @@ public:
     // cannot (no folder, a tree that is not one build's).
     bool Write(const clsTree& tree, NodeId root, const std::string& sDocType) const;
 
-    // The file a type's schema is kept in.
+    // The file a type's schema is kept in by this program.
     std::string Path(const std::string& sDocType) const;
 
 private:

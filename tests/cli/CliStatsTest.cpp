@@ -73,7 +73,7 @@ TEST(CliStats, TheSecondOpenReadsTheKeptSchema)
     TestEnv env;
     const std::string home = test::MakeCliHome(env.Path("home"));
     const std::string file = std::string(ORRINDALE_SOURCE_DIR) + "/examples/837P_X222A1-professional-claim.edi";
-    const std::string kept = home + "/cache/schema-837P_X222A1.bin";
+    const std::string kept = home + "/cache/schema-837P_X222A1-orrindale-cli.bin";
     const auto built = RunCli("--home " + home + " tree " + file + " --type auto");
     ASSERT_EQ(built.nExit, 0) << built.sErr;
     ASSERT_TRUE(std::filesystem::exists(kept));

@@ -134,7 +134,7 @@ TEST_F(SchemaCacheTest, DamagedFilesBuildsWithMessagesAndNoFolder)
     EXPECT_TRUE(plainRoot);
     EXPECT_FALSE(none.Write(plain, plainRoot, "T1"));
     EXPECT_EQ(std::distance(fs::directory_iterator(sDir), fs::directory_iterator()), 1);
-    EXPECT_EQ(cache.Path("a/b c"), (fs::path(sDir) / "schema-a_b_c.bin").string());
+    EXPECT_EQ(cache.Path("a/b c"), (fs::path(sDir) / "schema-a_b_c-orrindale_core_tests.bin").string());
 }
 
 }  // namespace
