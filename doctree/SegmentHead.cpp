@@ -25,6 +25,13 @@ std::string_view Trimmed(std::string_view s, char d)
 SegmentHead SegmentHead::Cut(std::string_view sSegment, SepCode nDelimiter)
 {
     SegmentHead h;
+    CutInto(h, sSegment, nDelimiter);
+    return h;
+}
+
+void SegmentHead::CutInto(SegmentHead& h, std::string_view sSegment, SepCode nDelimiter)
+{
+    h = SegmentHead();
     const bool bSplits = nDelimiter > 0 && nDelimiter <= 255;
     const char d = char(nDelimiter);
     // A binary segment's data is kept as it stands, blanks at its end too,
@@ -53,7 +60,6 @@ SegmentHead SegmentHead::Cut(std::string_view sSegment, SepCode nDelimiter)
         ++p;
     }
     h.nId = h.nCut ? SchemaIndex::PackCode(s.substr(0, h.ends[0])) : SchemaIndex::kLongCode;
-    return h;
 }
 
 }  // namespace orr

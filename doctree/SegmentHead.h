@@ -26,6 +26,9 @@ struct SegmentHead {
 
     // nDelimiter: the element separator; above 255 or 0 it never splits.
     static SegmentHead Cut(std::string_view sSegment, SepCode nDelimiter);
+    // The same into h where it is to stay: a head made on the stack and
+    // copied into place is read back before its bytes are all written.
+    static void CutInto(SegmentHead& h, std::string_view sSegment, SepCode nDelimiter);
 
     // Element n < nCut.
     std::string_view Element(std::size_t n) const

@@ -52,8 +52,8 @@ void SegmentPipe::Run()
 void SegmentPipe::Add(std::string_view s)
 {
     const bool bSlice = s.data() >= msText.data() && s.data() + s.size() <= msText.data() + msText.size();
-    mFill.segments.push_back(
-        SegmentHead::Cut(bSlice ? s : std::string_view(mFill.copies.emplace_back(s)), mnDelimiter));
+    SegmentHead::CutInto(mFill.segments.emplace_back(), bSlice ? s : std::string_view(mFill.copies.emplace_back(s)),
+                         mnDelimiter);
     if (mFill.segments.size() == kBatch)
         Hand(false);
 }
