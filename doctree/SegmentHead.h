@@ -26,8 +26,8 @@ struct SegmentHead {
 
     // nDelimiter: the element separator; above 255 or 0 it never splits.
     static SegmentHead Cut(std::string_view sSegment, SepCode nDelimiter);
-    // The same into h where it is to stay: a head made on the stack and
-    // copied into place is read back before its bytes are all written.
+    // The same into h where it is to stay: copying a head just written on
+    // the stack waits for its narrow stores, once per segment.
     static void CutInto(SegmentHead& h, std::string_view sSegment, SepCode nDelimiter);
 
     // Element n < nCut.
