@@ -16,8 +16,8 @@
 #include "doctree/clsTreeDValid.h"
 #include "doctree/modNodeD.h"
 #include "edi/modDocType.h"
-#include "schema/clsDefFiles.h"
 #include "schema/SchemaCache.h"
+#include "schema/clsDefFiles.h"
 #include "schema/clsTreeS.h"
 
 namespace orr {
@@ -233,8 +233,7 @@ bool EdiDocument::Open(const std::string& sFile, OpenMode mode, const ChooseSepa
 bool EdiDocument::OpenAs(const std::string& sType, const std::string& sFile)
 {
     bool bLoaded = false;
-    const bool bOpen =
-        OpenWith(sFile, OpenMode::Batch, {}, [&] { return bLoaded = LoadDefinition(sType, sFile); });
+    const bool bOpen = OpenWith(sFile, OpenMode::Batch, {}, [&] { return bLoaded = LoadDefinition(sType, sFile); });
     return bOpen && bLoaded;
 }
 

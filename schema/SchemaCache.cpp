@@ -39,8 +39,8 @@ std::string Stamp(const std::string& sDocType)
         const auto time = fs::last_write_time(path, ec);
         if (ec)
             return false;
-        sStamp += path.string() + '\n' + std::to_string(nSize) + ' ' +
-                  std::to_string(time.time_since_epoch().count()) + '\n';
+        sStamp +=
+            path.string() + '\n' + std::to_string(nSize) + ' ' + std::to_string(time.time_since_epoch().count()) + '\n';
         return true;
     };
     std::error_code ec;
@@ -161,7 +161,10 @@ std::vector<KeptNode> Parse(std::string_view sFile, const std::string& sStamp)
     return nodes;
 }
 
-ImageId ImageOf(clsTree& tree, std::string_view sImage) { return sImage.empty() ? ImageId{} : tree.InternImage(sImage); }
+ImageId ImageOf(clsTree& tree, std::string_view sImage)
+{
+    return sImage.empty() ? ImageId{} : tree.InternImage(sImage);
+}
 
 std::optional<std::string> ReadWhole(const std::string& sPath)
 {

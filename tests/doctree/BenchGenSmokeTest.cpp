@@ -112,7 +112,8 @@ TEST_F(BenchGen, TheDefinitionLoadsWhileTheFileIsCut)
     EXPECT_EQ(overlapped.Type(), sType);
     EXPECT_EQ(overlapped.BuildError(), clsTreeD::kOk) << overlapped.BuildErrorText();
     EXPECT_EQ(overlapped.BuildSegments(), first.BuildSegments());
-    EXPECT_EQ(gfDumpTreeText(overlapped.Tree(), overlapped.Root().Id()), gfDumpTreeText(first.Tree(), first.Root().Id()));
+    EXPECT_EQ(gfDumpTreeText(overlapped.Tree(), overlapped.Root().Id()),
+              gfDumpTreeText(first.Tree(), first.Root().Id()));
     EXPECT_EQ(gfDumpTreeText(overlapped.SchemaTree(), overlapped.SchemaRoot().Id()),
               gfDumpTreeText(first.SchemaTree(), first.SchemaRoot().Id()));
     EXPECT_TRUE(env.ui.Messages().empty());
@@ -120,7 +121,7 @@ TEST_F(BenchGen, TheDefinitionLoadsWhileTheFileIsCut)
     const std::string sBefore = gfDumpTreeText(overlapped.Tree(), overlapped.Root().Id());
     EXPECT_FALSE(overlapped.OpenAs("NoSuchType", sFile));
     EXPECT_EQ(env.ui.Messages(), (std::vector<std::string>{"Could not find template file:docNoSuchType.def",
-                                                            "Could not open definition file:docNoSuchType.def"}));
+                                                           "Could not open definition file:docNoSuchType.def"}));
     EXPECT_FALSE(overlapped.OpenAs(sType, env.Path("missing.edi")));
     EXPECT_EQ(gfDumpTreeText(overlapped.Tree(), overlapped.Root().Id()), sBefore);
 }

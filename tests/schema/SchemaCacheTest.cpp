@@ -90,7 +90,7 @@ TEST_F(SchemaCacheTest, ReadsBackWhatItBuiltWhileNothingChanged)
     const NodeId rebuilt = cache.Build(stale, "T1");
     EXPECT_NE(gfDumpTreeText(stale, rebuilt).find("Header, changed"), std::string::npos);
     clsTree again;
-    EXPECT_TRUE(cache.Read(again, "T1"));  // kept anew
+    EXPECT_TRUE(cache.Read(again, "T1"));   // kept anew
     EXPECT_FALSE(cache.Read(again, "T2"));  // another type has its own file
 
     // A tree emptied for the next definition (a batch of files of several types) keeps it too.
