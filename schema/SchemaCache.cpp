@@ -23,6 +23,14 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kMagic = "Orrindale schema 1\n";
 
+// This program's file; empty when it cannot be told.
+fs::path ProgramFile()
+{
+    std::error_code ec;
+    fs::path path = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::path() : path;
+}
+
 // What a kept schema was made from: the type, this program and every
 // definition container in the order names are looked up in. "" when any of
 // them cannot be told, and then nothing is kept.
@@ -43,9 +51,7 @@ std::string Stamp(const std::string& sDocType)
             path.string() + '\n' + std::to_string(nSize) + ' ' + std::to_string(time.time_since_epoch().count()) + '\n';
         return true;
     };
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec || !add(exe))
+    if (!add(ProgramFile()))
         return {};
     std::vector<std::string_view> containers;
     for (const DefEntry& e : gDefFiles->Entries())
@@ -189,8 +195,7 @@ std::string SchemaCache::Path(const std::string& sDocType) const
     // programs sharing a file would build it again in turn. Other characters
     // than these would make other paths; the stamp tells two types of one
     // file name apart.
-    std::error_code ec;
-    std::string sName = sDocType + '-' + fs::read_symlink("/proc/self/exe", ec).filename().string();
+    std::string sName = sDocType + '-' + ProgramFile().filename().string();
     for (char& c : sName)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-')
             c = '_';
