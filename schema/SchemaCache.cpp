@@ -232,6 +232,7 @@ NodeId SchemaCache::Read(clsTree& tree, const std::string& sDocType) const
         return {};
     std::vector<NodeId> ids;
     ids.reserve(nodes.size());
+    tree.ReserveDistinctNodes(nodes.size());
     try {
         for (const KeptNode& k : nodes) {
             NodeInit init;

@@ -34,6 +34,12 @@ public:
     // only and s is new, the entry is re-keyed in place (no allocation).
     std::uint32_t Assign(std::uint32_t nOld, std::string_view s);
 
+    // Room for nCount more distinct texts without rehashing every one of them.
+    void Reserve(std::size_t nCount)
+    {
+        mMap.reserve(mMap.size() + nCount);
+        mEntries.reserve(mEntries.size() + nCount);
+    }
     // Entries in use, the empty text included.
     std::size_t Count() const { return mMap.size() + 1; }
     // Rough heap use, for the benchmarks.

@@ -134,6 +134,10 @@ public:
     // build does not copy them as they grow (address space only: pages are
     // touched as nodes are added).
     void ReserveNodes(std::size_t nCount);
+    // The same for nodes that each bring a tag and a key of their own (a
+    // schema tree): room in the tables of tags, keys and classes too, so that
+    // adding them does not rehash the long tags again and again.
+    void ReserveDistinctNodes(std::size_t nCount);
     // Payloads inside file->Text() are kept where they lie instead of copied
     // (the tree keeps the file mapped until RemoveAll or its end).
     void AdoptText(std::unique_ptr<clsFileMapping> file);

@@ -211,6 +211,16 @@ void clsTree::ReserveNodes(std::size_t nCount)
     s.mNodes.reserve(s.mNodes.size() + nCount);
 }
 
+void clsTree::ReserveDistinctNodes(std::size_t nCount)
+{
+    ReserveNodes(nCount);
+    TreeStorage& s = *mS;
+    s.mTags.Reserve(nCount);
+    s.mClassIds.reserve(s.mClassIds.size() + nCount);
+    s.mByKey.reserve(s.mByKey.size() + nCount);
+    s.mKeyOf.reserve(s.mKeyOf.size() + nCount);
+}
+
 // ---- Removing --------------------------------------------------------------------
 
 void TreeStorage::MarkRemoved(Ix top)
