@@ -31,7 +31,6 @@ SegmentHead SegmentHead::Cut(std::string_view sSegment, SepCode nDelimiter)
 
 void SegmentHead::CutInto(SegmentHead& h, std::string_view sSegment, SepCode nDelimiter)
 {
-    h = SegmentHead();
     const bool bSplits = nDelimiter > 0 && nDelimiter <= 255;
     const char d = char(nDelimiter);
     // A binary segment's data is kept as it stands, blanks at its end too,

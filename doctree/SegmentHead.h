@@ -26,8 +26,9 @@ struct SegmentHead {
 
     // nDelimiter: the element separator; above 255 or 0 it never splits.
     static SegmentHead Cut(std::string_view sSegment, SepCode nDelimiter);
-    // The same into h where it is to stay: copying a head just written on
-    // the stack waits for its narrow stores, once per segment.
+    // The same into h, a head as SegmentHead() makes it, where it is to stay:
+    // copying a head just written on the stack waits for its narrow stores,
+    // once per segment.
     static void CutInto(SegmentHead& h, std::string_view sSegment, SepCode nDelimiter);
 
     // Element n < nCut.

@@ -6,8 +6,7 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <optional>
+#include <system_error>
 #include <vector>
 
 #include "app/UiService.h"
@@ -15,6 +14,7 @@
 #include "app/modGlobals.h"
 #include "schema/clsDefFiles.h"
 #include "schema/clsTreeS.h"
+#include "schema/modFileArchive.h"
 
 namespace orr {
 namespace {
@@ -172,19 +172,6 @@ ImageId ImageOf(clsTree& tree, std::string_view sImage)
     return sImage.empty() ? ImageId{} : tree.InternImage(sImage);
 }
 
-std::optional<std::string> ReadWhole(const std::string& sPath)
-{
-    std::ifstream in(sPath, std::ios::binary);
-    std::error_code ec;
-    const auto nSize = fs::file_size(sPath, ec);
-    if (!in || ec)
-        return std::nullopt;
-    std::string s(nSize, '\0');
-    if (!in.read(s.data(), std::streamsize(nSize)))
-        return std::nullopt;
-    return s;
-}
-
 }  // namespace
 
 SchemaCache::SchemaCache(std::string sDir) : msDir(std::move(sDir)) {}
@@ -224,10 +211,13 @@ NodeId SchemaCache::Read(clsTree& tree, const std::string& sDocType) const
     const std::string sStamp = Stamp(sDocType);
     if (sStamp.empty())
         return {};
-    const std::optional<std::string> sFile = ReadWhole(Path(sDocType));
-    if (!sFile)
-        return {};
-    const std::vector<KeptNode> nodes = Parse(*sFile, sStamp);
+    std::string sFile;
+    try {
+        sFile = gfReadFileBytes(Path(sDocType));
+    } catch (const std::system_error&) {
+        return {};  // none kept yet
+    }
+    const std::vector<KeptNode> nodes = Parse(sFile, sStamp);
     if (nodes.empty())
         return {};
     std::vector<NodeId> ids;
@@ -284,12 +274,11 @@ bool SchemaCache::Write(const clsTree& tree, NodeId root, const std::string& sDo
     fs::create_directories(msDir, ec);
     const std::string sPath = Path(sDocType);
     const std::string sAside = sPath + "." + std::to_string(::getpid()) + ".new";
-    {
-        std::ofstream out(sAside, std::ios::binary | std::ios::trunc);
-        if (!out.write(s.data(), std::streamsize(s.size())) || !out.flush()) {
-            fs::remove(sAside, ec);
-            return false;
-        }
+    try {
+        gfWriteTextFile(sAside, s);
+    } catch (const std::system_error&) {
+        fs::remove(sAside, ec);
+        return false;
     }
     fs::rename(sAside, sPath, ec);
     if (ec)
