@@ -559,7 +559,7 @@ void clsTreeD::EnterContainer(SchemaIx system)
     // An id the store has just given out names a live node: testing it is
     // enough (a TreeNode's truth asks the store again).
     const NodeId last = mpDoc->LastChild(mndParent.Id());
-    const std::string& sNumber = E(system).sNumber;
+    const std::string_view sNumber = E(system).sNumber;
     // The container made for this system node last time: its tag holds the
     // system node's path, which ends with its number.
     Cache& c = CacheOf(system);

@@ -353,7 +353,11 @@ void clsTreeDCheck::LoadFacts(SegmentFacts& facts, NodeId node)
             continue;
         if (!e.cEnvelope && facts.sLoopId.empty())
             facts.sLoopId = e.sLevel;
-        loops.push_back(e.cEnvelope == 'X' ? "ISA" : e.cEnvelope == 'F' ? "GS" : e.cEnvelope == 'T' ? "ST" : e.sLevel);
+        const std::string_view sLoop = e.cEnvelope == 'X'   ? "ISA"
+                                       : e.cEnvelope == 'F' ? "GS"
+                                       : e.cEnvelope == 'T' ? "ST"
+                                                            : e.sLevel;
+        loops.emplace_back(sLoop);
     }
     for (auto it = loops.rbegin(); it != loops.rend(); ++it)
         facts.sLoopPath += (facts.sLoopPath.empty() ? "" : "/") + *it;
@@ -793,7 +797,7 @@ std::string clsTreeDCheck::Designator(std::uint16_t nElement) const
 
 std::string clsTreeDCheck::Named(SchemaIx element, std::uint16_t nPos, std::uint16_t nRep) const
 {
-    return Labelled(Designator(nPos), (*mpIndex)[element].sDescription, nRep);
+    return Labelled(Designator(nPos), std::string((*mpIndex)[element].sDescription), nRep);
 }
 
 std::string clsTreeDCheck::Subject(std::uint16_t nPos, std::uint16_t nComponent, const std::string& sName,

@@ -144,7 +144,7 @@ void clsFreeForm::PasteNode()
         std::optional<std::string> sText;
         if (gfDnodeType(ndSource) != 'S') {
             const SchemaIx ix = mDoc.Index().Of(mDoc.SchemaTree().FindKey(gfDnodeSchemaKey(ndAnchor)));
-            sText = (ix ? mDoc.Index()[ix].sDescription : std::string()) + " (Paste)";
+            sText = std::string(ix ? mDoc.Index()[ix].sDescription : std::string_view()) + " (Paste)";
         }
         const NodeId copy = mClipboard.Paste(edit, ndAnchor, sText);
         if (mDoc.Tree().IsDetached(ndAnchor.Id()))  // the anchor was the cut node
@@ -207,7 +207,7 @@ EditEnd clsFreeForm::NewSiblingOf(TreeEdit& edit, const TreeNode& nd, bool bBefo
     case 'X':
     case 'F':
     case 'T': {
-        const std::string sText = ix ? mDoc.Index()[ix].sDescription : std::string();
+        const std::string sText(ix ? mDoc.Index()[ix].sDescription : std::string_view());
         const NodeId ndNew = gfAddDetached(tree, sText, nd.Tag(), "closeddata", "opendata");
         if (!gfBuildDefault(mDoc, ndNew, ix)) {
             tree.Remove(ndNew);

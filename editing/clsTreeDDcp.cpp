@@ -181,7 +181,8 @@ bool clsTreeDDcp::PasteNode(SchemaIx anchorDef)
 {
     return gfRunEdit(mDoc, "Paste", [&](TreeEdit& edit) {
         const TreeNode ndAnchor = mDoc.Tree().Node(mDoc.Current());
-        const std::string sText = (anchorDef ? mDoc.Index()[anchorDef].sDescription : std::string()) + " (Paste)";
+        const std::string sText =
+            std::string(anchorDef ? mDoc.Index()[anchorDef].sDescription : std::string_view()) + " (Paste)";
         const NodeId copy = mClipboard.Paste(edit, ndAnchor, sText);
         if (!copy)
             return EditEnd::Discard;

@@ -141,7 +141,7 @@ EditEnd clsTreeDNew::DoIt(TreeEdit& edit, const TreeNode& ndRef, Relation relati
     }
     const SchemaEntry& def = index[ix];
     if (def.sCode != "LS") {
-        gfIllogic("Illogic:DoIt s1=" + TypeText(def) + " s2=" + def.sCode);
+        gfIllogic("Illogic:DoIt s1=" + TypeText(def) + " s2=" + std::string(def.sCode));
         return EditEnd::Discard;
     }
     if (!def.parent) {
@@ -150,15 +150,15 @@ EditEnd clsTreeDNew::DoIt(TreeEdit& edit, const TreeNode& ndRef, Relation relati
     }
     const SchemaEntry& parent = index[def.parent];
     if (parent.sCode == "LS") {
-        const NodeId nd = gfAddDetached(tree, def.sDescription + " (New)", gfLinkedTag("Z", "LS", index, ix),
-                                        "closeddata", "opendata");
+        const NodeId nd = gfAddDetached(tree, std::string(def.sDescription) + " (New)",
+                                        gfLinkedTag("Z", "LS", index, ix), "closeddata", "opendata");
         return AddBuilt(edit, ndRef, relation, nd, ix);
     }
     if (parent.sCode == "HLS")
         return End(mHL.BuildHL(edit, ndRef.Parent().Id(), relation, ix));
     if (parent.sCode == "ELS")
         return End(mHL.BuildEL(edit, ndRef.Parent().Id(), relation, ix));
-    gfIllogic("Illogic:DoIt s1=" + TypeText(parent) + " s2=" + parent.sCode);
+    gfIllogic("Illogic:DoIt s1=" + TypeText(parent) + " s2=" + std::string(parent.sCode));
     return EditEnd::Discard;
 }
 
@@ -222,7 +222,7 @@ EditEnd clsTreeDNew::AddChosenChild(TreeEdit& edit, const TreeNode& ndAnchor)
     std::vector<std::string> lines;
     std::vector<SchemaIx> defs;
     for (SchemaIx c = ix ? index[ix].first : SchemaIx{}; c; c = index[c].next) {
-        lines.push_back(index[c].sDescription);
+        lines.emplace_back(index[c].sDescription);
         defs.push_back(c);
     }
     if (defs.empty())

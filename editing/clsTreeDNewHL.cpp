@@ -47,8 +47,8 @@ TreeNode clsTreeDNewHL::NewLoop(SchemaIx loopDef)
     clsTree& tree = mDoc.Tree();
     const SchemaEntry& def = mDoc.Index()[loopDef];
     const TreeNode nd =
-        tree.Node(gfAddDetached(tree, def.sDescription + " (New)", gfLinkedTag("Z", def.sCode, mDoc.Index(), loopDef),
-                                "closeddata", "opendata", true));
+        tree.Node(gfAddDetached(tree, std::string(def.sDescription) + " (New)",
+                                gfLinkedTag("Z", def.sCode, mDoc.Index(), loopDef), "closeddata", "opendata", true));
     if (gfBuildDefault(mDoc, nd.Id(), loopDef))
         return nd;
     tree.Remove(nd.Id());

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "schema/clsDefFiles.h"
 #include "schema/clsTreeS.h"
 #include "schema/modFileArchive.h"
+#include "store/clsFileMapping.h"
 
 namespace orr {
 namespace {
@@ -127,44 +130,21 @@ private:
     bool mbOk = true;
 };
 
-struct KeptNode {
-    std::uint32_t nParent;  // its index in the file; the root has none
-    bool bExpanded;
-    std::string_view sKey, sText, sTag, sImage, sExpandedImage;
-};
-
 constexpr std::uint32_t kNoParent = 0xFFFFFFFFu;
 
-// The nodes of a whole file made for sStamp, each after its parent; none
-// when anything does not fit.
-std::vector<KeptNode> Parse(std::string_view sFile, const std::string& sStamp)
+// The nodes of a whole file made for sStamp: a reader at its node count,
+// or none when the file is damaged, cut or made for other files.
+std::optional<Reader> Nodes(std::string_view sFile, const std::string& sStamp)
 {
     if (sFile.size() < kMagic.size() + 8 || !sFile.starts_with(kMagic))
-        return {};
+        return std::nullopt;
     const std::string_view sBody = sFile.substr(0, sFile.size() - 8);
     if (Reader(sFile.substr(sBody.size())).Number(8) != Checksum(sBody))
-        return {};
+        return std::nullopt;
     Reader in(sBody.substr(kMagic.size()));
     if (in.Text() != sStamp)
-        return {};
-    const std::uint64_t nNodes = in.Number(4);
-    std::vector<KeptNode> nodes;
-    for (std::uint64_t i = 0; in.Ok() && i < nNodes; ++i) {
-        KeptNode k{};
-        k.nParent = std::uint32_t(in.Number(4));
-        k.bExpanded = in.Number(1) != 0;
-        k.sKey = in.Text();
-        k.sText = in.Text();
-        k.sTag = in.Text();
-        k.sImage = in.Text();
-        k.sExpandedImage = in.Text();
-        if ((i == 0) != (k.nParent == kNoParent) || (i != 0 && k.nParent >= i))
-            return {};
-        nodes.push_back(k);
-    }
-    if (!in.Ok() || !in.AtEnd() || nodes.empty())
-        return {};
-    return nodes;
+        return std::nullopt;
+    return in;
 }
 
 ImageId ImageOf(clsTree& tree, std::string_view sImage)
@@ -211,36 +191,54 @@ NodeId SchemaCache::Read(clsTree& tree, const std::string& sDocType) const
     const std::string sStamp = Stamp(sDocType);
     if (sStamp.empty())
         return {};
-    std::string sFile;
-    try {
-        sFile = gfReadFileBytes(Path(sDocType));
-    } catch (const std::system_error&) {
-        return {};  // none kept yet
-    }
-    const std::vector<KeptNode> nodes = Parse(sFile, sStamp);
-    if (nodes.empty())
-        return {};
-    std::vector<NodeId> ids;
-    ids.reserve(nodes.size());
-    tree.ReserveDistinctNodes(nodes.size());
-    try {
-        for (const KeptNode& k : nodes) {
-            NodeInit init;
-            init.sKey = k.sKey;
-            init.sText = k.sText;
-            init.sTag = k.sTag;
-            init.image = ImageOf(tree, k.sImage);
-            init.expandedImage = ImageOf(tree, k.sExpandedImage);
-            init.bExpanded = k.bExpanded;
-            ids.push_back(tree.Add(ids.empty() ? NodeId{} : ids[k.nParent], Relation::Child, init));
+    // Mapped rather than copied: the file is read once, straight from the
+    // page cache. Where it cannot be mapped it is read.
+    const std::string sPath = Path(sDocType);
+    const std::unique_ptr<clsFileMapping> mapped = clsFileMapping::Open(sPath);
+    std::string sCopy;
+    if (!mapped) {
+        try {
+            sCopy = gfReadFileBytes(sPath);
+        } catch (const std::system_error&) {
+            return {};  // none kept yet
         }
-    } catch (const TreeError&) {
-        // Whole and checked, yet refused (a key twice): built afresh instead.
-        if (!ids.empty())
-            tree.Remove(ids.front());
-        return {};
     }
-    return ids.front();
+    const std::string_view sFile = mapped ? mapped->Text() : std::string_view(sCopy);
+    std::optional<Reader> in = Nodes(sFile, sStamp);
+    if (!in)
+        return {};
+    // A node takes 25 bytes at least: a damaged count reserves no more than the file holds.
+    const std::uint64_t nNodes = in->Number(4);
+    std::vector<NodeId> ids;
+    ids.reserve(std::size_t(std::min<std::uint64_t>(nNodes, sFile.size() / 25)));
+    tree.ReserveDistinctNodes(ids.capacity());
+    // Each node comes after its parent; anything else, or a file that ends
+    // early or goes on, leaves nothing of it in the tree.
+    const auto readNode = [&] {
+        const std::uint64_t nParent = in->Number(4);
+        NodeInit init;
+        init.bExpanded = in->Number(1) != 0;
+        init.sKey = in->Text();
+        init.sText = in->Text();
+        init.sTag = in->Text();
+        init.image = ImageOf(tree, in->Text());
+        init.expandedImage = ImageOf(tree, in->Text());
+        if (!in->Ok() || ids.empty() != (nParent == kNoParent) || (!ids.empty() && nParent >= ids.size()))
+            return false;
+        ids.push_back(tree.Add(ids.empty() ? NodeId{} : ids[nParent], Relation::Child, init));
+        return true;
+    };
+    bool bWhole = true;
+    try {
+        for (std::uint64_t i = 0; bWhole && i < nNodes; ++i)
+            bWhole = readNode();
+    } catch (const TreeError&) {
+        bWhole = false;  // whole and checked, yet refused (a key twice): built afresh instead
+    }
+    bWhole = bWhole && in->AtEnd() && !ids.empty();
+    if (!bWhole && !ids.empty())
+        tree.Remove(ids.front());
+    return bWhole ? ids.front() : NodeId{};
 }
 
 bool SchemaCache::Write(const clsTree& tree, NodeId root, const std::string& sDocType) const

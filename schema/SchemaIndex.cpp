@@ -122,7 +122,18 @@ void SchemaIndex::NumberSlots()
     mSlotsBefore.push_back(Slots());
 }
 
-void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
+std::string_view SchemaIndex::Keep(std::string_view s)
+{
+    if (s.empty())
+        return {};
+    if (!mTexts)
+        mTexts = std::make_unique<std::pmr::monotonic_buffer_resource>();
+    char* p = static_cast<char*>(mTexts->allocate(s.size(), 1));
+    std::copy(s.begin(), s.end(), p);
+    return {p, s.size()};
+}
+
+void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag)
 {
     const TagFields fields(sTag);
     auto attr = [&fields](char c) { return fields[c]; };
@@ -130,7 +141,7 @@ void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
 
     if (const std::string_view sI = attr('I'); !sI.empty()) {
         e.cType = sI[0];
-        e.sCode = sI.substr(1);
+        e.sCode = Keep(sI.substr(1));
     }
     if (e.IsSystem())
         e.system = SystemOf(e.sCode);
@@ -142,18 +153,18 @@ void SchemaIndex::Load(SchemaEntry& e, const std::string& sTag) const
     }
     // The builder writes C fields as numbers only, so a tag's C is a number.
     e.bCounted = fields.CanSet('C');
-    e.sRequirement = attr('P');
+    e.sRequirement = Keep(attr('P'));
     e.nRequired = e.sRequirement == "R" || e.sRequirement == "M" ? 1 : 0;
     e.nX = Position(attr('X'));
     e.nY = Position(attr('Y'));
     if (const auto nZ = number('Z'))
         e.nZ = *nZ;
-    e.sNumber = attr('N');
-    e.sDescription = attr('D');
-    e.sLevel = attr('L');
+    e.sNumber = Keep(attr('N'));
+    e.sDescription = Keep(attr('D'));
+    e.sLevel = Keep(attr('L'));
     e.cEnvelope = e.sLevel == "0001" ? 'X' : e.sLevel == "0002" ? 'F' : e.sLevel == "0003" ? 'T' : 0;
     e.bAnyCode = e.sCode == "XXX";
-    e.sDataType = attr('T');
+    e.sDataType = Keep(attr('T'));
     e.nMinLength = number('A').value_or(0);
     e.nMaxLength = number('B').value_or(0);
     if (const std::string_view sKey = attr('K'); !sKey.empty())
@@ -190,7 +201,7 @@ void SchemaIndex::LinkInto(SchemaIx ix, std::string& sLink) const
     sLink.assign(nSize ? nSize - 1 : 0, '.');
     std::size_t nEnd = sLink.size();
     for (SchemaIx p = ix; p; p = mEntries[p.value].parent) {
-        const std::string& sNumber = mEntries[p.value].sNumber;
+        const std::string_view sNumber = mEntries[p.value].sNumber;
         nEnd -= sNumber.size();
         sLink.replace(nEnd, sNumber.size(), sNumber);
         nEnd -= nEnd ? 1 : 0;  // the dot before it

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,8 +46,10 @@ struct SchemaEntry {
     std::int8_t nRequired = 0;
     std::int16_t nX = 0, nY = 0;  // key positions
     std::int32_t nZ = -1;         // Z as a number: 0 segment, > 0 element position; -1 none
-    std::string sCode;            // the I value after the type letter
-    std::string sNumber, sDescription, sLevel, sRequirement, sDataType;
+    // Texts of the tag, kept by the index (an entry stays small: the index
+    // of a large definition is read in full at every open).
+    std::string_view sCode;  // the I value after the type letter
+    std::string_view sNumber, sDescription, sLevel, sRequirement, sDataType;
     std::int32_t nMinLength = 0, nMaxLength = 0;  // A and B of a data element
     // The document node kind of an envelope loop (L 0001, 0002, 0003):
     // 'X' interchange, 'F' group, 'T' transaction set; 0 for any other.
@@ -99,10 +103,14 @@ public:
     std::uint32_t SlotBarrier(std::uint32_t nSlot) const { return mSlotBarrier[nSlot]; }
 
 private:
-    void Load(SchemaEntry& e, const std::string& sTag) const;
+    void Load(SchemaEntry& e, const std::string& sTag);
     void NumberSlots();
 
+    std::string_view Keep(std::string_view s);  // a copy that lives as long as the index
+
     std::vector<SchemaEntry> mEntries;  // [0] is the none entry
+    // The entries' texts; behind a pointer, so that they stay where they are when the index moves.
+    std::unique_ptr<std::pmr::monotonic_buffer_resource> mTexts;
     std::vector<std::uint32_t> mByNode;  // by node id - mnBase
     std::uint32_t mnBase = 0;
     std::vector<std::uint32_t> mSlotsBefore{0, 0};  // the none entry's, and the end's

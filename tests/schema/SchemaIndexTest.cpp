@@ -27,7 +27,8 @@ TEST(SchemaIndex, CompilesTheFactsOfEveryTag)
     clsTreeS builder;
     const NodeId root = builder.Build(tree, "T1");
     ASSERT_TRUE(root);
-    const SchemaIndex ix(tree, root);
+    SchemaIndex built(tree, root);
+    const SchemaIndex ix = std::move(built);  // documents move theirs: the texts go with it
 
     ASSERT_EQ(ix.Root(), SchemaIx{1});
     EXPECT_EQ(ix[ix.Root()].nEnd, ix.Size());  // the root's subtree is everything
@@ -51,7 +52,7 @@ TEST(SchemaIndex, CompilesTheFactsOfEveryTag)
     EXPECT_EQ(ix.Link(n1), gfSnodeFQN(tree.Node(ix.Node(n1))));
     // The numbers from the root down, dotted.
     EXPECT_EQ(ix.Link(ix.Root()), ix[ix.Root()].sNumber);
-    EXPECT_EQ(ix.Link(n1), ix.Link(ix[n1].parent) + "." + ix[n1].sNumber);
+    EXPECT_EQ(ix.Link(n1), ix.Link(ix[n1].parent) + "." + std::string(ix[n1].sNumber));
 
     const SchemaIx beg = ChildNamed(ix, transaction, "BEG");
     EXPECT_TRUE(ix[beg].IsSegment());
