@@ -8,6 +8,7 @@
 #include "schema/TagFields.h"
 #include "schema/modNodeS.h"
 #include "store/clsTree.h"
+#include "store/clsTreeMemory.h"
 
 namespace orr {
 namespace {
@@ -49,6 +50,7 @@ SchemaIndex::SchemaIndex(const clsTree& tree, NodeId root)
     if (!tree.IsValid(root))
         return;
     mEntries.reserve(tree.NodeCount() + 1);  // the schema tree holds little else
+    clsTreeMemory::Populate(mEntries.data(), mEntries.capacity() * sizeof(SchemaEntry));
     // Pre-order with an explicit stack: definitions may nest deeply.
     struct Step {
         NodeId node;

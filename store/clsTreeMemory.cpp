@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -13,6 +14,7 @@
 
 #ifdef __linux__
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace orr {
@@ -308,6 +310,22 @@ void clsTreeMemory::Prefault(char* p, std::size_t nBytes)
 {
     if (gnPrefault != 0 && p && nBytes)
         ThePrefaulter().Push({p, nBytes});
+}
+
+void clsTreeMemory::Populate(void* p, std::size_t nBytes)
+{
+#ifdef MADV_POPULATE_WRITE
+    // Whole pages only: the pages at either end may belong to a neighbour.
+    const auto nPage = std::uintptr_t(::sysconf(_SC_PAGESIZE));
+    const auto nAt = reinterpret_cast<std::uintptr_t>(p);
+    const std::uintptr_t nFrom = (nAt + nPage - 1) & ~(nPage - 1);
+    const std::uintptr_t nTo = (nAt + nBytes) & ~(nPage - 1);
+    if (nFrom < nTo)
+        ::madvise(reinterpret_cast<void*>(nFrom), nTo - nFrom, MADV_POPULATE_WRITE);
+#else
+    (void)p;
+    (void)nBytes;
+#endif
 }
 
 void clsTreeMemory::SetHugePages(bool bOn) { gbHugePages = bOn; }

@@ -60,6 +60,11 @@ public:
     // its use, so that the kernel clears fresh pages on another core while
     // this one fills the pages before.
     static void Prefault(char* p, std::size_t nBytes);
+    // Faults in the whole pages within [p, p + nBytes) at once, here: for
+    // fresh memory about to be filled in full (on our virtual machines a
+    // page's first touch costs ten times its share of one such call).
+    // Contents stay as they are.
+    static void Populate(void* p, std::size_t nBytes);
 
     // The most the pool keeps (by default kPoolLimit); 0 empties it.
     static constexpr std::size_t kPoolLimit = std::size_t(256) << 20;

@@ -126,17 +126,37 @@ private:
     void Grow(std::size_t nChunks)
     {
         nChunks = std::max(nChunks, mChunks + mChunks / 2);
-        const std::size_t nBytes = nChunks * kChunkBytes, nKeep = mChunks * kChunkBytes;
+        const std::size_t nBytes = nChunks * kChunkBytes;
         if (nChunks < kHeapChunks) {
             void* p = std::realloc(mData, nBytes);
             if (!p)
                 throw std::bad_alloc();
             mData = static_cast<char*>(p);
-        } else {
-            mBlock = clsTreeMemory::GrowArray(mBlock, mData, nBytes, nKeep);
+        } else if (mBlock.p) {
+            mBlock = clsTreeMemory::Grow(mBlock, nBytes, mChunks * kChunkBytes);
             mData = mBlock.p;
+        } else {
+            // From the heap: the nodes' fields move, not the whole chunk. A
+            // small tree has written a few of its pages, and copying the rest
+            // would fault every page in twice, reading and writing.
+            const clsTreeMemory::Block to = clsTreeMemory::Allocate(nBytes);
+            CopyNodes(to.p);
+            std::free(mData);
+            mBlock = to;
+            mData = to.p;
         }
         mChunks = mBlock.p ? mBlock.nBytes / kChunkBytes : nChunks;
+    }
+    // The fields of every node into the chunks at pTo.
+    void CopyNodes(char* pTo) const
+    {
+        constexpr std::pair<std::size_t, std::size_t> kFields[] = {
+            {0, sizeof(TreeBody)}, {kParentAt, 2}, {kClassAt, 2}, {kFlagsAt, 1}};  // where, bytes a node
+        for (std::size_t nFrom = 0; nFrom < mSize; nFrom += kChunk) {
+            const std::size_t n = std::min(kChunk, mSize - nFrom), nAt = (nFrom >> kChunkBits) * kChunkBytes;
+            for (const auto& [nField, nBytes] : kFields)
+                std::memcpy(pTo + nAt + nField, mData + nAt + nField, n * nBytes);
+        }
     }
     void Release()
     {

@@ -45,6 +45,16 @@ TEST(TreeMemory, ArraysKeepTheirValuesAsTheyGrowAndBlocksAreReused)
         bSame = nodes.Body(i).a == i && nodes.Body(i).b == std::uint32_t(~i) && nodes.Parent(i) == std::uint16_t(i) &&
                 nodes.Class(i) == std::uint16_t(i * 3) && nodes.Flags(i) == std::uint8_t(i);
     EXPECT_TRUE(bSame);
+    // A part-filled chunk reserved into a block (a document's first nodes,
+    // then the room for the file): every field of every node moves.
+    clsTreeNodes few;
+    for (std::size_t i = 0; i < 1000; ++i)
+        few.push_back({std::uint32_t(i), 7}, std::uint16_t(i + 1), std::uint16_t(i * 5), std::uint8_t(i ^ 0x5A));
+    few.reserve(clsTreeNodes::kChunk * 4);
+    for (std::size_t i = 0; i < few.size() && bSame; ++i)
+        bSame = few.Body(i).a == i && few.Body(i).b == 7 && few.Parent(i) == std::uint16_t(i + 1) &&
+                few.Class(i) == std::uint16_t(i * 5) && few.Flags(i) == std::uint8_t(i ^ 0x5A);
+    EXPECT_TRUE(bSame);
 
     const std::size_t nBefore = clsTreeMemory::PooledBytes();
     {
