@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cerrno>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "app/SettingsStore.h"
@@ -110,8 +109,7 @@ bool clsDefFiles::LoadDirectory(const std::string& sFile)
     std::vector<unsigned char> directory(std::size_t(nCount) * kEntrySize);
     if (!in.read(reinterpret_cast<char*>(directory.data()), std::streamsize(directory.size())))
         return false;
-    std::vector<DefEntry> loaded;
-    loaded.reserve(std::size_t(nCount));
+    mEntries.reserve(mEntries.size() + std::size_t(nCount));
     for (std::int32_t i = 0; i < nCount; ++i) {
         const unsigned char* entry = directory.data() + std::size_t(i) * kEntrySize;
         const std::string_view sField(reinterpret_cast<const char*>(entry + kEntryNameAt), kEntryNameSize);
@@ -123,9 +121,8 @@ bool clsDefFiles::LoadDirectory(const std::string& sFile)
         e.sContainer = sFile;
         e.nPosition = ReadInt32(entry + kEntryPositionAt);
         e.nLength = ReadInt32(entry + kEntryLengthAt);
-        loaded.push_back(std::move(e));
+        mEntries.push_back(std::move(e));
     }
-    mEntries.insert(mEntries.end(), std::make_move_iterator(loaded.begin()), std::make_move_iterator(loaded.end()));
     return true;
 }
 
