@@ -842,7 +842,10 @@ void clsTreeDCheck::Add(FindingKind kind, std::string sMessage, std::uint16_t nE
 std::optional<EdiFindings> clsTreeDCheck::CheckFile(const std::string& sFile)
 {
     EdiDocument doc;
-    return CheckFileIn(sFile, [&](const std::string& sType) { return doc.LoadDefinition(sType, sFile) ? &doc : nullptr; });
+    return CheckFileIn(sFile, [&](const std::string& sType, SeparatorPair separators) {
+        doc.SetSeparators(separators.nDelimiter, separators.nSelimiter);
+        return doc.LoadDefinition(sType, sFile) ? &doc : nullptr;
+    });
 }
 
 std::optional<EdiFindings> clsTreeDCheck::CheckFileIn(const std::string& sFile, const DocumentFor& fnDocument)
@@ -850,7 +853,8 @@ std::optional<EdiFindings> clsTreeDCheck::CheckFileIn(const std::string& sFile, 
     SepCode nDelimiter = 0, nSelimiter = 0;
     if (!gfGuessEdi(sFile, nDelimiter, nSelimiter))
         return std::nullopt;
-    EdiDocument* doc = fnDocument(gfTypeThatFits(sFile, SeparatorPair{nDelimiter, nSelimiter}));
+    const SeparatorPair separators{nDelimiter, nSelimiter};
+    EdiDocument* doc = fnDocument(gfTypeThatFits(sFile, separators), separators);
     if (!doc)
         return std::nullopt;
     doc->SetSeparators(nDelimiter, nSelimiter);

@@ -43,9 +43,10 @@ public:
     // located. Nothing when it cannot be read (the reason shown).
     static std::optional<EdiFindings> CheckFile(const std::string& sFile);
     // The same, read into the document fnDocument gives for the type chosen
-    // (its definition loaded; null: none), so that a caller checking many
-    // files builds each schema once.
-    using DocumentFor = std::function<EdiDocument*(const std::string& sType)>;
+    // and the file's separators (its definition loaded; null: none), so that
+    // a caller checking many files builds each schema once. A composed type
+    // reads the file's groups, with those separators.
+    using DocumentFor = std::function<EdiDocument*(const std::string& sType, SeparatorPair separators)>;
     static std::optional<EdiFindings> CheckFileIn(const std::string& sFile, const DocumentFor& fnDocument);
     // Sets the line of each finding from the file the document was read
     // from (nOrdinal counts the file's segments); a file without line

@@ -26,13 +26,16 @@ std::optional<EdiFindings> CheckFileKept(const std::string& sFile, EdiDocument**
 {
     Library();  // the definitions the type is chosen from
     EdiDocument* used = nullptr;
-    std::optional<EdiFindings> findings = clsTreeDCheck::CheckFileIn(sFile, [&](const std::string& sType) {
-        // A composed type's schema follows the file's groups: built for each file.
-        static EdiDocument mixed;
-        if (sType.find('+') != std::string::npos)
-            return used = mixed.LoadDefinition(sType, sFile) ? &mixed : nullptr;
-        return used = CheckDocument(sType);
-    });
+    std::optional<EdiFindings> findings =
+        clsTreeDCheck::CheckFileIn(sFile, [&](const std::string& sType, SeparatorPair separators) {
+            // A composed type's schema follows the file's groups: built for each file.
+            static EdiDocument mixed;
+            if (sType.find('+') != std::string::npos) {
+                mixed.SetSeparators(separators.nDelimiter, separators.nSelimiter);
+                return used = mixed.LoadDefinition(sType, sFile) ? &mixed : nullptr;
+            }
+            return used = CheckDocument(sType);
+        });
     if (ppDocument)
         *ppDocument = used;
     return findings;
