@@ -371,7 +371,8 @@ TEST(ElementCheck, EnvelopeRulesFollowTheGroupsRelease)
 // date in DMG02 is given as D8, CCYYMMDD, only).
 // A file of groups of two releases has a composed definition, made from
 // the file's groups: they are read with the file's own separators, not the
-// default ones (an acknowledgement of such a file failed its own check).
+// default ones, by which a GS with an asterisk has other elements (an
+// acknowledgement of such a file failed its own check).
 TEST(ElementCheck, GroupsOfTwoReleasesAreReadWithTheFilesSeparators)
 {
     TestEnv env;
@@ -387,7 +388,7 @@ TEST(ElementCheck, GroupsOfTwoReleasesAreReadWithTheFilesSeparators)
         "00401+000000001+0+P+:'\n";
     TestEnv::WriteFile(env.Path("acks.edi"),
                        sIsa5010 +
-                           "GS+FA+RECEIVER+SENDER+20240611+0930+1+X+005010'\nST+997+0001'\nAK1+HC+1'\n"
+                           "GS+FA+RECEIVER+SENDER *1+20240611+0930+1+X+005010'\nST+997+0001'\nAK1+HC+1'\n"
                            "AK9+A+1+1+1'\nSE+4+0001'\nGE+1+1'\nIEA+1+000000000'\n" +
                            sIsa4010 +
                            "GS+FA+XDZ+EMEDNYBAT+20240611+0930+2+X+004010'\nST+997+0002'\nAK1+HS+14420'\n"
