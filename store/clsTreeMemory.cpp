@@ -87,10 +87,8 @@ struct Prefaulter {
                 b = queue.front();
                 queue.pop_front();
             }
-#ifdef MADV_POPULATE_WRITE
-            // Leaves the contents as they are; a range unmapped meanwhile fails harmlessly.
-            ::madvise(b.p, b.nBytes, MADV_POPULATE_WRITE);
-#endif
+            // A range unmapped meanwhile fails harmlessly.
+            clsTreeMemory::Populate(b.p, b.nBytes);
         }
     }
 };
