@@ -169,7 +169,8 @@ public:
     }
     // Appends node NextIx() to the arrays, without a parent: its class
     // (referenced already), its flags and, for a payload, the payload's text.
-    void PushNode(std::string_view sPayload, std::size_t nPayloadHead, ClassId cls, std::uint8_t nFlags)
+    void PushNode(std::string_view sPayload, std::size_t nPayloadHead, ClassId cls, std::uint8_t nFlags,
+                  std::uint16_t nParentDistance = 0)
     {
         const Ix ix = Ix(mNodes.size());
         Body body;
@@ -177,7 +178,7 @@ public:
             const TextRef r = mArena.Add(sPayload);
             body = {std::uint32_t(r.bits), std::uint32_t(r.bits >> 32)};
         }
-        mNodes.push_back(body, 0, cls, nFlags);
+        mNodes.push_back(body, nParentDistance, cls, nFlags);
         if (nFlags & kPayload) {
             const std::size_t nHead = std::min(nPayloadHead, sPayload.size());
             if (!IsDefaultHead(sPayload, nHead)) [[unlikely]]
@@ -229,6 +230,12 @@ public:
     void DropRange(Ix parent);                        // an emptied range gives its room back
     void InsertChild(Ix parent, std::uint32_t nRow, Ix child);
     bool AppendDeferred(Ix parent, Ix child);
+    bool Defer(Body& r, Ix parent, Ix child);  // AppendDeferred on parent's range r, without the parent link
+    // AddLike's usual case in a bulk update at once: node NextIx() of class
+    // cls (referenced here) as parent's next deferred child, for a branch
+    // parent neither detached nor a payload, near enough for the short
+    // parent distance. False, with nothing changed, for anything else.
+    bool AppendLikeInBulk(Ix parent, ClassId cls, std::string_view sPayload, std::size_t nHead);
     // Gives deferred children their ranges; every reader of ranges and rows calls it.
     void Settle() const
     {
@@ -391,14 +398,34 @@ inline TreeStorage::Ix TreeStorage::ToIx(NodeId node) const
     return ix;
 }
 
+inline bool TreeStorage::IsDefaultHead(std::string_view sPayload, std::size_t nHead) const
+{
+    // The head is a segment's identifier: a few characters, no library search.
+    if (!mcPayloadSeparator)
+        return nHead == sPayload.size();
+    if (nHead < sPayload.size() && sPayload[nHead] != mcPayloadSeparator)
+        return false;
+    for (std::size_t i = 0; i < nHead; ++i)
+        if (sPayload[i] == mcPayloadSeparator)
+            return false;
+    return true;
+}
+
 inline bool TreeStorage::AppendDeferred(Ix parent, Ix child)
+{
+    if (!Defer(EnsureRange(parent), parent, child))
+        return false;
+    SetParent(child, parent);
+    return true;
+}
+
+inline bool TreeStorage::Defer(Body& r, Ix parent, Ix child)
 {
     // The children of a parent filled in a bulk update are only counted (a
     // holds the last one) and get their range when first asked for, all in
     // one pass. Children made one after another, with nothing in between,
     // become a run and take no room in the child-id array. Only a parent
     // without children, or one filled so far, and children made after it.
-    Body& r = EnsureRange(parent);
     const std::uint32_t b = r.b, n = b & kCountMask;
     if (!(b & kDeferred)) {
         if (n != 0)
@@ -406,21 +433,35 @@ inline bool TreeStorage::AppendDeferred(Ix parent, Ix child)
         r = {child, 1 | kDeferred};
         ++mnDeferred;
         mDeferredFrom = std::min(mDeferredFrom, parent);
-    } else {
-        if (child <= r.a)
-            return false;
-        if (n == kCountMask)
-            TooManyNodes();
-        if (!(b & kGap) && child != r.a + 1) {
-            r.b |= kGap;
-            mnDeferredChildren += n;
-        }
-        if (r.b & kGap)
-            ++mnDeferredChildren;
-        r.a = child;
-        ++r.b;
+        return true;
     }
-    SetParent(child, parent);
+    if (child <= r.a)
+        return false;
+    if (n == kCountMask)
+        TooManyNodes();
+    std::uint32_t nb = b + 1;
+    if (!(b & kGap) && child != r.a + 1) {
+        nb |= kGap;
+        mnDeferredChildren += n;
+    }
+    if (nb & kGap)
+        ++mnDeferredChildren;
+    r = {child, nb};
+    return true;
+}
+
+inline bool TreeStorage::AppendLikeInBulk(Ix parent, ClassId cls, std::string_view sPayload, std::size_t nHead)
+{
+    // Each test once: a store through the byte-wide arrays makes the
+    // compiler read the arrays' addresses and the parent's fields again.
+    const Ix ix = NextIx();
+    if (mBulk <= 0 || ix - parent >= kFar || (mNodes.Flags(parent) & (kPending | kPayload | kDetached | kLeaf)))
+        return false;
+    const std::uint32_t b = mNodes.Body(parent).b;
+    if (!(b & kDeferred) && (b & kCountMask) != 0)
+        return false;
+    PushNode(sPayload, nHead, RefClass(cls), PayloadFlags(sPayload), std::uint16_t(ix - parent));
+    Defer(mNodes.Body(parent), parent, ix);  // after the push, which may move the arrays
     return true;
 }
 

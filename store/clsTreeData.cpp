@@ -37,19 +37,6 @@ std::size_t TreeStorage::DefaultHead(std::string_view sPayload) const
     return n == std::string_view::npos ? sPayload.size() : n;
 }
 
-bool TreeStorage::IsDefaultHead(std::string_view sPayload, std::size_t nHead) const
-{
-    // The head is a segment's identifier: a few characters, no library search.
-    if (!mcPayloadSeparator)
-        return nHead == sPayload.size();
-    if (nHead < sPayload.size() && sPayload[nHead] != mcPayloadSeparator)
-        return false;
-    for (std::size_t i = 0; i < nHead; ++i)
-        if (sPayload[i] == mcPayloadSeparator)
-            return false;
-    return true;
-}
-
 std::size_t TreeStorage::HeadOf(Ix ix, std::string_view sPayload) const
 {
     if (!mHeads.empty())

@@ -25,9 +25,12 @@ NodeId clsTree::AddLike(NodeId parent, NodeId kind, std::string_view sPayload, s
         init.nPayloadHead = nPayloadHead;
         return Add(parent, Relation::Child, init);
     }
+    const TreeStorage::ClassId cls = s.mNodes.Class(k);
+    if (s.AppendLikeInBulk(p, cls, sPayload, nPayloadHead)) [[likely]]
+        return s.ToId(Ix(s.mNodes.size() - 1));
     const Ix ix = s.NextIx();
-    s.PushNode(sPayload, nPayloadHead, s.RefClass(s.mNodes.Class(k)), TreeStorage::PayloadFlags(sPayload));
-    if (!s.AppendInBulk(p, ix)) [[unlikely]]
+    s.PushNode(sPayload, nPayloadHead, s.RefClass(cls), TreeStorage::PayloadFlags(sPayload));
+    if (!s.AppendInBulk(p, ix))
         s.Place(p, Relation::Child, ix);
     return s.ToId(ix);
 }
