@@ -340,32 +340,48 @@ void TreeStorage::SettleDeferred() const
     // stretch fills from its end, and a parent is complete when it is met.
     std::uint32_t nOffset = std::uint32_t(mChildIds.size());
     self->mChildIds.resize_for_overwrite(nTotal);  // every new entry is written below
-    // Nothing before the first deferred parent takes part.
-    for (Ix ix = Ix(mNodes.size()); ix-- > mDeferredFrom;) {
-        if (mNodes.Flags(ix) & kRemoved)
-            continue;  // removed before this bulk update: never a deferred child or parent
-        if (HasRange(ix)) {
-            Body& r = self->RangeOf(ix);
-            if (r.b & kDeferred) {
-                const std::uint32_t n = r.b & kCountMask;
-                if (r.b & kGap)
-                    r.b = n | kTight;  // filled: a is the first slot
-                else
-                    r = {r.a - (n - 1), n | kRun};
+    // Nothing before the first deferred parent takes part. The arrays are
+    // walked a chunk at a time, with the chunk's field addresses at hand.
+    const Ix nFrom = mDeferredFrom;
+    for (Ix nEnd = Ix(mNodes.size()); nEnd > nFrom;) {
+        const Ix nChunkFirst = std::max<Ix>(nFrom, (nEnd - 1) & ~Ix(clsTreeNodes::kMask));
+        const clsTreeNodes::ChunkFields c = self->mNodes.FieldsOf(nEnd - 1);
+        // A parent in this chunk (most are) is read through c too.
+        const auto rangeOf = [&](Ix ix) -> Body& {
+            if (ix < nChunkFirst)
+                return self->RangeOf(ix);
+            const std::size_t i = ix & clsTreeNodes::kMask;
+            return (c.flags[i] & kPromoted) ? self->mPromoted[c.body[i].a].range : c.body[i];
+        };
+        for (Ix ix = nEnd; ix-- > nChunkFirst;) {
+            const std::size_t i = ix & clsTreeNodes::kMask;
+            const std::uint8_t nFlags = c.flags[i];
+            if (nFlags & kRemoved)
+                continue;  // removed before this bulk update: never a deferred child or parent
+            if ((nFlags & (kLeaf | kPromoted)) != kLeaf) {
+                Body& r = rangeOf(ix);
+                if (r.b & kDeferred) {
+                    const std::uint32_t n = r.b & kCountMask;
+                    if (r.b & kGap)
+                        r.b = n | kTight;  // filled: a is the first slot
+                    else
+                        r = {r.a - (n - 1), n | kRun};
+                }
             }
+            const std::uint16_t d = c.parent[i];
+            if (d == 0)
+                continue;
+            Body& pr = rangeOf(d != kFar ? ix - d : mFarParents.find(ix)->second);
+            if ((pr.b & (kDeferred | kGap)) != (kDeferred | kGap))
+                continue;
+            if (!(pr.b & kTight)) {  // its last child: the stretch ends here
+                pr.a = nOffset + (pr.b & kCountMask);
+                nOffset = pr.a;
+                pr.b |= kTight;
+            }
+            self->mChildIds[--pr.a] = ix;
         }
-        const Ix p = ParentOf(ix);
-        if (p == kNone)
-            continue;
-        Body& pr = self->RangeOf(p);
-        if ((pr.b & (kDeferred | kGap)) != (kDeferred | kGap))
-            continue;
-        if (!(pr.b & kTight)) {  // its last child: the stretch ends here
-            pr.a = nOffset + (pr.b & kCountMask);
-            nOffset = pr.a;
-            pr.b |= kTight;
-        }
-        self->mChildIds[--pr.a] = ix;
+        nEnd = nChunkFirst;
     }
     self->mnDeferred = 0;
     self->mnDeferredChildren = 0;

@@ -64,6 +64,20 @@ public:
         return reinterpret_cast<const std::uint8_t*>(Chunk(i) + kFlagsAt)[i & kMask];
     }
 
+    // The fields of the chunk that holds node i, indexed by i & kMask: a
+    // loop over many nodes computes the addresses once a chunk.
+    struct ChunkFields {
+        TreeBody* body;
+        std::uint16_t* parent;
+        std::uint8_t* flags;
+    };
+    ChunkFields FieldsOf(std::size_t i)
+    {
+        char* p = Chunk(i);
+        return {reinterpret_cast<TreeBody*>(p), reinterpret_cast<std::uint16_t*>(p + kParentAt),
+                reinterpret_cast<std::uint8_t*>(p + kFlagsAt)};
+    }
+
     void push_back(TreeBody body, std::uint16_t nParent, std::uint16_t nClass, std::uint8_t nFlags)
     {
         if ((mSize & kMask) == 0) [[unlikely]]

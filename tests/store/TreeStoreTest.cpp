@@ -431,6 +431,57 @@ TEST(TreeStore, BulkBuiltRunsAndLeavesStayOrdinaryNodes)
     EXPECT_LE(t.NodeBytes(), nBytes + 256);  // 7 nodes more; the stretches are runs again
 }
 
+// A bulk update over several chunks of the node arrays, with runs, gaps,
+// parents tens of thousands of nodes back and kinds shared through AddLike,
+// settles to the same tree as the same adds one by one.
+TEST(TreeStore, BulkBuildAcrossChunksSettlesLikeSingleAdds)
+{
+    const auto build = [](clsTree& t) {
+        std::mt19937 rng(11);
+        const NodeId root = AddKey(t, {}, Relation::Child, "root");
+        NodeInit seg;
+        seg.sTag = "SN1";
+        seg.sPayload = "N1*first";
+        seg.nPayloadHead = 2;
+        const NodeId kind = t.Add(root, Relation::Child, seg);
+        std::vector<NodeId> path{root};
+        for (int i = 0; i < 200000; ++i) {
+            const auto r = rng() % 100;
+            if (r < 8 && path.size() < 40) {
+                path.push_back(AddKey(t, path.back(), Relation::Child, "loop " + std::to_string(i)));
+            } else if (r < 16 && path.size() > 1) {
+                path.pop_back();
+            } else {
+                // Now and then under the top or a loop far back: the loop's children get a gap.
+                const NodeId parent = r < 18 ? path.front() : r < 20 ? path[path.size() / 2] : path.back();
+                const std::string payload = "S" + std::to_string(i % 7) + "*" + std::to_string(i);
+                t.AddLike(parent, kind, payload, 2);
+            }
+        }
+    };
+    clsTree single, bulk;
+    build(single);
+    {
+        clsTree::BulkUpdate update(bulk);
+        build(bulk);
+    }
+    ASSERT_GT(bulk.NodeCount(), 2u * 65536u);  // three chunks
+    ExpectConsistent(bulk, {});
+    std::vector<std::pair<NodeId, NodeId>> todo{{NodeId{}, NodeId{}}};
+    while (!todo.empty()) {
+        const auto [a, b] = todo.back();
+        todo.pop_back();
+        ASSERT_EQ(single.ChildCount(a), bulk.ChildCount(b)) << single.Text(a);
+        for (std::uint32_t r = 0; r < single.ChildCount(a); ++r) {
+            const NodeId ca = single.Child(a, r), cb = bulk.Child(b, r);
+            ASSERT_EQ(single.Text(ca), bulk.Text(cb));
+            ASSERT_EQ(single.Payload(ca), bulk.Payload(cb));
+            if (single.ChildCount(ca) && !single.Payload(ca))
+                todo.emplace_back(ca, cb);
+        }
+    }
+}
+
 // Tens of thousands of distinct tags and texts on branches (more classes
 // than fit the id) and parents tens of thousands of nodes before their
 // children: the side tables hold them, invisibly.
