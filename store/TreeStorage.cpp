@@ -329,6 +329,26 @@ void TreeStorage::CutRange(Ix parent, std::uint32_t nFirst, std::uint32_t nCount
     r.b -= nCount;
 }
 
+void TreeStorage::PrepareChildIds()
+{
+    // The settle writes one child-id entry for each deferred child in a gap,
+    // at the end of the read and on one core. Once they are many, their
+    // room is reserved a step at a time as they come in, and clsTreeMemory's
+    // helper faults its pages in meanwhile: on our virtual machines a fresh
+    // page's first touch is what costs. A small tree's settle touches little,
+    // and the room ahead would only add to its peak.
+    constexpr std::size_t kStep = std::size_t(1) << 18;  // entries: 1 MiB
+    constexpr std::size_t kMany = std::size_t(1) << 20;  // entries: 4 MiB
+    const std::size_t nNeed = mChildIds.size() + mnDeferredChildren;
+    mnChildIdsReady = nNeed + kStep;
+    if (nNeed < kMany)
+        return;
+    const std::size_t nFrom = std::max(mnChildIdsFaulted, mChildIds.size());  // the entries not written yet
+    mChildIds.reserve(mnChildIdsReady);
+    clsTreeMemory::Prefault(reinterpret_cast<char*>(mChildIds.data() + nFrom), (mnChildIdsReady - nFrom) * sizeof(Ix));
+    mnChildIdsFaulted = mnChildIdsReady;
+}
+
 void TreeStorage::SettleDeferred() const
 {
     auto* self = const_cast<TreeStorage*>(this);  // logically const: the ranges always existed

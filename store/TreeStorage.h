@@ -243,6 +243,9 @@ public:
             SettleDeferred();
     }
     void SettleDeferred() const;
+    // Room for the child-id entries the settle will write, made while the
+    // deferred children come in; see TreeStorage.cpp.
+    void PrepareChildIds();
     std::uint32_t Room(Ix ix) const;  // entries a stretch owns
     void GrowRoom(Ix parent);         // room for one more child
     void Place(Ix rel, Relation relation, Ix child);
@@ -340,6 +343,8 @@ public:
     std::size_t mGarbage = 0;            // child-id entries owned by no range
     std::size_t mnDeferred = 0;          // parents with kDeferred
     std::size_t mnDeferredChildren = 0;  // children of those with kGap
+    std::size_t mnChildIdsReady = 0;     // PrepareChildIds: room made for entries below this,
+    std::size_t mnChildIdsFaulted = 0;   // and their pages asked for below this
     Ix mDeferredFrom = kNone;            // the first parent with kDeferred
 
     std::uint32_t mIdBase = 0;
@@ -444,8 +449,11 @@ inline bool TreeStorage::Defer(Body& r, Ix parent, Ix child)
         nb |= kGap;
         mnDeferredChildren += n;
     }
-    if (nb & kGap)
+    if (nb & kGap) {
         ++mnDeferredChildren;
+        if (mChildIds.size() + mnDeferredChildren > mnChildIdsReady) [[unlikely]]
+            PrepareChildIds();
+    }
     r = {child, nb};
     return true;
 }

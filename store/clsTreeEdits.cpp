@@ -310,6 +310,7 @@ void TreeStorage::Clear()
     mPromoted.clear();
     mnDeferred = 0;
     mnDeferredChildren = 0;
+    mnChildIdsReady = mnChildIdsFaulted = 0;
     mDeferredFrom = kNone;
     mGarbage = 0;
     mLive = 0;
