@@ -62,7 +62,10 @@ void SegmentPipe::Hand(bool bLast)
 {
     {
         std::unique_lock<std::mutex> guard(mLock);
-        mChanged.wait(guard, [this] { return mQueue.size() < kQueued || mbStop || Inline(); });
+        // A full queue is waited out until half of it is taken: this thread
+        // sleeps and wakes once every few batches, not once a batch.
+        if (mQueue.size() >= kQueued && !Inline())
+            mChanged.wait(guard, [this] { return mQueue.size() <= kQueued / 2 || mbStop; });
         if (mbStop) {
             mbDone = true;
             if (bLast)
@@ -80,6 +83,7 @@ void SegmentPipe::Hand(bool bLast)
 
 bool SegmentPipe::Next(Batch& b)
 {
+    bool bWake = false;
     {
         std::unique_lock<std::mutex> guard(mLock);
         mChanged.wait(guard, [this] { return !mQueue.empty() || mbDone; });
@@ -90,8 +94,10 @@ bool SegmentPipe::Next(Batch& b)
         }
         b = std::move(mQueue.front());
         mQueue.pop_front();
+        bWake = mQueue.size() == kQueued / 2;  // what a cutting thread waiting for room waits for
     }
-    mChanged.notify_all();
+    if (bWake)
+        mChanged.notify_all();
     return true;
 }
 
