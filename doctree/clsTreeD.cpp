@@ -592,10 +592,11 @@ clsTreeD::Result clsTreeD::MatchKeyedSegment(SchemaIx s)
     for (const SchemaIx c : KeyedChildren(s, KeyValue(Element(std::size_t(nY))))) {
         if (!HasRoom(c))
             continue;
+        const TreeNode outer = mndParent;  // the container is made or found under it
         EnterContainer(s);
         AddSegmentNode(mndParent, c);
         mCounts->Inc(c);
-        mndParent = mndParent.Parent();
+        mndParent = outer;
         return Result::Matched;
     }
     return Result::NotHere;
