@@ -1,7 +1,9 @@
 #include "fuzz/FuzzSupport.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -87,8 +89,25 @@ FuzzEnv& Env()
 
 void WriteFile(const std::string& sPath, std::string_view sBytes)
 {
-    std::ofstream out(sPath, std::ios::binary | std::ios::trunc);
-    out.write(sBytes.data(), std::streamsize(sBytes.size()));
+    // The last input's document may still map this file under a read lease:
+    // the open then waits while the lease is broken, and libFuzzer's timer
+    // signal (no SA_RESTART) can end that wait with EINTR. A file not
+    // written would leave the last input in it, checked against this one.
+    int fd;
+    do
+        fd = ::open(sPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    while (fd < 0 && errno == EINTR);
+    std::size_t nDone = 0;
+    while (fd >= 0 && nDone < sBytes.size()) {
+        const ssize_t n = ::write(fd, sBytes.data() + nDone, sBytes.size() - nDone);
+        if (n < 0 && errno != EINTR)
+            break;
+        nDone += n > 0 ? std::size_t(n) : 0;
+    }
+    if (fd < 0 || nDone < sBytes.size() || ::close(fd) != 0) {
+        std::perror(("fuzz: cannot write " + sPath).c_str());
+        std::abort();
+    }
 }
 
 void PackContainer(const std::string& sPath, const std::map<std::string, std::string>& files)
