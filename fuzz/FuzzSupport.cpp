@@ -100,9 +100,10 @@ void WriteFile(const std::string& sPath, std::string_view sBytes)
     std::size_t nDone = 0;
     while (fd >= 0 && nDone < sBytes.size()) {
         const ssize_t n = ::write(fd, sBytes.data() + nDone, sBytes.size() - nDone);
-        if (n < 0 && errno != EINTR)
+        if (n > 0)
+            nDone += std::size_t(n);
+        else if (n == 0 || errno != EINTR)
             break;
-        nDone += n > 0 ? std::size_t(n) : 0;
     }
     if (fd < 0 || nDone < sBytes.size() || ::close(fd) != 0) {
         std::perror(("fuzz: cannot write " + sPath).c_str());
