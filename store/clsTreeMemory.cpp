@@ -25,14 +25,14 @@ std::size_t Round(std::size_t n)
     return (std::max<std::size_t>(n, 1) + clsTreeMemory::kGranule - 1) & ~(clsTreeMemory::kGranule - 1);
 }
 
-// ORRINDALE_HUGEPAGES=0 measures what huge pages bring.
+// ORRINDALE_HUGEPAGES=1 measures what huge pages bring.
 bool FromEnvironment(const char* sName, bool bDefault)
 {
     const char* s = std::getenv(sName);
     return s && *s ? std::strcmp(s, "0") != 0 : bDefault;
 }
 
-std::atomic<bool> gbHugePages{FromEnvironment("ORRINDALE_HUGEPAGES", true)};
+std::atomic<bool> gbHugePages{FromEnvironment("ORRINDALE_HUGEPAGES", false)};
 std::atomic<std::size_t> gnInUse{0};
 
 // Faulting pages in ahead (PrefaultFor): -1 for large arrays only, 1 always,

@@ -5,10 +5,13 @@
 // Why not the C heap: a document of 50 MiB needs some 120 MiB of fresh
 // memory while it opens, and on the virtual machines we run on the first
 // touch of every 4 KiB page costs more than building the nodes in it. Here
-// a block is a multiple of 2 MiB, aligned to 2 MiB and, once the trees of
-// the process hold kHugePagesFrom, marked for transparent huge pages (one
-// fault per 2 MiB where the kernel has one to give; below that a small
-// document would keep a partly used 2 MiB page per array); growing a block
+// a block is a multiple of 2 MiB, aligned to 2 MiB and, where huge pages are
+// asked for and the trees of the process hold kHugePagesFrom, marked for
+// transparent huge pages (one fault per 2 MiB where the kernel has one to
+// give, but a free 2 MiB page on our virtual machines is often one the host
+// took back: then a huge page costs ten times its 512 small ones, so they
+// are off unless asked for; below kHugePagesFrom a small document would keep
+// a partly used 2 MiB page per array); growing a block
 // moves its pages instead of copying them, so a growing array never needs
 // twice its size; and blocks given back stay in a process-wide pool (up to
 // a limit) for the next document, whose pages are then already there.
@@ -44,15 +47,15 @@ public:
     static Block GrowArray(Block b, void* pHeap, std::size_t nBytes, std::size_t nKeep);
     static void FreeArray(Block b, void* pHeap);
 
-    // Transparent huge pages for new blocks (from kHugePagesFrom in use): on
-    // unless the environment has ORRINDALE_HUGEPAGES=0 (to measure what they bring).
+    // Transparent huge pages for new blocks (from kHugePagesFrom in use): off
+    // unless the environment has ORRINDALE_HUGEPAGES=1 (to measure what they bring).
     static void SetHugePages(bool bOn);
     static bool HugePages();
     // Whether an array that is to grow to nBytes should have its pages
     // faulted in ahead (Prefault): from kPrefaultFrom on. On a virtual
     // machine a fresh page's first touch is slow, and a second core clearing
     // the next pages makes a 50 MiB open 4-15 % faster; a small array would
-    // only pay the huge page faulted past its end (up to 2 MiB more peak).
+    // only pay the pages faulted past its end (up to 2 MiB more peak).
     // ORRINDALE_PREFAULT=1 or 0 in the environment: always or never.
     static bool PrefaultFor(std::size_t nBytes);
     static constexpr std::size_t kPrefaultFrom = std::size_t(32) << 20;

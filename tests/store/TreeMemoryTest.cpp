@@ -126,10 +126,16 @@ std::string VmFlagsOf(const void* p)
     return {};
 }
 
-// A small document keeps ordinary pages; blocks given out once the trees
-// hold kHugePagesFrom ask for huge pages. The count follows every block.
+// Huge pages are asked for only when they are on (they are off by default);
+// then a small document keeps ordinary pages, and blocks given out once the
+// trees hold kHugePagesFrom ask for huge pages. The count follows every block.
 TEST(TreeMemory, HugePagesOnlyOnceTheTreesAreLarge)
 {
+    const bool bWasOn = clsTreeMemory::HugePages();
+    if (!std::getenv("ORRINDALE_HUGEPAGES")) {
+        EXPECT_FALSE(bWasOn);  // small pages unless asked for
+    }
+    clsTreeMemory::SetHugePages(true);
     clsTreeMemory::SetPoolLimit(0);  // fresh mappings, advised as they come
     const std::size_t nBase = clsTreeMemory::BytesInUse();
     ASSERT_LT(nBase + clsTreeMemory::kGranule, clsTreeMemory::kHugePagesFrom);
@@ -140,12 +146,10 @@ TEST(TreeMemory, HugePagesOnlyOnceTheTreesAreLarge)
     const clsTreeMemory::Block refused = clsTreeMemory::Allocate(100, false);
     EXPECT_EQ(clsTreeMemory::BytesInUse(), nBase + 4 * clsTreeMemory::kGranule + clsTreeMemory::kHugePagesFrom);
 #ifdef __linux__
-    if (clsTreeMemory::HugePages()) {
-        EXPECT_NE(VmFlagsOf(small.p).find(" nh "), std::string::npos);
-        EXPECT_NE(VmFlagsOf(large.p).find(" hg "), std::string::npos);
-        EXPECT_NE(VmFlagsOf(small.p + 2 * clsTreeMemory::kGranule).find(" hg "), std::string::npos);  // grown later
-        EXPECT_NE(VmFlagsOf(refused.p).find(" nh "), std::string::npos);
-    }
+    EXPECT_NE(VmFlagsOf(small.p).find(" nh "), std::string::npos);
+    EXPECT_NE(VmFlagsOf(large.p).find(" hg "), std::string::npos);
+    EXPECT_NE(VmFlagsOf(small.p + 2 * clsTreeMemory::kGranule).find(" hg "), std::string::npos);  // grown later
+    EXPECT_NE(VmFlagsOf(refused.p).find(" nh "), std::string::npos);
 #endif
     clsTreeMemory::Free(refused);
     small = clsTreeMemory::Shrink(small, 1);
@@ -154,6 +158,7 @@ TEST(TreeMemory, HugePagesOnlyOnceTheTreesAreLarge)
     clsTreeMemory::Free(small);
     EXPECT_EQ(clsTreeMemory::BytesInUse(), nBase);
     clsTreeMemory::SetPoolLimit(std::size_t(256) << 20);
+    clsTreeMemory::SetHugePages(bWasOn);
 }
 
 }  // namespace
