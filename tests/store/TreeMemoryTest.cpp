@@ -150,6 +150,11 @@ TEST(TreeMemory, HugePagesOnlyOnceTheTreesAreLarge)
     EXPECT_NE(VmFlagsOf(large.p).find(" hg "), std::string::npos);
     EXPECT_NE(VmFlagsOf(small.p + 2 * clsTreeMemory::kGranule).find(" hg "), std::string::npos);  // grown later
     EXPECT_NE(VmFlagsOf(refused.p).find(" nh "), std::string::npos);
+    // Off, a block is in small pages however large the trees are.
+    clsTreeMemory::SetHugePages(false);
+    const clsTreeMemory::Block later = clsTreeMemory::Allocate(clsTreeMemory::kGranule);
+    EXPECT_NE(VmFlagsOf(later.p).find(" nh "), std::string::npos);
+    clsTreeMemory::Free(later);
 #endif
     clsTreeMemory::Free(refused);
     small = clsTreeMemory::Shrink(small, 1);
