@@ -527,11 +527,16 @@ clsTreeD::Result clsTreeD::MatchKeyedLoop(SchemaIx s, bool bHl)
 
 const std::vector<SchemaIx>& clsTreeD::KeyedChildren(SchemaIx s, std::string_view sKey)
 {
-    // Keys compare with their letters folded (SchemaIndex::KeyMatches).
-    char folded[8] = {};
-    for (std::size_t i = 0; i < sKey.size() && i < sizeof folded; ++i)
-        folded[i] = sKey[i] >= 'A' && sKey[i] <= 'Z' ? char(sKey[i] | 0x20) : sKey[i];
-    const std::uint64_t nKey = SchemaIndex::PackCode(std::string_view(folded, std::min(sKey.size(), sizeof folded)));
+    // Keys compare with their letters folded (SchemaIndex::KeyMatches), so
+    // the cache knows a key by its folded code (as PackCode packs it).
+    std::uint64_t nKey = SchemaIndex::kLongCode;
+    if (sKey.size() <= 7) {
+        nKey = std::uint64_t(sKey.size()) << 56;
+        for (std::size_t i = 0; i < sKey.size(); ++i) {
+            const auto c = static_cast<unsigned char>(sKey[i]);
+            nKey |= std::uint64_t(c >= 'A' && c <= 'Z' ? c | 0x20 : c) << (8 * i);
+        }
+    }
     const bool bPacked = nKey != SchemaIndex::kLongCode;
     std::vector<Cache::KeyHits>& hits = CacheOf(s).keyHits;
     if (bPacked)

@@ -34,16 +34,6 @@ std::int16_t Position(std::string_view sValue)
 
 }  // namespace
 
-std::uint64_t SchemaIndex::PackCode(std::string_view s)
-{
-    if (s.size() > 7)
-        return kLongCode;
-    std::uint64_t n = std::uint64_t(s.size()) << 56;
-    for (std::size_t i = 0; i < s.size(); ++i)
-        n |= std::uint64_t(static_cast<unsigned char>(s[i])) << (8 * i);
-    return n;
-}
-
 SchemaIndex::SchemaIndex(const clsTree& tree, NodeId root)
 {
     mEntries.emplace_back();  // none

@@ -90,7 +90,15 @@ public:
     bool KeyMatches(SchemaIx ix, std::string_view sValue) const;
     // Up to seven characters in one word, for comparing segment identifiers
     // in one step; longer codes give kLongCode.
-    static std::uint64_t PackCode(std::string_view s);
+    static std::uint64_t PackCode(std::string_view s)
+    {
+        if (s.size() > 7)
+            return kLongCode;
+        std::uint64_t n = std::uint64_t(s.size()) << 56;
+        for (std::size_t i = 0; i < s.size(); ++i)
+            n |= std::uint64_t(static_cast<unsigned char>(s[i])) << (8 * i);
+        return n;
+    }
 
     // The counted entries (bCounted: loops and segments, not the many data
     // elements) numbered densely in pre-order as slots, so that a subtree's
