@@ -527,16 +527,8 @@ clsTreeD::Result clsTreeD::MatchKeyedLoop(SchemaIx s, bool bHl)
 
 const std::vector<SchemaIx>& clsTreeD::KeyedChildren(SchemaIx s, std::string_view sKey)
 {
-    // Keys compare with their letters folded (SchemaIndex::KeyMatches), so
-    // the cache knows a key by its folded code (as PackCode packs it).
-    std::uint64_t nKey = SchemaIndex::kLongCode;
-    if (sKey.size() <= 7) {
-        nKey = std::uint64_t(sKey.size()) << 56;
-        for (std::size_t i = 0; i < sKey.size(); ++i) {
-            const auto c = static_cast<unsigned char>(sKey[i]);
-            nKey |= std::uint64_t(c >= 'A' && c <= 'Z' ? c | 0x20 : c) << (8 * i);
-        }
-    }
+    // Keys compare with their letters folded, and the cache knows them so.
+    const std::uint64_t nKey = SchemaIndex::PackCode(sKey, true);
     const bool bPacked = nKey != SchemaIndex::kLongCode;
     std::vector<Cache::KeyHits>& hits = CacheOf(s).keyHits;
     if (bPacked)

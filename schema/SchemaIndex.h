@@ -89,14 +89,17 @@ public:
     // True when the key value matches one of the entry's keys, case-insensitively.
     bool KeyMatches(SchemaIx ix, std::string_view sValue) const;
     // Up to seven characters in one word, for comparing segment identifiers
-    // in one step; longer codes give kLongCode.
-    static std::uint64_t PackCode(std::string_view s)
+    // in one step; longer codes give kLongCode. bFold: letters as lower case
+    // (keys compare so, KeyMatches).
+    static std::uint64_t PackCode(std::string_view s, bool bFold = false)
     {
         if (s.size() > 7)
             return kLongCode;
         std::uint64_t n = std::uint64_t(s.size()) << 56;
-        for (std::size_t i = 0; i < s.size(); ++i)
-            n |= std::uint64_t(static_cast<unsigned char>(s[i])) << (8 * i);
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            const auto c = static_cast<unsigned char>(s[i]);
+            n |= std::uint64_t(bFold && c >= 'A' && c <= 'Z' ? c | 0x20 : c) << (8 * i);
+        }
         return n;
     }
 
