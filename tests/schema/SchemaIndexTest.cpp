@@ -47,6 +47,11 @@ TEST(SchemaIndex, CompilesTheFactsOfEveryTag)
     EXPECT_EQ(ix[shipTo].keys, (std::vector<std::string>{"ST", "SF"}));
     EXPECT_TRUE(ix.KeyMatches(shipTo, "sf"));
     EXPECT_FALSE(ix.KeyMatches(shipTo, "S"));
+    // The reader caches keys by their folded code: letters fold, nothing else does.
+    EXPECT_EQ(SchemaIndex::PackCode("sF", true), SchemaIndex::PackCode("sf"));
+    EXPECT_EQ(SchemaIndex::PackCode("@[1z", true), SchemaIndex::PackCode("@[1z"));
+    EXPECT_NE(SchemaIndex::PackCode("SF"), SchemaIndex::PackCode("sf"));
+    EXPECT_EQ(SchemaIndex::PackCode("ABCDEFGH", true), SchemaIndex::kLongCode);
     EXPECT_EQ(ix[shipTo].nRequired, 1);  // its first segment N1 is "M"
     const SchemaIx n1 = ix[shipTo].first;
     EXPECT_EQ(ix.Link(n1), gfSnodeFQN(tree.Node(ix.Node(n1))));
