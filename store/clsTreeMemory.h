@@ -5,16 +5,17 @@
 // Why not the C heap: a document of 50 MiB needs some 120 MiB of fresh
 // memory while it opens, and on the virtual machines we run on the first
 // touch of every 4 KiB page costs more than building the nodes in it. Here
-// a block is a multiple of 2 MiB, aligned to 2 MiB and, where huge pages are
-// asked for and the trees of the process hold kHugePagesFrom, marked for
-// transparent huge pages (one fault per 2 MiB where the kernel has one to
-// give, but a free 2 MiB page on our virtual machines is often one the host
-// took back: then a huge page costs ten times its 512 small ones, so they
-// are off unless asked for; below kHugePagesFrom a small document would keep
-// a partly used 2 MiB page per array); growing a block
-// moves its pages instead of copying them, so a growing array never needs
-// twice its size; and blocks given back stay in a process-wide pool (up to
-// a limit) for the next document, whose pages are then already there.
+// a block is a multiple of 2 MiB, aligned to 2 MiB; growing a block moves
+// its pages instead of copying them, so a growing array never needs twice
+// its size; and blocks given back stay in a process-wide pool (up to a
+// limit) for the next document, whose pages are then already there.
+//
+// Blocks are in small pages. Transparent huge pages (one fault per 2 MiB)
+// are off unless asked for: a free 2 MiB page on our virtual machines is
+// often one the host took back, and then it costs ten times its 512 small
+// ones. Asked for, they go only to blocks given out once the trees of the
+// process hold kHugePagesFrom, so a small document keeps no partly used
+// 2 MiB page per array.
 //
 // Thread-safe; every call takes the pool's lock, and calls are rare (one per
 // 2 MiB at most).
